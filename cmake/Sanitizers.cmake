@@ -1,0 +1,10 @@
+# Sanitizers apply to the whole build so that every layer is instrumented alike.
+if(VANTREL_SANITIZE STREQUAL "address")
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+elseif(VANTREL_SANITIZE STREQUAL "thread")
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+elseif(NOT VANTREL_SANITIZE STREQUAL "")
+  message(FATAL_ERROR "Unknown VANTREL_SANITIZE value '${VANTREL_SANITIZE}'")
+endif()
