@@ -1,0 +1,58 @@
+#pragma once
+
+#include "Delay/DelayLineParameters.h"
+#include "Delay/DelayRead.h"
+#include "Delay/DelayWrite.h"
+#include "ProcessBlock/ProcessBlock.h"
+
+#include <vector>
+
+// A multi-channel delay with optional feedback. Every call reads the delayed
+// signal before it writes the new block, so the shortest delay is the block
+// length plus the reader's 64-sample offset.
+class DelayLine : public MultiChannelProcessBlock<DelayLineParameters>
+{
+public:
+    explicit DelayLine (float maxDelayMs);
+
+    // (Re)creates the storage and reader of every channel for the sample rate.
+    void init (int numChannels, double newSampleRate) override;
+    // Silences the storage; write positions stay.
+    void clear() noexcept override;
+
+    void process (float* buffer, unsigned long frames, unsigned long channel, DelayLineParameters parameters) noexcept override;
+
+    // The form the effect uses: per-sample delay in ms, optional per-sample
+    // feedback. With `write`, the input (plus feedback) is stored and the
+    // buffer receives the delayed signal; without it nothing is stored and
+    // the buffer receives the delayed signal plus feedback input, or, without
+    // feedback, the delayed signal (`readFromDelay`) or the input unchanged.
+    void process (float* buffer, unsigned long frames, unsigned long channel, const float* timeMs,
+                  const float* feedbackBuffer, bool write, bool readFromDelay) noexcept;
+
+    // Shapes the delayed signal before it is fed back; nothing here.
+    virtual void preFeedbackProcess (float* buffer, unsigned long frames, unsigned long channel) noexcept;
+
+    // Interpolation of every channel's reader (DelayRead::Linear or Lagrange).
+    void setInterpolation (int mode) noexcept;
+
+    // The two halves of a channel, for owners that read and write separately.
+    DelayWrite& writer (unsigned long channel) noexcept { return writes[channel]; }
+    DelayRead& reader (unsigned long channel) noexcept { return reads[channel]; }
+
+    const float maxDelayMs;
+
+protected:
+    std::vector<DelayWrite> writes;
+    std::vector<DelayRead> reads;
+
+private:
+    // One piece of at most the scratch length: the delay times (seconds) are
+    // already in `work`. feedbackBuffer wins over feedbackScalar; without
+    // either (scalar exactly 0) there is no feedback.
+    void processPiece (float* buffer, unsigned long n, unsigned long channel, const float* feedbackBuffer,
+                       float feedbackScalar, bool write, bool readFromDelay) noexcept;
+    unsigned long longestPiece() const noexcept;
+
+    std::vector<float> readOut, work;
+};

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "Delay/DelayLine.h"
+#include "ProcessBlock/Filters/BiquadFilter.h"
+
+#include <vector>
+
+// A DelayLine whose fed-back signal is blended with a low-passed copy of
+// itself: the amount (0..1, per sample) sets how much of the high end each
+// pass loses, the cutoff (Hz, per sample) where.
+class DelayLineDamped : public DelayLine
+{
+public:
+    explicit DelayLineDamped (float maxDelayMs);
+
+    void init (int numChannels, double newSampleRate) override;
+    // Silences the storage and the damping filter.
+    void clear() noexcept override;
+
+    // x = x + (lowpass(x) - x) * amount, per sample.
+    void preFeedbackProcess (float* buffer, unsigned long frames, unsigned long channel) noexcept override;
+
+    const float defaultCutoff = 3000.0f; // Hz
+
+    // Filled by the owner before each block: cutoff in Hz and amount 0..1.
+    std::vector<float> cutoff;
+    std::vector<float> amount;
+
+private:
+    std::vector<float> resonance; // -3 dB everywhere: a Butterworth-like Q
+    BiquadFilter filter;
+    std::vector<float> filterWork;
+};

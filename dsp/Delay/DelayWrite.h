@@ -1,0 +1,31 @@
+#pragma once
+
+#include <vector>
+
+// The storage and write position of one channel of a delay line.
+//
+// The buffer holds `size` samples followed by four guard samples that always
+// mirror indices 0..3, so an interpolating read that runs up to four samples
+// past the end finds the wrapped samples without a second wrap.
+struct DelayWrite
+{
+    // Storage length for a maximum delay: the delay in samples (at least one),
+    // rounded up to a multiple of four, plus room for the reader's fixed
+    // 64-sample offset. The product is formed in single precision.
+    static int sizeFor (float maxDelayMs, double sampleRate) noexcept;
+
+    // Allocates and clears the storage; writing starts at index 4.
+    void init (float newMaxDelayMs, double newSampleRate);
+    // Silences the storage; the write position stays.
+    void clear() noexcept;
+    // Appends n samples at writeIndex, wrapping at size. Blocks longer than
+    // size keep only their last size samples, as a real tape would.
+    void write (const float* samples, unsigned long n) noexcept;
+
+    float sampleRate = 44100.0f;
+    float maxDelayMs = 0.0f;
+    int size = 0;
+    std::vector<float> buffer; // size + 4 floats
+    int writeIndex = 4;
+    int capacity = 0; // size + 4: the buffer's length
+};
