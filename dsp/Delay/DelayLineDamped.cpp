@@ -1,0 +1,58 @@
+#include "Delay/DelayLineDamped.h"
+
+#include "BlockSize.h"
+#include "Math/Accelerate/SignalProcessing.h"
+#include "Math/Memory.h"
+
+#include <algorithm>
+
+namespace
+{
+constexpr float kResonanceDb = -3.0f; // Q = 10^(-3/20), close to Butterworth
+}
+
+DelayLineDamped::DelayLineDamped (float maxDelayMs_)
+    : DelayLine (maxDelayMs_),
+      cutoff (kMaxFramesPerBlock, defaultCutoff),
+      amount (kMaxFramesPerBlock, 0.0f),
+      resonance (kMaxFramesPerBlock, kResonanceDb),
+      filterWork (kMaxFramesPerBlock, 0.0f)
+{
+    filter.setType (LowPass);
+}
+
+void DelayLineDamped::init (int numChannels, double newSampleRate)
+{
+    DelayLine::init (numChannels, newSampleRate);
+    filter.init (numChannels, newSampleRate);
+    // One set of coefficients per call, from the first cutoff of the block.
+    filter.subBlockSize = kMaxFramesPerBlock;
+    std::fill (filterWork.begin(), filterWork.end(), 0.0f);
+    // The cutoff is read in Hz, so the default is stored in Hz too.
+    std::fill (cutoff.begin(), cutoff.end(), defaultCutoff);
+    std::fill (amount.begin(), amount.end(), 0.0f);
+}
+
+void DelayLineDamped::clear() noexcept
+{
+    DelayLine::clear();
+    filter.clear();
+}
+
+void DelayLineDamped::preFeedbackProcess (float* x, unsigned long frames, unsigned long channel) noexcept
+{
+    if (x == nullptr || channel >= writes.size())
+        return;
+
+    // The control buffers hold one block; longer calls reuse them per piece.
+    for (unsigned long offset = 0; offset < frames; offset += kMaxFramesPerBlock)
+    {
+        const unsigned long n = std::min (kMaxFramesPerBlock, frames - offset);
+        float* piece = x + offset;
+        float* low = filterWork.data();
+        Memory::copy (piece, low, n);
+        filter.process (low, n, channel, cutoff.data(), resonance.data(), nullptr);
+        SignalProcessing::sub (low, piece, low, n);
+        SignalProcessing::mul_add (low, amount.data(), piece, piece, n);
+    }
+}

@@ -1,0 +1,77 @@
+#include "Delay/DelayWrite.h"
+
+#include "Math/Memory.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace
+{
+// Room behind the requested delay that the reader's fixed offset needs.
+constexpr int kReadOffset = 64;
+constexpr int kGuard = 4;
+// Caps the storage for absurd rates or times (about 2 GB of floats would
+// otherwise be one multiplication away); far beyond any real use.
+constexpr float kLargestDelaySamples = static_cast<float> (1 << 26);
+} // namespace
+
+int DelayWrite::sizeFor (float maxDelayMs, double sampleRate) noexcept
+{
+    float samples = std::trunc (maxDelayMs * static_cast<float> (sampleRate) * 0.001f);
+    if (! (samples >= 1.0f)) // also catches NaN from a broken rate
+        samples = 1.0f;
+    samples = std::min (samples, kLargestDelaySamples);
+    const int whole = static_cast<int> (samples);
+    return ((whole + 3) & ~3) + kReadOffset;
+}
+
+void DelayWrite::init (float newMaxDelayMs, double newSampleRate)
+{
+    sampleRate = static_cast<float> (newSampleRate);
+    maxDelayMs = newMaxDelayMs;
+    size = sizeFor (maxDelayMs, newSampleRate);
+    capacity = size + kGuard;
+    buffer.assign (static_cast<std::size_t> (capacity), 0.0f);
+    writeIndex = 4;
+}
+
+void DelayWrite::clear() noexcept
+{
+    std::fill (buffer.begin(), buffer.end(), 0.0f);
+}
+
+void DelayWrite::write (const float* samples, unsigned long n) noexcept
+{
+    if (size <= 0 || n == 0)
+        return;
+
+    const auto length = static_cast<unsigned long> (size);
+    if (n > length)
+    {
+        // Only the newest `size` samples survive; the position moves on as if
+        // every sample had been written.
+        const unsigned long skipped = n - length;
+        writeIndex = static_cast<int> ((static_cast<unsigned long> (writeIndex) + skipped) % length);
+        samples += skipped;
+        n = length;
+    }
+
+    float* data = buffer.data();
+    const unsigned long toEnd = length - static_cast<unsigned long> (writeIndex);
+    if (n <= toEnd)
+    {
+        Memory::copy (samples, data + writeIndex, n);
+        writeIndex += static_cast<int> (n);
+    }
+    else
+    {
+        Memory::copy (samples, data + writeIndex, toEnd);
+        Memory::copy (samples + toEnd, data, n - toEnd);
+        writeIndex = static_cast<int> (n - toEnd);
+    }
+
+    // Mirror indices 0..3 after every write, not only after a wrap: a block
+    // that starts below index 4 or wraps by fewer than four samples changes
+    // them too, and a read past the end must then see the new samples.
+    Memory::copy (data, data + size, kGuard);
+}
