@@ -1,0 +1,433 @@
+#include "Math/Accelerate/SignalProcessing.h"
+
+#include "Math/Accelerate/BiquadHistory.h"
+#include "Math/Accelerate/TranscendentalKernels.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <xmmintrin.h>
+
+// The arithmetic is written as plain loops that GCC vectorises at -O2/-O3 for
+// the x86-64 baseline; the transcendental functions come from SLEEF (within
+// 1 ulp, with libm's handling of NaN and infinities). This file is compiled
+// with -fno-math-errno (not -ffast-math) so that sqrt vectorises.
+
+namespace
+{
+const TranscendentalKernels::Table* chooseKernels() noexcept
+{
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports ("avx2") && __builtin_cpu_supports ("fma"))
+        return &TranscendentalKernels::avx2();
+    return &TranscendentalKernels::baseline();
+}
+
+// Chosen during static initialisation. Until then (another library's static
+// constructor calling in early) the pointer is null and the baseline is used.
+const TranscendentalKernels::Table* selectedKernels = chooseKernels();
+
+inline const TranscendentalKernels::Table& kernels() noexcept
+{
+    const auto* k = selectedKernels;
+    return k != nullptr ? *k : TranscendentalKernels::baseline();
+}
+
+// Horizontal reductions keep four lanes so that the loop runs at vector speed.
+inline float horizontalMax (__m128 v) noexcept
+{
+    alignas (16) float lanes[4];
+    _mm_store_ps (lanes, v);
+    return std::max (std::max (lanes[0], lanes[1]), std::max (lanes[2], lanes[3]));
+}
+
+inline float horizontalMin (__m128 v) noexcept
+{
+    alignas (16) float lanes[4];
+    _mm_store_ps (lanes, v);
+    return std::min (std::min (lanes[0], lanes[1]), std::min (lanes[2], lanes[3]));
+}
+} // namespace
+
+void SignalProcessing::init() noexcept
+{
+    selectedKernels = chooseKernels();
+}
+
+void SignalProcessing::add (const float* a, const float* b, float* out, unsigned long n) noexcept
+{
+    for (unsigned long i = 0; i < n; ++i)
+        out[i] = a[i] + b[i];
+}
+
+void SignalProcessing::add_s (const float* a, float s, float* out, unsigned long n) noexcept
+{
+    for (unsigned long i = 0; i < n; ++i)
+        out[i] = a[i] + s;
+}
+
+void SignalProcessing::add_s_D (const double* a, double s, double* out, unsigned long n) noexcept
+{
+    for (unsigned long i = 0; i < n; ++i)
+        out[i] = a[i] + s;
+}
+
+void SignalProcessing::sub (const float* a, const float* b, float* out, unsigned long n) noexcept
+{
+    for (unsigned long i = 0; i < n; ++i)
+        out[i] = a[i] - b[i];
+}
+
+void SignalProcessing::mul (const float* a, const float* b, float* out, unsigned long n) noexcept
+{
+    for (unsigned long i = 0; i < n; ++i)
+        out[i] = a[i] * b[i];
+}
+
+void SignalProcessing::mul_s (const float* a, float s, float* out, unsigned long n) noexcept
+{
+    for (unsigned long i = 0; i < n; ++i)
+        out[i] = a[i] * s;
+}
+
+void SignalProcessing::add_mul (const float* a, const float* b, const float* c, float* out, unsigned long n) noexcept
+{
+    for (unsigned long i = 0; i < n; ++i)
+        out[i] = (a[i] + b[i]) * c[i];
+}
+
+void SignalProcessing::mul_add (const float* a, const float* b, const float* c, float* out, unsigned long n) noexcept
+{
+    for (unsigned long i = 0; i < n; ++i)
+        out[i] = a[i] * b[i] + c[i];
+}
+
+void SignalProcessing::mul_add_s (const float* a, const float* b, float s, float* out, unsigned long n) noexcept
+{
+    for (unsigned long i = 0; i < n; ++i)
+        out[i] = a[i] * b[i] + s;
+}
+
+void SignalProcessing::mul_s_add (const float* a, float s, const float* b, float* out, unsigned long n) noexcept
+{
+    for (unsigned long i = 0; i < n; ++i)
+        out[i] = a[i] * s + b[i];
+}
+
+void SignalProcessing::mul_s_add_s (const float* a, float s1, float s2, float* out, unsigned long n) noexcept
+{
+    for (unsigned long i = 0; i < n; ++i)
+        out[i] = a[i] * s1 + s2;
+}
+
+void SignalProcessing::mul_mul_add (const float* a, const float* b, const float* c, const float* d, float* out, unsigned long n) noexcept
+{
+    for (unsigned long i = 0; i < n; ++i)
+        out[i] = a[i] * b[i] + c[i] * d[i];
+}
+
+void SignalProcessing::div (const float* a, const float* b, float* out, unsigned long n) noexcept
+{
+    for (unsigned long i = 0; i < n; ++i)
+        out[i] = a[i] / b[i];
+}
+
+void SignalProcessing::s_div (float s, const float* a, float* out, unsigned long n) noexcept
+{
+    for (unsigned long i = 0; i < n; ++i)
+        out[i] = s / a[i];
+}
+
+void SignalProcessing::div_s (const float* a, float s, float* out, unsigned long n) noexcept
+{
+    for (unsigned long i = 0; i < n; ++i)
+        out[i] = a[i] / s;
+}
+
+void SignalProcessing::truncToInt (const float* a, float* out, unsigned long n) noexcept
+{
+    kernels().trunc (a, out, n);
+}
+
+void SignalProcessing::squareRoot (const float* a, float* out, unsigned long n) noexcept
+{
+    for (unsigned long i = 0; i < n; ++i)
+        out[i] = std::sqrt (a[i]);
+}
+
+void SignalProcessing::powTwo (float* a, unsigned long n) noexcept
+{
+    for (unsigned long i = 0; i < n; ++i)
+        a[i] = a[i] * a[i];
+}
+
+void SignalProcessing::pow (float* out, const float* e, const float* x, unsigned long n) noexcept
+{
+    kernels().pow (x, e, out, n);
+}
+
+void SignalProcessing::clip (const float* a, float lo, float hi, float* out, unsigned long n) noexcept
+{
+    for (unsigned long i = 0; i < n; ++i)
+    {
+        const float v = a[i] < lo ? lo : a[i];
+        out[i] = v > hi ? hi : v;
+    }
+}
+
+void SignalProcessing::ramp (float start, float step, float* out, unsigned long n) noexcept
+{
+    // Each value from its own index, so that long ramps do not accumulate error.
+    for (unsigned long i = 0; i < n; ++i)
+        out[i] = start + static_cast<float> (static_cast<int> (i)) * step;
+}
+
+void SignalProcessing::rampD (double start, double step, double* out, unsigned long n) noexcept
+{
+    for (unsigned long i = 0; i < n; ++i)
+        out[i] = start + static_cast<double> (static_cast<long> (i)) * step;
+}
+
+void SignalProcessing::frac (float* a, unsigned long n) noexcept
+{
+    // Truncate in pieces through a small stack buffer: one pass per piece
+    // keeps the data in cache and needs no scratch memory of the caller.
+    constexpr unsigned long piece = 256;
+    alignas (32) float whole[piece];
+    for (unsigned long start = 0; start < n; start += piece)
+    {
+        const unsigned long count = std::min (piece, n - start);
+        kernels().trunc (a + start, whole, count);
+        for (unsigned long i = 0; i < count; ++i)
+            a[start + i] = a[start + i] - whole[i];
+    }
+}
+
+void SignalProcessing::abs (const float* a, float* out, unsigned long n) noexcept
+{
+    for (unsigned long i = 0; i < n; ++i)
+        out[i] = std::fabs (a[i]);
+}
+
+void SignalProcessing::fill (float* out, float v, unsigned long n) noexcept
+{
+    std::fill (out, out + n, v);
+}
+
+void SignalProcessing::clear (float* out, unsigned long n) noexcept
+{
+    std::fill (out, out + n, 0.0f);
+}
+
+void SignalProcessing::clear (double* out, unsigned long n) noexcept
+{
+    std::fill (out, out + n, 0.0);
+}
+
+void SignalProcessing::tableRead (const float* positions, const float* table, unsigned long tableLength, float* out, unsigned long n) noexcept
+{
+    if (tableLength == 0)
+    {
+        clear (out, n);
+        return;
+    }
+    const float last = static_cast<float> (tableLength - 1);
+    for (unsigned long i = 0; i < n; ++i)
+    {
+        const float p = positions[i];
+        if (! (p > 0.0f)) // also NaN: a defined answer instead of a wild index
+            out[i] = table[0];
+        else if (p >= last)
+            out[i] = table[tableLength - 1];
+        else
+        {
+            const auto q = static_cast<unsigned long> (p);
+            const float r = p - static_cast<float> (q);
+            out[i] = table[q] + r * (table[q + 1] - table[q]);
+        }
+    }
+}
+
+void SignalProcessing::cos (const float* a, float* out, unsigned long n) noexcept { kernels().cos (a, out, n); }
+void SignalProcessing::sin (const float* a, float* out, unsigned long n) noexcept { kernels().sin (a, out, n); }
+void SignalProcessing::tanh (const float* a, float* out, unsigned long n) noexcept { kernels().tanh (a, out, n); }
+void SignalProcessing::exp (const float* a, float* out, unsigned long n) noexcept { kernels().exp (a, out, n); }
+void SignalProcessing::log (const float* a, float* out, unsigned long n) noexcept { kernels().log (a, out, n); }
+void SignalProcessing::log_ten (const float* a, float* out, unsigned long n) noexcept { kernels().log10 (a, out, n); }
+
+void SignalProcessing::peak (const float* a, float* result, unsigned long n) noexcept
+{
+    // Like fmax, a NaN element is passed over.
+    const __m128 signMask = _mm_castsi128_ps (_mm_set1_epi32 (0x7fffffff));
+    __m128 m0 = _mm_setzero_ps();
+    __m128 m1 = _mm_setzero_ps();
+    unsigned long i = 0;
+    for (; i + 8 <= n; i += 8)
+    {
+        m0 = _mm_max_ps (_mm_and_ps (_mm_loadu_ps (a + i), signMask), m0);
+        m1 = _mm_max_ps (_mm_and_ps (_mm_loadu_ps (a + i + 4), signMask), m1);
+    }
+    float m = horizontalMax (_mm_max_ps (m0, m1));
+    for (; i < n; ++i)
+    {
+        const float v = std::fabs (a[i]);
+        m = v > m ? v : m;
+    }
+    *result = m;
+}
+
+void SignalProcessing::max (const float* a, float* result, unsigned long n) noexcept
+{
+    const float lowest = -std::numeric_limits<float>::infinity();
+    __m128 m0 = _mm_set1_ps (lowest);
+    __m128 m1 = m0;
+    unsigned long i = 0;
+    for (; i + 8 <= n; i += 8)
+    {
+        m0 = _mm_max_ps (_mm_loadu_ps (a + i), m0);
+        m1 = _mm_max_ps (_mm_loadu_ps (a + i + 4), m1);
+    }
+    float m = horizontalMax (_mm_max_ps (m0, m1));
+    for (; i < n; ++i)
+        m = a[i] > m ? a[i] : m;
+    *result = m;
+}
+
+void SignalProcessing::min (const float* a, float* result, unsigned long n) noexcept
+{
+    const float highest = std::numeric_limits<float>::infinity();
+    __m128 m0 = _mm_set1_ps (highest);
+    __m128 m1 = m0;
+    unsigned long i = 0;
+    for (; i + 8 <= n; i += 8)
+    {
+        m0 = _mm_min_ps (_mm_loadu_ps (a + i), m0);
+        m1 = _mm_min_ps (_mm_loadu_ps (a + i + 4), m1);
+    }
+    float m = horizontalMin (_mm_min_ps (m0, m1));
+    for (; i < n; ++i)
+        m = a[i] < m ? a[i] : m;
+    *result = m;
+}
+
+void SignalProcessing::min_compare (const float* a, const float* b, float* out, unsigned long n) noexcept
+{
+    // fmin semantics: a NaN on one side gives the other side.
+    for (unsigned long i = 0; i < n; ++i)
+    {
+        const float m = b[i] < a[i] ? b[i] : a[i];
+        out[i] = a[i] != a[i] ? b[i] : m;
+    }
+}
+
+void SignalProcessing::max_compare (const float* a, const float* b, float* out, unsigned long n) noexcept
+{
+    for (unsigned long i = 0; i < n; ++i)
+    {
+        const float m = b[i] > a[i] ? b[i] : a[i];
+        out[i] = a[i] != a[i] ? b[i] : m;
+    }
+}
+
+void SignalProcessing::rms (const float* a, float* result, unsigned long n) noexcept
+{
+    if (n == 0)
+    {
+        *result = 0.0f;
+        return;
+    }
+    __m128 s0 = _mm_setzero_ps();
+    __m128 s1 = _mm_setzero_ps();
+    unsigned long i = 0;
+    for (; i + 8 <= n; i += 8)
+    {
+        const __m128 x0 = _mm_loadu_ps (a + i);
+        const __m128 x1 = _mm_loadu_ps (a + i + 4);
+        s0 = _mm_add_ps (s0, _mm_mul_ps (x0, x0));
+        s1 = _mm_add_ps (s1, _mm_mul_ps (x1, x1));
+    }
+    alignas (16) float lanes[4];
+    _mm_store_ps (lanes, _mm_add_ps (s0, s1));
+    float sum = (lanes[0] + lanes[1]) + (lanes[2] + lanes[3]);
+    for (; i < n; ++i)
+        sum += a[i] * a[i];
+    *result = std::sqrt (sum / static_cast<float> (n));
+}
+
+void SignalProcessing::limit (const float* a, float t, float v, float* out, unsigned long n) noexcept
+{
+    for (unsigned long i = 0; i < n; ++i)
+        out[i] = a[i] >= t ? v : -v;
+}
+
+void SignalProcessing::threshold (const float* a, float t, float* out, unsigned long n) noexcept
+{
+    for (unsigned long i = 0; i < n; ++i)
+        out[i] = a[i] >= t ? a[i] : 0.0f;
+}
+
+void SignalProcessing::mod (const float* a, const float* b, float* out, unsigned long n) noexcept
+{
+    kernels().fmod (a, b, out, n);
+}
+
+void SignalProcessing::interleaveStereo (const float* left, const float* right, float* out, unsigned long n) noexcept
+{
+    for (unsigned long i = 0; i < n; ++i)
+    {
+        out[2 * i] = left[i];
+        out[2 * i + 1] = right[i];
+    }
+}
+
+void SignalProcessing::doubleToFloat (const double* a, float* out, unsigned long n) noexcept
+{
+    for (unsigned long i = 0; i < n; ++i)
+        out[i] = static_cast<float> (a[i]);
+}
+
+void SignalProcessing::reverse (float* a, unsigned long n) noexcept
+{
+    std::reverse (a, a + n);
+}
+
+void SignalProcessing::biquad (const float* in, const float* coefficients, float* out, unsigned long n, BiquadHistory* state) noexcept
+{
+    if (state == nullptr)
+    {
+        // No memory to run a recursion with: leave the signal as it was.
+        if (out != in)
+            std::copy (in, in + n, out);
+        return;
+    }
+    const float b0 = coefficients[0];
+    const float b1 = coefficients[1];
+    const float b2 = coefficients[2];
+    const float a1 = coefficients[3];
+    const float a2 = coefficients[4];
+    float x1 = state->x1, x2 = state->x2, y1 = state->y1, y2 = state->y2;
+    for (unsigned long k = 0; k < n; ++k)
+    {
+        const float x = in[k];
+        const float y = b0 * x + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
+        x2 = x1;
+        x1 = x;
+        y2 = y1;
+        y1 = y;
+        out[k] = y;
+    }
+    state->x1 = x1;
+    state->x2 = x2;
+    state->y1 = y1;
+    state->y2 = y2;
+}
+
+std::unique_ptr<BiquadHistory> SignalProcessing::biquad_createState()
+{
+    return std::make_unique<BiquadHistory>();
+}
+
+void SignalProcessing::biquad_destroyState (std::unique_ptr<BiquadHistory>& state) noexcept
+{
+    state.reset();
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "Parameters/Parameter.h"
+#include "Parameters/ParameterBufferList.h"
+
+#include <memory>
+#include <vector>
+
+// The ordered, owning list of a kernel's parameters.
+class ParameterList
+{
+public:
+    // n parameters with index 0..n-1 and every other field empty or zero.
+    explicit ParameterList (int n);
+    virtual ~ParameterList() = default;
+    ParameterList (const ParameterList&) = delete;
+    ParameterList& operator= (const ParameterList&) = delete;
+
+    // Parameter indices a product puts forward.
+    virtual std::vector<unsigned long> getFavourites() = 0;
+    // Parameters a randomiser must leave alone.
+    virtual std::vector<unsigned long> getUnrandomizable() { return {}; }
+
+    // Audio thread, once per block: renders every ramped parameter and points
+    // its slot in `buffers` at the ramper's buffer when the values changed.
+    // frames must not exceed kMaxFramesPerBlock.
+    void checkOutBuffers (unsigned long frames, ParameterBufferList* buffers) noexcept;
+
+    // Throws std::out_of_range beyond the list.
+    Parameter& at (unsigned long index) { return *parameters.at (index); }
+    const Parameter& at (unsigned long index) const { return *parameters.at (index); }
+    Parameter* operator[] (unsigned long index) const noexcept { return parameters[index].get(); }
+    unsigned long size() const noexcept { return static_cast<unsigned long> (parameters.size()); }
+
+    auto begin() const noexcept { return parameters.begin(); }
+    auto end() const noexcept { return parameters.end(); }
+
+protected:
+    std::vector<std::unique_ptr<Parameter>> parameters;
+};

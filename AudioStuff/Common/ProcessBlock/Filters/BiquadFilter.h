@@ -1,0 +1,42 @@
+#pragma once
+
+#include "Math/Accelerate/BiquadHistory.h"
+#include "ProcessBlock/Filters/BiquadCoefficients.h"
+#include "ProcessBlock/Filters/BiquadFilterType.h"
+#include "ProcessBlock/ProcessBlock.h"
+
+#include <memory>
+#include <vector>
+
+// A cascade of identical second-order sections per channel. Coefficients are
+// recomputed only when frequency, resonance, gain or type change, at most once
+// per piece of subBlockSize samples (when both frequency and resonance move).
+class BiquadFilter : public MultiChannelProcessBlock<BiquadFilterParameters>
+{
+public:
+    BiquadFilter();
+
+    // Recreates every history (stages x channels) for the new layout.
+    void init (int numChannels, double newSampleRate) override;
+    void clear() noexcept override;
+    // A new type restarts the histories; the same type does nothing.
+    void setType (BiquadFilterType type) noexcept;
+
+    void process (float* buffer, unsigned long frames, unsigned long channel, BiquadFilterParameters p) noexcept override;
+    void process (float* buffer, unsigned long frames, unsigned long channel,
+                  float* frequencyBuffer, float* resonanceBuffer, float* gainBuffer) noexcept;
+
+    // History of stage s and channel c at s * channels + c.
+    std::vector<std::unique_ptr<BiquadHistory>> states;
+    BiquadFilterType filterType = LowPass;
+    int stages = 1;
+    float lastFrequency = 0.0f;
+    float lastResonance = 0.0f;
+    float lastGain = 0.0f;
+    BiquadFilterType lastType = LowPass;
+    BiquadCoefficients coefficients;
+
+private:
+    void processFilter (float* buffer, unsigned long n, unsigned long channel, float frequency, float resonance, float gain) noexcept;
+    bool coefficientsValid = false;
+};
