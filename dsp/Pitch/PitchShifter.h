@@ -1,0 +1,60 @@
+#pragma once
+
+#include "Delay/DelayRead.h"
+#include "Delay/DelayWrite.h"
+#include "ProcessBlock/Filters/BiquadFilter.h"
+#include "ProcessBlock/ProcessBlock.h"
+
+#include <atomic>
+#include <vector>
+
+// A mono delay-line pitch shifter: two taps half a window apart sweep through
+// the recent input at a rate set by the pitch ratio, each faded in and out by
+// a half-cosine window so that one tap is silent while it jumps back. The
+// result is band-limited to 40..5000 Hz and soft-clipped.
+class PitchShifter : public ProcessBlock
+{
+public:
+    PitchShifter();
+
+    // Allocates 5 s of storage for the rate; the window phase is kept.
+    void init (int numChannels, double newSampleRate) override;
+    // Clears the two filters; the storage keeps its content.
+    void clear() noexcept override;
+
+    // In place, n at most kMaxFramesPerBlock. windowMs must point at n values.
+    void process (float* x, unsigned long n) noexcept;
+
+    // Written from any thread; each call reads them once.
+    std::atomic<int> semitones { 0 };
+    std::atomic<float> fine { 0.0f }; // semitones
+
+    // Per-sample window length in ms, owned by the caller (the kernel points
+    // it at the voice's window-time parameter buffer every sub-block).
+    float* windowMs = nullptr;
+
+    // The block is processed as this many pieces of ceil(n / chunkCount).
+    int chunkCount = 1;
+
+    const float maxDelayMs = 5000.0f;
+
+    // The window phase (0..1) carried from block to block.
+    float currentPhase() const noexcept { return phase; }
+
+private:
+    void processChunk (float* x, const float* window, unsigned long n, float ratio) noexcept;
+
+    BiquadFilter highPass;
+    BiquadFilter lowPass;
+    float phase = 0.0f;
+
+    std::vector<float> phaseA, phaseB, delayA, delayB, tapA, tapB;
+
+    DelayWrite storage;
+    DelayRead reader;
+
+    std::vector<float> resonance;      // -8 dB for both filters
+    std::vector<float> highPassCutoff; // 40 Hz
+    std::vector<float> lowPassCutoff;  // 5000 Hz
+    std::vector<float> defaultWindow;  // used while no window buffer is set
+};

@@ -1,0 +1,113 @@
+#include "Pitch/Shifter.h"
+
+#include "Math/Accelerate/SignalProcessing.h"
+#include "Math/Memory.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+using SP = SignalProcessing;
+
+namespace
+{
+// Feedback gain of the repeating delay at +-24 semitones; it falls with the
+// square root of the interval so that an unshifted voice does not repeat.
+constexpr float kLargestFeedback = 0.8f;
+constexpr float kWidestInterval = 24.0f;
+} // namespace
+
+Shifter::Shifter()
+    : amountStorage (kMaxFramesPerBlock, 0.0f)
+{
+    amount = amountStorage.data();
+    for (std::size_t c = 0; c < kMaxChannels; ++c)
+    {
+        feedbackStorage[c].assign (kMaxFramesPerBlock, 0.0f);
+        voiceStorage[c].assign (kMaxFramesPerBlock, 0.0f);
+        feedback[c] = feedbackStorage[c].data();
+        voice[c] = voiceStorage[c].data();
+    }
+}
+
+void Shifter::init (int numChannels, double newSampleRate)
+{
+    ProcessBlock::init (numChannels, newSampleRate);
+    dryWet.init (numChannels, newSampleRate);
+    delayShifter.init (numChannels, newSampleRate);
+    for (int i = 0; i < std::clamp (count, 0, kMaxChannels); ++i)
+        pitchShifters[static_cast<std::size_t> (i)].init (numChannels, newSampleRate);
+    dryWet.twoSegment = false;
+
+    // A feedback return from before the new layout must not leak into it.
+    for (auto& f : feedbackStorage)
+        std::fill (f.begin(), f.end(), 0.0f);
+}
+
+void Shifter::clear() noexcept
+{
+    delayShifter.clear();
+    for (int i = 0; i < std::clamp (count, 0, kMaxChannels); ++i)
+        pitchShifters[static_cast<std::size_t> (i)].clear();
+    for (auto& f : feedbackStorage)
+        std::fill (f.begin(), f.end(), 0.0f);
+}
+
+void Shifter::setPitch (int semitones) noexcept
+{
+    pitch.store (semitones, std::memory_order_relaxed);
+    for (int c = 0; c < delayShifter.activeChannels(); ++c)
+        delayShifter.shifters[static_cast<std::size_t> (c)].semitones.store (semitones, std::memory_order_relaxed);
+    for (int i = 0; i < std::clamp (count, 0, kMaxChannels); ++i)
+        pitchShifters[static_cast<std::size_t> (i)].semitones.store (semitones, std::memory_order_relaxed);
+}
+
+void Shifter::setFine (float semitones) noexcept
+{
+    fine.store (semitones, std::memory_order_relaxed);
+    for (int c = 0; c < delayShifter.activeChannels(); ++c)
+        delayShifter.shifters[static_cast<std::size_t> (c)].fine.store (semitones, std::memory_order_relaxed);
+    for (int i = 0; i < std::clamp (count, 0, kMaxChannels); ++i)
+        pitchShifters[static_cast<std::size_t> (i)].fine.store (semitones, std::memory_order_relaxed);
+}
+
+void Shifter::setWindowMs (float* windowMs) noexcept
+{
+    for (auto& s : pitchShifters)
+        s.windowMs = windowMs;
+    for (auto& s : delayShifter.shifters)
+        s.windowMs = windowMs;
+}
+
+void Shifter::processDelayShifter (unsigned long start, unsigned long channel, unsigned long n) noexcept
+{
+    if (channel >= static_cast<unsigned long> (delayShifter.activeChannels()) || start >= kMaxFramesPerBlock)
+        return;
+    n = std::min (n, kMaxFramesPerBlock - start);
+    if (n == 0)
+        return;
+
+    auto& d = delayShifter;
+    auto& shifter = d.shifters[channel];
+    float* x = voice[channel];
+    float* y = d.delayed.data();
+    float* term = d.feedbackTerm.data();
+    float* lineIn = d.lineInput.data();
+
+    // Read before writing: the repeat sits a fixed 100 ms (plus the line's
+    // offset) behind the input.
+    SP::mul_s (d.delayTimeMs.data(), 0.001f, term, n);
+    d.line.reader (channel).process (term, y, d.line.writer (channel), n);
+
+    const float interval = static_cast<float> (std::abs (shifter.semitones.load (std::memory_order_relaxed)));
+    const float feedbackGain = kLargestFeedback * std::sqrt (interval / kWidestInterval);
+    SP::mul_s (y, feedbackGain, term, n);
+
+    // Each pass through the line is shifted once more.
+    SP::add (x, term, lineIn, n);
+    shifter.process (lineIn, n);
+    d.line.writer (channel).write (lineIn, n);
+
+    Memory::copy (y, x, n);
+    Memory::copy (y, feedback[channel] + start, n);
+}

@@ -1,0 +1,46 @@
+#include "Reverb/EarlyReflections.h"
+
+#include "Math/Accelerate/SignalProcessing.h"
+#include "Math/Memory.h"
+
+using SP = SignalProcessing;
+
+EarlyReflections::EarlyReflections (float maxDelayMs, const std::array<float, kLineCount>& initialTimesMs)
+    : DelayGroup<DelayLine> (maxDelayMs, initialTimesMs)
+{
+}
+
+void EarlyReflections::init (int numChannels, double newSampleRate)
+{
+    DelayGroup<DelayLine>::init (1, newSampleRate);
+    x.assign (kMaxFramesPerBlock, 0.0f);
+    tap.assign (kMaxFramesPerBlock, 0.0f);
+    for (auto& r : lines)
+        r.line->setInterpolation (DelayRead::Linear);
+}
+
+void EarlyReflections::process (const float* left, const float* right, float* outLeft, float* outRight,
+                                unsigned long n) noexcept
+{
+    if (x.size() < n || lines.size() < kLineCount)
+        return;
+
+    // a accumulates the left side in outLeft; each rung delays the running
+    // difference and folds it back into both sides.
+    float* a = outLeft;
+    float* diff = x.data();
+    float* t = tap.data();
+    Memory::copy (right, diff, n);
+    Memory::copy (left, a, n);
+
+    for (std::size_t i = 0; i < 3; ++i)
+    {
+        Memory::copy (diff, t, n);
+        lines[i].line->process (t, n, 0, lines[i].timeMsBuffer.data(), nullptr, true, false);
+        SP::sub (a, t, diff, n);
+        SP::add (a, t, a, n);
+    }
+
+    lines[3].line->process (diff, n, 0, lines[3].timeMsBuffer.data(), nullptr, true, false);
+    Memory::copy (diff, outRight, n);
+}

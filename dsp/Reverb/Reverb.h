@@ -1,0 +1,42 @@
+#pragma once
+
+#include "Delay/DelayLineDamped.h"
+#include "Reverb/DelayGroup.h"
+#include "Reverb/EarlyReflections.h"
+
+#include <array>
+#include <vector>
+
+// A four-line feedback delay network with damped lines, fed by an early
+// reflection stage. The owner drives it per block: read every line
+// (processReadDelayLine), mix, write every line (processWriteDelayLine).
+class Reverb : public DelayGroup<DelayLineDamped>
+{
+public:
+    Reverb (float lateMaxDelayMs, const std::array<float, kLineCount>& lateTimesMs,
+            float earlyMaxDelayMs, const std::array<float, kLineCount>& earlyTimesMs);
+
+    // Silences the late lines and the early reflections.
+    void clear() noexcept override;
+
+    // out = line's damped output at its timeMsBuffer, scaled by feedbackGain.
+    // colour is the damping cutoff in Hz and dampingAmount the damping in
+    // percent, both per sample.
+    void processReadDelayLine (unsigned long line, float* out, unsigned long n, const float* colour,
+                               const float* dampingAmount) noexcept;
+    // Stores n samples of input in the line.
+    virtual void processWriteDelayLine (unsigned long line, const float* input, unsigned long n) noexcept;
+
+    bool earlyReflectionsOn = true;
+    float outputGain = 0.259f;
+    EarlyReflections earlyReflections;
+
+    std::vector<float> earlyInL, earlyInR, feedbackGain;
+    float currentFeedback = 0.0f;
+    std::vector<float> earlyOutL, earlyOutR;
+    std::array<std::vector<float>, kLineCount> lineOut, sum, mix;
+    std::vector<float> roomScale;
+
+private:
+    std::vector<float> readTime; // seconds
+};

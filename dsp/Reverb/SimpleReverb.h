@@ -1,0 +1,39 @@
+#pragma once
+
+#include "ProcessBlock/ProcessBlock.h"
+#include "Reverb/VantrelReverb.h"
+
+#include <vector>
+
+// The stereo reverb block the kernel calls: the early stage and the late
+// network of VantrelReverb with a decay time, a damping colour, a 0.5-scaled
+// Hadamard feedback matrix and a feedback gain ramped across each block.
+class SimpleReverb : public ProcessBlock
+{
+public:
+    SimpleReverb();
+
+    void init (int numChannels, double newSampleRate) override;
+    void clear() noexcept override;
+
+    // In place on the first min(channels, 2) buffers. With one channel the
+    // right input is silence. n at most kMaxFramesPerBlock. Call the core's
+    // setRoomSize and set the two sources before each call.
+    void process (float** buffers, unsigned long n) noexcept;
+
+    VantrelReverb core;
+
+    // Per-sample reverb time T60 in s and damping cutoff in Hz for the block;
+    // set by the owner. Until then the parameters' defaults apply.
+    const float* lengthSource = nullptr;
+    const float* colourSource = nullptr;
+
+    std::vector<float> dampingAmount; // 70 %
+    std::vector<float> left, right;
+
+private:
+    void updateFeedbackGain (unsigned long n) noexcept;
+
+    std::vector<float> defaultLength, defaultColour;
+    bool initialised = false;
+};

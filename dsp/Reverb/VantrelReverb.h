@@ -1,0 +1,26 @@
+#pragma once
+
+#include "Reverb/Reverb.h"
+
+#include <array>
+
+// The effect's network: four late lines and four early lines whose times
+// scale with the room size and wobble with four modulation signals.
+class VantrelReverb : public Reverb
+{
+public:
+    // Nominal times in ms at the room size where the scale is 1.
+    static constexpr std::array<float, kLineCount> delayInitTimes { 58.6435f, 69.4325f, 74.5234f, 86.1244f };
+    static constexpr std::array<float, kLineCount> reflectionInitTimes { 19.392f, 16.364f, 7.645f, 4.2546f };
+    static constexpr float lateMaxDelayMs = 600.0f;
+    static constexpr float earlyMaxDelayMs = 1000.0f;
+
+    VantrelReverb();
+
+    // Every line is mono; `numChannels` only reaches the early stage's record.
+    void init (int numChannels, double newSampleRate) override;
+
+    // Per-sample line times from the room size (0..100) and, when given, four
+    // modulation buffers (about -1..1) added in ms.
+    void setRoomSize (const float* roomSize, const float* const* modulation, unsigned long n) noexcept;
+};
