@@ -1,0 +1,340 @@
+#include "Basics/EffectProcessor.h"
+
+#include "BlockSize.h"
+
+#include <cmath>
+
+EffectProcessor::EffectProcessor (std::unique_ptr<FilterDSPKernel> dspKernel,
+                                  std::string extension,
+                                  std::string identifier,
+                                  std::string defaultPreset,
+                                  std::unique_ptr<PresetParser> presetParser,
+                                  const juce::AudioProcessor::BusesProperties& buses)
+    : juce::AudioProcessor (buses),
+      kernel (std::move (dspKernel)),
+      parser (std::move (presetParser)),
+      presetExtension (std::move (extension)),
+      parameterTree (*this, nullptr, "Parameters", createParameterLayout()),
+      presetLists (2),
+      productIdentifier (std::move (identifier)),
+      defaultPresetName (std::move (defaultPreset))
+{
+    // Bus records are made once; each block only rewrites their pointers.
+    inputBufferRecords.resize (static_cast<size_t> (getBusCount (true)));
+    outputBufferRecords.resize (static_cast<size_t> (getBusCount (false)));
+    for (auto& record : inputBufferRecords)
+        inputBufferLists.push_back (&record);
+    for (auto& record : outputBufferRecords)
+        outputBufferLists.push_back (&record);
+
+    auto& parameters = *kernel->parameters;
+    parameterIDs.resize (parameters.size());
+    for (const auto& parameter : parameters)
+    {
+        if (parameter->isOutput)
+            continue;
+        const auto index = static_cast<unsigned long> (parameter->index);
+        parameterIDs[index] = juce::String::fromUTF8 (parameter->id.c_str());
+        parameterTree.addParameterListener (parameterIDs[index], this);
+        kernel->setParameter (index, parameter->defaultValue);
+    }
+
+    defaultState = parameterTree.copyState().createCopy();
+
+    retrieveFactoryPresets();
+    retrieveUserPresets();
+}
+
+EffectProcessor::~EffectProcessor()
+{
+    for (const auto& id : parameterIDs)
+        if (id.isNotEmpty())
+            parameterTree.removeParameterListener (id, this);
+}
+
+const juce::String EffectProcessor::getName() const
+{
+    return JucePlugin_Name;
+}
+
+juce::AudioProcessorValueTreeState::ParameterLayout EffectProcessor::createParameterLayout()
+{
+    juce::AudioProcessorValueTreeState::ParameterLayout layout;
+
+    for (const auto& parameter : *kernel->parameters)
+    {
+        const auto& p = *parameter;
+        if (p.isOutput)
+            continue;
+
+        const auto id = juce::String::fromUTF8 (p.id.c_str());
+        const juce::ParameterID parameterID { id, 1 };
+
+        if (p.type == ParameterUnitIndexed)
+        {
+            juce::AudioParameterIntAttributes attributes;
+            if (p.valueText != nullptr)
+            {
+                auto valueText = p.valueText;
+                attributes = attributes.withStringFromValueFunction ([valueText] (int value, int) {
+                    return juce::String::fromUTF8 (valueText (value));
+                });
+            }
+            layout.add (std::make_unique<juce::AudioParameterInt> (parameterID, id,
+                                                                   static_cast<int> (p.min),
+                                                                   static_cast<int> (p.max),
+                                                                   static_cast<int> (p.defaultValue),
+                                                                   attributes));
+        }
+        else if (p.type == ParameterUnitBoolean)
+        {
+            layout.add (std::make_unique<juce::AudioParameterBool> (parameterID, id, p.defaultValue != 0.0f));
+        }
+        else if (p.fromNormalised != nullptr && p.toNormalised != nullptr)
+        {
+            auto fromNormalised = p.fromNormalised;
+            auto toNormalised = p.toNormalised;
+            juce::NormalisableRange<float> range (
+                p.min, p.max,
+                [fromNormalised] (float start, float end, float x) { return fromNormalised (start, end, x); },
+                [toNormalised] (float start, float end, float v) { return toNormalised (start, end, v); });
+            range.interval = 0.01f;
+            layout.add (std::make_unique<juce::AudioParameterFloat> (
+                parameterID, id, range, p.defaultValue,
+                juce::AudioParameterFloatAttributes().withCategory (juce::AudioProcessorParameter::genericParameter)));
+        }
+        else
+        {
+            layout.add (std::make_unique<juce::AudioParameterFloat> (
+                parameterID, id, juce::NormalisableRange<float> (p.min, p.max, 0.01f, 1.0f), p.defaultValue));
+        }
+    }
+    return layout;
+}
+
+void EffectProcessor::parameterChanged (const juce::String& parameterID, float newValue)
+{
+    // A host may send anything; a non-finite target would poison the ramps.
+    if (! std::isfinite (newValue))
+        return;
+
+    for (size_t index = 0; index < parameterIDs.size(); ++index)
+        if (parameterIDs[index] == parameterID)
+            kernel->setParameter (static_cast<unsigned long> (index), newValue);
+}
+
+//==============================================================================
+// Rendering
+
+bool EffectProcessor::isBusesLayoutSupported (const BusesLayout& layout) const
+{
+    const auto output = layout.getMainOutputChannelSet();
+    if (output != juce::AudioChannelSet::mono() && output != juce::AudioChannelSet::stereo())
+        return false;
+    return layout.getMainInputChannelSet() == output;
+}
+
+void EffectProcessor::prepareToPlay (double sampleRate, int)
+{
+    // The kernel handles one or two channels and needs a real rate.
+    if (! (std::isfinite (sampleRate) && sampleRate > 0.0))
+    {
+        prepared = false;
+        return;
+    }
+    const int outputChannels = getBusCount (false) > 0 ? getChannelCountOfBus (false, 0) : 0;
+    kernel->init (juce::jlimit (0, 2, outputChannels), sampleRate);
+    kernel->setup();
+    prepared = true;
+
+    if (! initialPresetApplied)
+    {
+        if (! defaultPresetName.empty())
+            setPreset (juce::String::fromUTF8 (defaultPresetName.c_str()), true);
+        initialPresetApplied = true;
+    }
+}
+
+void EffectProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
+{
+    juce::ScopedNoDenormals noDenormals;
+    const int frames = buffer.getNumSamples();
+
+    if (! prepared)
+    {
+        buffer.clear();
+        return;
+    }
+
+    if (auto* playHead = getPlayHead())
+    {
+        if (const auto position = playHead->getPosition())
+        {
+            if (const auto bpm = position->getBpm())
+                kernel->bpm = *bpm;
+            if (const auto signature = position->getTimeSignature())
+            {
+                kernel->timeSignatureNumerator = static_cast<double> (signature->numerator);
+                kernel->timeSignatureDenominator = signature->denominator;
+            }
+            if (const auto ppq = position->getPpqPosition())
+                kernel->ppqPosition = *ppq;
+            kernel->isPlaying = position->getIsPlaying();
+            if (const auto samples = position->getTimeInSamples())
+                kernel->timeInSamples = static_cast<double> (*samples);
+            if (const auto loop = position->getLoopPoints())
+            {
+                kernel->loopStart = loop->ppqStart;
+                kernel->loopEnd = loop->ppqEnd;
+            }
+        }
+    }
+
+    const int mainInputChannels = getBusCount (true) > 0 ? getChannelCountOfBus (true, 0) : 0;
+    for (int channel = mainInputChannels; channel < getTotalNumOutputChannels(); ++channel)
+        if (channel < buffer.getNumChannels())
+            buffer.clear (channel, 0, frames);
+
+    // The kernel's scratch buffers hold kMaxFramesPerBlock frames: longer host
+    // blocks are rendered in consecutive pieces.
+    const int maxPiece = static_cast<int> (kMaxFramesPerBlock);
+    for (int start = 0; start < frames; start += maxPiece)
+        renderPiece (buffer, start, std::min (maxPiece, frames - start));
+}
+
+void EffectProcessor::renderPiece (juce::AudioBuffer<float>& buffer, int start, int frames) noexcept
+{
+    auto pointBusesAt = [&] (bool isInput, std::vector<BufferList>& records) {
+        for (size_t bus = 0; bus < records.size(); ++bus)
+        {
+            const int busIndex = static_cast<int> (bus);
+            const int busChannels = std::min (2, getChannelCountOfBus (isInput, busIndex));
+            for (int channel = 0; channel < busChannels; ++channel)
+            {
+                const int index = getChannelIndexInProcessBlockBuffer (isInput, busIndex, channel);
+                if (index < buffer.getNumChannels())
+                    records[bus][static_cast<size_t> (channel)] = buffer.getWritePointer (index) + start;
+            }
+        }
+    };
+    pointBusesAt (true, inputBufferRecords);
+    pointBusesAt (false, outputBufferRecords);
+
+    kernel->setBuffers (inputBufferLists, outputBufferLists);
+    kernel->process (static_cast<unsigned long> (frames), 0, 0);
+}
+
+//==============================================================================
+// Host state
+
+void EffectProcessor::getStateInformation (juce::MemoryBlock& destData)
+{
+    auto state = parameterTree.copyState();
+    state.setProperty ("PresetName", currentPreset != nullptr ? currentPreset->name : juce::String ("Default"), nullptr);
+    if (auto xml = state.createXml())
+        copyXmlToBinary (*xml, destData);
+}
+
+void EffectProcessor::setStateInformation (const void* data, int sizeInBytes)
+{
+    if (data == nullptr || sizeInBytes <= 0)
+        return;
+    const auto xml = getXmlFromBinary (data, sizeInBytes);
+    if (xml == nullptr || ! xml->hasTagName (parameterTree.state.getType().toString()))
+        return;
+
+    // The saved values are the truth: the named preset is only selected, so
+    // edits made after choosing it survive the reload.
+    parameterTree.replaceState (withFiniteValues (juce::ValueTree::fromXml (*xml)));
+    restoredPresetName = xml->getStringAttribute ("PresetName");
+    selectWithoutApplying (restoredPresetName);
+    restoredPresetFound = currentPreset != nullptr;
+
+    // A state restored before the first prepare is the project's own: the
+    // default preset must not be applied over it.
+    initialPresetApplied = true;
+    stateRestoredPending = true;
+}
+
+juce::ValueTree EffectProcessor::withFiniteValues (juce::ValueTree restored) const
+{
+    // A value that is not a finite number keeps the parameter where it is.
+    static const juce::Identifier idProperty { "id" };
+    static const juce::Identifier valueProperty { "value" };
+
+    for (auto child : restored)
+    {
+        if (! child.hasProperty (valueProperty))
+            continue;
+        const auto& value = child.getProperty (valueProperty);
+        double number = 0.0;
+        const bool finite = value.isString() ? PresetParser::parseFiniteNumber (value.toString(), number)
+                                             : (value.isDouble() || value.isInt() || value.isInt64() || value.isBool())
+                                                   && std::isfinite (static_cast<double> (value));
+        if (finite)
+            continue;
+
+        if (auto* current = parameterTree.getRawParameterValue (child.getProperty (idProperty).toString()))
+            child.setProperty (valueProperty, current->load(), nullptr);
+        else
+            child.removeProperty (valueProperty, nullptr);
+    }
+    return restored;
+}
+
+//==============================================================================
+// Preset lists
+
+std::vector<Preset*> EffectProcessor::getPresetList (int list) const
+{
+    std::vector<Preset*> result;
+    if (list < 0 || list >= static_cast<int> (presetLists.size()))
+        return result;
+    for (const auto& preset : presetLists[static_cast<size_t> (list)])
+        result.push_back (preset.get());
+    return result;
+}
+
+bool EffectProcessor::setPreset (juce::String name, bool apply)
+{
+    const auto key = name.toUpperCase();
+    for (size_t list = 0; list < presetLists.size(); ++list)
+    {
+        const auto& presets = presetLists[list];
+        for (size_t index = 0; index < presets.size(); ++index)
+        {
+            if (presets[index]->name != key)
+                continue;
+            currentPresetList = static_cast<int> (list);
+            if (apply)
+                setPreset (static_cast<int> (index));
+            else
+                currentPresetIndex = static_cast<int> (index);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool EffectProcessor::setPreset (int index)
+{
+    const auto& presets = presetLists[static_cast<size_t> (currentPresetList)];
+    if (index < 0 || index >= static_cast<int> (presets.size()))
+        return false;
+
+    auto* preset = presets[static_cast<size_t> (index)].get();
+    if (preset == currentPreset)
+        return false;
+
+    currentPresetIndex = index;
+    parameterTree.replaceState (preset->state.createCopy());
+    currentPreset = preset;
+    return true;
+}
+
+void EffectProcessor::selectWithoutApplying (const juce::String& name)
+{
+    currentPreset = nullptr;
+    if (setPreset (name, false))
+        currentPreset = presetLists[static_cast<size_t> (currentPresetList)][static_cast<size_t> (currentPresetIndex)].get();
+}

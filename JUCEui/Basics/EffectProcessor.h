@@ -1,0 +1,135 @@
+#pragma once
+
+#include <juce_audio_processors/juce_audio_processors.h>
+
+#include "BufferList.h"
+#include "FilterDSPKernel.h"
+#include "Preset/Preset.h"
+#include "Preset/PresetParser.h"
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+// The host-facing half of a plug-in built on a DSP kernel: publishes the
+// kernel's parameters as a parameter tree, forwards every change to the
+// kernel, renders, keeps the host state and the factory and user presets.
+// A product derives from it and adds its editor.
+class EffectProcessor : public juce::AudioProcessor, public juce::AudioProcessorValueTreeState::Listener
+{
+public:
+    static constexpr int userList = 0;
+    static constexpr int factoryList = 1;
+
+    EffectProcessor (std::unique_ptr<FilterDSPKernel> kernel,
+                     std::string presetExtension,
+                     std::string productIdentifier,
+                     std::string defaultPresetName,
+                     std::unique_ptr<PresetParser> parser,
+                     const juce::AudioProcessor::BusesProperties& buses);
+    ~EffectProcessor() override;
+
+    //==== juce::AudioProcessor
+    const juce::String getName() const override;
+    void prepareToPlay (double sampleRate, int maximumExpectedSamplesPerBlock) override;
+    void releaseResources() override {}
+    void processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) override;
+    using juce::AudioProcessor::processBlock;
+    bool isBusesLayoutSupported (const BusesLayout& layout) const override;
+    double getTailLengthSeconds() const override { return 0.0; }
+    bool acceptsMidi() const override { return false; }
+    bool producesMidi() const override { return false; }
+    bool isMidiEffect() const override { return false; }
+    bool hasEditor() const override { return true; }
+    int getNumPrograms() override { return 1; }
+    int getCurrentProgram() override { return 0; }
+    void setCurrentProgram (int) override {}
+    const juce::String getProgramName (int) override { return {}; }
+    void changeProgramName (int, const juce::String&) override {}
+    void getStateInformation (juce::MemoryBlock& destData) override;
+    void setStateInformation (const void* data, int sizeInBytes) override;
+
+    //==== juce::AudioProcessorValueTreeState::Listener: any thread
+    void parameterChanged (const juce::String& parameterID, float newValue) override;
+
+    //==== Presets (message thread)
+    void retrieveFactoryPresets();
+    // Re-reads the user folder. The preset that was current stays current when
+    // it is found again (by name), without re-applying its values.
+    void retrieveUserPresets();
+    // Selects the first preset named `name` (case-insensitive), user list
+    // first; applies its values when `apply`. False when no preset matches.
+    bool setPreset (juce::String name, bool apply);
+    // Applies preset `index` of the current list. False when the index is
+    // outside the list or the preset is already current.
+    bool setPreset (int index);
+
+    // A copy of one list (userList or factoryList). The pointers stay valid
+    // until that list is rebuilt (the user list by a reload, save or delete).
+    std::vector<Preset*> getPresetList (int list) const;
+
+    // Writes the current state as the user preset `name` (created, or replacing
+    // the user preset of that name), reloads the user list and makes the new
+    // preset current. The name becomes a legal file name inside the user folder;
+    // an empty name is refused. On failure nothing changes.
+    juce::Result writeUserPreset (const juce::String& name);
+    // Writes the current state over `preset`: its own file for a user preset, a
+    // new user file of its name for a factory preset (which then hides it).
+    juce::Result overwritePreset (const Preset& preset);
+    // Deletes a user preset's file and reloads the user list; no preset is
+    // current afterwards. False (and no change) when the file could not go.
+    bool deleteUserPreset (const Preset& preset);
+
+    // The folder "KARVON Vantrel" in "KARVON" in the user's documents.
+    juce::File getUserPresetFolder() const;
+
+    FilterDSPKernel& getKernel() noexcept { return *kernel; }
+
+protected:
+    juce::AudioProcessorValueTreeState::ParameterLayout createParameterLayout();
+
+private:
+    void readPreset (std::vector<std::unique_ptr<Preset>>& list, const juce::String& entryName,
+                     const juce::String& text, bool isUser, const juce::File& file);
+    void selectWithoutApplying (const juce::String& name);
+    juce::ValueTree withFiniteValues (juce::ValueTree restored) const;
+    juce::Result writeStateTo (const juce::File& target);
+    juce::File userFileFor (const juce::String& name) const;
+    void renderPiece (juce::AudioBuffer<float>& buffer, int start, int frames) noexcept;
+
+    std::unique_ptr<FilterDSPKernel> kernel;
+
+public:
+    std::unique_ptr<PresetParser> parser;
+    const std::string presetExtension;
+
+private:
+    // Bus records owned here; the pointer vectors are what the kernel receives.
+    std::vector<BufferList> inputBufferRecords;
+    std::vector<BufferList> outputBufferRecords;
+    std::vector<BufferList*> inputBufferLists;
+    std::vector<BufferList*> outputBufferLists;
+    // Host parameter IDs by kernel index (empty for output-only parameters), so
+    // parameterChanged compares without building strings.
+    std::vector<juce::String> parameterIDs;
+    bool prepared = false;
+
+public:
+    juce::AudioProcessorValueTreeState parameterTree;
+    juce::ValueTree defaultState;
+    int currentPresetIndex = 0;
+    int currentPresetList = factoryList;
+    bool initialPresetApplied = false;
+    std::vector<std::vector<std::unique_ptr<Preset>>> presetLists;
+    Preset* currentPreset = nullptr;
+    const std::string productIdentifier;
+    std::atomic<bool> stateRestoredPending { false };
+    bool restoredPresetFound = false;
+    juce::String restoredPresetName;
+    int lastPage = 0;
+    const std::string defaultPresetName;
+
+private:
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (EffectProcessor)
+};

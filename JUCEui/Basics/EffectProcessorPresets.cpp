@@ -1,0 +1,226 @@
+// EffectProcessor: reading the factory and user preset lists, writing and
+// deleting user preset files.
+#include "Basics/EffectProcessor.h"
+
+#include "BinaryData.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace
+{
+// Larger files are not presets; skip them rather than read them whole.
+constexpr juce::int64 maxPresetFileBytes = 1 << 20;
+// Room left for the extension and the temporary name within a file name limit
+// of 255 bytes.
+constexpr int maxNameBytes = 200;
+
+juce::File ensureFolder (const juce::File& folder)
+{
+    if (folder.isDirectory() || folder.createDirectory().wasOk())
+        return folder;
+    return {};
+}
+
+// A user-typed name as a plain file name: no separators, no control
+// characters, no leading dots or tilde (hidden files, parent folders, the
+// home folder), no trailing dots or spaces, and bounded in length.
+juce::String legalFileName (const juce::String& typed)
+{
+    juce::String name;
+    for (auto c : typed)
+        if (c >= 0x20 && c != 0x7f && juce::String ("\"*/:<>?\\|").indexOfChar (c) < 0)
+            name += juce::String::charToString (c);
+
+    name = name.trim();
+    while (name.startsWithChar ('.') || name.startsWithChar ('~') || name.startsWithChar (' '))
+        name = name.substring (1);
+    while (name.getNumBytesAsUTF8() > static_cast<size_t> (maxNameBytes))
+        name = name.dropLastCharacters (1);
+    while (name.endsWithChar ('.') || name.endsWithChar (' '))
+        name = name.dropLastCharacters (1);
+    return name;
+}
+} // namespace
+
+juce::File EffectProcessor::getUserPresetFolder() const
+{
+    return juce::File::getSpecialLocation (juce::File::userDocumentsDirectory)
+        .getChildFile ("KARVON")
+        .getChildFile ("KARVON Vantrel");
+}
+
+void EffectProcessor::readPreset (std::vector<std::unique_ptr<Preset>>& list, const juce::String& entryName,
+                                  const juce::String& text, bool isUser, const juce::File& file)
+{
+    const auto document = juce::XmlDocument::parse (text);
+    if (document == nullptr)
+        return;
+    const auto* dict = PresetParser::findDict (*document);
+    if (dict == nullptr)
+        return;
+
+    const auto name = entryName.dropLastCharacters (static_cast<int> (presetExtension.size()) + 1).toUpperCase();
+    list.push_back (std::make_unique<Preset> (name, parser->valueTreeFromPreset (defaultState, *dict), isUser, file));
+}
+
+void EffectProcessor::retrieveFactoryPresets()
+{
+    auto& factory = presetLists[factoryList];
+    factory.clear();
+
+    juce::MemoryInputStream archiveStream (BinaryData::Presets_zip, static_cast<size_t> (BinaryData::Presets_zipSize), false);
+    juce::ZipFile archive (archiveStream);
+    const auto extension = juce::String::fromUTF8 (presetExtension.c_str());
+
+    for (int i = 0; i < archive.getNumEntries(); ++i)
+    {
+        const auto* entry = archive.getEntry (i);
+        if (entry == nullptr || ! entry->filename.contains (extension))
+            continue;
+        std::unique_ptr<juce::InputStream> stream (archive.createStreamForEntry (i));
+        if (stream == nullptr)
+            continue;
+
+        juce::MemoryBlock bytes;
+        stream->readIntoMemoryBlock (bytes);
+        const auto* data = static_cast<const char*> (bytes.getData());
+        const auto length = data != nullptr ? strnlen (data, bytes.getSize()) : 0;
+        readPreset (factory, entry->filename, juce::String::fromUTF8 (data, static_cast<int> (length)), false, {});
+    }
+
+    std::stable_sort (factory.begin(), factory.end(),
+                      [] (const auto& a, const auto& b) { return Preset::comparePresets (a.get(), b.get()); });
+    factory.insert (factory.begin(), std::make_unique<Preset> ("DEFAULT", defaultState, false));
+}
+
+void EffectProcessor::retrieveUserPresets()
+{
+    const auto remembered = currentPreset != nullptr ? currentPreset->name : juce::String();
+    currentPreset = nullptr;
+
+    auto& user = presetLists[userList];
+    user.clear();
+
+    const auto maker = ensureFolder (getUserPresetFolder().getParentDirectory());
+    const auto folder = maker != juce::File() ? ensureFolder (getUserPresetFolder()) : juce::File();
+    if (folder != juce::File())
+    {
+        const auto extension = juce::String::fromUTF8 (presetExtension.c_str());
+        for (const auto& entry : juce::RangedDirectoryIterator (folder, false, "*", juce::File::findFiles))
+        {
+            const auto file = entry.getFile();
+            if (! file.getFileName().contains (extension) || entry.getFileSize() > maxPresetFileBytes)
+                continue;
+            readPreset (user, file.getFileName(), file.loadFileAsString(), true, file);
+        }
+        std::stable_sort (user.begin(), user.end(),
+                          [] (const auto& a, const auto& b) { return Preset::comparePresets (a.get(), b.get()); });
+    }
+
+    // The preset that was current stays current without re-applying its
+    // values, so a reload (after saving or deleting) never discards edits.
+    if (remembered.isNotEmpty())
+        selectWithoutApplying (remembered);
+}
+
+//==============================================================================
+// Writing and deleting user presets
+
+juce::File EffectProcessor::userFileFor (const juce::String& name) const
+{
+    const auto fileName = legalFileName (name);
+    if (fileName.isEmpty())
+        return {};
+
+    const auto folder = getUserPresetFolder();
+    if (ensureFolder (folder.getParentDirectory()) == juce::File() || ensureFolder (folder) == juce::File())
+        return {};
+
+    const auto file = folder.getChildFile (fileName + "." + juce::String::fromUTF8 (presetExtension.c_str()));
+    return file.getParentDirectory() == folder ? file : juce::File();
+}
+
+juce::Result EffectProcessor::writeStateTo (const juce::File& target)
+{
+    const auto xml = parser->presetFromValueTree (parameterTree.copyState());
+
+    // Write beside the target and rename over it only once the text is
+    // complete and flushed: a crash leaves the old preset (or none), never half
+    // of one. The temporary name does not carry the preset extension, so it is
+    // never listed as a preset.
+    const auto temporary = target.getParentDirectory().getNonexistentChildFile (".incoming-preset", ".tmp", false);
+    {
+        juce::FileOutputStream out (temporary);
+        if (! out.openedOk())
+            return juce::Result::fail ("Cannot write to " + target.getParentDirectory().getFullPathName());
+        xml->writeTo (out, {});
+        out.flush();
+        if (out.getStatus().failed())
+        {
+            const auto error = out.getStatus();
+            temporary.deleteFile();
+            return error;
+        }
+    }
+    if (std::rename (temporary.getFullPathName().toRawUTF8(), target.getFullPathName().toRawUTF8()) != 0)
+    {
+        temporary.deleteFile();
+        return juce::Result::fail ("Cannot replace " + target.getFullPathName());
+    }
+    return juce::Result::ok();
+}
+
+juce::Result EffectProcessor::writeUserPreset (const juce::String& name)
+{
+    auto target = userFileFor (name);
+    if (target == juce::File())
+        return juce::Result::fail (legalFileName (name).isEmpty() ? "The preset needs a name"
+                                                                  : "Cannot create the user preset folder");
+
+    // Names are compared upper case: an existing user preset of this name is
+    // replaced through its own file rather than doubled by a differently cased one.
+    const auto presetName = legalFileName (name).toUpperCase();
+    for (const auto& preset : presetLists[userList])
+        if (preset->name == presetName && preset->file.getParentDirectory() == target.getParentDirectory())
+            target = preset->file;
+
+    const auto result = writeStateTo (target);
+    if (result.failed())
+        return result;
+
+    retrieveUserPresets();
+    selectWithoutApplying (presetName);
+    return result;
+}
+
+juce::Result EffectProcessor::overwritePreset (const Preset& preset)
+{
+    // Copy what is needed: the reload below replaces the user list's presets.
+    const auto target = preset.isUser && preset.file != juce::File() ? preset.file : userFileFor (preset.name);
+    if (target == juce::File())
+        return juce::Result::fail ("Cannot create the user preset folder");
+    const auto presetName = preset.name;
+
+    const auto result = writeStateTo (target);
+    if (result.failed())
+        return result;
+
+    retrieveUserPresets();
+    selectWithoutApplying (presetName);
+    return result;
+}
+
+bool EffectProcessor::deleteUserPreset (const Preset& preset)
+{
+    if (! preset.isUser)
+        return false;
+    const auto file = preset.file != juce::File() ? preset.file : userFileFor (preset.name);
+    if (! file.existsAsFile() || ! file.isAChildOf (getUserPresetFolder()) || ! file.deleteFile())
+        return false;
+
+    retrieveUserPresets();
+    currentPreset = nullptr;
+    return true;
+}
