@@ -63,7 +63,30 @@ struct Call_Sleef_logf8_u10avx2 { static __m256 call (__m256 x) noexcept { retur
 struct Call_Sleef_log10f8_u10avx2 { static __m256 call (__m256 x) noexcept { return Sleef_log10f8_u10avx2 (x); } };
 struct Call_truncate { static __m256 call (__m256 x) noexcept { return truncate (x); } };
 struct Call_Sleef_powf8_u10avx2 { static __m256 call (__m256 x, __m256 y) noexcept { return Sleef_powf8_u10avx2 (x, y); } };
-struct Call_Sleef_fmodf8_avx2 { static __m256 call (__m256 x, __m256 y) noexcept { return Sleef_fmodf8_avx2 (x, y); } };
+// SLEEF's fmod is exact while the quotient fits a float and the divisor is
+// normal; other lanes (huge quotients, subnormal or zero divisors, NaN and
+// infinities) take libm's fmodf so that every lane matches libm.
+struct Call_Sleef_fmodf8_avx2
+{
+    static __m256 call (__m256 x, __m256 y) noexcept
+    {
+        const __m256 r = Sleef_fmodf8_avx2 (x, y);
+        const __m256 absMask = _mm256_castsi256_ps (_mm256_set1_epi32 (0x7fffffff));
+        const __m256 ax = _mm256_and_ps (x, absMask);
+        const __m256 ay = _mm256_and_ps (y, absMask);
+        const __m256 sound = _mm256_and_ps (_mm256_cmp_ps (ax, _mm256_mul_ps (ay, _mm256_set1_ps (0x1p100f)), _CMP_LT_OQ),
+                                            _mm256_cmp_ps (ay, _mm256_set1_ps (0x1p-126f), _CMP_GE_OQ));
+        if (_mm256_movemask_ps (sound) == 0xff)
+            return r;
+        alignas (32) float xs[8], ys[8], rs[8];
+        _mm256_store_ps (xs, x);
+        _mm256_store_ps (ys, y);
+        _mm256_store_ps (rs, r);
+        for (int k = 0; k < 8; ++k)
+            rs[k] = __builtin_fmodf (xs[k], ys[k]);
+        return _mm256_load_ps (rs);
+    }
+};
 
 const TranscendentalKernels::Table table {
     unary<Call_Sleef_cosf8_u10avx2>,

@@ -59,7 +59,30 @@ struct Call_Sleef_logf4_u10 { static __m128 call (__m128 x) noexcept { return Sl
 struct Call_Sleef_log10f4_u10 { static __m128 call (__m128 x) noexcept { return Sleef_log10f4_u10 (x); } };
 struct Call_Sleef_truncf4 { static __m128 call (__m128 x) noexcept { return Sleef_truncf4 (x); } };
 struct Call_Sleef_powf4_u10 { static __m128 call (__m128 x, __m128 y) noexcept { return Sleef_powf4_u10 (x, y); } };
-struct Call_Sleef_fmodf4 { static __m128 call (__m128 x, __m128 y) noexcept { return Sleef_fmodf4 (x, y); } };
+// SLEEF's fmod is exact while the quotient fits a float and the divisor is
+// normal; other lanes (huge quotients, subnormal or zero divisors, NaN and
+// infinities) take libm's fmodf so that every lane matches libm.
+struct Call_Sleef_fmodf4
+{
+    static __m128 call (__m128 x, __m128 y) noexcept
+    {
+        const __m128 r = Sleef_fmodf4 (x, y);
+        const __m128 absMask = _mm_castsi128_ps (_mm_set1_epi32 (0x7fffffff));
+        const __m128 ax = _mm_and_ps (x, absMask);
+        const __m128 ay = _mm_and_ps (y, absMask);
+        const __m128 sound = _mm_and_ps (_mm_cmplt_ps (ax, _mm_mul_ps (ay, _mm_set1_ps (0x1p100f))),
+                                         _mm_cmpge_ps (ay, _mm_set1_ps (0x1p-126f)));
+        if (_mm_movemask_ps (sound) == 0xf)
+            return r;
+        alignas (32) float xs[4], ys[4], rs[4];
+        _mm_store_ps (xs, x);
+        _mm_store_ps (ys, y);
+        _mm_store_ps (rs, r);
+        for (int k = 0; k < 4; ++k)
+            rs[k] = __builtin_fmodf (xs[k], ys[k]);
+        return _mm_load_ps (rs);
+    }
+};
 
 const TranscendentalKernels::Table table {
     unary<Call_Sleef_cosf4_u10>,
