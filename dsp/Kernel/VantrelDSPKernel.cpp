@@ -1,0 +1,164 @@
+#include "Kernel/VantrelDSPKernel.h"
+
+#include "BlockSize.h"
+#include "Math/Accelerate/SignalProcessing.h"
+#include "VantrelParameterList.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cmath>
+
+namespace
+{
+using P = VantrelParameterList;
+
+// Maximum delay of the pre-delay line in ms: twice the parameter's range, so
+// that a ramp through the top of the range never reaches the line's end.
+constexpr float kPreDelayMaxMs = 400.0f;
+
+// The rates the blocks are built for. Below the lowest one the shortest delay
+// line cannot hold two sub-blocks; above the highest one the pitch voices'
+// five-second storage alone would take hundreds of megabytes.
+constexpr double kLowestSampleRate = 8000.0;
+constexpr double kHighestSampleRate = 768000.0;
+
+std::vector<float> scratch (float value = 0.0f)
+{
+    return std::vector<float> (kMaxFramesPerBlock, value);
+}
+
+// Switch values arrive unclamped; a value outside the parameter's range (or
+// infinite) must not reach an integer conversion or an interval the voice was
+// not designed for.
+float limitToRange (const Parameter& p, float value) noexcept
+{
+    return std::clamp (value, std::min (p.min, p.max), std::max (p.min, p.max));
+}
+} // namespace
+
+VantrelDSPKernel::VantrelDSPKernel()
+    : FilterDSPKernel (std::make_unique<VantrelParameterList>()),
+      inputGain (std::make_unique<Gain>()),
+      inputFilter (std::make_unique<BiquadFilter>()),
+      preDelay (std::make_unique<DelayLine> (kPreDelayMaxMs)),
+      shifterA (std::make_unique<Shifter>()),
+      shifterB (std::make_unique<Shifter>()),
+      reverbA (std::make_unique<SimpleReverb>()),
+      reverbB (std::make_unique<SimpleReverb>()),
+      lfo (std::make_unique<Lfo>()),
+      ducker (std::make_unique<Ducker>()),
+      dryWet (std::make_unique<KarvonDSP::DryWet>()),
+      filterFrequency (scratch()),
+      duckerRatio (scratch (10.0f)),
+      reverbColour (scratch()),
+      silence (scratch())
+{
+    inputFilter->setType (LowShelf);
+    ducker->mode = Ducker::LevelByRms;
+
+    for (auto& w : workBuffers)
+        w = scratch();
+    for (auto& d : dryInput)
+        d = scratch();
+    for (auto& m : modulation)
+        m = scratch();
+    // Four outputs of one oscillator, a quarter cycle apart.
+    for (std::size_t i = 0; i < lfoPhaseOffsets.size(); ++i)
+        lfoPhaseOffsets[i] = scratch (0.25f * static_cast<float> (i));
+
+    SignalProcessing::init();
+
+    for (std::size_t c = 0; c < kMaxChannels; ++c)
+    {
+        reverbInputStorage[c] = scratch();
+        reverbInputStorageB[c] = scratch();
+        reverbInputs[c] = reverbInputStorage[c].data();
+        reverbInputsB[c] = reverbInputStorageB[c].data();
+    }
+
+    // Every parameter gets its slot now, so rendering never grows the list.
+    parameterBuffers->checkSize (P::NumParameters - 1);
+}
+
+VantrelDSPKernel::~VantrelDSPKernel() = default;
+
+void VantrelDSPKernel::prepareBuffers()
+{
+    FilterDSPKernel::prepareBuffers();
+    // The buses are mono or stereo and every per-channel array holds two.
+    assert (channels >= 0 && channels <= kMaxChannels);
+    channels = std::clamp (channels, 0, kMaxChannels);
+}
+
+void VantrelDSPKernel::setup()
+{
+    channels = std::clamp (channels, 0, kMaxChannels);
+    const int c = channels;
+    const double rate = sampleRate;
+
+    inputGain->init (c, rate);
+    inputFilter->init (c, rate);
+    preDelay->init (c, rate);
+    ducker->init (c, rate);
+    dryWet->init (c, rate);
+    shifterA->init (c, rate);
+    reverbA->init (c, rate);
+    shifterB->init (c, rate);
+    reverbB->init (c, rate);
+    lfo->init (kModulationOutputs, rate);
+
+    // The modulation must repeat identically: no random steps.
+    lfo->randomSteps = false;
+    inputFilter->clear();
+    // One coefficient computation per call, from the block's first sample.
+    inputFilter->subBlockSize = kMaxFramesPerBlock;
+    dryWet->usePower = false;
+    preDelay->setInterpolation (DelayRead::Linear);
+
+    // Nothing renders during setup: the filter type can be applied here.
+    applyFilterType();
+
+    preparedChannels = c;
+    prepared = rate >= kLowestSampleRate && rate <= kHighestSampleRate;
+}
+
+void VantrelDSPKernel::updateParameter (unsigned long index, float value)
+{
+    if (std::isnan (value) || parameters == nullptr)
+        return;
+    const Parameter& p = parameters->at (index);
+
+    switch (index)
+    {
+        case P::InputFilterType:
+            // 0 (after rounding half away from zero) is the low shelf, anything else high-pass.
+            requestedFilterType.store (std::round (value) == 0.0f ? LowShelf : HighPass, std::memory_order_relaxed);
+            break;
+        case P::PitchShifterModeA:
+            shifterA->mode.store (static_cast<int> (std::trunc (limitToRange (p, value))), std::memory_order_relaxed);
+            break;
+        case P::PitchShifterModeB:
+            shifterB->mode.store (static_cast<int> (std::trunc (limitToRange (p, value))), std::memory_order_relaxed);
+            break;
+        case P::PitchA:
+            shifterA->setPitch (static_cast<int> (std::round (limitToRange (p, value))));
+            break;
+        case P::PitchB:
+            shifterB->setPitch (static_cast<int> (std::round (limitToRange (p, value))));
+            break;
+        // Fine tuning is set in cents, the voices work in semitones.
+        case P::FineA:
+            shifterA->setFine (limitToRange (p, value) / 100.0f);
+            break;
+        case P::FineB:
+            shifterB->setFine (limitToRange (p, value) / 100.0f);
+            break;
+        default:
+            break;
+    }
+}
+
+void VantrelDSPKernel::applyFilterType() noexcept
+{
+    inputFilter->setType (static_cast<BiquadFilterType> (requestedFilterType.load (std::memory_order_relaxed)));
+}

@@ -1,0 +1,108 @@
+#pragma once
+
+#include "Delay/DelayLine.h"
+#include "Dynamics/DryWet.h"
+#include "Dynamics/Ducker.h"
+#include "FilterDSPKernel.h"
+#include "Modulation/Lfo.h"
+#include "Pitch/Shifter.h"
+#include "ProcessBlock/Filters/BiquadFilter.h"
+#include "ProcessBlock/Mix/Gain.h"
+#include "Reverb/SimpleReverb.h"
+
+#include <array>
+#include <atomic>
+#include <memory>
+#include <vector>
+
+// The effect's real-time engine: input gain and filter, two pitch voices placed
+// before, around or after a modulated reverb, ducking of the wet signal keyed
+// by the dry input, and the final dry/wet mix.
+//
+// Driving it: construct; setParameter from any thread; init (channels, rate)
+// then setup() before the first process and again on every change of rate or
+// layout; setBuffers then process (frames, 0, 0) for every block on the audio
+// thread. process never allocates, locks or waits.
+class VantrelDSPKernel : public FilterDSPKernel
+{
+public:
+    // The buses are mono or stereo; every per-channel array has room for two.
+    static constexpr int kMaxChannels = 2;
+    static constexpr int kModulationOutputs = 4;
+    // The output-only parameter that carries the ducker's meter reading.
+    static constexpr int kMeterParameter = 24;
+
+    VantrelDSPKernel();
+    ~VantrelDSPKernel() override;
+
+    // Re-initialises every processing block for the kernel's channel count and
+    // sample rate. Not while process runs.
+    void setup() override;
+    // Renders one host block from the first input bus into the first output
+    // bus (which may share memory with it). Blocks longer than the scratch
+    // buffers are rendered in consecutive pieces.
+    void process (unsigned long frames, unsigned long bufferOffset, long count) noexcept override;
+    // The switches: filter type, voice modes, pitches and fine tunings. Any
+    // thread; a change is heard from the next sub-block on.
+    void updateParameter (unsigned long index, float value) override;
+
+    // Processing blocks, owned.
+    std::unique_ptr<Gain> inputGain;
+    std::unique_ptr<BiquadFilter> inputFilter;
+    std::unique_ptr<DelayLine> preDelay;
+    std::unique_ptr<Shifter> shifterA;
+    std::unique_ptr<Shifter> shifterB;
+    std::unique_ptr<SimpleReverb> reverbA; // always runs
+    std::unique_ptr<SimpleReverb> reverbB; // runs only while both voices are in feedback mode
+    std::unique_ptr<Lfo> lfo;
+    std::unique_ptr<Ducker> ducker;
+    std::unique_ptr<KarvonDSP::DryWet> dryWet;
+
+    // Frames rendered with one set of switch values.
+    int subBlockSize = 256;
+
+    // Scratch, kMaxFramesPerBlock floats each.
+    std::array<std::vector<float>, kMaxChannels> workBuffers; // gained and filtered input, later the ducked wet signal
+    std::array<float*, kMaxChannels> reverbInputs {};         // input and output of reverbA, per sub-block
+    std::array<float*, kMaxChannels> reverbInputsB {};        // input and output of reverbB, per sub-block
+    std::vector<float> filterFrequency;                       // the input filter's cutoff in Hz
+    std::vector<float> duckerRatio;                           // 10 everywhere
+    std::array<std::vector<float>, kModulationOutputs> modulation;
+    std::array<std::vector<float>, kModulationOutputs> lfoPhaseOffsets;
+
+protected:
+    // Runs inside init, where the channel count is set: keeps it to what the
+    // per-channel arrays hold.
+    void prepareBuffers() override;
+
+private:
+    void applyFilterType() noexcept;
+    void renderPiece (unsigned long frames, const std::array<const float*, kMaxChannels>& in,
+                      const std::array<float*, kMaxChannels>& out) noexcept;
+    void prepareBlock (unsigned long frames, const std::array<const float*, kMaxChannels>& in) noexcept;
+    void processSubBlock (unsigned long start, unsigned long n) noexcept;
+    void preReverbStage (unsigned long start, unsigned long n, int modeA, int modeB, bool bothFeedback) noexcept;
+    void postReverbStage (unsigned long start, unsigned long n, int modeA, int modeB, bool bothFeedback) noexcept;
+    void runReverb (SimpleReverb& reverb, float** buffers, unsigned long start, unsigned long n) noexcept;
+    void duck (unsigned long channel, unsigned long start, unsigned long n, const float* wet) noexcept;
+    void storeMeter() noexcept;
+    float* parameterBuffer (unsigned long index) noexcept;
+
+    std::array<std::vector<float>, kMaxChannels> reverbInputStorage;
+    std::array<std::vector<float>, kMaxChannels> reverbInputStorageB;
+    // The host input with non-finite samples replaced by silence: what the wet
+    // path and the ducker's level read.
+    std::array<std::vector<float>, kMaxChannels> dryInput;
+    // ReverbColor limited below the Nyquist frequency. Kept apart from the
+    // parameter's own buffer, which a constant parameter does not refill.
+    std::vector<float> reverbColour;
+    std::vector<float> silence;
+
+    // The input filter's type as last requested from any thread; the audio
+    // thread applies it, because a type change also clears the filter.
+    std::atomic<int> requestedFilterType { LowShelf };
+    // setup() has run with a sample rate the blocks can work at, for this
+    // many channels.
+    bool prepared = false;
+    int preparedChannels = 0;
+};

@@ -1,0 +1,330 @@
+// The kernel's signal flow, block by block on the audio thread.
+
+#include "Kernel/InputSanitiser.h"
+#include "Kernel/ScopedFlushDenormals.h"
+#include "Kernel/VantrelDSPKernel.h"
+
+#include "BlockSize.h"
+#include "Math/Accelerate/SignalProcessing.h"
+#include "Math/Memory.h"
+#include "VantrelParameterList.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+
+namespace
+{
+using P = VantrelParameterList;
+using SP = SignalProcessing;
+
+constexpr int kModeBefore = 0;
+constexpr int kModeFeedback = 1;
+constexpr int kModeAfter = 2;
+
+// The widest interval a voice shifts by, in semitones.
+constexpr float kWidestInterval = 24.0f;
+
+// 10^(dB / 20) written as exp(dB * ln(10) / 20).
+constexpr double kDecibelsToExponent = 0.11512925464970002;
+
+// Fraction of the amount parameter that a voice in feedback mode returns to
+// the reverb: nothing for an unshifted voice, rising steeply with the interval.
+float feedbackReturnScale (const Shifter& voice) noexcept
+{
+    const float interval = static_cast<float> (voice.pitch.load (std::memory_order_relaxed))
+                           + voice.fine.load (std::memory_order_relaxed);
+    return std::pow (std::fabs (interval) / kWidestInterval, 0.05f) / 100.0f;
+}
+
+// A voice shifting its channel's signal in place: shifter, make-up gain, then
+// the voice's own dry/wet crossfade with its amount.
+void shiftAndMix (Shifter& voice, unsigned long channel, const float* dry, unsigned long n) noexcept
+{
+    float* x = voice.voice[channel];
+    voice.pitchShifters[channel].process (x, n);
+    SP::mul_s (x, voice.gain, x, n);
+    voice.dryWet.process (dry, x, x, n, voice.amount);
+}
+} // namespace
+
+float* VantrelDSPKernel::parameterBuffer (unsigned long index) noexcept
+{
+    return (*parameterBuffers)[index];
+}
+
+void VantrelDSPKernel::process (unsigned long frames, unsigned long bufferOffset, long count) noexcept
+{
+    FilterDSPKernel::process (frames, bufferOffset, count);
+    const ScopedFlushDenormals noDenormals;
+
+    const int numChannels = prepared ? preparedChannels : std::clamp (channels, 0, kMaxChannels);
+    const BufferList* inputBus = inputBuffers.empty() ? nullptr : inputBuffers.front();
+    const BufferList* outputBus = outputBuffers.empty() ? nullptr : outputBuffers.front();
+    std::array<const float*, kMaxChannels> in {};
+    std::array<float*, kMaxChannels> out {};
+    for (int c = 0; c < numChannels; ++c)
+    {
+        const auto ch = static_cast<std::size_t> (c);
+        in[ch] = inputBus != nullptr ? (*inputBus)[ch] : nullptr;
+        out[ch] = outputBus != nullptr ? (*outputBus)[ch] : nullptr;
+    }
+
+    if (! prepared)
+    {
+        // Not set up for a usable rate: a defined answer is silence.
+        for (float* o : out)
+            if (o != nullptr)
+                std::fill (o, o + frames, 0.0f);
+        storeMeter();
+        return;
+    }
+
+    // Longer host blocks are rendered in consecutive pieces that fit the
+    // scratch buffers; frames = 0 still runs one (empty) piece.
+    unsigned long done = 0;
+    do
+    {
+        const unsigned long n = std::min (frames - done, kMaxFramesPerBlock);
+        std::array<const float*, kMaxChannels> pieceIn {};
+        std::array<float*, kMaxChannels> pieceOut {};
+        for (std::size_t c = 0; c < kMaxChannels; ++c)
+        {
+            pieceIn[c] = in[c] != nullptr ? in[c] + done : nullptr;
+            pieceOut[c] = out[c] != nullptr ? out[c] + done : nullptr;
+        }
+        renderPiece (n, pieceIn, pieceOut);
+        done += n;
+    } while (done < frames);
+
+    storeMeter();
+}
+
+void VantrelDSPKernel::renderPiece (unsigned long frames, const std::array<const float*, kMaxChannels>& in,
+                                    const std::array<float*, kMaxChannels>& out) noexcept
+{
+    if (preparedChannels == 0)
+    {
+        // No bus to render: keep the ramps moving so that time passes alike.
+        parameters->checkOutBuffers (frames, parameterBuffers.get());
+        return;
+    }
+
+    applyFilterType();
+    prepareBlock (frames, in);
+
+    const auto step = static_cast<unsigned long> (std::clamp (subBlockSize, 1, static_cast<int> (kMaxFramesPerBlock)));
+    for (unsigned long s = 0; s < frames; s += step)
+        processSubBlock (s, std::min (step, frames - s));
+
+    // The global mix: the host's own input is the dry signal, untouched, so
+    // that a fully dry setting returns it bit for bit.
+    const float* mix = parameterBuffer (P::DryWet);
+    for (int c = 0; c < preparedChannels; ++c)
+    {
+        const auto ch = static_cast<std::size_t> (c);
+        if (out[ch] == nullptr)
+            continue;
+        const float* dry = in[ch] != nullptr ? in[ch] : silence.data();
+        dryWet->process (dry, workBuffers[ch].data(), out[ch], frames, mix);
+    }
+}
+
+void VantrelDSPKernel::prepareBlock (unsigned long frames, const std::array<const float*, kMaxChannels>& in) noexcept
+{
+    parameters->checkOutBuffers (frames, parameterBuffers.get());
+
+    // The filter frequency ramps on the note scale: back to Hz, kept below
+    // Nyquist with some margin.
+    float* cutoff = filterFrequency.data();
+    Memory::copy (parameterBuffer (P::InputFilterFrequency), cutoff, frames);
+    SP::mul_s (cutoff, 0.057762265f, cutoff, frames);
+    SP::exp (cutoff, cutoff, frames);
+    SP::mul_s (cutoff, 8.1757994f, cutoff, frames);
+    SP::clip (cutoff, 20.0f, static_cast<float> (sampleRate / 2.1), cutoff, frames);
+
+    float* gain = parameterBuffer (P::InputGain);
+    float* resonance = parameterBuffer (P::InputFilterResonance);
+    for (int c = 0; c < preparedChannels; ++c)
+    {
+        const auto ch = static_cast<std::size_t> (c);
+        InputSanitiser::copy (in[ch], dryInput[ch].data(), frames);
+        float* work = workBuffers[ch].data();
+        Memory::copy (dryInput[ch].data(), work, frames);
+        inputGain->process (work, frames, gain);
+        inputFilter->process (work, frames, static_cast<unsigned long> (c), cutoff, resonance, nullptr);
+    }
+
+    float* rate = parameterBuffer (P::ModulationRate);
+    float* amount = parameterBuffer (P::ModulationAmount);
+    for (std::size_t i = 0; i < kModulationOutputs; ++i)
+        lfo->process (modulation[i].data(), frames, i, Lfo::LfoParameters { rate, nullptr, lfoPhaseOffsets[i].data(), amount },
+                      nullptr);
+
+    SP::clip (parameterBuffer (P::ReverbColor), 800.0f, static_cast<float> (sampleRate / 2.01), reverbColour.data(), frames);
+}
+
+void VantrelDSPKernel::processSubBlock (unsigned long start, unsigned long n) noexcept
+{
+    // Switches may change from any thread: read each once per sub-block.
+    const int modeA = shifterA->mode.load (std::memory_order_relaxed);
+    const int modeB = shifterB->mode.load (std::memory_order_relaxed);
+    const bool bothFeedback = modeA == kModeFeedback && modeB == kModeFeedback;
+
+    shifterA->setWindowMs (parameterBuffer (P::DelayTimeA) + start);
+    shifterB->setWindowMs (parameterBuffer (P::DelayTimeB) + start);
+
+    // Modes 0 and 2 hand the percentage to the voice's crossfade; mode 1 uses
+    // it as the level of the feedback return.
+    const float scaleA = modeA == kModeFeedback ? feedbackReturnScale (*shifterA) : 1.0f;
+    const float scaleB = modeB == kModeFeedback ? feedbackReturnScale (*shifterB) : 1.0f;
+    SP::mul_s (parameterBuffer (P::PitchShifterAmountA) + start, scaleA, shifterA->amount, n);
+    SP::mul_s (parameterBuffer (P::PitchShifterAmountB) + start, scaleB, shifterB->amount, n);
+
+    preReverbStage (start, n, modeA, modeB, bothFeedback);
+    runReverb (*reverbA, reverbInputs.data(), start, n);
+    if (bothFeedback)
+        runReverb (*reverbB, reverbInputsB.data(), start, n);
+    postReverbStage (start, n, modeA, modeB, bothFeedback);
+}
+
+void VantrelDSPKernel::preReverbStage (unsigned long start, unsigned long n, int modeA, int modeB, bool bothFeedback) noexcept
+{
+    Shifter& a = *shifterA;
+    Shifter& b = *shifterB;
+    const float* preDelayMs = parameterBuffer (P::PreDelay) + start;
+
+    for (int c = 0; c < preparedChannels; ++c)
+    {
+        const auto ch = static_cast<std::size_t> (c);
+        const float* work = workBuffers[ch].data() + start;
+        float* reverbIn = reverbInputs[ch];
+
+        Memory::copy (work, a.voice[ch], n);
+        if (modeA == kModeBefore)
+            shiftAndMix (a, ch, work, n);
+        Memory::copy (work, b.voice[ch], n);
+        if (modeB == kModeBefore)
+            shiftAndMix (b, ch, work, n);
+
+        SP::add (a.voice[ch], b.voice[ch], reverbIn, n);
+        SP::mul_s (reverbIn, 0.5f, reverbIn, n);
+
+        // Feedback returns from the previous block at the same positions.
+        if (bothFeedback)
+        {
+            SP::mul_add (b.feedback[ch] + start, b.amount, reverbIn, reverbInputsB[ch], n);
+            SP::mul_add (a.feedback[ch] + start, a.amount, reverbIn, reverbIn, n);
+        }
+        else
+        {
+            if (modeA == kModeFeedback)
+                SP::mul_add (a.feedback[ch] + start, a.amount, reverbIn, reverbIn, n);
+            if (modeB == kModeFeedback)
+                SP::mul_add (b.feedback[ch] + start, b.amount, reverbIn, reverbIn, n);
+        }
+
+        preDelay->process (reverbIn, n, ch, preDelayMs, nullptr, true, false);
+    }
+}
+
+void VantrelDSPKernel::runReverb (SimpleReverb& reverb, float** buffers, unsigned long start, unsigned long n) noexcept
+{
+    std::array<float*, kModulationOutputs> mod {};
+    for (std::size_t i = 0; i < kModulationOutputs; ++i)
+        mod[i] = modulation[i].data() + start;
+
+    reverb.core.setRoomSize (parameterBuffer (P::RoomSize) + start, mod.data(), n);
+    reverb.lengthSource = parameterBuffer (P::ReverbLength) + start;
+    reverb.colourSource = reverbColour.data() + start;
+    reverb.process (buffers, n);
+}
+
+void VantrelDSPKernel::postReverbStage (unsigned long start, unsigned long n, int modeA, int modeB, bool bothFeedback) noexcept
+{
+    Shifter& a = *shifterA;
+    Shifter& b = *shifterB;
+
+    for (int c = 0; c < preparedChannels; ++c)
+    {
+        const auto ch = static_cast<std::size_t> (c);
+        float* reverbOut = reverbInputs[ch];
+
+        Memory::copy (reverbOut, a.voice[ch], n);
+        if (bothFeedback)
+        {
+            // Each feedback delay takes its own reverb; the wet signal is both.
+            Memory::copy (reverbInputsB[ch], b.voice[ch], n);
+            SP::add (reverbOut, reverbInputsB[ch], reverbOut, n);
+            SP::mul_s (reverbOut, 0.75f, reverbOut, n);
+        }
+        else
+        {
+            Memory::copy (reverbOut, b.voice[ch], n);
+        }
+
+        for (auto [voice, mode] : { std::pair<Shifter*, int> { &a, modeA }, std::pair<Shifter*, int> { &b, modeB } })
+        {
+            if (mode == kModeAfter)
+            {
+                shiftAndMix (*voice, ch, reverbOut, n);
+            }
+            else if (mode == kModeFeedback)
+            {
+                voice->processDelayShifter (start, ch, n);
+                Memory::copy (reverbOut, voice->voice[ch], n);
+            }
+        }
+
+        SP::add (a.voice[ch], b.voice[ch], reverbOut, n);
+        SP::mul_s (reverbOut, 0.5f, reverbOut, n);
+
+        duck (ch, start, n, reverbOut);
+    }
+}
+
+void VantrelDSPKernel::duck (unsigned long channel, unsigned long start, unsigned long n, const float* wet) noexcept
+{
+    Ducker& d = *ducker;
+    const float thresholdDb = parameterBuffer (P::DuckingThreshold)[start];
+    const float attackMs = parameterBuffer (P::DuckingAttack)[start];
+    const float releaseMs = parameterBuffer (P::DuckingRelease)[start];
+    const double ratio = duckerRatio[0];
+
+    const double threshold = std::exp (static_cast<double> (thresholdDb) * kDecibelsToExponent);
+
+    // The key is the dry input (its finite copy), before gain and filter.
+    float level = 0.0f;
+    const float* key = dryInput[channel].data() + start;
+    if (d.mode == Ducker::LevelByRms)
+        SP::rms (key, &level, n);
+    else if (d.mode == Ducker::LevelByPeak)
+        SP::peak (key, &level, n);
+    if (! std::isfinite (level))
+        level = FLT_MAX;
+
+    const double l = level;
+    const auto target = static_cast<float> (std::min (1.0, std::max ((l - threshold) / ratio + threshold, 0.001) / std::max (l, 0.001)));
+
+    float& current = d.channelGains[channel];
+    const float distance = target - current;
+    const float timeMs = distance < 0.0f ? attackMs : releaseMs;
+    const double coefficient = timeMs == 0.0f ? 1.0 : 1.0 / (std::max (static_cast<double> (timeMs), 0.01) * d.sampleRate * 0.001);
+    const auto increment = static_cast<float> (distance * coefficient);
+
+    float* gain = d.gainBuffer.data();
+    SP::ramp (current, increment, gain, n);
+    SP::clip (gain, 0.0f, 1.0f, gain, n);
+    current = std::clamp (gain[n - 1] + increment, 0.0f, 1.0f);
+
+    // The applied factor is the square of the gain: a softer start of the duck.
+    SP::powTwo (gain, n);
+    SP::mul (wet, gain, workBuffers[channel].data() + start, n);
+    d.peakMeter->process (gain, n, channel, ProcessBlockParameters {});
+}
+
+void VantrelDSPKernel::storeMeter() noexcept
+{
+    if (OutputSlot* slot = outputValue (kMeterParameter))
+        (*slot)[0].store (ducker->peakMeter->values[0], std::memory_order_relaxed);
+}

@@ -1,1 +1,0 @@
-// Placeholder translation unit so the library has a source until its blocks land.
