@@ -17,6 +17,13 @@ float fractionalPart (float x) noexcept
 {
     return x - std::trunc (x);
 }
+
+// value / sampleRate, per sample. A sample rate that is not a positive number
+// stops the oscillator instead of filling its outputs with NaN.
+float perSample (float value, double sampleRate) noexcept
+{
+    return sampleRate > 0.0 && std::isfinite (sampleRate) ? value / static_cast<float> (sampleRate) : 0.0f;
+}
 } // namespace
 
 Lfo::Lfo()
@@ -125,7 +132,7 @@ void Lfo::consumeHalfPeriod (float half) noexcept
 
 void Lfo::stepRandomValues (unsigned long frames, float period, bool hasOffset, float offset) noexcept
 {
-    const float tick = 1000.0f / static_cast<float> (sampleRate);
+    const float tick = perSample (1000.0f, sampleRate);
     const float half = period / 2.0f;
     auto& values = randomValues;
 
@@ -172,7 +179,7 @@ void Lfo::freeRunning (float* out, unsigned long n, unsigned long output, float 
                        float offset) noexcept
 {
     const float frequency = period > 0.0f ? 1.0f / (period * 0.001f) : 0.0f;
-    const float step = frequency / static_cast<float> (sampleRate);
+    const float step = perSample (frequency, sampleRate);
 
     SignalProcessing::ramp (phases[output], step, out, n);
     SignalProcessing::frac (out, n);
@@ -235,7 +242,7 @@ void Lfo::transportLocked (float* out, unsigned long n, unsigned long output, co
         return;
     }
 
-    const float step = bpm / 60.0f / static_cast<float> (sampleRate);
+    const float step = perSample (bpm / 60.0f, sampleRate);
     float start = static_cast<float> (beatPosition - static_cast<double> (beatOffset));
     if (output == 1 && offset >= 0.0f)
         start -= offset * cycle;

@@ -257,11 +257,22 @@ TEST (Lfo, SmoothingRoundsTheEdgesOfASquare)
     EXPECT_LT (largestStep (true), 0.05f);
 }
 
-TEST (Lfo, UnsetOutputsAreSilentAndProcessingAllocatesNothing)
+TEST (Lfo, BadSetupsGiveDefinedOutputAndProcessingAllocatesNothing)
 {
     Modulator m (4);
     const auto beyond = m.render (7, 256, 1.0f);
     EXPECT_EQ (0.0, testsupport::peak (beyond.data(), beyond.size()));
+
+    for (double broken : { 0.0, -48000.0, std::nan ("") })
+    {
+        Modulator still (1, broken);
+        still.lfo.shape = Lfo::SampleAndHold;
+        const auto held = still.render (0, 256, 5.0f);
+        still.lfo.shape = Lfo::Sine;
+        const auto out = still.render (0, 256, 5.0f);
+        EXPECT_TRUE (testsupport::allFinite (out.data(), out.size())) << broken;
+        EXPECT_TRUE (testsupport::allFinite (held.data(), held.size())) << broken;
+    }
 
     std::vector<float> rate (4096, 3.0f), amount (4096, 50.0f), out (256);
     Lfo::LfoParameters p;
