@@ -72,6 +72,8 @@ void PitchShifter::init (int numChannels, double newSampleRate)
 
 void PitchShifter::clear() noexcept
 {
+    // A cleared shifter must not replay what it heard before.
+    storage.clear();
     highPass.clear();
     lowPass.clear();
 }

@@ -19,7 +19,7 @@ public:
 
     // Allocates 5 s of storage for the rate; the window phase is kept.
     void init (int numChannels, double newSampleRate) override;
-    // Clears the two filters; the storage keeps its content.
+    // Silences the storage and the two filters; the window phase is kept.
     void clear() noexcept override;
 
     // In place, n at most kMaxFramesPerBlock. windowMs must point at n values.
