@@ -41,7 +41,7 @@ void DSPKernel::init (int numChannels, double newSampleRate)
     if (newNyquist != nyquist)
     {
         nyquist = newNyquist;
-        oneOverNyquist = 1.0f / nyquist;
+        oneOverNyquist = nyquist > 0.0f ? 1.0f / nyquist : 0.0f;
     }
 
     const double samples = std::floor (static_cast<double> (rate) * rampSeconds);

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <complex>
 #include <numbers>
+#include <random>
 #include <vector>
 
 namespace
@@ -183,6 +184,33 @@ TEST (BiquadFilter, BadStateIsFlushedAndTypeChangesRestart)
     std::vector<float> z (8, 1.0f);
     filter.process (z.data(), 8, 5, params);
     EXPECT_EQ (std::vector<float> (8, 1.0f), z);
+}
+
+TEST (BiquadFilter, StaysStableAboveNyquistAndIgnoresNaNSettings)
+{
+    // 20 kHz at 32 kHz lies beyond Nyquist: every design must stay bounded.
+    for (int t = LowPass; t <= AllPass; ++t)
+        for (const float f : { 20000.0f, 16000.0f, 0.0f, -100.0f })
+        {
+            BiquadFilter filter;
+            filter.init (1, 32000.0);
+            filter.setType (BiquadFilterType (t));
+            std::vector<float> x (32768);
+            std::mt19937 rng (3);
+            std::uniform_real_distribution<float> noise (-1.0f, 1.0f);
+            for (auto& v : x)
+                v = noise (rng);
+            filter.process (x.data(), 32768, 0, BiquadFilterParameters { f, nullptr, 12.0f, nullptr, 12.0f, nullptr });
+            EXPECT_LT (testsupport::peak (x.data() + 16384, 16384), 100.0) << "type " << t << " at " << f << " Hz";
+        }
+
+    BiquadCoefficients c;
+    c.calculateParams (1000.0f, 0.0f, 0.0f, LowPass);
+    const BiquadCoefficients before = c;
+    c.calculateParams (NAN, 0.0f, 0.0f, LowPass);
+    c.calculateParams (1000.0f, NAN, 0.0f, HighPass);
+    EXPECT_EQ (before.b0, c.b0);
+    EXPECT_EQ (before.a1, c.a1);
 }
 
 TEST (BiquadFilter, NewSampleRateRecomputesTheCoefficients)

@@ -1,5 +1,6 @@
 #include "ProcessBlock/Filters/BiquadCoefficients.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -7,6 +8,14 @@ void BiquadCoefficients::calculateParams (float frequency, float resonance, floa
 {
     if (static_cast<int> (type) < LowPass || static_cast<int> (type) > AllPass)
         return;
+    // No meaningful design from NaN settings or without a sample rate: keep
+    // the previous coefficients rather than filling the filter with NaN.
+    if (! (sampleRate > 0.0f) || std::isnan (frequency) || std::isnan (resonance) || std::isnan (gain))
+        return;
+    // At or below 0 Hz the sections turn unstable, and beyond Nyquist tan()
+    // folds the design over onto a mirrored frequency: keep the frequency
+    // inside the usable band.
+    frequency = std::clamp (frequency, 1.0e-5f * sampleRate, 0.49f * sampleRate);
 
     const float K = std::tan (static_cast<float> (std::numbers::pi * static_cast<double> (frequency) / static_cast<double> (sampleRate)));
     const auto Q = static_cast<float> (std::pow (10.0, static_cast<double> (resonance) * 0.05));

@@ -7,7 +7,9 @@ struct BiquadCoefficients
 {
     // frequency in Hz; resonance in dB (the quality factor, and the level of
     // the shelves); gain in dB (the level of the peak). A type outside the
-    // eight known ones leaves the coefficients untouched.
+    // eight known ones, NaN settings or a missing sample rate leave the
+    // coefficients untouched. Frequencies are kept between 1e-5 and 0.49 times
+    // the sample rate, where every design is stable.
     void calculateParams (float frequency, float resonance, float gain, BiquadFilterType type) noexcept;
 
     float sampleRate = 44100.0f;
