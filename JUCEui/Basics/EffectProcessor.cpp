@@ -143,15 +143,36 @@ void EffectProcessor::prepareToPlay (double sampleRate, int)
         return;
     }
     const int outputChannels = getBusCount (false) > 0 ? getChannelCountOfBus (false, 0) : 0;
+    const bool firstInit = ! kernel->initialised;
     kernel->init (juce::jlimit (0, 2, outputChannels), sampleRate);
     kernel->setup();
     prepared = true;
+
+    // The kernel's first init seeds every parameter with its default; the tree
+    // may already hold other values (a restored project, edits made before
+    // playback), and those are what the kernel must render.
+    if (firstInit)
+        sendTreeValuesToKernel();
 
     if (! initialPresetApplied)
     {
         if (! defaultPresetName.empty())
             setPreset (juce::String::fromUTF8 (defaultPresetName.c_str()), true);
         initialPresetApplied = true;
+    }
+}
+
+void EffectProcessor::sendTreeValuesToKernel()
+{
+    auto& parameters = *kernel->parameters;
+    for (size_t index = 0; index < parameterIDs.size(); ++index)
+    {
+        if (parameterIDs[index].isEmpty())
+            continue;
+        const auto value = parameterTree.getRawParameterValue (parameterIDs[index])->load();
+        kernel->setParameter (static_cast<unsigned long> (index), value);
+        if (auto* ramper = parameters[static_cast<unsigned long> (index)]->ramper.get())
+            ramper->snapToTarget();
     }
 }
 

@@ -96,6 +96,7 @@ private:
     juce::ValueTree withFiniteValues (juce::ValueTree restored) const;
     juce::Result writeStateTo (const juce::File& target);
     juce::File userFileFor (const juce::String& name) const;
+    void sendTreeValuesToKernel();
     void renderPiece (juce::AudioBuffer<float>& buffer, int start, int frames) noexcept;
 
     std::unique_ptr<FilterDSPKernel> kernel;

@@ -1,0 +1,138 @@
+#include "ProcessorFixture.h"
+
+#include <cmath>
+#include <limits>
+
+using plugintest::ProcessorTest;
+
+namespace
+{
+enum class Kind { Float, Int, Bool };
+enum class Mapping { Linear, Cube, Note };
+
+struct Expected
+{
+    const char* id;
+    Kind kind;
+    float min, max, defaultValue;
+    Mapping mapping;
+};
+
+// The effect's published parameters, in the order the host sees them.
+const Expected expectedParameters[] = {
+    { "DryWet", Kind::Float, 0, 100, 50, Mapping::Linear },
+    { "InputGain", Kind::Float, -30, 12, 0, Mapping::Linear },
+    { "InputFilterResonance", Kind::Float, -24, 24, 0, Mapping::Linear },
+    { "InputFilterFrequency", Kind::Float, 20, 20000, 400, Mapping::Note },
+    { "InputFilterType", Kind::Bool, 0, 1, 0, Mapping::Linear },
+    { "PitchShifterModeA", Kind::Int, 0, 2, 0, Mapping::Linear },
+    { "PitchShifterAmountA", Kind::Float, 0, 100, 0, Mapping::Linear },
+    { "PitchA", Kind::Int, -24, 24, 0, Mapping::Linear },
+    { "FineA", Kind::Float, -50, 50, 0, Mapping::Linear },
+    { "DelayTimeA", Kind::Float, 40, 1000, 500, Mapping::Linear },
+    { "PitchShifterModeB", Kind::Int, 0, 2, 0, Mapping::Linear },
+    { "PitchShifterAmountB", Kind::Float, 0, 100, 0, Mapping::Linear },
+    { "PitchB", Kind::Int, -24, 24, 0, Mapping::Linear },
+    { "FineB", Kind::Float, -50, 50, 0, Mapping::Linear },
+    { "DelayTimeB", Kind::Float, 40, 1000, 500, Mapping::Linear },
+    { "PreDelay", Kind::Float, 0, 200, 10, Mapping::Cube },
+    { "ReverbLength", Kind::Float, 0.2f, 30, 5, Mapping::Cube },
+    { "ReverbColor", Kind::Float, 800, 18000, 6000, Mapping::Cube },
+    { "RoomSize", Kind::Float, 0, 100, 50, Mapping::Linear },
+    { "ModulationRate", Kind::Float, 0.5f, 12.5f, 2.5f, Mapping::Linear },
+    { "ModulationAmount", Kind::Float, 0, 100, 30, Mapping::Linear },
+    { "DuckingThreshold", Kind::Float, -40, 0, 0, Mapping::Linear },
+    { "DuckingAttack", Kind::Float, 1, 200, 20, Mapping::Linear },
+    { "DuckingRelease", Kind::Float, 10, 1000, 100, Mapping::Linear },
+};
+
+float expectedMidpoint (const Expected& e)
+{
+    switch (e.mapping)
+    {
+        case Mapping::Cube: return e.min + (e.max - e.min) * 0.125f;
+        case Mapping::Note: return std::sqrt (e.min * e.max); // equal musical steps: the geometric mean
+        case Mapping::Linear: break;
+    }
+    return 0.5f * (e.min + e.max);
+}
+} // namespace
+
+TEST_F (ProcessorTest, PublishesTheTwentyFourParametersWithTheirKindsRangesDefaultsAndMappings)
+{
+    const auto& parameters = processor->getParameters();
+    ASSERT_EQ (parameters.size(), 24);
+
+    for (int i = 0; i < 24; ++i)
+    {
+        const auto& e = expectedParameters[i];
+        SCOPED_TRACE (e.id);
+        auto* parameter = dynamic_cast<juce::RangedAudioParameter*> (parameters[i]);
+        ASSERT_NE (parameter, nullptr);
+        EXPECT_EQ (parameter->paramID, e.id);
+        EXPECT_EQ (parameter->getName (100), e.id);
+        EXPECT_TRUE (parameter->getLabel().isEmpty());
+
+        const auto& range = parameter->getNormalisableRange();
+        EXPECT_FLOAT_EQ (range.start, e.min);
+        EXPECT_FLOAT_EQ (range.end, e.max);
+        EXPECT_NEAR (parameter->convertFrom0to1 (parameter->getDefaultValue()), e.defaultValue, 1e-3f);
+
+        switch (e.kind)
+        {
+            case Kind::Int: EXPECT_NE (dynamic_cast<juce::AudioParameterInt*> (parameter), nullptr); break;
+            case Kind::Bool: EXPECT_NE (dynamic_cast<juce::AudioParameterBool*> (parameter), nullptr); break;
+            case Kind::Float:
+                ASSERT_NE (dynamic_cast<juce::AudioParameterFloat*> (parameter), nullptr);
+                EXPECT_FLOAT_EQ (range.interval, 0.01f);
+                EXPECT_NEAR (range.convertFrom0to1 (0.5f), expectedMidpoint (e), std::abs (expectedMidpoint (e)) * 1e-3f + 1e-4f);
+                EXPECT_NEAR (range.convertTo0to1 (expectedMidpoint (e)), 0.5f, 1e-3f);
+                break;
+        }
+    }
+}
+
+TEST_F (ProcessorTest, StartsWithTheKernelAtEveryDefaultAndNoPresetCurrent)
+{
+    auto& kernel = processor->getKernel();
+    for (unsigned long i = 0; i < 24; ++i)
+        EXPECT_NEAR (kernel.getParameter (i), expectedParameters[i].defaultValue, 1e-3f) << expectedParameters[i].id;
+
+    EXPECT_EQ (processor->currentPreset, nullptr);
+    EXPECT_EQ (processor->currentPresetList, EffectProcessor::factoryList);
+    EXPECT_EQ (processor->currentPresetIndex, 0);
+    EXPECT_EQ (processor->getName(), "KARVON Vantrel");
+    EXPECT_TRUE (processor->hasEditor());
+    EXPECT_EQ (processor->getTailLengthSeconds(), 0.0);
+    EXPECT_EQ (processor->productIdentifier.size(), 11u);
+}
+
+TEST_F (ProcessorTest, HostChangesReachTheKernelByIdentifier)
+{
+    auto& kernel = processor->getKernel();
+    plugintest::automate (*processor, "DryWet", 80.0f);
+    plugintest::automate (*processor, "PitchA", -12.0f);
+    plugintest::automate (*processor, "InputFilterType", 1.0f);
+    plugintest::automate (*processor, "ReverbColor", 12000.0f);
+
+    EXPECT_NEAR (kernel.getParameter (0), 80.0f, 1e-3f);
+    EXPECT_NEAR (kernel.getParameter (7), -12.0f, 1e-3f);
+    EXPECT_NEAR (kernel.getParameter (4), 1.0f, 1e-3f);
+    EXPECT_NEAR (kernel.getParameter (17), 12000.0f, 1.0f);
+    // Untouched parameters keep their values.
+    EXPECT_NEAR (kernel.getParameter (1), 0.0f, 1e-6f);
+}
+
+TEST_F (ProcessorTest, NonFiniteOrUnknownChangesAreIgnored)
+{
+    auto& kernel = processor->getKernel();
+    processor->parameterChanged ("DryWet", std::numeric_limits<float>::quiet_NaN());
+    processor->parameterChanged ("RoomSize", std::numeric_limits<float>::infinity());
+    processor->parameterChanged ("NoSuchParameter", 3.0f);
+    processor->parameterChanged ("DuckingPeakMeter", 3.0f);
+
+    EXPECT_NEAR (kernel.getParameter (0), 50.0f, 1e-6f);
+    EXPECT_NEAR (kernel.getParameter (18), 50.0f, 1e-6f);
+    for (unsigned long i = 0; i < 24; ++i)
+        EXPECT_TRUE (std::isfinite (kernel.getParameter (i)));
+}

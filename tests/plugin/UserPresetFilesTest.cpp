@@ -1,0 +1,179 @@
+#include "ProcessorFixture.h"
+
+using namespace plugintest;
+
+namespace
+{
+juce::Array<juce::File> filesIn (const juce::File& folder)
+{
+    return folder.findChildFiles (juce::File::findFiles | juce::File::ignoreHiddenFiles, false, "*", juce::File::FollowSymlinks::no);
+}
+
+juce::Array<juce::File> allFilesIn (const juce::File& folder)
+{
+    return folder.findChildFiles (juce::File::findFiles, false, "*", juce::File::FollowSymlinks::no);
+}
+} // namespace
+
+TEST_F (ProcessorTest, WritingAUserPresetListsItAndMakesItCurrent)
+{
+    automate (*processor, "RoomSize", 66.0f);
+    automate (*processor, "PitchB", 7.0f);
+    const auto written = processor->writeUserPreset ("my Sound");
+    ASSERT_TRUE (written.wasOk()) << written.getErrorMessage();
+
+    const auto file = userFolder().getChildFile ("my Sound.vnprs");
+    ASSERT_TRUE (file.existsAsFile());
+    ASSERT_NE (processor->currentPreset, nullptr);
+    EXPECT_EQ (processor->currentPreset->name, "MY SOUND");
+    EXPECT_TRUE (processor->currentPreset->isUser);
+    EXPECT_EQ (processor->currentPresetList, EffectProcessor::userList);
+    EXPECT_EQ (processor->currentPreset->file, file);
+
+    // The file holds the state; a fresh processor reads the same values.
+    const auto expected = currentValues (*processor);
+    auto other = VantrelProcessor::create();
+    ASSERT_TRUE (other->setPreset ("MY SOUND", true));
+    EXPECT_EQ (currentValues (*other), expected);
+    EXPECT_EQ (allFilesIn (userFolder()).size(), 1) << "no temporary file is left behind";
+}
+
+TEST_F (ProcessorTest, OverwritingGoesThroughTheFileThePresetWasReadFrom)
+{
+    writeUserFile ("mixed Case.vnprs", presetText ({ { "RoomSize", "20" } }));
+    processor->retrieveUserPresets();
+    ASSERT_TRUE (processor->setPreset ("MIXED CASE", true));
+
+    automate (*processor, "RoomSize", 80.0f);
+    ASSERT_TRUE (processor->overwritePreset (*processor->currentPreset).wasOk());
+    EXPECT_EQ (filesIn (userFolder()).size(), 1) << "no upper-case twin is created";
+    EXPECT_EQ (processor->currentPreset->name, "MIXED CASE");
+
+    // Save-as with the same name in another case also replaces that file.
+    automate (*processor, "RoomSize", 30.0f);
+    ASSERT_TRUE (processor->writeUserPreset ("MIXED case").wasOk());
+    ASSERT_EQ (filesIn (userFolder()).size(), 1);
+    processor->retrieveUserPresets();
+    auto* preset = processor->getPresetList (EffectProcessor::userList).at (0);
+    EXPECT_NEAR (valuesOf (preset->state).at ("RoomSize"), 30.0, 1e-3);
+
+    // Deleting also goes through the file it was read from.
+    EXPECT_TRUE (processor->deleteUserPreset (*preset));
+    EXPECT_EQ (filesIn (userFolder()).size(), 0);
+    EXPECT_TRUE (processor->getPresetList (EffectProcessor::userList).empty());
+    EXPECT_EQ (processor->currentPreset, nullptr);
+}
+
+TEST_F (ProcessorTest, SavingAFactoryPresetCreatesAUserPresetThatHidesIt)
+{
+    ASSERT_TRUE (processor->setPreset ("Abyss", true));
+    automate (*processor, "DryWet", 33.0f);
+    auto* factoryAbyss = processor->currentPreset;
+    ASSERT_TRUE (processor->overwritePreset (*factoryAbyss).wasOk());
+
+    EXPECT_TRUE (userFolder().getChildFile ("ABYSS.vnprs").existsAsFile());
+    ASSERT_NE (processor->currentPreset, nullptr);
+    EXPECT_TRUE (processor->currentPreset->isUser);
+    EXPECT_EQ (processor->currentPreset->name, "ABYSS");
+
+    // Deleting the user copy keeps the edited values; the factory preset is
+    // listed again and nothing is current.
+    ASSERT_TRUE (processor->deleteUserPreset (*processor->currentPreset));
+    EXPECT_EQ (processor->currentPreset, nullptr);
+    EXPECT_NEAR (hostValue (*processor, "DryWet"), 33.0f, 1e-3f);
+    ASSERT_TRUE (processor->setPreset ("Abyss", true));
+    EXPECT_FALSE (processor->currentPreset->isUser);
+    EXPECT_NEAR (hostValue (*processor, "DryWet"), 55.0f, 1e-3f);
+}
+
+TEST_F (ProcessorTest, TypedNamesBecomeLegalFilesInsideTheUserFolder)
+{
+    const juce::String names[] = { "../../escape", "a/b\\c", "~home", "  spaced  ", "line\nbreak", "what?*<>|\"" };
+    for (const auto& name : names)
+        ASSERT_TRUE (processor->writeUserPreset (name).wasOk()) << name;
+    EXPECT_TRUE (processor->writeUserPreset ("..").failed()) << "no legal name is left";
+
+    EXPECT_EQ (filesIn (userFolder()).size(), 6);
+    for (const auto& file : allFilesIn (userFolder()))
+    {
+        EXPECT_EQ (file.getParentDirectory(), userFolder()) << file.getFullPathName();
+        EXPECT_FALSE (file.getFileName().startsWithChar ('.'));
+        EXPECT_FALSE (file.getFileName().containsAnyOf ("/\\\n?*<>|\""));
+    }
+    EXPECT_TRUE (userFolder().getChildFile ("escape.vnprs").existsAsFile());
+    EXPECT_TRUE (userFolder().getChildFile ("abc.vnprs").existsAsFile());
+    EXPECT_TRUE (userFolder().getChildFile ("home.vnprs").existsAsFile());
+    EXPECT_TRUE (userFolder().getChildFile ("spaced.vnprs").existsAsFile());
+    // Nothing escaped into the documents folder or the home folder.
+    EXPECT_EQ (filesIn (userFolder().getParentDirectory()).size(), 0);
+    EXPECT_FALSE (juce::File ("~/home.vnprs").exists());
+
+    const auto longName = juce::String::repeatedString ("\xc3\xa9", 500); // 1000 bytes of UTF-8
+    ASSERT_TRUE (processor->writeUserPreset (juce::String::fromUTF8 (longName.toRawUTF8())).wasOk());
+    for (const auto& file : filesIn (userFolder()))
+        EXPECT_LE (file.getFileName().getNumBytesAsUTF8(), 255u);
+}
+
+TEST_F (ProcessorTest, EmptyNamesAndFailedWritesChangeNothing)
+{
+    ASSERT_TRUE (processor->setPreset ("Clear", true));
+    auto* current = processor->currentPreset;
+
+    for (const juce::String name : { "", "   ", "...", "/", "~" })
+    {
+        const auto result = processor->writeUserPreset (name);
+        EXPECT_TRUE (result.failed()) << name;
+    }
+    EXPECT_EQ (processor->currentPreset, current);
+    EXPECT_TRUE (processor->getPresetList (EffectProcessor::userList).empty());
+
+    // A file where the maker's folder should be: the user folder cannot exist.
+    clearUserFolder();
+    const auto maker = userFolder().getParentDirectory();
+    ASSERT_TRUE (maker.replaceWithText ("in the way"));
+    EXPECT_TRUE (processor->writeUserPreset ("Cannot Write").failed());
+    processor->retrieveUserPresets();
+    EXPECT_EQ (processor->currentPreset, current) << "a factory preset stays current";
+    EXPECT_TRUE (processor->getPresetList (EffectProcessor::userList).empty());
+    EXPECT_TRUE (maker.deleteFile());
+}
+
+TEST_F (ProcessorTest, AFailedWriteLeavesNoTemporaryFileAndChangesNothing)
+{
+    writeUserFile ("Keep.vnprs", presetText ({ { "RoomSize", "20" } }));
+    processor->retrieveUserPresets();
+    ASSERT_TRUE (processor->setPreset ("KEEP", true));
+    const auto before = userFolder().getChildFile ("Keep.vnprs").loadFileAsString();
+
+    // A folder where the target should be makes the final rename fail.
+    auto* keep = processor->currentPreset;
+    ASSERT_TRUE (keep->file.deleteFile());
+    ASSERT_TRUE (keep->file.createDirectory());
+    automate (*processor, "RoomSize", 99.0f);
+    EXPECT_TRUE (processor->overwritePreset (*keep).failed());
+    EXPECT_EQ (processor->currentPreset, keep);
+    EXPECT_EQ (allFilesIn (userFolder()).size(), 0) << "the temporary file is removed";
+
+    ASSERT_TRUE (keep->file.deleteRecursively());
+    ASSERT_TRUE (keep->file.replaceWithText (before));
+    ASSERT_TRUE (processor->overwritePreset (*keep).wasOk());
+    EXPECT_NEAR (valuesOf (processor->currentPreset->state).at ("RoomSize"), 99.0, 1e-3);
+}
+
+TEST_F (ProcessorTest, DeletingRefusesFactoryPresetsAndMissingFiles)
+{
+    ASSERT_TRUE (processor->setPreset ("Clear", true));
+    EXPECT_FALSE (processor->deleteUserPreset (*processor->currentPreset));
+    EXPECT_NE (processor->currentPreset, nullptr);
+
+    const Preset ghost ("GHOST", processor->defaultState, true, userFolder().getChildFile ("Ghost.vnprs"));
+    EXPECT_FALSE (processor->deleteUserPreset (ghost));
+
+    // A preset file outside the user folder is never deleted.
+    const auto outside = userFolder().getParentDirectory().getChildFile ("Outside.vnprs");
+    userFolder().createDirectory();
+    ASSERT_TRUE (outside.replaceWithText ("x"));
+    EXPECT_FALSE (processor->deleteUserPreset (Preset ("OUTSIDE", processor->defaultState, true, outside)));
+    EXPECT_TRUE (outside.existsAsFile());
+    EXPECT_NE (processor->currentPreset, nullptr);
+}
