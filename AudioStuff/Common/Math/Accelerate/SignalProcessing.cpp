@@ -4,6 +4,7 @@
 #include "Math/Accelerate/TranscendentalKernels.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <limits>
 #include <xmmintrin.h>
@@ -25,11 +26,12 @@ const TranscendentalKernels::Table* chooseKernels() noexcept
 
 // Chosen during static initialisation. Until then (another library's static
 // constructor calling in early) the pointer is null and the baseline is used.
-const TranscendentalKernels::Table* selectedKernels = chooseKernels();
+// Atomic because init() may run while another thread computes.
+std::atomic<const TranscendentalKernels::Table*> selectedKernels { chooseKernels() };
 
 inline const TranscendentalKernels::Table& kernels() noexcept
 {
-    const auto* k = selectedKernels;
+    const auto* k = selectedKernels.load (std::memory_order_relaxed);
     return k != nullptr ? *k : TranscendentalKernels::baseline();
 }
 
@@ -51,7 +53,7 @@ inline float horizontalMin (__m128 v) noexcept
 
 void SignalProcessing::init() noexcept
 {
-    selectedKernels = chooseKernels();
+    selectedKernels.store (chooseKernels(), std::memory_order_relaxed);
 }
 
 void SignalProcessing::add (const float* a, const float* b, float* out, unsigned long n) noexcept
