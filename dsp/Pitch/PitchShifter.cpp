@@ -1,5 +1,6 @@
 #include "Pitch/PitchShifter.h"
 
+#include "Kernel/ScopedFlushDenormals.h"
 #include "Math/Accelerate/SignalProcessing.h"
 #include "Math/NoteScale.h"
 
@@ -80,6 +81,9 @@ void PitchShifter::clear() noexcept
 
 void PitchShifter::process (float* x, unsigned long n) noexcept
 {
+    // Filter and window tails must reach silence without passing through
+    // denormals.
+    const ScopedFlushDenormals noDenormals;
     n = std::min (n, kMaxFramesPerBlock);
     if (n == 0 || storage.size == 0)
         return;

@@ -1,5 +1,6 @@
 #include "Pitch/Shifter.h"
 
+#include "Kernel/ScopedFlushDenormals.h"
 #include "Math/Accelerate/SignalProcessing.h"
 #include "Math/Memory.h"
 
@@ -81,6 +82,8 @@ void Shifter::setWindowMs (float* windowMs) noexcept
 
 void Shifter::processDelayShifter (unsigned long start, unsigned long channel, unsigned long n) noexcept
 {
+    // The repeats decay through the whole float range.
+    const ScopedFlushDenormals noDenormals;
     if (channel >= static_cast<unsigned long> (delayShifter.activeChannels()) || start >= kMaxFramesPerBlock)
         return;
     n = std::min (n, kMaxFramesPerBlock - start);

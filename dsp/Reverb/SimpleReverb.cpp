@@ -1,5 +1,6 @@
 #include "Reverb/SimpleReverb.h"
 
+#include "Kernel/ScopedFlushDenormals.h"
 #include "Math/Accelerate/SignalProcessing.h"
 #include "Math/Memory.h"
 
@@ -75,6 +76,8 @@ void SimpleReverb::updateFeedbackGain (unsigned long n) noexcept
 
 void SimpleReverb::process (float** buffers, unsigned long n) noexcept
 {
+    // A decaying tail must reach silence without passing through denormals.
+    const ScopedFlushDenormals noDenormals;
     n = std::min (n, kMaxFramesPerBlock);
     if (n == 0 || buffers == nullptr)
         return;
