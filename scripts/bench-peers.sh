@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# Side-by-side CPU cost of our LV2 and two reverbs Debian ships, measured by the
+# same third-party LV2 host (lv2cpu) on the same files:
+#   - 60 s of stereo pink noise at 48 kHz (steady load),
+#   - a 2 s pink-noise burst followed by 58 s of silence (a reverb tail decaying
+#     towards silence, where subnormal numbers make careless DSP slow down).
+# Each plug-in runs three times per block size and signal, interleaved so that
+# machine noise spreads evenly; the table shows the median run.
+# No flush-to-zero is set by the host (lv2cpu without -z): each plug-in must
+# handle subnormals itself, as it must in hosts that don't set it.
+#
+# Usage: scripts/bench-peers.sh [BUILD_DIR]   (default build/release)
+source "$(dirname "$0")/common.sh"
+
+BUILD="${1:-build/release}"
+RUNS="${RUNS:-3}"
+BLOCKS="${BLOCKS:-512 64}"
+
+OURS_URI="https://karvon.example/plugins/vantrel"
+HALL_URI="https://github.com/michaelwillis/dragonfly-reverb"
+CALF_URI="http://calf.sourceforge.net/plugins/Reverb"
+
+# The peers are only needed here, not to build or test the project.
+peers=()
+for p in dragonfly-reverb-lv2 calf-plugins; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || peers+=("$p")
+done
+if [ ${#peers[@]} -gt 0 ]; then
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${peers[@]}" >/dev/null
+fi
+
+if [ ! -f "$BUILD/CMakeCache.txt" ]; then
+  configure "$BUILD" -DCMAKE_BUILD_TYPE=Release
+fi
+cmake --build "$BUILD" --target Vantrel_LV2 lv2cpu
+
+LV2CPU="$(find "$BUILD/tools" -name lv2cpu -type f -perm -u+x | head -n1)"
+OURS_LV2_DIR="$(dirname "$(find "$BUILD/plugin" -type d -name '*.lv2' -path '*LV2*' | head -n1)")"
+[ -x "$LV2CPU" ] || { echo "bench-peers: lv2cpu was not built" >&2; exit 1; }
+[ -d "$OURS_LV2_DIR" ] || { echo "bench-peers: our LV2 bundle was not built" >&2; exit 1; }
+
+WORK="$BUILD/bench-peers"
+mkdir -p "$WORK"
+STEADY="$WORK/pink-60s-48k-stereo.wav"
+BURST="$WORK/burst-2s-then-silence-60s-48k-stereo.wav"
+if [ ! -f "$STEADY" ] || [ ! -f "$BURST" ]; then
+  # Two independent halves of one long noise run give decorrelated channels.
+  sox -n -r 48000 -c 1 -b 32 -e floating-point "$WORK/mono.wav" synth 120 pinknoise vol 0.25
+  sox "$WORK/mono.wav" "$WORK/left.wav" trim 0 60
+  sox "$WORK/mono.wav" "$WORK/right.wav" trim 60 60
+  sox -M "$WORK/left.wav" "$WORK/right.wav" "$STEADY"
+  sox "$STEADY" "$BURST" trim 0 2 pad 0 58
+  rm -f "$WORK/mono.wav" "$WORK/left.wav" "$WORK/right.wav"
+fi
+
+# Our bundle first on the path, the system's plug-ins after it; ~/.lv2 is left
+# out so that an older installed copy cannot stand in for the one just built.
+export LV2_PATH="$OURS_LV2_DIR:/usr/lib/lv2"
+
+# measure URI FILE BLOCK -> prints cpu_per_audio_s
+measure() {
+  local line
+  line="$("$LV2CPU" -b "$3" -i "$2" "$1" 2>/dev/null | grep 'cpu_per_audio_s=')" || {
+    echo "bench-peers: lv2cpu failed on $1" >&2; return 1; }
+  sed -E 's/.*cpu_per_audio_s=([0-9.eE+-]+).*/\1/' <<<"$line"
+}
+
+median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+declare -A samples
+for block in $BLOCKS; do
+  for signal in steady burst; do
+    file="$STEADY"; [ "$signal" = burst ] && file="$BURST"
+    for ((run = 1; run <= RUNS; ++run)); do
+      for name in ours hall calf; do
+        uri_var="${name^^}_URI"
+        samples[$block.$signal.$name]+="$(measure "${!uri_var}" "$file" "$block") "
+      done
+    done
+  done
+done
+
+med() { tr ' ' '\n' <<<"${samples[$1]}" | grep -v '^$' | median; }
+
+echo
+echo "CPU seconds per audio second (median of $RUNS runs, lv2cpu, 48 kHz stereo, 60 s)"
+echo
+echo "| block | signal | KARVON Vantrel | Dragonfly Hall | Calf Reverb | ours / Dragonfly Hall | ours / Calf Reverb |"
+echo "|---|---|---|---|---|---|---|"
+status=0
+for block in $BLOCKS; do
+  for signal in steady burst; do
+    o="$(med "$block.$signal.ours")"; h="$(med "$block.$signal.hall")"; c="$(med "$block.$signal.calf")"
+    awk -v b="$block" -v s="$signal" -v o="$o" -v h="$h" -v c="$c" \
+      'BEGIN { printf "| %s | %s | %.5f | %.5f | %.5f | %.3f | %.3f |\n", b, s, o, h, c, o / h, o / c }'
+  done
+done
+echo
+echo "Targets: ours at most 0.25 x Dragonfly Hall and at most Calf Reverb; burst no higher than steady."
+for block in $BLOCKS; do
+  for signal in steady burst; do
+    o="$(med "$block.$signal.ours")"; h="$(med "$block.$signal.hall")"; c="$(med "$block.$signal.calf")"
+    awk -v o="$o" -v h="$h" -v c="$c" 'BEGIN { exit !(o <= 0.25 * h && o <= c) }' \
+      || { echo "MISSED at block $block, $signal: ours $o, Dragonfly Hall $h, Calf Reverb $c"; status=1; }
+  done
+  s="$(med "$block.steady.ours")"; b="$(med "$block.burst.ours")"
+  # 10 % allowance for timing noise between two separate files.
+  awk -v s="$s" -v b="$b" 'BEGIN { exit !(b <= 1.1 * s) }' \
+    || { echo "MISSED at block $block: burst $b is above steady $s"; status=1; }
+done
+[ "$status" -eq 0 ] && echo "All targets met."
+exit "$status"

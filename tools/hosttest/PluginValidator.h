@@ -1,0 +1,75 @@
+#pragma once
+
+#include "HostedPlugin.h"
+
+#include <functional>
+#include <vector>
+
+namespace hosttest
+{
+struct CheckResult
+{
+    bool passed = true;
+    juce::String detail;
+
+    void fail (const juce::String& reason)
+    {
+        passed = false;
+        detail << (detail.isEmpty() ? "" : "; ") << reason;
+    }
+    void note (const juce::String& text) { detail << (detail.isEmpty() ? "" : "; ") << text; }
+};
+
+// The checklist a validator runs on a plug-in a host did not write itself:
+// lifetime, rates and block sizes, automation, state, parameter texts, threads,
+// real-time safety of the render call, and bus layouts.
+class PluginValidator
+{
+public:
+    PluginValidator (HostedPlugin& plugin, juce::int64 seed);
+
+    struct Check
+    {
+        const char* name;
+        const char* what;
+        CheckResult (PluginValidator::*run)();
+    };
+    static const std::vector<Check>& checks();
+
+    CheckResult openClose();
+    CheckResult ratesAndBlockSizes();
+    CheckResult automationStorm();
+    CheckResult prepareTwice();
+    CheckResult oversizedBlocks();
+    CheckResult stateRoundTrip();
+    CheckResult parameterText();
+    CheckResult parameterThreads();
+    CheckResult noAllocation();
+    CheckResult busLayouts();
+
+private:
+    using Instance = std::unique_ptr<juce::AudioPluginInstance>;
+
+    // Creates an instance and prepares it the way a host does.
+    Instance open (double sampleRate, int blockSize, CheckResult& result);
+    static void prepare (juce::AudioPluginInstance& instance, double sampleRate, int blockSize);
+    static int channelsOf (const juce::AudioPluginInstance& instance);
+
+    void fillNoise (juce::AudioBuffer<float>& buffer, int channels, int frames);
+    // Renders `frames` frames of `buffer` in place.
+    void render (juce::AudioPluginInstance& instance, juce::AudioBuffer<float>& buffer, int frames);
+
+    std::vector<juce::AudioProcessorParameter*> automatable (juce::AudioPluginInstance& instance) const;
+    static int stepsOf (const juce::AudioProcessorParameter& parameter); // 0: continuous
+    static float legalValue (const juce::AudioProcessorParameter& parameter, float normalised);
+    void randomiseParameters (juce::AudioPluginInstance& instance, int count);
+    static juce::String textOf (const juce::AudioProcessorParameter& parameter);
+    // `sets` rows of one value per automatable parameter, each a value the
+    // plug-in keeps exactly once set.
+    std::vector<std::vector<float>> settledValues (int sets, CheckResult& result);
+
+    HostedPlugin& plugin;
+    juce::Random random;
+    juce::MidiBuffer midi;
+};
+} // namespace hosttest
