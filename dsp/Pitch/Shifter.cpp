@@ -57,19 +57,23 @@ void Shifter::clear() noexcept
 void Shifter::setPitch (int semitones) noexcept
 {
     pitch.store (semitones, std::memory_order_relaxed);
-    for (int c = 0; c < delayShifter.activeChannels(); ++c)
-        delayShifter.shifters[static_cast<std::size_t> (c)].semitones.store (semitones, std::memory_order_relaxed);
-    for (int i = 0; i < std::clamp (count, 0, kMaxChannels); ++i)
-        pitchShifters[static_cast<std::size_t> (i)].semitones.store (semitones, std::memory_order_relaxed);
+    // Every shifter, not only the ones the current layout uses: a later
+    // prepare with more channels must not find a stale interval.
+    for (auto& s : delayShifter.shifters)
+        s.semitones.store (semitones, std::memory_order_relaxed);
+    for (auto& s : pitchShifters)
+        s.semitones.store (semitones, std::memory_order_relaxed);
 }
 
 void Shifter::setFine (float semitones) noexcept
 {
     fine.store (semitones, std::memory_order_relaxed);
-    for (int c = 0; c < delayShifter.activeChannels(); ++c)
-        delayShifter.shifters[static_cast<std::size_t> (c)].fine.store (semitones, std::memory_order_relaxed);
-    for (int i = 0; i < std::clamp (count, 0, kMaxChannels); ++i)
-        pitchShifters[static_cast<std::size_t> (i)].fine.store (semitones, std::memory_order_relaxed);
+    // Every shifter, not only the ones the current layout uses: a later
+    // prepare with more channels must not find a stale interval.
+    for (auto& s : delayShifter.shifters)
+        s.fine.store (semitones, std::memory_order_relaxed);
+    for (auto& s : pitchShifters)
+        s.fine.store (semitones, std::memory_order_relaxed);
 }
 
 void Shifter::setWindowMs (float* windowMs) noexcept

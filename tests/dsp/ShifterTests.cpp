@@ -116,6 +116,15 @@ TEST (Shifter, PitchAndFineReachEveryShifterOfTheVoice)
     }
 }
 
+TEST (Shifter, PitchSetWhileMonoStillAppliesAfterAStereoPrepare)
+{
+    VoiceRig rig (1);
+    rig.voice.setPitch (-12);
+    rig.voice.init (2, kRate);
+    const auto y = rig.runFeedback (testsupport::sine (440.0, kRate, 48000, 0.3f), 1);
+    EXPECT_NEAR (testsupport::dominantFrequency (y.data() + 24000, 24000, kRate, 150.0, 300.0), 220.0, 4.0);
+}
+
 TEST (Shifter, FeedbackOutputIsKeptAtTheSubBlockPosition)
 {
     VoiceRig rig;
