@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <numbers>
 
 void BiquadCoefficients::calculateParams (float frequency, float resonance, float gain, BiquadFilterType type) noexcept
@@ -133,4 +134,15 @@ void BiquadCoefficients::calculateParams (float frequency, float resonance, floa
             a2 = b0;
             break;
     }
+}
+
+double BiquadCoefficients::magnitudeForFrequency (double x) const noexcept
+{
+    const double w = std::numbers::pi * x;
+    const std::complex<double> z1 = std::polar (1.0, w);
+    const std::complex<double> z2 = std::polar (1.0, 2.0 * w);
+    // Numerator and denominator multiplied through by z^2.
+    const auto numerator = static_cast<double> (b0) * z2 + static_cast<double> (b1) * z1 + static_cast<double> (b2);
+    const auto denominator = z2 + static_cast<double> (a1) * z1 + static_cast<double> (a2);
+    return std::abs (numerator) / std::abs (denominator);
 }

@@ -12,6 +12,11 @@ struct BiquadCoefficients
     // the sample rate, where every design is stable.
     void calculateParams (float frequency, float resonance, float gain, BiquadFilterType type) noexcept;
 
+    // |H(e^jw)| at w = pi * x, where x is the frequency as a fraction of the
+    // Nyquist frequency; evaluated in double from the float coefficients.
+    // The sample rate is not read: the caller divides by its own Nyquist.
+    double magnitudeForFrequency (double x) const noexcept;
+
     float sampleRate = 44100.0f;
     float a1 = 0.0f;
     float a2 = 0.0f;
