@@ -51,7 +51,8 @@ VantrelDSPKernel::VantrelDSPKernel()
       filterFrequency (scratch()),
       duckerRatio (scratch (10.0f)),
       reverbColour (scratch()),
-      silence (scratch())
+      silence (scratch()),
+      feedbackScratch (scratch())
 {
     inputFilter->setType (LowShelf);
     ducker->mode = Ducker::LevelByRms;
@@ -114,6 +115,11 @@ void VantrelDSPKernel::setup()
     inputFilter->subBlockSize = kMaxFramesPerBlock;
     dryWet->usePower = false;
     preDelay->setInterpolation (DelayRead::Linear);
+
+    // A return from before the new rate or layout must not leak into it.
+    for (auto& voice : feedbackReturns)
+        for (auto& channel : voice)
+            channel.clear();
 
     // Nothing renders during setup: the filter type can be applied here.
     applyFilterType();

@@ -4,6 +4,7 @@
 #include "Dynamics/DryWet.h"
 #include "Dynamics/Ducker.h"
 #include "FilterDSPKernel.h"
+#include "Kernel/FeedbackReturn.h"
 #include "Modulation/Lfo.h"
 #include "Pitch/Shifter.h"
 #include "ProcessBlock/Filters/BiquadFilter.h"
@@ -58,7 +59,8 @@ public:
     std::unique_ptr<Ducker> ducker;
     std::unique_ptr<KarvonDSP::DryWet> dryWet;
 
-    // Frames rendered with one set of switch values.
+    // Frames rendered with one set of switch values (at most
+    // FeedbackReturn::kLatency).
     int subBlockSize = 256;
 
     // Scratch, kMaxFramesPerBlock floats each.
@@ -97,6 +99,10 @@ private:
     // parameter's own buffer, which a constant parameter does not refill.
     std::vector<float> reverbColour;
     std::vector<float> silence;
+    // Each voice's feedback return per channel (voice A first), and the
+    // sub-block it is read into.
+    std::array<std::array<FeedbackReturn, kMaxChannels>, 2> feedbackReturns;
+    std::vector<float> feedbackScratch;
 
     // The input filter's type as last requested from any thread; the audio
     // thread applies it, because a type change also clears the filter.

@@ -113,7 +113,7 @@ void VantrelDSPKernel::renderPiece (unsigned long frames, const std::array<const
     applyFilterType();
     prepareBlock (frames, in);
 
-    const auto step = static_cast<unsigned long> (std::clamp (subBlockSize, 1, static_cast<int> (kMaxFramesPerBlock)));
+    const auto step = static_cast<unsigned long> (std::clamp (subBlockSize, 1, static_cast<int> (FeedbackReturn::kLatency)));
     for (unsigned long s = 0; s < frames; s += step)
         processSubBlock (s, std::min (step, frames - s));
 
@@ -210,18 +210,27 @@ void VantrelDSPKernel::preReverbStage (unsigned long start, unsigned long n, int
         SP::add (a.voice[ch], b.voice[ch], reverbIn, n);
         SP::mul_s (reverbIn, 0.5f, reverbIn, n);
 
-        // Feedback returns from the previous block at the same positions.
+        // Feedback returns, one sub-block after the feedback delays produced them.
+        float* returned = feedbackScratch.data();
         if (bothFeedback)
         {
-            SP::mul_add (b.feedback[ch] + start, b.amount, reverbIn, reverbInputsB[ch], n);
-            SP::mul_add (a.feedback[ch] + start, a.amount, reverbIn, reverbIn, n);
+            feedbackReturns[1][ch].read (returned, n);
+            SP::mul_add (returned, b.amount, reverbIn, reverbInputsB[ch], n);
+            feedbackReturns[0][ch].read (returned, n);
+            SP::mul_add (returned, a.amount, reverbIn, reverbIn, n);
         }
         else
         {
             if (modeA == kModeFeedback)
-                SP::mul_add (a.feedback[ch] + start, a.amount, reverbIn, reverbIn, n);
+            {
+                feedbackReturns[0][ch].read (returned, n);
+                SP::mul_add (returned, a.amount, reverbIn, reverbIn, n);
+            }
             if (modeB == kModeFeedback)
-                SP::mul_add (b.feedback[ch] + start, b.amount, reverbIn, reverbIn, n);
+            {
+                feedbackReturns[1][ch].read (returned, n);
+                SP::mul_add (returned, b.amount, reverbIn, reverbIn, n);
+            }
         }
 
         preDelay->process (reverbIn, n, ch, preDelayMs, nullptr, true, false);
@@ -263,17 +272,23 @@ void VantrelDSPKernel::postReverbStage (unsigned long start, unsigned long n, in
             Memory::copy (reverbOut, b.voice[ch], n);
         }
 
-        for (auto [voice, mode] : { std::pair<Shifter*, int> { &a, modeA }, std::pair<Shifter*, int> { &b, modeB } })
+        for (std::size_t v = 0; v < 2; ++v)
         {
+            Shifter& voice = v == 0 ? a : b;
+            const int mode = v == 0 ? modeA : modeB;
             if (mode == kModeAfter)
+                shiftAndMix (voice, ch, reverbOut, n);
+
+            // A voice out of feedback mode returns silence, so that it starts
+            // afresh when it comes back.
+            if (mode != kModeFeedback)
             {
-                shiftAndMix (*voice, ch, reverbOut, n);
+                feedbackReturns[v][ch].write (nullptr, n);
+                continue;
             }
-            else if (mode == kModeFeedback)
-            {
-                voice->processDelayShifter (start, ch, n);
-                Memory::copy (reverbOut, voice->voice[ch], n);
-            }
+            voice.processDelayShifter (start, ch, n);
+            feedbackReturns[v][ch].write (voice.voice[ch], n);
+            Memory::copy (reverbOut, voice.voice[ch], n);
         }
 
         SP::add (a.voice[ch], b.voice[ch], reverbOut, n);

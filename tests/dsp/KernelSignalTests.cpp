@@ -104,6 +104,25 @@ TEST (KernelFeedback, TheSecondReverbRunsOnlyWhileBothVoicesFeedBack)
     EXPECT_GT (rms (both.kernel->reverbInputsB[0], 256), 1e-3);
 }
 
+// The return from the feedback delays keeps a fixed latency: whatever block
+// lengths the host uses (here all made of whole sub-blocks), the effect sounds
+// the same, and consecutive blocks of different lengths do not make it jump.
+TEST (KernelFeedback, TheReturnDoesNotDependOnTheHostBlockLength)
+{
+    const auto silence = KernelRig::stereo (std::vector<float> (24000, 0.0f));
+    const auto in = KernelRig::sine (330.0, 1.0);
+    auto renderWith = [&] (const std::vector<unsigned long>& blocks) {
+        KernelRig rig;
+        rig.set ({ { P::PitchShifterModeA, 1.0f }, { P::PitchShifterModeB, 1.0f }, { P::PitchA, 7.0f }, { P::PitchB, -5.0f },
+                   { P::PitchShifterAmountA, 100.0f }, { P::PitchShifterAmountB, 100.0f }, { P::ModulationAmount, 0.0f } });
+        rig.render (silence, 512);
+        return rig.renderBlocks (in, blocks);
+    };
+    const auto steady = renderWith ({ 256 });
+    EXPECT_EQ (steady, renderWith ({ 512, 256, 768, 1024 }));
+    EXPECT_EQ (steady, renderWith ({ 2048 }));
+}
+
 TEST (KernelDucking, ALoudInputDucksTheWetSignalBelowTheThresholdOnly)
 {
     const auto in = KernelRig::sine (440.0, 1.5, 0.9f);
