@@ -2,7 +2,6 @@
 
 #include "LookAndFeel/Palette.h"
 
-#include <array>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -89,12 +88,4 @@ std::string CommonLookAndFeel::updateValueText (std::string text) const
             // Indexed, boolean and semitone values and unknown codes keep their text.
             return text;
     }
-}
-
-std::string CommonLookAndFeel::unitString (int unitCode)
-{
-    static const std::array<const char*, 14> strings { "", "", "", "%", "s", "ms", "\xc2\xb0",
-                                                       "", "Hz", "st", "dB", "\xc2\xb0", "", "" };
-    const auto index = static_cast<unsigned int> (unitCode);
-    return index < strings.size() ? strings[index] : std::string();
 }

@@ -25,10 +25,6 @@ public:
     // comes back unchanged.
     std::string updateValueText (std::string text) const;
 
-    // The unit label of a parameter's value field for a unit code ("%", "ms",
-    // "st", ...); empty for unknown codes.
-    static std::string unitString (int unitCode);
-
     int textHeight = 28;
     juce::Colour mainColor;
     int unit = 0;

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+// A slider that leaves the right mouse button to its container, which opens
+// the control editor: a right press, drag or release never moves the value.
+class CustomSlider : public juce::Slider
+{
+public:
+    CustomSlider() = default;
+    explicit CustomSlider (const juce::String& componentName) : juce::Slider (componentName) {}
+
+    void mouseDown (const juce::MouseEvent& e) override;
+    void mouseDrag (const juce::MouseEvent& e) override;
+    void mouseUp (const juce::MouseEvent& e) override;
+};
