@@ -1,0 +1,63 @@
+#include "UI/Overlays/Browser/ConfirmDialog.h"
+
+#include "LookAndFeel/Palette.h"
+#include "UI/Overlays/Browser/DialogFrame.h"
+
+ConfirmDialog::ConfirmDialog (ConfirmDialogDelegate* confirmDelegate)
+    : delegate (confirmDelegate)
+{
+    addAndMakeVisible (messageLabel);
+    messageLabel.setLookAndFeel (&lookAndFeel);
+    messageLabel.setText ("Are you sure you want to delete this preset?", juce::dontSendNotification);
+    messageLabel.setJustificationType (juce::Justification::centred);
+
+    deleteButton.setButtonText ("DELETE");
+    cancelButton.setButtonText ("CANCEL");
+    addAndMakeVisible (cancelButton);
+    addAndMakeVisible (deleteButton);
+    for (auto* button : { &deleteButton, &cancelButton })
+    {
+        button->setLookAndFeel (&lookAndFeel);
+        DialogFrame::styleButton (*button, Karvon::blue);
+    }
+    deleteButton.setColour (juce::TextButton::textColourOnId, Karvon::red);
+    cancelButton.setColour (juce::TextButton::textColourOnId, juce::Colours::grey);
+
+    deleteButton.onClick = [this] {
+        // Without anyone to carry out the deletion the question stays open.
+        if (delegate == nullptr)
+            return;
+        delegate->onDelete();
+        setVisible (false);
+    };
+    cancelButton.onClick = [this] { setVisible (false); };
+}
+
+ConfirmDialog::~ConfirmDialog()
+{
+    messageLabel.setLookAndFeel (nullptr);
+    deleteButton.setLookAndFeel (nullptr);
+    cancelButton.setLookAndFeel (nullptr);
+}
+
+void ConfirmDialog::paint (juce::Graphics& g)
+{
+    DialogFrame::paint (g, getWidth(), getHeight());
+}
+
+void ConfirmDialog::resized()
+{
+    const auto area = DialogFrame::contentArea (getWidth(), getHeight());
+    const int labelArea = static_cast<int> (0.7 * area.getHeight());
+    deleteButton.setBounds (DialogFrame::leftButton (area, labelArea));
+    cancelButton.setBounds (DialogFrame::rightButton (area, labelArea));
+    messageLabel.setBounds (area.getX(), area.getY(), area.getWidth(), static_cast<int> (0.7 * labelArea));
+}
+
+void ConfirmDialog::visibilityChanged()
+{
+    if (! isVisible())
+        return;
+    toFront (false);
+    deleteButton.toFront (true);
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "LookAndFeel/PresetButtonLookAndFeel.h"
+#include "Preset/Preset.h"
+#include "UI/Overlays/Browser/BrowserListBoxModel.h"
+#include "UI/Overlays/Browser/BrowserListBoxModelDelegate.h"
+#include "UI/Overlays/Browser/ConfirmDialog.h"
+#include "UI/Overlays/Browser/ConfirmDialogDelegate.h"
+#include "UI/Overlays/Browser/PresetBrowserDelegate.h"
+#include "UI/Overlays/Browser/SaveAsDialog.h"
+#include "UI/Overlays/Browser/SaveAsDialogDelegate.h"
+#include "UI/Overlays/Overlay.h"
+
+#include <vector>
+
+// The overlay that lists the preset types (and banks) and the presets of the
+// chosen type, with save, save as, delete and done. Selections and actions go
+// to its delegate, the header.
+class PresetBrowser : public Overlay,
+                      public BrowserListBoxModelDelegate,
+                      public ConfirmDialogDelegate,
+                      public SaveAsDialogDelegate
+{
+public:
+    explicit PresetBrowser (bool showDirectories);
+    ~PresetBrowser() override;
+
+    void setDelegate (PresetBrowserDelegate* newDelegate) { delegate = newDelegate; }
+
+    // Lists the presets' names in the given order. Only the names are kept.
+    void setPresets (std::vector<Preset*> presets);
+    void setDirectories (std::vector<juce::String> directories);
+    void updatePresetsContent();
+
+    // Selections made here are reported like clicks when they change the
+    // selection (row 0 user, 1 factory for the types).
+    void setSelectedType (int row);
+    void setSelectedDirectory (int row);
+    // Selects a preset row; SAVE and DELETE are offered only for a user preset.
+    void setSelectedPreset (int row, Preset* preset);
+
+    void onItemSelected (BrowserListBoxModel* model, int row) override;
+    void onDelete() override;
+    void onSavePresetAs (juce::String name) override;
+
+    void resized() override;
+    void visibilityChanged() override;
+
+    PresetBrowserDelegate* delegate = nullptr;
+    const bool showDirectories;
+
+    juce::ListBox typesList;
+    juce::ListBox directoriesList;
+    juce::ListBox presetsList;
+    BrowserListBoxModel typesModel;
+    BrowserListBoxModel directoriesModel;
+    BrowserListBoxModel presetsModel;
+    juce::TextButton saveButton;
+    juce::TextButton saveAsButton;
+    juce::TextButton deleteButton;
+    juce::TextButton doneButton;
+    PresetButtonLookAndFeel lookAndFeel;
+    ConfirmDialog confirmDialog;
+    SaveAsDialog saveAsDialog;
+
+private:
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PresetBrowser)
+};

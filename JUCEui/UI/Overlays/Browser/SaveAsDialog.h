@@ -1,0 +1,34 @@
+#pragma once
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include "LookAndFeel/PresetButtonLookAndFeel.h"
+#include "UI/Overlays/Browser/SaveAsDialogDelegate.h"
+
+// Asks for the name of a new user preset. A child of the preset browser
+// covering its panel; it starts hidden and keeps the last typed name.
+class SaveAsDialog : public juce::Component
+{
+public:
+    explicit SaveAsDialog (SaveAsDialogDelegate* delegate);
+    ~SaveAsDialog() override;
+
+    // Reports the typed name and closes; nothing while the name is empty.
+    void saveAs();
+    // SAVE is enabled exactly while a name is typed.
+    void inputTextChanged();
+
+    void paint (juce::Graphics& g) override;
+    void resized() override;
+    void visibilityChanged() override;
+
+    SaveAsDialogDelegate* delegate;
+    juce::Label titleLabel;
+    juce::TextEditor nameEditor;
+    juce::TextButton saveButton;
+    juce::TextButton cancelButton;
+    PresetButtonLookAndFeel lookAndFeel;
+
+private:
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (SaveAsDialog)
+};

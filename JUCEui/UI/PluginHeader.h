@@ -1,0 +1,106 @@
+#pragma once
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include "Basics/EffectProcessor.h"
+#include "LookAndFeel/PresetButtonLookAndFeel.h"
+#include "Preset/Preset.h"
+#include "UI/Overlays/AboutOverlay.h"
+#include "UI/Overlays/Browser/PresetBrowser.h"
+#include "UI/Overlays/Browser/PresetBrowserDelegate.h"
+#include "UI/PluginHeaderDelegate.h"
+#include "UI/PluginHeaderVersionQuery.h"
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+// The bar across the top of the editor: product logo, name and version, the
+// current preset with previous and next arrows, the new-version notice and the
+// maker's logo. It owns the preset browser and the about overlay, which the
+// editor adds to its own window, and reports every preset action the user
+// takes here or in the browser to its delegate.
+class PluginHeader : public juce::Component, public PresetBrowserDelegate
+{
+public:
+    PluginHeader (juce::Image smallLogo, juce::Image transparentLogo, juce::Image makerLogo, bool showDirectories,
+                  std::string productIdentifier);
+    ~PluginHeader() override;
+
+    void setDelegate (PluginHeaderDelegate* newDelegate) { delegate = newDelegate; }
+    void setPresets (std::vector<Preset*> presets);
+    void selectType (int type);
+    void selectDirectory (int directory);
+    // Shows the processor's current preset (which must exist) as row `index`.
+    void selectPreset (int index);
+    // Any thread, including the audio thread: records the mark, which the next
+    // updateUI shows. Never blocks nor allocates.
+    void onCurrentStateGetsDifferentFromCurrentPreset (bool different) noexcept;
+    void setPresetName (juce::String name);
+    void updatePresetsContent();
+    // The editor's timer: shows the mark and the name, and the new-version
+    // notice once the query has answered.
+    void updateUI();
+
+    void onChangePresetClick (bool next);
+    void onPresetClick();
+    void onAboutClick();
+
+    void onPresetTypeSelected (int type) override;
+    void onPresetDirectorySelected (int directory) override;
+    void onPresetSelected (int row) override;
+    void onSavePreset() override;
+    void onSavePresetAs (juce::String name) override;
+    void onDeletePreset() override;
+
+    void resized() override;
+
+    // Asks the maker's service for the product's latest version; true when it
+    // is newer than this one. Blocks the calling thread until the reply is in
+    // or the request failed.
+    static bool newVersionIsAvailable (std::string productIdentifier);
+
+    juce::String getModifiedMark() const;
+    const PluginHeaderVersionQuery& getVersionQuery() const noexcept { return *versionQuery; }
+
+    std::unique_ptr<PresetBrowser> presetBrowser;
+    std::unique_ptr<AboutOverlay> aboutOverlay;
+    EffectProcessor* processor = nullptr;
+
+    // Opens a page of the maker's web site; the default browser by default.
+    std::function<void (const juce::URL&)> openWebSite;
+
+private:
+    PluginHeaderDelegate* delegate = nullptr;
+    juce::Image smallLogo;
+    juce::Image makerLogo;
+
+public:
+    juce::ImageButton smallLogoButton;
+    juce::ImageButton makerLogoButton;
+    juce::TextButton nameButton;
+    juce::TextButton newVersionButton;
+    juce::Component presetArea;
+    juce::TextButton presetButton;
+    PresetButtonLookAndFeel lookAndFeel;
+    juce::ArrowButton previousButton { "previous", 0.5f, juce::Colours::white };
+    juce::ArrowButton nextButton { "next", 0.0f, juce::Colours::white };
+
+    // The names of the list last shown (only names are needed to find the
+    // current preset again, and names cannot dangle when a list is rebuilt).
+    std::vector<juce::String> presets;
+    juce::String presetName;
+
+private:
+    void showVersionNoticeWhenAnswered();
+
+    // Written from any thread, read on the message thread.
+    std::atomic<bool> modified { false };
+    std::atomic<bool> needsUpdate { false };
+    std::unique_ptr<PluginHeaderVersionQuery> versionQuery;
+    bool versionNoticeDecided = false;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PluginHeader)
+};
