@@ -229,12 +229,14 @@ void EffectProcessor::renderPiece (juce::AudioBuffer<float>& buffer, int start, 
         for (size_t bus = 0; bus < records.size(); ++bus)
         {
             const int busIndex = static_cast<int> (bus);
-            const int busChannels = std::min (2, getChannelCountOfBus (isInput, busIndex));
-            for (int channel = 0; channel < busChannels; ++channel)
+            const int busChannels = getChannelCountOfBus (isInput, busIndex);
+            for (int channel = 0; channel < 2; ++channel)
             {
-                const int index = getChannelIndexInProcessBlockBuffer (isInput, busIndex, channel);
-                if (index < buffer.getNumChannels())
-                    records[bus][static_cast<size_t> (channel)] = buffer.getWritePointer (index) + start;
+                // A channel the bus does not have (mono) points nowhere rather
+                // than into an earlier block.
+                const int index = channel < busChannels ? getChannelIndexInProcessBlockBuffer (isInput, busIndex, channel) : -1;
+                records[bus][static_cast<size_t> (channel)] =
+                    index >= 0 && index < buffer.getNumChannels() ? buffer.getWritePointer (index) + start : nullptr;
             }
         }
     };
