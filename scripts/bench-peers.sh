@@ -35,6 +35,7 @@ if [ ! -f "$BUILD/CMakeCache.txt" ]; then
   configure "$BUILD" -DCMAKE_BUILD_TYPE=Release
 fi
 cmake --build "$BUILD" --target Vantrel_LV2 lv2cpu
+BUILD="$(cd "$BUILD" && pwd)" # lilv takes absolute paths only
 
 LV2CPU="$(find "$BUILD/tools" -name lv2cpu -type f -perm -u+x | head -n1)"
 OURS_LV2_DIR="$(dirname "$(find "$BUILD/plugin" -type d -name '*.lv2' -path '*LV2*' | head -n1)")"
@@ -62,8 +63,8 @@ export LV2_PATH="$OURS_LV2_DIR:/usr/lib/lv2"
 # measure URI FILE BLOCK -> prints cpu_per_audio_s
 measure() {
   local line
-  line="$("$LV2CPU" -b "$3" -i "$2" "$1" 2>/dev/null | grep 'cpu_per_audio_s=')" || {
-    echo "bench-peers: lv2cpu failed on $1" >&2; return 1; }
+  line="$("$LV2CPU" -b "$3" -i "$2" "$1" 2>"$WORK/lv2cpu.log" | grep 'cpu_per_audio_s=')" || {
+    echo "bench-peers: lv2cpu failed on $1:" >&2; cat "$WORK/lv2cpu.log" >&2; return 1; }
   sed -E 's/.*cpu_per_audio_s=([0-9.eE+-]+).*/\1/' <<<"$line"
 }
 
