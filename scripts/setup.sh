@@ -12,7 +12,7 @@ PACKAGES=(
   libasound2-dev libjack-jackd2-dev libcurl4-openssl-dev
   libfreetype-dev libfontconfig1-dev libx11-dev libxrandr-dev libxinerama-dev libxcursor-dev libxext-dev
   libgl-dev
-  lilv-utils sordi liblilv-dev libsndfile1-dev
+  lilv-utils sordi liblilv-dev libsndfile1-dev lv2-dev
   xvfb xauth sox
 )
 
