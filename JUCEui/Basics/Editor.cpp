@@ -1,0 +1,250 @@
+#include "Basics/Editor.h"
+
+#include "ContainerBuilder.h"
+#include "LookAndFeel/Palette.h"
+#include "UI/Overlays/ControlEditorOverlay.h"
+#include "UI/Page.h"
+#include "UI/PageSelector.h"
+#include "UI/PluginHeader.h"
+#include "UI/Section.h"
+#include "UI/Controls/UIContainer.h"
+
+namespace
+{
+constexpr int headerHeight = 30;
+constexpr int selectorHeight = 30;
+// The control editor has two panels: one per parameter of a control.
+constexpr std::size_t maxEditableParameters = 2;
+
+// The header's overlays are held by raw or smart pointer; either way the
+// editor only needs the component.
+template <typename Pointer>
+juce::Component* componentOf (Pointer& pointer)
+{
+    return pointer != nullptr ? &*pointer : nullptr;
+}
+} // namespace
+
+Editor::Editor (EffectProcessor& effectProcessor, std::unique_ptr<PluginDesign> pluginDesign,
+                std::unique_ptr<ContainerBuilder> builder)
+    : juce::AudioProcessorEditor (effectProcessor), processor (effectProcessor), design (std::move (pluginDesign))
+{
+    controlEditorOverlay = std::make_unique<ControlEditorOverlay>();
+    pageSelector = std::make_unique<PageSelector> (this);
+
+    design->build (processor.productIdentifier);
+
+    try
+    {
+        buildContainers (*builder);
+    }
+    catch (...)
+    {
+        // A design that names a parameter the kernel does not have: leave no
+        // listener behind pointing at an editor that never existed.
+        removeParameterListeners();
+        throw;
+    }
+
+    auto& header = getHeader();
+    header.processor = &processor;
+    header.setDelegate (this);
+
+    builder.reset();
+    startTimerHz (12);
+
+    if (processor.stateRestoredPending)
+        showRestoredPreset();
+    else if (processor.currentPreset != nullptr)
+        header.selectPreset (processor.currentPresetIndex);
+}
+
+void Editor::buildContainers (ContainerBuilder& builder)
+{
+    auto& parameters = *processor.getKernel().parameters;
+    for (const auto& entry : parameters)
+    {
+        auto& parameter = *entry;
+        const auto id = juce::String::fromUTF8 (parameter.id.c_str());
+        if (processor.parameterTree.getParameter (id) != nullptr)
+        {
+            processor.parameterTree.addParameterListener (id, this);
+            listenedIDs.push_back (id);
+        }
+
+        // An index the design does not describe gets (and keeps) default settings.
+        const auto settings = design->uiSettings[parameter.index];
+
+        std::vector<Parameter*> linked;
+        for (const int index : settings.linkedParameters)
+        {
+            if (index < 0)
+                throw std::out_of_range ("linked parameter index " + std::to_string (index));
+            linked.push_back (&parameters.at (static_cast<unsigned long> (index)));
+        }
+
+        auto container = builder.build (&parameter, settings.name, settings.uiType, linked, settings.labels,
+                                        settings.colours);
+        if (container == nullptr)
+            continue;
+
+        container->attach (processor.parameterTree);
+        container->delegate = this;
+        container->lines = settings.lines;
+
+        // The first section of each page that lists the parameter shows it.
+        for (auto* page : design->uiStack)
+        {
+            if (page == nullptr)
+                continue;
+            for (const auto& placed : page->sections)
+            {
+                if (placed.section != nullptr && placed.section->containsParam (parameter.index))
+                {
+                    placed.section->addControl (parameter.index, container.get());
+                    break;
+                }
+            }
+        }
+        containers[parameter.index] = std::move (container);
+    }
+}
+
+Editor::~Editor()
+{
+    removeParameterListeners();
+    stopTimer();
+    containers.clear();
+    design.reset();
+    pageSelector.reset();
+    controlEditorOverlay.reset();
+}
+
+void Editor::removeParameterListeners()
+{
+    for (const auto& id : listenedIDs)
+        processor.parameterTree.removeParameterListener (id, this);
+    listenedIDs.clear();
+}
+
+PluginHeader& Editor::getHeader() const noexcept
+{
+    return *design->header;
+}
+
+void Editor::paint (juce::Graphics& g)
+{
+    g.fillAll (Karvon::background);
+}
+
+void Editor::resized()
+{
+    const int w = getWidth();
+    const int h = getHeight();
+    auto& header = getHeader();
+
+    if (! childrenAdded)
+        addAndMakeVisible (header);
+    header.setBounds (0, 0, w, headerHeight);
+
+    const bool severalPages = design->uiStack.size() > 1;
+    const int selector = severalPages ? selectorHeight : 0;
+    std::vector<std::string> names;
+    for (auto* page : design->uiStack)
+    {
+        if (page == nullptr)
+            continue;
+        if (! childrenAdded)
+            addAndMakeVisible (page);
+        page->setBounds (0, headerHeight + selector, w, std::max (0, h - headerHeight - selector));
+        names.push_back (page->name);
+    }
+
+    // The page remembered by the processor may belong to a design with more pages.
+    const int pageCount = static_cast<int> (design->uiStack.size());
+    if (processor.lastPage < 0 || processor.lastPage >= pageCount)
+        processor.lastPage = 0;
+
+    if (severalPages)
+    {
+        if (! childrenAdded)
+        {
+            pageSelector->init (names, processor.lastPage);
+            addAndMakeVisible (*pageSelector);
+        }
+        pageSelector->setBounds (0, headerHeight, w, selectorHeight);
+    }
+
+    onPageSelected (processor.lastPage);
+
+    // The overlays cover everything below the header and open only on request:
+    // a new layout closes them. The last added is in front.
+    const juce::Rectangle<int> overlayArea (0, headerHeight, w, std::max (0, h - headerHeight));
+    for (auto* overlay : { static_cast<juce::Component*> (controlEditorOverlay.get()),
+                           componentOf (header.presetBrowser), componentOf (header.aboutOverlay) })
+    {
+        if (overlay == nullptr)
+            continue;
+        if (! childrenAdded)
+            addChildComponent (overlay);
+        overlay->setBounds (overlayArea);
+        overlay->setVisible (false);
+    }
+
+    childrenAdded = true;
+    header.setPresets (processor.getPresetList (processor.currentPresetList));
+}
+
+void Editor::onPageSelected (int page)
+{
+    for (std::size_t i = 0; i < design->uiStack.size(); ++i)
+        if (auto* shown = design->uiStack[i])
+            shown->setVisible (static_cast<int> (i) == page);
+    processor.lastPage = page;
+}
+
+void Editor::showRestoredPreset()
+{
+    auto& header = getHeader();
+    if (processor.restoredPresetFound)
+    {
+        if (processor.currentPreset != nullptr)
+            header.selectPreset (processor.currentPresetIndex);
+    }
+    else
+    {
+        header.setPresetName (processor.restoredPresetName);
+    }
+    processor.stateRestoredPending = false;
+}
+
+void Editor::timerCallback()
+{
+    if (processor.stateRestoredPending)
+        showRestoredPreset();
+    getHeader().updateUI();
+}
+
+void Editor::parameterChanged (const juce::String&, float)
+{
+    getHeader().onCurrentStateGetsDifferentFromCurrentPreset (true);
+}
+
+void Editor::onRightClickOnControl (std::vector<ControlParameter> controls)
+{
+    std::vector<EditableParameter> entries;
+    for (const auto& control : controls)
+    {
+        if (control.parameter == nullptr || entries.size() == maxEditableParameters)
+            continue;
+        auto* host = processor.parameterTree.getParameter (juce::String::fromUTF8 (control.parameter->id.c_str()));
+        if (host != nullptr)
+            entries.push_back (EditableParameter { host, control.displayName, control.parameter });
+    }
+    if (entries.empty())
+        return;
+
+    controlEditorOverlay->setControls (entries);
+    controlEditorOverlay->setVisible (true);
+    controlEditorOverlay->toFront (true);
+}
