@@ -1,6 +1,9 @@
 #include "VantrelProcessor.h"
 
+#include "ContainerBuilder.h"
 #include "Kernel/VantrelDSPKernel.h"
+#include "VantrelDesign.h"
+#include "VantrelEditor.h"
 
 std::unique_ptr<VantrelProcessor> VantrelProcessor::create()
 {
@@ -28,8 +31,11 @@ VantrelProcessor::VantrelProcessor (std::unique_ptr<FilterDSPKernel> kernel,
 
 juce::AudioProcessorEditor* VantrelProcessor::createEditor()
 {
-    // Until the effect's own editor exists the host gets the generic one.
-    return new juce::GenericAudioProcessorEditor (*this);
+    auto editor = std::make_unique<VantrelEditor> (*this, std::make_unique<VantrelDesign>(),
+                                                   std::make_unique<ContainerBuilder>());
+    editor->setSize (VantrelEditor::width, VantrelEditor::height);
+    editor->configureControls();
+    return editor.release();
 }
 
 juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter()
