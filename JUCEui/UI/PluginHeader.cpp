@@ -61,7 +61,8 @@ PluginHeader::PluginHeader (juce::Image smallLogoImage, juce::Image transparentL
 
     // The notice stays hidden until the service has answered; the answer is
     // shown by updateUI, so opening the editor never waits for the network.
-    versionQuery = std::make_unique<PluginHeaderVersionQuery> (std::move (productIdentifier));
+    // The service address is read here, on the message thread.
+    versionQuery = std::make_unique<PluginHeaderVersionQuery> (MakerWebSite::serviceBase(), std::move (productIdentifier));
 }
 
 PluginHeader::~PluginHeader()
@@ -76,8 +77,12 @@ PluginHeader::~PluginHeader()
 //==============================================================================
 bool PluginHeader::newVersionIsAvailable (std::string productIdentifier)
 {
-    const auto url = MakerWebSite::serviceBase()
-                         .getChildURL ("LICENSES/version.php")
+    return newVersionIsAvailable (MakerWebSite::serviceBase(), std::move (productIdentifier));
+}
+
+bool PluginHeader::newVersionIsAvailable (const juce::URL& serviceBase, std::string productIdentifier)
+{
+    const auto url = serviceBase.getChildURL ("LICENSES/version.php")
                          .withParameter ("product_identifier", juce::String::fromUTF8 (productIdentifier.c_str()));
 
     juce::WebInputStream stream (url, false);

@@ -61,6 +61,8 @@ public:
     // is newer than this one. Blocks the calling thread until the reply is in
     // or the request failed.
     static bool newVersionIsAvailable (std::string productIdentifier);
+    // The same query sent to the service at `serviceBase`.
+    static bool newVersionIsAvailable (const juce::URL& serviceBase, std::string productIdentifier);
 
     juce::String getModifiedMark() const;
     const PluginHeaderVersionQuery& getVersionQuery() const noexcept { return *versionQuery; }

@@ -16,8 +16,9 @@ juce::ThreadPool& queryPool()
 class QueryJob : public juce::ThreadPoolJob
 {
 public:
-    QueryJob (std::string identifier, std::shared_ptr<PluginHeaderVersionQuery::Outcome> sharedOutcome)
+    QueryJob (juce::URL base, std::string identifier, std::shared_ptr<PluginHeaderVersionQuery::Outcome> sharedOutcome)
         : juce::ThreadPoolJob ("Version query"),
+          serviceBase (std::move (base)),
           productIdentifier (std::move (identifier)),
           outcome (std::move (sharedOutcome))
     {
@@ -31,7 +32,7 @@ public:
             outcome->finished.signal();
             return jobHasFinished;
         }
-        const bool newer = PluginHeader::newVersionIsAvailable (productIdentifier);
+        const bool newer = PluginHeader::newVersionIsAvailable (serviceBase, productIdentifier);
         outcome->result.store (newer ? PluginHeaderVersionQuery::Result::newerVersion
                                      : PluginHeaderVersionQuery::Result::noNewerVersion);
         outcome->finished.signal();
@@ -39,15 +40,16 @@ public:
     }
 
 private:
+    const juce::URL serviceBase;
     const std::string productIdentifier;
     const std::shared_ptr<PluginHeaderVersionQuery::Outcome> outcome;
 };
 } // namespace
 
-PluginHeaderVersionQuery::PluginHeaderVersionQuery (std::string productIdentifier)
+PluginHeaderVersionQuery::PluginHeaderVersionQuery (juce::URL serviceBase, std::string productIdentifier)
     : outcome (std::make_shared<Outcome>())
 {
-    queryPool().addJob (new QueryJob (std::move (productIdentifier), outcome), true);
+    queryPool().addJob (new QueryJob (std::move (serviceBase), std::move (productIdentifier), outcome), true);
 }
 
 PluginHeaderVersionQuery::~PluginHeaderVersionQuery()

@@ -20,7 +20,8 @@ public:
         newerVersion
     };
 
-    explicit PluginHeaderVersionQuery (std::string productIdentifier);
+    // Asks the service at `serviceBase` about the product `productIdentifier`.
+    PluginHeaderVersionQuery (juce::URL serviceBase, std::string productIdentifier);
     ~PluginHeaderVersionQuery();
 
     // Any thread.
