@@ -48,6 +48,9 @@ void RadioContainer::attach (juce::AudioProcessorValueTreeState& tree)
     parameterChanged (id, HostParameter::read (hostParameter));
     state = &tree;
     startTimerHz (12);
+    // attach runs on the message thread: show the stored value now rather
+    // than one timer period after the editor opened.
+    timerCallback();
 }
 
 void RadioContainer::parameterChanged (const juce::String&, float newValue)
