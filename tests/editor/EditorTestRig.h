@@ -28,12 +28,12 @@ public:
             const int first = 3 * p;
             sections.push_back (std::make_unique<Section> (
                 std::vector<UIColumn> { { { { first, 1, 0, 1 }, { first + 1, 1, 0, 1 }, { first + 2, 1, 0, 1 } }, 1 } },
-                "section " + std::to_string (p), Karvon::green, std::map<int, std::vector<int>> {}));
+                juce::String ("section " + juce::String (p)).toStdString(), Karvon::green, std::map<int, std::vector<int>> {}));
             pages.push_back (std::make_unique<Page> (std::vector<UISection> { { sections.back().get(), 1 } },
-                                                     "PAGE" + std::to_string (p)));
+                                                     juce::String ("PAGE" + juce::String (p)).toStdString()));
         }
         for (int index = 0; index < 25; ++index)
-            settings[index] = ParameterUISettings ("p" + std::to_string (index), 0, {}, {}, { false, false }, {});
+            settings[index] = ParameterUISettings (juce::String ("p" + juce::String (index)).toStdString(), 0, {}, {}, { false, false }, {});
     }
     ~TestDesign() override
     {
