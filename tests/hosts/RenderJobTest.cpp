@@ -19,8 +19,10 @@ struct RenderJobTest : ::testing::Test
 
     void SetUp() override
     {
-        folder = juce::File::getSpecialLocation (juce::File::tempDirectory).getNonexistentChildFile ("vantrel-render-job", "");
-        ASSERT_TRUE (folder.createDirectory());
+        // Inside this process's own temporary HOME (see the test main): tests
+        // run as parallel processes and must not share a folder.
+        folder = juce::File::getSpecialLocation (juce::File::userHomeDirectory).getChildFile ("render-job");
+        ASSERT_TRUE (! folder.exists() && folder.createDirectory());
     }
     void TearDown() override { folder.deleteRecursively(); }
 
