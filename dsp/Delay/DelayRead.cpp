@@ -1,9 +1,9 @@
 #include "Delay/DelayRead.h"
 
-#include "BlockSize.h"
 #include "Math/Accelerate/SignalProcessing.h"
 
 #include <algorithm>
+#include <emmintrin.h>
 
 namespace
 {
@@ -12,21 +12,72 @@ constexpr int kReadOffset = 64;
 // the storage, so even a short block never reads samples already overwritten.
 constexpr unsigned long kShortestMargin = kReadOffset + 4;
 constexpr float kSixth = 0.1666667f;
-} // namespace
 
-DelayRead::DelayRead()
-    : delay (kMaxFramesPerBlock, 0.0f),
-      fraction (kMaxFramesPerBlock, 0.0f),
-      tap0 (kMaxFramesPerBlock, 0.0f),
-      tap1 (kMaxFramesPerBlock, 0.0f),
-      tap2 (kMaxFramesPerBlock, 0.0f),
-      tap3 (kMaxFramesPerBlock, 0.0f),
-      coefficient (kMaxFramesPerBlock, 0.0f),
-      termA (kMaxFramesPerBlock, 0.0f),
-      termB (kMaxFramesPerBlock, 0.0f),
-      termC (kMaxFramesPerBlock, 0.0f)
+// The delay of one sample in samples, limited to [shortest, longest]; NaN
+// reads at the shortest delay.
+inline float delayInSamples (float timeSeconds, float sampleRate, float shortest, float longest) noexcept
 {
+    float samples = timeSeconds * sampleRate;
+    samples = samples < shortest ? shortest : samples;
+    samples = samples > longest ? longest : samples;
+    return samples >= shortest ? samples : shortest;
 }
+
+// Index of the newest of the taps of sample i: W + i - 64 - D. Positions
+// below 4 wrap once, the guard samples covering the few that then reach past
+// the end; the clamp only guards against a corrupt write position.
+inline long tapPosition (long base, unsigned long i, long whole, long size) noexcept
+{
+    long position = base + static_cast<long> (i) - whole;
+    if (position < 4)
+        position += size;
+    return std::clamp (position, 4L, size + 3);
+}
+
+// Four consecutive samples i..i+3 at once: the same clipping, truncation and
+// wrap as delayInSamples and tapPosition, in 32-bit lanes (storage sizes stay
+// far below 2^31). The positions go to `positions`, the fractions are returned.
+struct FourPositions
+{
+    __m128 rate, shortest, longest;
+    __m128i base, size, lowest, highest;
+
+    FourPositions (float sampleRate, float shortestDelay, float longestDelay, long basePosition, long storageSize) noexcept
+        : rate (_mm_set1_ps (sampleRate)),
+          shortest (_mm_set1_ps (shortestDelay)),
+          longest (_mm_set1_ps (longestDelay)),
+          base (_mm_add_epi32 (_mm_set1_epi32 (static_cast<int> (basePosition)), _mm_setr_epi32 (0, 1, 2, 3))),
+          size (_mm_set1_epi32 (static_cast<int> (storageSize))),
+          lowest (_mm_set1_epi32 (4)),
+          highest (_mm_set1_epi32 (static_cast<int> (storageSize) + 3))
+    {
+    }
+
+    inline __m128 compute (const float* timeSeconds, int i, int* positions) const noexcept
+    {
+        __m128 d = _mm_mul_ps (_mm_loadu_ps (timeSeconds + i), rate);
+        d = _mm_max_ps (shortest, d); // d < shortest ? shortest : d (NaN stays)
+        d = _mm_min_ps (longest, d);  // d > longest ? longest : d (NaN stays)
+        const __m128 sound = _mm_cmpge_ps (d, shortest);
+        d = _mm_or_ps (_mm_and_ps (sound, d), _mm_andnot_ps (sound, shortest));
+
+        const __m128i whole = _mm_cvttps_epi32 (d);
+        const __m128 f = _mm_sub_ps (d, _mm_cvtepi32_ps (whole));
+
+        __m128i p = _mm_sub_epi32 (_mm_add_epi32 (base, _mm_set1_epi32 (i)), whole);
+        p = _mm_add_epi32 (p, _mm_and_si128 (_mm_cmplt_epi32 (p, lowest), size));
+        const __m128i low = _mm_cmplt_epi32 (p, lowest);
+        p = _mm_or_si128 (_mm_and_si128 (low, lowest), _mm_andnot_si128 (low, p));
+        const __m128i high = _mm_cmpgt_epi32 (p, highest);
+        p = _mm_or_si128 (_mm_and_si128 (high, highest), _mm_andnot_si128 (high, p));
+        _mm_storeu_si128 (reinterpret_cast<__m128i*> (positions), p);
+        return f;
+    }
+};
+
+// Blocks longer than this (never in practice) take the scalar loop throughout.
+constexpr unsigned long kLongestVectorBlock = 1UL << 30;
+} // namespace
 
 void DelayRead::process (const float* timeSeconds, float* out, const DelayWrite& w, unsigned long n) noexcept
 {
@@ -44,77 +95,111 @@ void DelayRead::process (const float* timeSeconds, float* out, const DelayWrite&
     float longest = static_cast<float> (w.size) - static_cast<float> (std::max (n, kShortestMargin));
     longest = std::max (longest, shortest);
 
-    for (unsigned long first = 0; first < n; first += kMaxFramesPerBlock)
+    if (interpolationMode == Lagrange)
+        readLagrange (timeSeconds, out, w, n, shortest, longest);
+    else
+        readLinear (timeSeconds, out, w, n, shortest, longest);
+}
+
+void DelayRead::readLinear (const float* timeSeconds, float* out, const DelayWrite& w, unsigned long n,
+                            float shortest, float longest) const noexcept
+{
+    const long size = w.size;
+    const float* data = w.buffer.data();
+    const long base = static_cast<long> (w.writeIndex) - kReadOffset;
+    const float rate = sampleRate;
+
+    unsigned long i = 0;
+    if (n < kLongestVectorBlock)
     {
-        const unsigned long piece = std::min (kMaxFramesPerBlock, n - first);
-        processPiece (timeSeconds + first, out + first, w, first, piece, shortest, longest);
+        const FourPositions four (rate, shortest, longest, base, size);
+        alignas (16) int p[4];
+        for (; i + 4 <= n; i += 4)
+        {
+            const __m128 f = four.compute (timeSeconds, static_cast<int> (i), p);
+            const __m128 y0 = _mm_setr_ps (data[p[0]], data[p[1]], data[p[2]], data[p[3]]);
+            const __m128 y1 = _mm_setr_ps (data[p[0] - 1], data[p[1] - 1], data[p[2] - 1], data[p[3] - 1]);
+            _mm_storeu_ps (out + i, _mm_add_ps (_mm_mul_ps (f, _mm_sub_ps (y1, y0)), y0));
+        }
+    }
+    for (; i < n; ++i)
+    {
+        const float d = delayInSamples (timeSeconds[i], rate, shortest, longest);
+        const long whole = static_cast<long> (d);
+        const float f = d - static_cast<float> (whole);
+        const long p = tapPosition (base, i, whole, size);
+        // y0 + F (y1 - y0): the position lies F samples behind y0.
+        const float y0 = data[p];
+        const float y1 = data[p - 1];
+        out[i] = f * (y1 - y0) + y0;
     }
 }
 
-void DelayRead::processPiece (const float* timeSeconds, float* out, const DelayWrite& w, unsigned long first,
-                              unsigned long n, float shortest, float longest) noexcept
+void DelayRead::readLagrange (const float* timeSeconds, float* out, const DelayWrite& w, unsigned long n,
+                              float shortest, float longest) const noexcept
 {
-    float* d = delay.data();
-    float* f = fraction.data();
-    SignalProcessing::mul_s (timeSeconds, sampleRate, d, n);
-    SignalProcessing::clip (d, shortest, longest, d, n);
-
-    const int size = w.size;
+    const long size = w.size;
     const float* data = w.buffer.data();
-    // Sample i reads at W + i - 64 - D; positions below 4 wrap once, the guard
-    // samples covering the few that then reach past the end.
-    const long base = static_cast<long> (w.writeIndex) + static_cast<long> (first) - kReadOffset;
-    const bool lagrange = interpolationMode == Lagrange;
+    const long base = static_cast<long> (w.writeIndex) - kReadOffset;
+    const float rate = sampleRate;
 
-    for (unsigned long i = 0; i < n; ++i)
+    unsigned long i = 0;
+    if (n < kLongestVectorBlock)
     {
-        float samples = d[i];
-        if (! (samples >= shortest)) // NaN
-            samples = shortest;
-        const long whole = static_cast<long> (samples);
-        f[i] = samples - static_cast<float> (whole);
-
-        long position = base + static_cast<long> (i) - whole;
-        if (position < 4)
-            position += size;
-        position = std::clamp (position, 4L, static_cast<long> (size) + 3);
-
-        tap0[i] = data[position];
-        tap1[i] = data[position - 1];
-        if (lagrange)
+        const FourPositions four (rate, shortest, longest, base, size);
+        const __m128 sixth = _mm_set1_ps (kSixth);
+        const __m128 minusSixth = _mm_set1_ps (-kSixth);
+        const __m128 two = _mm_set1_ps (2.0f);
+        const __m128 three = _mm_set1_ps (3.0f);
+        const __m128 minusThree = _mm_set1_ps (-3.0f);
+        alignas (16) int p[4];
+        for (; i + 4 <= n; i += 4)
         {
-            tap2[i] = data[position - 2];
-            tap3[i] = data[position - 3];
+            const __m128 f = four.compute (timeSeconds, static_cast<int> (i), p);
+            const __m128 y0 = _mm_setr_ps (data[p[0]], data[p[1]], data[p[2]], data[p[3]]);
+            const __m128 y1 = _mm_setr_ps (data[p[0] - 1], data[p[1] - 1], data[p[2] - 1], data[p[3] - 1]);
+            const __m128 y2 = _mm_setr_ps (data[p[0] - 2], data[p[1] - 2], data[p[2] - 2], data[p[3] - 2]);
+            const __m128 y3 = _mm_setr_ps (data[p[0] - 3], data[p[1] - 3], data[p[2] - 3], data[p[3] - 3]);
+            const __m128 c = _mm_add_ps (_mm_mul_ps (f, minusSixth), sixth);
+            __m128 a = _mm_sub_ps (y3, y0);
+            a = _mm_add_ps (_mm_mul_ps (y2, minusThree), a);
+            a = _mm_add_ps (_mm_mul_ps (y1, three), a);
+            a = _mm_mul_ps (f, a);
+            __m128 b = _mm_mul_ps (y0, two);
+            b = _mm_add_ps (_mm_mul_ps (y1, minusThree), b);
+            b = _mm_add_ps (b, y3);
+            b = _mm_add_ps (b, a);
+            b = _mm_mul_ps (c, b);
+            __m128 e = _mm_sub_ps (y2, y1);
+            e = _mm_sub_ps (e, b);
+            _mm_storeu_ps (out + i, _mm_add_ps (_mm_mul_ps (f, e), y1));
         }
     }
-
-    if (! lagrange)
+    for (; i < n; ++i)
     {
-        // y0 + F (y1 - y0): the position lies F samples behind y0.
-        SignalProcessing::sub (tap1.data(), tap0.data(), termA.data(), n);
-        SignalProcessing::mul_add (f, termA.data(), tap0.data(), out, n);
-        return;
+        const float d = delayInSamples (timeSeconds[i], rate, shortest, longest);
+        const long whole = static_cast<long> (d);
+        const float f = d - static_cast<float> (whole);
+        const long p = tapPosition (base, i, whole, size);
+        const float y0 = data[p];
+        const float y1 = data[p - 1];
+        const float y2 = data[p - 2];
+        const float y3 = data[p - 3];
+
+        // out = y1 + F ((y2 - y1) - c (2 y0 - 3 y1 + y3 + F (y3 - y0 - 3 y2 + 3 y1))), c = (1 - F) / 6,
+        // in this order of operations.
+        const float c = f * -kSixth + kSixth;
+        float a = y3 - y0;
+        a = y2 * -3.0f + a;
+        a = y1 * 3.0f + a;
+        a = f * a;
+        float b = y0 * 2.0f;
+        b = y1 * -3.0f + b;
+        b = b + y3;
+        b = b + a;
+        b = c * b;
+        float e = y2 - y1;
+        e = e - b;
+        out[i] = f * e + y1;
     }
-
-    // out = y1 + F ((y2 - y1) - c (2 y0 - 3 y1 + y3 + F (y3 - y0 - 3 y2 + 3 y1))), c = (1 - F) / 6
-    float* c = coefficient.data();
-    float* a = termA.data();
-    float* b = termB.data();
-    float* e = termC.data();
-    SignalProcessing::mul_s_add_s (f, -kSixth, kSixth, c, n);
-
-    SignalProcessing::sub (tap3.data(), tap0.data(), a, n);
-    SignalProcessing::mul_s_add (tap2.data(), -3.0f, a, a, n);
-    SignalProcessing::mul_s_add (tap1.data(), 3.0f, a, a, n);
-    SignalProcessing::mul (f, a, a, n);
-
-    SignalProcessing::mul_s (tap0.data(), 2.0f, b, n);
-    SignalProcessing::mul_s_add (tap1.data(), -3.0f, b, b, n);
-    SignalProcessing::add (b, tap3.data(), b, n);
-    SignalProcessing::add (b, a, b, n);
-    SignalProcessing::mul (c, b, b, n);
-
-    SignalProcessing::sub (tap2.data(), tap1.data(), e, n);
-    SignalProcessing::sub (e, b, e, n);
-    SignalProcessing::mul_add (f, e, tap1.data(), out, n);
 }

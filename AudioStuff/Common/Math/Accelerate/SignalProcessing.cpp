@@ -393,6 +393,67 @@ void SignalProcessing::reverse (float* a, unsigned long n) noexcept
     std::reverse (a, a + n);
 }
 
+namespace
+{
+// One step of a section. The feed-forward terms and the older output are
+// summed first, so that only one multiply and one subtraction sit on the
+// sample-to-sample dependency through y1; the vector version below keeps the
+// same order in every lane, so both give the same samples.
+struct Section
+{
+    float b0, b1, b2, a1, a2;
+    float x1, x2, y1, y2;
+
+    Section (const float* c, const BiquadHistory& h) noexcept
+        : b0 (c[0]), b1 (c[1]), b2 (c[2]), a1 (c[3]), a2 (c[4]), x1 (h.x1), x2 (h.x2), y1 (h.y1), y2 (h.y2)
+    {
+    }
+
+    inline float step (float x) noexcept
+    {
+        const float partial = b0 * x + b1 * x1 + b2 * x2 - a2 * y2;
+        const float y = partial - a1 * y1;
+        x2 = x1;
+        x1 = x;
+        y2 = y1;
+        y1 = y;
+        return y;
+    }
+
+    void store (BiquadHistory& h) const noexcept
+    {
+        h.x1 = x1;
+        h.x2 = x2;
+        h.y1 = y1;
+        h.y2 = y2;
+    }
+};
+
+struct SectionLanes
+{
+    __m128 b0, b1, b2, a1, a2;
+    __m128 x1, x2, y1, y2;
+
+    inline __m128 step (__m128 x) noexcept
+    {
+        __m128 partial = _mm_add_ps (_mm_mul_ps (b0, x), _mm_mul_ps (b1, x1));
+        partial = _mm_add_ps (partial, _mm_mul_ps (b2, x2));
+        partial = _mm_sub_ps (partial, _mm_mul_ps (a2, y2));
+        const __m128 y = _mm_sub_ps (partial, _mm_mul_ps (a1, y1));
+        x2 = x1;
+        x1 = x;
+        y2 = y1;
+        y1 = y;
+        return y;
+    }
+};
+
+inline __m128 lanes (float v0, float v1, float v2, float v3) noexcept
+{
+    return _mm_setr_ps (v0, v1, v2, v3);
+}
+} // namespace
+
 void SignalProcessing::biquad (const float* in, const float* coefficients, float* out, unsigned long n, BiquadHistory* state) noexcept
 {
     if (state == nullptr)
@@ -402,26 +463,106 @@ void SignalProcessing::biquad (const float* in, const float* coefficients, float
             std::copy (in, in + n, out);
         return;
     }
-    const float b0 = coefficients[0];
-    const float b1 = coefficients[1];
-    const float b2 = coefficients[2];
-    const float a1 = coefficients[3];
-    const float a2 = coefficients[4];
-    float x1 = state->x1, x2 = state->x2, y1 = state->y1, y2 = state->y2;
+    Section s (coefficients, *state);
     for (unsigned long k = 0; k < n; ++k)
+        out[k] = s.step (in[k]);
+    s.store (*state);
+}
+
+void SignalProcessing::biquadSeries (const float* in, const float* firstCoefficients, const float* secondCoefficients,
+                                     float* out, unsigned long n, BiquadHistory* firstState, BiquadHistory* secondState) noexcept
+{
+    if (firstState == nullptr || secondState == nullptr)
     {
-        const float x = in[k];
-        const float y = b0 * x + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
-        x2 = x1;
-        x1 = x;
-        y2 = y1;
-        y1 = y;
-        out[k] = y;
+        biquad (in, firstCoefficients, out, n, firstState);
+        biquad (out, secondCoefficients, out, n, secondState);
+        return;
     }
-    state->x1 = x1;
-    state->x2 = x2;
-    state->y1 = y1;
-    state->y2 = y2;
+    Section first (firstCoefficients, *firstState);
+    Section second (secondCoefficients, *secondState);
+    for (unsigned long k = 0; k < n; ++k)
+        out[k] = second.step (first.step (in[k]));
+    first.store (*firstState);
+    second.store (*secondState);
+}
+
+void SignalProcessing::biquadFour (const float* const* in, const float* const* coefficients, float* const* out,
+                                   unsigned long n, BiquadHistory* const* state) noexcept
+{
+    if (state[0] == nullptr || state[1] == nullptr || state[2] == nullptr || state[3] == nullptr)
+    {
+        for (int j = 0; j < 4; ++j)
+            biquad (in[j], coefficients[j], out[j], n, state[j]);
+        return;
+    }
+
+    const float* c0 = coefficients[0];
+    const float* c1 = coefficients[1];
+    const float* c2 = coefficients[2];
+    const float* c3 = coefficients[3];
+    SectionLanes s {
+        lanes (c0[0], c1[0], c2[0], c3[0]),
+        lanes (c0[1], c1[1], c2[1], c3[1]),
+        lanes (c0[2], c1[2], c2[2], c3[2]),
+        lanes (c0[3], c1[3], c2[3], c3[3]),
+        lanes (c0[4], c1[4], c2[4], c3[4]),
+        lanes (state[0]->x1, state[1]->x1, state[2]->x1, state[3]->x1),
+        lanes (state[0]->x2, state[1]->x2, state[2]->x2, state[3]->x2),
+        lanes (state[0]->y1, state[1]->y1, state[2]->y1, state[3]->y1),
+        lanes (state[0]->y2, state[1]->y2, state[2]->y2, state[3]->y2),
+    };
+
+    const float* i0 = in[0];
+    const float* i1 = in[1];
+    const float* i2 = in[2];
+    const float* i3 = in[3];
+    float* o0 = out[0];
+    float* o1 = out[1];
+    float* o2 = out[2];
+    float* o3 = out[3];
+
+    // Four samples of each section at a time, turned so that one vector holds
+    // the same sample of all four.
+    unsigned long k = 0;
+    for (; k + 4 <= n; k += 4)
+    {
+        __m128 r0 = _mm_loadu_ps (i0 + k);
+        __m128 r1 = _mm_loadu_ps (i1 + k);
+        __m128 r2 = _mm_loadu_ps (i2 + k);
+        __m128 r3 = _mm_loadu_ps (i3 + k);
+        _MM_TRANSPOSE4_PS (r0, r1, r2, r3);
+        r0 = s.step (r0);
+        r1 = s.step (r1);
+        r2 = s.step (r2);
+        r3 = s.step (r3);
+        _MM_TRANSPOSE4_PS (r0, r1, r2, r3);
+        _mm_storeu_ps (o0 + k, r0);
+        _mm_storeu_ps (o1 + k, r1);
+        _mm_storeu_ps (o2 + k, r2);
+        _mm_storeu_ps (o3 + k, r3);
+    }
+    for (; k < n; ++k)
+    {
+        alignas (16) float y[4];
+        _mm_store_ps (y, s.step (lanes (i0[k], i1[k], i2[k], i3[k])));
+        o0[k] = y[0];
+        o1[k] = y[1];
+        o2[k] = y[2];
+        o3[k] = y[3];
+    }
+
+    alignas (16) float x1[4], x2[4], y1[4], y2[4];
+    _mm_store_ps (x1, s.x1);
+    _mm_store_ps (x2, s.x2);
+    _mm_store_ps (y1, s.y1);
+    _mm_store_ps (y2, s.y2);
+    for (int j = 0; j < 4; ++j)
+    {
+        state[j]->x1 = x1[j];
+        state[j]->x2 = x2[j];
+        state[j]->y1 = y1[j];
+        state[j]->y2 = y2[j];
+    }
 }
 
 std::unique_ptr<BiquadHistory> SignalProcessing::biquad_createState()

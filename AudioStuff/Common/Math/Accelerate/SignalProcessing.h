@@ -91,7 +91,20 @@ public:
     // One second-order section, y[k] = b0 x[k] + b1 x[k-1] + b2 x[k-2]
     // - a1 y[k-1] - a2 y[k-2], with coefficients {b0, b1, b2, a1, a2}. The two
     // last inputs and outputs carry over in `state` from call to call.
+    // Summed as (b0 x[k] + b1 x[k-1] + b2 x[k-2] - a2 y[k-2]) - a1 y[k-1]:
+    // only the last multiply and subtraction wait for the previous output.
     static void biquad (const float* in, const float* coefficients, float* out, unsigned long n, BiquadHistory* state) noexcept;
+    // Two sections in series, the first's output feeding the second, in one
+    // pass: the same samples as two biquad calls, the two recursions
+    // overlapping in time.
+    static void biquadSeries (const float* in, const float* firstCoefficients, const float* secondCoefficients, float* out,
+                              unsigned long n, BiquadHistory* firstState, BiquadHistory* secondState) noexcept;
+    // Four independent sections side by side (in[j] through coefficients[j]
+    // into out[j] with state[j]; out[j] may be in[j] but no other input):
+    // the same samples as four biquad calls, computed in the lanes of one
+    // vector.
+    static void biquadFour (const float* const* in, const float* const* coefficients, float* const* out, unsigned long n,
+                            BiquadHistory* const* state) noexcept;
     static std::unique_ptr<BiquadHistory> biquad_createState();
     static void biquad_destroyState (std::unique_ptr<BiquadHistory>& state) noexcept;
 };
