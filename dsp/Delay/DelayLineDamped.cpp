@@ -56,3 +56,34 @@ void DelayLineDamped::preFeedbackProcess (float* x, unsigned long frames, unsign
         SignalProcessing::mul_add (low, amount.data(), piece, piece, n);
     }
 }
+
+void DelayLineDamped::preFeedbackProcessFour (DelayLineDamped* const* lines, float* const* x, unsigned long frames) noexcept
+{
+    bool together = frames <= kMaxFramesPerBlock;
+    for (int j = 0; j < 4 && together; ++j)
+        together = x[j] != nullptr && ! lines[j]->writes.empty();
+    if (! together)
+    {
+        for (int j = 0; j < 4; ++j)
+            lines[j]->preFeedbackProcess (x[j], frames, 0);
+        return;
+    }
+
+    BiquadFilter* filters[4];
+    float* low[4];
+    BiquadFilterParameters parameters[4];
+    for (int j = 0; j < 4; ++j)
+    {
+        DelayLineDamped& line = *lines[j];
+        filters[j] = &line.filter;
+        low[j] = line.filterWork.data();
+        parameters[j] = BiquadFilterParameters { 0.0f, line.cutoff.data(), 0.0f, line.resonance.data(), 0.0f, nullptr };
+        Memory::copy (x[j], low[j], frames);
+    }
+    BiquadFilter::processFour (filters, low, frames, 0, parameters);
+    for (int j = 0; j < 4; ++j)
+    {
+        SignalProcessing::sub (low[j], x[j], low[j], frames);
+        SignalProcessing::mul_add (low[j], lines[j]->amount.data(), x[j], x[j], frames);
+    }
+}

@@ -20,6 +20,10 @@ public:
     // x = x + (lowpass(x) - x) * amount, per sample.
     void preFeedbackProcess (float* buffer, unsigned long frames, unsigned long channel) noexcept override;
 
+    // preFeedbackProcess of channel 0 of four different lines, their damping
+    // filters running side by side in one pass: the same samples as four calls.
+    static void preFeedbackProcessFour (DelayLineDamped* const* lines, float* const* buffers, unsigned long frames) noexcept;
+
     const float defaultCutoff = 3000.0f; // Hz
 
     // Filled by the owner before each block: cutoff in Hz and amount 0..1.

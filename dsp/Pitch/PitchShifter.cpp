@@ -148,7 +148,9 @@ void PitchShifter::processChunk (float* x, const float* window, unsigned long n,
     reader.process (dB, tapB.data(), storage, n);
     SP::mul_mul_add (pA, tapA.data(), pB, tapB.data(), x, n);
 
-    highPass.process (x, n, 0, highPassCutoff.data(), resonance.data(), nullptr);
-    lowPass.process (x, n, 0, lowPassCutoff.data(), resonance.data(), nullptr);
+    // High-pass then low-pass, in one pass over the block.
+    BiquadFilter::processSeries (highPass, lowPass, x, n, 0,
+                                 BiquadFilterParameters { 0.0f, highPassCutoff.data(), 0.0f, resonance.data(), 0.0f, nullptr },
+                                 BiquadFilterParameters { 0.0f, lowPassCutoff.data(), 0.0f, resonance.data(), 0.0f, nullptr });
     SP::tanh (x, x, n);
 }

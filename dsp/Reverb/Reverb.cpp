@@ -50,6 +50,28 @@ void Reverb::processReadDelayLine (unsigned long line, float* out, unsigned long
     SP::mul (out, feedbackGain.data(), out, n);
 }
 
+void Reverb::processReadDelayLines (float* const* out, unsigned long n, const float* colour, const float* dampingAmount) noexcept
+{
+    n = std::min (n, kMaxFramesPerBlock);
+    if (lines.size() < kLineCount)
+        return;
+
+    DelayLineDamped* damped[kLineCount];
+    for (std::size_t i = 0; i < kLineCount; ++i)
+    {
+        auto& record = lines[i];
+        auto& delay = *record.line;
+        damped[i] = &delay;
+        Memory::copy (colour, delay.cutoff.data(), n);
+        SP::div_s (dampingAmount, 100.0f, delay.amount.data(), n);
+        SP::mul_s (record.timeMsBuffer.data(), 0.001f, readTime.data(), n);
+        delay.reader (0).process (readTime.data(), out[i], delay.writer (0), n);
+    }
+    DelayLineDamped::preFeedbackProcessFour (damped, out, n);
+    for (std::size_t i = 0; i < kLineCount; ++i)
+        SP::mul (out[i], feedbackGain.data(), out[i], n);
+}
+
 void Reverb::processWriteDelayLine (unsigned long line, const float* input, unsigned long n) noexcept
 {
     lines[line].line->writer (0).write (input, n);

@@ -24,6 +24,9 @@ public:
     // percent, both per sample.
     void processReadDelayLine (unsigned long line, float* out, unsigned long n, const float* colour,
                                const float* dampingAmount) noexcept;
+    // processReadDelayLine for the four lines, into out[0..3], with their
+    // damping filters running side by side.
+    void processReadDelayLines (float* const* out, unsigned long n, const float* colour, const float* dampingAmount) noexcept;
     // Stores n samples of input in the line.
     virtual void processWriteDelayLine (unsigned long line, const float* input, unsigned long n) noexcept;
 

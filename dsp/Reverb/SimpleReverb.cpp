@@ -121,10 +121,8 @@ void SimpleReverb::process (float** buffers, unsigned long n) noexcept
     const float* colour = colourSource != nullptr ? colourSource : defaultColour.data();
     std::array<float*, 4> out {};
     for (std::size_t i = 0; i < 4; ++i)
-    {
         out[i] = net.lineOut[i].data();
-        net.processReadDelayLine (i, out[i], n, colour, dampingAmount.data());
-    }
+    net.processReadDelayLines (out.data(), n, colour, dampingAmount.data());
 
     // The early stage enters the network at lines 0 and 1.
     SP::add (out[0], net.earlyOutL.data(), out[0], n);

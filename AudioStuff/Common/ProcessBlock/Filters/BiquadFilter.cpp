@@ -59,7 +59,7 @@ void BiquadFilter::process (float* buffer, unsigned long frames, unsigned long c
     process (buffer, frames, channel, BiquadFilterParameters { 0.0f, frequencyBuffer, 0.0f, resonanceBuffer, 0.0f, gainBuffer });
 }
 
-void BiquadFilter::processFilter (float* buffer, unsigned long n, unsigned long channel, float frequency, float resonance, float gain) noexcept
+void BiquadFilter::updateCoefficients (float frequency, float resonance, float gain) noexcept
 {
     if (! coefficientsValid || frequency != lastFrequency || resonance != lastResonance || gain != lastGain || filterType != lastType)
     {
@@ -70,6 +70,94 @@ void BiquadFilter::processFilter (float* buffer, unsigned long n, unsigned long 
         lastType = filterType;
         coefficientsValid = true;
     }
+}
+
+bool BiquadFilter::singlePiece (unsigned long frames, unsigned long channel, const BiquadFilterParameters& p) const noexcept
+{
+    const bool moving = p.frequencyBuffer != nullptr && p.resonanceBuffer != nullptr;
+    return stages == 1 && channel < static_cast<unsigned long> (channels) && (! moving || subBlockSize >= frames)
+           && channel < states.size() && states[channel] != nullptr;
+}
+
+BiquadHistory* BiquadFilter::history (unsigned long channel) noexcept
+{
+    return states[channel].get();
+}
+
+void BiquadFilter::firstValues (const BiquadFilterParameters& p, float& frequency, float& resonance, float& gain) noexcept
+{
+    frequency = p.frequencyBuffer != nullptr ? p.frequencyBuffer[0] : p.frequency;
+    resonance = p.resonanceBuffer != nullptr ? p.resonanceBuffer[0] : p.resonance;
+    gain = p.gainBuffer != nullptr ? p.gainBuffer[0] : p.gain;
+}
+
+void BiquadFilter::processSeries (BiquadFilter& first, BiquadFilter& second, float* buffer, unsigned long frames,
+                                  unsigned long channel, BiquadFilterParameters firstParameters,
+                                  BiquadFilterParameters secondParameters) noexcept
+{
+    if (frames == 0 || ! first.singlePiece (frames, channel, firstParameters)
+        || ! second.singlePiece (frames, channel, secondParameters))
+    {
+        first.process (buffer, frames, channel, firstParameters);
+        second.process (buffer, frames, channel, secondParameters);
+        return;
+    }
+
+    float frequency, resonance, gain;
+    firstValues (firstParameters, frequency, resonance, gain);
+    first.updateCoefficients (frequency, resonance, gain);
+    firstValues (secondParameters, frequency, resonance, gain);
+    second.updateCoefficients (frequency, resonance, gain);
+
+    const auto& a = first.coefficients;
+    const auto& b = second.coefficients;
+    const float firstCoefficients[5] = { a.b0, a.b1, a.b2, a.a1, a.a2 };
+    const float secondCoefficients[5] = { b.b0, b.b1, b.b2, b.a1, b.a2 };
+    BiquadHistory* firstState = first.history (channel);
+    BiquadHistory* secondState = second.history (channel);
+    SignalProcessing::biquadSeries (buffer, firstCoefficients, secondCoefficients, buffer, frames, firstState, secondState);
+    firstState->clearBadStateValue();
+    secondState->clearBadStateValue();
+}
+
+void BiquadFilter::processFour (BiquadFilter* const* filters, float* const* buffers, unsigned long frames,
+                                unsigned long channel, const BiquadFilterParameters* parameters) noexcept
+{
+    bool together = frames > 0;
+    for (int j = 0; j < 4 && together; ++j)
+        together = filters[j]->singlePiece (frames, channel, parameters[j]);
+    if (! together)
+    {
+        for (int j = 0; j < 4; ++j)
+            filters[j]->process (buffers[j], frames, channel, parameters[j]);
+        return;
+    }
+
+    float c[4][5];
+    const float* coefficientSets[4];
+    BiquadHistory* histories[4];
+    for (int j = 0; j < 4; ++j)
+    {
+        BiquadFilter& f = *filters[j];
+        float frequency, resonance, gain;
+        firstValues (parameters[j], frequency, resonance, gain);
+        f.updateCoefficients (frequency, resonance, gain);
+        c[j][0] = f.coefficients.b0;
+        c[j][1] = f.coefficients.b1;
+        c[j][2] = f.coefficients.b2;
+        c[j][3] = f.coefficients.a1;
+        c[j][4] = f.coefficients.a2;
+        coefficientSets[j] = c[j];
+        histories[j] = f.history (channel);
+    }
+    SignalProcessing::biquadFour (buffers, coefficientSets, buffers, frames, histories);
+    for (BiquadHistory* h : histories)
+        h->clearBadStateValue();
+}
+
+void BiquadFilter::processFilter (float* buffer, unsigned long n, unsigned long channel, float frequency, float resonance, float gain) noexcept
+{
+    updateCoefficients (frequency, resonance, gain);
     // A channel the filter was not initialised for is left untouched.
     if (channel >= static_cast<unsigned long> (channels))
         return;

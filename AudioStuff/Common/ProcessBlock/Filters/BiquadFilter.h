@@ -26,6 +26,17 @@ public:
     void process (float* buffer, unsigned long frames, unsigned long channel,
                   float* frequencyBuffer, float* resonanceBuffer, float* gainBuffer) noexcept;
 
+    // `first` and then `second` on one channel's buffer in a single pass,
+    // their recursions overlapping: the same samples as first.process and
+    // then second.process with these parameters.
+    static void processSeries (BiquadFilter& first, BiquadFilter& second, float* buffer, unsigned long frames,
+                               unsigned long channel, BiquadFilterParameters firstParameters,
+                               BiquadFilterParameters secondParameters) noexcept;
+    // Four filters on their own buffers (channel `channel` of each) side by
+    // side in one pass: the same samples as four process calls.
+    static void processFour (BiquadFilter* const* filters, float* const* buffers, unsigned long frames,
+                             unsigned long channel, const BiquadFilterParameters* parameters) noexcept;
+
     // History of stage s and channel c at s * channels + c.
     std::vector<std::unique_ptr<BiquadHistory>> states;
     BiquadFilterType filterType = LowPass;
@@ -38,5 +49,11 @@ public:
 
 private:
     void processFilter (float* buffer, unsigned long n, unsigned long channel, float frequency, float resonance, float gain) noexcept;
+    void updateCoefficients (float frequency, float resonance, float gain) noexcept;
+    // The block is a single piece with one stage on an initialised channel:
+    // the case the one-pass forms handle themselves.
+    bool singlePiece (unsigned long frames, unsigned long channel, const BiquadFilterParameters& p) const noexcept;
+    BiquadHistory* history (unsigned long channel) noexcept;
+    static void firstValues (const BiquadFilterParameters& p, float& frequency, float& resonance, float& gain) noexcept;
     bool coefficientsValid = false;
 };
