@@ -241,7 +241,7 @@ TEST (PluginHeader, FindsTheCurrentPresetAgainInTheListChosen)
     EXPECT_EQ (browser.presetsModel.elements[3], preset->name);
 }
 
-TEST (PluginHeader, ShowsTheNoticeWhenTheServiceKnowsANewerVersion)
+TEST (VersionNoticeThreads, ShowsTheNoticeWhenTheServiceKnowsANewerVersion)
 {
     for (const auto& [reply, shown] : { std::pair<std::string, bool> { "1.2.0", true }, { "1.1.0", false } })
     {
@@ -259,7 +259,7 @@ TEST (PluginHeader, ShowsTheNoticeWhenTheServiceKnowsANewerVersion)
     }
 }
 
-TEST (PluginHeader, NeitherOpeningNorClosingWaitsForASilentService)
+TEST (VersionNoticeThreads, NeitherOpeningNorClosingWaitsForASilentService)
 {
     // The connection is taken (by the system's backlog) and never answered.
     editortest::SilentService service;

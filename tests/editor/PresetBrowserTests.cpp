@@ -340,3 +340,60 @@ TEST (SaveAsDialog, DimsEverythingAndDrawsAnOpaqueBox)
         overlaytest::picture (confirm);
     }
 }
+
+//==============================================================================
+// The browser inside the product's editor, on the real processor and user folder.
+#include "Basics/Editor.h"
+#include "UI/PluginHeader.h"
+
+namespace
+{
+juce::File userPresetFolder()
+{
+    return juce::File::getSpecialLocation (juce::File::userDocumentsDirectory)
+        .getChildFile ("KARVON")
+        .getChildFile ("KARVON Vantrel");
+}
+} // namespace
+
+TEST (PresetBrowserOnTheEditor, SaveAsThenDeleteThroughTheDialogs)
+{
+    userPresetFolder().deleteRecursively();
+    auto processor = VantrelProcessor::create();
+    std::unique_ptr<juce::AudioProcessorEditor> window (processor->createEditor());
+    auto* editor = dynamic_cast<Editor*> (window.get());
+    ASSERT_NE (editor, nullptr);
+    auto& header = editor->getHeader();
+    auto& browser = *header.presetBrowser;
+
+    header.onPresetClick();
+    ASSERT_TRUE (browser.isVisible());
+    ASSERT_EQ (browser.getParentComponent(), editor);
+
+    processor->parameterTree.getParameter ("RoomSize")->setValueNotifyingHost (0.9f);
+    browser.saveAsButton.onClick();
+    browser.saveAsDialog.nameEditor.setText ("my Sound", false);
+    browser.saveAsDialog.nameEditor.onTextChange();
+    browser.saveAsDialog.saveButton.onClick();
+
+    EXPECT_TRUE (userPresetFolder().getChildFile ("my Sound.vnprs").existsAsFile());
+    ASSERT_NE (processor->currentPreset, nullptr);
+    EXPECT_EQ (processor->currentPreset->name, "MY SOUND");
+    EXPECT_TRUE (processor->currentPreset->isUser);
+    header.updateUI();
+    EXPECT_EQ (header.presetButton.getButtonText(), "MY SOUND");
+    EXPECT_EQ (browser.typesList.getSelectedRow(), EffectProcessor::userList);
+    ASSERT_GE (browser.presetsList.getSelectedRow(), 0);
+    EXPECT_EQ (browser.presetsModel.elements[static_cast<size_t> (browser.presetsList.getSelectedRow())], "MY SOUND");
+    EXPECT_TRUE (browser.deleteButton.isEnabled());
+
+    browser.deleteButton.onClick();
+    browser.confirmDialog.deleteButton.onClick();
+    EXPECT_FALSE (userPresetFolder().getChildFile ("my Sound.vnprs").existsAsFile());
+    EXPECT_EQ (processor->currentPreset, nullptr);
+    EXPECT_TRUE (browser.presetsModel.elements.empty());
+    EXPECT_EQ (browser.presetsList.getSelectedRow(), -1);
+
+    window.reset();
+    userPresetFolder().deleteRecursively();
+}
