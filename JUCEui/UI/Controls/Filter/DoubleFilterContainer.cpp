@@ -9,6 +9,16 @@
 #include <algorithm>
 #include <cmath>
 
+namespace
+{
+// Fixed notation with a given number of decimals (juce::String's own
+// formatting drops to "as many as needed" at 0 decimals).
+juce::String fixed (float value, int decimals)
+{
+    return juce::String::formatted ("%.*f", decimals, static_cast<double> (value));
+}
+} // namespace
+
 DoubleFilterContainer::DoubleFilterContainer (Parameter* p0, Parameter* p1, Parameter* p2, Parameter* p3, Parameter* p4,
                                               Parameter* p5, std::string title)
     : UIContainer (p0, std::move (title))
@@ -183,7 +193,7 @@ void DoubleFilterContainer::setDescriptionLabelText (bool isLowPass, float frequ
 {
     lowPassLabel.setColour (juce::Label::textColourId, lowPassState.isOn ? juce::Colours::white : juce::Colours::grey);
     highPassLabel.setColour (juce::Label::textColourId, highPassState.isOn ? juce::Colours::white : juce::Colours::grey);
-    const auto text = juce::String (frequency, 0) + " Hz\n" + juce::String (resonance, 1) + " dB";
+    const auto text = fixed (frequency, 0) + " Hz\n" + fixed (resonance, 1) + " dB";
     (isLowPass ? lowPassLabel : highPassLabel).setText (text, juce::dontSendNotification);
 }
 

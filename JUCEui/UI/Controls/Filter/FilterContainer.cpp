@@ -8,6 +8,16 @@
 #include <algorithm>
 #include <cmath>
 
+namespace
+{
+// Fixed notation with a given number of decimals (juce::String's own
+// formatting drops to "as many as needed" at 0 decimals).
+juce::String fixed (float value, int decimals)
+{
+    return juce::String::formatted ("%.*f", decimals, static_cast<double> (value));
+}
+} // namespace
+
 FilterContainer::FilterContainer (Parameter* frequency, Parameter* resonance, std::string title)
     : XYControlContainer (frequency, resonance, std::move (title))
 {
@@ -69,7 +79,7 @@ void FilterContainer::updateValue (float location, juce::RangedAudioParameter* h
 
 void FilterContainer::setDescriptionLabelText (float frequency, float resonance)
 {
-    descriptionLabel.setText ("F: " + juce::String (frequency, 0) + "Hz / Q: " + juce::String (resonance, 2) + "dB",
+    descriptionLabel.setText ("F: " + fixed (frequency, 0) + "Hz / Q: " + fixed (resonance, 2) + "dB",
                               juce::dontSendNotification);
 }
 
