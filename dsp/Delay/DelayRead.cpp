@@ -1,5 +1,7 @@
 #include "Delay/DelayRead.h"
 
+#include "Delay/DelayReadAvx2.h"
+
 #include "Math/Accelerate/SignalProcessing.h"
 
 #include <algorithm>
@@ -12,6 +14,9 @@ constexpr int kReadOffset = 64;
 // the storage, so even a short block never reads samples already overwritten.
 constexpr unsigned long kShortestMargin = kReadOffset + 4;
 constexpr float kSixth = 0.1666667f;
+
+// Chosen once when the library loads.
+const bool useAvx2 = DelayReadAvx2::available();
 
 // The delay of one sample in samples, limited to [shortest, longest]; NaN
 // reads at the shortest delay.
@@ -110,6 +115,8 @@ void DelayRead::readLinear (const float* timeSeconds, float* out, const DelayWri
     const float rate = sampleRate;
 
     unsigned long i = 0;
+    if (useAvx2)
+        i = DelayReadAvx2::readLinear (timeSeconds, out, data, base, size, rate, shortest, longest, n);
     if (n < kLongestVectorBlock)
     {
         const FourPositions four (rate, shortest, longest, base, size);

@@ -1,0 +1,49 @@
+// Compiled with -mavx2 but without -mfma: the interpolation must stay a
+// separate multiply and add, as in the baseline loop, so that every CPU
+// produces the same samples.
+#include "Delay/DelayReadAvx2.h"
+
+#include <immintrin.h>
+
+bool DelayReadAvx2::available() noexcept
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports ("avx2");
+}
+
+unsigned long DelayReadAvx2::readLinear (const float* timeSeconds, float* out, const float* data, long base, long size,
+                                         float sampleRate, float shortest, float longest, unsigned long n) noexcept
+{
+    // 32-bit lanes: storage sizes and block lengths stay far below 2^31.
+    if (n >= (1UL << 30) || size >= (1L << 30))
+        return 0;
+
+    const __m256 rate = _mm256_set1_ps (sampleRate);
+    const __m256 low = _mm256_set1_ps (shortest);
+    const __m256 high = _mm256_set1_ps (longest);
+    const __m256i first = _mm256_add_epi32 (_mm256_set1_epi32 (static_cast<int> (base)), _mm256_setr_epi32 (0, 1, 2, 3, 4, 5, 6, 7));
+    const __m256i wrap = _mm256_set1_epi32 (static_cast<int> (size));
+    const __m256i lowest = _mm256_set1_epi32 (4);
+    const __m256i highest = _mm256_set1_epi32 (static_cast<int> (size) + 3);
+
+    unsigned long i = 0;
+    for (; i + 8 <= n; i += 8)
+    {
+        __m256 d = _mm256_mul_ps (_mm256_loadu_ps (timeSeconds + i), rate);
+        d = _mm256_max_ps (low, d); // d < shortest ? shortest : d (NaN stays)
+        d = _mm256_min_ps (high, d); // d > longest ? longest : d (NaN stays)
+        d = _mm256_blendv_ps (low, d, _mm256_cmp_ps (d, low, _CMP_GE_OQ));
+
+        const __m256i whole = _mm256_cvttps_epi32 (d);
+        const __m256 f = _mm256_sub_ps (d, _mm256_cvtepi32_ps (whole));
+
+        __m256i p = _mm256_sub_epi32 (_mm256_add_epi32 (first, _mm256_set1_epi32 (static_cast<int> (i))), whole);
+        p = _mm256_add_epi32 (p, _mm256_and_si256 (_mm256_cmpgt_epi32 (lowest, p), wrap));
+        p = _mm256_min_epi32 (_mm256_max_epi32 (p, lowest), highest);
+
+        const __m256 y0 = _mm256_i32gather_ps (data, p, 4);
+        const __m256 y1 = _mm256_i32gather_ps (data - 1, p, 4);
+        _mm256_storeu_ps (out + i, _mm256_add_ps (_mm256_mul_ps (f, _mm256_sub_ps (y1, y0)), y0));
+    }
+    return i;
+}
