@@ -100,6 +100,13 @@ TEST_F (CurveSequencerTest, FooterTapsCycleAndDragsCopyTheMode)
     EXPECT_EQ (curveOf (5), 1.0f);
     EXPECT_EQ (curveOf (6), 0.0f);
     EXPECT_EQ (curveOf (2), 1.0f); // released elsewhere: no cycling
+
+    // A right click on a footer (for the control editor) edits nothing.
+    grid().mouseDown (mouseEvent (grid(), 50.0f, footerY, rightButton));
+    grid().mouseDrag (mouseEvent (grid(), 50.0f, 20.0f, rightButton));
+    grid().mouseUp (mouseEvent (grid(), 50.0f, footerY, rightButton));
+    EXPECT_EQ (curveOf (2), 1.0f);
+    EXPECT_FLOAT_EQ (levelOf (2), 0.5f);
 }
 
 TEST_F (CurveSequencerTest, DragAboveTheFootersSetsLevels)

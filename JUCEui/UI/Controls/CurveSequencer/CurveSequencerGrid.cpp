@@ -109,6 +109,13 @@ int CurveSequencerGrid::getTouchIndex (juce::Point<int> p) const
 
 void CurveSequencerGrid::mouseDown (const juce::MouseEvent& e)
 {
+    // A right click belongs to the container (the control editor): it edits
+    // no step.
+    if (e.mods.isRightButtonDown())
+    {
+        pressedOnFooter = false;
+        return;
+    }
     pressedPosition = e.getPosition();
     pressedOnFooter = isTouchingFooter (pressedPosition);
     pressedIndex = getTouchIndex (pressedPosition);
@@ -116,6 +123,8 @@ void CurveSequencerGrid::mouseDown (const juce::MouseEvent& e)
 
 void CurveSequencerGrid::mouseDrag (const juce::MouseEvent& e)
 {
+    if (e.mods.isRightButtonDown())
+        return;
     const int index = getTouchIndex (e.getPosition());
     if (index < 0 || static_cast<std::size_t> (index) >= steps.size())
         return;
@@ -152,7 +161,7 @@ void CurveSequencerGrid::mouseDrag (const juce::MouseEvent& e)
 
 void CurveSequencerGrid::mouseUp (const juce::MouseEvent& e)
 {
-    if (pressedOnFooter && getTouchIndex (e.getPosition()) == pressedIndex
+    if (pressedOnFooter && ! e.mods.isRightButtonDown() && getTouchIndex (e.getPosition()) == pressedIndex
         && static_cast<std::size_t> (pressedIndex) < steps.size())
     {
         auto* step = steps[static_cast<std::size_t> (pressedIndex)];
