@@ -80,6 +80,12 @@ struct FourPositions
     }
 };
 
+// data[position - 1] and data[position] in the two low lanes.
+inline __m128 pair (const float* data, int position) noexcept
+{
+    return _mm_castpd_ps (_mm_load_sd (reinterpret_cast<const double*> (data + position - 1)));
+}
+
 // Blocks longer than this (never in practice) take the scalar loop throughout.
 constexpr unsigned long kLongestVectorBlock = 1UL << 30;
 } // namespace
@@ -124,8 +130,11 @@ void DelayRead::readLinear (const float* timeSeconds, float* out, const DelayWri
         for (; i + 4 <= n; i += 4)
         {
             const __m128 f = four.compute (timeSeconds, static_cast<int> (i), p);
-            const __m128 y0 = _mm_setr_ps (data[p[0]], data[p[1]], data[p[2]], data[p[3]]);
-            const __m128 y1 = _mm_setr_ps (data[p[0] - 1], data[p[1] - 1], data[p[2] - 1], data[p[3] - 1]);
+            // Each lane's two neighbouring samples as one 8-byte load.
+            const __m128 a = _mm_movelh_ps (pair (data, p[0]), pair (data, p[1]));
+            const __m128 b = _mm_movelh_ps (pair (data, p[2]), pair (data, p[3]));
+            const __m128 y1 = _mm_shuffle_ps (a, b, _MM_SHUFFLE (2, 0, 2, 0));
+            const __m128 y0 = _mm_shuffle_ps (a, b, _MM_SHUFFLE (3, 1, 3, 1));
             _mm_storeu_ps (out + i, _mm_add_ps (_mm_mul_ps (f, _mm_sub_ps (y1, y0)), y0));
         }
     }

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <emmintrin.h>
 
 using SP = SignalProcessing;
 
@@ -37,6 +38,78 @@ void replaceNonFinite (float* x, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)
         x[i] = std::isfinite (x[i]) ? x[i] : 0.0f;
+}
+// x - trunc(x) for every float, exactly as the vector layer's frac: the
+// conversion to integer covers |x| < 2^23, larger values are whole already
+// (or infinite: inf - inf is NaN, as with trunc), and the sign is copied so
+// that values in (-1, 0] keep trunc's negative zero.
+inline __m128 fractionalPart (__m128 x) noexcept
+{
+    const __m128 sign = _mm_set1_ps (-0.0f);
+    const __m128 whole = _mm_cmpge_ps (_mm_andnot_ps (sign, x), _mm_set1_ps (8388608.0f));
+    __m128 t = _mm_cvtepi32_ps (_mm_cvttps_epi32 (x));
+    t = _mm_or_ps (t, _mm_and_ps (x, sign));
+    t = _mm_or_ps (_mm_and_ps (whole, x), _mm_andnot_ps (whole, t));
+    return _mm_sub_ps (x, t);
+}
+
+inline float fractionalPart (float x) noexcept
+{
+    return x - std::trunc (x);
+}
+
+// The window phases of the two taps over one chunk, and from them the taps'
+// delays (seconds) and the arguments of their cosine windows, in one pass.
+// Per sample, in this order of operations:
+//   pA = frac(frac(phase + i inc) + 1), pB = frac(pA + 1.5),
+//   dA = (pA window) 0.001 + shortest, dB likewise,
+//   the window arguments (pA - 0.5) pi and (pB - 0.5) pi into pA and pB.
+// Returns the phase the next chunk starts from: frac of the last unfolded
+// phase plus inc.
+float windowPhases (float phase, float inc, const float* window, float shortest, float* pA, float* pB, float* dA,
+                     float* dB, unsigned long n) noexcept
+{
+    const float halfTurn = 2.0f * kPi * 0.5f;
+    float last = phase;
+    unsigned long i = 0;
+    if (n < (1UL << 24)) // the sample index must convert to float exactly
+    {
+        const __m128 start = _mm_set1_ps (phase);
+        const __m128 step = _mm_set1_ps (inc);
+        const __m128 one = _mm_set1_ps (1.0f);
+        const __m128 oneAndHalf = _mm_set1_ps (0.5f + 1.0f);
+        const __m128 milli = _mm_set1_ps (0.001f);
+        const __m128 offset = _mm_set1_ps (shortest);
+        const __m128 minusHalf = _mm_set1_ps (-0.5f);
+        const __m128 turn = _mm_set1_ps (halfTurn);
+        __m128i index = _mm_setr_epi32 (0, 1, 2, 3);
+        for (; i + 4 <= n; i += 4)
+        {
+            const __m128 unfolded = fractionalPart (_mm_add_ps (start, _mm_mul_ps (_mm_cvtepi32_ps (index), step)));
+            index = _mm_add_epi32 (index, _mm_set1_epi32 (4));
+            const __m128 a = fractionalPart (_mm_add_ps (unfolded, one));
+            const __m128 b = fractionalPart (_mm_add_ps (a, oneAndHalf));
+            const __m128 w = _mm_loadu_ps (window + i);
+            _mm_storeu_ps (dA + i, _mm_add_ps (_mm_mul_ps (_mm_mul_ps (a, w), milli), offset));
+            _mm_storeu_ps (dB + i, _mm_add_ps (_mm_mul_ps (_mm_mul_ps (b, w), milli), offset));
+            _mm_storeu_ps (pA + i, _mm_mul_ps (_mm_add_ps (a, minusHalf), turn));
+            _mm_storeu_ps (pB + i, _mm_mul_ps (_mm_add_ps (b, minusHalf), turn));
+            if (i + 4 == n)
+                last = _mm_cvtss_f32 (_mm_shuffle_ps (unfolded, unfolded, _MM_SHUFFLE (3, 3, 3, 3)));
+        }
+    }
+    for (; i < n; ++i)
+    {
+        const float unfolded = fractionalPart (phase + static_cast<float> (static_cast<int> (i)) * inc);
+        const float a = fractionalPart (unfolded + 1.0f);
+        const float b = fractionalPart (a + (0.5f + 1.0f));
+        dA[i] = a * window[i] * 0.001f + shortest;
+        dB[i] = b * window[i] * 0.001f + shortest;
+        pA[i] = (a + -0.5f) * halfTurn;
+        pB[i] = (b + -0.5f) * halfTurn;
+        last = unfolded;
+    }
+    return fractionalPart (last + inc);
 }
 } // namespace
 
@@ -115,33 +188,15 @@ void PitchShifter::processChunk (float* x, const float* window, unsigned long n,
 
     float* pA = phaseA.data();
     float* pB = phaseB.data();
-    SP::ramp (phase, increment, pA, n);
-    SP::frac (pA, n);
-    const float next = pA[n - 1] + increment;
-    phase = next - std::trunc (next);
-
-    // Fold into [0, 1) and place tap B half a window away.
-    SP::add_s (pA, 1.0f, pA, n);
-    SP::frac (pA, n);
-    SP::add_s (pA, 0.5f + 1.0f, pB, n);
-    SP::frac (pB, n);
-
+    float* dA = delayA.data();
+    float* dB = delayB.data();
     // Each tap's delay sweeps over one window above the shortest delay the
     // block allows (the block itself plus 1 ms).
     const float shortest = static_cast<float> (static_cast<double> (n) / sampleRate + 0.001);
-    float* dA = delayA.data();
-    float* dB = delayB.data();
-    SP::mul (pA, window, dA, n);
-    SP::mul_s_add_s (dA, 0.001f, shortest, dA, n);
-    SP::mul (pB, window, dB, n);
-    SP::mul_s_add_s (dB, 0.001f, shortest, dB, n);
+    phase = windowPhases (phase, increment, window, shortest, pA, pB, dA, dB, n);
 
     // Half-cosine windows: zero where a tap jumps, and wA^2 + wB^2 = 1.
-    SP::add_s (pA, -0.5f, pA, n);
-    SP::mul_s (pA, 2.0f * kPi * 0.5f, pA, n);
     SP::cos (pA, pA, n);
-    SP::add_s (pB, -0.5f, pB, n);
-    SP::mul_s (pB, 2.0f * kPi * 0.5f, pB, n);
     SP::cos (pB, pB, n);
 
     reader.process (dA, tapA.data(), storage, n);
