@@ -9,6 +9,12 @@ namespace
 constexpr int filterTypeIndex = 4;
 constexpr int filterDisplayIndex = 3;
 
+// The input filter is a low shelf at exactly 0, a high-pass otherwise.
+BiquadFilterType typeFor (float filterTypeValue)
+{
+    return filterTypeValue == 0.0f ? BiquadFilterType::LowShelf : BiquadFilterType::HighPass;
+}
+
 template <typename Kind>
 Kind* containerAs (const std::map<int, std::unique_ptr<UIContainer>>& containers, int index)
 {
@@ -34,8 +40,11 @@ void VantrelEditor::configureControls()
     for (const int amountOrLevel : { 6, 11, 16, 0 })
         if (auto* slider = containerAs<SliderContainer> (containers, amountOrLevel))
             slider->setForceAdapt (true);
-    if (auto* filter = containerAs<FilterContainer> (containers, filterDisplayIndex))
-        filter->setType (BiquadFilterType::LowShelf);
+    // The display starts with the filter the sound uses, not always the low
+    // shelf: a project may have been saved with the high-pass.
+    auto* filter = containerAs<FilterContainer> (containers, filterDisplayIndex);
+    if (const auto* type = processor.parameterTree.getRawParameterValue ("InputFilterType"); filter != nullptr && type != nullptr)
+        filter->setType (typeFor (type->load()));
 }
 
 void VantrelEditor::parameterChanged (const juce::String& parameterID, float newValue)
@@ -44,5 +53,5 @@ void VantrelEditor::parameterChanged (const juce::String& parameterID, float new
 
     if (parameterID == "InputFilterType")
         if (auto* filter = containerAs<FilterContainer> (containers, filterDisplayIndex))
-            filter->setType (newValue == 0.0f ? BiquadFilterType::LowShelf : BiquadFilterType::HighPass);
+            filter->setType (typeFor (newValue));
 }

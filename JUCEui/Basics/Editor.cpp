@@ -33,18 +33,7 @@ Editor::Editor (EffectProcessor& effectProcessor, std::unique_ptr<PluginDesign> 
     pageSelector = std::make_unique<PageSelector> (this);
 
     design->build (processor.productIdentifier);
-
-    try
-    {
-        buildContainers (*builder);
-    }
-    catch (...)
-    {
-        // A design that names a parameter the kernel does not have: leave no
-        // listener behind pointing at an editor that never existed.
-        removeParameterListeners();
-        throw;
-    }
+    buildContainers (*builder);
 
     auto& header = getHeader();
     header.processor = &processor;
@@ -65,12 +54,6 @@ void Editor::buildContainers (ContainerBuilder& builder)
     for (const auto& entry : parameters)
     {
         auto& parameter = *entry;
-        const auto id = juce::String::fromUTF8 (parameter.id.c_str());
-        if (processor.parameterTree.getParameter (id) != nullptr)
-        {
-            processor.parameterTree.addParameterListener (id, this);
-            listenedIDs.push_back (id);
-        }
 
         // An index the design does not describe gets (and keeps) default settings.
         const auto settings = design->uiSettings[parameter.index];
@@ -120,6 +103,24 @@ Editor::~Editor()
     controlEditorOverlay.reset();
 }
 
+void Editor::startListening()
+{
+    // Called once the object is complete (a derived editor's part included),
+    // so that a notification from another thread never meets an editor still
+    // under construction. Nothing is shown before the first layout.
+    if (listening)
+        return;
+    listening = true;
+    for (const auto& entry : *processor.getKernel().parameters)
+    {
+        const auto id = juce::String::fromUTF8 (entry->id.c_str());
+        if (processor.parameterTree.getParameter (id) == nullptr)
+            continue; // an output-only parameter has no host parameter
+        processor.parameterTree.addParameterListener (id, this);
+        listenedIDs.push_back (id);
+    }
+}
+
 void Editor::removeParameterListeners()
 {
     for (const auto& id : listenedIDs)
@@ -139,6 +140,8 @@ void Editor::paint (juce::Graphics& g)
 
 void Editor::resized()
 {
+    startListening();
+
     const int w = getWidth();
     const int h = getHeight();
     auto& header = getHeader();

@@ -74,16 +74,19 @@ public:
 protected:
     void setPreset (int index);
     void setPreset (juce::String name);
-    // Stops all parameter notifications to this editor. Idempotent; a subclass
-    // that reacts to parameters calls it first in its own destructor, so no
-    // notification reaches a half-destroyed editor.
+    // Stops all parameter notifications to this editor (they start with the
+    // first layout). Idempotent; a subclass that reacts to parameters calls it
+    // first in its own destructor, so no notification reaches a half-destroyed
+    // editor.
     void removeParameterListeners();
 
 private:
     void buildContainers (ContainerBuilder& builder);
+    void startListening();
     void showRestoredPreset();
     std::vector<juce::String> listenedIDs;
     bool childrenAdded = false;
+    bool listening = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (Editor)
 };

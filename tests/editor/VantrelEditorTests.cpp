@@ -191,6 +191,14 @@ TEST_F (VantrelEditorTest, TheFilterDisplayFollowsTheFilterType)
     EXPECT_TRUE (editor->getHeader().presetButton.getButtonText().startsWith ("*"));
 }
 
+TEST_F (VantrelEditorTest, AWindowOpenedOnAHighPassShowsTheHighPass)
+{
+    editor.reset();
+    setHostValue (*processor, "InputFilterType", 1.0f);
+    editor.reset (dynamic_cast<VantrelEditor*> (processor->createEditor()));
+    EXPECT_EQ (controlAs<FilterContainer> (3).filterType.load(), HighPass);
+}
+
 TEST_F (VantrelEditorTest, ControlsFollowAutomationAndMoveTheirParameters)
 {
     auto& dryWet = controlAs<SliderContainer> (0);
