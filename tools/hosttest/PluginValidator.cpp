@@ -20,7 +20,7 @@ Layout makeLayout (const juce::AudioChannelSet& input, const juce::AudioChannelS
     return layout;
 }
 
-// Input level of the test noise: about -15 dBFS RMS, peaks at -6 dBFS.
+// Level of the test noise (uniform white): about -11 dBFS RMS, peaks at -6 dBFS.
 constexpr float noiseLevel = 0.5f;
 
 // Output quieter than this on noise input means the plug-in let nothing through.
@@ -96,8 +96,10 @@ void PluginValidator::fillNoise (juce::AudioBuffer<float>& buffer, int channels,
 
 void PluginValidator::render (juce::AudioPluginInstance& instance, juce::AudioBuffer<float>& buffer, int frames)
 {
-    // A view of the first `frames` frames; it refers to the buffer's memory.
-    juce::AudioBuffer<float> view (buffer.getArrayOfWritePointers(), buffer.getNumChannels(), frames);
+    // A view of the instance's channels and the first `frames` frames; it
+    // refers to the buffer's memory.
+    jassert (buffer.getNumChannels() >= channelsOf (instance));
+    juce::AudioBuffer<float> view (buffer.getArrayOfWritePointers(), channelsOf (instance), frames);
     midi.clear();
     instance.processBlock (view, midi);
 }
