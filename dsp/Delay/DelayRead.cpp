@@ -5,6 +5,8 @@
 #include "Math/Accelerate/SignalProcessing.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <emmintrin.h>
 
 namespace
@@ -83,7 +85,10 @@ struct FourPositions
 // data[position - 1] and data[position] in the two low lanes.
 inline __m128 pair (const float* data, int position) noexcept
 {
-    return _mm_castpd_ps (_mm_load_sd (reinterpret_cast<const double*> (data + position - 1)));
+    // memcpy: the pair need not be 8-byte aligned; this compiles to one load.
+    std::uint64_t bits;
+    std::memcpy (&bits, data + position - 1, sizeof bits);
+    return _mm_castsi128_ps (_mm_cvtsi64_si128 (static_cast<long long> (bits)));
 }
 
 // Blocks longer than this (never in practice) take the scalar loop throughout.

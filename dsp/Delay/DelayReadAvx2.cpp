@@ -3,6 +3,8 @@
 // produces the same samples.
 #include "Delay/DelayReadAvx2.h"
 
+#include <cstdint>
+#include <cstring>
 #include <immintrin.h>
 
 bool DelayReadAvx2::available() noexcept
@@ -18,7 +20,10 @@ namespace
 inline void pairs (const float* data, const int* at, __m256& y0, __m256& y1) noexcept
 {
     auto pair = [data] (int position) {
-        return _mm_castpd_ps (_mm_load_sd (reinterpret_cast<const double*> (data + position - 1)));
+        // memcpy: the pair need not be 8-byte aligned; this compiles to one load.
+        std::uint64_t bits;
+        std::memcpy (&bits, data + position - 1, sizeof bits);
+        return _mm_castsi128_ps (_mm_cvtsi64_si128 (static_cast<long long> (bits)));
     };
     const __m128 a = _mm_movelh_ps (pair (at[0]), pair (at[1]));
     const __m128 b = _mm_movelh_ps (pair (at[2]), pair (at[3]));
