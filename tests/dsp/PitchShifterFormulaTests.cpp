@@ -1,0 +1,147 @@
+// The pitch shifter against the shifter written out sample by sample: window
+// phases, tap delays, half-cosine windows, interpolated taps, band limits and
+// soft clipping, each in double precision or in the same float steps. The
+// block-wise engine (several samples per step, filters in one pass) must
+// follow it to within float rounding (about 1e-4, mostly the float recursion of
+// the 40 Hz high-pass), whatever the block lengths.
+#include "Math/NoteScale.h"
+#include "Pitch/PitchShifter.h"
+#include "ProcessBlock/Filters/BiquadCoefficients.h"
+
+#include "SignalAnalysis.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+#include <vector>
+
+namespace
+{
+constexpr double kRate = 48000.0;
+
+struct Section
+{
+    double b0, b1, b2, a1, a2;
+    double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
+
+    Section (BiquadFilterType type, float frequency)
+    {
+        BiquadCoefficients c;
+        c.sampleRate = float (kRate);
+        c.calculateParams (frequency, -8.0f, 0.0f, type);
+        b0 = c.b0, b1 = c.b1, b2 = c.b2, a1 = c.a1, a2 = c.a2;
+    }
+
+    double step (double x)
+    {
+        const double y = b0 * x + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
+        x2 = x1, x1 = x, y2 = y1, y1 = y;
+        return y;
+    }
+};
+
+class ReferenceShifter
+{
+public:
+    ReferenceShifter (int semitones, float fine) : ratio (NoteScale::freq (float (semitones) + 60.0f + fine) / 261.62558f) {}
+
+    void process (float* x, unsigned long n, float windowMs)
+    {
+        const long start = long (history.size());
+        history.insert (history.end(), x, x + n);
+
+        const float windowSeconds = windowMs * 0.001f;
+        const auto inc = float (((1.0f - ratio) / windowSeconds) / kRate);
+        const auto shortest = float (double (n) / kRate + 0.001);
+        auto frac = [] (float v) { return v - std::trunc (v); };
+        float unfolded = 0.0f;
+        for (unsigned long i = 0; i < n; ++i)
+        {
+            unfolded = frac (phase + float (int (i)) * inc);
+            const float a = frac (unfolded + 1.0f);
+            const float b = frac (a + 1.5f);
+            const double tapA = tap (start, i, n, a * windowMs * 0.001f + shortest);
+            const double tapB = tap (start, i, n, b * windowMs * 0.001f + shortest);
+            const double mixed = std::cos ((double (a) - 0.5) * M_PI) * tapA + std::cos ((double (b) - 0.5) * M_PI) * tapB;
+            x[i] = float (std::tanh (lowPass.step (highPass.step (mixed))));
+        }
+        phase = frac (unfolded + inc);
+    }
+
+private:
+    // The stored input `seconds` behind the newest sample of the block, plus
+    // the reader's 64 samples, linearly interpolated.
+    double tap (long start, unsigned long i, unsigned long n, float seconds) const
+    {
+        const float d = seconds * float (kRate);
+        const long whole = long (d);
+        const double f = double (d) - double (whole);
+        const long newer = start + long (i) + long (n) - 64 - whole;
+        auto at = [this] (long k) { return k >= 0 ? double (history[std::size_t (k)]) : 0.0; };
+        return at (newer) + f * (at (newer - 1) - at (newer));
+    }
+
+    float ratio;
+    float phase = 0.0f;
+    std::vector<float> history;
+    Section highPass { HighPass, 40.0f };
+    Section lowPass { LowPass, 5000.0f };
+};
+} // namespace
+
+TEST (PitchShifterFormula, FollowsTheShifterWrittenOutSampleBySample)
+{
+    struct Case
+    {
+        int semitones;
+        float fine;
+        float windowMs;
+        int chunks;
+        std::vector<unsigned long> blocks;
+    };
+    const Case cases[] = {
+        { 7, 0.0f, 195.2f, 1, { 256 } },
+        { -12, 0.3f, 500.0f, 1, { 64, 256, 13, 1000 } },
+        { 24, 0.0f, 40.0f, 3, { 256, 255, 7 } },
+        { -24, -0.5f, 1000.0f, 1, { 1, 2, 3, 4, 5, 8, 9, 17 } },
+    };
+
+    std::mt19937 rng (17);
+    std::normal_distribution<float> gauss (0.0f, 0.2f);
+    for (const auto& c : cases)
+    {
+        PitchShifter shifter;
+        shifter.init (1, kRate);
+        shifter.semitones = c.semitones;
+        shifter.fine = c.fine;
+        shifter.chunkCount = c.chunks;
+        std::vector<float> window (4096, c.windowMs);
+        shifter.windowMs = window.data();
+        ReferenceShifter reference (c.semitones, c.fine);
+
+        // Noise with a tone in it, long enough for the taps to sweep several windows.
+        std::vector<float> input (96000);
+        for (std::size_t k = 0; k < input.size(); ++k)
+            input[k] = gauss (rng) + 0.4f * float (std::sin (double (k) * 0.05));
+        std::vector<float> engine (input), expected (input);
+
+        double worst = 0.0;
+        std::size_t at = 0;
+        for (std::size_t b = 0; at < input.size(); ++b)
+        {
+            const unsigned long n = std::min<unsigned long> (c.blocks[b % c.blocks.size()], input.size() - at);
+            shifter.process (engine.data() + at, n);
+            // The engine splits a block into chunkCount pieces; so does the reference.
+            const unsigned long piece = (n + unsigned (c.chunks) - 1) / unsigned (c.chunks);
+            for (unsigned long s = 0; s < n; s += piece)
+                reference.process (expected.data() + at + s, std::min (piece, n - s), c.windowMs);
+            at += n;
+        }
+        for (std::size_t k = 0; k < input.size(); ++k)
+            worst = std::max (worst, double (std::abs (engine[k] - expected[k])));
+        EXPECT_LT (worst, 3e-4) << c.semitones << " semitones, window " << c.windowMs << " ms";
+        EXPECT_GT (testsupport::rms (engine.data(), engine.size()), 0.05); // it did render something
+    }
+}

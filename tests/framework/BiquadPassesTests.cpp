@@ -1,0 +1,238 @@
+// The one-pass forms of the biquad (two sections in series, four side by
+// side) must give exactly the samples of the plain section run in turn: the
+// engine switches between them freely, and a difference of one bit would
+// make the same setting sound different depending on the code path.
+#include "Math/Accelerate/BiquadHistory.h"
+#include "Math/Accelerate/SignalProcessing.h"
+#include "ProcessBlock/Filters/BiquadFilter.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <random>
+#include <vector>
+
+namespace
+{
+const std::vector<unsigned long> lengths { 0, 1, 3, 4, 5, 7, 8, 9, 31, 256, 259 };
+
+std::vector<float> noise (std::size_t n, unsigned seed)
+{
+    std::mt19937 rng (seed);
+    std::uniform_real_distribution<float> dist (-1.0f, 1.0f);
+    std::vector<float> v (n);
+    for (auto& x : v)
+        x = dist (rng);
+    return v;
+}
+
+// Stable sections of different characters: a resonant low-pass close to
+// Nyquist, a high-pass, a peak, and a low shelf.
+const float kSections[4][5] = {
+    { 0.2066f, 0.4131f, 0.2066f, -0.3695f, 0.1958f },
+    { 0.9963f, -1.9926f, 0.9963f, -1.9926f, 0.9926f },
+    { 1.0412f, -1.8791f, 0.8703f, -1.8791f, 0.9115f },
+    { 1.0031f, -1.9765f, 0.9737f, -1.9767f, 0.9766f },
+};
+
+bool sameBits (const std::vector<float>& a, const std::vector<float>& b)
+{
+    return a.size() == b.size() && std::equal (a.begin(), a.end(), b.begin(), [] (float x, float y) {
+               return std::bit_cast<std::uint32_t> (x) == std::bit_cast<std::uint32_t> (y);
+           });
+}
+} // namespace
+
+TEST (BiquadPasses, SeriesGivesTheSamplesOfTwoSectionsInTurn)
+{
+    // Several calls of changing lengths, so the histories carry over, both in
+    // place and into another buffer.
+    for (const bool inPlace : { false, true })
+    {
+        BiquadHistory firstA, secondA, firstB, secondB;
+        const auto input = noise (2000, 3);
+        std::vector<float> reference (input), series (input.size());
+        std::size_t at = 0;
+        for (std::size_t call = 0; at < input.size(); ++call)
+        {
+            const unsigned long n = std::min<unsigned long> (lengths[call % lengths.size()], input.size() - at);
+            SignalProcessing::biquad (reference.data() + at, kSections[1], reference.data() + at, n, &firstA);
+            SignalProcessing::biquad (reference.data() + at, kSections[0], reference.data() + at, n, &secondA);
+            if (inPlace)
+            {
+                std::copy (input.begin() + long (at), input.begin() + long (at + n), series.begin() + long (at));
+                SignalProcessing::biquadSeries (series.data() + at, kSections[1], kSections[0], series.data() + at, n, &firstB, &secondB);
+            }
+            else
+            {
+                SignalProcessing::biquadSeries (input.data() + at, kSections[1], kSections[0], series.data() + at, n, &firstB, &secondB);
+            }
+            at += n;
+        }
+        EXPECT_TRUE (sameBits (reference, series)) << (inPlace ? "in place" : "out of place");
+        EXPECT_EQ (firstA.y1, firstB.y1);
+        EXPECT_EQ (secondA.y2, secondB.y2);
+    }
+
+    // Without memory for one of the sections the signal passes that section unchanged.
+    BiquadHistory only;
+    auto x = noise (64, 4);
+    auto expected = x;
+    BiquadHistory alone;
+    SignalProcessing::biquad (expected.data(), kSections[2], expected.data(), 64, &alone);
+    SignalProcessing::biquadSeries (x.data(), kSections[0], kSections[2], x.data(), 64, nullptr, &only);
+    EXPECT_TRUE (sameBits (expected, x));
+}
+
+TEST (BiquadPasses, FourLanesGiveTheSamplesOfFourSeparateSections)
+{
+    std::array<BiquadHistory, 4> separate, lanes;
+    std::array<std::vector<float>, 4> reference, together;
+    for (std::size_t j = 0; j < 4; ++j)
+    {
+        reference[j] = noise (2500, unsigned (10 + j));
+        together[j] = reference[j];
+    }
+
+    std::size_t at = 0;
+    for (std::size_t call = 0; at < 2500; ++call)
+    {
+        const unsigned long n = std::min<unsigned long> (lengths[call % lengths.size()], 2500 - at);
+        const float* in[4];
+        float* out[4];
+        const float* c[4];
+        BiquadHistory* h[4];
+        for (std::size_t j = 0; j < 4; ++j)
+        {
+            SignalProcessing::biquad (reference[j].data() + at, kSections[j], reference[j].data() + at, n, &separate[j]);
+            in[j] = together[j].data() + at;
+            out[j] = together[j].data() + at;
+            c[j] = kSections[j];
+            h[j] = &lanes[j];
+        }
+        SignalProcessing::biquadFour (in, c, out, n, h);
+        at += n;
+    }
+    for (std::size_t j = 0; j < 4; ++j)
+    {
+        EXPECT_TRUE (sameBits (reference[j], together[j])) << "lane " << j;
+        EXPECT_EQ (separate[j].x1, lanes[j].x1);
+        EXPECT_EQ (separate[j].x2, lanes[j].x2);
+        EXPECT_EQ (separate[j].y1, lanes[j].y1);
+        EXPECT_EQ (separate[j].y2, lanes[j].y2);
+    }
+}
+
+TEST (BiquadPasses, ReassociatedSectionStaysCloseToTheExactRecursion)
+{
+    // A narrow resonance near DC is where rounding in the recursion matters
+    // most: the section must still follow a double-precision evaluation of
+    // the same coefficients over a long signal.
+    const float c[5] = { 0.0012f, 0.0f, -0.0012f, -1.9968f, 0.9976f };
+    const auto x = noise (48000, 7);
+    std::vector<float> y (x.size());
+    BiquadHistory h;
+    SignalProcessing::biquad (x.data(), c, y.data(), x.size(), &h);
+
+    double x1 = 0, x2 = 0, y1 = 0, y2 = 0, worst = 0, largest = 0;
+    for (std::size_t k = 0; k < x.size(); ++k)
+    {
+        const double v = double (c[0]) * x[k] + double (c[1]) * x1 + double (c[2]) * x2 - double (c[3]) * y1 - double (c[4]) * y2;
+        x2 = x1, x1 = x[k], y2 = y1, y1 = v;
+        worst = std::max (worst, std::abs (v - double (y[k])));
+        largest = std::max (largest, std::abs (v));
+    }
+    EXPECT_LT (worst, 1e-4 * largest);
+}
+
+TEST (BiquadFilterPasses, SeriesAndFourMatchTheFiltersRunInTurn)
+{
+    constexpr double rate = 48000.0;
+    auto prepare = [] (BiquadFilter& f, BiquadFilterType type) {
+        f.setType (type);
+        f.init (2, rate);
+        f.subBlockSize = 4096;
+    };
+
+    // Series: a high-pass into a low-pass on channel 1, the cutoffs changing
+    // between calls so that coefficients are recomputed on the way.
+    BiquadFilter hpA, lpA, hpB, lpB;
+    prepare (hpA, HighPass);
+    prepare (lpA, LowPass);
+    prepare (hpB, HighPass);
+    prepare (lpB, LowPass);
+    auto reference = noise (4096, 21);
+    auto series = reference;
+    std::vector<float> low (4096), high (4096), resonance (4096, -8.0f);
+    for (unsigned long at = 0, call = 0; at < 4096; ++call)
+    {
+        const unsigned long n = std::min<unsigned long> (call % 2 == 0 ? 256 : 37, 4096 - at);
+        std::fill (low.begin(), low.end(), 40.0f + float (call));
+        std::fill (high.begin(), high.end(), 5000.0f - 10.0f * float (call));
+        const BiquadFilterParameters hp { 0.0f, low.data(), 0.0f, resonance.data(), 0.0f, nullptr };
+        const BiquadFilterParameters lp { 0.0f, high.data(), 0.0f, resonance.data(), 0.0f, nullptr };
+        hpA.process (reference.data() + at, n, 1, hp);
+        lpA.process (reference.data() + at, n, 1, lp);
+        BiquadFilter::processSeries (hpB, lpB, series.data() + at, n, 1, hp, lp);
+        at += n;
+    }
+    EXPECT_TRUE (sameBits (reference, series));
+
+    // A bad sample flushes both histories exactly as the separate calls do,
+    // and both chains recover together.
+    std::vector<float> burst (64, 0.5f), burstSeries (64, 0.5f);
+    burst[10] = burstSeries[10] = NAN;
+    const BiquadFilterParameters fixedHp { 100.0f, nullptr, -8.0f, nullptr, 0.0f, nullptr };
+    const BiquadFilterParameters fixedLp { 3000.0f, nullptr, -8.0f, nullptr, 0.0f, nullptr };
+    hpA.process (burst.data(), 64, 0, fixedHp);
+    lpA.process (burst.data(), 64, 0, fixedLp);
+    BiquadFilter::processSeries (hpB, lpB, burstSeries.data(), 64, 0, fixedHp, fixedLp);
+    EXPECT_EQ (0.0f, hpB.states[0]->y1);
+    EXPECT_EQ (0.0f, lpB.states[0]->y1);
+    std::vector<float> after (64, 0.25f), afterSeries (64, 0.25f);
+    hpA.process (after.data(), 64, 0, fixedHp);
+    lpA.process (after.data(), 64, 0, fixedLp);
+    BiquadFilter::processSeries (hpB, lpB, afterSeries.data(), 64, 0, fixedHp, fixedLp);
+    EXPECT_TRUE (sameBits (after, afterSeries));
+
+    // Four filters of different types and cutoffs side by side, and the
+    // piecewise fallback when a moving cutoff asks for several pieces.
+    std::array<BiquadFilter, 4> alone, lanes;
+    const BiquadFilterType types[4] = { LowPass, HighPass, LowPass, LowShelf };
+    for (std::size_t j = 0; j < 4; ++j)
+    {
+        prepare (alone[j], types[j]);
+        prepare (lanes[j], types[j]);
+    }
+    for (const unsigned long pieceLength : { 4096UL, 64UL })
+    {
+        std::array<std::vector<float>, 4> a, b;
+        std::array<std::vector<float>, 4> cutoff;
+        for (std::size_t j = 0; j < 4; ++j)
+        {
+            a[j] = noise (1000, unsigned (30 + j));
+            b[j] = a[j];
+            cutoff[j].assign (4096, 0.0f);
+            for (std::size_t k = 0; k < cutoff[j].size(); ++k)
+                cutoff[j][k] = 300.0f * float (j + 1) + float (k);
+            alone[j].subBlockSize = lanes[j].subBlockSize = pieceLength;
+        }
+        BiquadFilter* filters[4];
+        float* buffers[4];
+        BiquadFilterParameters p[4];
+        for (std::size_t j = 0; j < 4; ++j)
+        {
+            p[j] = BiquadFilterParameters { 0.0f, cutoff[j].data(), 0.0f, resonance.data(), 3.0f, nullptr };
+            alone[j].process (a[j].data(), 1000, 0, p[j]);
+            filters[j] = &lanes[j];
+            buffers[j] = b[j].data();
+        }
+        BiquadFilter::processFour (filters, buffers, 1000, 0, p);
+        for (std::size_t j = 0; j < 4; ++j)
+            EXPECT_TRUE (sameBits (a[j], b[j])) << "filter " << j << ", pieces of " << pieceLength;
+    }
+}
