@@ -243,7 +243,12 @@ TEST (CurveSequencerContainer, TooFewParametersBuildFewerSteps)
     snapshot (some);
 }
 
-TEST_F (CurveSequencerTest, HostValuesFromAnotherThreadThreads)
+// Suites that run threads end in "Threads": the ThreadSanitizer build runs them.
+class CurveSequencerThreads : public CurveSequencerTest
+{
+};
+
+TEST_F (CurveSequencerThreads, HostValuesFromAnotherThread)
 {
     juce::Image image (juce::Image::ARGB, width, height, true);
     std::atomic<bool> done { false };

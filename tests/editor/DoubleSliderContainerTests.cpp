@@ -188,7 +188,12 @@ TEST (DoubleSliderContainer, NoteScaleEdgesAndColours)
     EXPECT_TRUE (isColour (snapshot (two), 50, 40, Karvon::blue.withAlpha (0.3f), 4));
 }
 
-TEST_F (DoubleSliderTest, MovedFromAnotherThreadThreads)
+// Suites that run threads end in "Threads": the ThreadSanitizer build runs them.
+class DoubleSliderThreads : public DoubleSliderTest
+{
+};
+
+TEST_F (DoubleSliderThreads, MovedFromAnotherThread)
 {
     juce::Image image (juce::Image::ARGB, width, height, true);
     std::atomic<bool> done { false };

@@ -216,7 +216,12 @@ TEST_F (FilterContainerTest, OddSizesDrawFiniteCurves)
     }
 }
 
-TEST_F (FilterContainerTest, MovedFromAnotherThreadThreads)
+// Suites that run threads end in "Threads": the ThreadSanitizer build runs them.
+class FilterContainerThreads : public FilterContainerTest
+{
+};
+
+TEST_F (FilterContainerThreads, AutomationAndTypeFromAnotherThread)
 {
     // Automation and the editor's type listener write from another thread
     // while the message thread ticks and paints.
