@@ -42,6 +42,11 @@ Editor::Editor (EffectProcessor& effectProcessor, std::unique_ptr<PluginDesign> 
     builder.reset();
     startTimerHz (12);
 
+    // The browser opens on the list and row of the current preset, so it is
+    // given them before the preset is selected in it.
+    header.selectType (processor.currentPresetList);
+    header.setPresets (processor.getPresetList (processor.currentPresetList));
+
     if (processor.stateRestoredPending)
         showRestoredPreset();
     else if (processor.currentPreset != nullptr)

@@ -218,6 +218,11 @@ TEST_F (VantrelEditorTest, ClosingAndReopeningKeepsThePresetShown)
     const auto next = processor->currentPreset->name;
     editor.reset (dynamic_cast<VantrelEditor*> (processor->createEditor()));
     EXPECT_EQ (editor->getHeader().presetButton.getButtonText(), next);
+
+    // The browser opens on the current preset's list and row.
+    auto& browser = *editor->getHeader().presetBrowser;
+    EXPECT_EQ (browser.typesList.getSelectedRow(), processor->currentPresetList);
+    EXPECT_EQ (browser.presetsList.getSelectedRow(), processor->currentPresetIndex);
 }
 
 TEST_F (VantrelEditorTest, ThePictureShowsTheSectionsOnTheBackground)
