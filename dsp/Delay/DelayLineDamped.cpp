@@ -9,7 +9,22 @@
 namespace
 {
 constexpr float kResonanceDb = -3.0f; // Q = 10^(-3/20), close to Butterworth
+
+// x = (low - x) amount + x, then x = x gain when a gain is given: the steps
+// of preFeedbackProcess (and of the owner's scaling) in one pass.
+void blend (const float* __restrict low, const float* __restrict amount, const float* __restrict gain,
+            float* __restrict x, unsigned long n) noexcept
+{
+    if (gain == nullptr)
+    {
+        for (unsigned long i = 0; i < n; ++i)
+            x[i] = (low[i] - x[i]) * amount[i] + x[i];
+        return;
+    }
+    for (unsigned long i = 0; i < n; ++i)
+        x[i] = ((low[i] - x[i]) * amount[i] + x[i]) * gain[i];
 }
+} // namespace
 
 DelayLineDamped::DelayLineDamped (float maxDelayMs_)
     : DelayLine (maxDelayMs_),
@@ -52,12 +67,12 @@ void DelayLineDamped::preFeedbackProcess (float* x, unsigned long frames, unsign
         float* low = filterWork.data();
         Memory::copy (piece, low, n);
         filter.process (low, n, channel, cutoff.data(), resonance.data(), nullptr);
-        SignalProcessing::sub (low, piece, low, n);
-        SignalProcessing::mul_add (low, amount.data(), piece, piece, n);
+        blend (low, amount.data(), nullptr, piece, n);
     }
 }
 
-void DelayLineDamped::preFeedbackProcessFour (DelayLineDamped* const* lines, float* const* x, unsigned long frames) noexcept
+void DelayLineDamped::preFeedbackProcessFour (DelayLineDamped* const* lines, float* const* x, unsigned long frames,
+                                              const float* gain) noexcept
 {
     bool together = frames <= kMaxFramesPerBlock;
     for (int j = 0; j < 4 && together; ++j)
@@ -65,25 +80,27 @@ void DelayLineDamped::preFeedbackProcessFour (DelayLineDamped* const* lines, flo
     if (! together)
     {
         for (int j = 0; j < 4; ++j)
+        {
             lines[j]->preFeedbackProcess (x[j], frames, 0);
+            if (gain != nullptr && x[j] != nullptr)
+                SignalProcessing::mul (x[j], gain, x[j], frames);
+        }
         return;
     }
 
     BiquadFilter* filters[4];
+    const float* in[4];
     float* low[4];
     BiquadFilterParameters parameters[4];
     for (int j = 0; j < 4; ++j)
     {
         DelayLineDamped& line = *lines[j];
         filters[j] = &line.filter;
+        in[j] = x[j];
         low[j] = line.filterWork.data();
         parameters[j] = BiquadFilterParameters { 0.0f, line.cutoff.data(), 0.0f, line.resonance.data(), 0.0f, nullptr };
-        Memory::copy (x[j], low[j], frames);
     }
-    BiquadFilter::processFour (filters, low, frames, 0, parameters);
+    BiquadFilter::processFour (filters, in, low, frames, 0, parameters);
     for (int j = 0; j < 4; ++j)
-    {
-        SignalProcessing::sub (low[j], x[j], low[j], frames);
-        SignalProcessing::mul_add (low[j], lines[j]->amount.data(), x[j], x[j], frames);
-    }
+        blend (low[j], lines[j]->amount.data(), gain, x[j], frames);
 }

@@ -21,8 +21,10 @@ public:
     void preFeedbackProcess (float* buffer, unsigned long frames, unsigned long channel) noexcept override;
 
     // preFeedbackProcess of channel 0 of four different lines, their damping
-    // filters running side by side in one pass: the same samples as four calls.
-    static void preFeedbackProcessFour (DelayLineDamped* const* lines, float* const* buffers, unsigned long frames) noexcept;
+    // filters running side by side in one pass: the same samples as four
+    // calls. With `gain`, each result is then multiplied by it per sample.
+    static void preFeedbackProcessFour (DelayLineDamped* const* lines, float* const* buffers, unsigned long frames,
+                                        const float* gain = nullptr) noexcept;
 
     const float defaultCutoff = 3000.0f; // Hz
 

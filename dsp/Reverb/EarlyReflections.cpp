@@ -5,6 +5,19 @@
 
 using SP = SignalProcessing;
 
+namespace
+{
+// difference = a - t, then a = a + t, in one pass.
+void rung (const float* __restrict t, float* __restrict a, float* __restrict difference, unsigned long n) noexcept
+{
+    for (unsigned long i = 0; i < n; ++i)
+    {
+        difference[i] = a[i] - t[i];
+        a[i] = a[i] + t[i];
+    }
+}
+} // namespace
+
 EarlyReflections::EarlyReflections (float maxDelayMs, const std::array<float, kLineCount>& initialTimesMs)
     : DelayGroup<DelayLine> (maxDelayMs, initialTimesMs)
 {
@@ -37,8 +50,7 @@ void EarlyReflections::process (const float* left, const float* right, float* ou
     {
         Memory::copy (diff, t, n);
         lines[i].line->process (t, n, 0, lines[i].timeMsBuffer.data(), nullptr, true, false);
-        SP::sub (a, t, diff, n);
-        SP::add (a, t, a, n);
+        rung (t, a, diff, n);
     }
 
     lines[3].line->process (diff, n, 0, lines[3].timeMsBuffer.data(), nullptr, true, false);

@@ -67,9 +67,7 @@ void Reverb::processReadDelayLines (float* const* out, unsigned long n, const fl
         SP::mul_s (record.timeMsBuffer.data(), 0.001f, readTime.data(), n);
         delay.reader (0).process (readTime.data(), out[i], delay.writer (0), n);
     }
-    DelayLineDamped::preFeedbackProcessFour (damped, out, n);
-    for (std::size_t i = 0; i < kLineCount; ++i)
-        SP::mul (out[i], feedbackGain.data(), out[i], n);
+    DelayLineDamped::preFeedbackProcessFour (damped, out, n, feedbackGain.data());
 }
 
 void Reverb::processWriteDelayLine (unsigned long line, const float* input, unsigned long n) noexcept

@@ -28,6 +28,31 @@ void copyFinite (const float* source, float* destination, unsigned long n) noexc
     for (unsigned long i = 0; i < n; ++i)
         destination[i] = std::isfinite (source[i]) ? source[i] : 0.0f;
 }
+// The loop of mixNetwork. Its buffers come in as restrict parameters, the
+// form in which the compiler trusts them apart and vectorises the loop.
+void mixLines (const float* __restrict o0, const float* __restrict o1, const float* __restrict o2,
+               const float* __restrict o3, const float* __restrict eL, const float* __restrict eR, float gain,
+               float* __restrict left, float* __restrict right, float* __restrict m0, float* __restrict m1,
+               float* __restrict m2, float* __restrict m3, unsigned long n) noexcept
+{
+    for (unsigned long i = 0; i < n; ++i)
+    {
+        const float a = o0[i] + eL[i];
+        const float b = o1[i] + eR[i];
+        const float c = o2[i];
+        const float d = o3[i];
+        const float s0 = a + b;
+        const float s1 = a - b;
+        const float s2 = c + d;
+        const float s3 = c - d;
+        left[i] = a * gain + c * gain;
+        right[i] = b * gain + d * gain;
+        m0[i] = s0 + s2;
+        m1[i] = s1 + s3;
+        m2[i] = s0 - s2;
+        m3[i] = s1 - s3;
+    }
+}
 } // namespace
 
 SimpleReverb::SimpleReverb()
@@ -72,6 +97,13 @@ void SimpleReverb::updateFeedbackGain (unsigned long n) noexcept
     const float step = (g - core.currentFeedback) / static_cast<float> (n);
     SP::ramp (core.currentFeedback, step, gain, n);
     core.currentFeedback = gain[n - 1] + step;
+}
+
+void SimpleReverb::mixNetwork (float* const* lineOut, const float* earlyL, const float* earlyR, float gain, float* outL,
+                               float* outR, unsigned long n) noexcept
+{
+    mixLines (lineOut[0], lineOut[1], lineOut[2], lineOut[3], earlyL, earlyR, gain, outL, outR, core.mix[0].data(),
+              core.mix[1].data(), core.mix[2].data(), core.mix[3].data(), n);
 }
 
 void SimpleReverb::process (float** buffers, unsigned long n) noexcept
@@ -124,29 +156,15 @@ void SimpleReverb::process (float** buffers, unsigned long n) noexcept
         out[i] = net.lineOut[i].data();
     net.processReadDelayLines (out.data(), n, colour, dampingAmount.data());
 
-    // The early stage enters the network at lines 0 and 1.
-    SP::add (out[0], net.earlyOutL.data(), out[0], n);
-    SP::add (out[1], net.earlyOutR.data(), out[1], n);
+    // The early stage enters the network at lines 0 and 1; the Hadamard
+    // matrix feeds the lines back and the scaled line outputs make the
+    // stereo output. One pass, per sample in this order:
+    //   o0 = line0 + earlyL, o1 = line1 + earlyR, o2 = line2, o3 = line3,
+    //   s0 = o0 + o1, s1 = o0 - o1, s2 = o2 + o3, s3 = o2 - o3,
+    //   left = o0 g + o2 g, right = o1 g + o3 g (g the output gain),
+    //   mix0 = s0 + s2, mix1 = s1 + s3, mix2 = s0 - s2, mix3 = s1 - s3.
+    mixNetwork (out.data(), net.earlyOutL.data(), net.earlyOutR.data(), net.outputGain, l, r, n);
 
-    float* s0 = net.sum[0].data();
-    float* s1 = net.sum[1].data();
-    float* s2 = net.sum[2].data();
-    float* s3 = net.sum[3].data();
-    SP::add (out[0], out[1], s0, n);
-    SP::sub (out[0], out[1], s1, n);
-    SP::add (out[2], out[3], s2, n);
-    SP::sub (out[2], out[3], s3, n);
-
-    for (float* o : out)
-        SP::mul_s (o, net.outputGain, o, n);
-    SP::add (out[0], out[2], l, n);
-    SP::add (out[1], out[3], r, n);
-
-    // Second stage of the Hadamard matrix, then back into the lines.
-    SP::add (s0, s2, net.mix[0].data(), n);
-    SP::add (s1, s3, net.mix[1].data(), n);
-    SP::sub (s0, s2, net.mix[2].data(), n);
-    SP::sub (s1, s3, net.mix[3].data(), n);
     for (std::size_t i = 0; i < 4; ++i)
         net.processWriteDelayLine (i, net.mix[i].data(), n);
 

@@ -3,6 +3,7 @@
 #include "Math/Accelerate/SignalProcessing.h"
 
 #include <algorithm>
+#include <cmath>
 
 using SP = SignalProcessing;
 
@@ -14,6 +15,21 @@ constexpr float kRoomDivisor = 32.046154f;
 // Modulation depth in ms at full modulation.
 constexpr float kLateModulationMs = 1.25f;
 constexpr float kEarlyModulationMs = 1.2f;
+
+// t = |scale x nominal + modulation x depth| per sample in one pass (without
+// modulation just scale x nominal), the steps in that order.
+void lineTimes (const float* __restrict scale, float nominal, const float* __restrict modulation, float depth,
+                float* __restrict t, unsigned long n) noexcept
+{
+    if (modulation == nullptr)
+    {
+        for (unsigned long k = 0; k < n; ++k)
+            t[k] = scale[k] * nominal;
+        return;
+    }
+    for (unsigned long k = 0; k < n; ++k)
+        t[k] = std::fabs (modulation[k] * depth + scale[k] * nominal);
+}
 } // namespace
 
 VantrelReverb::VantrelReverb()
@@ -42,24 +58,12 @@ void VantrelReverb::setRoomSize (const float* roomSize, const float* const* modu
     for (std::size_t i = 0; i < kLineCount; ++i)
     {
         float* t = lines[i].timeMsBuffer.data();
-        SP::mul_s (scale, delayInitTimes[i], t, n);
+        lineTimes (scale, delayInitTimes[i], modulation != nullptr ? modulation[i] : nullptr, kLateModulationMs, t, n);
         // The nominal time (which sets the decay) ignores the modulation.
-        lines[i].timeMs = t[0];
-        if (modulation != nullptr)
-        {
-            SP::mul_s_add (modulation[i], kLateModulationMs, t, t, n);
-            SP::abs (t, t, n);
-        }
+        lines[i].timeMs = scale[0] * delayInitTimes[i];
     }
 
     for (std::size_t i = 0; i < kLineCount; ++i)
-    {
-        float* t = earlyReflections.lines[i].timeMsBuffer.data();
-        SP::mul_s (scale, reflectionInitTimes[i], t, n);
-        if (modulation != nullptr)
-        {
-            SP::mul_s_add (modulation[i], kEarlyModulationMs, t, t, n);
-            SP::abs (t, t, n);
-        }
-    }
+        lineTimes (scale, reflectionInitTimes[i], modulation != nullptr ? modulation[i] : nullptr, kEarlyModulationMs,
+                   earlyReflections.lines[i].timeMsBuffer.data(), n);
 }

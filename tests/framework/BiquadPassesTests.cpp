@@ -231,7 +231,7 @@ TEST (BiquadFilterPasses, SeriesAndFourMatchTheFiltersRunInTurn)
             filters[j] = &lanes[j];
             buffers[j] = b[j].data();
         }
-        BiquadFilter::processFour (filters, buffers, 1000, 0, p);
+        BiquadFilter::processFour (filters, buffers, buffers, 1000, 0, p);
         for (std::size_t j = 0; j < 4; ++j)
             EXPECT_TRUE (sameBits (a[j], b[j])) << "filter " << j << ", pieces of " << pieceLength;
     }

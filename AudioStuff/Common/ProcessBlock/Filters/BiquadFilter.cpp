@@ -120,8 +120,8 @@ void BiquadFilter::processSeries (BiquadFilter& first, BiquadFilter& second, flo
     secondState->clearBadStateValue();
 }
 
-void BiquadFilter::processFour (BiquadFilter* const* filters, float* const* buffers, unsigned long frames,
-                                unsigned long channel, const BiquadFilterParameters* parameters) noexcept
+void BiquadFilter::processFour (BiquadFilter* const* filters, const float* const* in, float* const* out,
+                                unsigned long frames, unsigned long channel, const BiquadFilterParameters* parameters) noexcept
 {
     bool together = frames > 0;
     for (int j = 0; j < 4 && together; ++j)
@@ -129,7 +129,11 @@ void BiquadFilter::processFour (BiquadFilter* const* filters, float* const* buff
     if (! together)
     {
         for (int j = 0; j < 4; ++j)
-            filters[j]->process (buffers[j], frames, channel, parameters[j]);
+        {
+            if (out[j] != in[j])
+                std::copy (in[j], in[j] + frames, out[j]);
+            filters[j]->process (out[j], frames, channel, parameters[j]);
+        }
         return;
     }
 
@@ -150,7 +154,7 @@ void BiquadFilter::processFour (BiquadFilter* const* filters, float* const* buff
         coefficientSets[j] = c[j];
         histories[j] = f.history (channel);
     }
-    SignalProcessing::biquadFour (buffers, coefficientSets, buffers, frames, histories);
+    SignalProcessing::biquadFour (in, coefficientSets, out, frames, histories);
     for (BiquadHistory* h : histories)
         h->clearBadStateValue();
 }

@@ -32,10 +32,12 @@ public:
     static void processSeries (BiquadFilter& first, BiquadFilter& second, float* buffer, unsigned long frames,
                                unsigned long channel, BiquadFilterParameters firstParameters,
                                BiquadFilterParameters secondParameters) noexcept;
-    // Four filters on their own buffers (channel `channel` of each) side by
-    // side in one pass: the same samples as four process calls.
-    static void processFour (BiquadFilter* const* filters, float* const* buffers, unsigned long frames,
-                             unsigned long channel, const BiquadFilterParameters* parameters) noexcept;
+    // Four different filters (channel `channel` of each) side by side in one
+    // pass, in[j] filtered into out[j] (the same buffer, or one that no other
+    // input uses): the same samples as copying each input to its output and
+    // calling process on it.
+    static void processFour (BiquadFilter* const* filters, const float* const* in, float* const* out,
+                             unsigned long frames, unsigned long channel, const BiquadFilterParameters* parameters) noexcept;
 
     // History of stage s and channel c at s * channels + c.
     std::vector<std::unique_ptr<BiquadHistory>> states;
