@@ -1,10 +1,12 @@
 #include "Modulation/Lfo.h"
 
 #include "BlockSize.h"
+#include "Math/Accelerate/FractionLanes.h"
 #include "Math/Accelerate/SignalProcessing.h"
 
 #include <algorithm>
 #include <cmath>
+#include <emmintrin.h>
 
 namespace
 {
@@ -13,9 +15,22 @@ constexpr float kHalfPi = 1.57079632679489661923f;
 constexpr float kLowestRate = 0.0625f; // Hz
 constexpr float kHighestRate = 40.0f;  // Hz
 
-float fractionalPart (float x) noexcept
+using FractionLanes::fractionalPart;
+
+// out = out g with g = amount 0.01, squared when asked: one pass.
+void applyAmount (const float* __restrict amount, bool squared, float* __restrict out, unsigned long n) noexcept
 {
-    return x - std::trunc (x);
+    if (squared)
+    {
+        for (unsigned long i = 0; i < n; ++i)
+        {
+            const float g = amount[i] * 0.01f;
+            out[i] = out[i] * (g * g);
+        }
+        return;
+    }
+    for (unsigned long i = 0; i < n; ++i)
+        out[i] = out[i] * (amount[i] * 0.01f);
 }
 
 // value / sampleRate, per sample. A sample rate that is not a positive number
@@ -85,6 +100,48 @@ void Lfo::process (float* out, unsigned long frames, unsigned long output, LfoPa
         processPiece (out + offset, std::min (kMaxFramesPerBlock, frames - offset), output, p, offset);
 }
 
+float Lfo::phasesOf (float phase, float step, const float* phaseOffset, bool sineArgument, float* out, unsigned long n) noexcept
+{
+    // Per sample, in this order: u = frac(phase + i step); with an offset
+    // u = frac((u + offset) + 1); for the sine u 2 pi + (-pi / 2).
+    float last = phase;
+    unsigned long i = 0;
+    if (n < (1UL << 24)) // the sample index must convert to float exactly
+    {
+        const __m128 start = _mm_set1_ps (phase);
+        const __m128 increment = _mm_set1_ps (step);
+        const __m128 one = _mm_set1_ps (1.0f);
+        const __m128 turn = _mm_set1_ps (kTwoPi);
+        const __m128 quarter = _mm_set1_ps (-kHalfPi);
+        __m128i index = _mm_setr_epi32 (0, 1, 2, 3);
+        for (; i + 4 <= n; i += 4)
+        {
+            const __m128 unfolded = FractionLanes::fractionalPart (_mm_add_ps (start, _mm_mul_ps (_mm_cvtepi32_ps (index), increment)));
+            index = _mm_add_epi32 (index, _mm_set1_epi32 (4));
+            __m128 p = unfolded;
+            if (phaseOffset != nullptr)
+                p = FractionLanes::fractionalPart (_mm_add_ps (_mm_add_ps (p, _mm_loadu_ps (phaseOffset + i)), one));
+            if (sineArgument)
+                p = _mm_add_ps (_mm_mul_ps (p, turn), quarter);
+            _mm_storeu_ps (out + i, p);
+            if (i + 4 == n)
+                last = _mm_cvtss_f32 (_mm_shuffle_ps (unfolded, unfolded, _MM_SHUFFLE (3, 3, 3, 3)));
+        }
+    }
+    for (; i < n; ++i)
+    {
+        const float unfolded = fractionalPart (phase + static_cast<float> (static_cast<int> (i)) * step);
+        float p = unfolded;
+        if (phaseOffset != nullptr)
+            p = fractionalPart ((p + phaseOffset[i]) + 1.0f);
+        if (sineArgument)
+            p = p * kTwoPi + -kHalfPi;
+        out[i] = p;
+        last = unfolded;
+    }
+    return last;
+}
+
 void Lfo::processPiece (float* out, unsigned long n, unsigned long output, const LfoParameters& p,
                         unsigned long offsetIndex) noexcept
 {
@@ -102,14 +159,8 @@ void Lfo::processPiece (float* out, unsigned long n, unsigned long output, const
         freeRunning (out, n, output, period, p.phaseOffset != nullptr ? p.phaseOffset + offsetIndex : nullptr, offset);
     }
 
-    float* gain = amountGain.data();
     if (p.amount != nullptr)
-    {
-        SignalProcessing::mul_s (p.amount + offsetIndex, 0.01f, gain, n);
-        if (squareAmount)
-            SignalProcessing::powTwo (gain, n);
-        SignalProcessing::mul (out, gain, out, n);
-    }
+        applyAmount (p.amount + offsetIndex, squareAmount, out, n);
 
     if (smooth)
     {
@@ -181,21 +232,21 @@ void Lfo::freeRunning (float* out, unsigned long n, unsigned long output, float 
     const float frequency = period > 0.0f ? 1.0f / (period * 0.001f) : 0.0f;
     const float step = perSample (frequency, sampleRate);
 
-    SignalProcessing::ramp (phases[output], step, out, n);
-    SignalProcessing::frac (out, n);
-    phases[output] = fractionalPart (step + out[n - 1]);
-
     // Output 0 is moved only by negative offsets, the others only by offsets
     // of zero or more.
     const bool shifted = output != 0 ? offset >= 0.0f : offset < 0.0f;
-    if (phaseOffset != nullptr && shifted)
-    {
-        SignalProcessing::add (out, phaseOffset, out, n);
-        SignalProcessing::add_s (out, 1.0f, out, n);
-        SignalProcessing::frac (out, n);
-    }
+    const std::uint32_t waveform = shape;
+    // An unknown shape plays the sine rather than raw phase.
+    const bool sine = waveform != Triangle && waveform != SawUp && waveform != SawDown && waveform != Square
+                      && waveform != SampleAndHold;
 
-    applyShape (out, n, output);
+    const float last = phasesOf (phases[output], step, phaseOffset != nullptr && shifted ? phaseOffset : nullptr, sine, out, n);
+    phases[output] = fractionalPart (step + last);
+
+    if (sine)
+        SignalProcessing::sin (out, out, n);
+    else
+        applyShape (out, n, output);
 }
 
 void Lfo::applyShape (float* p, unsigned long n, unsigned long output) noexcept

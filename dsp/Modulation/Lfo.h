@@ -71,6 +71,10 @@ private:
     void transportLocked (float* out, unsigned long frames, unsigned long output, const float* phaseShift,
                           float offset) noexcept;
     void applyShape (float* out, unsigned long frames, unsigned long output) noexcept;
+    // The free-running phases of one call into out (with the sine's argument
+    // when asked); returns the last phase before any offset.
+    static float phasesOf (float phase, float step, const float* phaseOffset, bool sineArgument, float* out,
+                           unsigned long frames) noexcept;
     float nextRandom() noexcept;
 
     std::vector<float> amountGain;

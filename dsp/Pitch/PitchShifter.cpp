@@ -1,6 +1,7 @@
 #include "Pitch/PitchShifter.h"
 
 #include "Kernel/ScopedFlushDenormals.h"
+#include "Math/Accelerate/FractionLanes.h"
 #include "Math/Accelerate/SignalProcessing.h"
 #include "Math/NoteScale.h"
 
@@ -39,24 +40,7 @@ void replaceNonFinite (float* x, unsigned long n) noexcept
     for (unsigned long i = 0; i < n; ++i)
         x[i] = std::isfinite (x[i]) ? x[i] : 0.0f;
 }
-// x - trunc(x) for every float, exactly as the vector layer's frac: the
-// conversion to integer covers |x| < 2^23, larger values are whole already
-// (or infinite: inf - inf is NaN, as with trunc), and the sign is copied so
-// that values in (-1, 0] keep trunc's negative zero.
-inline __m128 fractionalPart (__m128 x) noexcept
-{
-    const __m128 sign = _mm_set1_ps (-0.0f);
-    const __m128 whole = _mm_cmpge_ps (_mm_andnot_ps (sign, x), _mm_set1_ps (8388608.0f));
-    __m128 t = _mm_cvtepi32_ps (_mm_cvttps_epi32 (x));
-    t = _mm_or_ps (t, _mm_and_ps (x, sign));
-    t = _mm_or_ps (_mm_and_ps (whole, x), _mm_andnot_ps (whole, t));
-    return _mm_sub_ps (x, t);
-}
-
-inline float fractionalPart (float x) noexcept
-{
-    return x - std::trunc (x);
-}
+using FractionLanes::fractionalPart;
 
 // The window phases of the two taps over one chunk, and from them the taps'
 // delays (seconds) and the arguments of their cosine windows, in one pass.
