@@ -217,7 +217,12 @@ void Editor::showRestoredPreset()
     if (processor.restoredPresetFound)
     {
         if (processor.currentPreset != nullptr)
+        {
+            // The restored preset may live in the other list than the one shown.
+            header.selectType (processor.currentPresetList);
+            header.setPresets (processor.getPresetList (processor.currentPresetList));
             header.selectPreset (processor.currentPresetIndex);
+        }
     }
     else
     {

@@ -6,6 +6,7 @@
 #include "EditorTestRig.h"
 #include "UI/Overlays/ControlEditorOverlay.h"
 #include "UI/PageSelector.h"
+#include "UI/Overlays/Browser/PresetBrowser.h"
 
 #include <atomic>
 #include <thread>
@@ -234,6 +235,23 @@ TEST_F (EditorTest, ARestoredPresetNameIsShownAndThePendingFlagCleared)
     editor->timerCallback();
     EXPECT_FALSE (processor->stateRestoredPending);
     EXPECT_EQ (editor->getHeader().presetButton.getButtonText(), "GOLDEN FIFTH");
+
+    // A restored user preset while the browser shows the factory list: the
+    // browser moves to the user list and selects its row.
+    ASSERT_TRUE (processor->writeUserPreset ("Alpha").wasOk());
+    ASSERT_TRUE (processor->writeUserPreset ("Mine").wasOk());
+    editor->onPresetTypeSelected (1);
+    editor->onPresetSelected (3);
+    xml->setAttribute ("PresetName", "MINE");
+    juce::AudioProcessor::copyXmlToBinary (*xml, stored);
+    processor->setStateInformation (stored.getData(), static_cast<int> (stored.getSize()));
+    editor->timerCallback();
+    auto& browser = *editor->getHeader().presetBrowser;
+    EXPECT_EQ (editor->getHeader().presetButton.getButtonText(), "MINE");
+    EXPECT_EQ (browser.typesList.getSelectedRow(), 0);
+    EXPECT_EQ (browser.presetsList.getSelectedRow(), 1);
+    EXPECT_EQ (editor->getHeader().presets, (std::vector<juce::String> { "ALPHA", "MINE" }));
+    processor->getUserPresetFolder().deleteRecursively();
 }
 
 TEST_F (EditorTest, RightClicksOpenTheControlEditorOnHostParametersOnly)
