@@ -3,6 +3,7 @@
 // following the filter type, and controls following automation.
 #include <gtest/gtest.h>
 
+#include "AllocationCounter.h"
 #include "EditorTestRig.h"
 #include "UI/Controls/Filter/FilterContainer.h"
 #include "UI/Controls/Knob/KnobContainer.h"
@@ -189,6 +190,18 @@ TEST_F (VantrelEditorTest, TheFilterDisplayFollowsTheFilterType)
     // The mark was set by all of these.
     editor->timerCallback();
     EXPECT_TRUE (editor->getHeader().presetButton.getButtonText().startsWith ("*"));
+}
+
+TEST_F (VantrelEditorTest, ReactingToAParameterAllocatesNothing)
+{
+    // Hosts may automate from their audio thread: the editor's part of a
+    // parameter change must not allocate there.
+    const juce::String type ("InputFilterType"), dryWet ("DryWet");
+    testsupport::ScopedAllocationCounter counter;
+    editor->parameterChanged (type, 1.0f);
+    editor->parameterChanged (type, 0.0f);
+    editor->parameterChanged (dryWet, 42.0f);
+    EXPECT_EQ (counter.allocations(), 0u);
 }
 
 TEST_F (VantrelEditorTest, AWindowOpenedOnAHighPassShowsTheHighPass)
