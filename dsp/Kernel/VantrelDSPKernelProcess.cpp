@@ -152,8 +152,13 @@ void VantrelDSPKernel::prepareBlock (unsigned long frames, const std::array<cons
         float* work = workBuffers[ch].data();
         Memory::copy (dryInput[ch].data(), work, frames);
         inputGain->process (work, frames, gain);
-        inputFilter->process (work, frames, static_cast<unsigned long> (c), cutoff, resonance, nullptr);
     }
+    // The channels' filters are independent: in stereo they run in one pass.
+    const BiquadFilterParameters filterSettings { 0.0f, cutoff, 0.0f, resonance, 0.0f, nullptr };
+    if (preparedChannels == 2)
+        inputFilter->processStereo (workBuffers[0].data(), workBuffers[1].data(), frames, filterSettings);
+    else if (preparedChannels == 1)
+        inputFilter->process (workBuffers[0].data(), frames, 0, filterSettings);
 
     float* rate = parameterBuffer (P::ModulationRate);
     float* amount = parameterBuffer (P::ModulationAmount);

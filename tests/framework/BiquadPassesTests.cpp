@@ -127,6 +127,29 @@ TEST (BiquadPasses, FourLanesGiveTheSamplesOfFourSeparateSections)
     }
 }
 
+TEST (BiquadPasses, TwoSideBySideGiveTheSamplesOfTwoSeparateSections)
+{
+    std::array<BiquadHistory, 2> separate, pair;
+    std::array<std::vector<float>, 2> reference { noise (1500, 41), noise (1500, 42) };
+    auto together = reference;
+    std::size_t at = 0;
+    for (std::size_t call = 0; at < 1500; ++call)
+    {
+        const unsigned long n = std::min<unsigned long> (lengths[call % lengths.size()], 1500 - at);
+        const float* in[2] = { together[0].data() + at, together[1].data() + at };
+        float* out[2] = { together[0].data() + at, together[1].data() + at };
+        const float* c[2] = { kSections[3], kSections[1] };
+        BiquadHistory* h[2] = { &pair[0], &pair[1] };
+        SignalProcessing::biquad (reference[0].data() + at, c[0], reference[0].data() + at, n, &separate[0]);
+        SignalProcessing::biquad (reference[1].data() + at, c[1], reference[1].data() + at, n, &separate[1]);
+        SignalProcessing::biquadTwo (in, c, out, n, h);
+        at += n;
+    }
+    EXPECT_TRUE (sameBits (reference[0], together[0]));
+    EXPECT_TRUE (sameBits (reference[1], together[1]));
+    EXPECT_EQ (separate[1].y1, pair[1].y1);
+}
+
 TEST (BiquadPasses, ReassociatedSectionStaysCloseToTheExactRecursion)
 {
     // A narrow resonance near DC is where rounding in the recursion matters
@@ -198,6 +221,25 @@ TEST (BiquadFilterPasses, SeriesAndFourMatchTheFiltersRunInTurn)
     lpA.process (after.data(), 64, 0, fixedLp);
     BiquadFilter::processSeries (hpB, lpB, afterSeries.data(), 64, 0, fixedHp, fixedLp);
     EXPECT_TRUE (sameBits (after, afterSeries));
+
+    // Both channels of one filter in one pass, the cutoff moving between calls.
+    BiquadFilter perChannel, stereo;
+    prepare (perChannel, LowShelf);
+    prepare (stereo, LowShelf);
+    std::array<std::vector<float>, 2> channels { noise (3000, 51), noise (3000, 52) };
+    auto paired = channels;
+    for (unsigned long at = 0, call = 0; at < 3000; ++call)
+    {
+        const unsigned long n = std::min<unsigned long> (call % 2 == 0 ? 256 : 41, 3000 - at);
+        std::fill (low.begin(), low.end(), 200.0f + 30.0f * float (call));
+        const BiquadFilterParameters shelf { 0.0f, low.data(), 0.0f, resonance.data(), 0.0f, nullptr };
+        perChannel.process (channels[0].data() + at, n, 0, shelf);
+        perChannel.process (channels[1].data() + at, n, 1, shelf);
+        stereo.processStereo (paired[0].data() + at, paired[1].data() + at, n, shelf);
+        at += n;
+    }
+    EXPECT_TRUE (sameBits (channels[0], paired[0]));
+    EXPECT_TRUE (sameBits (channels[1], paired[1]));
 
     // Four filters of different types and cutoffs side by side, and the
     // piecewise fallback when a moving cutoff asks for several pieces.

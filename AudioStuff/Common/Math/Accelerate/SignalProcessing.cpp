@@ -486,6 +486,32 @@ void SignalProcessing::biquadSeries (const float* in, const float* firstCoeffici
     second.store (*secondState);
 }
 
+void SignalProcessing::biquadTwo (const float* const* in, const float* const* coefficients, float* const* out,
+                                  unsigned long n, BiquadHistory* const* state) noexcept
+{
+    if (state[0] == nullptr || state[1] == nullptr)
+    {
+        biquad (in[0], coefficients[0], out[0], n, state[0]);
+        biquad (in[1], coefficients[1], out[1], n, state[1]);
+        return;
+    }
+    Section first (coefficients[0], *state[0]);
+    Section second (coefficients[1], *state[1]);
+    const float* i0 = in[0];
+    const float* i1 = in[1];
+    float* o0 = out[0];
+    float* o1 = out[1];
+    for (unsigned long k = 0; k < n; ++k)
+    {
+        const float x0 = i0[k];
+        const float x1 = i1[k];
+        o0[k] = first.step (x0);
+        o1[k] = second.step (x1);
+    }
+    first.store (*state[0]);
+    second.store (*state[1]);
+}
+
 void SignalProcessing::biquadFour (const float* const* in, const float* const* coefficients, float* const* out,
                                    unsigned long n, BiquadHistory* const* state) noexcept
 {

@@ -99,6 +99,11 @@ public:
     // overlapping in time.
     static void biquadSeries (const float* in, const float* firstCoefficients, const float* secondCoefficients, float* out,
                               unsigned long n, BiquadHistory* firstState, BiquadHistory* secondState) noexcept;
+    // Two independent sections side by side (in[j] through coefficients[j]
+    // into out[j] with state[j]; out[j] may be in[j] but no other input):
+    // the same samples as two biquad calls, the two recursions overlapping.
+    static void biquadTwo (const float* const* in, const float* const* coefficients, float* const* out, unsigned long n,
+                           BiquadHistory* const* state) noexcept;
     // Four independent sections side by side (in[j] through coefficients[j]
     // into out[j] with state[j]; out[j] may be in[j] but no other input):
     // the same samples as four biquad calls, computed in the lanes of one

@@ -120,6 +120,27 @@ void BiquadFilter::processSeries (BiquadFilter& first, BiquadFilter& second, flo
     secondState->clearBadStateValue();
 }
 
+void BiquadFilter::processStereo (float* first, float* second, unsigned long frames, BiquadFilterParameters parameters) noexcept
+{
+    if (frames == 0 || first == second || ! singlePiece (frames, 0, parameters) || ! singlePiece (frames, 1, parameters))
+    {
+        process (first, frames, 0, parameters);
+        process (second, frames, 1, parameters);
+        return;
+    }
+    float frequency, resonance, gain;
+    firstValues (parameters, frequency, resonance, gain);
+    updateCoefficients (frequency, resonance, gain);
+    const float c[5] = { coefficients.b0, coefficients.b1, coefficients.b2, coefficients.a1, coefficients.a2 };
+    const float* sets[2] = { c, c };
+    const float* in[2] = { first, second };
+    float* out[2] = { first, second };
+    BiquadHistory* histories[2] = { history (0), history (1) };
+    SignalProcessing::biquadTwo (in, sets, out, frames, histories);
+    histories[0]->clearBadStateValue();
+    histories[1]->clearBadStateValue();
+}
+
 void BiquadFilter::processFour (BiquadFilter* const* filters, const float* const* in, float* const* out,
                                 unsigned long frames, unsigned long channel, const BiquadFilterParameters* parameters) noexcept
 {

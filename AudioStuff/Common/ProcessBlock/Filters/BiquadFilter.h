@@ -32,6 +32,9 @@ public:
     static void processSeries (BiquadFilter& first, BiquadFilter& second, float* buffer, unsigned long frames,
                                unsigned long channel, BiquadFilterParameters firstParameters,
                                BiquadFilterParameters secondParameters) noexcept;
+    // Channels 0 and 1 of this filter in one pass, their recursions
+    // overlapping: the same samples as process on each channel in turn.
+    void processStereo (float* first, float* second, unsigned long frames, BiquadFilterParameters parameters) noexcept;
     // Four different filters (channel `channel` of each) side by side in one
     // pass, in[j] filtered into out[j] (the same buffer, or one that no other
     // input uses): the same samples as copying each input to its output and
