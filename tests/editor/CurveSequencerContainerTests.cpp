@@ -2,6 +2,7 @@
 // the pointer height (with snapping), the curve towards the next step, the
 // ratio lines under a zoom, the colour groups, blinking, guarded setters, and
 // host values from another thread.
+#include "AllocationCounter.h"
 #include "ControlContainerTestHelpers.h"
 #include "FurtherContainersTestHost.h"
 
@@ -252,13 +253,23 @@ TEST_F (CurveSequencerThreads, HostValuesFromAnotherThread)
 {
     juce::Image image (juce::Image::ARGB, width, height, true);
     std::atomic<bool> done { false };
+    std::vector<juce::RangedAudioParameter*> levels, curves;
+    for (int s = 0; s < 16; s += 5)
+    {
+        levels.push_back (&host.host ("Level" + juce::String (s)));
+        curves.push_back (&host.host ("Curve" + juce::String (s)));
+    }
+    std::size_t allocations = 0;
     std::thread automation ([&] {
+        // Hosts may automate from the audio thread: the listeners must not allocate.
+        testsupport::ScopedAllocationCounter counter;
         for (int i = 0; i < 200; ++i)
-            for (int s = 0; s < 16; s += 5)
+            for (std::size_t s = 0; s < levels.size(); ++s)
             {
-                host.set ("Level" + juce::String (s), static_cast<float> (i % 11) / 10.0f);
-                host.set ("Curve" + juce::String (s), static_cast<float> (i % 5));
+                automate (*levels[s], static_cast<float> (i % 11) / 10.0f);
+                automate (*curves[s], static_cast<float> (i % 5));
             }
+        allocations = counter.allocations();
         done = true;
     });
     while (! done)
@@ -268,6 +279,7 @@ TEST_F (CurveSequencerThreads, HostValuesFromAnotherThread)
         sequencer.paintEntireComponent (g, true);
     }
     automation.join();
+    EXPECT_EQ (allocations, 0u);
     tickAll();
     EXPECT_FLOAT_EQ (step (5).value, 0.1f);
     EXPECT_EQ (step (5).footer.curveMode, 4);

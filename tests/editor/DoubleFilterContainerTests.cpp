@@ -1,6 +1,7 @@
 // The double filter: layout of switches and labels, which filter a press
 // grabs, the drag mapping, the combined curve with its clamps, the on flags at
 // attach and from notifications, right clicks, and values from another thread.
+#include "AllocationCounter.h"
 #include "ControlContainerTestHelpers.h"
 #include "FurtherContainersTestHost.h"
 
@@ -234,13 +235,20 @@ TEST_F (DoubleFilterThreads, MovedFromAnotherThread)
 {
     juce::Image image (juce::Image::ARGB, width, height, true);
     std::atomic<bool> done { false };
+    auto& frequency = host.host ("LowPassFrequency");
+    auto& resonance = host.host ("HighPassResonance");
+    auto& on = host.host ("HighPassOn");
+    std::size_t allocations = 0;
     std::thread automation ([&] {
+        // Hosts may automate from the audio thread: the listeners must not allocate.
+        testsupport::ScopedAllocationCounter counter;
         for (int i = 0; i < 300; ++i)
         {
-            host.set ("LowPassFrequency", 20.0f + 90.0f * static_cast<float> (i));
-            host.set ("HighPassResonance", static_cast<float> (i % 60 - 30));
-            host.set ("HighPassOn", static_cast<float> (i % 2));
+            automate (frequency, 20.0f + 90.0f * static_cast<float> (i));
+            automate (resonance, static_cast<float> (i % 60 - 30));
+            automate (on, static_cast<float> (i % 2));
         }
+        allocations = counter.allocations();
         done = true;
     });
     while (! done)
@@ -250,6 +258,7 @@ TEST_F (DoubleFilterThreads, MovedFromAnotherThread)
         filters.paint (g);
     }
     automation.join();
+    EXPECT_EQ (allocations, 0u);
     refresh();
     EXPECT_EQ (filters.lowPassLabel.getText(), "21940 Hz\n0.0 dB"); // 26930 Hz, drawn at the limit
     EXPECT_TRUE (filters.highPassState.isOn);

@@ -1,6 +1,7 @@
 // The double slider: handles placed on the note scale at attach, which handle
 // a press grabs, moving both handles, the title strip, right clicks, labels,
 // and values from another thread.
+#include "AllocationCounter.h"
 #include "ControlContainerTestHelpers.h"
 #include "FurtherContainersTestHost.h"
 
@@ -197,12 +198,18 @@ TEST_F (DoubleSliderThreads, MovedFromAnotherThread)
 {
     juce::Image image (juce::Image::ARGB, width, height, true);
     std::atomic<bool> done { false };
+    auto& low = host.host ("Low");
+    auto& high = host.host ("High");
+    std::size_t allocations = 0;
     std::thread automation ([&] {
+        // Hosts may automate from the audio thread: the listeners must not allocate.
+        testsupport::ScopedAllocationCounter counter;
         for (int i = 1; i <= 300; ++i)
         {
-            host.set ("Low", 20.0f * static_cast<float> (i));
-            host.set ("High", 20000.0f / static_cast<float> (i));
+            automate (low, 20.0f * static_cast<float> (i));
+            automate (high, 20000.0f / static_cast<float> (i));
         }
+        allocations = counter.allocations();
         done = true;
     });
     while (! done)
@@ -212,5 +219,6 @@ TEST_F (DoubleSliderThreads, MovedFromAnotherThread)
         slider.paint (g);
     }
     automation.join();
+    EXPECT_EQ (allocations, 0u);
     EXPECT_NEAR (slider.firstLocation, std::log (300.0f) / std::log (1000.0f), 1e-4f);
 }

@@ -1,6 +1,7 @@
 // The filter display: the response it draws and labels, the clamps of the
 // drawing, the drag mapping on the effect's input filter, and its behaviour at
 // odd sizes and under automation from another thread.
+#include "AllocationCounter.h"
 #include "ControlContainerTestHelpers.h"
 #include "FurtherContainersTestHost.h"
 
@@ -227,13 +228,19 @@ TEST_F (FilterContainerThreads, AutomationAndTypeFromAnotherThread)
     // while the message thread ticks and paints.
     juce::Image image (juce::Image::ARGB, width, height, true);
     std::atomic<bool> done { false };
+    auto& frequency = hostParameter (*processor, "InputFilterFrequency");
+    auto& resonance = hostParameter (*processor, "InputFilterResonance");
+    std::size_t allocations = 0;
     std::thread automation ([&] {
+        // Hosts may automate from the audio thread: the listeners must not allocate.
+        testsupport::ScopedAllocationCounter counter;
         for (int i = 0; i < 300; ++i)
         {
-            setHostValue (*processor, "InputFilterFrequency", 20.0f + 60.0f * static_cast<float> (i));
-            setHostValue (*processor, "InputFilterResonance", static_cast<float> (i % 48 - 24));
+            automate (frequency, 20.0f + 60.0f * static_cast<float> (i));
+            automate (resonance, static_cast<float> (i % 48 - 24));
             filter->setType (i % 2 == 0 ? HighPass : LowShelf);
         }
+        allocations = counter.allocations();
         done = true;
     });
     while (! done)
@@ -243,6 +250,7 @@ TEST_F (FilterContainerThreads, AutomationAndTypeFromAnotherThread)
         filter->paint (g);
     }
     automation.join();
+    EXPECT_EQ (allocations, 0u);
     filter->timerCallback();
     juce::Graphics g (image);
     filter->paint (g);

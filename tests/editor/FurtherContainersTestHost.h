@@ -110,6 +110,13 @@ public:
     juce::AudioProcessorValueTreeState tree;
 };
 
+// Sets a host parameter in its own units, as a host's automation does, without
+// building any string (so it can run inside an allocation count).
+inline void automate (juce::RangedAudioParameter& parameter, float value)
+{
+    parameter.setValueNotifyingHost (parameter.convertTo0to1 (value));
+}
+
 struct RecordingDelegate : UIContainerDelegate
 {
     void onRightClickOnControl (std::vector<ControlParameter> controls) override { reports.push_back (std::move (controls)); }

@@ -1,6 +1,7 @@
 // The XY pad and the time-stop pad: values written by presses and drags,
 // release with and without latch, the handle's place, right clicks, the
 // trigger and the read-outs, and automation from another thread.
+#include "AllocationCounter.h"
 #include "ControlContainerTestHelpers.h"
 #include "FurtherContainersTestHost.h"
 
@@ -135,12 +136,18 @@ TEST_F (XYControlContainerThreads, AutomatedFromAnotherThread)
 {
     juce::Image image (juce::Image::ARGB, width, height, true);
     std::atomic<bool> done { false };
+    auto& roomSize = hostParameter (*processor, "RoomSize");
+    auto& inputGain = hostParameter (*processor, "InputGain");
+    std::size_t allocations = 0;
     std::thread automation ([&] {
+        // Hosts may automate from the audio thread: the listeners must not allocate.
+        testsupport::ScopedAllocationCounter counter;
         for (int i = 0; i <= 400; ++i)
         {
-            setHostValue (*processor, "RoomSize", static_cast<float> (i % 101));
-            setHostValue (*processor, "InputGain", -30.0f + static_cast<float> (i % 43));
+            automate (roomSize, static_cast<float> (i % 101));
+            automate (inputGain, -30.0f + static_cast<float> (i % 43));
         }
+        allocations = counter.allocations();
         done = true;
     });
     while (! done)
@@ -150,6 +157,7 @@ TEST_F (XYControlContainerThreads, AutomatedFromAnotherThread)
         pad->paint (g);
     }
     automation.join();
+    EXPECT_EQ (allocations, 0u);
     EXPECT_FLOAT_EQ (pad->xLocation, 0.97f);
     EXPECT_NEAR (pad->yLocation, 13.0f / 42.0f, 1e-6f);
 }

@@ -88,19 +88,21 @@ void DoubleFilterContainer::attach (juce::AudioProcessorValueTreeState& state)
 
 void DoubleFilterContainer::parameterChanged (const juce::String& id, float value)
 {
-    // Any thread: only locations, flags and the repaint request. The handles
-    // are placed from the host values on the message thread.
-    if (id == idOf (lowPassFrequency))
+    // Any thread, the audio thread included: no allocation, only locations,
+    // flags and the repaint request. The handles are placed from the host
+    // values on the message thread.
+    const auto is = [&] (int index) { return id == parameterSettings[static_cast<std::size_t> (index)]->id.c_str(); };
+    if (is (lowPassFrequency))
         updateLocation (value, &lowPassState.frequencyLocation, parameterSettings[lowPassFrequency].get());
-    if (id == idOf (lowPassResonance))
+    if (is (lowPassResonance))
         updateLocation (value, &lowPassState.resonanceLocation, parameterSettings[lowPassResonance].get());
-    if (id == idOf (highPassFrequency))
+    if (is (highPassFrequency))
         updateLocation (value, &highPassState.frequencyLocation, parameterSettings[highPassFrequency].get());
-    if (id == idOf (highPassResonance))
+    if (is (highPassResonance))
         updateLocation (value, &highPassState.resonanceLocation, parameterSettings[highPassResonance].get());
-    if (id == idOf (lowPassOn))
+    if (is (lowPassOn))
         lowPassState.isOn = value != 0.0f;
-    if (id == idOf (highPassOn))
+    if (is (highPassOn))
         highPassState.isOn = value != 0.0f;
     needsRepaint = true;
 }
