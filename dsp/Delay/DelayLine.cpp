@@ -67,12 +67,29 @@ void DelayLine::process (float* buffer, unsigned long frames, unsigned long chan
     for (unsigned long offset = 0; offset < frames; offset += longest)
     {
         const unsigned long n = std::min (longest, frames - offset);
-        if (timeMs != nullptr)
-            SignalProcessing::mul_s (timeMs + offset, 0.001f, work.data(), n);
-        else
+        const float* time = timeMs + offset;
+        if (timeMs == nullptr)
+        {
             SignalProcessing::clear (work.data(), n);
-        processPiece (buffer + offset, n, channel, feedbackBuffer != nullptr ? feedbackBuffer + offset : nullptr, 0.0f,
-                      write, readFromDelay);
+            time = work.data();
+        }
+        processPiece (buffer + offset, n, channel, time, feedbackBuffer != nullptr ? feedbackBuffer + offset : nullptr,
+                      0.0f, write, readFromDelay);
+    }
+}
+
+void DelayLine::delayInto (const float* input, float* delayed, unsigned long frames, unsigned long channel,
+                           const float* timeMs) noexcept
+{
+    if (input == nullptr || delayed == nullptr || timeMs == nullptr || channel >= writes.size())
+        return;
+
+    const unsigned long longest = longestPiece();
+    for (unsigned long offset = 0; offset < frames; offset += longest)
+    {
+        const unsigned long n = std::min (longest, frames - offset);
+        reads[channel].processMilliseconds (timeMs + offset, delayed + offset, writes[channel], n);
+        writes[channel].write (input + offset, n);
     }
 }
 
@@ -88,25 +105,25 @@ void DelayLine::process (float* buffer, unsigned long frames, unsigned long chan
         if (p.timeBuffer != nullptr)
         {
             // A scalar feedback still applies when only the time moves.
-            SignalProcessing::mul_s (p.timeBuffer + offset, 0.001f, work.data(), n);
-            processPiece (buffer + offset, n, channel, p.feedbackBuffer != nullptr ? p.feedbackBuffer + offset : nullptr,
-                          p.feedback, p.write, p.readFromDelay);
+            processPiece (buffer + offset, n, channel, p.timeBuffer + offset,
+                          p.feedbackBuffer != nullptr ? p.feedbackBuffer + offset : nullptr, p.feedback, p.write,
+                          p.readFromDelay);
         }
         else
         {
-            SignalProcessing::fill (work.data(), p.time * 0.001f, n);
+            SignalProcessing::fill (work.data(), p.time, n);
             const float feedback = p.feedbackBuffer != nullptr ? p.feedbackBuffer[offset] : p.feedback;
-            processPiece (buffer + offset, n, channel, nullptr, feedback, p.write, p.readFromDelay);
+            processPiece (buffer + offset, n, channel, work.data(), nullptr, feedback, p.write, p.readFromDelay);
         }
     }
 }
 
-void DelayLine::processPiece (float* buffer, unsigned long n, unsigned long channel, const float* feedbackBuffer,
-                              float feedbackScalar, bool write, bool readFromDelay) noexcept
+void DelayLine::processPiece (float* buffer, unsigned long n, unsigned long channel, const float* timeMs,
+                              const float* feedbackBuffer, float feedbackScalar, bool write, bool readFromDelay) noexcept
 {
     float* y = readOut.data();
     float* w = work.data();
-    reads[channel].process (w, y, writes[channel], n);
+    reads[channel].processMilliseconds (timeMs, y, writes[channel], n);
 
     // What goes on: the input plus the shaped, scaled delayed signal; without
     // feedback the delayed signal or the input itself.

@@ -30,6 +30,12 @@ public:
     void process (float* buffer, unsigned long frames, unsigned long channel, const float* timeMs,
                   const float* feedbackBuffer, bool write, bool readFromDelay) noexcept;
 
+    // The plain delay of the buffer form (write on, no feedback) into a
+    // buffer of its own: delayed = the stored signal at timeMs (read before
+    // writing), then input is stored. delayed must not be input.
+    void delayInto (const float* input, float* delayed, unsigned long frames, unsigned long channel,
+                    const float* timeMs) noexcept;
+
     // Shapes the delayed signal before it is fed back; nothing here.
     virtual void preFeedbackProcess (float* buffer, unsigned long frames, unsigned long channel) noexcept;
 
@@ -47,11 +53,12 @@ protected:
     std::vector<DelayRead> reads;
 
 private:
-    // One piece of at most the scratch length: the delay times (seconds) are
-    // already in `work`. feedbackBuffer wins over feedbackScalar; without
-    // either (scalar exactly 0) there is no feedback.
-    void processPiece (float* buffer, unsigned long n, unsigned long channel, const float* feedbackBuffer,
-                       float feedbackScalar, bool write, bool readFromDelay) noexcept;
+    // One piece of at most the scratch length with its delay times in ms
+    // (which may be `work`, which is then overwritten). feedbackBuffer wins
+    // over feedbackScalar; without either (scalar exactly 0) there is no
+    // feedback.
+    void processPiece (float* buffer, unsigned long n, unsigned long channel, const float* timeMs,
+                       const float* feedbackBuffer, float feedbackScalar, bool write, bool readFromDelay) noexcept;
     unsigned long longestPiece() const noexcept;
 
     std::vector<float> readOut, work;

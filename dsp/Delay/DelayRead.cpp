@@ -21,10 +21,11 @@ constexpr float kSixth = 0.1666667f;
 const bool useAvx2 = DelayReadAvx2::available();
 
 // The delay of one sample in samples, limited to [shortest, longest]; NaN
-// reads at the shortest delay.
-inline float delayInSamples (float timeSeconds, float sampleRate, float shortest, float longest) noexcept
+// reads at the shortest delay. The time is in units of toSeconds seconds
+// (1 for seconds; x 1 is exact, so seconds take the same path).
+inline float delayInSamples (float time, float toSeconds, float sampleRate, float shortest, float longest) noexcept
 {
-    float samples = timeSeconds * sampleRate;
+    float samples = (time * toSeconds) * sampleRate;
     samples = samples < shortest ? shortest : samples;
     samples = samples > longest ? longest : samples;
     return samples >= shortest ? samples : shortest;
@@ -46,11 +47,13 @@ inline long tapPosition (long base, unsigned long i, long whole, long size) noex
 // far below 2^31). The positions go to `positions`, the fractions are returned.
 struct FourPositions
 {
-    __m128 rate, shortest, longest;
+    __m128 unit, rate, shortest, longest;
     __m128i base, size, lowest, highest;
 
-    FourPositions (float sampleRate, float shortestDelay, float longestDelay, long basePosition, long storageSize) noexcept
-        : rate (_mm_set1_ps (sampleRate)),
+    FourPositions (float toSeconds, float sampleRate, float shortestDelay, float longestDelay, long basePosition,
+                   long storageSize) noexcept
+        : unit (_mm_set1_ps (toSeconds)),
+          rate (_mm_set1_ps (sampleRate)),
           shortest (_mm_set1_ps (shortestDelay)),
           longest (_mm_set1_ps (longestDelay)),
           base (_mm_add_epi32 (_mm_set1_epi32 (static_cast<int> (basePosition)), _mm_setr_epi32 (0, 1, 2, 3))),
@@ -60,9 +63,9 @@ struct FourPositions
     {
     }
 
-    inline __m128 compute (const float* timeSeconds, int i, int* positions) const noexcept
+    inline __m128 compute (const float* time, int i, int* positions) const noexcept
     {
-        __m128 d = _mm_mul_ps (_mm_loadu_ps (timeSeconds + i), rate);
+        __m128 d = _mm_mul_ps (_mm_mul_ps (_mm_loadu_ps (time + i), unit), rate);
         d = _mm_max_ps (shortest, d); // d < shortest ? shortest : d (NaN stays)
         d = _mm_min_ps (longest, d);  // d > longest ? longest : d (NaN stays)
         const __m128 sound = _mm_cmpge_ps (d, shortest);
@@ -97,6 +100,16 @@ constexpr unsigned long kLongestVectorBlock = 1UL << 30;
 
 void DelayRead::process (const float* timeSeconds, float* out, const DelayWrite& w, unsigned long n) noexcept
 {
+    read (timeSeconds, 1.0f, out, w, n);
+}
+
+void DelayRead::processMilliseconds (const float* timeMs, float* out, const DelayWrite& w, unsigned long n) noexcept
+{
+    read (timeMs, 0.001f, out, w, n);
+}
+
+void DelayRead::read (const float* time, float toSeconds, float* out, const DelayWrite& w, unsigned long n) noexcept
+{
     if (n == 0)
         return;
     if (w.size <= 0 || w.buffer.size() < static_cast<std::size_t> (w.size) + 4)
@@ -112,12 +125,12 @@ void DelayRead::process (const float* timeSeconds, float* out, const DelayWrite&
     longest = std::max (longest, shortest);
 
     if (interpolationMode == Lagrange)
-        readLagrange (timeSeconds, out, w, n, shortest, longest);
+        readLagrange (time, toSeconds, out, w, n, shortest, longest);
     else
-        readLinear (timeSeconds, out, w, n, shortest, longest);
+        readLinear (time, toSeconds, out, w, n, shortest, longest);
 }
 
-void DelayRead::readLinear (const float* timeSeconds, float* out, const DelayWrite& w, unsigned long n,
+void DelayRead::readLinear (const float* time, float toSeconds, float* out, const DelayWrite& w, unsigned long n,
                             float shortest, float longest) const noexcept
 {
     const long size = w.size;
@@ -127,14 +140,14 @@ void DelayRead::readLinear (const float* timeSeconds, float* out, const DelayWri
 
     unsigned long i = 0;
     if (useAvx2)
-        i = DelayReadAvx2::readLinear (timeSeconds, out, data, base, size, rate, shortest, longest, n);
+        i = DelayReadAvx2::readLinear (time, toSeconds, out, data, base, size, rate, shortest, longest, n);
     if (n < kLongestVectorBlock)
     {
-        const FourPositions four (rate, shortest, longest, base, size);
+        const FourPositions four (toSeconds, rate, shortest, longest, base, size);
         alignas (16) int p[4];
         for (; i + 4 <= n; i += 4)
         {
-            const __m128 f = four.compute (timeSeconds, static_cast<int> (i), p);
+            const __m128 f = four.compute (time, static_cast<int> (i), p);
             // Each lane's two neighbouring samples as one 8-byte load.
             const __m128 a = _mm_movelh_ps (pair (data, p[0]), pair (data, p[1]));
             const __m128 b = _mm_movelh_ps (pair (data, p[2]), pair (data, p[3]));
@@ -145,7 +158,7 @@ void DelayRead::readLinear (const float* timeSeconds, float* out, const DelayWri
     }
     for (; i < n; ++i)
     {
-        const float d = delayInSamples (timeSeconds[i], rate, shortest, longest);
+        const float d = delayInSamples (time[i], toSeconds, rate, shortest, longest);
         const long whole = static_cast<long> (d);
         const float f = d - static_cast<float> (whole);
         const long p = tapPosition (base, i, whole, size);
@@ -156,7 +169,7 @@ void DelayRead::readLinear (const float* timeSeconds, float* out, const DelayWri
     }
 }
 
-void DelayRead::readLagrange (const float* timeSeconds, float* out, const DelayWrite& w, unsigned long n,
+void DelayRead::readLagrange (const float* time, float toSeconds, float* out, const DelayWrite& w, unsigned long n,
                               float shortest, float longest) const noexcept
 {
     const long size = w.size;
@@ -167,7 +180,7 @@ void DelayRead::readLagrange (const float* timeSeconds, float* out, const DelayW
     unsigned long i = 0;
     if (n < kLongestVectorBlock)
     {
-        const FourPositions four (rate, shortest, longest, base, size);
+        const FourPositions four (toSeconds, rate, shortest, longest, base, size);
         const __m128 sixth = _mm_set1_ps (kSixth);
         const __m128 minusSixth = _mm_set1_ps (-kSixth);
         const __m128 two = _mm_set1_ps (2.0f);
@@ -176,7 +189,7 @@ void DelayRead::readLagrange (const float* timeSeconds, float* out, const DelayW
         alignas (16) int p[4];
         for (; i + 4 <= n; i += 4)
         {
-            const __m128 f = four.compute (timeSeconds, static_cast<int> (i), p);
+            const __m128 f = four.compute (time, static_cast<int> (i), p);
             const __m128 y0 = _mm_setr_ps (data[p[0]], data[p[1]], data[p[2]], data[p[3]]);
             const __m128 y1 = _mm_setr_ps (data[p[0] - 1], data[p[1] - 1], data[p[2] - 1], data[p[3] - 1]);
             const __m128 y2 = _mm_setr_ps (data[p[0] - 2], data[p[1] - 2], data[p[2] - 2], data[p[3] - 2]);
@@ -198,7 +211,7 @@ void DelayRead::readLagrange (const float* timeSeconds, float* out, const DelayW
     }
     for (; i < n; ++i)
     {
-        const float d = delayInSamples (timeSeconds[i], rate, shortest, longest);
+        const float d = delayInSamples (time[i], toSeconds, rate, shortest, longest);
         const long whole = static_cast<long> (d);
         const float f = d - static_cast<float> (whole);
         const long p = tapPosition (base, i, whole, size);

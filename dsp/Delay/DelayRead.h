@@ -16,6 +16,9 @@ public:
     // block length below and to what the storage holds above), for i < n.
     // Non-finite times read at the shortest delay. out may be timeSeconds.
     void process (const float* timeSeconds, float* out, const DelayWrite& w, unsigned long n) noexcept;
+    // The same with times in ms: each is taken x 0.001 to seconds and then
+    // read exactly as process reads it.
+    void processMilliseconds (const float* timeMs, float* out, const DelayWrite& w, unsigned long n) noexcept;
 
     int interpolationMode = Lagrange;
     float sampleRate = 44100.0f;
@@ -25,8 +28,10 @@ private:
     // interpolation together): the reader needs no scratch memory, and the
     // per-sample arithmetic is the same sequence of operations whatever the
     // block length.
-    void readLinear (const float* timeSeconds, float* out, const DelayWrite& w, unsigned long n, float shortest,
+    // Times in units of toSeconds seconds (1 or 0.001).
+    void read (const float* time, float toSeconds, float* out, const DelayWrite& w, unsigned long n) noexcept;
+    void readLinear (const float* time, float toSeconds, float* out, const DelayWrite& w, unsigned long n, float shortest,
                      float longest) const noexcept;
-    void readLagrange (const float* timeSeconds, float* out, const DelayWrite& w, unsigned long n, float shortest,
-                       float longest) const noexcept;
+    void readLagrange (const float* time, float toSeconds, float* out, const DelayWrite& w, unsigned long n,
+                       float shortest, float longest) const noexcept;
 };

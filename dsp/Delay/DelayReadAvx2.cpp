@@ -36,13 +36,14 @@ inline void pairs (const float* data, const int* at, __m256& y0, __m256& y1) noe
 }
 } // namespace
 
-unsigned long DelayReadAvx2::readLinear (const float* timeSeconds, float* out, const float* data, long base, long size,
-                                         float sampleRate, float shortest, float longest, unsigned long n) noexcept
+unsigned long DelayReadAvx2::readLinear (const float* time, float toSeconds, float* out, const float* data, long base,
+                                         long size, float sampleRate, float shortest, float longest, unsigned long n) noexcept
 {
     // 32-bit lanes: storage sizes and block lengths stay far below 2^31.
     if (n >= (1UL << 30) || size >= (1L << 30))
         return 0;
 
+    const __m256 unit = _mm256_set1_ps (toSeconds);
     const __m256 rate = _mm256_set1_ps (sampleRate);
     const __m256 low = _mm256_set1_ps (shortest);
     const __m256 high = _mm256_set1_ps (longest);
@@ -54,7 +55,7 @@ unsigned long DelayReadAvx2::readLinear (const float* timeSeconds, float* out, c
     unsigned long i = 0;
     for (; i + 8 <= n; i += 8)
     {
-        __m256 d = _mm256_mul_ps (_mm256_loadu_ps (timeSeconds + i), rate);
+        __m256 d = _mm256_mul_ps (_mm256_mul_ps (_mm256_loadu_ps (time + i), unit), rate);
         d = _mm256_max_ps (low, d); // d < shortest ? shortest : d (NaN stays)
         d = _mm256_min_ps (high, d); // d > longest ? longest : d (NaN stays)
         d = _mm256_blendv_ps (low, d, _mm256_cmp_ps (d, low, _CMP_GE_OQ));

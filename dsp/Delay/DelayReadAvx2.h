@@ -9,6 +9,6 @@ bool available() noexcept;
 
 // Reads samples 0 .. (n rounded down to a multiple of 8) - 1 exactly as
 // DelayRead's linear loop does, and returns how many it read.
-unsigned long readLinear (const float* timeSeconds, float* out, const float* data, long base, long size, float sampleRate,
-                          float shortest, float longest, unsigned long n) noexcept;
+unsigned long readLinear (const float* time, float toSeconds, float* out, const float* data, long base, long size,
+                          float sampleRate, float shortest, float longest, unsigned long n) noexcept;
 } // namespace DelayReadAvx2

@@ -16,6 +16,13 @@ namespace
 // square root of the interval so that an unshifted voice does not repeat.
 constexpr float kLargestFeedback = 0.8f;
 constexpr float kWidestInterval = 24.0f;
+
+// out = x + y g in one pass (y g first).
+void addScaled (const float* __restrict x, const float* __restrict y, float g, float* __restrict out, unsigned long n) noexcept
+{
+    for (unsigned long i = 0; i < n; ++i)
+        out[i] = x[i] + y[i] * g;
+}
 } // namespace
 
 Shifter::Shifter()
@@ -98,20 +105,17 @@ void Shifter::processDelayShifter (unsigned long start, unsigned long channel, u
     auto& shifter = d.shifters[channel];
     float* x = voice[channel];
     float* y = d.delayed.data();
-    float* term = d.feedbackTerm.data();
     float* lineIn = d.lineInput.data();
 
     // Read before writing: the repeat sits a fixed 100 ms (plus the line's
     // offset) behind the input.
-    SP::mul_s (d.delayTimeMs.data(), 0.001f, term, n);
-    d.line.reader (channel).process (term, y, d.line.writer (channel), n);
+    d.line.reader (channel).processMilliseconds (d.delayTimeMs.data(), y, d.line.writer (channel), n);
 
     const float interval = static_cast<float> (std::abs (shifter.semitones.load (std::memory_order_relaxed)));
     const float feedbackGain = kLargestFeedback * std::sqrt (interval / kWidestInterval);
-    SP::mul_s (y, feedbackGain, term, n);
 
-    // Each pass through the line is shifted once more.
-    SP::add (x, term, lineIn, n);
+    // Each pass through the line is shifted once more: lineIn = x + y g.
+    addScaled (x, y, feedbackGain, lineIn, n);
     shifter.process (lineIn, n);
     d.line.writer (channel).write (lineIn, n);
 

@@ -48,11 +48,9 @@ void EarlyReflections::process (const float* left, const float* right, float* ou
 
     for (std::size_t i = 0; i < 3; ++i)
     {
-        Memory::copy (diff, t, n);
-        lines[i].line->process (t, n, 0, lines[i].timeMsBuffer.data(), nullptr, true, false);
+        lines[i].line->delayInto (diff, t, n, 0, lines[i].timeMsBuffer.data());
         rung (t, a, diff, n);
     }
 
-    lines[3].line->process (diff, n, 0, lines[3].timeMsBuffer.data(), nullptr, true, false);
-    Memory::copy (diff, outRight, n);
+    lines[3].line->delayInto (diff, outRight, n, 0, lines[3].timeMsBuffer.data());
 }

@@ -7,6 +7,21 @@
 
 using SP = SignalProcessing;
 
+namespace
+{
+// The line's damping controls from the owner's: cutoff = colour (Hz), amount
+// = damping / 100, in one pass.
+void dampingControls (const float* __restrict colour, const float* __restrict damping, float* __restrict cutoff,
+                      float* __restrict amount, unsigned long n) noexcept
+{
+    for (unsigned long i = 0; i < n; ++i)
+    {
+        cutoff[i] = colour[i];
+        amount[i] = damping[i] / 100.0f;
+    }
+}
+} // namespace
+
 Reverb::Reverb (float lateMaxDelayMs, const std::array<float, kLineCount>& lateTimesMs, float earlyMaxDelayMs,
                 const std::array<float, kLineCount>& earlyTimesMs)
     : DelayGroup<DelayLineDamped> (lateMaxDelayMs, lateTimesMs),
@@ -16,8 +31,7 @@ Reverb::Reverb (float lateMaxDelayMs, const std::array<float, kLineCount>& lateT
       feedbackGain (kMaxFramesPerBlock, 0.0f),
       earlyOutL (kMaxFramesPerBlock, 0.0f),
       earlyOutR (kMaxFramesPerBlock, 0.0f),
-      roomScale (kMaxFramesPerBlock, 0.0f),
-      readTime (kMaxFramesPerBlock, 0.0f)
+      roomScale (kMaxFramesPerBlock, 0.0f)
 {
     for (std::size_t i = 0; i < kLineCount; ++i)
     {
@@ -41,11 +55,8 @@ void Reverb::processReadDelayLine (unsigned long line, float* out, unsigned long
     auto& delay = *record.line;
     n = std::min (n, kMaxFramesPerBlock);
 
-    Memory::copy (colour, delay.cutoff.data(), n);
-    SP::div_s (dampingAmount, 100.0f, delay.amount.data(), n);
-
-    SP::mul_s (record.timeMsBuffer.data(), 0.001f, readTime.data(), n);
-    delay.reader (0).process (readTime.data(), out, delay.writer (0), n);
+    dampingControls (colour, dampingAmount, delay.cutoff.data(), delay.amount.data(), n);
+    delay.reader (0).processMilliseconds (record.timeMsBuffer.data(), out, delay.writer (0), n);
     delay.preFeedbackProcess (out, n, 0);
     SP::mul (out, feedbackGain.data(), out, n);
 }
@@ -62,10 +73,8 @@ void Reverb::processReadDelayLines (float* const* out, unsigned long n, const fl
         auto& record = lines[i];
         auto& delay = *record.line;
         damped[i] = &delay;
-        Memory::copy (colour, delay.cutoff.data(), n);
-        SP::div_s (dampingAmount, 100.0f, delay.amount.data(), n);
-        SP::mul_s (record.timeMsBuffer.data(), 0.001f, readTime.data(), n);
-        delay.reader (0).process (readTime.data(), out[i], delay.writer (0), n);
+        dampingControls (colour, dampingAmount, delay.cutoff.data(), delay.amount.data(), n);
+        delay.reader (0).processMilliseconds (record.timeMsBuffer.data(), out[i], delay.writer (0), n);
     }
     DelayLineDamped::preFeedbackProcessFour (damped, out, n, feedbackGain.data());
 }

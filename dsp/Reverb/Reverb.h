@@ -39,7 +39,4 @@ public:
     std::vector<float> earlyOutL, earlyOutR;
     std::array<std::vector<float>, kLineCount> lineOut, sum, mix;
     std::vector<float> roomScale;
-
-private:
-    std::vector<float> readTime; // seconds
 };

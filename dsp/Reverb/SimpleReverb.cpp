@@ -139,10 +139,8 @@ void SimpleReverb::process (float** buffers, unsigned long n) noexcept
     auto& net = core;
     if (net.earlyReflectionsOn)
     {
-        Memory::copy (l, net.earlyInL.data(), n);
-        Memory::copy (r, net.earlyInR.data(), n);
-        net.earlyReflections.process (net.earlyInL.data(), net.earlyInR.data(), net.earlyOutL.data(),
-                                      net.earlyOutR.data(), n);
+        // The early stage only reads its inputs: it takes the channel copies.
+        net.earlyReflections.process (l, r, net.earlyOutL.data(), net.earlyOutR.data(), n);
     }
     else
     {

@@ -3,6 +3,7 @@
 // it falls in, must be exactly the interpolation written out for that sample
 // alone: the delay clipped to the block and the storage, the read position
 // wrapped once, and the interpolation in its documented order.
+#include "Delay/DelayLine.h"
 #include "Delay/DelayRead.h"
 #include "Delay/DelayWrite.h"
 
@@ -20,11 +21,12 @@ namespace
 {
 constexpr double kRate = 48000.0;
 
-float expectedSample (const DelayWrite& w, int mode, float timeSeconds, unsigned long i, unsigned long n)
+// time in seconds, or in ms with toSeconds = 0.001 (converted first).
+float expectedSample (const DelayWrite& w, int mode, float time, unsigned long i, unsigned long n, float toSeconds = 1.0f)
 {
     const float shortest = float (n);
     const float longest = std::max (float (w.size) - float (std::max (n, 68UL)), shortest);
-    float d = timeSeconds * float (kRate);
+    float d = (toSeconds == 1.0f ? time : time * toSeconds) * float (kRate);
     if (! (d >= shortest))
         d = shortest;
     else if (d > longest)
@@ -96,6 +98,14 @@ TEST (DelayRead, EverySampleOfEveryLaneAndTailIsItsOwnInterpolation)
                 if (! sameBits (expectedSample (w, mode, times[i], i, n), out[i]) && ++mismatches < 5)
                     ADD_FAILURE() << "mode " << mode << ", n " << n << ", sample " << i << ": " << out[i] << " instead of "
                                   << expectedSample (w, mode, times[i], i, n);
+
+            // The same times in ms.
+            for (unsigned long i = 0; i < n; ++i)
+                times[i] *= 1000.0f;
+            r.processMilliseconds (times.data(), out.data(), w, n);
+            for (unsigned long i = 0; i < n; ++i)
+                if (! sameBits (expectedSample (w, mode, times[i], i, n, 0.001f), out[i]) && ++mismatches < 5)
+                    ADD_FAILURE() << "ms, mode " << mode << ", n " << n << ", sample " << i;
         }
         EXPECT_EQ (0, mismatches) << "mode " << mode;
     }
@@ -126,4 +136,28 @@ TEST (DelayRead, ReadsInPlaceOverItsTimesAndStaysSilentWithoutStorage)
     std::vector<float> silence (64, 1.0f);
     r.process (times.data(), silence.data(), empty, 64);
     EXPECT_EQ (std::vector<float> (64, 0.0f), silence);
+}
+
+TEST (DelayLine, DelayIntoIsThePlainDelayIntoASeparateBuffer)
+{
+    // Against the buffer form with write on and no feedback, through blocks
+    // longer than the line allows in one piece.
+    DelayLine plain (20.0f), separate (20.0f); // 1024 samples: pieces of at most 478
+    plain.init (1, kRate);
+    separate.init (1, kRate);
+    std::mt19937 rng (8);
+    std::uniform_real_distribution<float> sample (-1.0f, 1.0f);
+    std::vector<float> times (4096);
+    for (std::size_t i = 0; i < times.size(); ++i)
+        times[i] = 3.0f + 2.0f * float (std::sin (double (i) * 0.01));
+    for (const unsigned long n : { 256UL, 1000UL, 7UL, 3000UL })
+    {
+        std::vector<float> input (n);
+        for (auto& x : input)
+            x = sample (rng);
+        std::vector<float> buffer (input), delayed (n);
+        plain.process (buffer.data(), n, 0, times.data(), nullptr, true, false);
+        separate.delayInto (input.data(), delayed.data(), n, 0, times.data());
+        EXPECT_EQ (buffer, delayed) << n;
+    }
 }
