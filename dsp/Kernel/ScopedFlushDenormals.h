@@ -21,8 +21,13 @@ public:
     ScopedFlushDenormals() noexcept
     {
 #if defined(VANTREL_DENORMALS_SSE)
+        // Blocks nest these scopes (the kernel around its blocks): writing
+        // the control register is the costly part, so it is written only
+        // when the mode actually changes, and restored only then.
         saved = _mm_getcsr();
-        _mm_setcsr (saved | flushToZero | denormalsAreZero);
+        changed = (saved & (flushToZero | denormalsAreZero)) != (flushToZero | denormalsAreZero);
+        if (changed)
+            _mm_setcsr (saved | flushToZero | denormalsAreZero);
 #elif defined(VANTREL_DENORMALS_ARM64)
         asm volatile ("mrs %0, fpcr" : "=r"(saved));
         const std::uint64_t flushing = saved | (std::uint64_t { 1 } << 24);
@@ -33,7 +38,8 @@ public:
     ~ScopedFlushDenormals() noexcept
     {
 #if defined(VANTREL_DENORMALS_SSE)
-        _mm_setcsr (saved);
+        if (changed)
+            _mm_setcsr (saved);
 #elif defined(VANTREL_DENORMALS_ARM64)
         asm volatile ("msr fpcr, %0" : : "r"(saved));
 #endif
@@ -47,6 +53,7 @@ private:
     static constexpr unsigned int flushToZero = 0x8000;
     static constexpr unsigned int denormalsAreZero = 0x0040;
     unsigned int saved = 0;
+    bool changed = false;
 #elif defined(VANTREL_DENORMALS_ARM64)
     std::uint64_t saved = 0;
 #endif
