@@ -37,14 +37,18 @@ float feedbackReturnScale (const Shifter& voice) noexcept
     return std::pow (std::fabs (interval) / kWidestInterval, 0.05f) / 100.0f;
 }
 
-// A voice shifting its channel's signal in place: shifter, make-up gain, then
-// the voice's own dry/wet crossfade with its amount.
-void shiftAndMix (Shifter& voice, unsigned long channel, const float* dry, unsigned long n) noexcept
+// A voice shifting its channels' signals in place: shifter, make-up gain,
+// then the voice's own dry/wet crossfade with its amount. The channels are
+// independent; their shifters run together.
+void shiftAndMix (Shifter& voice, const std::array<const float*, 2>& dry, int channels, unsigned long n) noexcept
 {
-    float* x = voice.voice[channel];
-    voice.pitchShifters[channel].process (x, n);
-    SP::mul_s (x, voice.gain, x, n);
-    voice.dryWet.process (dry, x, x, n, voice.amount);
+    voice.shiftChannels (channels, n);
+    for (int c = 0; c < channels; ++c)
+    {
+        float* x = voice.voice[c];
+        SP::mul_s (x, voice.gain, x, n);
+        voice.dryWet.process (dry[static_cast<std::size_t> (c)], x, x, n, voice.amount);
+    }
 }
 } // namespace
 
@@ -199,18 +203,26 @@ void VantrelDSPKernel::preReverbStage (unsigned long start, unsigned long n, int
     Shifter& b = *shifterB;
     const float* preDelayMs = parameterBuffer (P::PreDelay) + start;
 
+    // Voices shifting before the reverb: every channel's copy of the input,
+    // then each voice on all channels (the channels do not meet until the
+    // reverb, so this is the order of one channel after the other).
+    std::array<const float*, kMaxChannels> work {};
     for (int c = 0; c < preparedChannels; ++c)
     {
         const auto ch = static_cast<std::size_t> (c);
-        const float* work = workBuffers[ch].data() + start;
-        float* reverbIn = reverbInputs[ch];
+        work[ch] = workBuffers[ch].data() + start;
+        Memory::copy (work[ch], a.voice[ch], n);
+        Memory::copy (work[ch], b.voice[ch], n);
+    }
+    if (modeA == kModeBefore)
+        shiftAndMix (a, work, preparedChannels, n);
+    if (modeB == kModeBefore)
+        shiftAndMix (b, work, preparedChannels, n);
 
-        Memory::copy (work, a.voice[ch], n);
-        if (modeA == kModeBefore)
-            shiftAndMix (a, ch, work, n);
-        Memory::copy (work, b.voice[ch], n);
-        if (modeB == kModeBefore)
-            shiftAndMix (b, ch, work, n);
+    for (int c = 0; c < preparedChannels; ++c)
+    {
+        const auto ch = static_cast<std::size_t> (c);
+        float* reverbIn = reverbInputs[ch];
 
         SP::add (a.voice[ch], b.voice[ch], reverbIn, n);
         SP::mul_s (reverbIn, 0.5f, reverbIn, n);
@@ -259,10 +271,12 @@ void VantrelDSPKernel::postReverbStage (unsigned long start, unsigned long n, in
     Shifter& a = *shifterA;
     Shifter& b = *shifterB;
 
+    std::array<const float*, kMaxChannels> reverbOuts {};
     for (int c = 0; c < preparedChannels; ++c)
     {
         const auto ch = static_cast<std::size_t> (c);
         float* reverbOut = reverbInputs[ch];
+        reverbOuts[ch] = reverbOut;
 
         Memory::copy (reverbOut, a.voice[ch], n);
         if (bothFeedback)
@@ -276,26 +290,40 @@ void VantrelDSPKernel::postReverbStage (unsigned long start, unsigned long n, in
         {
             Memory::copy (reverbOut, b.voice[ch], n);
         }
+    }
 
-        for (std::size_t v = 0; v < 2; ++v)
+    // Voice A on every channel, then voice B: within a channel B still comes
+    // after A, and the channels do not meet until the ducker.
+    for (std::size_t v = 0; v < 2; ++v)
+    {
+        Shifter& voice = v == 0 ? a : b;
+        const int mode = v == 0 ? modeA : modeB;
+        if (mode == kModeAfter)
+            shiftAndMix (voice, reverbOuts, preparedChannels, n);
+
+        // A voice out of feedback mode returns silence, so that it starts
+        // afresh when it comes back.
+        if (mode != kModeFeedback)
         {
-            Shifter& voice = v == 0 ? a : b;
-            const int mode = v == 0 ? modeA : modeB;
-            if (mode == kModeAfter)
-                shiftAndMix (voice, ch, reverbOut, n);
-
-            // A voice out of feedback mode returns silence, so that it starts
-            // afresh when it comes back.
-            if (mode != kModeFeedback)
-            {
-                feedbackReturns[v][ch].write (nullptr, n);
-                continue;
-            }
-            voice.processDelayShifter (start, ch, n);
-            feedbackReturns[v][ch].write (voice.voice[ch], n);
-            Memory::copy (reverbOut, voice.voice[ch], n);
+            for (int c = 0; c < preparedChannels; ++c)
+                feedbackReturns[v][static_cast<std::size_t> (c)].write (nullptr, n);
+            continue;
         }
+        voice.processDelayShifters (start, n);
+        for (int c = 0; c < preparedChannels; ++c)
+        {
+            const auto ch = static_cast<std::size_t> (c);
+            feedbackReturns[v][ch].write (voice.voice[ch], n);
+            // The delay's output only returns to the reverb; the voice passes
+            // the reverb output on.
+            Memory::copy (reverbInputs[ch], voice.voice[ch], n);
+        }
+    }
 
+    for (int c = 0; c < preparedChannels; ++c)
+    {
+        const auto ch = static_cast<std::size_t> (c);
+        float* reverbOut = reverbInputs[ch];
         SP::add (a.voice[ch], b.voice[ch], reverbOut, n);
         SP::mul_s (reverbOut, 0.5f, reverbOut, n);
 

@@ -145,9 +145,8 @@ void PitchShifter::process (float* x, unsigned long n) noexcept
     if (n == 0 || storage.size == 0)
         return;
 
-    // Read once so that a change from another thread applies to whole blocks.
-    const float ratio = ratioFor (semitones.load (std::memory_order_relaxed), fine.load (std::memory_order_relaxed));
-    const float* window = windowMs != nullptr ? windowMs : defaultWindow.data();
+    const float ratio = currentRatio();
+    const float* window = currentWindow();
 
     const unsigned long pieces = static_cast<unsigned long> (std::max (1, chunkCount));
     const unsigned long pieceLength = (n + pieces - 1) / pieces;
@@ -155,7 +154,65 @@ void PitchShifter::process (float* x, unsigned long n) noexcept
         processChunk (x + start, window + start, std::min (pieceLength, n - start), ratio);
 }
 
+float PitchShifter::currentRatio() const noexcept
+{
+    // Read once per block so that a change from another thread applies to
+    // whole blocks.
+    return ratioFor (semitones.load (std::memory_order_relaxed), fine.load (std::memory_order_relaxed));
+}
+
+const float* PitchShifter::currentWindow() const noexcept
+{
+    return windowMs != nullptr ? windowMs : defaultWindow.data();
+}
+
+void PitchShifter::processPair (PitchShifter& left, PitchShifter& right, float* xl, float* xr, unsigned long n) noexcept
+{
+    const ScopedFlushDenormals noDenormals;
+    n = std::min (n, kMaxFramesPerBlock);
+    const bool together = &left != &right && xl != xr && left.storage.size > 0 && right.storage.size > 0
+                          && left.chunkCount <= 1 && right.chunkCount <= 1;
+    if (! together)
+    {
+        left.process (xl, n);
+        right.process (xr, n);
+        return;
+    }
+    if (n == 0)
+        return;
+
+    left.shiftChunk (xl, left.currentWindow(), n, left.currentRatio());
+    right.shiftChunk (xr, right.currentWindow(), n, right.currentRatio());
+
+    // High-pass then low-pass, both channels in one pass.
+    BiquadFilter* first[2] = { &left.highPass, &right.highPass };
+    BiquadFilter* second[2] = { &left.lowPass, &right.lowPass };
+    float* buffers[2] = { xl, xr };
+    const BiquadFilterParameters high[2] = {
+        { 0.0f, left.highPassCutoff.data(), 0.0f, left.resonance.data(), 0.0f, nullptr },
+        { 0.0f, right.highPassCutoff.data(), 0.0f, right.resonance.data(), 0.0f, nullptr },
+    };
+    const BiquadFilterParameters low[2] = {
+        { 0.0f, left.lowPassCutoff.data(), 0.0f, left.resonance.data(), 0.0f, nullptr },
+        { 0.0f, right.lowPassCutoff.data(), 0.0f, right.resonance.data(), 0.0f, nullptr },
+    };
+    BiquadFilter::processSeriesTwo (first, second, buffers, n, 0, high, low);
+    SP::tanh (xl, xl, n);
+    SP::tanh (xr, xr, n);
+}
+
 void PitchShifter::processChunk (float* x, const float* window, unsigned long n, float ratio) noexcept
+{
+    shiftChunk (x, window, n, ratio);
+
+    // High-pass then low-pass, in one pass over the block.
+    BiquadFilter::processSeries (highPass, lowPass, x, n, 0,
+                                 BiquadFilterParameters { 0.0f, highPassCutoff.data(), 0.0f, resonance.data(), 0.0f, nullptr },
+                                 BiquadFilterParameters { 0.0f, lowPassCutoff.data(), 0.0f, resonance.data(), 0.0f, nullptr });
+    SP::tanh (x, x, n);
+}
+
+void PitchShifter::shiftChunk (float* x, const float* window, unsigned long n, float ratio) noexcept
 {
     // Writing first lets the taps come as close as the block allows.
     replaceNonFinite (x, n);
@@ -186,10 +243,4 @@ void PitchShifter::processChunk (float* x, const float* window, unsigned long n,
     reader.process (dA, tapA.data(), storage, n);
     reader.process (dB, tapB.data(), storage, n);
     SP::mul_mul_add (pA, tapA.data(), pB, tapB.data(), x, n);
-
-    // High-pass then low-pass, in one pass over the block.
-    BiquadFilter::processSeries (highPass, lowPass, x, n, 0,
-                                 BiquadFilterParameters { 0.0f, highPassCutoff.data(), 0.0f, resonance.data(), 0.0f, nullptr },
-                                 BiquadFilterParameters { 0.0f, lowPassCutoff.data(), 0.0f, resonance.data(), 0.0f, nullptr });
-    SP::tanh (x, x, n);
 }

@@ -24,6 +24,9 @@ public:
 
     // In place, n at most kMaxFramesPerBlock. windowMs must point at n values.
     void process (float* x, unsigned long n) noexcept;
+    // left.process (xl, n) and right.process (xr, n) for two different
+    // shifters, their band limits running side by side in one pass.
+    static void processPair (PitchShifter& left, PitchShifter& right, float* xl, float* xr, unsigned long n) noexcept;
 
     // Written from any thread; each call reads them once.
     std::atomic<int> semitones { 0 };
@@ -43,6 +46,10 @@ public:
 
 private:
     void processChunk (float* x, const float* window, unsigned long n, float ratio) noexcept;
+    // The steps of a chunk up to the windowed taps, x = wA tapA + wB tapB.
+    void shiftChunk (float* x, const float* window, unsigned long n, float ratio) noexcept;
+    float currentRatio() const noexcept;
+    const float* currentWindow() const noexcept;
 
     BiquadFilter highPass;
     BiquadFilter lowPass;

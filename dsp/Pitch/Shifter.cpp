@@ -32,6 +32,8 @@ Shifter::Shifter()
     for (std::size_t c = 0; c < kMaxChannels; ++c)
     {
         feedbackStorage[c].assign (kMaxFramesPerBlock, 0.0f);
+        delayedPair[c].assign (kMaxFramesPerBlock, 0.0f);
+        lineInputPair[c].assign (kMaxFramesPerBlock, 0.0f);
         voiceStorage[c].assign (kMaxFramesPerBlock, 0.0f);
         feedback[c] = feedbackStorage[c].data();
         voice[c] = voiceStorage[c].data();
@@ -121,4 +123,48 @@ void Shifter::processDelayShifter (unsigned long start, unsigned long channel, u
 
     Memory::copy (y, x, n);
     Memory::copy (y, feedback[channel] + start, n);
+}
+
+void Shifter::processDelayShifters (unsigned long start, unsigned long n) noexcept
+{
+    const ScopedFlushDenormals noDenormals;
+    if (delayShifter.activeChannels() != 2 || start >= kMaxFramesPerBlock)
+    {
+        for (int c = 0; c < delayShifter.activeChannels(); ++c)
+            processDelayShifter (start, static_cast<unsigned long> (c), n);
+        return;
+    }
+    n = std::min (n, kMaxFramesPerBlock - start);
+    if (n == 0)
+        return;
+
+    // The steps of processDelayShifter, channel by channel around the one
+    // pass of both shifters.
+    auto& d = delayShifter;
+    for (unsigned long c = 0; c < 2; ++c)
+    {
+        float* y = delayedPair[c].data();
+        d.line.reader (c).processMilliseconds (d.delayTimeMs.data(), y, d.line.writer (c), n);
+        const float interval = static_cast<float> (std::abs (d.shifters[c].semitones.load (std::memory_order_relaxed)));
+        const float feedbackGain = kLargestFeedback * std::sqrt (interval / kWidestInterval);
+        addScaled (voice[c], y, feedbackGain, lineInputPair[c].data(), n);
+    }
+    PitchShifter::processPair (d.shifters[0], d.shifters[1], lineInputPair[0].data(), lineInputPair[1].data(), n);
+    for (unsigned long c = 0; c < 2; ++c)
+    {
+        d.line.writer (c).write (lineInputPair[c].data(), n);
+        Memory::copy (delayedPair[c].data(), voice[c], n);
+        Memory::copy (delayedPair[c].data(), feedback[c] + start, n);
+    }
+}
+
+void Shifter::shiftChannels (int channelCount, unsigned long n) noexcept
+{
+    if (channelCount >= 2)
+    {
+        PitchShifter::processPair (pitchShifters[0], pitchShifters[1], voice[0], voice[1], n);
+        return;
+    }
+    if (channelCount == 1)
+        pitchShifters[0].process (voice[0], n);
 }

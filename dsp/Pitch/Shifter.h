@@ -39,6 +39,13 @@ public:
     // receives the delay's output, which is also kept in feedback[channel]
     // from `start` on.
     void processDelayShifter (unsigned long start, unsigned long channel, unsigned long n) noexcept;
+    // processDelayShifter on every channel the feedback delay was set up for,
+    // in stereo with the two channels' shifters in one pass.
+    void processDelayShifters (unsigned long start, unsigned long n) noexcept;
+    // The plain shift of voice[0 .. channelCount - 1] (at most 2) by the
+    // voice's own shifters, each channel as pitchShifters[c].process, in
+    // stereo in one pass.
+    void shiftChannels (int channelCount, unsigned long n) noexcept;
 
     int count = 2;          // own shifters, one per channel
     float gain = 1.995f;    // make-up after the shifter's windows and band limits
@@ -57,6 +64,8 @@ public:
     std::atomic<int> mode { 0 };        // 0 before, 1 feedback around, 2 after the reverb
 
 private:
+    // Both channels' delay outputs and line inputs of one sub-block.
+    std::array<std::vector<float>, kMaxChannels> delayedPair, lineInputPair;
     std::vector<float> amountStorage;
     std::array<std::vector<float>, kMaxChannels> feedbackStorage;
     std::array<std::vector<float>, kMaxChannels> voiceStorage;

@@ -127,6 +127,37 @@ TEST (BiquadPasses, FourLanesGiveTheSamplesOfFourSeparateSections)
     }
 }
 
+TEST (BiquadPasses, TwoChannelsInSeriesGiveTheSamplesOfEachChannelsSeries)
+{
+    std::array<BiquadHistory, 4> separate, lanes;
+    std::array<std::vector<float>, 2> reference { noise (1700, 61), noise (1700, 62) };
+    auto together = reference;
+    std::size_t at = 0;
+    for (std::size_t call = 0; at < 1700; ++call)
+    {
+        const unsigned long n = std::min<unsigned long> (lengths[call % lengths.size()], 1700 - at);
+        // Left: high-pass then resonant low-pass; right: peak then shelf.
+        const float* first[2] = { kSections[1], kSections[2] };
+        const float* second[2] = { kSections[0], kSections[3] };
+        for (std::size_t j = 0; j < 2; ++j)
+            SignalProcessing::biquadSeries (reference[j].data() + at, first[j], second[j], reference[j].data() + at, n,
+                                            &separate[2 * j], &separate[2 * j + 1]);
+        const float* in[2] = { together[0].data() + at, together[1].data() + at };
+        float* out[2] = { together[0].data() + at, together[1].data() + at };
+        BiquadHistory* firstStates[2] = { &lanes[0], &lanes[2] };
+        BiquadHistory* secondStates[2] = { &lanes[1], &lanes[3] };
+        SignalProcessing::biquadSeriesTwo (in, first, second, out, n, firstStates, secondStates);
+        at += n;
+    }
+    EXPECT_TRUE (sameBits (reference[0], together[0]));
+    EXPECT_TRUE (sameBits (reference[1], together[1]));
+    for (std::size_t j = 0; j < 4; ++j)
+    {
+        EXPECT_EQ (separate[j].x2, lanes[j].x2) << j;
+        EXPECT_EQ (separate[j].y2, lanes[j].y2) << j;
+    }
+}
+
 TEST (BiquadPasses, TwoSideBySideGiveTheSamplesOfTwoSeparateSections)
 {
     std::array<BiquadHistory, 2> separate, pair;

@@ -486,6 +486,78 @@ void SignalProcessing::biquadSeries (const float* in, const float* firstCoeffici
     second.store (*secondState);
 }
 
+namespace
+{
+// Two sections (one per channel) in lanes 0 and 1; lanes 2 and 3 idle on
+// copies of the signal.
+SectionLanes twoLanes (const float* c0, const float* c1, const BiquadHistory& h0, const BiquadHistory& h1) noexcept
+{
+    return SectionLanes {
+        lanes (c0[0], c1[0], 0.0f, 0.0f), lanes (c0[1], c1[1], 0.0f, 0.0f), lanes (c0[2], c1[2], 0.0f, 0.0f),
+        lanes (c0[3], c1[3], 0.0f, 0.0f), lanes (c0[4], c1[4], 0.0f, 0.0f), lanes (h0.x1, h1.x1, 0.0f, 0.0f),
+        lanes (h0.x2, h1.x2, 0.0f, 0.0f),     lanes (h0.y1, h1.y1, 0.0f, 0.0f), lanes (h0.y2, h1.y2, 0.0f, 0.0f),
+    };
+}
+
+void storeTwoLanes (const SectionLanes& s, BiquadHistory& h0, BiquadHistory& h1) noexcept
+{
+    alignas (16) float x1[4], x2[4], y1[4], y2[4];
+    _mm_store_ps (x1, s.x1);
+    _mm_store_ps (x2, s.x2);
+    _mm_store_ps (y1, s.y1);
+    _mm_store_ps (y2, s.y2);
+    h0.x1 = x1[0], h0.x2 = x2[0], h0.y1 = y1[0], h0.y2 = y2[0];
+    h1.x1 = x1[1], h1.x2 = x2[1], h1.y1 = y1[1], h1.y2 = y2[1];
+}
+} // namespace
+
+void SignalProcessing::biquadSeriesTwo (const float* const* in, const float* const* firstCoefficients,
+                                        const float* const* secondCoefficients, float* const* out, unsigned long n,
+                                        BiquadHistory* const* firstState, BiquadHistory* const* secondState) noexcept
+{
+    if (firstState[0] == nullptr || firstState[1] == nullptr || secondState[0] == nullptr || secondState[1] == nullptr)
+    {
+        for (int j = 0; j < 2; ++j)
+            biquadSeries (in[j], firstCoefficients[j], secondCoefficients[j], out[j], n, firstState[j], secondState[j]);
+        return;
+    }
+
+    SectionLanes first = twoLanes (firstCoefficients[0], firstCoefficients[1], *firstState[0], *firstState[1]);
+    SectionLanes second = twoLanes (secondCoefficients[0], secondCoefficients[1], *secondState[0], *secondState[1]);
+    const float* i0 = in[0];
+    const float* i1 = in[1];
+    float* o0 = out[0];
+    float* o1 = out[1];
+
+    // Four samples of both channels at a time: (left, right) pairs in the low
+    // lanes, step by step, then back to one vector per channel.
+    unsigned long k = 0;
+    for (; k + 4 <= n; k += 4)
+    {
+        const __m128 l = _mm_loadu_ps (i0 + k);
+        const __m128 r = _mm_loadu_ps (i1 + k);
+        const __m128 early = _mm_unpacklo_ps (l, r); // l0 r0 l1 r1
+        const __m128 late = _mm_unpackhi_ps (l, r);  // l2 r2 l3 r3
+        const __m128 y0 = second.step (first.step (early));
+        const __m128 y1 = second.step (first.step (_mm_movehl_ps (early, early)));
+        const __m128 y2 = second.step (first.step (late));
+        const __m128 y3 = second.step (first.step (_mm_movehl_ps (late, late)));
+        const __m128 a = _mm_movelh_ps (y0, y1); // l0 r0 l1 r1
+        const __m128 b = _mm_movelh_ps (y2, y3); // l2 r2 l3 r3
+        _mm_storeu_ps (o0 + k, _mm_shuffle_ps (a, b, _MM_SHUFFLE (2, 0, 2, 0)));
+        _mm_storeu_ps (o1 + k, _mm_shuffle_ps (a, b, _MM_SHUFFLE (3, 1, 3, 1)));
+    }
+    for (; k < n; ++k)
+    {
+        alignas (16) float y[4];
+        _mm_store_ps (y, second.step (first.step (lanes (i0[k], i1[k], 0.0f, 0.0f))));
+        o0[k] = y[0];
+        o1[k] = y[1];
+    }
+    storeTwoLanes (first, *firstState[0], *firstState[1]);
+    storeTwoLanes (second, *secondState[0], *secondState[1]);
+}
+
 void SignalProcessing::biquadTwo (const float* const* in, const float* const* coefficients, float* const* out,
                                   unsigned long n, BiquadHistory* const* state) noexcept
 {

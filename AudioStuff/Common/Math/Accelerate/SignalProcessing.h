@@ -99,6 +99,14 @@ public:
     // overlapping in time.
     static void biquadSeries (const float* in, const float* firstCoefficients, const float* secondCoefficients, float* out,
                               unsigned long n, BiquadHistory* firstState, BiquadHistory* secondState) noexcept;
+    // Two channels, each through two sections in series (in[j] through
+    // firstCoefficients[j] and then secondCoefficients[j] into out[j], with
+    // firstState[j] and secondState[j]; out[j] may be in[j] but no other
+    // input): the same samples as biquadSeries on each channel, the channels
+    // in the lanes of one vector.
+    static void biquadSeriesTwo (const float* const* in, const float* const* firstCoefficients,
+                                 const float* const* secondCoefficients, float* const* out, unsigned long n,
+                                 BiquadHistory* const* firstState, BiquadHistory* const* secondState) noexcept;
     // Two independent sections side by side (in[j] through coefficients[j]
     // into out[j] with state[j]; out[j] may be in[j] but no other input):
     // the same samples as two biquad calls, the two recursions overlapping.

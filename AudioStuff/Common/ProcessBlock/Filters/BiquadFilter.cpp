@@ -120,6 +120,54 @@ void BiquadFilter::processSeries (BiquadFilter& first, BiquadFilter& second, flo
     secondState->clearBadStateValue();
 }
 
+void BiquadFilter::processSeriesTwo (BiquadFilter* const* first, BiquadFilter* const* second, float* const* buffers,
+                                     unsigned long frames, unsigned long channel,
+                                     const BiquadFilterParameters* firstParameters,
+                                     const BiquadFilterParameters* secondParameters) noexcept
+{
+    bool together = frames > 0 && buffers[0] != buffers[1];
+    for (int j = 0; j < 2 && together; ++j)
+        together = first[j]->singlePiece (frames, channel, firstParameters[j])
+                   && second[j]->singlePiece (frames, channel, secondParameters[j]);
+    if (! together)
+    {
+        for (int j = 0; j < 2; ++j)
+            processSeries (*first[j], *second[j], buffers[j], frames, channel, firstParameters[j], secondParameters[j]);
+        return;
+    }
+
+    float c[4][5];
+    const float* firstSets[2];
+    const float* secondSets[2];
+    BiquadHistory* firstStates[2];
+    BiquadHistory* secondStates[2];
+    for (int j = 0; j < 2; ++j)
+    {
+        float frequency, resonance, gain;
+        firstValues (firstParameters[j], frequency, resonance, gain);
+        first[j]->updateCoefficients (frequency, resonance, gain);
+        firstValues (secondParameters[j], frequency, resonance, gain);
+        second[j]->updateCoefficients (frequency, resonance, gain);
+        const BiquadCoefficients& a = first[j]->coefficients;
+        const BiquadCoefficients& b = second[j]->coefficients;
+        float* ca = c[2 * j];
+        float* cb = c[2 * j + 1];
+        ca[0] = a.b0, ca[1] = a.b1, ca[2] = a.b2, ca[3] = a.a1, ca[4] = a.a2;
+        cb[0] = b.b0, cb[1] = b.b1, cb[2] = b.b2, cb[3] = b.a1, cb[4] = b.a2;
+        firstSets[j] = ca;
+        secondSets[j] = cb;
+        firstStates[j] = first[j]->history (channel);
+        secondStates[j] = second[j]->history (channel);
+    }
+    const float* in[2] = { buffers[0], buffers[1] };
+    SignalProcessing::biquadSeriesTwo (in, firstSets, secondSets, buffers, frames, firstStates, secondStates);
+    for (int j = 0; j < 2; ++j)
+    {
+        firstStates[j]->clearBadStateValue();
+        secondStates[j]->clearBadStateValue();
+    }
+}
+
 void BiquadFilter::processStereo (float* first, float* second, unsigned long frames, BiquadFilterParameters parameters) noexcept
 {
     if (frames == 0 || first == second || ! singlePiece (frames, 0, parameters) || ! singlePiece (frames, 1, parameters))

@@ -32,6 +32,13 @@ public:
     static void processSeries (BiquadFilter& first, BiquadFilter& second, float* buffer, unsigned long frames,
                                unsigned long channel, BiquadFilterParameters firstParameters,
                                BiquadFilterParameters secondParameters) noexcept;
+    // processSeries of two channels' own pairs of filters (first[j] and
+    // then second[j] on buffers[j], channel `channel` of each) in one pass:
+    // the same samples as processSeries on each in turn. The four filters
+    // must be different objects.
+    static void processSeriesTwo (BiquadFilter* const* first, BiquadFilter* const* second, float* const* buffers,
+                                  unsigned long frames, unsigned long channel, const BiquadFilterParameters* firstParameters,
+                                  const BiquadFilterParameters* secondParameters) noexcept;
     // Channels 0 and 1 of this filter in one pass, their recursions
     // overlapping: the same samples as process on each channel in turn.
     void processStereo (float* first, float* second, unsigned long frames, BiquadFilterParameters parameters) noexcept;

@@ -1,0 +1,121 @@
+// A voice runs its two channels' shifters together (their band limits side
+// by side in one pass). The channels never meet, so the result must be
+// exactly that of one channel after the other, sub-block after sub-block,
+// whatever the intervals, fine tunings and block lengths.
+#include "Pitch/PitchShifter.h"
+#include "Pitch/Shifter.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <random>
+#include <vector>
+
+namespace
+{
+constexpr double kRate = 48000.0;
+
+std::vector<float> noise (std::size_t n, std::mt19937& rng)
+{
+    std::normal_distribution<float> gauss (0.0f, 0.3f);
+    std::vector<float> x (n);
+    for (std::size_t i = 0; i < n; ++i)
+        x[i] = gauss (rng) + 0.3f * float (std::sin (double (i) * 0.03));
+    return x;
+}
+
+const unsigned long kBlocks[] = { 256, 64, 3, 256, 100, 1, 255, 256 };
+} // namespace
+
+TEST (StereoVoice, ShifterPairIsEachShifterAlone)
+{
+    std::vector<float> window (4096, 195.2f);
+    std::array<PitchShifter, 2> alone, paired;
+    const int semitones[2] = { -12, 7 };
+    for (int c = 0; c < 2; ++c)
+    {
+        for (auto* s : { &alone[std::size_t (c)], &paired[std::size_t (c)] })
+        {
+            s->init (1, kRate);
+            s->semitones = semitones[c];
+            s->fine = 0.1f * float (c);
+            s->windowMs = window.data();
+        }
+    }
+
+    std::mt19937 rng (3);
+    for (int b = 0; b < 200; ++b)
+    {
+        const unsigned long n = kBlocks[b % 8];
+        auto l = noise (n, rng), r = noise (n, rng);
+        auto pl = l, pr = r;
+        alone[0].process (l.data(), n);
+        alone[1].process (r.data(), n);
+        PitchShifter::processPair (paired[0], paired[1], pl.data(), pr.data(), n);
+        ASSERT_EQ (l, pl) << "block " << b;
+        ASSERT_EQ (r, pr) << "block " << b;
+    }
+}
+
+TEST (StereoVoice, FeedbackDelaysOfBothChannelsAreEachChannelAlone)
+{
+    std::vector<float> window (4096, 300.0f);
+    Shifter alone, together;
+    for (auto* v : { &alone, &together })
+    {
+        v->init (2, kRate);
+        v->setWindowMs (window.data());
+        v->setPitch (-24);
+        v->setFine (0.25f);
+    }
+
+    std::mt19937 rng (4);
+    unsigned long start = 0;
+    for (int b = 0; b < 200; ++b)
+    {
+        const unsigned long n = kBlocks[b % 8];
+        for (unsigned long c = 0; c < 2; ++c)
+        {
+            const auto x = noise (n, rng);
+            std::copy (x.begin(), x.end(), alone.voice[c]);
+            std::copy (x.begin(), x.end(), together.voice[c]);
+        }
+        alone.processDelayShifter (start, 0, n);
+        alone.processDelayShifter (start, 1, n);
+        together.processDelayShifters (start, n);
+        for (unsigned long c = 0; c < 2; ++c)
+        {
+            ASSERT_TRUE (std::equal (alone.voice[c], alone.voice[c] + n, together.voice[c])) << "block " << b << ", channel " << c;
+            ASSERT_TRUE (std::equal (alone.feedback[c] + start, alone.feedback[c] + start + n, together.feedback[c] + start));
+        }
+        start = (start + n) % 2048;
+    }
+}
+
+TEST (StereoVoice, PlainShiftOfBothChannelsIsEachChannelAlone)
+{
+    std::vector<float> window (4096, 60.0f);
+    Shifter alone, together;
+    for (auto* v : { &alone, &together })
+    {
+        v->init (2, kRate);
+        v->setWindowMs (window.data());
+        v->setPitch (5);
+    }
+    std::mt19937 rng (5);
+    for (int b = 0; b < 100; ++b)
+    {
+        const unsigned long n = kBlocks[b % 8];
+        for (unsigned long c = 0; c < 2; ++c)
+        {
+            const auto x = noise (n, rng);
+            std::copy (x.begin(), x.end(), alone.voice[c]);
+            std::copy (x.begin(), x.end(), together.voice[c]);
+            alone.pitchShifters[c].process (alone.voice[c], n);
+        }
+        together.shiftChannels (2, n);
+        for (unsigned long c = 0; c < 2; ++c)
+            ASSERT_TRUE (std::equal (alone.voice[c], alone.voice[c] + n, together.voice[c])) << "block " << b;
+    }
+}
