@@ -74,4 +74,13 @@ void DelayWrite::write (const float* samples, unsigned long n) noexcept
     // that starts below index 4 or wraps by fewer than four samples changes
     // them too, and a read past the end must then see the new samples.
     Memory::copy (data, data + size, kGuard);
+
+    // The next block most likely writes the next n samples. Their cache
+    // lines were last touched a whole storage length ago and are long gone
+    // from the cache: ask for them now, so the next write does not wait.
+    const unsigned long ahead = std::min (n, length - static_cast<unsigned long> (writeIndex));
+    for (unsigned long k = 0; k < ahead; k += 16)
+        __builtin_prefetch (data + writeIndex + k, 1, 3);
+    for (unsigned long k = 0; k < n - ahead; k += 16) // the part after the wrap
+        __builtin_prefetch (data + k, 1, 3);
 }
