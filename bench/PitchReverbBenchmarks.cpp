@@ -69,8 +69,35 @@ void pitchShifterStereo (benchmark::State& state)
 }
 BENCHMARK (pitchShifterStereo)->Arg (7)->Arg (-24);
 
-// A voice shifting before or after the reverb: shifter, make-up gain and
-// linear dry/wet per channel.
+// The same two PitchShifters run as a pair, their band limits in one pass:
+// the form the voices use.
+void pitchShifterPair (benchmark::State& state)
+{
+    const auto semitones = static_cast<int> (state.range (0));
+    PitchShifter shifters[2];
+    std::vector<float> window (4096, 500.0f);
+    for (auto& s : shifters)
+    {
+        s.init (1, kRate);
+        s.semitones = semitones;
+        s.windowMs = window.data();
+    }
+    const auto input = noise (kFramesPerSecond, 1);
+    std::vector<float> left (kSubBlock), right (kSubBlock);
+    for (auto _ : state)
+        forEachSubBlock ([&] (unsigned long s, unsigned long n) {
+            std::copy_n (input.begin() + static_cast<std::ptrdiff_t> (s), n, left.begin());
+            std::copy_n (input.begin() + static_cast<std::ptrdiff_t> (s), n, right.begin());
+            PitchShifter::processPair (shifters[0], shifters[1], left.data(), right.data(), n);
+            benchmark::DoNotOptimize (left.data());
+            benchmark::DoNotOptimize (right.data());
+        });
+    reportPerAudioSecond (state);
+}
+BENCHMARK (pitchShifterPair)->Arg (7)->Arg (-24);
+
+// A voice shifting before or after the reverb: both channels' shifters as a
+// pair, then make-up gain and linear dry/wet per channel.
 void shifterPlainStereo (benchmark::State& state)
 {
     Shifter voice;
@@ -82,11 +109,12 @@ void shifterPlainStereo (benchmark::State& state)
     const auto input = noise (kFramesPerSecond, 2);
     for (auto _ : state)
         forEachSubBlock ([&] (unsigned long s, unsigned long n) {
+            const float* dry = input.data() + s;
+            for (std::size_t c = 0; c < 2; ++c)
+                std::copy_n (dry, n, voice.voice[c]);
+            voice.shiftChannels (2, n);
             for (std::size_t c = 0; c < 2; ++c)
             {
-                const float* dry = input.data() + s;
-                std::copy_n (dry, n, voice.voice[c]);
-                voice.pitchShifters[c].process (voice.voice[c], n);
                 for (unsigned long i = 0; i < n; ++i)
                     voice.voice[c][i] *= voice.gain;
                 voice.dryWet.process (dry, voice.voice[c], voice.voice[c], n, voice.amount);
@@ -97,7 +125,8 @@ void shifterPlainStereo (benchmark::State& state)
 }
 BENCHMARK (shifterPlainStereo);
 
-// A voice in the feedback mode: the pitch-shifting feedback delay per channel.
+// A voice in the feedback mode: the pitch-shifting feedback delays of both
+// channels (their shifters as a pair).
 void shifterFeedbackStereo (benchmark::State& state)
 {
     Shifter voice;
@@ -109,10 +138,8 @@ void shifterFeedbackStereo (benchmark::State& state)
     for (auto _ : state)
         forEachSubBlock ([&] (unsigned long s, unsigned long n) {
             for (unsigned long c = 0; c < 2; ++c)
-            {
                 std::copy_n (input.begin() + static_cast<std::ptrdiff_t> (s), n, voice.voice[c]);
-                voice.processDelayShifter (0, c, n);
-            }
+            voice.processDelayShifters (0, n);
             benchmark::DoNotOptimize (voice.feedback[0]);
         });
     reportPerAudioSecond (state);
