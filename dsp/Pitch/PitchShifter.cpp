@@ -181,8 +181,23 @@ void PitchShifter::processPair (PitchShifter& left, PitchShifter& right, float* 
     if (n == 0)
         return;
 
-    left.shiftChunk (xl, left.currentWindow(), n, left.currentRatio());
-    right.shiftChunk (xr, right.currentWindow(), n, right.currentRatio());
+    // The windows depend only on the phase, the interval, the window length
+    // and the block, not on the signal: two channels of one voice, set alike
+    // and started together, have the same ones, and they are computed once.
+    const float leftRatio = left.currentRatio();
+    const float rightRatio = right.currentRatio();
+    const float* leftWindow = left.currentWindow();
+    const float* rightWindow = right.currentWindow();
+    const bool sameWindows = left.phase == right.phase && leftRatio == rightRatio && leftWindow == rightWindow
+                             && left.sampleRate == right.sampleRate;
+
+    left.computeWindows (leftWindow, n, leftRatio);
+    if (sameWindows)
+        right.phase = left.phase;
+    else
+        right.computeWindows (rightWindow, n, rightRatio);
+    left.windowTaps (xl, n, left);
+    right.windowTaps (xr, n, sameWindows ? left : right);
 
     // High-pass then low-pass, both channels in one pass.
     BiquadFilter* first[2] = { &left.highPass, &right.highPass };
@@ -214,10 +229,12 @@ void PitchShifter::processChunk (float* x, const float* window, unsigned long n,
 
 void PitchShifter::shiftChunk (float* x, const float* window, unsigned long n, float ratio) noexcept
 {
-    // Writing first lets the taps come as close as the block allows.
-    replaceNonFinite (x, n);
-    storage.write (x, n);
+    computeWindows (window, n, ratio);
+    windowTaps (x, n, *this);
+}
 
+void PitchShifter::computeWindows (const float* window, unsigned long n, float ratio) noexcept
+{
     // The phase runs through one window per (window length / |1 - ratio|):
     // a ratio above 1 shortens the delay over time and raises the pitch.
     float windowSeconds = window[0] * 0.001f;
@@ -229,18 +246,24 @@ void PitchShifter::shiftChunk (float* x, const float* window, unsigned long n, f
 
     float* pA = phaseA.data();
     float* pB = phaseB.data();
-    float* dA = delayA.data();
-    float* dB = delayB.data();
     // Each tap's delay sweeps over one window above the shortest delay the
     // block allows (the block itself plus 1 ms).
     const float shortest = static_cast<float> (static_cast<double> (n) / sampleRate + 0.001);
-    phase = windowPhases (phase, increment, window, shortest, pA, pB, dA, dB, n);
+    phase = windowPhases (phase, increment, window, shortest, pA, pB, delayA.data(), delayB.data(), n);
 
     // Half-cosine windows: zero where a tap jumps, and wA^2 + wB^2 = 1.
     SP::cos (pA, pA, n);
     SP::cos (pB, pB, n);
+}
 
-    reader.process (dA, tapA.data(), storage, n);
-    reader.process (dB, tapB.data(), storage, n);
-    SP::mul_mul_add (pA, tapA.data(), pB, tapB.data(), x, n);
+void PitchShifter::windowTaps (float* x, unsigned long n, const PitchShifter& windows) noexcept
+{
+    // Writing first lets the taps come as close as the block allows. The
+    // windows do not depend on the signal, so they may come first.
+    replaceNonFinite (x, n);
+    storage.write (x, n);
+
+    reader.process (windows.delayA.data(), tapA.data(), storage, n);
+    reader.process (windows.delayB.data(), tapB.data(), storage, n);
+    SP::mul_mul_add (windows.phaseA.data(), tapA.data(), windows.phaseB.data(), tapB.data(), x, n);
 }

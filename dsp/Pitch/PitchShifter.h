@@ -48,6 +48,12 @@ private:
     void processChunk (float* x, const float* window, unsigned long n, float ratio) noexcept;
     // The steps of a chunk up to the windowed taps, x = wA tapA + wB tapB.
     void shiftChunk (float* x, const float* window, unsigned long n, float ratio) noexcept;
+    // The windows and tap delays of a chunk into phaseA/phaseB and
+    // delayA/delayB; advances the phase.
+    void computeWindows (const float* window, unsigned long n, float ratio) noexcept;
+    // Stores x and replaces it by the windowed taps, with the windows and
+    // delays held by `windows` (this shifter or one whose windows are equal).
+    void windowTaps (float* x, unsigned long n, const PitchShifter& windows) noexcept;
     float currentRatio() const noexcept;
     const float* currentWindow() const noexcept;
 

@@ -58,6 +58,40 @@ TEST (StereoVoice, ShifterPairIsEachShifterAlone)
     }
 }
 
+TEST (StereoVoice, ChannelsSetAlikeShareTheirWindowsOnlyWhileTheirPhasesAgree)
+{
+    // Same interval and window: the pair computes the windows once. Then the
+    // left channel runs alone for a while (as in a mono stretch), its phase
+    // moves ahead, and the pair must again compute each channel's own.
+    std::vector<float> window (4096, 80.0f);
+    std::array<PitchShifter, 2> alone, paired;
+    for (auto* s : { &alone[0], &alone[1], &paired[0], &paired[1] })
+    {
+        s->init (1, kRate);
+        s->semitones = 3;
+        s->windowMs = window.data();
+    }
+    std::mt19937 rng (6);
+    for (int b = 0; b < 150; ++b)
+    {
+        const unsigned long n = kBlocks[b % 8];
+        auto l = noise (n, rng), r = noise (n, rng);
+        auto pl = l, pr = r;
+        alone[0].process (l.data(), n);
+        if (b >= 40 && b < 50)
+        {
+            paired[0].process (pl.data(), n);
+            ASSERT_EQ (l, pl);
+            continue;
+        }
+        alone[1].process (r.data(), n);
+        PitchShifter::processPair (paired[0], paired[1], pl.data(), pr.data(), n);
+        ASSERT_EQ (l, pl) << "block " << b;
+        ASSERT_EQ (r, pr) << "block " << b;
+    }
+    EXPECT_NE (paired[0].currentPhase(), paired[1].currentPhase());
+}
+
 TEST (StereoVoice, FeedbackDelaysOfBothChannelsAreEachChannelAlone)
 {
     std::vector<float> window (4096, 300.0f);
