@@ -139,13 +139,16 @@ void VantrelDSPKernel::prepareBlock (unsigned long frames, const std::array<cons
     parameters->checkOutBuffers (frames, parameterBuffers.get());
 
     // The filter frequency ramps on the note scale: back to Hz, kept below
-    // Nyquist with some margin.
+    // Nyquist with some margin. The filter takes its coefficients from the
+    // first cutoff of each of its pieces, and a whole block is one piece: only
+    // the values it reads are converted.
     float* cutoff = filterFrequency.data();
-    Memory::copy (parameterBuffer (P::InputFilterFrequency), cutoff, frames);
-    SP::mul_s (cutoff, 0.057762265f, cutoff, frames);
-    SP::exp (cutoff, cutoff, frames);
-    SP::mul_s (cutoff, 8.1757994f, cutoff, frames);
-    SP::clip (cutoff, 20.0f, static_cast<float> (sampleRate / 2.1), cutoff, frames);
+    const unsigned long converted = inputFilter->subBlockSize >= frames ? std::min (frames, 1UL) : frames;
+    Memory::copy (parameterBuffer (P::InputFilterFrequency), cutoff, converted);
+    SP::mul_s (cutoff, 0.057762265f, cutoff, converted);
+    SP::exp (cutoff, cutoff, converted);
+    SP::mul_s (cutoff, 8.1757994f, cutoff, converted);
+    SP::clip (cutoff, 20.0f, static_cast<float> (sampleRate / 2.1), cutoff, converted);
 
     float* gain = parameterBuffer (P::InputGain);
     float* resonance = parameterBuffer (P::InputFilterResonance);
