@@ -148,11 +148,21 @@ void DelayRead::readLinear (const float* time, float toSeconds, float* out, cons
         for (; i + 4 <= n; i += 4)
         {
             const __m128 f = four.compute (time, static_cast<int> (i), p);
-            // Each lane's two neighbouring samples as one 8-byte load.
-            const __m128 a = _mm_movelh_ps (pair (data, p[0]), pair (data, p[1]));
-            const __m128 b = _mm_movelh_ps (pair (data, p[2]), pair (data, p[3]));
-            const __m128 y1 = _mm_shuffle_ps (a, b, _MM_SHUFFLE (2, 0, 2, 0));
-            const __m128 y0 = _mm_shuffle_ps (a, b, _MM_SHUFFLE (3, 1, 3, 1));
+            __m128 y0, y1;
+            if (p[1] == p[0] + 1 && p[2] == p[0] + 2 && p[3] == p[0] + 3)
+            {
+                // Consecutive positions: plain vector loads of the same samples.
+                y0 = _mm_loadu_ps (data + p[0]);
+                y1 = _mm_loadu_ps (data + p[0] - 1);
+            }
+            else
+            {
+                // Each lane's two neighbouring samples as one 8-byte load.
+                const __m128 a = _mm_movelh_ps (pair (data, p[0]), pair (data, p[1]));
+                const __m128 b = _mm_movelh_ps (pair (data, p[2]), pair (data, p[3]));
+                y1 = _mm_shuffle_ps (a, b, _MM_SHUFFLE (2, 0, 2, 0));
+                y0 = _mm_shuffle_ps (a, b, _MM_SHUFFLE (3, 1, 3, 1));
+            }
             _mm_storeu_ps (out + i, _mm_add_ps (_mm_mul_ps (f, _mm_sub_ps (y1, y0)), y0));
         }
     }

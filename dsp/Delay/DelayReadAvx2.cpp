@@ -67,12 +67,24 @@ unsigned long DelayReadAvx2::readLinear (const float* time, float toSeconds, flo
         p = _mm256_add_epi32 (p, _mm256_and_si256 (_mm256_cmpgt_epi32 (lowest, p), wrap));
         p = _mm256_min_epi32 (_mm256_max_epi32 (p, lowest), highest);
 
-        // Plain loads, one pair of neighbouring samples at a time: on current
-        // CPUs these beat gathers.
-        alignas (32) int at[8];
-        _mm256_store_si256 (reinterpret_cast<__m256i*> (at), p);
         __m256 y0, y1;
-        pairs (data, at, y0, y1);
+        const int p0 = _mm_cvtsi128_si32 (_mm256_castsi256_si128 (p));
+        const __m256i run = _mm256_add_epi32 (_mm256_set1_epi32 (p0), _mm256_setr_epi32 (0, 1, 2, 3, 4, 5, 6, 7));
+        if (_mm256_movemask_epi8 (_mm256_cmpeq_epi32 (p, run)) == -1)
+        {
+            // The eight positions follow each other (a delay that holds or
+            // moves slowly): two plain vector loads read the same samples.
+            y0 = _mm256_loadu_ps (data + p0);
+            y1 = _mm256_loadu_ps (data + p0 - 1);
+        }
+        else
+        {
+            // Plain loads, one pair of neighbouring samples at a time: on
+            // current CPUs these beat gathers.
+            alignas (32) int at[8];
+            _mm256_store_si256 (reinterpret_cast<__m256i*> (at), p);
+            pairs (data, at, y0, y1);
+        }
         _mm256_storeu_ps (out + i, _mm256_add_ps (_mm256_mul_ps (f, _mm256_sub_ps (y1, y0)), y0));
     }
     return i;

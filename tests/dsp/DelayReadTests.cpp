@@ -90,8 +90,13 @@ TEST (DelayRead, EverySampleOfEveryLaneAndTailIsItsOwnInterpolation)
             for (auto& x : block)
                 x = sample (rng);
             w.write (block.data(), 1237 + n);
+            // Every other block a delay that holds or glides, as the reverb's
+            // lines and the fixed delays read: consecutive positions.
+            const bool glide = (n / 2) % 2 == 0;
+            const float start = seconds (rng);
+            const float slope = ((n % 3) - 1.0f) * 3e-7f;
             for (unsigned long i = 0; i < n; ++i)
-                times[i] = (i % 17 == 5) ? broken[(i / 17) % 5] : seconds (rng);
+                times[i] = glide ? start + slope * float (i) : (i % 17 == 5) ? broken[(i / 17) % 5] : seconds (rng);
 
             r.process (times.data(), out.data(), w, n);
             for (unsigned long i = 0; i < n; ++i)
