@@ -152,14 +152,15 @@ void VantrelDSPKernel::prepareBlock (unsigned long frames, const std::array<cons
 
     float* gain = parameterBuffer (P::InputGain);
     float* resonance = parameterBuffer (P::InputFilterResonance);
+    std::array<float*, kMaxChannels> work {};
     for (int c = 0; c < preparedChannels; ++c)
     {
         const auto ch = static_cast<std::size_t> (c);
         InputSanitiser::copy (in[ch], dryInput[ch].data(), frames);
-        float* work = workBuffers[ch].data();
-        Memory::copy (dryInput[ch].data(), work, frames);
-        inputGain->process (work, frames, gain);
+        work[ch] = workBuffers[ch].data();
+        Memory::copy (dryInput[ch].data(), work[ch], frames);
     }
+    inputGain->processChannels (work.data(), static_cast<unsigned long> (preparedChannels), frames, gain);
     // The channels' filters are independent: in stereo they run in one pass.
     const BiquadFilterParameters filterSettings { 0.0f, cutoff, 0.0f, resonance, 0.0f, nullptr };
     if (preparedChannels == 2)

@@ -42,3 +42,31 @@ void Gain::process (float* buffer, unsigned long frames, float* gainBuffer) noex
 {
     process (buffer, frames, GainParameters { 0.0f, gainBuffer });
 }
+
+void Gain::processChannels (float* const* buffers, unsigned long channelCount, unsigned long frames,
+                            const float* gainBuffer) noexcept
+{
+    assert (frames <= kMaxFramesPerBlock);
+    if (gainBuffer == nullptr || frames == 0)
+        return;
+    float* work = workBuffer->data();
+    for (unsigned long start = 0; start < frames; start += kMaxFramesPerBlock)
+    {
+        const unsigned long n = std::min (kMaxFramesPerBlock, frames - start);
+        const float* gain = gainBuffer + start;
+        // A gain that holds over the piece has one factor: the same exp of
+        // the same value, multiplied into every sample.
+        const bool holds = std::all_of (gain + 1, gain + n, [first = gain[0]] (float g) { return g == first; });
+        const unsigned long computed = holds ? 1 : n;
+        SignalProcessing::mul_s (gain, decibelsToExponent, work, computed);
+        SignalProcessing::exp (work, work, computed);
+        for (unsigned long c = 0; c < channelCount; ++c)
+        {
+            float* x = buffers[c] + start;
+            if (holds)
+                SignalProcessing::mul_s (x, work[0], x, n);
+            else
+                SignalProcessing::mul (x, work, x, n);
+        }
+    }
+}
