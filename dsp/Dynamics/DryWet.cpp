@@ -5,6 +5,7 @@
 #include "Math/Memory.h"
 
 #include <algorithm>
+#include <xmmintrin.h>
 
 namespace KarvonDSP
 {
@@ -27,8 +28,72 @@ void DryWet::process (const float* dry, const float* wet, float* out, unsigned l
     }
 }
 
+namespace
+{
+inline float limit (float v, float lo, float hi) noexcept
+{
+    v = v < lo ? lo : v;
+    return v > hi ? hi : v;
+}
+
+// The same on four lanes: max (lo, v) is v < lo ? lo : v, min (hi, v) is
+// v > hi ? hi : v, NaN passing through both as it does above.
+inline __m128 limit (__m128 v, __m128 lo, __m128 hi) noexcept
+{
+    return _mm_min_ps (hi, _mm_max_ps (lo, v));
+}
+
+// The laws without the power curve in one pass, per sample in the order of
+// the vector steps: m = clip(mix 0.01, 0, 1); linear: w = m, d = m (-1) + 1;
+// two segments: w = clip(m 2, 0, 1), d = clip(m (-2) + 2, 0, 1); then
+// out = dry d + wet w. out may be dry or wet (each group of samples is read
+// before it is written), but no other overlap.
+void crossfade (const float* dry, const float* wet, float* out, unsigned long n, const float* mixPercent,
+                bool twoSegment) noexcept
+{
+    const __m128 zero = _mm_setzero_ps();
+    const __m128 one = _mm_set1_ps (1.0f);
+    const __m128 two = _mm_set1_ps (2.0f);
+    const __m128 minusOne = _mm_set1_ps (-1.0f);
+    const __m128 minusTwo = _mm_set1_ps (-2.0f);
+    const __m128 percent = _mm_set1_ps (0.01f);
+    unsigned long i = 0;
+    for (; i + 4 <= n; i += 4)
+    {
+        const __m128 m = limit (_mm_mul_ps (_mm_loadu_ps (mixPercent + i), percent), zero, one);
+        __m128 w, d;
+        if (twoSegment)
+        {
+            w = limit (_mm_mul_ps (m, two), zero, one);
+            d = limit (_mm_add_ps (_mm_mul_ps (m, minusTwo), two), zero, one);
+        }
+        else
+        {
+            w = m;
+            d = _mm_add_ps (_mm_mul_ps (m, minusOne), one);
+        }
+        const __m128 x = _mm_loadu_ps (dry + i);
+        const __m128 y = _mm_loadu_ps (wet + i);
+        _mm_storeu_ps (out + i, _mm_add_ps (_mm_mul_ps (x, d), _mm_mul_ps (y, w)));
+    }
+    for (; i < n; ++i)
+    {
+        const float m = limit (mixPercent[i] * 0.01f, 0.0f, 1.0f);
+        const float w = twoSegment ? limit (m * 2.0f, 0.0f, 1.0f) : m;
+        const float d = twoSegment ? limit (m * -2.0f + 2.0f, 0.0f, 1.0f) : m * -1.0f + 1.0f;
+        out[i] = dry[i] * d + wet[i] * w;
+    }
+}
+} // namespace
+
 void DryWet::processPiece (const float* dry, const float* wet, float* out, unsigned long n, const float* mixPercent) noexcept
 {
+    if (! (twoSegment && usePower))
+    {
+        crossfade (dry, wet, out, n, mixPercent, twoSegment);
+        return;
+    }
+
     float* m = mix.data();
     float* d = dryGain.data();
     float* w = wetGain.data();

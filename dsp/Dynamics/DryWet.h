@@ -17,7 +17,8 @@ public:
 
     void clear() noexcept override {}
 
-    // out = dry * dryGain + wet * wetGain; out may be dry or wet.
+    // out = dry * dryGain + wet * wetGain; out may be dry or wet (but no
+    // other overlap).
     void process (const float* dry, const float* wet, float* out, unsigned long frames, const float* mixPercent) noexcept;
 
     std::vector<float> mix;

@@ -1,0 +1,71 @@
+// The crossfade without the power curve runs in one pass; every sample must
+// be exactly what the law's steps give one vector operation at a time,
+// including mixes out of range and crossfades written over either input.
+#include "Dynamics/DryWet.h"
+#include "Math/Accelerate/SignalProcessing.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <vector>
+
+namespace
+{
+using SP = SignalProcessing;
+
+std::vector<float> stepByStep (const std::vector<float>& dry, const std::vector<float>& wet, const std::vector<float>& mix,
+                               bool twoSegment)
+{
+    const auto n = dry.size();
+    std::vector<float> m (n), d (n), w (n), out (n);
+    SP::mul_s (mix.data(), 0.01f, m.data(), n);
+    SP::clip (m.data(), 0.0f, 1.0f, m.data(), n);
+    if (twoSegment)
+    {
+        SP::mul_s (m.data(), 2.0f, w.data(), n);
+        SP::clip (w.data(), 0.0f, 1.0f, w.data(), n);
+        SP::mul_s_add_s (m.data(), -2.0f, 2.0f, d.data(), n);
+        SP::clip (d.data(), 0.0f, 1.0f, d.data(), n);
+    }
+    else
+    {
+        w = m;
+        SP::mul_s_add_s (m.data(), -1.0f, 1.0f, d.data(), n);
+    }
+    SP::mul_mul_add (dry.data(), d.data(), wet.data(), w.data(), out.data(), n);
+    return out;
+}
+} // namespace
+
+TEST (DryWetPass, OnePassIsTheStepByStepLaw)
+{
+    std::mt19937 rng (10);
+    std::uniform_real_distribution<float> sample (-1.0f, 1.0f);
+    std::uniform_real_distribution<float> percent (-20.0f, 130.0f);
+    for (const bool twoSegment : { false, true })
+        for (const std::size_t n : { 1UL, 3UL, 4UL, 7UL, 64UL, 259UL })
+            for (int target = 0; target < 3; ++target) // a separate output, over dry, over wet
+            {
+                std::vector<float> dry (n), wet (n), mix (n);
+                for (std::size_t i = 0; i < n; ++i)
+                {
+                    dry[i] = sample (rng);
+                    wet[i] = sample (rng);
+                    mix[i] = i % 11 == 3 ? NAN : percent (rng);
+                }
+                const auto expected = stepByStep (dry, wet, mix, twoSegment);
+
+                KarvonDSP::DryWet fade;
+                fade.twoSegment = twoSegment;
+                fade.usePower = false;
+                std::vector<float> separate (n);
+                float* out = target == 0 ? separate.data() : target == 1 ? dry.data() : wet.data();
+                fade.process (dry.data(), wet.data(), out, n, mix.data());
+                for (std::size_t i = 0; i < n; ++i)
+                    ASSERT_EQ (std::memcmp (&expected[i], out + i, sizeof (float)), 0)
+                        << (twoSegment ? "two segments" : "linear") << ", n " << n << ", target " << target << ", sample " << i
+                        << ": " << out[i] << " instead of " << expected[i];
+            }
+}
