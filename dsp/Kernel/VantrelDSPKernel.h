@@ -13,6 +13,7 @@
 
 #include <array>
 #include <atomic>
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -32,6 +33,7 @@ public:
     static constexpr int kModulationOutputs = 4;
     // The output-only parameter that carries the ducker's meter reading.
     static constexpr int kMeterParameter = 24;
+    static constexpr std::size_t kParameterCount = 25;
 
     VantrelDSPKernel();
     ~VantrelDSPKernel() override;
@@ -46,6 +48,20 @@ public:
     // The switches: filter type, voice modes, pitches and fine tunings. Any
     // thread; a change is heard from the next sub-block on.
     void updateParameter (unsigned long index, float value) override;
+
+    // A value computed from one float setting, kept until the setting
+    // changes (bit for bit: a NaN setting is never held).
+    struct ScalarCache
+    {
+        float setting = 0.0f;
+        bool valid = false;
+        float value = 0.0f;
+        double precise = 0.0;
+
+        bool holds (float s) const noexcept { return valid && s == setting && std::signbit (s) == std::signbit (setting); }
+        void store (float s, float v) noexcept { setting = s, value = v, valid = true; }
+        void store (float s, double v) noexcept { setting = s, precise = v, valid = true; }
+    };
 
     // Processing blocks, owned.
     std::unique_ptr<Gain> inputGain;
@@ -89,6 +105,7 @@ private:
     void duck (unsigned long channel, unsigned long start, unsigned long n, const float* wet) noexcept;
     void storeMeter() noexcept;
     float* parameterBuffer (unsigned long index) noexcept;
+    void collectParameterBuffers() noexcept;
 
     std::array<std::vector<float>, kMaxChannels> reverbInputStorage;
     std::array<std::vector<float>, kMaxChannels> reverbInputStorageB;
@@ -111,4 +128,8 @@ private:
     // many channels.
     bool prepared = false;
     int preparedChannels = 0;
+    // The feedback voices' return scales and the ducker's threshold.
+    ScalarCache returnScaleA, returnScaleB, duckerThreshold;
+    // Each parameter's per-sample buffer for the block being rendered.
+    std::array<float*, kParameterCount> blockParameters {};
 };

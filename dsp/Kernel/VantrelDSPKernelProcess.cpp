@@ -29,12 +29,15 @@ constexpr float kWidestInterval = 24.0f;
 constexpr double kDecibelsToExponent = 0.11512925464970002;
 
 // Fraction of the amount parameter that a voice in feedback mode returns to
-// the reverb: nothing for an unshifted voice, rising steeply with the interval.
-float feedbackReturnScale (const Shifter& voice) noexcept
+// the reverb: nothing for an unshifted voice, rising steeply with the
+// interval. The interval rarely changes: the last one's value is kept.
+float feedbackReturnScale (const Shifter& voice, VantrelDSPKernel::ScalarCache& cache) noexcept
 {
     const float interval = static_cast<float> (voice.pitch.load (std::memory_order_relaxed))
                            + voice.fine.load (std::memory_order_relaxed);
-    return std::pow (std::fabs (interval) / kWidestInterval, 0.05f) / 100.0f;
+    if (! cache.holds (interval))
+        cache.store (interval, std::pow (std::fabs (interval) / kWidestInterval, 0.05f) / 100.0f);
+    return cache.value;
 }
 
 // out = (a + b) 0.5, the two voices' average, in one pass.
@@ -61,7 +64,15 @@ void shiftAndMix (Shifter& voice, const std::array<const float*, 2>& dry, int ch
 
 float* VantrelDSPKernel::parameterBuffer (unsigned long index) noexcept
 {
-    return (*parameterBuffers)[index];
+    // The block's buffers, looked up once when the ramps were rendered.
+    return index < blockParameters.size() ? blockParameters[index] : (*parameterBuffers)[index];
+}
+
+void VantrelDSPKernel::collectParameterBuffers() noexcept
+{
+    static_assert (std::tuple_size_v<decltype (blockParameters)> == P::NumParameters);
+    for (unsigned long i = 0; i < blockParameters.size(); ++i)
+        blockParameters[i] = (*parameterBuffers)[i];
 }
 
 void VantrelDSPKernel::process (unsigned long frames, unsigned long bufferOffset, long count) noexcept
@@ -144,6 +155,7 @@ void VantrelDSPKernel::renderPiece (unsigned long frames, const std::array<const
 void VantrelDSPKernel::prepareBlock (unsigned long frames, const std::array<const float*, kMaxChannels>& in) noexcept
 {
     parameters->checkOutBuffers (frames, parameterBuffers.get());
+    collectParameterBuffers();
 
     // The filter frequency ramps on the note scale: back to Hz, kept below
     // Nyquist with some margin. The filter takes its coefficients from the
@@ -196,8 +208,8 @@ void VantrelDSPKernel::processSubBlock (unsigned long start, unsigned long n) no
 
     // Modes 0 and 2 hand the percentage to the voice's crossfade; mode 1 uses
     // it as the level of the feedback return.
-    const float scaleA = modeA == kModeFeedback ? feedbackReturnScale (*shifterA) : 1.0f;
-    const float scaleB = modeB == kModeFeedback ? feedbackReturnScale (*shifterB) : 1.0f;
+    const float scaleA = modeA == kModeFeedback ? feedbackReturnScale (*shifterA, returnScaleA) : 1.0f;
+    const float scaleB = modeB == kModeFeedback ? feedbackReturnScale (*shifterB, returnScaleB) : 1.0f;
     SP::mul_s (parameterBuffer (P::PitchShifterAmountA) + start, scaleA, shifterA->amount, n);
     SP::mul_s (parameterBuffer (P::PitchShifterAmountB) + start, scaleB, shifterB->amount, n);
 
@@ -348,7 +360,9 @@ void VantrelDSPKernel::duck (unsigned long channel, unsigned long start, unsigne
     const float releaseMs = parameterBuffer (P::DuckingRelease)[start];
     const double ratio = duckerRatio[0];
 
-    const double threshold = std::exp (static_cast<double> (thresholdDb) * kDecibelsToExponent);
+    if (! duckerThreshold.holds (thresholdDb))
+        duckerThreshold.store (thresholdDb, std::exp (static_cast<double> (thresholdDb) * kDecibelsToExponent));
+    const double threshold = duckerThreshold.precise;
 
     // The key is the dry input (its finite copy), before gain and filter.
     float level = 0.0f;

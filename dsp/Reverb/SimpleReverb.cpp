@@ -81,11 +81,20 @@ void SimpleReverb::updateFeedbackGain (unsigned long n) noexcept
     const float* length = lengthSource != nullptr ? lengthSource : defaultLength.data();
     const float longestLineSeconds = core.lines[3].timeMs * 0.001f;
     const float reverbTime = length[0];
-    float g = std::pow (kDecay60dB, 1.0f / (reverbTime / longestLineSeconds)) * kMatrixNorm;
-    // Only a broken time (negative or NaN) leaves this range; a gain above
-    // the norm would make the network grow without bound.
-    if (! (g >= 0.0f && g <= kMatrixNorm))
-        g = 0.0f;
+    // Time and room size hold most of the time: the last gain is kept for them.
+    if (! (gainValid && reverbTime == lastReverbTime && longestLineSeconds == lastLineSeconds))
+    {
+        float g = std::pow (kDecay60dB, 1.0f / (reverbTime / longestLineSeconds)) * kMatrixNorm;
+        // Only a broken time (negative or NaN) leaves this range; a gain above
+        // the norm would make the network grow without bound.
+        if (! (g >= 0.0f && g <= kMatrixNorm))
+            g = 0.0f;
+        lastGain = g;
+        lastReverbTime = reverbTime;
+        lastLineSeconds = longestLineSeconds;
+        gainValid = true;
+    }
+    const float g = lastGain;
 
     float* gain = core.feedbackGain.data();
     if (g == core.currentFeedback)

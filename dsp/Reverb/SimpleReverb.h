@@ -40,4 +40,7 @@ private:
 
     std::vector<float> defaultLength, defaultColour;
     bool initialised = false;
+    // The loop gain last computed and the time and line length it was for.
+    float lastGain = 0.0f, lastReverbTime = 0.0f, lastLineSeconds = 0.0f;
+    bool gainValid = false;
 };

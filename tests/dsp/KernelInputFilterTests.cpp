@@ -46,3 +46,26 @@ TEST (KernelInputFilter, CutoffIsTheParameterInHertzKeptBelowNyquist)
     slow.render (KernelRig::sine (100.0, 0.2, 0.5f, 32000.0), 256);
     EXPECT_FLOAT_EQ (static_cast<float> (32000.0 / 2.1), slow.kernel->filterFrequency[0]);
 }
+
+TEST (KernelSettings, ValuesKeptFromBlockToBlockFollowEveryChange)
+{
+    // The feedback return's scale and the reverb's loop gain are computed
+    // again only when their settings change: they must follow each change.
+    KernelRig rig;
+    rig.set ({ { P::PitchShifterModeA, 1.0f }, { P::PitchShifterAmountA, 100.0f }, { P::PitchA, 0.0f }, { P::FineA, 0.0f } });
+    const auto tone = KernelRig::sine (220.0, 0.05);
+    const float lengths[] = { 2.0f, 2.0f, 9.0f, 9.0f, 0.5f };
+    const int intervals[] = { 0, 12, 12, -24, 0 };
+    for (int step = 0; step < 5; ++step)
+    {
+        rig.set ({ { P::PitchA, float (intervals[step]) }, { P::ReverbLength, lengths[step] } });
+        rig.render (tone, 256);
+        const float expectedScale = std::pow (std::fabs (float (intervals[step])) / 24.0f, 0.05f) / 100.0f;
+        EXPECT_FLOAT_EQ (100.0f * expectedScale, rig.kernel->shifterA->amount[0]) << "step " << step;
+
+        auto& core = rig.kernel->reverbA->core;
+        const float lineSeconds = core.lines[3].timeMs * 0.001f;
+        const float expectedGain = std::pow (0.001f, 1.0f / (lengths[step] / lineSeconds)) * 0.5f;
+        EXPECT_FLOAT_EQ (expectedGain, core.currentFeedback) << "step " << step;
+    }
+}
