@@ -3,6 +3,7 @@
 #include "BlockSize.h"
 #include "Math/Accelerate/FractionLanes.h"
 #include "Math/Accelerate/SignalProcessing.h"
+#include "Modulation/PhaseRampsAvx2.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,6 +17,9 @@ constexpr float kLowestRate = 0.0625f; // Hz
 constexpr float kHighestRate = 40.0f;  // Hz
 
 using FractionLanes::fractionalPart;
+
+// Chosen once when the library loads.
+const bool useAvx2 = PhaseRampsAvx2::available();
 
 // out = out g with g = amount 0.01, squared when asked: one pass.
 void applyAmount (const float* __restrict amount, bool squared, float* __restrict out, unsigned long n) noexcept
@@ -106,6 +110,8 @@ float Lfo::phasesOf (float phase, float step, const float* phaseOffset, bool sin
     // u = frac((u + offset) + 1); for the sine u 2 pi + (-pi / 2).
     float last = phase;
     unsigned long i = 0;
+    if (useAvx2)
+        i = PhaseRampsAvx2::oscillatorPhases (phase, step, phaseOffset, sineArgument, kTwoPi, -kHalfPi, out, n, last);
     if (n < (1UL << 24)) // the sample index must convert to float exactly
     {
         const __m128 start = _mm_set1_ps (phase);
@@ -113,7 +119,8 @@ float Lfo::phasesOf (float phase, float step, const float* phaseOffset, bool sin
         const __m128 one = _mm_set1_ps (1.0f);
         const __m128 turn = _mm_set1_ps (kTwoPi);
         const __m128 quarter = _mm_set1_ps (-kHalfPi);
-        __m128i index = _mm_setr_epi32 (0, 1, 2, 3);
+        const int first = static_cast<int> (i);
+        __m128i index = _mm_setr_epi32 (first, first + 1, first + 2, first + 3);
         for (; i + 4 <= n; i += 4)
         {
             const __m128 unfolded = FractionLanes::fractionalPart (_mm_add_ps (start, _mm_mul_ps (_mm_cvtepi32_ps (index), increment)));

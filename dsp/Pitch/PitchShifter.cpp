@@ -4,6 +4,7 @@
 #include "Math/Accelerate/FractionLanes.h"
 #include "Math/Accelerate/SignalProcessing.h"
 #include "Math/NoteScale.h"
+#include "Modulation/PhaseRampsAvx2.h"
 
 #include <algorithm>
 #include <cmath>
@@ -42,6 +43,9 @@ void replaceNonFinite (float* x, unsigned long n) noexcept
 }
 using FractionLanes::fractionalPart;
 
+// Chosen once when the library loads.
+const bool useAvx2 = PhaseRampsAvx2::available();
+
 // The window phases of the two taps over one chunk, and from them the taps'
 // delays (seconds) and the arguments of their cosine windows, in one pass.
 // Per sample, in this order of operations:
@@ -56,6 +60,8 @@ float windowPhases (float phase, float inc, const float* window, float shortest,
     const float halfTurn = 2.0f * kPi * 0.5f;
     float last = phase;
     unsigned long i = 0;
+    if (useAvx2)
+        i = PhaseRampsAvx2::windowPhases (phase, inc, window, shortest, halfTurn, pA, pB, dA, dB, n, last);
     if (n < (1UL << 24)) // the sample index must convert to float exactly
     {
         const __m128 start = _mm_set1_ps (phase);
@@ -66,7 +72,8 @@ float windowPhases (float phase, float inc, const float* window, float shortest,
         const __m128 offset = _mm_set1_ps (shortest);
         const __m128 minusHalf = _mm_set1_ps (-0.5f);
         const __m128 turn = _mm_set1_ps (halfTurn);
-        __m128i index = _mm_setr_epi32 (0, 1, 2, 3);
+        const int first = static_cast<int> (i);
+        __m128i index = _mm_setr_epi32 (first, first + 1, first + 2, first + 3);
         for (; i + 4 <= n; i += 4)
         {
             const __m128 unfolded = fractionalPart (_mm_add_ps (start, _mm_mul_ps (_mm_cvtepi32_ps (index), step)));
