@@ -73,7 +73,8 @@ void DelayWrite::write (const float* samples, unsigned long n) noexcept
     // Mirror indices 0..3 after every write, not only after a wrap: a block
     // that starts below index 4 or wraps by fewer than four samples changes
     // them too, and a read past the end must then see the new samples.
-    Memory::copy (data, data + size, kGuard);
+    for (int k = 0; k < kGuard; ++k) // four samples: plain stores, no library call
+        data[size + k] = data[k];
 
     // The next block most likely writes the next n samples. Their cache
     // lines were last touched a whole storage length ago and are long gone

@@ -71,8 +71,10 @@ float* VantrelDSPKernel::parameterBuffer (unsigned long index) noexcept
 void VantrelDSPKernel::collectParameterBuffers() noexcept
 {
     static_assert (std::tuple_size_v<decltype (blockParameters)> == P::NumParameters);
-    for (unsigned long i = 0; i < blockParameters.size(); ++i)
-        blockParameters[i] = (*parameterBuffers)[i];
+    // The list was sized at construction; read its slots directly.
+    const auto& slots = parameterBuffers->slots;
+    for (std::size_t i = 0; i < blockParameters.size(); ++i)
+        blockParameters[i] = i < slots.size() && slots[i] != nullptr ? slots[i]->buffer : nullptr;
 }
 
 void VantrelDSPKernel::process (unsigned long frames, unsigned long bufferOffset, long count) noexcept
