@@ -34,6 +34,25 @@ inline void pairs (const float* data, const int* at, __m256& y0, __m256& y1) noe
     y1 = _mm256_shuffle_ps (low, high, _MM_SHUFFLE (2, 0, 2, 0));
     y0 = _mm256_shuffle_ps (low, high, _MM_SHUFFLE (3, 1, 3, 1));
 }
+// Every lane's position lies in [p0, p0 + 14], and the sixteen samples from
+// p0 - 1 lie inside the storage.
+inline bool nearby (__m256i p, int p0, int highestWindowStart) noexcept
+{
+    if (p0 > highestWindowStart)
+        return false;
+    const __m256i rel = _mm256_sub_epi32 (p, _mm256_set1_epi32 (p0));
+    const __m256i outside = _mm256_or_si256 (_mm256_cmpgt_epi32 (rel, _mm256_set1_epi32 (14)),
+                                             _mm256_cmpgt_epi32 (_mm256_setzero_si256(), rel));
+    return _mm256_testz_si256 (outside, outside) != 0;
+}
+
+// Lane k gets element index[k] (0..15) of the sixteen floats lo, hi.
+inline __m256 pick (__m256 lo, __m256 hi, __m256i index) noexcept
+{
+    const __m256 fromLo = _mm256_permutevar8x32_ps (lo, index);
+    const __m256 fromHi = _mm256_permutevar8x32_ps (hi, index);
+    return _mm256_blendv_ps (fromLo, fromHi, _mm256_castsi256_ps (_mm256_cmpgt_epi32 (index, _mm256_set1_epi32 (7))));
+}
 } // namespace
 
 unsigned long DelayReadAvx2::readLinear (const float* time, float toSeconds, float* out, const float* data, long base,
@@ -51,6 +70,8 @@ unsigned long DelayReadAvx2::readLinear (const float* time, float toSeconds, flo
     const __m256i wrap = _mm256_set1_epi32 (static_cast<int> (size));
     const __m256i lowest = _mm256_set1_epi32 (4);
     const __m256i highest = _mm256_set1_epi32 (static_cast<int> (size) + 3);
+    // Sixteen samples from position - 1 must stay inside the size + 4 floats.
+    const int highestWindowStart = static_cast<int> (size) - 11;
 
     unsigned long i = 0;
     for (; i + 8 <= n; i += 8)
@@ -76,6 +97,18 @@ unsigned long DelayReadAvx2::readLinear (const float* time, float toSeconds, flo
             // moves slowly): two plain vector loads read the same samples.
             y0 = _mm256_loadu_ps (data + p0);
             y1 = _mm256_loadu_ps (data + p0 - 1);
+        }
+        else if (nearby (p, p0, highestWindowStart))
+        {
+            // The eight positions lie within fifteen samples after the first
+            // (a tap sweeping at up to twice the speed of the signal, as a
+            // pitch shifter's do): two vector loads hold all their samples,
+            // and each lane picks its two.
+            const __m256i rel = _mm256_sub_epi32 (p, _mm256_set1_epi32 (p0));
+            const __m256 lo = _mm256_loadu_ps (data + p0 - 1);
+            const __m256 hi = _mm256_loadu_ps (data + p0 + 7);
+            y1 = pick (lo, hi, rel);
+            y0 = pick (lo, hi, _mm256_add_epi32 (rel, _mm256_set1_epi32 (1)));
         }
         else
         {

@@ -82,21 +82,31 @@ TEST (DelayRead, EverySampleOfEveryLaneAndTailIsItsOwnInterpolation)
         r.sampleRate = float (kRate);
 
         std::vector<float> block (4096);
-        std::vector<float> times (300), out (300);
+        std::vector<float> times (600), out (600);
         int mismatches = 0;
-        for (unsigned long n = 1; n <= 300; n += (n < 40 ? 1 : 37))
+        for (unsigned long n = 1; n <= 600; n += (n < 60 ? 1 : 7))
         {
             // Move the write position by an odd amount, so every wrap case comes round.
             for (auto& x : block)
                 x = sample (rng);
             w.write (block.data(), 1237 + n);
-            // Every other block a delay that holds or glides, as the reverb's
-            // lines and the fixed delays read: consecutive positions.
-            const bool glide = (n / 2) % 2 == 0;
+            // Some blocks with a delay that holds or glides, as the reverb's
+            // lines and the fixed delays read (consecutive positions), some
+            // with a delay sweeping like a pitch shifter's tap (positions
+            // advancing 0.4 to 2.2 samples per sample), the rest at random.
+            const int kind = static_cast<int> (n % 3);
             const float start = seconds (rng);
-            const float slope = ((n % 3) - 1.0f) * 3e-7f;
+            const float slope = ((n % 5) - 2.0f) * 3e-7f;
+            const float advance = 0.4f + 1.8f * float (n % 7) / 6.0f;
             for (unsigned long i = 0; i < n; ++i)
-                times[i] = glide ? start + slope * float (i) : (i % 17 == 5) ? broken[(i / 17) % 5] : seconds (rng);
+            {
+                if (kind == 0)
+                    times[i] = start + slope * float (i);
+                else if (kind == 1)
+                    times[i] = start + (1.0f - advance) * float (i) / float (kRate);
+                else
+                    times[i] = (i % 17 == 5) ? broken[(i / 17) % 5] : seconds (rng);
+            }
 
             r.process (times.data(), out.data(), w, n);
             for (unsigned long i = 0; i < n; ++i)
