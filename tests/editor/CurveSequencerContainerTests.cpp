@@ -18,21 +18,21 @@ namespace
 constexpr int width = 320; // 20 pixels per step
 constexpr int height = 224; // a 200-pixel grid: footer line at y = 176 in the grid
 
-std::vector<Spec> sequenceSpecs()
+std::vector<ParameterDescription> sequenceDescriptions()
 {
-    std::vector<Spec> specs;
+    std::vector<ParameterDescription> descriptions;
     for (int i = 0; i < 16; ++i)
-        specs.push_back ({ ("Level" + juce::String (i)).toStdString(), 0.0f, 1.0f, 0.5f });
+        descriptions.push_back ({ ("Level" + juce::String (i)).toStdString(), 0.0f, 1.0f, 0.5f });
     for (int i = 0; i < 16; ++i)
-        specs.push_back ({ ("Curve" + juce::String (i)).toStdString(), 0.0f, 4.0f, 0.0f, true });
-    return specs;
+        descriptions.push_back ({ ("Curve" + juce::String (i)).toStdString(), 0.0f, 4.0f, 0.0f, true });
+    return descriptions;
 }
 
 class CurveSequencerTest : public ::testing::Test
 {
 protected:
     CurveSequencerTest()
-        : host (sequenceSpecs()), sequencer (host.parameter (0), host.parameters (1, 31), "Sequence")
+        : host (sequenceDescriptions()), sequencer (host.parameter (0), host.parameters (1, 31), "Sequence")
     {
         sequencer.attach (host.tree);
         sequencer.setBounds (0, 0, width, height);
@@ -230,7 +230,7 @@ TEST_F (CurveSequencerTest, BlinkFadesOutAndInvalidStepsAreIgnored)
 
 TEST (CurveSequencerContainer, TooFewParametersBuildFewerSteps)
 {
-    ParameterHost host (sequenceSpecs());
+    ParameterHost host (sequenceDescriptions());
     CurveSequencerContainer none (host.parameter (0), {}, "");
     EXPECT_TRUE (none.steps.empty());
     CurveSequencerContainer some (host.parameter (0), host.parameters (1, 20), "");

@@ -16,7 +16,7 @@
 // sequences), with the kernel parameters the containers are built from.
 namespace furthertest
 {
-struct Spec
+struct ParameterDescription
 {
     std::string id;
     float min;
@@ -28,8 +28,8 @@ struct Spec
 class ParameterHost : public juce::AudioProcessor
 {
 public:
-    explicit ParameterHost (const std::vector<Spec>& specs)
-        : kernelParameters (makeKernelParameters (specs)), tree (*this, nullptr, "Parameters", makeLayout (specs))
+    explicit ParameterHost (const std::vector<ParameterDescription>& descriptions)
+        : kernelParameters (makeKernelParameters (descriptions)), tree (*this, nullptr, "Parameters", makeLayout (descriptions))
     {
     }
 
@@ -72,26 +72,26 @@ public:
     void setStateInformation (const void*, int) override {}
 
 private:
-    static std::vector<std::unique_ptr<Parameter>> makeKernelParameters (const std::vector<Spec>& specs)
+    static std::vector<std::unique_ptr<Parameter>> makeKernelParameters (const std::vector<ParameterDescription>& descriptions)
     {
         std::vector<std::unique_ptr<Parameter>> list;
-        for (std::size_t i = 0; i < specs.size(); ++i)
+        for (std::size_t i = 0; i < descriptions.size(); ++i)
         {
             auto p = std::make_unique<Parameter>();
             p->index = static_cast<int> (i);
-            p->id = specs[i].id;
-            p->min = specs[i].min;
-            p->max = specs[i].max;
-            p->defaultValue = specs[i].defaultValue;
+            p->id = descriptions[i].id;
+            p->min = descriptions[i].min;
+            p->max = descriptions[i].max;
+            p->defaultValue = descriptions[i].defaultValue;
             list.push_back (std::move (p));
         }
         return list;
     }
 
-    static juce::AudioProcessorValueTreeState::ParameterLayout makeLayout (const std::vector<Spec>& specs)
+    static juce::AudioProcessorValueTreeState::ParameterLayout makeLayout (const std::vector<ParameterDescription>& descriptions)
     {
         juce::AudioProcessorValueTreeState::ParameterLayout layout;
-        for (const auto& s : specs)
+        for (const auto& s : descriptions)
         {
             const juce::ParameterID id { juce::String (s.id), 1 };
             if (s.isInteger)

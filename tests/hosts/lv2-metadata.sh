@@ -1,7 +1,7 @@
 #!/bin/sh
 # The LV2 bundle as lilv and sord see it: lilv finds the plug-in under its URI
 # with its name, class and every published parameter; its Turtle files pass
-# sord_validate against the installed LV2 specification.
+# sord_validate against the installed LV2 vocabularies.
 # Usage: lv2-metadata.sh BUNDLE_DIR URI NAME PARAMETER_ID...
 set -eu
 bundle="$1"; uri="$2"; name="$3"; shift 3
@@ -9,7 +9,7 @@ work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
-# This bundle's folder and the system's LV2 specifications (for class names),
+# This bundle's folder and the system's LV2 vocabularies (for class names),
 # not ~/.lv2: no installed copy can stand in for the bundle under test.
 export LV2_PATH="$(dirname "$bundle"):/usr/lib/lv2"
 

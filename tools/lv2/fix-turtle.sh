@@ -1,6 +1,6 @@
 #!/bin/sh
 # Mends the Turtle files that JUCE 7.0.5 writes into an LV2 bundle, so that they
-# describe the plug-in correctly and pass sord_validate against the LV2 spec:
+# describe the plug-in correctly and pass sord_validate against the LV2 vocabularies:
 #  - the plug-in is also a doap:Project (it carries doap:maintainer and
 #    doap:release) and an lv2:ReverbPlugin (its class in hosts' menus);
 #  - an empty maintainer e-mail (foaf:mbox <>) resolved to the file itself;
