@@ -69,50 +69,42 @@ void MultiCurvesComponent::paint (juce::Graphics& g)
 
 void MultiCurvesComponent::setWidth (float w)
 {
-    if (width != w)
-        width = w;
+    width = w;
 }
 
 void MultiCurvesComponent::setOffset (float o)
 {
-    if (offset != o)
-        offset = o;
+    offset = o;
 }
 
 void MultiCurvesComponent::setFeedback (float f)
 {
-    if (feedback != f)
-        feedback = f;
+    feedback = f;
 }
 
 void MultiCurvesComponent::setLeftDepth (float d)
 {
-    if (leftDepth != d)
-        leftDepth = d;
+    leftDepth = d;
 }
 
 void MultiCurvesComponent::setRightDepth (float d)
 {
-    if (rightDepth != d)
-        rightDepth = d;
+    rightDepth = d;
 }
 
 void MultiCurvesComponent::setRate (float r)
 {
-    if (rate != r)
-        rate = r;
+    rate = r;
 }
 
 void MultiCurvesComponent::setEqualDepth (bool equal)
 {
-    if (equalDepth != equal)
-        equalDepth = equal;
+    equalDepth = equal;
 }
 
 void MultiCurvesComponent::setDelayLinesCount (int count)
 {
-    if (delayLinesCount != count)
-        delayLinesCount = count;
+    delayLinesCount = count;
 }
 
 void MultiCurvesComponent::initCurves (int lines, float newOffset, float newWidth, float newRightDepth, float newLeftDepth,
