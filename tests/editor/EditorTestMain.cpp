@@ -3,20 +3,19 @@
 // real one, sends the version query to a closed loopback port unless a test
 // run chose a service itself, and keeps JUCE's GUI layer alive for the
 // components, timers and fonts the tests build headless.
+#include "TemporaryHome.h"
+
 #include <gtest/gtest.h>
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <cstdlib>
-#include <string>
 
 int main (int argc, char** argv)
 {
-    std::string home = "/tmp/vantrel-editor-tests-XXXXXX";
-    if (mkdtemp (home.data()) == nullptr || setenv ("HOME", home.c_str(), 1) != 0)
+    testsupport::TemporaryHome home ("vantrel-editor-tests");
+    if (! home.isValid())
         return 2;
-    unsetenv ("XDG_CONFIG_HOME");
-    unsetenv ("XDG_DOCUMENTS_DIR");
     setenv ("KARVON_SERVICE_BASE_URL", "http://127.0.0.1:9/", 0);
 
     ::testing::InitGoogleTest (&argc, argv);
@@ -26,6 +25,5 @@ int main (int argc, char** argv)
         result = RUN_ALL_TESTS();
     }
 
-    juce::File (juce::String (home)).deleteRecursively();
     return result;
 }
