@@ -254,6 +254,7 @@ void EffectProcessor::getStateInformation (juce::MemoryBlock& destData)
 {
     auto state = parameterTree.copyState();
     state.setProperty ("PresetName", currentPreset != nullptr ? currentPreset->name : juce::String ("Default"), nullptr);
+    addHostValues (state);
     if (auto xml = state.createXml())
         copyXmlToBinary (*xml, destData);
 }
@@ -268,7 +269,9 @@ void EffectProcessor::setStateInformation (const void* data, int sizeInBytes)
 
     // The saved values are the truth: the named preset is only selected, so
     // edits made after choosing it survive the reload.
-    parameterTree.replaceState (withFiniteValues (juce::ValueTree::fromXml (*xml)));
+    const auto restored = withFiniteValues (juce::ValueTree::fromXml (*xml));
+    parameterTree.replaceState (restored);
+    restoreHostValues (restored);
     restoredPresetName = xml->getStringAttribute ("PresetName");
     selectWithoutApplying (restoredPresetName);
     restoredPresetFound = currentPreset != nullptr;
@@ -277,6 +280,55 @@ void EffectProcessor::setStateInformation (const void* data, int sizeInBytes)
     // default preset must not be applied over it.
     initialPresetApplied = true;
     stateRestoredPending = true;
+}
+
+namespace
+{
+const juce::Identifier hostValueProperty { "hostValue" };
+} // namespace
+
+void EffectProcessor::addHostValues (juce::ValueTree& state)
+{
+    // A switch keeps the number the host wrote (0.95 reads as on, and the host
+    // reads 0.95 back), which its value in the state (1) cannot give again:
+    // such numbers are saved beside the value.
+    for (auto child : state)
+        if (auto* parameter = parameterTree.getParameter (child.getProperty ("id").toString()))
+        {
+            const float hostValue = parameter->getValue();
+            if (parameter->convertTo0to1 (static_cast<float> (child.getProperty ("value"))) != hostValue)
+                child.setProperty (hostValueProperty, hostValue, nullptr);
+        }
+}
+
+void EffectProcessor::restoreHostValues (const juce::ValueTree& restored)
+{
+    // The tree only moves a parameter whose value in its own units changed:
+    // a switch the host left at 0.78 stays there when 0.95 is restored (both
+    // are on). Each parameter is given the exact number that was saved, or the
+    // one its restored value maps to.
+    for (auto* parameter : getParameters())
+    {
+        auto* ranged = dynamic_cast<juce::RangedAudioParameter*> (parameter);
+        if (ranged == nullptr)
+            continue;
+        const auto child = restored.getChildWithProperty ("id", ranged->paramID);
+        if (! child.isValid() || ! child.hasProperty ("value"))
+            continue;
+
+        const auto value = static_cast<float> (child.getProperty ("value"));
+        float target = ranged->convertTo0to1 (value);
+        if (child.hasProperty (hostValueProperty))
+        {
+            // Taken only when it is a number in range that means the saved
+            // value, so an edited state cannot say one thing and do another.
+            const auto saved = static_cast<float> (child.getProperty (hostValueProperty));
+            if (saved >= 0.0f && saved <= 1.0f && ranged->convertFrom0to1 (saved) == ranged->convertFrom0to1 (target))
+                target = saved;
+        }
+        if (std::isfinite (target) && ranged->getValue() != target)
+            ranged->setValueNotifyingHost (juce::jlimit (0.0f, 1.0f, target));
+    }
 }
 
 juce::ValueTree EffectProcessor::withFiniteValues (juce::ValueTree restored) const

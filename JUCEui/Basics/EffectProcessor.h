@@ -94,6 +94,8 @@ private:
                      const juce::String& text, bool isUser, const juce::File& file);
     void selectWithoutApplying (const juce::String& name);
     juce::ValueTree withFiniteValues (juce::ValueTree restored) const;
+    void addHostValues (juce::ValueTree& state);
+    void restoreHostValues (const juce::ValueTree& restored);
     juce::Result writeStateTo (const juce::File& target);
     juce::File userFileFor (const juce::String& name) const;
     void sendTreeValuesToKernel();
