@@ -1,6 +1,7 @@
 #include "Basics/EffectProcessor.h"
 
 #include "BlockSize.h"
+#include "Preset/BoundedXml.h"
 
 #include <cmath>
 
@@ -263,7 +264,7 @@ void EffectProcessor::setStateInformation (const void* data, int sizeInBytes)
 {
     if (data == nullptr || sizeInBytes <= 0)
         return;
-    const auto xml = getXmlFromBinary (data, sizeInBytes);
+    const auto xml = BoundedXml::parseStateBlock (data, sizeInBytes);
     if (xml == nullptr || ! xml->hasTagName (parameterTree.state.getType().toString()))
         return;
 

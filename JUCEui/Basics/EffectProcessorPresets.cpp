@@ -3,6 +3,9 @@
 #include "Basics/EffectProcessor.h"
 
 #include "BinaryData.h"
+#include "Preset/BoundedXml.h"
+#include "Preset/PresetFileName.h"
+#include "Preset/RegularFileReader.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -12,35 +15,12 @@ namespace
 {
 // Larger files are not presets; skip them rather than read them whole.
 constexpr juce::int64 maxPresetFileBytes = 1 << 20;
-// Room left for the extension and the temporary name within a file name limit
-// of 255 bytes.
-constexpr int maxNameBytes = 200;
 
 juce::File ensureFolder (const juce::File& folder)
 {
     if (folder.isDirectory() || folder.createDirectory().wasOk())
         return folder;
     return {};
-}
-
-// A user-typed name as a plain file name: no separators, no control
-// characters, no leading dots or tilde (hidden files, parent folders, the
-// home folder), no trailing dots or spaces, and bounded in length.
-juce::String legalFileName (const juce::String& typed)
-{
-    juce::String name;
-    for (auto c : typed)
-        if (c >= 0x20 && c != 0x7f && juce::String ("\"*/:<>?\\|").indexOfChar (c) < 0)
-            name += juce::String::charToString (c);
-
-    name = name.trim();
-    while (name.startsWithChar ('.') || name.startsWithChar ('~') || name.startsWithChar (' '))
-        name = name.substring (1);
-    while (name.getNumBytesAsUTF8() > static_cast<size_t> (maxNameBytes))
-        name = name.dropLastCharacters (1);
-    while (name.endsWithChar ('.') || name.endsWithChar (' '))
-        name = name.dropLastCharacters (1);
-    return name;
 }
 } // namespace
 
@@ -54,7 +34,7 @@ juce::File EffectProcessor::getUserPresetFolder() const
 void EffectProcessor::readPreset (std::vector<std::unique_ptr<Preset>>& list, const juce::String& entryName,
                                   const juce::String& text, bool isUser, const juce::File& file)
 {
-    const auto document = juce::XmlDocument::parse (text);
+    const auto document = BoundedXml::parse (text);
     if (document == nullptr)
         return;
     const auto* dict = PresetParser::findDict (*document);
@@ -111,9 +91,10 @@ void EffectProcessor::retrieveUserPresets()
         for (const auto& entry : juce::RangedDirectoryIterator (folder, false, "*", juce::File::findFiles))
         {
             const auto file = entry.getFile();
-            if (! file.getFileName().contains (extension) || entry.getFileSize() > maxPresetFileBytes)
+            if (PresetFileName::presetNameOf (file.getFileName(), extension).isEmpty())
                 continue;
-            readPreset (user, file.getFileName(), file.loadFileAsString(), true, file);
+            if (const auto text = RegularFileReader::readText (file, maxPresetFileBytes))
+                readPreset (user, file.getFileName(), *text, true, file);
         }
         std::stable_sort (user.begin(), user.end(),
                           [] (const auto& a, const auto& b) { return Preset::comparePresets (a.get(), b.get()); });
@@ -130,7 +111,7 @@ void EffectProcessor::retrieveUserPresets()
 
 juce::File EffectProcessor::userFileFor (const juce::String& name) const
 {
-    const auto fileName = legalFileName (name);
+    const auto fileName = PresetFileName::fromTyped (name);
     if (fileName.isEmpty())
         return {};
 
@@ -176,12 +157,12 @@ juce::Result EffectProcessor::writeUserPreset (const juce::String& name)
 {
     auto target = userFileFor (name);
     if (target == juce::File())
-        return juce::Result::fail (legalFileName (name).isEmpty() ? "The preset needs a name"
+        return juce::Result::fail (PresetFileName::fromTyped (name).isEmpty() ? "The preset needs a name"
                                                                   : "Cannot create the user preset folder");
 
     // Names are compared upper case: an existing user preset of this name is
     // replaced through its own file rather than doubled by a differently cased one.
-    const auto presetName = legalFileName (name).toUpperCase();
+    const auto presetName = PresetFileName::fromTyped (name).toUpperCase();
     for (const auto& preset : presetLists[userList])
         if (preset->name == presetName && preset->file.getParentDirectory() == target.getParentDirectory())
             target = preset->file;

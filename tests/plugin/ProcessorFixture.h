@@ -56,6 +56,14 @@ inline std::map<juce::String, double> currentValues (EffectProcessor& processor)
     return values;
 }
 
+inline std::vector<juce::String> namesOf (const std::vector<Preset*>& presets)
+{
+    std::vector<juce::String> names;
+    for (auto* p : presets)
+        names.push_back (p->name);
+    return names;
+}
+
 inline void writeUserFile (const juce::String& fileName, const juce::String& text)
 {
     userFolder().createDirectory();

@@ -2,6 +2,7 @@
 
 #include "OfflineRenderer.h"
 #include "ProgressBar.h"
+#include "Preset/BoundedXml.h"
 #include "VantrelProcessor.h"
 
 #include <cmath>
@@ -51,7 +52,7 @@ juce::MemoryBlock readState (const juce::File& file)
 
     // The host state is the framework's binary wrapping of an XML tree rooted
     // at "Parameters"; anything else would be silently ignored by the plug-in.
-    const auto xml = juce::AudioProcessor::getXmlFromBinary (data.getData(), (int) data.getSize());
+    const auto xml = BoundedXml::parseStateBlock (data.getData(), (int) data.getSize());
     if (xml == nullptr || ! xml->hasTagName ("Parameters"))
         throw Failure { exitFileError, "state file " + quoted (file) + " is not a KARVON Vantrel state" };
 

@@ -1,0 +1,58 @@
+#include "Preset/PresetFileName.h"
+
+#include "AllocationCounter.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+juce::String utf8 (const char* text)
+{
+    return juce::String::fromUTF8 (text);
+}
+} // namespace
+
+TEST (PresetFileName, TypedNamesAreCleanedLikeThis)
+{
+    EXPECT_EQ (PresetFileName::fromTyped ("  My Sound  "), "My Sound");
+    EXPECT_EQ (PresetFileName::fromTyped ("../../up"), "up");
+    EXPECT_EQ (PresetFileName::fromTyped (" . ~.name. . "), "name");
+    EXPECT_EQ (PresetFileName::fromTyped ("a/b\\c:d*e?f\"g<h>i|j"), "abcdefghij");
+    EXPECT_EQ (PresetFileName::fromTyped ("tab\there\nnew\x7f" "del"), "tabherenewdel");
+    EXPECT_EQ (PresetFileName::fromTyped (utf8 ("caf\xc3\xa9 \xe2\x99\xab")), utf8 ("caf\xc3\xa9 \xe2\x99\xab"));
+    EXPECT_EQ (PresetFileName::fromTyped ("..."), "");
+    EXPECT_EQ (PresetFileName::fromTyped (""), "");
+}
+
+TEST (PresetFileName, LongNamesKeepTheirFirstWholeCharactersWithinTheByteLimit)
+{
+    EXPECT_EQ (PresetFileName::fromTyped (juce::String::repeatedString ("a", 60000)), juce::String::repeatedString ("a", 200));
+    // Two-byte characters: 100 fit; a three-byte one after 199 bytes does not.
+    EXPECT_EQ (PresetFileName::fromTyped (juce::String::repeatedString (utf8 ("\xc3\xa9"), 500)),
+               juce::String::repeatedString (utf8 ("\xc3\xa9"), 100));
+    EXPECT_EQ (PresetFileName::fromTyped (juce::String::repeatedString ("b", 199) + utf8 ("\xe2\x99\xab") + "c"),
+               juce::String::repeatedString ("b", 199));
+    // Dots and spaces left at the cut are dropped.
+    EXPECT_EQ (PresetFileName::fromTyped (juce::String::repeatedString ("d", 198) + " .xyz"), juce::String::repeatedString ("d", 198));
+}
+
+TEST (PresetFileName, CleaningAVeryLongNameTakesAFixedNumberOfAllocations)
+{
+    // Growing the name one character at a time, or cutting it one at a time,
+    // is what made 60,000 characters take seconds; the work is bounded now.
+    const auto typed = juce::String::repeatedString (utf8 ("x\xc3\xa9/ "), 15000);
+    PresetFileName::fromTyped ("warm up");
+    testsupport::ScopedAllocationCounter counter;
+    const auto name = PresetFileName::fromTyped (typed);
+    EXPECT_LE (counter.allocations(), 4u);
+    EXPECT_LE (name.getNumBytesAsUTF8(), static_cast<size_t> (PresetFileName::maxNameBytes));
+}
+
+TEST (PresetFileName, OnlyNamesEndingInTheExtensionAfterANonBlankStemArePresetFiles)
+{
+    EXPECT_EQ (PresetFileName::presetNameOf ("my sound.vnprs", "vnprs"), "MY SOUND");
+    EXPECT_EQ (PresetFileName::presetNameOf ("a.b.vnprs", "vnprs"), "A.B");
+    for (const char* name : { ".vnprs", "vnprs", " .vnprs", "x.vnprs.bak", "x.VNPRS", "xvnprs", "x.vnprs " })
+        EXPECT_EQ (PresetFileName::presetNameOf (name, "vnprs"), "") << name;
+    EXPECT_EQ (PresetFileName::presetNameOf ("x.", ""), "");
+}
