@@ -41,11 +41,11 @@ void SliderLookAndFeel::invalidateCacheIfNeeded (const juce::Slider& slider, juc
     // a new angle range rebuilds them as well, so a knob never shows a ring
     // of its former size.
     const double value = slider.getValue();
-    if (value != static_cast<double> (lastValue) || area != lastArea || angleKey != lastAngleKey)
+    if (value != lastValue || area != lastArea || angleKey != lastAngleKey)
     {
         knobPath.clear();
         waveformPath.clear();
-        lastValue = static_cast<float> (value);
+        lastValue = value;
         lastArea = area;
         lastAngleKey = angleKey;
     }

@@ -36,8 +36,10 @@ public:
     std::string waveformName;
 
     // Value (and geometry) for which the paths below were built: a repaint
-    // with nothing changed only fills or strokes them again.
-    float lastValue = 0.0f;
+    // with nothing changed only fills or strokes them again. Kept as the
+    // slider's own double: a float copy would differ from most values (0.1,
+    // any value off the float grid) and rebuild the paths on every repaint.
+    double lastValue = 0.0;
     juce::Path knobPath;
     juce::Path waveformPath;
 

@@ -174,6 +174,36 @@ TEST (SliderLookAndFeel, PathsAreCachedByValueButFollowANewSize)
     EXPECT_GT (rig.look.knobPath.getBounds().getWidth(), small.getWidth() + 40.0f);
 }
 
+TEST (SliderLookAndFeel, AValueOffTheFloatGridKeepsItsCachedPaths)
+{
+    // 0.1, 12.3 and a third are not floats: a cache that held a float copy
+    // of the value would see a change and rebuild at every repaint.
+    for (const double value : { 0.1, 12.3, 100.0 / 3.0 })
+    {
+        LinearSliderRig rig (value);
+        auto image = blankImage (120, 120);
+        juce::Graphics g (image);
+        rig.look.drawLinearSlider (g, 0, 0, 40, 120, 60.0f, 0.0f, 0.0f, juce::Slider::LinearVertical, rig.slider);
+        // A mark that only a rebuild would remove.
+        rig.look.knobPath.addRectangle (500.0f, 500.0f, 1.0f, 1.0f);
+        rig.look.drawLinearSlider (g, 0, 0, 40, 120, 60.0f, 0.0f, 0.0f, juce::Slider::LinearVertical, rig.slider);
+        EXPECT_EQ (rig.look.knobPath.getBounds().getBottom(), 501.0f) << value;
+
+        rig.slider.setSliderStyle (juce::Slider::RotaryHorizontalVerticalDrag);
+        const auto params = rig.slider.getRotaryParameters();
+        rig.look.knobPath.clear();
+        rig.look.drawRotarySlider (g, 0, 0, 60, 80, 0.3f, params.startAngleRadians, params.endAngleRadians, rig.slider);
+        rig.look.knobPath.addRectangle (500.0f, 500.0f, 1.0f, 1.0f);
+        rig.look.drawRotarySlider (g, 0, 0, 60, 80, 0.3f, params.startAngleRadians, params.endAngleRadians, rig.slider);
+        EXPECT_EQ (rig.look.knobPath.getBounds().getBottom(), 501.0f) << value;
+
+        // A new value still rebuilds.
+        rig.slider.setValue (value + 1.0);
+        rig.look.drawRotarySlider (g, 0, 0, 60, 80, 0.3f, params.startAngleRadians, params.endAngleRadians, rig.slider);
+        EXPECT_LT (rig.look.knobPath.getBounds().getBottom(), 100.0f) << value;
+    }
+}
+
 TEST (SliderLookAndFeel, WaveformSketchesKeepToTheirAreaForAnyValue)
 {
     LinearSliderRig rig (0.0);

@@ -3,11 +3,12 @@
 #include "DSPKernel.h"
 #include "UI/Controls/UIContainer.h"
 
+#include <array>
 #include <string>
 
 // Shows an output-only kernel value (a level) as one or two bars. It reads the
-// kernel's value slot directly, at the timer's shortest period, and repaints
-// only when the value changed.
+// kernel's value slot directly, 30 times a second, and repaints only when the
+// bars it would draw changed.
 class PeakMeterContainer : public UIContainer, private juce::Timer
 {
 public:
@@ -29,6 +30,8 @@ public:
     // The bar's length from a value, 0..1 (-1..1 when bipolar).
     double levelFor (float value) const;
 
+    static constexpr int refreshRateHz = 30;
+
     bool isStereo = false;
     bool isNarrow = true;
     bool isBipolar = false;
@@ -43,6 +46,9 @@ public:
 
 private:
     void findSlot();
+    // The bars' lengths in quarter pixels for the last values read.
+    std::array<int, 2> barExtents() const;
 
     DSPKernel* kernel = nullptr;
+    std::array<int, 2> lastExtents { -2, -2 };
 };
