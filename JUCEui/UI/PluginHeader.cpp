@@ -2,15 +2,9 @@
 
 #include "LookAndFeel/Palette.h"
 #include "UI/Overlays/MakerWebSite.h"
-#include "UI/VersionHelper.h"
 
 namespace
 {
-// The reply is a short dotted version: anything longer is not read further.
-constexpr int maximumReplyBytes = 1024;
-// The version service must answer within this time, or the notice stays hidden.
-constexpr int queryTimeoutMs = 5000;
-
 void setColours (juce::TextButton& button, juce::Colour fill, juce::Colour outline, juce::Colour pressed)
 {
     button.setColour (juce::TextButton::buttonColourId, fill);
@@ -62,7 +56,7 @@ PluginHeader::PluginHeader (juce::Image smallLogoImage, juce::Image transparentL
     // The notice stays hidden until the service has answered; the answer is
     // shown by updateUI, so opening the editor never waits for the network.
     // The service address is read here, on the message thread.
-    versionQuery = std::make_unique<PluginHeaderVersionQuery> (MakerWebSite::serviceBase(), std::move (productIdentifier));
+    versionQuery = std::make_unique<PluginHeaderVersionQuery> (MakerWebSite::serviceBase(), productIdentifier);
 }
 
 PluginHeader::~PluginHeader()
@@ -82,22 +76,10 @@ bool PluginHeader::newVersionIsAvailable (std::string productIdentifier)
 
 bool PluginHeader::newVersionIsAvailable (const juce::URL& serviceBase, std::string productIdentifier)
 {
-    const auto url = serviceBase.getChildURL ("LICENSES/version.php")
-                         .withParameter ("product_identifier", juce::String::fromUTF8 (productIdentifier.c_str()));
-
-    juce::WebInputStream stream (url, false);
-    stream.withConnectionTimeout (queryTimeoutMs);
-    // Only a successful reply carries a version: the text of an error page
-    // ("404 Not Found") must not read as version 404.
-    if (! stream.connect (nullptr) || stream.getStatusCode() != 200)
-        return false;
-
-    juce::MemoryBlock reply;
-    stream.readIntoMemoryBlock (reply, maximumReplyBytes);
-    const auto text = reply.toString().toStdString();
-    if (text.empty())
-        return false;
-    return VersionHelper::lessThanVersion (JucePlugin_VersionString, text);
+    const auto target = PluginHeaderVersionQuery::targetFor (serviceBase, productIdentifier);
+    const std::atomic<bool> neverCancelled { false };
+    const auto deadline = BoundedHttpGet::Clock::now() + std::chrono::milliseconds (PluginHeaderVersionQuery::defaultTimeoutMs);
+    return target && PluginHeaderVersionQuery::askService (*target, deadline, neverCancelled);
 }
 
 void PluginHeader::showVersionNoticeWhenAnswered()

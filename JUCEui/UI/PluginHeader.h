@@ -58,8 +58,8 @@ public:
     void resized() override;
 
     // Asks the maker's service for the product's latest version; true when it
-    // is newer than this one. Blocks the calling thread until the reply is in
-    // or the request failed.
+    // is newer than this one. Blocks the calling thread until the reply is in,
+    // the request failed or the query's time-out passed.
     static bool newVersionIsAvailable (std::string productIdentifier);
     // The same query sent to the service at `serviceBase`.
     static bool newVersionIsAvailable (const juce::URL& serviceBase, std::string productIdentifier);

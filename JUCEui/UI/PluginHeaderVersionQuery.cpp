@@ -1,70 +1,81 @@
 #include "UI/PluginHeaderVersionQuery.h"
 
-#include "UI/PluginHeader.h"
+#include "UI/VersionHelper.h"
 
 namespace
 {
-// One worker for every header of this module: queries are rare and short.
-// Being a static, it is stopped when the module unloads, so no query thread
-// outlives the code it runs.
-juce::ThreadPool& queryPool()
-{
-    static juce::ThreadPool pool (1);
-    return pool;
-}
-
-class QueryJob : public juce::ThreadPoolJob
-{
-public:
-    QueryJob (juce::URL base, std::string identifier, std::shared_ptr<PluginHeaderVersionQuery::Outcome> sharedOutcome)
-        : juce::ThreadPoolJob ("Version query"),
-          serviceBase (std::move (base)),
-          productIdentifier (std::move (identifier)),
-          outcome (std::move (sharedOutcome))
-    {
-    }
-
-    JobStatus runJob() override
-    {
-        // A header closed before its turn came wants no answer.
-        if (outcome->abandoned.load())
-        {
-            outcome->finished.signal();
-            return jobHasFinished;
-        }
-        const bool newer = PluginHeader::newVersionIsAvailable (serviceBase, productIdentifier);
-        outcome->result.store (newer ? PluginHeaderVersionQuery::Result::newerVersion
-                                     : PluginHeaderVersionQuery::Result::noNewerVersion);
-        outcome->finished.signal();
-        return jobHasFinished;
-    }
-
-private:
-    const juce::URL serviceBase;
-    const std::string productIdentifier;
-    const std::shared_ptr<PluginHeaderVersionQuery::Outcome> outcome;
-};
+// The reply is a short dotted version: anything longer is not read further.
+constexpr std::size_t maximumReplyBytes = 1024;
 } // namespace
 
-PluginHeaderVersionQuery::PluginHeaderVersionQuery (juce::URL serviceBase, std::string productIdentifier)
-    : outcome (std::make_shared<Outcome>())
+PluginHeaderVersionQuery::PluginHeaderVersionQuery (const juce::URL& serviceBase, const std::string& productIdentifier,
+                                                    int timeoutMs)
 {
-    queryPool().addJob (new QueryJob (std::move (serviceBase), std::move (productIdentifier), outcome), true);
+    const auto target = targetFor (serviceBase, productIdentifier);
+    if (! target)
+    {
+        result.store (Result::noNewerVersion);
+        return;
+    }
+    const auto deadline = BoundedHttpGet::Clock::now() + std::chrono::milliseconds (timeoutMs);
+    // The thread reads only what it was given and this object's flags, which
+    // outlive it: the destructor joins it.
+    worker = std::thread ([this, address = *target, deadline] {
+        finish (askService (address, deadline, cancelled) ? Result::newerVersion : Result::noNewerVersion);
+    });
 }
 
 PluginHeaderVersionQuery::~PluginHeaderVersionQuery()
 {
-    // Never waits: a job still queued skips its request, one that runs
-    // finishes on its own and writes into the outcome it shares, then frees it.
-    outcome->abandoned.store (true);
+    cancelled.store (true, std::memory_order_release);
+    if (worker.joinable())
+        worker.join();
+}
+
+void PluginHeaderVersionQuery::finish (Result answer)
+{
+    {
+        std::lock_guard<std::mutex> lock (mutex);
+        result.store (answer);
+    }
+    finished.notify_all();
 }
 
 PluginHeaderVersionQuery::Result PluginHeaderVersionQuery::getResult() const noexcept
 {
-    return outcome->result.load();
+    return result.load();
 }
 
 bool PluginHeaderVersionQuery::waitUntilFinished (int timeoutMs) const
 {
-    return outcome->finished.wait (timeoutMs);
+    std::unique_lock<std::mutex> lock (mutex);
+    return finished.wait_for (lock, std::chrono::milliseconds (timeoutMs), [this] { return result.load() != Result::pending; });
+}
+
+std::optional<BoundedHttpGet::Target> PluginHeaderVersionQuery::targetFor (const juce::URL& serviceBase,
+                                                                           const std::string& productIdentifier)
+{
+    const auto url = serviceBase.getChildURL ("LICENSES/version.php")
+                         .withParameter ("product_identifier", juce::String::fromUTF8 (productIdentifier.c_str()));
+    if (url.getScheme() != "http" || url.getDomain().isEmpty())
+        return std::nullopt;
+
+    BoundedHttpGet::Target target;
+    target.host = url.getDomain().toStdString();
+    if (url.getPort() > 0)
+        target.port = std::to_string (url.getPort());
+    target.path = url.getSubPath (true).toStdString();
+    target.path.insert (target.path.begin(), '/');
+    return target;
+}
+
+bool PluginHeaderVersionQuery::askService (const BoundedHttpGet::Target& target, BoundedHttpGet::Clock::time_point deadline,
+                                           const std::atomic<bool>& cancelled)
+{
+    const auto reply = BoundedHttpGet::fetch (target, deadline, cancelled, maximumReplyBytes);
+    // Only a successful reply carries a version: the text of an error page
+    // ("404 Not Found") must not read as version 404.
+    if (! reply || reply->status != 200 || reply->body.empty())
+        return false;
+    return VersionHelper::lessThanVersion (JucePlugin_VersionString, reply->body);
 }

@@ -1,9 +1,11 @@
 #pragma once
 
-// A stand-in for the maker's version service: an HTTP server on 127.0.0.1 (a
-// port the system picks) that answers every request with one fixed status
-// and body, and remembers the request lines it saw. It lives only as long as
-// the object; every wait in it is bounded.
+// Stand-ins for the maker's version service, each on 127.0.0.1 at a port the
+// system picks: an HTTP server that answers every request with one fixed
+// status and body (at once, byte by byte, or never), one whose connections
+// the system takes but nobody reads, and one whose queue is full so that a
+// connection never completes. Each lives only as long as the object; every
+// wait in them is bounded.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -11,6 +13,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -21,8 +24,11 @@ namespace editortest
 class VersionServiceStub
 {
 public:
-    VersionServiceStub (int status, std::string body)
-        : statusCode (status), replyBody (std::move (body))
+    // How the reply goes out: `byteInterval` 0 sends it at once, otherwise
+    // one byte per interval; `answers` false reads the request and then keeps
+    // the connection open without a word.
+    VersionServiceStub (int status, std::string body, std::chrono::milliseconds byteInterval = {}, bool answers = true)
+        : statusCode (status), replyBody (std::move (body)), interval (byteInterval), answering (answers)
     {
         listener = ::socket (AF_INET, SOCK_STREAM, 0);
         sockaddr_in address {};
@@ -95,11 +101,29 @@ private:
         const std::string reply = "HTTP/1.1 " + std::to_string (statusCode) + (statusCode == 200 ? " OK" : " Not Found")
                                   + "\r\nContent-Type: text/plain\r\nContent-Length: " + std::to_string (replyBody.size())
                                   + "\r\nConnection: close\r\n\r\n" + replyBody;
-        ::send (connection, reply.data(), reply.size(), MSG_NOSIGNAL);
+        if (! answering)
+        {
+            while (! stopping)
+                std::this_thread::sleep_for (std::chrono::milliseconds (5));
+            return;
+        }
+        if (interval.count() == 0)
+        {
+            ::send (connection, reply.data(), reply.size(), MSG_NOSIGNAL);
+            return;
+        }
+        for (std::size_t i = 0; i < reply.size() && ! stopping; ++i)
+        {
+            ::send (connection, reply.data() + i, 1, MSG_NOSIGNAL);
+            for (auto waited = std::chrono::milliseconds (0); waited < interval && ! stopping; waited += std::chrono::milliseconds (5))
+                std::this_thread::sleep_for (std::chrono::milliseconds (5));
+        }
     }
 
     const int statusCode;
     const std::string replyBody;
+    const std::chrono::milliseconds interval;
+    const bool answering;
     int listener = -1;
     int port = 0;
     std::atomic<bool> stopping { false };
@@ -135,5 +159,58 @@ public:
 private:
     int listener = -1;
     int port = 0;
+};
+
+// Listens on 127.0.0.1 with a queue that is already full: the system drops a
+// new client's connection request, and the client's connect waits for the
+// system's own retries (minutes) unless it gives up by itself.
+class FullBacklogService
+{
+public:
+    FullBacklogService()
+    {
+        listener = ::socket (AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl (INADDR_LOOPBACK);
+        if (listener < 0 || ::bind (listener, reinterpret_cast<sockaddr*> (&address), sizeof (address)) != 0
+            || ::listen (listener, 0) != 0)
+            return;
+        socklen_t length = sizeof (address);
+        ::getsockname (listener, reinterpret_cast<sockaddr*> (&address), &length);
+        port = ntohs (address.sin_port);
+        // Fill the queue: connections that complete and are never accepted,
+        // until one no longer completes within 100 ms.
+        for (int i = 0; i < 16; ++i)
+        {
+            const int client = ::socket (AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+            if (client < 0)
+                break;
+            clients.push_back (client);
+            ::connect (client, reinterpret_cast<sockaddr*> (&address), sizeof (address));
+            pollfd writable { client, POLLOUT, 0 };
+            if (::poll (&writable, 1, 100) == 0)
+            {
+                full = true;
+                break;
+            }
+        }
+    }
+    ~FullBacklogService()
+    {
+        for (const int client : clients)
+            ::close (client);
+        if (listener >= 0)
+            ::close (listener);
+    }
+    // False when the queue could not be filled (the test cannot run).
+    bool isFull() const { return full; }
+    std::string baseAddress() const { return "http://127.0.0.1:" + std::to_string (port) + "/"; }
+
+private:
+    int listener = -1;
+    int port = 0;
+    bool full = false;
+    std::vector<int> clients;
 };
 } // namespace editortest
