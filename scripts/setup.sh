@@ -14,6 +14,7 @@ PACKAGES=(
   libgl-dev
   lilv-utils sordi liblilv-dev libsndfile1-dev lv2-dev
   xvfb xauth sox
+  libxtst-dev locales
 )
 
 missing=()
@@ -27,4 +28,12 @@ if [ ${#missing[@]} -gt 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
   $SUDO apt-get update -qq
   $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# A locale that writes a decimal comma, so the tests can show that numbers on
+# the editor keep their point whatever locale the host runs under.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  $SUDO localedef -i de_DE -f UTF-8 de_DE.UTF-8
 fi

@@ -65,6 +65,7 @@ void DSPKernel::init (int numChannels, double newSampleRate)
                 p->ramper->snapToTarget();
         }
         initialised = true;
+        outputsPublished.store (true, std::memory_order_release);
     }
     prepareBuffers();
 }
@@ -130,6 +131,8 @@ float DSPKernel::getParameter (unsigned long index) const
 
 DSPKernel::OutputSlot* DSPKernel::outputValue (int index) noexcept
 {
+    if (! outputsPublished.load (std::memory_order_acquire))
+        return nullptr;
     const auto it = outputValues.find (index);
     return it != outputValues.end() ? it->second.get() : nullptr;
 }

@@ -44,7 +44,9 @@ public:
     // reached). Any thread.
     float getParameter (unsigned long index) const;
 
-    // The slot of an output-only parameter, or null (exists after the first init).
+    // The slot of an output-only parameter, or null (exists after the first
+    // init). Any thread: the slots are published once complete and never
+    // change afterwards, so a reader never meets the map while it is filled.
     OutputSlot* outputValue (int index) noexcept;
 
     std::unique_ptr<ParameterList> parameters;
@@ -63,6 +65,9 @@ public:
     bool initialised = false;
     double sampleRate = 0.0;
     std::map<int, std::unique_ptr<OutputSlot>> outputValues;
+
+private:
+    std::atomic<bool> outputsPublished { false };
 
 protected:
     // Called by init (off the audio thread) after the parameters are seeded:

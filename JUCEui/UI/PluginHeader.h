@@ -10,6 +10,7 @@
 #include "UI/Overlays/Browser/PresetBrowserDelegate.h"
 #include "UI/PluginHeaderDelegate.h"
 #include "UI/PluginHeaderVersionQuery.h"
+#include "UI/Controls/Buttons/ColourArrowButton.h"
 
 #include <atomic>
 #include <functional>
@@ -87,8 +88,8 @@ public:
     juce::Component presetArea;
     juce::TextButton presetButton;
     PresetButtonLookAndFeel lookAndFeel;
-    juce::ArrowButton previousButton { "previous", 0.5f, juce::Colours::white };
-    juce::ArrowButton nextButton { "next", 0.0f, juce::Colours::white };
+    ColourArrowButton previousButton { "previous", 0.5f, juce::Colours::white };
+    ColourArrowButton nextButton { "next", 0.0f, juce::Colours::white };
 
     // The names of the list last shown (only names are needed to find the
     // current preset again, and names cannot dangle when a list is rebuilt).

@@ -4,6 +4,7 @@
 #include "LookAndFeel/SliderLookAndFeel.h"
 
 #include <clocale>
+#include <cstdio>
 
 namespace
 {
@@ -73,8 +74,12 @@ TEST (CommonLookAndFeel, FixedDecimalsRoundLikeTheCLibrary)
 TEST (CommonLookAndFeel, TheHostsLocaleDoesNotChangeThePoint)
 {
     const std::string previous = std::setlocale (LC_ALL, nullptr);
-    if (std::setlocale (LC_ALL, "de_DE.UTF-8") == nullptr && std::setlocale (LC_ALL, "fr_FR.UTF-8") == nullptr)
-        GTEST_SKIP() << "no locale with a decimal comma installed";
+    // scripts/setup.sh makes de_DE.UTF-8; without it this test would prove nothing.
+    ASSERT_TRUE (std::setlocale (LC_ALL, "de_DE.UTF-8") != nullptr || std::setlocale (LC_ALL, "fr_FR.UTF-8") != nullptr)
+        << "no locale with a decimal comma installed";
+    char probe[16];
+    std::snprintf (probe, sizeof probe, "%.1f", 2.5);
+    EXPECT_STREQ (probe, "2,5") << "the locale must write a comma for this test to mean anything";
     const auto text = shown (5, "2500.00");
     const auto hertz = shown (7, "0.25", 0x10);
     std::setlocale (LC_ALL, previous.c_str());

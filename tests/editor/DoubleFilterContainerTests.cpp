@@ -138,12 +138,13 @@ TEST_F (DoubleFilterTest, PressGrabsTheNearerFilterAndDragsIt)
     filters.mouseDown (mouseEvent (filters, lowX - 5.0f, zeroY, leftButton));
     EXPECT_TRUE (filters.isDragging);
     EXPECT_TRUE (filters.isDraggingLowPass);
-    // The drag writes on the note scale of the parameter's own range.
+    // The drag writes the frequency the display draws under the pointer (its
+    // 12 Hz, eleven-octave axis), bounded by the parameter's range.
     filters.mouseDrag (mouseEvent (filters, 0.5f * width, title, leftButton));
-    EXPECT_NEAR (host.value ("LowPassFrequency"), std::sqrt (20.0f * 30000.0f), 0.1f);
+    EXPECT_NEAR (host.value ("LowPassFrequency"), 12.0f * std::exp2 (5.5f), 0.1f);
     EXPECT_NEAR (host.value ("LowPassResonance"), 30.0f, 1e-3f);
     filters.mouseDrag (mouseEvent (filters, 2.0f * width, 2.0f * height, leftButton));
-    EXPECT_NEAR (host.value ("LowPassFrequency"), 30000.0f, 0.1f);
+    EXPECT_NEAR (host.value ("LowPassFrequency"), 12.0f * 2048.0f, 0.1f);
     EXPECT_NEAR (host.value ("LowPassResonance"), -30.0f, 1e-3f);
     filters.mouseUp (mouseEvent (filters, 2.0f * width, 2.0f * height, leftButton));
     EXPECT_FALSE (filters.isDragging);

@@ -123,7 +123,7 @@ TEST_F (FilterContainerTest, DrawsTheFilterResponseOnItsAxis)
     EXPECT_NEAR (dbAt (pointAtFrequency (*filter, 15000.0).y), 0.0f, 0.3f);
 }
 
-TEST_F (FilterContainerTest, DragMovesFrequencyOnTheNoteScaleAndResonanceLinearly)
+TEST_F (FilterContainerTest, DragPutsTheFrequencyUnderThePointerOnTheDrawnAxisAndResonanceLinearly)
 {
     GestureCounter frequencyGestures (hostParameter (*processor, "InputFilterFrequency"));
     GestureCounter resonanceGestures (hostParameter (*processor, "InputFilterResonance"));
@@ -136,9 +136,10 @@ TEST_F (FilterContainerTest, DragMovesFrequencyOnTheNoteScaleAndResonanceLinearl
     EXPECT_NEAR (hostValue (*processor, "InputFilterFrequency"), 20000.0f, 0.5f);
     EXPECT_NEAR (hostValue (*processor, "InputFilterResonance"), -24.0f, 0.01f);
 
-    // The middle is the geometric mean of the range and 0 dB.
+    // The middle of the 12 Hz, eleven-octave axis the curve is drawn on
+    // (12 Hz times 2^5.5), not the middle of the parameter's range, and 0 dB.
     filter->mouseDrag (mouseEvent (*filter, width / 2.0f, title + (height - title) / 2.0f, leftButton));
-    EXPECT_NEAR (hostValue (*processor, "InputFilterFrequency"), std::sqrt (20.0f * 20000.0f), 0.05f);
+    EXPECT_NEAR (hostValue (*processor, "InputFilterFrequency"), 12.0f * std::exp2 (5.5f), 0.05f);
     EXPECT_NEAR (hostValue (*processor, "InputFilterResonance"), 0.0f, 0.01f);
 
     // Beyond the pad the fractions clamp; above it the resonance is at the top.
@@ -149,7 +150,7 @@ TEST_F (FilterContainerTest, DragMovesFrequencyOnTheNoteScaleAndResonanceLinearl
     // The display latches: the values stay after the release.
     filter->mouseDrag (mouseEvent (*filter, width / 2.0f, title + (height - title) / 2.0f, leftButton));
     filter->mouseUp (mouseEvent (*filter, width / 2.0f, title + (height - title) / 2.0f, leftButton));
-    EXPECT_NEAR (hostValue (*processor, "InputFilterFrequency"), 632.46f, 0.05f);
+    EXPECT_NEAR (hostValue (*processor, "InputFilterFrequency"), 543.06f, 0.05f);
     EXPECT_NEAR (hostValue (*processor, "InputFilterResonance"), 0.0f, 0.01f);
 
     // One host gesture per drag on each parameter.

@@ -25,6 +25,18 @@ inline void assign (juce::RangedAudioParameter* parameter, float value)
     parameter->setValueNotifyingHost (parameter->convertTo0to1 (value));
 }
 
+// A single write from a click, bracketed as one gesture so that hosts record
+// it in touch and latch automation. An equal value writes nothing and sends
+// no gesture.
+inline void assignAsGesture (juce::RangedAudioParameter* parameter, float value)
+{
+    if (parameter == nullptr || ! std::isfinite (value) || value == read (parameter))
+        return;
+    parameter->beginChangeGesture();
+    parameter->setValueNotifyingHost (parameter->convertTo0to1 (value));
+    parameter->endChangeGesture();
+}
+
 // The tree's parameter with the identifier `id`, or null.
 inline juce::RangedAudioParameter* find (juce::AudioProcessorValueTreeState& state, const std::string& id)
 {

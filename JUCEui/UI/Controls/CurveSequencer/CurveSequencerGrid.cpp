@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 CurveSequencerGrid::CurveSequencerGrid()
     : font (juce::Font (Karvon::getFontLight()).withHeight (15.0f))
@@ -12,6 +13,26 @@ CurveSequencerGrid::CurveSequencerGrid()
     setRatios ({ Ratio (1.0f, "1", false), Ratio (0.75f, "3/4", false), Ratio (0.6666667f, "2/3", false),
                  Ratio (0.5f, "1/2", false), Ratio (0.33333334f, "1/3", false), Ratio (0.25f, "1/4", false),
                  Ratio (0.0f, "0", false) });
+}
+
+CurveSequencerGrid::~CurveSequencerGrid()
+{
+    endGestures();
+}
+
+void CurveSequencerGrid::touch (juce::RangedAudioParameter* parameter)
+{
+    if (parameter == nullptr || std::find (touched.begin(), touched.end(), parameter) != touched.end())
+        return;
+    parameter->beginChangeGesture();
+    touched.push_back (parameter);
+}
+
+void CurveSequencerGrid::endGestures()
+{
+    for (auto* parameter : touched)
+        parameter->endChangeGesture();
+    touched.clear();
 }
 
 void CurveSequencerGrid::setLength (int n)
@@ -111,7 +132,9 @@ void CurveSequencerGrid::mouseDown (const juce::MouseEvent& e)
 {
     // A right click belongs to the container (the control editor): it edits
     // no step.
-    if (e.mods.isRightButtonDown())
+    endGestures(); // a press that arrives before the previous release
+    pressTaken = e.mods.isLeftButtonDown() && ! e.mods.isPopupMenu();
+    if (! pressTaken)
     {
         pressedOnFooter = false;
         return;
@@ -123,7 +146,7 @@ void CurveSequencerGrid::mouseDown (const juce::MouseEvent& e)
 
 void CurveSequencerGrid::mouseDrag (const juce::MouseEvent& e)
 {
-    if (e.mods.isRightButtonDown())
+    if (! pressTaken || e.mods.isRightButtonDown())
         return;
     const int index = getTouchIndex (e.getPosition());
     if (index < 0 || static_cast<std::size_t> (index) >= steps.size())
@@ -132,8 +155,11 @@ void CurveSequencerGrid::mouseDrag (const juce::MouseEvent& e)
     {
         // Paints the pressed step's mode across the steps the drag reaches.
         if (index != pressedIndex && static_cast<std::size_t> (pressedIndex) < steps.size())
+        {
+            touch (steps[static_cast<std::size_t> (index)]->curveParameter);
             steps[static_cast<std::size_t> (index)]->setCurve (
                 static_cast<CurveSequencerStep::CurveMode> (steps[static_cast<std::size_t> (pressedIndex)]->curveMode.load()));
+        }
         return;
     }
 
@@ -156,19 +182,24 @@ void CurveSequencerGrid::mouseDrag (const juce::MouseEvent& e)
         }
         v = best;
     }
+    touch (steps[static_cast<std::size_t> (index)]->valueParameter);
     steps[static_cast<std::size_t> (index)]->setValue (v);
 }
 
 void CurveSequencerGrid::mouseUp (const juce::MouseEvent& e)
 {
-    if (pressedOnFooter && ! e.mods.isRightButtonDown() && getTouchIndex (e.getPosition()) == pressedIndex
+    // The release may carry another button than the press (two buttons held):
+    // what counts is that the press was a left one.
+    if (std::exchange (pressTaken, false) && pressedOnFooter && getTouchIndex (e.getPosition()) == pressedIndex
         && static_cast<std::size_t> (pressedIndex) < steps.size())
     {
         auto* step = steps[static_cast<std::size_t> (pressedIndex)];
         const int m = step->curveMode;
+        touch (step->curveParameter);
         step->setCurve (static_cast<CurveSequencerStep::CurveMode> (m >= 0 && m < 4 ? m + 1 : 0));
     }
     pressedOnFooter = false;
+    endGestures();
 }
 
 void CurveSequencerGrid::paint (juce::Graphics& g)

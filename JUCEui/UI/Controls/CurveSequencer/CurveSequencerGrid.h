@@ -28,6 +28,7 @@ public:
     };
 
     CurveSequencerGrid();
+    ~CurveSequencerGrid() override;
 
     // Steps in use, 1..16 (the number of steps is the upper bound).
     void setLength (int n);
@@ -64,6 +65,13 @@ public:
 
 private:
     void layoutLabels();
+    // Opens the host gesture of a parameter the current press writes, once
+    // per press; the release closes them all.
+    void touch (juce::RangedAudioParameter* parameter);
+    void endGestures();
+
+    bool pressTaken = false;
+    std::vector<juce::RangedAudioParameter*> touched;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (CurveSequencerGrid)
 };

@@ -1,6 +1,8 @@
 #include "UI/Controls/DropdownList/DropdownListContainer.h"
 
 #include "LookAndFeel/Palette.h"
+#include "UI/Controls/Buttons/ColourArrowButton.h"
+#include "UI/Controls/Buttons/LeftClickOnly.h"
 #include "UI/Controls/HostParameter.h"
 
 #include <cmath>
@@ -10,9 +12,9 @@ DropdownListContainer::DropdownListContainer (Parameter* parameterToShow, std::s
     : UIContainer (parameterToShow, std::move (title))
 {
     valueLabel = std::make_unique<juce::Label>();
-    comboBox = std::make_unique<juce::ComboBox>();
-    previousButton = std::make_unique<juce::ArrowButton> ("previous", 0.5f, mainColor);
-    nextButton = std::make_unique<juce::ArrowButton> ("next", 0.0f, mainColor);
+    comboBox = std::make_unique<LeftClickOnly<juce::ComboBox>>();
+    previousButton = std::make_unique<ColourArrowButton> ("previous", 0.5f, mainColor);
+    nextButton = std::make_unique<ColourArrowButton> ("next", 0.0f, mainColor);
 
     for (const auto& label : labels)
         items.add (juce::String::fromUTF8 (label.c_str()));
@@ -61,6 +63,8 @@ void DropdownListContainer::setMainColor (juce::Colour colour)
     valueLabel->setColour (juce::Label::textColourId, colour);
     previousButton->setColour (juce::TextButton::buttonColourId, colour);
     nextButton->setColour (juce::TextButton::buttonColourId, colour);
+    previousButton->repaint();
+    nextButton->repaint();
 }
 
 void DropdownListContainer::parameterChanged (const juce::String&, float newValue)
@@ -92,7 +96,7 @@ void DropdownListContainer::update()
 
 void DropdownListContainer::select (int index)
 {
-    HostParameter::assign (hostParameter, static_cast<float> (index));
+    HostParameter::assignAsGesture (hostParameter, static_cast<float> (index));
 }
 
 void DropdownListContainer::onPreviousClick()

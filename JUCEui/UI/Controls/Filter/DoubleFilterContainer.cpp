@@ -1,9 +1,9 @@
 #include "UI/Controls/Filter/DoubleFilterContainer.h"
 
 #include "LookAndFeel/Palette.h"
-#include "Math/NoteScale.h"
 #include "ProcessBlock/Filters/BiquadCoefficients.h"
 #include "UI/Controls/ConvertStringForDisplay.h"
+#include "UI/Controls/FixedNumber.h"
 #include "UI/Controls/HostParameter.h"
 
 #include <algorithm>
@@ -11,11 +11,11 @@
 
 namespace
 {
-// Fixed notation with a given number of decimals (juce::String's own
-// formatting drops to "as many as needed" at 0 decimals).
+// Fixed notation with a given number of decimals and a point whatever the
+// process's C locale says (a host may have set one that writes a comma).
 juce::String fixed (float value, int decimals)
 {
-    return juce::String::formatted ("%.*f", decimals, static_cast<double> (value));
+    return FixedNumber::format (value, decimals);
 }
 } // namespace
 
@@ -128,8 +128,10 @@ void DoubleFilterContainer::updateValue (float location, juce::RangedAudioParame
 {
     if (host != nullptr && (host == hostParameters[lowPassFrequency] || host == hostParameters[highPassFrequency]))
     {
-        const float low = NoteScale::note (settings->min);
-        HostParameter::assign (host, NoteScale::freq (low + location * (NoteScale::note (settings->max) - low)));
+        // The frequency drawn under the pointer on the display's own axis,
+        // bounded by the parameter's range: the handle follows the pointer.
+        const float frequency = frequencyValueForLocation (location * static_cast<float> (getWidth()));
+        HostParameter::assign (host, std::clamp (frequency, settings->min, settings->max));
     }
     else
     {

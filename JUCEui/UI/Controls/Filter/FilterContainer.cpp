@@ -1,8 +1,8 @@
 #include "UI/Controls/Filter/FilterContainer.h"
 
 #include "LookAndFeel/Palette.h"
-#include "Math/NoteScale.h"
 #include "ProcessBlock/Filters/BiquadCoefficients.h"
+#include "UI/Controls/FixedNumber.h"
 #include "UI/Controls/HostParameter.h"
 
 #include <algorithm>
@@ -10,11 +10,11 @@
 
 namespace
 {
-// Fixed notation with a given number of decimals (juce::String's own
-// formatting drops to "as many as needed" at 0 decimals).
+// Fixed notation with a given number of decimals and a point whatever the
+// process's C locale says (a host may have set one that writes a comma).
 juce::String fixed (float value, int decimals)
 {
-    return juce::String::formatted ("%.*f", decimals, static_cast<double> (value));
+    return FixedNumber::format (value, decimals);
 }
 } // namespace
 
@@ -59,9 +59,13 @@ void FilterContainer::resized()
 
 void FilterContainer::timerCallback()
 {
-    if (needsRepaint.load())
+    // One exchange: a change that arrives after it raises the flag again and
+    // is drawn at the next tick, never consumed without a new curve.
+    if (needsRepaint.exchange (false))
+    {
         curvePath.clear();
-    XYControlContainer::timerCallback();
+        repaint();
+    }
 }
 
 void FilterContainer::updateValue (float location, juce::RangedAudioParameter* host, ParameterSettings* settings)
@@ -71,10 +75,11 @@ void FilterContainer::updateValue (float location, juce::RangedAudioParameter* h
         XYControlContainer::updateValue (location, host, settings);
         return;
     }
-    // Linear in the note domain: equal drags are equal intervals.
-    const float low = NoteScale::note (settings->min);
-    const float high = NoteScale::note (settings->max);
-    HostParameter::assign (host, NoteScale::freq (low + (high - low) * location));
+    // The frequency drawn under the pointer on the display's own axis, so
+    // that the curve's corner follows the pointer; the parameter's range
+    // bounds it.
+    const float frequency = frequencyValueForLocation (location * static_cast<float> (getWidth()));
+    HostParameter::assign (host, std::clamp (frequency, settings->min, settings->max));
 }
 
 void FilterContainer::setDescriptionLabelText (float frequency, float resonance)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cmath>
+
 // One grain of a granular engine as the view draws it, filled from ten floats
 // in this order.
 struct Grain
@@ -9,7 +11,7 @@ struct Grain
         : start (values[0]),
           length (values[1]),
           pan (values[2]),
-          voice (static_cast<int> (values[3])),
+          voice (voiceOf (values[3])),
           pitch (values[4]),
           gain (values[5]),
           progress (values[6]),
@@ -17,6 +19,14 @@ struct Grain
           taper (values[8]),
           spare (values[9])
     {
+    }
+
+    // The voice number as an integer; a value with no integer meaning (NaN,
+    // infinity, beyond int) is voice 0 instead of an undefined conversion.
+    static int voiceOf (float value)
+    {
+        const float whole = std::trunc (value);
+        return std::isfinite (whole) && std::abs (whole) < 1.0e9f ? static_cast<int> (whole) : 0;
     }
 
     float start = 0.0f;     // depth of the stroke's start

@@ -1,11 +1,12 @@
 #include "UI/Controls/OnOff/OnOffContainer.h"
 
+#include "UI/Controls/Buttons/LeftClickOnly.h"
 #include "UI/Controls/HostParameter.h"
 
 OnOffContainer::OnOffContainer (Parameter* parameterToShow, std::string title, std::vector<std::string> labels)
     : UIContainer (parameterToShow, std::move (title))
 {
-    button = std::make_unique<juce::ToggleButton>();
+    button = std::make_unique<LeftClickOnly<juce::ToggleButton>>();
     const bool onByDefault = parameter != nullptr && parameter->defaultValue != 0.0f;
     button->setState (onByDefault ? juce::Button::buttonDown : juce::Button::buttonNormal);
     addAndMakeVisible (*button);

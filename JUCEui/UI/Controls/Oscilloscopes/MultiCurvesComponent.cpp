@@ -21,8 +21,11 @@ void MultiCurvesComponent::update()
         time += getMillisecondsSinceLastUpdate();
 }
 
-void MultiCurvesComponent::mouseDown (const juce::MouseEvent&)
+void MultiCurvesComponent::mouseDown (const juce::MouseEvent& e)
 {
+    // The right button opens the control editor through the container.
+    if (! e.mods.isLeftButtonDown() || e.mods.isPopupMenu())
+        return;
     isPaused = ! isPaused;
 }
 

@@ -1,5 +1,6 @@
 #include "UI/Controls/Radio/RadioContainer.h"
 
+#include "UI/Controls/Buttons/LeftClickOnly.h"
 #include "UI/Controls/HostParameter.h"
 
 #include <cmath>
@@ -13,7 +14,7 @@ RadioContainer::RadioContainer (Parameter* parameterToShow, std::string title, s
 
     for (size_t i = 0; i < labels.size(); ++i)
     {
-        auto button = std::make_unique<juce::ToggleButton>();
+        auto button = std::make_unique<LeftClickOnly<juce::ToggleButton>>();
         addAndMakeVisible (*button);
         button->setLookAndFeel (&lookAndFeel);
         button->setButtonText (juce::String::fromUTF8 (labels[i].c_str()));
@@ -77,7 +78,7 @@ void RadioContainer::timerCallback()
 void RadioContainer::updateState (juce::ToggleButton* button, int index)
 {
     if (button != nullptr && button->getToggleState())
-        HostParameter::assign (hostParameter, static_cast<float> (index));
+        HostParameter::assignAsGesture (hostParameter, static_cast<float> (index));
 }
 
 void RadioContainer::setMainColor (juce::Colour colour)

@@ -4,6 +4,8 @@
 
 // A slider that leaves the right mouse button to its container, which opens
 // the control editor: a right press, drag or release never moves the value.
+// A left press is always released, whatever buttons the release carries, so
+// the host gesture it began is always ended.
 class CustomSlider : public juce::Slider
 {
 public:
@@ -13,4 +15,7 @@ public:
     void mouseDown (const juce::MouseEvent& e) override;
     void mouseDrag (const juce::MouseEvent& e) override;
     void mouseUp (const juce::MouseEvent& e) override;
+
+private:
+    bool pressTaken = false;
 };

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <utility>
 
 TimeStopXYControlContainer::TimeStopXYControlContainer (Parameter* x, Parameter* y, Parameter* trigger, std::string title)
     : XYControlContainer (x, y, std::move (title)), triggerSettings (*trigger), triggerParameter (trigger)
@@ -24,8 +25,7 @@ TimeStopXYControlContainer::~TimeStopXYControlContainer()
     if (valueTreeState != nullptr)
         valueTreeState->removeParameterListener (juce::String::fromUTF8 (triggerSettings.id.c_str()), asParameterListener());
     // A pad destroyed while pressed lets its trigger go.
-    if (isDragging)
-        HostParameter::assign (triggerHostParameter, 0.0f);
+    releaseTrigger();
 }
 
 void TimeStopXYControlContainer::attach (juce::AudioProcessorValueTreeState& state)
@@ -63,20 +63,34 @@ void TimeStopXYControlContainer::timerCallback()
 void TimeStopXYControlContainer::mouseDown (const juce::MouseEvent& e)
 {
     XYControlContainer::mouseDown (e);
-    if (! e.mods.isRightButtonDown())
-        HostParameter::assign (triggerHostParameter, 1.0f);
+    if (e.mods.isRightButtonDown() || triggerHeld)
+        return;
+    // The trigger is held as one host gesture, from the press to the release.
+    triggerHeld = true;
+    HostParameter::beginGesture (triggerHostParameter);
+    HostParameter::assign (triggerHostParameter, 1.0f);
 }
 
-void TimeStopXYControlContainer::mouseUp (const juce::MouseEvent& e)
+void TimeStopXYControlContainer::mouseUp (const juce::MouseEvent&)
 {
-    if (! e.mods.isRightButtonDown())
+    // Decided by the press: the release of a left press may carry only the
+    // right button when both were held.
+    if (triggerHeld)
     {
-        HostParameter::assign (triggerHostParameter, 0.0f);
+        releaseTrigger();
         xLocation = 0.0f;
         yLocation = 0.0f;
         repaint();
     }
     endDrag();
+}
+
+void TimeStopXYControlContainer::releaseTrigger()
+{
+    if (! std::exchange (triggerHeld, false))
+        return;
+    HostParameter::assign (triggerHostParameter, 0.0f);
+    HostParameter::endGesture (triggerHostParameter);
 }
 
 void TimeStopXYControlContainer::resized()

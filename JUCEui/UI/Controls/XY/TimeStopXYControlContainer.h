@@ -41,6 +41,9 @@ public:
     float indicatorMargin = 0.0f;
 
 private:
+    // Sets the trigger back to 0 and ends its gesture, when a press holds it.
+    void releaseTrigger();
+    bool triggerHeld = false;
     void drawHoldingFeedback (juce::Graphics& g);
     void drawSquareShape (juce::Graphics& g, float trigger);
     void drawCurveIndicator (juce::Graphics& g, float trigger);

@@ -101,8 +101,11 @@ void XYControlContainer::mouseDrag (const juce::MouseEvent& e)
 void XYControlContainer::mouseUp (const juce::MouseEvent& e)
 {
     // Only a drag of the pad returns it to its minima: a press that was
-    // ignored (in the title strip) leaves the parameters alone.
-    if (! e.mods.isRightButtonDown() && ! latch && isDragging)
+    // ignored (in the title strip) leaves the parameters alone. Whether a drag
+    // is ending is known from the press, not from the release's buttons: with
+    // left and right held together the release may carry only the right one.
+    juce::ignoreUnused (e);
+    if (! latch && isDragging)
     {
         xLocation = 0.0f;
         yLocation = 0.0f;

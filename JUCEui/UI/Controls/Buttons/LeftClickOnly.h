@@ -1,0 +1,40 @@
+#pragma once
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <utility>
+
+// A JUCE widget (button, combo box) that answers the left mouse button only.
+// JUCE's widgets click, toggle and open on any button, but the right button
+// belongs to the container around them, which opens the control editor.
+// A release is passed on exactly when its press was: with two buttons held,
+// JUCE reports the release carrying the buttons that were down last, which
+// need not include the left one.
+template <typename Widget>
+class LeftClickOnly : public Widget
+{
+public:
+    using Widget::Widget;
+
+    void mouseDown (const juce::MouseEvent& e) override
+    {
+        pressTaken = e.mods.isLeftButtonDown() && ! e.mods.isPopupMenu();
+        if (pressTaken)
+            Widget::mouseDown (e);
+    }
+
+    void mouseDrag (const juce::MouseEvent& e) override
+    {
+        if (pressTaken)
+            Widget::mouseDrag (e);
+    }
+
+    void mouseUp (const juce::MouseEvent& e) override
+    {
+        if (std::exchange (pressTaken, false))
+            Widget::mouseUp (e);
+    }
+
+private:
+    bool pressTaken = false;
+};
