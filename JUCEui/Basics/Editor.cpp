@@ -41,16 +41,13 @@ Editor::Editor (EffectProcessor& effectProcessor, std::unique_ptr<PluginDesign> 
 
     builder.reset();
     startTimerHz (12);
+    addKeyListener (&overlayCoordinator);
 
-    // The browser opens on the list and row of the current preset, so it is
-    // given them before the preset is selected in it.
-    header.selectType (processor.currentPresetList);
-    header.setPresets (processor.getPresetList (processor.currentPresetList));
-
+    // The browser opens on the list and row of the current preset.
     if (processor.stateRestoredPending)
         showRestoredPreset();
-    else if (processor.currentPreset != nullptr)
-        header.selectPreset (processor.currentPresetIndex);
+    else
+        showCurrentPreset();
 }
 
 void Editor::buildContainers (ContainerBuilder& builder)
@@ -100,6 +97,7 @@ void Editor::buildContainers (ContainerBuilder& builder)
 
 Editor::~Editor()
 {
+    removeKeyListener (&overlayCoordinator);
     removeParameterListeners();
     stopTimer();
     containers.clear();
@@ -194,13 +192,21 @@ void Editor::resized()
         if (overlay == nullptr)
             continue;
         if (! childrenAdded)
+        {
             addChildComponent (overlay);
+            overlayCoordinator.manage (*overlay);
+        }
         overlay->setBounds (overlayArea);
         overlay->setVisible (false);
     }
+    if (! childrenAdded && header.presetBrowser != nullptr)
+    {
+        overlayCoordinator.manageDialog (header.presetBrowser->confirmDialog);
+        overlayCoordinator.manageDialog (header.presetBrowser->saveAsDialog);
+    }
 
     childrenAdded = true;
-    header.setPresets (processor.getPresetList (processor.currentPresetList));
+    showList (viewedList);
 }
 
 void Editor::onPageSelected (int page)
@@ -213,22 +219,49 @@ void Editor::onPageSelected (int page)
 
 void Editor::showRestoredPreset()
 {
-    auto& header = getHeader();
-    if (processor.restoredPresetFound)
-    {
-        if (processor.currentPreset != nullptr)
-        {
-            // The restored preset may live in the other list than the one shown.
-            header.selectType (processor.currentPresetList);
-            header.setPresets (processor.getPresetList (processor.currentPresetList));
-            header.selectPreset (processor.currentPresetIndex);
-        }
-    }
-    else
-    {
-        header.setPresetName (processor.restoredPresetName);
-    }
     processor.stateRestoredPending = false;
+    if (processor.restoredPresetFound || processor.restoredPresetName.isEmpty())
+    {
+        showCurrentPreset();
+        return;
+    }
+    // A preset the project names but this machine does not have: its name is
+    // shown (unmarked: there is nothing to compare with), nothing is selected.
+    showList (processor.currentPresetList);
+    auto& header = getHeader();
+    header.showNoPreset();
+    header.setPresetName (processor.restoredPresetName);
+}
+
+void Editor::showList (int list)
+{
+    if (list < 0 || list >= static_cast<int> (processor.presetLists.size()))
+        return;
+    viewedList = list;
+    auto& header = getHeader();
+    header.selectType (list);
+    header.setPresets (processor.getPresetList (list));
+    if (auto* current = processor.currentPreset; current != nullptr && list == processor.currentPresetList)
+        header.presetBrowser->setSelectedPreset (processor.currentPresetIndex, current);
+    else
+        header.presetBrowser->clearSelectedPreset();
+}
+
+void Editor::showCurrentPreset()
+{
+    auto& header = getHeader();
+    auto* current = processor.currentPreset;
+    if (current == nullptr)
+    {
+        showList (viewedList);
+        header.showNoPreset();
+        return;
+    }
+    showList (processor.currentPresetList);
+    header.selectPreset (processor.currentPresetIndex);
+    // Last: selecting clears the mark, but values restored with a project
+    // (or edited while the window was closed) may differ from the preset.
+    header.onCurrentStateGetsDifferentFromCurrentPreset (processor.differsFromPreset (*current));
 }
 
 void Editor::timerCallback()

@@ -6,6 +6,7 @@
 #include "UI/PageSelectorDelegate.h"
 #include "UI/PluginDesign.h"
 #include "UI/PluginHeaderDelegate.h"
+#include "UI/Overlays/OverlayCoordinator.h"
 #include "UI/Controls/UIContainerDelegate.h"
 
 #include <map>
@@ -71,7 +72,12 @@ public:
     std::unique_ptr<ControlEditorOverlay> controlEditorOverlay;
     std::unique_ptr<PageSelector> pageSelector;
 
+    // The list the browser shows (0 user, 1 factory). Viewing a list applies
+    // nothing; the current preset's list is the processor's.
+    int getViewedList() const noexcept { return viewedList; }
+
 protected:
+    // Applies preset `index` of the processor's current list and shows it.
     void setPreset (int index);
     void setPreset (juce::String name);
     // Stops all parameter notifications to this editor (they start with the
@@ -84,6 +90,15 @@ private:
     void buildContainers (ContainerBuilder& builder);
     void startListening();
     void showRestoredPreset();
+    // Shows `list` in the browser, with the current preset selected when it
+    // belongs to that list.
+    void showList (int list);
+    // The current preset in the header and the browser (its list, its row),
+    // with the modified mark telling whether the values still equal it; or
+    // that no preset is current.
+    void showCurrentPreset();
+    OverlayCoordinator overlayCoordinator;
+    int viewedList = EffectProcessor::factoryList;
     std::vector<juce::String> listenedIDs;
     bool childrenAdded = false;
     bool listening = false;

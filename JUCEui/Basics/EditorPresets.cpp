@@ -16,29 +16,39 @@ int listSize (const EffectProcessor& processor, int list)
 void Editor::setPreset (int index)
 {
     if (processor.setPreset (index) && processor.currentPreset != nullptr)
-        getHeader().selectPreset (index);
+        showCurrentPreset();
 }
 
 void Editor::setPreset (juce::String name)
 {
     if (processor.setPreset (name, true) && processor.currentPreset != nullptr)
-        getHeader().selectPreset (processor.currentPresetIndex);
+        showCurrentPreset();
 }
 
 void Editor::onPresetTypeSelected (int type)
 {
-    if (type < 0 || type >= static_cast<int> (processor.presetLists.size()))
-        return;
-    processor.currentPresetList = type;
-    auto& header = getHeader();
-    header.selectType (type);
-    header.setPresets (processor.getPresetList (type));
+    // Viewing a list changes neither the current preset nor the list the
+    // arrows step through.
+    showList (type);
 }
 
 void Editor::onPresetDirectorySelected (int) {}
 
 void Editor::onPresetSelected (int index)
 {
+    if (index < 0 || index >= listSize (processor, viewedList))
+        return;
+
+    auto* chosen = processor.presetLists[static_cast<std::size_t> (viewedList)][static_cast<std::size_t> (index)].get();
+    if (chosen == processor.currentPreset)
+    {
+        // Choosing the current preset again brings its stored values back
+        // when they were edited; otherwise there is nothing to do.
+        if (processor.reapplyCurrentPreset())
+            showCurrentPreset();
+        return;
+    }
+    processor.currentPresetList = viewedList;
     setPreset (index);
 }
 
@@ -58,7 +68,7 @@ void Editor::nextPreset()
     const int following = (processor.currentPresetList + 1) % lists;
     if (listSize (processor, following) > 0)
         processor.currentPresetList = following;
-    onPresetTypeSelected (processor.currentPresetList);
+    showList (processor.currentPresetList);
     setPreset (0);
 }
 
@@ -81,7 +91,7 @@ void Editor::previousPreset()
     if (listSize (processor, preceding) > 0)
         processor.currentPresetList = preceding;
     processor.currentPresetIndex = listSize (processor, processor.currentPresetList) - 1;
-    onPresetTypeSelected (processor.currentPresetList);
+    showList (processor.currentPresetList);
     setPreset (processor.currentPresetIndex);
 }
 
@@ -91,30 +101,29 @@ void Editor::savePreset (Preset* preset)
         return;
 
     // A preset that could not be written keeps its modified mark: the edits
-    // are not stored anywhere yet.
-    if (processor.overwritePreset (*preset).failed())
+    // are not stored anywhere yet. The reason is shown, and the name dialog
+    // offers to store them under another name.
+    const auto name = preset->name;
+    if (const auto result = processor.overwritePreset (*preset); result.failed())
+    {
+        getHeader().reportSaveFailure (result.getErrorMessage(), name);
         return;
-
-    auto& header = getHeader();
-    header.selectType (EffectProcessor::userList);
-    onPresetTypeSelected (EffectProcessor::userList);
-    if (processor.currentPreset != nullptr)
-        header.selectPreset (processor.currentPresetIndex);
-    // Last: reloading the list changed parameters, which set the mark.
-    header.onCurrentStateGetsDifferentFromCurrentPreset (false);
+    }
+    showCurrentPreset();
 }
 
 void Editor::savePresetAs (juce::String name)
 {
-    if (processor.writeUserPreset (name).failed())
+    // A refused name never reaches the header: the dialog stays open with the
+    // reason, and the header keeps showing a preset that exists.
+    if (const auto result = processor.writeUserPreset (name); result.failed())
+    {
+        getHeader().reportSaveFailure (result.getErrorMessage(), name);
         return;
-
-    auto& header = getHeader();
-    header.selectType (EffectProcessor::userList);
-    onPresetTypeSelected (EffectProcessor::userList);
-    // The stored name is the typed one made a legal file name, upper-cased.
-    if (processor.currentPreset != nullptr)
-        setPreset (processor.currentPreset->name);
+    }
+    // The stored name is the typed one made a legal file name, upper-cased;
+    // the new preset is current, in the user list.
+    showCurrentPreset();
 }
 
 void Editor::deletePreset (Preset* preset)
@@ -122,8 +131,10 @@ void Editor::deletePreset (Preset* preset)
     if (preset == nullptr || ! processor.deleteUserPreset (*preset))
         return;
 
-    auto& header = getHeader();
-    header.setPresets (processor.getPresetList (EffectProcessor::userList));
-    header.updatePresetsContent();
+    // The deleted preset is gone for good: no preset is current, so neither
+    // SAVE nor the header can bring its name back.
     processor.currentPreset = nullptr;
+    showList (EffectProcessor::userList);
+    getHeader().updatePresetsContent();
+    showCurrentPreset();
 }

@@ -253,8 +253,10 @@ void EffectProcessor::renderPiece (juce::AudioBuffer<float>& buffer, int start, 
 
 void EffectProcessor::getStateInformation (juce::MemoryBlock& destData)
 {
+    // No current preset is an empty name, which no preset can have: a project
+    // saved with edits after a delete must not reopen as a real preset.
     auto state = parameterTree.copyState();
-    state.setProperty ("PresetName", currentPreset != nullptr ? currentPreset->name : juce::String ("Default"), nullptr);
+    state.setProperty ("PresetName", currentPreset != nullptr ? currentPreset->name : juce::String(), nullptr);
     addHostValues (state);
     if (auto xml = state.createXml())
         copyXmlToBinary (*xml, destData);
@@ -373,7 +375,10 @@ std::vector<Preset*> EffectProcessor::getPresetList (int list) const
 
 bool EffectProcessor::setPreset (juce::String name, bool apply)
 {
+    // An empty name stands for "no preset" and never selects one.
     const auto key = name.toUpperCase();
+    if (key.isEmpty())
+        return false;
     for (size_t list = 0; list < presetLists.size(); ++list)
     {
         const auto& presets = presetLists[list];
@@ -405,6 +410,37 @@ bool EffectProcessor::setPreset (int index)
     currentPresetIndex = index;
     parameterTree.replaceState (preset->state.createCopy());
     currentPreset = preset;
+    return true;
+}
+
+bool EffectProcessor::differsFromPreset (const Preset& preset) const
+{
+    static const juce::Identifier idProperty { "id" };
+    static const juce::Identifier valueProperty { "value" };
+    // Compared as the host sees them (normalised), after the parameter's own
+    // snapping, so that a value stored with a few more digits than the
+    // parameter keeps is not a difference.
+    constexpr float tolerance = 1.0e-6f;
+
+    for (const auto& child : preset.state)
+    {
+        auto* host = parameterTree.getParameter (child.getProperty (idProperty).toString());
+        if (host == nullptr || ! child.hasProperty (valueProperty))
+            continue;
+        const auto stored = static_cast<float> (static_cast<double> (child.getProperty (valueProperty)));
+        if (! std::isfinite (stored))
+            continue;
+        if (std::abs (host->getValue() - host->convertTo0to1 (stored)) > tolerance)
+            return true;
+    }
+    return false;
+}
+
+bool EffectProcessor::reapplyCurrentPreset()
+{
+    if (currentPreset == nullptr || ! differsFromPreset (*currentPreset))
+        return false;
+    parameterTree.replaceState (currentPreset->state.createCopy());
     return true;
 }
 

@@ -64,6 +64,11 @@ public:
     // Applies preset `index` of the current list. False when the index is
     // outside the list or the preset is already current.
     bool setPreset (int index);
+    // True when a host parameter's value is not the one `preset` stores.
+    bool differsFromPreset (const Preset& preset) const;
+    // Puts the current preset's stored values back when they were edited.
+    // False (and no change) when no preset is current or nothing differs.
+    bool reapplyCurrentPreset();
 
     // A copy of one list (userList or factoryList). The pointers stay valid
     // until that list is rebuilt (the user list by a reload, save or delete).

@@ -143,6 +143,19 @@ void PluginHeader::setPresetName (juce::String name)
     presetName = name;
 }
 
+void PluginHeader::showNoPreset()
+{
+    modified.store (false);
+    presetButton.setButtonText (noPresetText);
+    presetName = {};
+    presetBrowser->clearSelectedPreset();
+}
+
+void PluginHeader::reportSaveFailure (const juce::String& reason, const juce::String& name)
+{
+    presetBrowser->showSaveFailure (reason, name);
+}
+
 void PluginHeader::updatePresetsContent()
 {
     presetBrowser->updatePresetsContent();
@@ -187,22 +200,11 @@ void PluginHeader::onAboutClick()
 //==============================================================================
 void PluginHeader::onPresetTypeSelected (int type)
 {
+    // Only a view: the delegate shows the list and selects the current preset
+    // in it when the preset belongs to it (a preset of the same name in the
+    // other list is another preset).
     if (delegate != nullptr)
         delegate->onPresetTypeSelected (type);
-
-    // The delegate has shown the new list: select the current preset in it
-    // when it holds a preset of the same name.
-    auto* current = processor != nullptr ? processor->currentPreset : nullptr;
-    if (current == nullptr)
-        return;
-    for (size_t i = 0; i < presets.size(); ++i)
-    {
-        if (presets[i] == current->name)
-        {
-            presetBrowser->setSelectedPreset (static_cast<int> (i), current);
-            return;
-        }
-    }
 }
 
 void PluginHeader::onPresetDirectorySelected (int directory)
@@ -223,16 +225,17 @@ void PluginHeader::onSavePreset()
         return;
     if (processor != nullptr && processor->currentPreset != nullptr)
         delegate->savePreset (processor->currentPreset);
-    else
+    else if (presetName.isNotEmpty())
         delegate->savePresetAs (presetName);
+    else
+        presetBrowser->saveAsDialog.setVisible (true); // no name to save under: ask for one
 }
 
 void PluginHeader::onSavePresetAs (juce::String name)
 {
-    if (delegate == nullptr)
-        return;
-    presetName = name;
-    delegate->savePresetAs (name);
+    // The shown name changes only once the preset exists (the delegate shows it).
+    if (delegate != nullptr)
+        delegate->savePresetAs (name);
 }
 
 void PluginHeader::onDeletePreset()

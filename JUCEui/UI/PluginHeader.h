@@ -40,6 +40,11 @@ public:
     // updateUI shows. Never blocks nor allocates.
     void onCurrentStateGetsDifferentFromCurrentPreset (bool different) noexcept;
     void setPresetName (juce::String name);
+    // No preset is current: the button says so, nothing is selected in the
+    // browser and SAVE and DELETE are not offered.
+    void showNoPreset();
+    // A save that failed: the reason goes to the save dialog, which stays open.
+    void reportSaveFailure (const juce::String& reason, const juce::String& name);
     void updatePresetsContent();
     // The editor's timer: shows the mark and the name, and the new-version
     // notice once the query has answered.
@@ -66,6 +71,9 @@ public:
     static bool newVersionIsAvailable (const juce::URL& serviceBase, std::string productIdentifier);
 
     juce::String getModifiedMark() const;
+
+    // What the preset button shows while no preset is current.
+    static constexpr const char* noPresetText = "NO PRESET";
     const PluginHeaderVersionQuery& getVersionQuery() const noexcept { return *versionQuery; }
 
     std::unique_ptr<PresetBrowser> presetBrowser;

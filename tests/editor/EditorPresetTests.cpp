@@ -246,21 +246,38 @@ TEST_F (EditorPresetTest, DeletingTheCurrentUserPresetLeavesNoneCurrent)
     EXPECT_EQ (processor->presetLists[0].size(), 1u);
 }
 
-TEST_F (EditorPresetTest, SelectingTheCurrentPresetOrNoRowChangesNothing)
+TEST_F (EditorPresetTest, ChoosingTheCurrentPresetAgainBringsItsValuesBackAndNoRowChangesNothing)
 {
     selectFactory (2);
     const auto name = currentName();
+    const auto stored = hostValue (*processor, "DuckingAttack");
     setHostValue (*processor, "DuckingAttack", 77.0f);
     ASSERT_EQ (shownName(), "*" + name);
-
-    editor->onPresetSelected (2);
-    EXPECT_FLOAT_EQ (hostValue (*processor, "DuckingAttack"), 77.0f);
-    EXPECT_EQ (shownName(), "*" + name);
 
     editor->onPresetSelected (-1);
     editor->onPresetSelected (100000);
     EXPECT_EQ (currentName(), name);
     EXPECT_EQ (shownName(), "*" + name);
+    EXPECT_FLOAT_EQ (hostValue (*processor, "DuckingAttack"), 77.0f);
+
+    // The edited preset chosen again: its stored values, no mark.
+    editor->onPresetSelected (2);
+    EXPECT_FLOAT_EQ (hostValue (*processor, "DuckingAttack"), stored);
+    EXPECT_EQ (shownName(), name);
+
+    // Unedited, choosing it again changes nothing (no write reaches the host).
+    int writes = 0;
+    struct Counter : juce::AudioProcessorParameter::Listener
+    {
+        explicit Counter (int& n) : n (n) {}
+        void parameterValueChanged (int, float) override { ++n; }
+        void parameterGestureChanged (int, bool) override {}
+        int& n;
+    } counter (writes);
+    host (*processor, "DuckingAttack").addListener (&counter);
+    editor->onPresetSelected (2);
+    host (*processor, "DuckingAttack").removeListener (&counter);
+    EXPECT_EQ (writes, 0);
 
     // Another row applies its values and clears the mark.
     editor->onPresetSelected (0);
@@ -272,14 +289,19 @@ TEST_F (EditorPresetTest, ChoosingAListShowsItWithoutChangingTheSelection)
 {
     selectFactory (4);
     const auto index = processor->currentPresetIndex;
+    auto* current = processor->currentPreset;
     editor->onPresetTypeSelected (0);
-    EXPECT_EQ (processor->currentPresetList, 0);
+    // Only a view: the current preset and its list stay.
+    EXPECT_EQ (processor->currentPresetList, 1);
     EXPECT_EQ (processor->currentPresetIndex, index);
+    EXPECT_EQ (processor->currentPreset, current);
+    EXPECT_EQ (editor->getViewedList(), 0);
     EXPECT_TRUE (header().presets.empty());
     editor->onPresetTypeSelected (1);
     EXPECT_EQ (header().presets.size(), static_cast<std::size_t> (factorySize()));
 
-    // Lists that do not exist are ignored; an empty current list still steps on.
+    // Lists that do not exist are ignored; the arrows step from the current
+    // preset whatever list is viewed.
     editor->onPresetTypeSelected (7);
     editor->onPresetTypeSelected (-1);
     EXPECT_EQ (processor->currentPresetList, 1);
@@ -287,5 +309,9 @@ TEST_F (EditorPresetTest, ChoosingAListShowsItWithoutChangingTheSelection)
     editor->onPresetTypeSelected (0);
     editor->nextPreset();
     EXPECT_EQ (processor->currentPresetList, 1);
-    EXPECT_EQ (currentName(), "DEFAULT");
+    EXPECT_EQ (processor->currentPresetIndex, index + 1);
+    editor->onPresetTypeSelected (0);
+    editor->previousPreset();
+    EXPECT_EQ (processor->currentPresetIndex, index);
+    EXPECT_EQ (processor->currentPreset, current);
 }

@@ -98,19 +98,23 @@ TEST (PresetBrowser, LaysOutTwoOrThreeEqualColumnsAboveFourButtons)
     }
 }
 
-TEST (PresetBrowser, ChoosingATypeClearsThePresetSelectionFirst)
+TEST (PresetBrowser, ChoosingATypeClearsThePresetSelectionWithoutReportingIt)
 {
     BrowserRig rig;
     rig.browser.setPresets (rig.presets ({ "A", "B", "C" }, true));
     rig.browser.presetsList.selectRow (1);
     rig.browser.typesList.selectRow (1);
-    EXPECT_EQ (rig.delegate.calls, (std::vector<std::string> { "preset 1", "preset -1", "type 1" }));
+    // The cleared row is the browser's own doing, not a choice.
+    EXPECT_EQ (rig.delegate.calls, (std::vector<std::string> { "preset 1", "type 1" }));
     EXPECT_EQ (rig.browser.presetsList.getSelectedRow(), -1);
 
-    // Selecting what is already selected reports nothing.
+    // Selections the owner makes only show its choice: nothing is reported.
     rig.delegate.calls.clear();
-    rig.browser.setSelectedType (1);
+    rig.browser.setSelectedType (0);
+    rig.browser.setSelectedPreset (2, rig.presets ({ "A", "B", "C" }, true)[2]);
+    rig.browser.clearSelectedPreset();
     EXPECT_TRUE (rig.delegate.calls.empty());
+    EXPECT_EQ (rig.browser.typesList.getSelectedRow(), 0);
 
     // A cleared type selection names no list and is not passed on.
     rig.browser.typesList.deselectAllRows();
@@ -124,7 +128,7 @@ TEST (PresetBrowser, BanksAreReportedOnlyWhenShown)
     EXPECT_TRUE (without.delegate.calls.empty());
 
     BrowserRig with (true);
-    with.browser.setSelectedDirectory (2);
+    with.browser.directoriesList.selectRow (2);
     EXPECT_EQ (with.delegate.calls, (std::vector<std::string> { "bank 2" }));
 }
 
@@ -178,7 +182,8 @@ TEST (PresetBrowser, ConfirmingADeletionClearsTheSelectionThenReports)
     rig.browser.setSelectedPreset (1, user[1]);
     rig.browser.deleteButton.onClick();
     rig.browser.confirmDialog.deleteButton.onClick();
-    EXPECT_EQ (rig.delegate.calls, (std::vector<std::string> { "preset 1", "preset -1", "delete" }));
+    EXPECT_EQ (rig.delegate.calls, (std::vector<std::string> { "delete" }));
+    EXPECT_EQ (rig.browser.presetsList.getSelectedRow(), -1);
     EXPECT_FALSE (rig.browser.confirmDialog.isVisible());
 }
 

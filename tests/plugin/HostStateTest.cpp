@@ -110,10 +110,38 @@ TEST_F (ProcessorTest, ARestoreNamingAMissingPresetLeavesNoPresetCurrent)
     EXPECT_TRUE (processor->stateRestoredPending);
     EXPECT_NEAR (hostValue (*processor, "RoomSize"), 44.0f, 1e-3f);
 
-    // With no preset current the state says "Default".
-    const auto again = juce::AudioProcessor::getXmlFromBinary (stateOf (*processor).getData(),
-                                                               static_cast<int> (stateOf (*processor).getSize()));
-    EXPECT_EQ (again->getStringAttribute ("PresetName"), "Default");
+    // With no preset current the state names none (an empty name, which no
+    // preset has): reopened, it shows no preset, not the factory DEFAULT.
+    const auto none = stateOf (*processor);
+    const auto again = juce::AudioProcessor::getXmlFromBinary (none.getData(), static_cast<int> (none.getSize()));
+    ASSERT_TRUE (again->hasAttribute ("PresetName"));
+    EXPECT_EQ (again->getStringAttribute ("PresetName"), "");
+    auto reopened = VantrelProcessor::create();
+    restore (*reopened, none);
+    EXPECT_EQ (reopened->currentPreset, nullptr);
+    EXPECT_FALSE (reopened->restoredPresetFound);
+    EXPECT_NEAR (hostValue (*reopened, "RoomSize"), 44.0f, 1e-3f);
+}
+
+TEST_F (ProcessorTest, AnOldStateSayingDefaultStillSelectsTheDefaultPresetAndKeepsItsValues)
+{
+    automate (*processor, "RoomSize", 61.0f);
+    auto xml = juce::AudioProcessor::getXmlFromBinary (stateOf (*processor).getData(),
+                                                       static_cast<int> (stateOf (*processor).getSize()));
+    xml->setAttribute ("PresetName", "Default");
+    juce::MemoryBlock old;
+    juce::AudioProcessor::copyXmlToBinary (*xml, old);
+
+    auto reopened = VantrelProcessor::create();
+    restore (*reopened, old);
+    ASSERT_NE (reopened->currentPreset, nullptr);
+    EXPECT_EQ (reopened->currentPreset->name, "DEFAULT");
+    EXPECT_NEAR (hostValue (*reopened, "RoomSize"), 61.0f, 1e-3f);
+    // The values are not DEFAULT's, which the editor shows with the mark.
+    EXPECT_TRUE (reopened->differsFromPreset (*reopened->currentPreset));
+    EXPECT_TRUE (reopened->reapplyCurrentPreset());
+    EXPECT_FALSE (reopened->differsFromPreset (*reopened->currentPreset));
+    EXPECT_FALSE (reopened->reapplyCurrentPreset());
 }
 
 TEST_F (ProcessorTest, ForeignOrBrokenStateChangesNothing)

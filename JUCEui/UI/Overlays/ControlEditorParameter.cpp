@@ -33,6 +33,8 @@ ControlEditorParameter::ControlEditorParameter()
     valueEditor.setColour (juce::TextEditor::outlineColourId, juce::Colours::white);
     valueEditor.setColour (juce::TextEditor::focusedOutlineColourId, Karvon::blue);
     valueEditor.setSelectAllWhenFocused (true);
+    // Escape travels on to the editor, which closes the overlay.
+    valueEditor.setEscapeAndReturnKeysConsumed (false);
     valueEditor.onReturnKey = [this] { onConfirm(); };
 
     unitLabel.setFont (Karvon::getFontLight().withHeight (20.0f));

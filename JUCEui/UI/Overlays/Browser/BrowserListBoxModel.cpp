@@ -22,6 +22,12 @@ void BrowserListBoxModel::paintListBoxItem (int row, juce::Graphics& g, int widt
     g.drawText (elements[static_cast<size_t> (row)], 0, 0, width, height, juce::Justification::centred, true);
 }
 
+void BrowserListBoxModel::listBoxItemClicked (int row, const juce::MouseEvent& e)
+{
+    if (delegate != nullptr)
+        delegate->onItemClicked (this, row, e);
+}
+
 void BrowserListBoxModel::selectedRowsChanged (int lastRowSelected)
 {
     if (delegate != nullptr)

@@ -20,6 +20,7 @@ public:
     int getNumRows() override;
     void paintListBoxItem (int row, juce::Graphics& g, int width, int height, bool selected) override;
     void selectedRowsChanged (int lastRowSelected) override;
+    void listBoxItemClicked (int row, const juce::MouseEvent& e) override;
 
     BrowserListBoxModelDelegate* delegate = nullptr;
     std::vector<juce::String> elements;

@@ -2,11 +2,21 @@
 
 #include "LookAndFeel/Palette.h"
 
+#include <utility>
+
 namespace
 {
 // The two lists every browser offers, in row order.
 constexpr int numberOfTypes = 2;
 } // namespace
+
+template <typename Change>
+void PresetBrowser::quietly (Change&& change)
+{
+    const auto previous = std::exchange (selectingQuietly, true);
+    change();
+    selectingQuietly = previous;
+}
 
 PresetBrowser::PresetBrowser (bool withDirectories)
     : showDirectories (withDirectories),
@@ -82,46 +92,105 @@ void PresetBrowser::setPresets (std::vector<Preset*> presets)
         if (preset != nullptr)
             names.push_back (preset->name);
     presetsModel.setElements (std::move (names));
-    presetsList.updateContent();
+    // A shorter list drops a selection beyond its end: the browser's doing,
+    // not a choice to report.
+    quietly ([&] { presetsList.updateContent(); });
+    acceptedPresetRow = presetsList.getSelectedRow();
 }
 
 void PresetBrowser::setDirectories (std::vector<juce::String> directories)
 {
     directoriesModel.setElements (std::move (directories));
-    directoriesList.updateContent();
+    quietly ([&] { directoriesList.updateContent(); });
 }
 
 void PresetBrowser::updatePresetsContent()
 {
-    presetsList.updateContent();
+    quietly ([&] { presetsList.updateContent(); });
+    acceptedPresetRow = presetsList.getSelectedRow();
     presetsList.repaint();
 }
 
 void PresetBrowser::setSelectedType (int row)
 {
-    typesList.selectRow (row);
+    quietly ([&] { typesList.selectRow (row); });
+    acceptedTypeRow = row;
 }
 
 void PresetBrowser::setSelectedDirectory (int row)
 {
-    directoriesList.selectRow (row);
+    quietly ([&] { directoriesList.selectRow (row); });
 }
 
 void PresetBrowser::setSelectedPreset (int row, Preset* preset)
 {
-    presetsList.selectRow (row);
+    quietly ([&] { presetsList.selectRow (row); });
+    acceptedPresetRow = row;
     const bool isUser = preset != nullptr && preset->isUser;
     saveButton.setEnabled (isUser);
     deleteButton.setEnabled (isUser);
 }
 
+void PresetBrowser::clearSelectedPreset()
+{
+    quietly ([&] { presetsList.deselectAllRows(); });
+    acceptedPresetRow = -1;
+    saveButton.setEnabled (false);
+    deleteButton.setEnabled (false);
+}
+
+void PresetBrowser::showSaveFailure (const juce::String& reason, const juce::String& name)
+{
+    if (! saveAsDialog.isVisible())
+        saveAsDialog.nameEditor.setText (name, true);
+    saveAsDialog.showFailure (reason);
+}
+
+void PresetBrowser::restoreSelections()
+{
+    quietly ([&] {
+        typesList.selectRow (acceptedTypeRow);
+        if (acceptedPresetRow >= 0)
+            presetsList.selectRow (acceptedPresetRow);
+        else
+            presetsList.deselectAllRows();
+    });
+}
+
+void PresetBrowser::onItemClicked (BrowserListBoxModel* model, int row, const juce::MouseEvent& e)
+{
+    // A click on the row that is already selected changes no selection but
+    // is a choice all the same: choosing the current preset again brings its
+    // stored values back when they were edited.
+    if (model != &presetsModel || row < 0 || row != acceptedPresetRow || ! e.mods.isLeftButtonDown()
+        || e.mods.isPopupMenu() || delegate == nullptr)
+        return;
+    delegate->onPresetSelected (row);
+}
+
 void PresetBrowser::onItemSelected (BrowserListBoxModel* model, int row)
 {
+    if (selectingQuietly)
+        return;
+    // JUCE's lists select on any button; a right click chooses nothing.
+    if (juce::ModifierKeys::currentModifiers.isRightButtonDown())
+    {
+        restoreSelections();
+        return;
+    }
+
     if (model == &typesModel)
     {
-        presetsList.deselectAllRows();
         // A cleared type selection names no list: there is nothing to switch to.
-        if (delegate != nullptr && row >= 0 && row < numberOfTypes)
+        if (row < 0 || row >= numberOfTypes)
+        {
+            restoreSelections();
+            return;
+        }
+        acceptedTypeRow = row;
+        quietly ([&] { presetsList.deselectAllRows(); });
+        acceptedPresetRow = -1;
+        if (delegate != nullptr)
             delegate->onPresetTypeSelected (row);
     }
     else if (model == &directoriesModel)
@@ -131,6 +200,7 @@ void PresetBrowser::onItemSelected (BrowserListBoxModel* model, int row)
     }
     else if (model == &presetsModel)
     {
+        acceptedPresetRow = row;
         if (delegate != nullptr)
             delegate->onPresetSelected (row);
     }
@@ -138,7 +208,8 @@ void PresetBrowser::onItemSelected (BrowserListBoxModel* model, int row)
 
 void PresetBrowser::onDelete()
 {
-    presetsList.deselectAllRows();
+    quietly ([&] { presetsList.deselectAllRows(); });
+    acceptedPresetRow = -1;
     if (delegate != nullptr)
         delegate->onDeletePreset();
 }

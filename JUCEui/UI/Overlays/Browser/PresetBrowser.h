@@ -32,14 +32,20 @@ public:
     void setDirectories (std::vector<juce::String> directories);
     void updatePresetsContent();
 
-    // Selections made here are reported like clicks when they change the
-    // selection (row 0 user, 1 factory for the types).
+    // Selections made here only show what the owner chose: they are not
+    // reported back like clicks (row 0 user, 1 factory for the types).
     void setSelectedType (int row);
     void setSelectedDirectory (int row);
     // Selects a preset row; SAVE and DELETE are offered only for a user preset.
     void setSelectedPreset (int row, Preset* preset);
+    // No preset row selected; SAVE and DELETE are not offered.
+    void clearSelectedPreset();
+    // A save that failed: the name dialog stays (or comes) open with the name
+    // and a one-line reason.
+    void showSaveFailure (const juce::String& reason, const juce::String& name);
 
     void onItemSelected (BrowserListBoxModel* model, int row) override;
+    void onItemClicked (BrowserListBoxModel* model, int row, const juce::MouseEvent& e) override;
     void onDelete() override;
     void onSavePresetAs (juce::String name) override;
 
@@ -64,5 +70,15 @@ public:
     SaveAsDialog saveAsDialog;
 
 private:
+    // Runs a selection change made by the program, not by the user.
+    template <typename Change>
+    void quietly (Change&& change);
+    // Puts back the selections last accepted (after a right click selected a row).
+    void restoreSelections();
+
+    bool selectingQuietly = false;
+    int acceptedTypeRow = -1;
+    int acceptedPresetRow = -1;
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PresetBrowser)
 };

@@ -11,6 +11,11 @@ SaveAsDialog::SaveAsDialog (SaveAsDialogDelegate* saveDelegate)
     titleLabel.setLookAndFeel (&lookAndFeel);
     titleLabel.setText ("Save preset as...", juce::dontSendNotification);
     titleLabel.setJustificationType (juce::Justification::centred);
+    addChildComponent (reasonLabel);
+    reasonLabel.setFont (Karvon::getFontLight().withHeight (18.0f));
+    reasonLabel.setColour (juce::Label::textColourId, Karvon::red);
+    reasonLabel.setJustificationType (juce::Justification::centred);
+    reasonLabel.setMinimumHorizontalScale (0.5f);
 
     saveButton.setButtonText ("SAVE");
     cancelButton.setButtonText ("CANCEL");
@@ -30,6 +35,8 @@ SaveAsDialog::SaveAsDialog (SaveAsDialogDelegate* saveDelegate)
     nameEditor.setFont (Karvon::getFontLight().withHeight (16.0f));
     nameEditor.setTextToShowWhenEmpty ("ENTER PRESET NAME...", juce::Colours::grey);
     nameEditor.setSelectAllWhenFocused (true);
+    // Escape travels on to the editor, which closes the dialog.
+    nameEditor.setEscapeAndReturnKeysConsumed (false);
 
     cancelButton.onClick = [this] { setVisible (false); };
     saveButton.onClick = [this] { saveAs(); };
@@ -51,13 +58,26 @@ void SaveAsDialog::saveAs()
     const auto name = nameEditor.getText();
     if (delegate == nullptr || name.isEmpty())
         return;
+    failed = false;
     delegate->onSavePresetAs (name);
-    setVisible (false);
+    if (! failed)
+        setVisible (false);
+}
+
+void SaveAsDialog::showFailure (const juce::String& reason)
+{
+    failed = true;
+    reasonLabel.setText (reason.upToFirstOccurrenceOf ("\n", false, false), juce::dontSendNotification);
+    reasonLabel.setVisible (true);
+    titleLabel.setVisible (false);
+    setVisible (true);
 }
 
 void SaveAsDialog::inputTextChanged()
 {
     saveButton.setEnabled (nameEditor.getText().isNotEmpty());
+    reasonLabel.setVisible (false);
+    titleLabel.setVisible (true);
 }
 
 void SaveAsDialog::paint (juce::Graphics& g)
@@ -72,6 +92,7 @@ void SaveAsDialog::resized()
     saveButton.setBounds (DialogFrame::leftButton (area, labelArea));
     cancelButton.setBounds (DialogFrame::rightButton (area, labelArea));
     titleLabel.setBounds (area.getX(), area.getY(), area.getWidth(), static_cast<int> (0.3 * labelArea));
+    reasonLabel.setBounds (titleLabel.getBounds());
     nameEditor.setBounds (area.getX(), static_cast<int> (area.getY() + 0.45 * labelArea), area.getWidth(),
                           static_cast<int> (0.45 * labelArea));
 }

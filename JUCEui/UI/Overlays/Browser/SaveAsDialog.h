@@ -13,8 +13,12 @@ public:
     explicit SaveAsDialog (SaveAsDialogDelegate* delegate);
     ~SaveAsDialog() override;
 
-    // Reports the typed name and closes; nothing while the name is empty.
+    // Reports the typed name and closes, unless the owner reported a failure
+    // meanwhile; nothing while the name is empty.
     void saveAs();
+    // Shows a one-line reason in place of the title and keeps the dialog open
+    // (opening it if needed); the next edit of the name clears it.
+    void showFailure (const juce::String& reason);
     // SAVE is enabled exactly while a name is typed.
     void inputTextChanged();
 
@@ -24,11 +28,14 @@ public:
 
     SaveAsDialogDelegate* delegate;
     juce::Label titleLabel;
+    juce::Label reasonLabel;
     juce::TextEditor nameEditor;
     juce::TextButton saveButton;
     juce::TextButton cancelButton;
     PresetButtonLookAndFeel lookAndFeel;
 
 private:
+    bool failed = false;
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (SaveAsDialog)
 };
