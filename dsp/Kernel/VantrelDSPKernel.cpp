@@ -124,6 +124,7 @@ void VantrelDSPKernel::setup()
     // Nothing renders during setup: the filter type can be applied here.
     applyFilterType();
 
+    parameterBuffersCollected = false;
     preparedChannels = c;
     prepared = rate >= kLowestSampleRate && rate <= kHighestSampleRate;
 }

@@ -132,4 +132,7 @@ private:
     ScalarCache returnScaleA, returnScaleB, duckerThreshold;
     // Each parameter's per-sample buffer for the block being rendered.
     std::array<float*, kParameterCount> blockParameters {};
+    // blockParameters matches the slots (cleared by setup, which may come
+    // with a new parameter list state).
+    bool parameterBuffersCollected = false;
 };

@@ -75,6 +75,7 @@ void VantrelDSPKernel::collectParameterBuffers() noexcept
     const auto& slots = parameterBuffers->slots;
     for (std::size_t i = 0; i < blockParameters.size(); ++i)
         blockParameters[i] = i < slots.size() && slots[i] != nullptr ? slots[i]->buffer : nullptr;
+    parameterBuffersCollected = true;
 }
 
 void VantrelDSPKernel::process (unsigned long frames, unsigned long bufferOffset, long count) noexcept
@@ -156,8 +157,10 @@ void VantrelDSPKernel::renderPiece (unsigned long frames, const std::array<const
 
 void VantrelDSPKernel::prepareBlock (unsigned long frames, const std::array<const float*, kMaxChannels>& in) noexcept
 {
-    parameters->checkOutBuffers (frames, parameterBuffers.get());
-    collectParameterBuffers();
+    // The slots change only when a ramp renders or a constant is refilled:
+    // look them up again only then.
+    if (parameters->checkOutBuffers (frames, parameterBuffers.get()) || ! parameterBuffersCollected)
+        collectParameterBuffers();
 
     // The filter frequency ramps on the note scale: back to Hz, kept below
     // Nyquist with some margin. The filter takes its coefficients from the

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <vector>
 
 namespace
@@ -224,4 +225,59 @@ TEST (ParameterList, CheckOutBuffersWritesOnlyChangedRampedParameters)
     list[0]->ramper->startRamp (2.0f, 100, false);
     list.checkOutBuffers (64, &buffers);
     EXPECT_EQ (list[0]->ramper->buffer.data(), buffers[0]);
+}
+
+TEST (ParameterList, SkippingRestingParametersRendersWhatEachRamperWould)
+{
+    // The list renders parameters 0 and 2; twin rampers get the same
+    // requests and are stepped one by one. Random requests (ramps, jumps,
+    // repeats of the same value, none for a while) and block lengths: each
+    // slot must hold what its twin's getAndStep gives, and the list must say
+    // whether it rewrote a slot exactly when a twin reports a change.
+    TwoParameterList list;
+    ParameterRamper twins[2];
+    ParameterRamper* listed[2] = { list[0]->ramper.get(), list[2]->ramper.get() };
+    ParameterBufferList buffers;
+    buffers.checkSize (2);
+
+    std::uint32_t seed = 99u;
+    auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    for (int block = 0; block < 400; ++block)
+    {
+        for (int j = 0; j < 2; ++j)
+        {
+            const auto dice = next() % 8;
+            if (dice > 2)
+                continue; // most blocks bring no request
+            const float value = float (next() % 5);
+            const unsigned long duration = dice == 0 ? 0 : next() % 700;
+            listed[j]->startRamp (value, duration, dice == 2);
+            twins[j].startRamp (value, duration, dice == 2);
+        }
+        const unsigned long frames = (next() % 4 == 0) ? 1 + next() % 512 : 64;
+
+        bool anyChanged = false;
+        bool changed[2] = { false, false };
+        float* expected[2];
+        for (int j = 0; j < 2; ++j)
+        {
+            expected[j] = twins[j].getAndStep (frames, changed[j]);
+            anyChanged = anyChanged || changed[j];
+        }
+        buffers.writeAt (0, nullptr);
+        buffers.writeAt (2, nullptr);
+        ASSERT_EQ (anyChanged, list.checkOutBuffers (frames, &buffers)) << "block " << block;
+        for (int j = 0; j < 2; ++j)
+        {
+            const unsigned long index = j == 0 ? 0 : 2;
+            const float* values = listed[j]->buffer.data();
+            for (unsigned long k = 0; k < frames; ++k)
+                ASSERT_EQ (expected[j][k], values[k]) << "block " << block << ", parameter " << index << ", sample " << k;
+            // A slot is written exactly when its ramper reports a change.
+            ASSERT_EQ (changed[j], buffers[index] != nullptr) << "block " << block << ", parameter " << index;
+        }
+    }
 }

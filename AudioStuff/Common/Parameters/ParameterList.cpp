@@ -11,14 +11,18 @@ ParameterList::ParameterList (int n)
     }
 }
 
-void ParameterList::checkOutBuffers (unsigned long frames, ParameterBufferList* buffers) noexcept
+bool ParameterList::checkOutBuffers (unsigned long frames, ParameterBufferList* buffers) noexcept
 {
+    bool anyWritten = false;
     for (const auto& p : parameters)
     {
-        if (! p->isRamped() || p->ramper == nullptr)
+        ParameterRamper* ramper = p->ramper.get();
+        // Most parameters rest most of the time: those cost a few loads here
+        // instead of a call.
+        if (ramper == nullptr || ! p->isRamped() || ramper->restsFor (frames))
             continue;
         bool changed = false;
-        float* b = p->ramper->getAndStep (frames, changed);
+        float* b = ramper->getAndStep (frames, changed);
         // A parameter that stays constant keeps its slot pointing at the
         // ramper's buffer, which still holds the constant.
         if (changed && buffers != nullptr)
@@ -28,6 +32,8 @@ void ParameterList::checkOutBuffers (unsigned long frames, ParameterBufferList* 
                 buffers->slots[index]->buffer = b;
             else
                 buffers->writeAt (index, b); // grows: only when the kernel did not size the list
+            anyWritten = true;
         }
     }
+    return anyWritten;
 }

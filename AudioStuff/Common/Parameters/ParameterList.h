@@ -23,8 +23,10 @@ public:
 
     // Audio thread, once per block: renders every ramped parameter and points
     // its slot in `buffers` at the ramper's buffer when the values changed.
-    // frames must not exceed kMaxFramesPerBlock.
-    void checkOutBuffers (unsigned long frames, ParameterBufferList* buffers) noexcept;
+    // frames must not exceed kMaxFramesPerBlock. Returns true when any slot
+    // was rewritten, so that a caller keeping the slots' pointers knows
+    // whether to look them up again.
+    bool checkOutBuffers (unsigned long frames, ParameterBufferList* buffers) noexcept;
 
     // Throws std::out_of_range beyond the list.
     Parameter& at (unsigned long index) { return *parameters.at (index); }

@@ -32,6 +32,16 @@ public:
     // the buffer and returns it; sets `changed` when the buffer was rewritten.
     float* getAndStep (unsigned long frames, bool& changed) noexcept;
 
+    // Audio thread: true when getAndStep (frames) would neither rewrite the
+    // buffer nor report a change (no new request, no ramp running, and the
+    // buffer already holds the goal for blocks of this length). Inline so
+    // that a list of resting parameters costs a few loads each per block.
+    bool restsFor (unsigned long frames) const noexcept
+    {
+        return remaining == 0 && isConstant && constantFrames == frames
+               && request.load (std::memory_order_acquire) == appliedRequest;
+    }
+
     // Not concurrently with getAndStep (initialisation): takes any pending
     // request and comes to rest on the last requested target at once.
     void snapToTarget() noexcept;
