@@ -194,9 +194,15 @@ void VantrelDSPKernel::prepareBlock (unsigned long frames, const std::array<cons
 
     float* rate = parameterBuffer (P::ModulationRate);
     float* amount = parameterBuffer (P::ModulationAmount);
+    std::array<float*, kModulationOutputs> outputs {};
+    std::array<const float*, kModulationOutputs> offsets {};
     for (std::size_t i = 0; i < kModulationOutputs; ++i)
-        lfo->process (modulation[i].data(), frames, i, Lfo::LfoParameters { rate, nullptr, lfoPhaseOffsets[i].data(), amount },
-                      nullptr);
+    {
+        outputs[i] = modulation[i].data();
+        offsets[i] = lfoPhaseOffsets[i].data();
+    }
+    lfo->processOutputs (outputs.data(), kModulationOutputs, frames, Lfo::LfoParameters { rate, nullptr, nullptr, amount },
+                         offsets.data());
 
     SP::clip (parameterBuffer (P::ReverbColor), 800.0f, static_cast<float> (sampleRate / 2.01), reverbColour.data(), frames);
 }

@@ -104,6 +104,53 @@ void Lfo::process (float* out, unsigned long frames, unsigned long output, LfoPa
         processPiece (out + offset, std::min (kMaxFramesPerBlock, frames - offset), output, p, offset);
 }
 
+void Lfo::processOutputs (float* const* out, unsigned long count, unsigned long frames, LfoParameters common,
+                          const float* const* phaseOffsets) noexcept
+{
+    // Outputs share state only through the random steps, the transport and
+    // the smoothing filter's channels: with any of those, or outputs that are
+    // missing, each output takes the general path in turn.
+    bool shared = frames > 0 && frames <= kMaxFramesPerBlock && count <= phases.size() && randomSteps == false
+                  && ! smooth && ! (rateMode == TempoMode && followTransport);
+    for (unsigned long k = 0; k < count && shared; ++k)
+        shared = out[k] != nullptr;
+    if (! shared)
+    {
+        for (unsigned long k = 0; k < count; ++k)
+        {
+            LfoParameters p = common;
+            p.phaseOffset = const_cast<float*> (phaseOffsets[k]);
+            process (out[k], frames, k, p, nullptr);
+        }
+        return;
+    }
+
+    const float period = periodMs (common);
+    for (unsigned long k = 0; k < count; ++k)
+    {
+        const float* offsets = phaseOffsets[k];
+        freeRunning (out[k], frames, k, period, offsets, offsets != nullptr ? offsets[0] : 0.0f);
+    }
+    if (common.amount == nullptr)
+        return;
+
+    // The amount's gain once for every output, each output scaled by it:
+    // out g with g = amount 0.01 (squared when asked), as applyAmount does.
+    float* g = amountGain.data();
+    const float* amount = common.amount;
+    if (squareAmount)
+        for (unsigned long i = 0; i < frames; ++i)
+        {
+            const float a = amount[i] * 0.01f;
+            g[i] = a * a;
+        }
+    else
+        for (unsigned long i = 0; i < frames; ++i)
+            g[i] = amount[i] * 0.01f;
+    for (unsigned long k = 0; k < count; ++k)
+        SignalProcessing::mul (out[k], g, out[k], frames);
+}
+
 float Lfo::phasesOf (float phase, float step, const float* phaseOffset, bool sineArgument, float* out, unsigned long n) noexcept
 {
     // Per sample, in this order: u = frac(phase + i step); with an offset

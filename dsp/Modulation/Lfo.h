@@ -41,6 +41,11 @@ public:
 
     // Writes `frames` values of one output. The last argument is not read.
     void process (float* out, unsigned long frames, unsigned long output, LfoParameters parameters, float* unused) noexcept;
+    // process for outputs 0 .. count - 1 in turn, out[k] with the phase
+    // offsets phaseOffsets[k] (null: none) and the rest of `common`: the same
+    // samples, with the rate and amount read once for all the outputs.
+    void processOutputs (float* const* out, unsigned long count, unsigned long frames, LfoParameters common,
+                         const float* const* phaseOffsets) noexcept;
 
     std::vector<float> phases;
     float randomTimer = 99999.0f; // ms since the last random step: the first comes at once

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cmath>
 #include <numbers>
 #include <set>
@@ -286,5 +288,113 @@ TEST (Lfo, BadSetupsGiveDefinedOutputAndProcessingAllocatesNothing)
             p.phaseOffset = m.offsets[o].data();
             m.lfo.process (out.data(), 256, o, p, nullptr);
         }
+    EXPECT_EQ (0u, counter.allocations());
+}
+
+namespace
+{
+// Two oscillators set up alike; one renders its outputs with process in
+// turn, the other with processOutputs.
+struct OutputPair
+{
+    explicit OutputPair (int outputs)
+    {
+        for (Lfo* l : { &plain, &together })
+        {
+            l->init (outputs, kRate);
+            l->randomSteps = false;
+        }
+    }
+
+    void configure (std::uint32_t shape, bool squared, bool steps, bool smooth)
+    {
+        for (Lfo* l : { &plain, &together })
+        {
+            l->shape = shape;
+            l->squareAmount = squared;
+            l->randomSteps = steps;
+            l->smooth = smooth;
+        }
+    }
+
+    // Both render `frames` of every output; returns false at the first
+    // sample that differs in bits.
+    ::testing::AssertionResult renderAlike (unsigned long frames, float* rate, float* amount,
+                                            const std::vector<const float*>& offsets)
+    {
+        const unsigned long count = offsets.size();
+        std::vector<std::vector<float>> a (count, std::vector<float> (frames, 7.0f)), b = a;
+        std::vector<float*> outA, outB;
+        for (unsigned long k = 0; k < count; ++k)
+        {
+            Lfo::LfoParameters p { rate, nullptr, const_cast<float*> (offsets[k]), amount };
+            plain.process (a[k].data(), frames, k, p, nullptr);
+            outB.push_back (b[k].data());
+        }
+        together.processOutputs (outB.data(), count, frames, Lfo::LfoParameters { rate, nullptr, nullptr, amount }, offsets.data());
+        for (unsigned long k = 0; k < count; ++k)
+            for (unsigned long i = 0; i < frames; ++i)
+                if (std::bit_cast<std::uint32_t> (a[k][i]) != std::bit_cast<std::uint32_t> (b[k][i]))
+                    return ::testing::AssertionFailure() << "output " << k << " sample " << i << ": " << a[k][i] << " vs " << b[k][i];
+        return ::testing::AssertionSuccess();
+    }
+
+    Lfo plain, together;
+};
+} // namespace
+
+TEST (Lfo, AllOutputsInOnePassGiveTheSamplesOfOneCallPerOutput)
+{
+    // Random rates, amounts, offsets (negative ones too), block lengths and
+    // shapes, with and without an amount buffer; the phases run on across
+    // calls. The random-step, smoothing and transport cases take the general
+    // path and must match as well.
+    std::uint32_t seed = 12345u;
+    auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return float (seed >> 8) / 16777216.0f;
+    };
+    for (int setting = 0; setting < 8; ++setting)
+    {
+        OutputPair pair (4);
+        const std::uint32_t shape = std::uint32_t (setting % 6);
+        pair.configure (shape, setting != 3, setting == 5, setting == 6);
+        if (setting == 7)
+            for (Lfo* l : { &pair.plain, &pair.together })
+                l->rateMode = Lfo::TempoMode, l->followTransport = true, l->beatPosition = 3.3;
+
+        std::vector<std::vector<float>> offsets (4, std::vector<float> (4096));
+        for (int block = 0; block < 12; ++block)
+        {
+            const unsigned long frames = 1 + (unsigned long) (next() * 300.0f);
+            std::vector<float> rate (4096, 0.1f + next() * 15.0f), amount (4096);
+            for (unsigned long i = 0; i < 4096; ++i)
+                amount[i] = 100.0f * next();
+            std::vector<const float*> o;
+            for (std::size_t k = 0; k < 4; ++k)
+            {
+                std::fill (offsets[k].begin(), offsets[k].end(), next() * 2.0f - 0.75f);
+                o.push_back (k == 2 && block % 3 == 0 ? nullptr : offsets[k].data());
+            }
+            ASSERT_TRUE (pair.renderAlike (frames, rate.data(), block % 4 == 1 ? nullptr : amount.data(), o))
+                << "setting " << setting << ", block " << block;
+        }
+        for (std::size_t k = 0; k < 4; ++k)
+            EXPECT_EQ (pair.plain.phases[k], pair.together.phases[k]);
+    }
+}
+
+TEST (Lfo, AllOutputsInOnePassAllocateNothingAndSkipMissingOutputs)
+{
+    OutputPair pair (2);
+    std::vector<float> rate (4096, 3.0f), amount (4096, 50.0f), offset (4096, 0.5f);
+    // More outputs than were set up: the extra one is silent, as with process.
+    EXPECT_TRUE (pair.renderAlike (256, rate.data(), amount.data(), { nullptr, offset.data(), offset.data() }));
+
+    std::vector<float> a (256), b (256);
+    float* outs[2] = { a.data(), b.data() };
+    const float* offs[2] = { nullptr, offset.data() };
+    testsupport::ScopedAllocationCounter counter;
+    pair.together.processOutputs (outs, 2, 256, Lfo::LfoParameters { rate.data(), nullptr, nullptr, amount.data() }, offs);
     EXPECT_EQ (0u, counter.allocations());
 }
