@@ -72,7 +72,7 @@ void DelayLineDamped::preFeedbackProcess (float* x, unsigned long frames, unsign
 }
 
 void DelayLineDamped::preFeedbackProcessFour (DelayLineDamped* const* lines, float* const* x, unsigned long frames,
-                                              const float* gain) noexcept
+                                              const float* gain, const SharedControls* controls) noexcept
 {
     bool together = frames <= kMaxFramesPerBlock;
     for (int j = 0; j < 4 && together; ++j)
@@ -81,6 +81,11 @@ void DelayLineDamped::preFeedbackProcessFour (DelayLineDamped* const* lines, flo
     {
         for (int j = 0; j < 4; ++j)
         {
+            if (controls != nullptr && x[j] != nullptr && frames <= kMaxFramesPerBlock)
+            {
+                std::copy (controls->cutoff, controls->cutoff + frames, lines[j]->cutoff.begin());
+                std::copy (controls->amount, controls->amount + frames, lines[j]->amount.begin());
+            }
             lines[j]->preFeedbackProcess (x[j], frames, 0);
             if (gain != nullptr && x[j] != nullptr)
                 SignalProcessing::mul (x[j], gain, x[j], frames);
@@ -98,9 +103,10 @@ void DelayLineDamped::preFeedbackProcessFour (DelayLineDamped* const* lines, flo
         filters[j] = &line.filter;
         in[j] = x[j];
         low[j] = line.filterWork.data();
-        parameters[j] = BiquadFilterParameters { 0.0f, line.cutoff.data(), 0.0f, line.resonance.data(), 0.0f, nullptr };
+        float* cutoff = controls != nullptr ? const_cast<float*> (controls->cutoff) : line.cutoff.data();
+        parameters[j] = BiquadFilterParameters { 0.0f, cutoff, 0.0f, line.resonance.data(), 0.0f, nullptr };
     }
     BiquadFilter::processFour (filters, in, low, frames, 0, parameters);
     for (int j = 0; j < 4; ++j)
-        blend (low[j], lines[j]->amount.data(), gain, x[j], frames);
+        blend (low[j], controls != nullptr ? controls->amount : lines[j]->amount.data(), gain, x[j], frames);
 }

@@ -23,8 +23,15 @@ public:
     // preFeedbackProcess of channel 0 of four different lines, their damping
     // filters running side by side in one pass: the same samples as four
     // calls. With `gain`, each result is then multiplied by it per sample.
+    // With `controls` (cutoff in Hz and amount, per sample), every line uses
+    // those instead of its own cutoff and amount buffers, as if each held them.
+    struct SharedControls
+    {
+        const float* cutoff;
+        const float* amount;
+    };
     static void preFeedbackProcessFour (DelayLineDamped* const* lines, float* const* buffers, unsigned long frames,
-                                        const float* gain = nullptr) noexcept;
+                                        const float* gain = nullptr, const SharedControls* controls = nullptr) noexcept;
 
     const float defaultCutoff = 3000.0f; // Hz
 

@@ -16,6 +16,20 @@ void rung (const float* __restrict t, float* __restrict a, float* __restrict dif
         a[i] = a[i] + t[i];
     }
 }
+
+// rung with a read from `start` instead of updated in place: difference =
+// start - t, a = start + t (start may be a itself).
+void firstRung (const float* __restrict t, const float* start, float* a, float* __restrict difference,
+                unsigned long n) noexcept
+{
+    for (unsigned long i = 0; i < n; ++i)
+    {
+        const float s = start[i];
+        const float tap = t[i];
+        difference[i] = s - tap;
+        a[i] = s + tap;
+    }
+}
 } // namespace
 
 EarlyReflections::EarlyReflections (float maxDelayMs, const std::array<float, kLineCount>& initialTimesMs)
@@ -39,17 +53,19 @@ void EarlyReflections::process (const float* left, const float* right, float* ou
         return;
 
     // a accumulates the left side in outLeft; each rung delays the running
-    // difference and folds it back into both sides.
+    // difference and folds it back into both sides. The first rung starts
+    // from the inputs themselves (difference = right, a = left).
     float* a = outLeft;
     float* diff = x.data();
     float* t = tap.data();
-    Memory::copy (right, diff, n);
-    Memory::copy (left, a, n);
 
     for (std::size_t i = 0; i < 3; ++i)
     {
-        lines[i].line->delayInto (diff, t, n, 0, lines[i].timeMsBuffer.data());
-        rung (t, a, diff, n);
+        lines[i].line->delayInto (i == 0 ? right : diff, t, n, 0, lines[i].timeMsBuffer.data());
+        if (i == 0)
+            firstRung (t, left, a, diff, n);
+        else
+            rung (t, a, diff, n);
     }
 
     lines[3].line->delayInto (diff, outRight, n, 0, lines[3].timeMsBuffer.data());

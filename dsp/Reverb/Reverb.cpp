@@ -67,16 +67,20 @@ void Reverb::processReadDelayLines (float* const* out, unsigned long n, const fl
     if (lines.size() < kLineCount)
         return;
 
+    // Every line is damped alike: the controls are converted once, into the
+    // first line's buffers, and the four lines read them there.
     DelayLineDamped* damped[kLineCount];
+    DelayLineDamped& first = *lines[0].line;
+    dampingControls (colour, dampingAmount, first.cutoff.data(), first.amount.data(), n);
+    const DelayLineDamped::SharedControls controls { first.cutoff.data(), first.amount.data() };
     for (std::size_t i = 0; i < kLineCount; ++i)
     {
         auto& record = lines[i];
         auto& delay = *record.line;
         damped[i] = &delay;
-        dampingControls (colour, dampingAmount, delay.cutoff.data(), delay.amount.data(), n);
         delay.reader (0).processMilliseconds (record.timeMsBuffer.data(), out[i], delay.writer (0), n);
     }
-    DelayLineDamped::preFeedbackProcessFour (damped, out, n, feedbackGain.data());
+    DelayLineDamped::preFeedbackProcessFour (damped, out, n, feedbackGain.data(), &controls);
 }
 
 void Reverb::processWriteDelayLine (unsigned long line, const float* input, unsigned long n) noexcept

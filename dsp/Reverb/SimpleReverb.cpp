@@ -32,8 +32,8 @@ void copyFinite (const float* source, float* destination, unsigned long n) noexc
 // form in which the compiler trusts them apart and vectorises the loop.
 void mixLines (const float* __restrict o0, const float* __restrict o1, const float* __restrict o2,
                const float* __restrict o3, const float* __restrict eL, const float* __restrict eR, float gain,
-               float* __restrict left, float* __restrict right, float* __restrict m0, float* __restrict m1,
-               float* __restrict m2, float* __restrict m3, unsigned long n) noexcept
+               float scale, float* __restrict left, float* __restrict right, float* __restrict m0,
+               float* __restrict m1, float* __restrict m2, float* __restrict m3, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)
     {
@@ -45,8 +45,8 @@ void mixLines (const float* __restrict o0, const float* __restrict o1, const flo
         const float s1 = a - b;
         const float s2 = c + d;
         const float s3 = c - d;
-        left[i] = a * gain + c * gain;
-        right[i] = b * gain + d * gain;
+        left[i] = (a * gain + c * gain) * scale;
+        right[i] = (b * gain + d * gain) * scale;
         m0[i] = s0 + s2;
         m1[i] = s1 + s3;
         m2[i] = s0 - s2;
@@ -108,11 +108,11 @@ void SimpleReverb::updateFeedbackGain (unsigned long n) noexcept
     core.currentFeedback = gain[n - 1] + step;
 }
 
-void SimpleReverb::mixNetwork (float* const* lineOut, const float* earlyL, const float* earlyR, float gain, float* outL,
-                               float* outR, unsigned long n) noexcept
+void SimpleReverb::mixNetwork (float* const* lineOut, const float* earlyL, const float* earlyR, float gain, float scale,
+                               float* outL, float* outR, unsigned long n) noexcept
 {
-    mixLines (lineOut[0], lineOut[1], lineOut[2], lineOut[3], earlyL, earlyR, gain, outL, outR, core.mix[0].data(),
-              core.mix[1].data(), core.mix[2].data(), core.mix[3].data(), n);
+    mixLines (lineOut[0], lineOut[1], lineOut[2], lineOut[3], earlyL, earlyR, gain, scale, outL, outR,
+              core.mix[0].data(), core.mix[1].data(), core.mix[2].data(), core.mix[3].data(), n);
 }
 
 void SimpleReverb::process (float** buffers, unsigned long n) noexcept
@@ -169,14 +169,12 @@ void SimpleReverb::process (float** buffers, unsigned long n) noexcept
     //   o0 = line0 + earlyL, o1 = line1 + earlyR, o2 = line2, o3 = line3,
     //   s0 = o0 + o1, s1 = o0 - o1, s2 = o2 + o3, s3 = o2 - o3,
     //   left = o0 g + o2 g, right = o1 g + o3 g (g the output gain),
-    //   mix0 = s0 + s2, mix1 = s1 + s3, mix2 = s0 - s2, mix3 = s1 - s3.
-    mixNetwork (out.data(), net.earlyOutL.data(), net.earlyOutR.data(), net.outputGain, l, r, n);
+    //   mix0 = s0 + s2, mix1 = s1 + s3, mix2 = s0 - s2, mix3 = s1 - s3,
+    // and the channels' output left 0.7 and right 0.7 written at once (the
+    // channel copies are not read again: the next call fills them anew).
+    mixNetwork (out.data(), net.earlyOutL.data(), net.earlyOutR.data(), net.outputGain, kOutputScale,
+                used >= 1 ? buffers[0] : l, used >= 2 ? buffers[1] : r, n);
 
     for (std::size_t i = 0; i < 4; ++i)
         net.processWriteDelayLine (i, net.mix[i].data(), n);
-
-    if (used >= 1)
-        SP::mul_s (l, kOutputScale, buffers[0], n);
-    if (used >= 2)
-        SP::mul_s (r, kOutputScale, buffers[1], n);
 }

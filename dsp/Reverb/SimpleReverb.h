@@ -34,9 +34,10 @@ public:
 private:
     void updateFeedbackGain (unsigned long n) noexcept;
     // The network's matrix and output taps over the four line outputs, into
-    // outL/outR and the core's mix buffers (which must not alias the inputs).
-    void mixNetwork (float* const* lineOut, const float* earlyL, const float* earlyR, float gain, float* outL, float* outR,
-                     unsigned long n) noexcept;
+    // outL/outR (times `scale`) and the core's mix buffers (which must not
+    // alias the inputs).
+    void mixNetwork (float* const* lineOut, const float* earlyL, const float* earlyR, float gain, float scale, float* outL,
+                     float* outR, unsigned long n) noexcept;
 
     std::vector<float> defaultLength, defaultColour;
     bool initialised = false;

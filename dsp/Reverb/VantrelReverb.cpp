@@ -30,6 +30,33 @@ void lineTimes (const float* __restrict scale, float nominal, const float* __res
     for (unsigned long k = 0; k < n; ++k)
         t[k] = std::fabs (modulation[k] * depth + scale[k] * nominal);
 }
+
+// The room scale and all eight line times of a block in one pass, with the
+// modulation of line i read once for its late and its early line. Per
+// sample, in the order of the separate steps: scale = (room + offset) /
+// divisor, then each line's time as lineTimes computes it.
+void modulatedTimes (const float* __restrict room, const float* __restrict m0, const float* __restrict m1,
+                     const float* __restrict m2, const float* __restrict m3, float* __restrict scale,
+                     float* __restrict l0, float* __restrict l1, float* __restrict l2, float* __restrict l3,
+                     float* __restrict e0, float* __restrict e1, float* __restrict e2, float* __restrict e3,
+                     unsigned long n) noexcept
+{
+    constexpr auto& late = VantrelReverb::delayInitTimes;
+    constexpr auto& early = VantrelReverb::reflectionInitTimes;
+    for (unsigned long k = 0; k < n; ++k)
+    {
+        const float s = (room[k] + kRoomOffset) / kRoomDivisor;
+        scale[k] = s;
+        l0[k] = std::fabs (m0[k] * kLateModulationMs + s * late[0]);
+        l1[k] = std::fabs (m1[k] * kLateModulationMs + s * late[1]);
+        l2[k] = std::fabs (m2[k] * kLateModulationMs + s * late[2]);
+        l3[k] = std::fabs (m3[k] * kLateModulationMs + s * late[3]);
+        e0[k] = std::fabs (m0[k] * kEarlyModulationMs + s * early[0]);
+        e1[k] = std::fabs (m1[k] * kEarlyModulationMs + s * early[1]);
+        e2[k] = std::fabs (m2[k] * kEarlyModulationMs + s * early[2]);
+        e3[k] = std::fabs (m3[k] * kEarlyModulationMs + s * early[3]);
+    }
+}
 } // namespace
 
 VantrelReverb::VantrelReverb()
@@ -52,6 +79,18 @@ void VantrelReverb::setRoomSize (const float* roomSize, const float* const* modu
         return;
 
     float* scale = roomScale.data();
+    if (modulation != nullptr && lines.size() >= kLineCount && earlyReflections.lines.size() >= kLineCount)
+    {
+        auto late = [this] (std::size_t i) { return lines[i].timeMsBuffer.data(); };
+        auto early = [this] (std::size_t i) { return earlyReflections.lines[i].timeMsBuffer.data(); };
+        modulatedTimes (roomSize, modulation[0], modulation[1], modulation[2], modulation[3], scale, late (0), late (1),
+                        late (2), late (3), early (0), early (1), early (2), early (3), n);
+        // The nominal time (which sets the decay) ignores the modulation.
+        for (std::size_t i = 0; i < kLineCount; ++i)
+            lines[i].timeMs = scale[0] * delayInitTimes[i];
+        return;
+    }
+
     SP::add_s (roomSize, kRoomOffset, scale, n);
     SP::div_s (scale, kRoomDivisor, scale, n);
 

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace
@@ -115,4 +117,59 @@ TEST (EarlyReflections, ClearSilencesTheLines)
     rig.run (silence, silence);
     EXPECT_EQ (testsupport::peak (rig.outLeft.data(), 4096), 0.0);
     EXPECT_EQ (testsupport::peak (rig.outRight.data(), 4096), 0.0);
+}
+
+namespace
+{
+// The ladder written out as separate steps: copies of both inputs, then per
+// rung the line's delay, difference = a - t and a = a + t, then line 3.
+void ladderStepByStep (EarlyReflections& e, const float* left, const float* right, float* outLeft, float* outRight,
+                       unsigned long n)
+{
+    std::vector<float> diff (right, right + n), a (left, left + n), t (n);
+    for (std::size_t i = 0; i < 3; ++i)
+    {
+        e.lines[i].line->delayInto (diff.data(), t.data(), n, 0, e.lines[i].timeMsBuffer.data());
+        for (unsigned long k = 0; k < n; ++k)
+            diff[k] = a[k] - t[k];
+        for (unsigned long k = 0; k < n; ++k)
+            a[k] = a[k] + t[k];
+    }
+    e.lines[3].line->delayInto (diff.data(), outRight, n, 0, e.lines[3].timeMsBuffer.data());
+    std::copy (a.begin(), a.end(), outLeft);
+}
+} // namespace
+
+TEST (EarlyReflections, LadderIsItsStepsWrittenOut)
+{
+    // Random signals, line times and block lengths, and a left output
+    // written over the left input: bit for bit the separate steps.
+    LadderRig plain, fused;
+    std::uint32_t seed = 7u;
+    auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return float (seed >> 8) / 16777216.0f;
+    };
+    for (int block = 0; block < 60; ++block)
+    {
+        const unsigned long n = 1 + (unsigned long) (next() * 300.0f);
+        for (std::size_t i = 0; i < 4; ++i)
+        {
+            const float ms = 2.0f + 20.0f * next();
+            for (auto* rig : { &plain, &fused })
+                std::fill (rig->early.lines[i].timeMsBuffer.begin(), rig->early.lines[i].timeMsBuffer.end(), ms);
+        }
+        std::vector<float> left (n), right (n);
+        for (unsigned long k = 0; k < n; ++k)
+            left[k] = next() * 2.0f - 1.0f, right[k] = next() * 2.0f - 1.0f;
+
+        std::vector<float> expectedLeft (n), expectedRight (n), gotRight (n);
+        ladderStepByStep (plain.early, left.data(), right.data(), expectedLeft.data(), expectedRight.data(), n);
+        // Odd blocks write the left output over (a copy of) the left input.
+        std::vector<float> gotLeft = block % 2 == 1 ? left : std::vector<float> (n, 9.0f);
+        const float* leftIn = block % 2 == 1 ? gotLeft.data() : left.data();
+        fused.early.process (leftIn, right.data(), gotLeft.data(), gotRight.data(), n);
+        ASSERT_EQ (0, std::memcmp (expectedLeft.data(), gotLeft.data(), n * sizeof (float))) << "block " << block;
+        ASSERT_EQ (0, std::memcmp (expectedRight.data(), gotRight.data(), n * sizeof (float))) << "block " << block;
+    }
 }

@@ -1,3 +1,4 @@
+#include "Math/Accelerate/SignalProcessing.h"
 #include "Reverb/SimpleReverb.h"
 
 #include "AllocationCounter.h"
@@ -6,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -296,4 +299,50 @@ TEST (Reverb, ProcessDoesNotAllocate)
     for (int i = 0; i < 8; ++i)
         rig.block (buffers, i % 2 == 0 ? 256 : 4096);
     EXPECT_EQ (counter.allocations(), 0u);
+}
+
+TEST (Reverb, LineTimesInOnePassAreTheSeparateSteps)
+{
+    // scale = (room + 20) / 32.046154; each late line |mod 1.25 + scale t|,
+    // each early line |mod 1.2 + scale t|, the nominal late time scale[0] t:
+    // written out step by step with the vector layer, for random room sizes
+    // and modulation (large enough to cross zero) and odd block lengths.
+    std::mt19937 rng (31);
+    std::uniform_real_distribution<float> roomValue (-5.0f, 110.0f), modValue (-60.0f, 60.0f);
+    VantrelReverb reverb;
+    reverb.init (2, kRate);
+    for (const unsigned long n : { 1UL, 7UL, 64UL, 255UL, 256UL })
+    {
+        std::vector<float> room (n);
+        std::array<std::vector<float>, 4> mod;
+        const float* mods[4];
+        for (auto& v : room)
+            v = roomValue (rng);
+        for (std::size_t i = 0; i < 4; ++i)
+        {
+            mod[i].resize (n);
+            for (auto& v : mod[i])
+                v = modValue (rng);
+            mods[i] = mod[i].data();
+        }
+        reverb.setRoomSize (room.data(), mods, n);
+
+        std::vector<float> scale (n), t (n), m (n);
+        SignalProcessing::add_s (room.data(), 20.0f, scale.data(), n);
+        SignalProcessing::div_s (scale.data(), 32.046154f, scale.data(), n);
+        for (std::size_t i = 0; i < 4; ++i)
+        {
+            for (int early = 0; early < 2; ++early)
+            {
+                const float nominal = early ? VantrelReverb::reflectionInitTimes[i] : VantrelReverb::delayInitTimes[i];
+                SignalProcessing::mul_s (scale.data(), nominal, t.data(), n);
+                SignalProcessing::mul_s (mod[i].data(), early ? 1.2f : 1.25f, m.data(), n);
+                SignalProcessing::add (t.data(), m.data(), t.data(), n);
+                SignalProcessing::abs (t.data(), t.data(), n);
+                const auto& got = early ? reverb.earlyReflections.lines[i].timeMsBuffer : reverb.lines[i].timeMsBuffer;
+                ASSERT_EQ (0, std::memcmp (t.data(), got.data(), n * sizeof (float))) << "n " << n << ", line " << i << ", early " << early;
+            }
+            EXPECT_EQ (scale[0] * VantrelReverb::delayInitTimes[i], reverb.lines[i].timeMs);
+        }
+    }
 }
