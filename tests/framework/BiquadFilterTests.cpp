@@ -1,3 +1,4 @@
+#include "Math/Accelerate/BiquadHistory.h"
 #include "ProcessBlock/Filters/BiquadFilter.h"
 #include "ProcessBlock/Mix/Gain.h"
 
@@ -5,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <complex>
 #include <numbers>
 #include <random>
@@ -184,6 +187,44 @@ TEST (BiquadFilter, BadStateIsFlushedAndTypeChangesRestart)
     std::vector<float> z (8, 1.0f);
     filter.process (z.data(), 8, 5, params);
     EXPECT_EQ (std::vector<float> (8, 1.0f), z);
+}
+
+TEST (BiquadHistory, KeepsExactlyTheValuesStrictlyBetweenTheDoubleBounds)
+{
+    // The rule: keep v when 1e-15 < |v| < 1e15 in double precision, else 0.
+    // Every float around both bounds (a few hundred steps each way), both
+    // signs, in every one of the four places, and the special values.
+    auto rule = [] (float v) {
+        const double m = std::fabs (double (v));
+        return (m > 1e-15 && m < 1e15) ? v : 0.0f;
+    };
+    std::vector<float> values { 0.0f, -0.0f, 1.0f, -3.5f, 1e-30f, 1e30f, INFINITY, -INFINITY, NAN, 1.2e-38f, 1e-45f };
+    for (double bound : { 1e-15, 1e15 })
+    {
+        float f = float (bound);
+        for (int k = 0; k < 300; ++k)
+            f = std::nextafter (f, 0.0f);
+        for (int k = 0; k < 600; ++k, f = std::nextafter (f, HUGE_VALF))
+        {
+            values.push_back (f);
+            values.push_back (-f);
+        }
+    }
+    for (std::size_t i = 0; i < values.size(); ++i)
+    {
+        BiquadHistory h;
+        const float v[4] = { values[i], values[(i + 7) % values.size()], values[(i + 13) % values.size()],
+                             values[(i + 29) % values.size()] };
+        h.x1 = v[0], h.x2 = v[1], h.y1 = v[2], h.y2 = v[3];
+        h.clearBadStateValue();
+        const float kept[4] = { h.x1, h.x2, h.y1, h.y2 };
+        for (int j = 0; j < 4; ++j)
+        {
+            const float expected = rule (v[j]);
+            ASSERT_EQ (std::bit_cast<std::uint32_t> (expected), std::bit_cast<std::uint32_t> (kept[j]))
+                << "value " << v[j] << " in place " << j;
+        }
+    }
 }
 
 TEST (BiquadFilter, StaysStableAboveNyquistAndIgnoresNaNSettings)

@@ -59,36 +59,14 @@ void BiquadFilter::process (float* buffer, unsigned long frames, unsigned long c
     process (buffer, frames, channel, BiquadFilterParameters { 0.0f, frequencyBuffer, 0.0f, resonanceBuffer, 0.0f, gainBuffer });
 }
 
-void BiquadFilter::updateCoefficients (float frequency, float resonance, float gain) noexcept
+void BiquadFilter::recalculate (float frequency, float resonance, float gain) noexcept
 {
-    if (! coefficientsValid || frequency != lastFrequency || resonance != lastResonance || gain != lastGain || filterType != lastType)
-    {
-        coefficients.calculateParams (frequency, resonance, gain, filterType);
-        lastFrequency = frequency;
-        lastResonance = resonance;
-        lastGain = gain;
-        lastType = filterType;
-        coefficientsValid = true;
-    }
-}
-
-bool BiquadFilter::singlePiece (unsigned long frames, unsigned long channel, const BiquadFilterParameters& p) const noexcept
-{
-    const bool moving = p.frequencyBuffer != nullptr && p.resonanceBuffer != nullptr;
-    return stages == 1 && channel < static_cast<unsigned long> (channels) && (! moving || subBlockSize >= frames)
-           && channel < states.size() && states[channel] != nullptr;
-}
-
-BiquadHistory* BiquadFilter::history (unsigned long channel) noexcept
-{
-    return states[channel].get();
-}
-
-void BiquadFilter::firstValues (const BiquadFilterParameters& p, float& frequency, float& resonance, float& gain) noexcept
-{
-    frequency = p.frequencyBuffer != nullptr ? p.frequencyBuffer[0] : p.frequency;
-    resonance = p.resonanceBuffer != nullptr ? p.resonanceBuffer[0] : p.resonance;
-    gain = p.gainBuffer != nullptr ? p.gainBuffer[0] : p.gain;
+    coefficients.calculateParams (frequency, resonance, gain, filterType);
+    lastFrequency = frequency;
+    lastResonance = resonance;
+    lastGain = gain;
+    lastType = filterType;
+    coefficientsValid = true;
 }
 
 void BiquadFilter::processSeries (BiquadFilter& first, BiquadFilter& second, float* buffer, unsigned long frames,

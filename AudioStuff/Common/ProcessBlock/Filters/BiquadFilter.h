@@ -61,11 +61,30 @@ public:
 
 private:
     void processFilter (float* buffer, unsigned long n, unsigned long channel, float frequency, float resonance, float gain) noexcept;
-    void updateCoefficients (float frequency, float resonance, float gain) noexcept;
+    // The one-pass forms run these for every filter on every call, mostly
+    // with nothing to recompute: inline, so that the check costs a few
+    // comparisons and only a change calls out.
+    void updateCoefficients (float frequency, float resonance, float gain) noexcept
+    {
+        if (! coefficientsValid || frequency != lastFrequency || resonance != lastResonance || gain != lastGain
+            || filterType != lastType)
+            recalculate (frequency, resonance, gain);
+    }
+    void recalculate (float frequency, float resonance, float gain) noexcept;
     // The block is a single piece with one stage on an initialised channel:
     // the case the one-pass forms handle themselves.
-    bool singlePiece (unsigned long frames, unsigned long channel, const BiquadFilterParameters& p) const noexcept;
-    BiquadHistory* history (unsigned long channel) noexcept;
-    static void firstValues (const BiquadFilterParameters& p, float& frequency, float& resonance, float& gain) noexcept;
+    bool singlePiece (unsigned long frames, unsigned long channel, const BiquadFilterParameters& p) const noexcept
+    {
+        const bool moving = p.frequencyBuffer != nullptr && p.resonanceBuffer != nullptr;
+        return stages == 1 && channel < static_cast<unsigned long> (channels) && (! moving || subBlockSize >= frames)
+               && channel < states.size() && states[channel] != nullptr;
+    }
+    BiquadHistory* history (unsigned long channel) noexcept { return states[channel].get(); }
+    static void firstValues (const BiquadFilterParameters& p, float& frequency, float& resonance, float& gain) noexcept
+    {
+        frequency = p.frequencyBuffer != nullptr ? p.frequencyBuffer[0] : p.frequency;
+        resonance = p.resonanceBuffer != nullptr ? p.resonanceBuffer[0] : p.resonance;
+        gain = p.gainBuffer != nullptr ? p.gainBuffer[0] : p.gain;
+    }
     bool coefficientsValid = false;
 };
