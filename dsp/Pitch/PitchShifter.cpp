@@ -7,6 +7,8 @@
 #include "Modulation/PhaseRampsAvx2.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cmath>
 #include <emmintrin.h>
 
@@ -161,11 +163,21 @@ void PitchShifter::process (float* x, unsigned long n) noexcept
         processChunk (x + start, window + start, std::min (pieceLength, n - start), ratio);
 }
 
-float PitchShifter::currentRatio() const noexcept
+float PitchShifter::currentRatio() noexcept
 {
     // Read once per block so that a change from another thread applies to
     // whole blocks.
-    return ratioFor (semitones.load (std::memory_order_relaxed), fine.load (std::memory_order_relaxed));
+    const int s = semitones.load (std::memory_order_relaxed);
+    const float f = fine.load (std::memory_order_relaxed);
+    // Bit for bit: a NaN fine tuning is never held, and -0 is not +0.
+    if (! ratioValid || s != ratioSemitones || std::bit_cast<std::uint32_t> (f) != std::bit_cast<std::uint32_t> (ratioFine))
+    {
+        heldRatio = ratioFor (s, f);
+        ratioSemitones = s;
+        ratioFine = f;
+        ratioValid = true;
+    }
+    return heldRatio;
 }
 
 const float* PitchShifter::currentWindow() const noexcept

@@ -54,12 +54,18 @@ private:
     // Stores x and replaces it by the windowed taps, with the windows and
     // delays held by `windows` (this shifter or one whose windows are equal).
     void windowTaps (float* x, unsigned long n, const PitchShifter& windows) noexcept;
-    float currentRatio() const noexcept;
+    // The ratio of the interval read now; computed again only when the
+    // interval changed since the last block.
+    float currentRatio() noexcept;
     const float* currentWindow() const noexcept;
 
     BiquadFilter highPass;
     BiquadFilter lowPass;
     float phase = 0.0f;
+    int ratioSemitones = 0;
+    float ratioFine = 0.0f;
+    float heldRatio = 1.0f; // of ratioSemitones + ratioFine
+    bool ratioValid = false;
 
     std::vector<float> phaseA, phaseB, delayA, delayB, tapA, tapB;
 

@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
+#include <utility>
 #include <cmath>
 #include <random>
 #include <vector>
@@ -45,7 +47,9 @@ struct Section
 class ReferenceShifter
 {
 public:
-    ReferenceShifter (int semitones, float fine) : ratio (NoteScale::freq (float (semitones) + 60.0f + fine) / 261.62558f) {}
+    ReferenceShifter (int semitones, float fine) { setInterval (semitones, fine); }
+
+    void setInterval (int semitones, float fine) { ratio = NoteScale::freq (float (semitones) + 60.0f + fine) / 261.62558f; }
 
     void process (float* x, unsigned long n, float windowMs)
     {
@@ -144,4 +148,39 @@ TEST (PitchShifterFormula, FollowsTheShifterWrittenOutSampleBySample)
         EXPECT_LT (worst, 3e-4) << c.semitones << " semitones, window " << c.windowMs << " ms";
         EXPECT_GT (testsupport::rms (engine.data(), engine.size()), 0.05); // it did render something
     }
+}
+
+TEST (PitchShifterFormula, IntervalChangesApplyFromTheNextBlock)
+{
+    // The interval changes between blocks, sometimes only in its fine part,
+    // sometimes back to an earlier value: every block follows the interval
+    // read at its start.
+    const std::pair<int, float> intervals[] = { { 7, 0.0f }, { 7, 0.25f }, { -12, 0.25f }, { 7, 0.0f }, { 0, 0.0f }, { 24, -0.5f } };
+    PitchShifter shifter;
+    shifter.init (1, kRate);
+    std::vector<float> window (4096, 120.0f);
+    shifter.windowMs = window.data();
+    ReferenceShifter reference (0, 0.0f);
+
+    std::mt19937 rng (23);
+    std::normal_distribution<float> gauss (0.0f, 0.2f);
+    std::vector<float> input (48000);
+    for (auto& v : input)
+        v = gauss (rng);
+    std::vector<float> engine (input), expected (input);
+    double worst = 0.0;
+    for (std::size_t at = 0, b = 0; at < input.size(); ++b)
+    {
+        const auto& [semitones, fine] = intervals[(b / 3) % std::size (intervals)];
+        shifter.semitones = semitones;
+        shifter.fine = fine;
+        reference.setInterval (semitones, fine);
+        const unsigned long n = std::min<unsigned long> (b % 2 ? 64 : 200, input.size() - at);
+        shifter.process (engine.data() + at, n);
+        reference.process (expected.data() + at, n, 120.0f);
+        at += n;
+    }
+    for (std::size_t k = 0; k < input.size(); ++k)
+        worst = std::max (worst, double (std::abs (engine[k] - expected[k])));
+    EXPECT_LT (worst, 3e-4);
 }
