@@ -46,11 +46,13 @@ inline __m128 limit (__m128 v, __m128 lo, __m128 hi) noexcept
 // The laws without the power curve in one pass, per sample in the order of
 // the vector steps: m = clip(mix 0.01, 0, 1); linear: w = m, d = m (-1) + 1;
 // two segments: w = clip(m 2, 0, 1), d = clip(m (-2) + 2, 0, 1); then
-// out = dry d + wet w. out may be dry or wet (each group of samples is read
-// before it is written), but no other overlap.
+// out = dry d + (wet s) w, s the wet signal's scale (1 leaves it as it is:
+// x 1 is exact). out may be dry or wet (each group of samples is read before
+// it is written), but no other overlap.
 void crossfade (const float* dry, const float* wet, float* out, unsigned long n, const float* mixPercent,
-                bool twoSegment) noexcept
+                bool twoSegment, float wetScale = 1.0f) noexcept
 {
+    const __m128 scale = _mm_set1_ps (wetScale);
     const __m128 zero = _mm_setzero_ps();
     const __m128 one = _mm_set1_ps (1.0f);
     const __m128 two = _mm_set1_ps (2.0f);
@@ -73,7 +75,7 @@ void crossfade (const float* dry, const float* wet, float* out, unsigned long n,
             d = _mm_add_ps (_mm_mul_ps (m, minusOne), one);
         }
         const __m128 x = _mm_loadu_ps (dry + i);
-        const __m128 y = _mm_loadu_ps (wet + i);
+        const __m128 y = _mm_mul_ps (_mm_loadu_ps (wet + i), scale);
         _mm_storeu_ps (out + i, _mm_add_ps (_mm_mul_ps (x, d), _mm_mul_ps (y, w)));
     }
     for (; i < n; ++i)
@@ -81,10 +83,30 @@ void crossfade (const float* dry, const float* wet, float* out, unsigned long n,
         const float m = limit (mixPercent[i] * 0.01f, 0.0f, 1.0f);
         const float w = twoSegment ? limit (m * 2.0f, 0.0f, 1.0f) : m;
         const float d = twoSegment ? limit (m * -2.0f + 2.0f, 0.0f, 1.0f) : m * -1.0f + 1.0f;
-        out[i] = dry[i] * d + wet[i] * w;
+        out[i] = dry[i] * d + (wet[i] * wetScale) * w;
     }
 }
 } // namespace
+
+void DryWet::processScaledWet (const float* dry, float* wet, float wetScale, float* out, unsigned long frames,
+                               const float* mixPercent) noexcept
+{
+    if (dry == nullptr || wet == nullptr || out == nullptr || mixPercent == nullptr)
+        return;
+    // One pass when the result replaces the wet signal (the scaled copy is
+    // then never seen) and the law has no separate power steps.
+    if (out != wet || dry == wet || (twoSegment && usePower))
+    {
+        SignalProcessing::mul_s (wet, wetScale, wet, frames);
+        process (dry, wet, out, frames, mixPercent);
+        return;
+    }
+    for (unsigned long offset = 0; offset < frames; offset += kMaxFramesPerBlock)
+    {
+        const unsigned long n = std::min (kMaxFramesPerBlock, frames - offset);
+        crossfade (dry + offset, wet + offset, out + offset, n, mixPercent + offset, twoSegment, wetScale);
+    }
+}
 
 void DryWet::processPiece (const float* dry, const float* wet, float* out, unsigned long n, const float* mixPercent) noexcept
 {

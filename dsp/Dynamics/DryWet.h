@@ -20,6 +20,10 @@ public:
     // out = dry * dryGain + wet * wetGain; out may be dry or wet (but no
     // other overlap).
     void process (const float* dry, const float* wet, float* out, unsigned long frames, const float* mixPercent) noexcept;
+    // wet = wet x wetScale in place, then process (dry, wet, out, ...): the
+    // scaling is folded into the crossfade's pass when out is wet.
+    void processScaledWet (const float* dry, float* wet, float wetScale, float* out, unsigned long frames,
+                           const float* mixPercent) noexcept;
 
     std::vector<float> mix;
     std::vector<float> dryGain;

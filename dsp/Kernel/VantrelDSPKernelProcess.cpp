@@ -56,8 +56,7 @@ void shiftAndMix (Shifter& voice, const std::array<const float*, 2>& dry, int ch
     for (int c = 0; c < channels; ++c)
     {
         float* x = voice.voice[c];
-        SP::mul_s (x, voice.gain, x, n);
-        voice.dryWet.process (dry[static_cast<std::size_t> (c)], x, x, n, voice.amount);
+        voice.dryWet.processScaledWet (dry[static_cast<std::size_t> (c)], x, voice.gain, x, n, voice.amount);
     }
 }
 } // namespace
