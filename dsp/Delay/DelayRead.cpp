@@ -141,7 +141,9 @@ void DelayRead::readLinear (const float* time, float toSeconds, float* out, cons
     unsigned long i = 0;
     if (useAvx2)
         i = DelayReadAvx2::readLinear (time, toSeconds, out, data, base, size, rate, shortest, longest, n);
-    if (n < kLongestVectorBlock)
+    // After the AVX2 loop at most seven samples are left: set up the SSE2
+    // loop only when it has a group of four to read.
+    if (i + 4 <= n && n < kLongestVectorBlock)
     {
         const FourPositions four (toSeconds, rate, shortest, longest, base, size);
         alignas (16) int p[4];
