@@ -13,7 +13,7 @@ PACKAGES=(
   libfreetype-dev libfontconfig1-dev libx11-dev libxrandr-dev libxinerama-dev libxcursor-dev libxext-dev
   libgl-dev
   lilv-utils sordi liblilv-dev libsndfile1-dev lv2-dev
-  xvfb xauth sox
+  xvfb xauth sox sndfile-programs
   libxtst-dev locales
 )
 

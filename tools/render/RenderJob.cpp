@@ -3,6 +3,7 @@
 #include "OfflineRenderer.h"
 #include "ProgressBar.h"
 #include "Preset/BoundedXml.h"
+#include "FloatWavWriter.h"
 #include "VantrelProcessor.h"
 
 #include <cmath>
@@ -165,10 +166,10 @@ int runRenderJob (const RenderOptions& options, juce::String& error, std::FILE* 
             auto stream = std::make_unique<juce::FileOutputStream> (output->getFile());
             if (stream->failedToOpen())
                 throw Failure { exitFileError, "cannot write output " + quoted (options.output) };
-            writer.reset (juce::WavAudioFormat().createWriterFor (stream.get(), rate, (unsigned int) channels, 32, {}, 0));
-            if (writer == nullptr)
+            // The header states the rate and the bytes per second in 32 bits.
+            if (! (rate >= 1.0 && rate * 8.0 <= 4294967295.0))
                 throw Failure { exitFileError, "cannot write a WAV file at " + juce::String (rate) + " Hz" };
-            stream.release(); // the writer owns it now
+            writer = std::make_unique<FloatWavWriter> (stream.release(), rate, (unsigned int) channels);
         }
 
         OfflineRenderer renderer (*processor, options.blockSize);
