@@ -163,7 +163,7 @@ void kernelArguments (benchmark::internal::Benchmark* b)
     b->ArgNames ({ "settings", "input", "frames" });
     for (const int settings : { DefaultPreset, TwoReverbs })
         for (const int input : { SteadyNoise, TailAfterBurst })
-            for (const int frames : { 64, 512 })
+            for (const int frames : { 32, 64, 512 })
                 b->Args ({ settings, input, frames });
 }
 } // namespace
