@@ -45,7 +45,7 @@ void DSPKernel::init (int numChannels, double newSampleRate)
     }
 
     const double samples = std::floor (static_cast<double> (rate) * rampSeconds);
-    rampLength = samples > 0.0 ? static_cast<std::uint64_t> (samples) : 0;
+    rampLength.store (samples > 0.0 ? static_cast<std::uint64_t> (samples) : 0, std::memory_order_relaxed);
 
     if (! initialised && parameters != nullptr)
     {
@@ -59,7 +59,7 @@ void DSPKernel::init (int numChannels, double newSampleRate)
                 outputValues[p->index] = std::move (slot);
                 continue;
             }
-            startRamp (static_cast<unsigned long> (p->index), p->defaultValue, rampLength);
+            startRamp (static_cast<unsigned long> (p->index), p->defaultValue, rampLength.load (std::memory_order_relaxed));
             // The first sound starts at the defaults, not on a ramp towards them.
             if ((p->flags & FlagNotRamped) == 0 && p->ramper != nullptr)
                 p->ramper->snapToTarget();
@@ -72,7 +72,7 @@ void DSPKernel::init (int numChannels, double newSampleRate)
 
 void DSPKernel::setParameter (unsigned long index, float value)
 {
-    startRamp (index, value, rampLength);
+    startRamp (index, value, rampLength.load (std::memory_order_relaxed));
 }
 
 void DSPKernel::startRamp (unsigned long index, float value, unsigned long duration)
@@ -93,7 +93,7 @@ void DSPKernel::startRamp (unsigned long index, float value, unsigned long durat
     if (p.ramper == nullptr) // an output: the kernel writes it, nobody sets it
         return;
 
-    const auto d = static_cast<unsigned long> (std::max<std::uint64_t> (duration, rampLength));
+    const auto d = static_cast<unsigned long> (std::max<std::uint64_t> (duration, rampLength.load (std::memory_order_relaxed)));
     if (! p.valueList.empty())
     {
         const int maxIndex = roundedIndex (std::trunc (p.max));

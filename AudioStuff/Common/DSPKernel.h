@@ -61,7 +61,9 @@ public:
     float oneOverNyquist = 0.0f;
     float nyquist = 0.0f;
     int channels = 2;
-    std::uint64_t rampLength = 0;
+    // Written by init on a re-prepare while setParameter may read it on
+    // another thread.
+    std::atomic<std::uint64_t> rampLength { 0 };
     bool initialised = false;
     double sampleRate = 0.0;
     std::map<int, std::unique_ptr<OutputSlot>> outputValues;

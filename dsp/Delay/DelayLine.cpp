@@ -88,8 +88,8 @@ void DelayLine::delayInto (const float* input, float* delayed, unsigned long fra
     for (unsigned long offset = 0; offset < frames; offset += longest)
     {
         const unsigned long n = std::min (longest, frames - offset);
-        reads[channel].processMilliseconds (timeMs + offset, delayed + offset, writes[channel], n);
         writes[channel].write (input + offset, n);
+        reads[channel].processMillisecondsAfterWrite (timeMs + offset, delayed + offset, writes[channel], n);
     }
 }
 
@@ -123,12 +123,25 @@ void DelayLine::processPiece (float* buffer, unsigned long n, unsigned long chan
 {
     float* y = readOut.data();
     float* w = work.data();
+    const bool feedback = feedbackBuffer != nullptr || feedbackScalar != 0.0f;
+
+    // A plain delay feeds nothing back: the block is stored first, so the
+    // delay heard is the delay set, down to none.
+    if (write && ! feedback && ! readFromDelay)
+    {
+        writes[channel].write (buffer, n);
+        reads[channel].processMillisecondsAfterWrite (timeMs, buffer, writes[channel], n);
+        return;
+    }
+
+    // Everything else stores what it reads: the read comes first, at least
+    // the reader's constant floor behind.
     reads[channel].processMilliseconds (timeMs, y, writes[channel], n);
 
     // What goes on: the input plus the shaped, scaled delayed signal; without
     // feedback the delayed signal or the input itself.
     const float* next = buffer;
-    if (feedbackBuffer != nullptr || feedbackScalar != 0.0f)
+    if (feedback)
     {
         Memory::copy (y, w, n);
         preFeedbackProcess (w, n, channel);

@@ -7,9 +7,12 @@
 
 #include <vector>
 
-// A multi-channel delay with optional feedback. Every call reads the delayed
-// signal before it writes the new block, so the shortest delay is the block
-// length plus the reader's 64-sample offset.
+// A multi-channel delay with optional feedback. A plain delay (write on, no
+// feedback) stores the block before reading it: its delay is exactly the time
+// set, down to 0. A line that stores what it reads (feedback, or the delayed
+// signal itself) must read first: its delay is the time set, at least the
+// reader's constant floor of DelayRead::kLoopFloor samples, plus the reader's
+// 64-sample offset.
 class DelayLine : public MultiChannelProcessBlock<DelayLineParameters>
 {
 public:
@@ -31,8 +34,8 @@ public:
                   const float* feedbackBuffer, bool write, bool readFromDelay) noexcept;
 
     // The plain delay of the buffer form (write on, no feedback) into a
-    // buffer of its own: delayed = the stored signal at timeMs (read before
-    // writing), then input is stored. delayed must not be input.
+    // buffer of its own: input is stored, then delayed = input delayed by
+    // exactly timeMs. delayed must not be input.
     void delayInto (const float* input, float* delayed, unsigned long frames, unsigned long channel,
                     const float* timeMs) noexcept;
 

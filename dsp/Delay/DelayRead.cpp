@@ -11,7 +11,7 @@
 
 namespace
 {
-constexpr int kReadOffset = 64;
+constexpr unsigned long kReadOffset = 64;
 // The longest delay leaves the read offset plus the four-point kernel inside
 // the storage, so even a short block never reads samples already overwritten.
 constexpr unsigned long kShortestMargin = kReadOffset + 4;
@@ -100,15 +100,26 @@ constexpr unsigned long kLongestVectorBlock = 1UL << 30;
 
 void DelayRead::process (const float* timeSeconds, float* out, const DelayWrite& w, unsigned long n) noexcept
 {
-    read (timeSeconds, 1.0f, out, w, n);
+    read (timeSeconds, 1.0f, out, w, n, false);
 }
 
 void DelayRead::processMilliseconds (const float* timeMs, float* out, const DelayWrite& w, unsigned long n) noexcept
 {
-    read (timeMs, 0.001f, out, w, n);
+    read (timeMs, 0.001f, out, w, n, false);
 }
 
-void DelayRead::read (const float* time, float toSeconds, float* out, const DelayWrite& w, unsigned long n) noexcept
+void DelayRead::processAfterWrite (const float* timeSeconds, float* out, const DelayWrite& w, unsigned long n) noexcept
+{
+    read (timeSeconds, 1.0f, out, w, n, true);
+}
+
+void DelayRead::processMillisecondsAfterWrite (const float* timeMs, float* out, const DelayWrite& w, unsigned long n) noexcept
+{
+    read (timeMs, 0.001f, out, w, n, true);
+}
+
+void DelayRead::read (const float* time, float toSeconds, float* out, const DelayWrite& w, unsigned long n,
+                      bool afterWrite) noexcept
 {
     if (n == 0)
         return;
@@ -118,24 +129,43 @@ void DelayRead::read (const float* time, float toSeconds, float* out, const Dela
         return;
     }
 
-    // A delay shorter than the block would read samples not yet written; one
-    // longer than the storage would read samples already overwritten.
-    const float shortest = static_cast<float> (n);
-    float longest = static_cast<float> (w.size) - static_cast<float> (std::max (n, kShortestMargin));
+    // Sample i of the block sits at base + i - delay. Before the write the
+    // block is not stored yet: the read keeps the fixed offset behind the
+    // write position, and the delay must reach back past the block's own
+    // samples (n - 64 of them), never less than the constant floor. After
+    // the write sample i itself is the newest sample at delay 0. Either way
+    // the longest delay leaves the four-point kernel inside the storage, so
+    // no read meets samples already overwritten.
+    const auto size = static_cast<unsigned long> (w.size);
+    long base = 0;
+    float shortest = 0.0f;
+    float longest = 0.0f;
+    if (afterWrite)
+    {
+        base = static_cast<long> (w.writeIndex) - static_cast<long> (n);
+        // Constant for every block up to the floor's length, as the shortest is.
+        const unsigned long reach = std::max (n, kLoopFloor) + 4;
+        longest = size > reach ? static_cast<float> (size - reach) : 0.0f;
+    }
+    else
+    {
+        base = static_cast<long> (w.writeIndex) - static_cast<long> (kReadOffset);
+        shortest = static_cast<float> (std::max (kLoopFloor, n > kReadOffset ? n - kReadOffset : 0UL));
+        longest = size > kShortestMargin ? static_cast<float> (size - kShortestMargin) : 0.0f;
+    }
     longest = std::max (longest, shortest);
 
     if (interpolationMode == Lagrange)
-        readLagrange (time, toSeconds, out, w, n, shortest, longest);
+        readLagrange (time, toSeconds, out, w, n, base, shortest, longest);
     else
-        readLinear (time, toSeconds, out, w, n, shortest, longest);
+        readLinear (time, toSeconds, out, w, n, base, shortest, longest);
 }
 
 void DelayRead::readLinear (const float* time, float toSeconds, float* out, const DelayWrite& w, unsigned long n,
-                            float shortest, float longest) const noexcept
+                            long base, float shortest, float longest) const noexcept
 {
     const long size = w.size;
     const float* data = w.buffer.data();
-    const long base = static_cast<long> (w.writeIndex) - kReadOffset;
     const float rate = sampleRate;
 
     unsigned long i = 0;
@@ -182,11 +212,10 @@ void DelayRead::readLinear (const float* time, float toSeconds, float* out, cons
 }
 
 void DelayRead::readLagrange (const float* time, float toSeconds, float* out, const DelayWrite& w, unsigned long n,
-                              float shortest, float longest) const noexcept
+                              long base, float shortest, float longest) const noexcept
 {
     const long size = w.size;
     const float* data = w.buffer.data();
-    const long base = static_cast<long> (w.writeIndex) - kReadOffset;
     const float rate = sampleRate;
 
     unsigned long i = 0;

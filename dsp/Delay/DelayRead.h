@@ -3,22 +3,41 @@
 #include "Delay/DelayWrite.h"
 
 // A block reader of one channel's DelayWrite with a fractional delay per
-// sample. Reads sit 64 samples behind the requested delay (the storage keeps
-// that margin so the newest block can be written after the read), plus one
-// sample in Lagrange mode, whose four-point kernel is centred one sample late.
+// sample, in one of two placements:
+//
+// - before the block is written (lines inside a feedback loop, whose input
+//   depends on what they read): the read sits 64 samples behind the requested
+//   delay (the storage keeps that margin), plus one sample in Lagrange mode,
+//   whose four-point kernel is centred one sample late; the requested delay
+//   is at least kLoopFloor samples, a constant, so that the delay heard never
+//   depends on the block length;
+// - after the block is written (feed-forward lines): the delay heard is the
+//   delay requested, down to 0 samples (1 in Lagrange mode).
 class DelayRead
 {
 public:
     static constexpr int Linear = 1;
     static constexpr int Lagrange = 2; // third order, the default
 
-    // out[i] = the signal of `w` delayed by timeSeconds[i] (clipped to the
-    // block length below and to what the storage holds above), for i < n.
-    // Non-finite times read at the shortest delay. out may be timeSeconds.
+    // Shortest delay of a read before the write, in samples: the kernel's
+    // grid length, the longest block it reads at once. Longer blocks (only
+    // outside the kernel) raise it to what they need, n - 64.
+    static constexpr unsigned long kLoopFloor = 256;
+
+    // Read before the block is written: out[i] = the signal of `w` delayed by
+    // timeSeconds[i] (at least kLoopFloor samples, at most what the storage
+    // holds) plus the fixed offset, for i < n. Non-finite times read at the
+    // shortest delay. out may be timeSeconds.
     void process (const float* timeSeconds, float* out, const DelayWrite& w, unsigned long n) noexcept;
     // The same with times in ms: each is taken x 0.001 to seconds and then
     // read exactly as process reads it.
     void processMilliseconds (const float* timeMs, float* out, const DelayWrite& w, unsigned long n) noexcept;
+
+    // Read after the last n samples were written to `w`: out[i] = the i-th of
+    // them delayed by exactly timeSeconds[i] (0 and up, at most what the
+    // storage holds). Non-finite times read at delay 0.
+    void processAfterWrite (const float* timeSeconds, float* out, const DelayWrite& w, unsigned long n) noexcept;
+    void processMillisecondsAfterWrite (const float* timeMs, float* out, const DelayWrite& w, unsigned long n) noexcept;
 
     int interpolationMode = Lagrange;
     float sampleRate = 44100.0f;
@@ -29,9 +48,10 @@ private:
     // per-sample arithmetic is the same sequence of operations whatever the
     // block length.
     // Times in units of toSeconds seconds (1 or 0.001).
-    void read (const float* time, float toSeconds, float* out, const DelayWrite& w, unsigned long n) noexcept;
-    void readLinear (const float* time, float toSeconds, float* out, const DelayWrite& w, unsigned long n, float shortest,
-                     float longest) const noexcept;
-    void readLagrange (const float* time, float toSeconds, float* out, const DelayWrite& w, unsigned long n,
+    void read (const float* time, float toSeconds, float* out, const DelayWrite& w, unsigned long n,
+               bool afterWrite) noexcept;
+    void readLinear (const float* time, float toSeconds, float* out, const DelayWrite& w, unsigned long n, long base,
+                     float shortest, float longest) const noexcept;
+    void readLagrange (const float* time, float toSeconds, float* out, const DelayWrite& w, unsigned long n, long base,
                        float shortest, float longest) const noexcept;
 };

@@ -63,6 +63,10 @@ VantrelDSPKernel::VantrelDSPKernel()
         d = scratch();
     for (auto& m : modulation)
         m = scratch();
+    for (auto& m : chunkModulation)
+        m.assign (kGridLength, 0.0f);
+    for (auto& k : keyChunk)
+        k.assign (kGridLength, 0.0f);
     // Four outputs of one oscillator, a quarter cycle apart.
     for (std::size_t i = 0; i < lfoPhaseOffsets.size(); ++i)
         lfoPhaseOffsets[i] = scratch (0.25f * static_cast<float> (i));
@@ -120,6 +124,14 @@ void VantrelDSPKernel::setup()
     for (auto& voice : feedbackReturns)
         for (auto& channel : voice)
             channel.clear();
+
+    // A new stream: the grid starts here, every block is fresh, and the
+    // ducker's first chunk hears silence.
+    gridPosition = 0;
+    lastModeA = lastModeB = -1;
+    keyLevel = {};
+    gainStart = {};
+    gainStep = {};
 
     // Nothing renders during setup: the filter type can be applied here.
     applyFilterType();

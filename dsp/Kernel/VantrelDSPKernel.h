@@ -75,9 +75,14 @@ public:
     std::unique_ptr<Ducker> ducker;
     std::unique_ptr<KarvonDSP::DryWet> dryWet;
 
-    // Frames rendered with one set of switch values (at most
-    // FeedbackReturn::kLatency).
-    int subBlockSize = 256;
+    // The stream grid: the kernel decides everything it decides once per
+    // piece (switch values, the voices' and reverbs' settings, filter
+    // coefficients, the oscillator's rate, the ducker's gain ramp) at every
+    // multiple of this many frames since setup, from the parameter values
+    // there, and holds it to the next one, however the host cuts its blocks.
+    static constexpr unsigned long kGridLength = FeedbackReturn::kLatency;
+    // Frames rendered with one set of switch values: the grid length.
+    int subBlockSize = static_cast<int> (kGridLength);
 
     // Scratch, kMaxFramesPerBlock floats each.
     std::array<std::vector<float>, kMaxChannels> workBuffers; // gained and filtered input, later the ducked wet signal
@@ -98,7 +103,13 @@ private:
     void renderPiece (unsigned long frames, const std::array<const float*, kMaxChannels>& in,
                       const std::array<float*, kMaxChannels>& out) noexcept;
     void prepareBlock (unsigned long frames, const std::array<const float*, kMaxChannels>& in) noexcept;
+    // At a grid point: the decisions held through the chunk that starts at
+    // frame `start` of the block.
+    void beginChunk (unsigned long start) noexcept;
+    void restartStoppedBlocks (int modeA, int modeB) noexcept;
     void processSubBlock (unsigned long start, unsigned long n) noexcept;
+    void filterInput (unsigned long start, unsigned long n) noexcept;
+    void modulate (unsigned long start, unsigned long n) noexcept;
     void preReverbStage (unsigned long start, unsigned long n, int modeA, int modeB, bool bothFeedback) noexcept;
     void postReverbStage (unsigned long start, unsigned long n, int modeA, int modeB, bool bothFeedback) noexcept;
     void runReverb (SimpleReverb& reverb, float** buffers, unsigned long start, unsigned long n) noexcept;
@@ -130,6 +141,31 @@ private:
     int preparedChannels = 0;
     // The feedback voices' return scales and the ducker's threshold.
     ScalarCache returnScaleA, returnScaleB, duckerThreshold;
+
+    // Frames of the current grid chunk already rendered.
+    unsigned long gridPosition = 0;
+    // What the current chunk holds.
+    struct ChunkSettings
+    {
+        int modeA = 0, modeB = 0;
+        bool bothFeedback = false;
+        float returnScaleA = 1.0f, returnScaleB = 1.0f;
+        float resonance = 0.0f;  // the input filter's, dB
+        float colour = 0.0f;     // the reverbs' damping cutoff, Hz
+    } held;
+    // The modes the voices ran in during the last chunk (-1: none since
+    // setup), so that a block starting again can start from silence.
+    int lastModeA = -1, lastModeB = -1;
+    // The oscillator's outputs over the whole chunk at full amount; each
+    // sub-block scales its part by the amount.
+    std::array<std::vector<float>, kModulationOutputs> chunkModulation;
+    // The ducker, per channel: the dry key of the current chunk (collected
+    // across host blocks), the level of the last complete chunk, and the gain
+    // ramp through the current one.
+    std::array<std::vector<float>, kMaxChannels> keyChunk;
+    std::array<float, kMaxChannels> keyLevel {};
+    std::array<float, kMaxChannels> gainStart {};
+    std::array<float, kMaxChannels> gainStep {};
     // Each parameter's per-sample buffer for the block being rendered.
     std::array<float*, kParameterCount> blockParameters {};
     // blockParameters matches the slots (cleared by setup, which may come

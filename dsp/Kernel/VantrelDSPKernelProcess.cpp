@@ -129,17 +129,27 @@ void VantrelDSPKernel::renderPiece (unsigned long frames, const std::array<const
 {
     if (preparedChannels == 0)
     {
-        // No bus to render: keep the ramps moving so that time passes alike.
+        // No bus to render: keep the ramps and the grid moving so that time
+        // passes alike.
         parameters->checkOutBuffers (frames, parameterBuffers.get());
+        gridPosition = (gridPosition + frames) % kGridLength;
         return;
     }
 
     applyFilterType();
     prepareBlock (frames, in);
 
-    const auto step = static_cast<unsigned long> (std::clamp (subBlockSize, 1, static_cast<int> (FeedbackReturn::kLatency)));
-    for (unsigned long s = 0; s < frames; s += step)
-        processSubBlock (s, std::min (step, frames - s));
+    // Sub-blocks end on the grid: a chunk cut by the host's block runs on in
+    // the next block with the decisions taken at its start.
+    for (unsigned long s = 0; s < frames;)
+    {
+        const unsigned long n = std::min (kGridLength - gridPosition, frames - s);
+        if (gridPosition == 0)
+            beginChunk (s);
+        processSubBlock (s, n);
+        gridPosition = (gridPosition + n) % kGridLength;
+        s += n;
+    }
 
     // The global mix: the host's own input is the dry signal, untouched, so
     // that a fully dry setting returns it bit for bit.
@@ -161,20 +171,7 @@ void VantrelDSPKernel::prepareBlock (unsigned long frames, const std::array<cons
     if (parameters->checkOutBuffers (frames, parameterBuffers.get()) || ! parameterBuffersCollected)
         collectParameterBuffers();
 
-    // The filter frequency ramps on the note scale: back to Hz, kept below
-    // Nyquist with some margin. The filter takes its coefficients from the
-    // first cutoff of each of its pieces, and a whole block is one piece: only
-    // the values it reads are converted.
-    float* cutoff = filterFrequency.data();
-    const unsigned long converted = inputFilter->subBlockSize >= frames ? std::min (frames, 1UL) : frames;
-    Memory::copy (parameterBuffer (P::InputFilterFrequency), cutoff, converted);
-    SP::mul_s (cutoff, 0.057762265f, cutoff, converted);
-    SP::exp (cutoff, cutoff, converted);
-    SP::mul_s (cutoff, 8.1757994f, cutoff, converted);
-    SP::clip (cutoff, 20.0f, static_cast<float> (sampleRate / 2.1), cutoff, converted);
-
     float* gain = parameterBuffer (P::InputGain);
-    float* resonance = parameterBuffer (P::InputFilterResonance);
     std::array<float*, kMaxChannels> work {};
     for (int c = 0; c < preparedChannels; ++c)
     {
@@ -184,44 +181,144 @@ void VantrelDSPKernel::prepareBlock (unsigned long frames, const std::array<cons
         Memory::copy (dryInput[ch].data(), work[ch], frames);
     }
     inputGain->processChannels (work.data(), static_cast<unsigned long> (preparedChannels), frames, gain);
-    // The channels' filters are independent: in stereo they run in one pass.
-    const BiquadFilterParameters filterSettings { 0.0f, cutoff, 0.0f, resonance, 0.0f, nullptr };
-    if (preparedChannels == 2)
-        inputFilter->processStereo (workBuffers[0].data(), workBuffers[1].data(), frames, filterSettings);
-    else if (preparedChannels == 1)
-        inputFilter->process (workBuffers[0].data(), frames, 0, filterSettings);
+}
 
-    float* rate = parameterBuffer (P::ModulationRate);
-    float* amount = parameterBuffer (P::ModulationAmount);
+void VantrelDSPKernel::restartStoppedBlocks (int modeA, int modeB) noexcept
+{
+    // Right after setup every block is fresh.
+    if (lastModeA < 0 || lastModeB < 0)
+        return;
+
+    // A part that stood still holds what it heard when it stopped: it starts
+    // again from silence. The feedback delay runs only in feedback mode, a
+    // voice's own shifters only outside it, the second reverb only while
+    // both voices are in it. (The feedback returns received silence
+    // meanwhile.)
+    const std::array<std::pair<Shifter*, std::pair<int, int>>, 2> voices { { { shifterA.get(), { lastModeA, modeA } },
+                                                                             { shifterB.get(), { lastModeB, modeB } } } };
+    for (const auto& [voice, modes] : voices)
+    {
+        const auto [was, now] = modes;
+        if (now == kModeFeedback && was != kModeFeedback)
+            voice->restartFeedbackDelay();
+        else if (now != kModeFeedback && was == kModeFeedback)
+            voice->restartShifters();
+    }
+    const bool wasBoth = lastModeA == kModeFeedback && lastModeB == kModeFeedback;
+    if (modeA == kModeFeedback && modeB == kModeFeedback && ! wasBoth)
+        reverbB->clear();
+}
+
+void VantrelDSPKernel::beginChunk (unsigned long start) noexcept
+{
+    // Switches may change from any thread: each is read once per chunk.
+    const int modeA = shifterA->mode.load (std::memory_order_relaxed);
+    const int modeB = shifterB->mode.load (std::memory_order_relaxed);
+    restartStoppedBlocks (modeA, modeB);
+    lastModeA = modeA;
+    lastModeB = modeB;
+    held.modeA = modeA;
+    held.modeB = modeB;
+    held.bothFeedback = modeA == kModeFeedback && modeB == kModeFeedback;
+
+    // Modes 0 and 2 hand the percentage to the voice's crossfade; mode 1 uses
+    // it as the level of the feedback return.
+    held.returnScaleA = modeA == kModeFeedback ? feedbackReturnScale (*shifterA, returnScaleA) : 1.0f;
+    held.returnScaleB = modeB == kModeFeedback ? feedbackReturnScale (*shifterB, returnScaleB) : 1.0f;
+
+    // The input filter's cutoff ramps on the note scale: back to Hz, kept
+    // below Nyquist with some margin. The filter takes its coefficients from
+    // the first value it is given, which is the chunk's.
+    float* cutoff = filterFrequency.data();
+    cutoff[0] = parameterBuffer (P::InputFilterFrequency)[start];
+    SP::mul_s (cutoff, 0.057762265f, cutoff, 1);
+    SP::exp (cutoff, cutoff, 1);
+    SP::mul_s (cutoff, 8.1757994f, cutoff, 1);
+    SP::clip (cutoff, 20.0f, static_cast<float> (sampleRate / 2.1), cutoff, 1);
+    held.resonance = parameterBuffer (P::InputFilterResonance)[start];
+
+    // The reverbs' damping filters, likewise.
+    SP::clip (parameterBuffer (P::ReverbColor) + start, 800.0f, static_cast<float> (sampleRate / 2.01), &held.colour, 1);
+
+    // The oscillator at the chunk's rate, four outputs a quarter cycle apart,
+    // for the whole chunk at once (their phases then never depend on where
+    // the host cuts); the amount applies per sample as the frames come.
+    float* rate = parameterBuffer (P::ModulationRate) + start;
     std::array<float*, kModulationOutputs> outputs {};
     std::array<const float*, kModulationOutputs> offsets {};
     for (std::size_t i = 0; i < kModulationOutputs; ++i)
     {
-        outputs[i] = modulation[i].data();
+        outputs[i] = chunkModulation[i].data();
         offsets[i] = lfoPhaseOffsets[i].data();
     }
-    lfo->processOutputs (outputs.data(), kModulationOutputs, frames, Lfo::LfoParameters { rate, nullptr, nullptr, amount },
+    lfo->processOutputs (outputs.data(), kModulationOutputs, kGridLength, Lfo::LfoParameters { rate, nullptr, nullptr, nullptr },
                          offsets.data());
 
-    SP::clip (parameterBuffer (P::ReverbColor), 800.0f, static_cast<float> (sampleRate / 2.01), reverbColour.data(), frames);
+    // The ducker's gain ramp through this chunk, from the level of the last
+    // complete one: one chunk behind the key, the only causal choice that
+    // does not depend on the cutting.
+    const float thresholdDb = parameterBuffer (P::DuckingThreshold)[start];
+    const float attackMs = parameterBuffer (P::DuckingAttack)[start];
+    const float releaseMs = parameterBuffer (P::DuckingRelease)[start];
+    const double ratio = duckerRatio[0];
+    if (! duckerThreshold.holds (thresholdDb))
+        duckerThreshold.store (thresholdDb, std::exp (static_cast<double> (thresholdDb) * kDecibelsToExponent));
+    const double threshold = duckerThreshold.precise;
+    for (int c = 0; c < preparedChannels; ++c)
+    {
+        const auto ch = static_cast<std::size_t> (c);
+        const double l = keyLevel[ch];
+        const auto target = static_cast<float> (std::min (1.0, std::max ((l - threshold) / ratio + threshold, 0.001) / std::max (l, 0.001)));
+        const float current = ducker->channelGains[ch];
+        const float distance = target - current;
+        const float timeMs = distance < 0.0f ? attackMs : releaseMs;
+        const double coefficient = timeMs == 0.0f ? 1.0 : 1.0 / (std::max (static_cast<double> (timeMs), 0.01) * ducker->sampleRate * 0.001);
+        gainStart[ch] = current;
+        gainStep[ch] = static_cast<float> (distance * coefficient);
+    }
+}
+
+void VantrelDSPKernel::filterInput (unsigned long start, unsigned long n) noexcept
+{
+    // The channels' filters are independent: in stereo they run in one pass.
+    const BiquadFilterParameters settings { 0.0f, filterFrequency.data(), 0.0f, &held.resonance, 0.0f, nullptr };
+    if (preparedChannels == 2)
+        inputFilter->processStereo (workBuffers[0].data() + start, workBuffers[1].data() + start, n, settings);
+    else if (preparedChannels == 1)
+        inputFilter->process (workBuffers[0].data() + start, n, 0, settings);
+}
+
+void VantrelDSPKernel::modulate (unsigned long start, unsigned long n) noexcept
+{
+    // The oscillator's amount, per sample: g = amount 0.01, squared.
+    const float* amount = parameterBuffer (P::ModulationAmount) + start;
+    const bool squared = lfo->squareAmount;
+    for (std::size_t i = 0; i < kModulationOutputs; ++i)
+    {
+        const float* shape = chunkModulation[i].data() + gridPosition;
+        float* out = modulation[i].data() + start;
+        for (unsigned long k = 0; k < n; ++k)
+        {
+            const float g = amount[k] * 0.01f;
+            out[k] = shape[k] * (squared ? g * g : g);
+        }
+    }
+    SP::fill (reverbColour.data() + start, held.colour, n);
 }
 
 void VantrelDSPKernel::processSubBlock (unsigned long start, unsigned long n) noexcept
 {
-    // Switches may change from any thread: read each once per sub-block.
-    const int modeA = shifterA->mode.load (std::memory_order_relaxed);
-    const int modeB = shifterB->mode.load (std::memory_order_relaxed);
-    const bool bothFeedback = modeA == kModeFeedback && modeB == kModeFeedback;
+    const int modeA = held.modeA;
+    const int modeB = held.modeB;
+    const bool bothFeedback = held.bothFeedback;
+
+    filterInput (start, n);
+    modulate (start, n);
 
     shifterA->setWindowMs (parameterBuffer (P::DelayTimeA) + start);
     shifterB->setWindowMs (parameterBuffer (P::DelayTimeB) + start);
-
-    // Modes 0 and 2 hand the percentage to the voice's crossfade; mode 1 uses
-    // it as the level of the feedback return.
-    const float scaleA = modeA == kModeFeedback ? feedbackReturnScale (*shifterA, returnScaleA) : 1.0f;
-    const float scaleB = modeB == kModeFeedback ? feedbackReturnScale (*shifterB, returnScaleB) : 1.0f;
-    SP::mul_s (parameterBuffer (P::PitchShifterAmountA) + start, scaleA, shifterA->amount, n);
-    SP::mul_s (parameterBuffer (P::PitchShifterAmountB) + start, scaleB, shifterB->amount, n);
+    SP::mul_s (parameterBuffer (P::PitchShifterAmountA) + start, held.returnScaleA, shifterA->amount, n);
+    SP::mul_s (parameterBuffer (P::PitchShifterAmountB) + start, held.returnScaleB, shifterB->amount, n);
 
     preReverbStage (start, n, modeA, modeB, bothFeedback);
     runReverb (*reverbA, reverbInputs.data(), start, n);
@@ -365,38 +462,32 @@ void VantrelDSPKernel::postReverbStage (unsigned long start, unsigned long n, in
 void VantrelDSPKernel::duck (unsigned long channel, unsigned long start, unsigned long n, const float* wet) noexcept
 {
     Ducker& d = *ducker;
-    const float thresholdDb = parameterBuffer (P::DuckingThreshold)[start];
-    const float attackMs = parameterBuffer (P::DuckingAttack)[start];
-    const float releaseMs = parameterBuffer (P::DuckingRelease)[start];
-    const double ratio = duckerRatio[0];
 
-    if (! duckerThreshold.holds (thresholdDb))
-        duckerThreshold.store (thresholdDb, std::exp (static_cast<double> (thresholdDb) * kDecibelsToExponent));
-    const double threshold = duckerThreshold.precise;
+    // The key is the dry input (its finite copy), before gain and filter,
+    // collected over the chunk; its level decides the next chunk's ramp.
+    float* key = keyChunk[channel].data();
+    Memory::copy (dryInput[channel].data() + start, key + gridPosition, n);
+    const bool chunkEnds = gridPosition + n == kGridLength;
+    if (chunkEnds)
+    {
+        float level = 0.0f;
+        if (d.mode == Ducker::LevelByRms)
+            SP::rms (key, &level, kGridLength);
+        else if (d.mode == Ducker::LevelByPeak)
+            SP::peak (key, &level, kGridLength);
+        keyLevel[channel] = std::isfinite (level) ? level : FLT_MAX;
+    }
 
-    // The key is the dry input (its finite copy), before gain and filter.
-    float level = 0.0f;
-    const float* key = dryInput[channel].data() + start;
-    if (d.mode == Ducker::LevelByRms)
-        SP::rms (key, &level, n);
-    else if (d.mode == Ducker::LevelByPeak)
-        SP::peak (key, &level, n);
-    if (! std::isfinite (level))
-        level = FLT_MAX;
-
-    const double l = level;
-    const auto target = static_cast<float> (std::min (1.0, std::max ((l - threshold) / ratio + threshold, 0.001) / std::max (l, 0.001)));
-
-    float& current = d.channelGains[channel];
-    const float distance = target - current;
-    const float timeMs = distance < 0.0f ? attackMs : releaseMs;
-    const double coefficient = timeMs == 0.0f ? 1.0 : 1.0 / (std::max (static_cast<double> (timeMs), 0.01) * d.sampleRate * 0.001);
-    const auto increment = static_cast<float> (distance * coefficient);
-
+    // The ramp decided at the chunk's start, each value from its place in
+    // the chunk.
     float* gain = d.gainBuffer.data();
-    SP::ramp (current, increment, gain, n);
+    const float from = gainStart[channel];
+    const float step = gainStep[channel];
+    for (unsigned long i = 0; i < n; ++i)
+        gain[i] = from + static_cast<float> (static_cast<int> (gridPosition + i)) * step;
     SP::clip (gain, 0.0f, 1.0f, gain, n);
-    current = std::clamp (gain[n - 1] + increment, 0.0f, 1.0f);
+    if (chunkEnds)
+        d.channelGains[channel] = std::clamp (gain[n - 1] + step, 0.0f, 1.0f);
 
     // The applied factor is the square of the gain: a softer start of the duck.
     SP::powTwo (gain, n);

@@ -30,9 +30,10 @@ bool PhaseRampsAvx2::available() noexcept
 }
 
 unsigned long PhaseRampsAvx2::windowPhases (float phase, float inc, const float* window, float shortest, float halfTurn,
-                                            float* pA, float* pB, float* dA, float* dB, unsigned long n, float& last) noexcept
+                                            float* pA, float* pB, float* dA, float* dB, unsigned long n, unsigned long first,
+                                            float& last) noexcept
 {
-    if (n >= kLongest)
+    if (n + first >= kLongest)
         return 0;
     const __m256 start = _mm256_set1_ps (phase);
     const __m256 step = _mm256_set1_ps (inc);
@@ -42,7 +43,7 @@ unsigned long PhaseRampsAvx2::windowPhases (float phase, float inc, const float*
     const __m256 offset = _mm256_set1_ps (shortest);
     const __m256 minusHalf = _mm256_set1_ps (-0.5f);
     const __m256 turn = _mm256_set1_ps (halfTurn);
-    __m256i index = _mm256_setr_epi32 (0, 1, 2, 3, 4, 5, 6, 7);
+    __m256i index = _mm256_add_epi32 (_mm256_set1_epi32 (static_cast<int> (first)), _mm256_setr_epi32 (0, 1, 2, 3, 4, 5, 6, 7));
     unsigned long i = 0;
     for (; i + 8 <= n; i += 8)
     {

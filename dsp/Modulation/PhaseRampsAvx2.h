@@ -10,8 +10,10 @@ namespace PhaseRampsAvx2
 {
 bool available() noexcept;
 
+// The window phases count samples from `first` (the block's place in the
+// shifter's chunk): sample i has the phase of index first + i.
 unsigned long windowPhases (float phase, float inc, const float* window, float shortest, float halfTurn, float* pA,
-                            float* pB, float* dA, float* dB, unsigned long n, float& last) noexcept;
+                            float* pB, float* dA, float* dB, unsigned long n, unsigned long first, float& last) noexcept;
 
 unsigned long oscillatorPhases (float phase, float step, const float* phaseOffset, bool sineArgument, float twoPi,
                                 float minusHalfPi, float* out, unsigned long n, float& last) noexcept;

@@ -25,6 +25,10 @@ constexpr float kDefaultWindowMs = 500.0f;       // the window-time parameters' 
 // (40 ms) a zero or garbage window would send the phase to infinity and the
 // shifter would never recover, so the increment uses at least this much.
 constexpr float kShortestWindowSeconds = 0.001f;
+// Each tap's delay sweeps over one window above this: the storage is written
+// before it is read, so the taps could come as close as 0; 1 ms keeps the
+// window's start clear of the newest samples.
+constexpr float kShortestTapSeconds = 0.001f;
 constexpr float kPi = 3.14159265358979f;
 
 // Pitch ratio of an interval through the engine's note scale: note 60 maps to
@@ -54,17 +58,17 @@ const bool useAvx2 = PhaseRampsAvx2::available();
 //   pA = frac(frac(phase + i inc) + 1), pB = frac(pA + 1.5),
 //   dA = (pA window) 0.001 + shortest, dB likewise,
 //   the window arguments (pA - 0.5) pi and (pB - 0.5) pi into pA and pB.
-// Returns the phase the next chunk starts from: frac of the last unfolded
-// phase plus inc.
+// Sample i takes the phase of index first + i of its chunk. Returns the
+// phase the next chunk starts from: frac of the last unfolded phase plus inc.
 float windowPhases (float phase, float inc, const float* window, float shortest, float* pA, float* pB, float* dA,
-                     float* dB, unsigned long n) noexcept
+                     float* dB, unsigned long n, unsigned long first) noexcept
 {
     const float halfTurn = 2.0f * kPi * 0.5f;
     float last = phase;
     unsigned long i = 0;
     if (useAvx2)
-        i = PhaseRampsAvx2::windowPhases (phase, inc, window, shortest, halfTurn, pA, pB, dA, dB, n, last);
-    if (n < (1UL << 24)) // the sample index must convert to float exactly
+        i = PhaseRampsAvx2::windowPhases (phase, inc, window, shortest, halfTurn, pA, pB, dA, dB, n, first, last);
+    if (n + first < (1UL << 24)) // the sample index must convert to float exactly
     {
         const __m128 start = _mm_set1_ps (phase);
         const __m128 step = _mm_set1_ps (inc);
@@ -74,8 +78,8 @@ float windowPhases (float phase, float inc, const float* window, float shortest,
         const __m128 offset = _mm_set1_ps (shortest);
         const __m128 minusHalf = _mm_set1_ps (-0.5f);
         const __m128 turn = _mm_set1_ps (halfTurn);
-        const int first = static_cast<int> (i);
-        __m128i index = _mm_setr_epi32 (first, first + 1, first + 2, first + 3);
+        const int from = static_cast<int> (first + i);
+        __m128i index = _mm_setr_epi32 (from, from + 1, from + 2, from + 3);
         for (; i + 4 <= n; i += 4)
         {
             const __m128 unfolded = fractionalPart (_mm_add_ps (start, _mm_mul_ps (_mm_cvtepi32_ps (index), step)));
@@ -93,7 +97,7 @@ float windowPhases (float phase, float inc, const float* window, float shortest,
     }
     for (; i < n; ++i)
     {
-        const float unfolded = fractionalPart (phase + static_cast<float> (static_cast<int> (i)) * inc);
+        const float unfolded = fractionalPart (phase + static_cast<float> (static_cast<int> (first + i)) * inc);
         const float a = fractionalPart (unfolded + 1.0f);
         const float b = fractionalPart (a + (0.5f + 1.0f));
         dA[i] = a * window[i] * 0.001f + shortest;
@@ -131,6 +135,9 @@ void PitchShifter::init (int numChannels, double newSampleRate)
     reader.interpolationMode = DelayRead::Linear;
 
     // Mono filters whose coefficients come from the first sample of a call.
+    // A new stream starts a new chunk.
+    chunkPosition = 0;
+
     highPass.init (1, newSampleRate);
     highPass.subBlockSize = kMaxFramesPerBlock;
     lowPass.init (1, newSampleRate);
@@ -190,7 +197,7 @@ void PitchShifter::processPair (PitchShifter& left, PitchShifter& right, float* 
     const ScopedFlushDenormals noDenormals;
     n = std::min (n, kMaxFramesPerBlock);
     const bool together = &left != &right && xl != xr && left.storage.size > 0 && right.storage.size > 0
-                          && left.chunkCount <= 1 && right.chunkCount <= 1;
+                          && left.chunkCount <= 1 && right.chunkCount <= 1 && left.chunkPosition == right.chunkPosition;
     if (! together)
     {
         left.process (xl, n);
@@ -207,14 +214,23 @@ void PitchShifter::processPair (PitchShifter& left, PitchShifter& right, float* 
     const float rightRatio = right.currentRatio();
     const float* leftWindow = left.currentWindow();
     const float* rightWindow = right.currentWindow();
-    const bool sameWindows = left.phase == right.phase && leftRatio == rightRatio && leftWindow == rightWindow
+    // Within a chunk the interval and window length are the ones taken at
+    // its start.
+    const bool sameSettings = left.chunkPosition == 0 ? leftRatio == rightRatio : left.chunkIncrement == right.chunkIncrement;
+    const bool sameWindows = left.phase == right.phase && sameSettings && leftWindow == rightWindow
                              && left.sampleRate == right.sampleRate;
 
     left.computeWindows (leftWindow, n, leftRatio);
     if (sameWindows)
+    {
         right.phase = left.phase;
+        right.chunkPosition = left.chunkPosition;
+        right.chunkIncrement = left.chunkIncrement;
+    }
     else
+    {
         right.computeWindows (rightWindow, n, rightRatio);
+    }
     left.windowTaps (xl, n, left);
     right.windowTaps (xr, n, sameWindows ? left : right);
 
@@ -254,35 +270,54 @@ void PitchShifter::shiftChunk (float* x, const float* window, unsigned long n, f
 
 void PitchShifter::computeWindows (const float* window, unsigned long n, float ratio) noexcept
 {
-    // The phase runs through one window per (window length / |1 - ratio|):
-    // a ratio above 1 shortens the delay over time and raises the pitch.
-    float windowSeconds = window[0] * 0.001f;
-    if (! (windowSeconds >= kShortestWindowSeconds))
-        windowSeconds = kShortestWindowSeconds;
-    float increment = static_cast<float> (((1.0f - ratio) / windowSeconds) / sampleRate);
-    if (! std::isfinite (increment))
-        increment = 0.0f;
-
     float* pA = phaseA.data();
     float* pB = phaseB.data();
-    // Each tap's delay sweeps over one window above the shortest delay the
-    // block allows (the block itself plus 1 ms).
-    const float shortest = static_cast<float> (static_cast<double> (n) / sampleRate + 0.001);
-    phase = windowPhases (phase, increment, window, shortest, pA, pB, delayA.data(), delayB.data(), n);
+    for (unsigned long done = 0; done < n;)
+    {
+        // The interval and the window length are taken at each chunk's start
+        // and held for the chunk, however the calls cut it; within a chunk
+        // every sample's phase counts from the chunk's first.
+        if (chunkPosition == 0)
+            chunkIncrement = incrementFor (window[done], ratio);
+        const unsigned long piece = std::min (n - done, kChunkLength - chunkPosition);
+        const float next = windowPhases (phase, chunkIncrement, window + done, kShortestTapSeconds, pA + done, pB + done,
+                                         delayA.data() + done, delayB.data() + done, piece, chunkPosition);
+        chunkPosition += piece;
+        done += piece;
+        if (chunkPosition == kChunkLength)
+        {
+            phase = next;
+            chunkPosition = 0;
+        }
+    }
 
     // Half-cosine windows: zero where a tap jumps, and wA^2 + wB^2 = 1.
     SP::cos (pA, pA, n);
     SP::cos (pB, pB, n);
 }
 
+float PitchShifter::incrementFor (float windowMsAtStart, float ratio) const noexcept
+{
+    // The phase runs through one window per (window length / |1 - ratio|):
+    // a ratio above 1 shortens the delay over time and raises the pitch.
+    float windowSeconds = windowMsAtStart * 0.001f;
+    if (! (windowSeconds >= kShortestWindowSeconds))
+        windowSeconds = kShortestWindowSeconds;
+    float increment = static_cast<float> (((1.0f - ratio) / windowSeconds) / sampleRate);
+    if (! std::isfinite (increment))
+        increment = 0.0f;
+    return increment;
+}
+
 void PitchShifter::windowTaps (float* x, unsigned long n, const PitchShifter& windows) noexcept
 {
-    // Writing first lets the taps come as close as the block allows. The
-    // windows do not depend on the signal, so they may come first.
+    // The block is stored first, so each tap's delay is exactly the one its
+    // window sets. The windows do not depend on the signal, so they may come
+    // first.
     replaceNonFinite (x, n);
     storage.write (x, n);
 
-    reader.process (windows.delayA.data(), tapA.data(), storage, n);
-    reader.process (windows.delayB.data(), tapB.data(), storage, n);
+    reader.processAfterWrite (windows.delayA.data(), tapA.data(), storage, n);
+    reader.processAfterWrite (windows.delayB.data(), tapB.data(), storage, n);
     SP::mul_mul_add (windows.phaseA.data(), tapA.data(), windows.phaseB.data(), tapB.data(), x, n);
 }

@@ -41,8 +41,13 @@ public:
 
     const float maxDelayMs = 5000.0f;
 
-    // The window phase (0..1) carried from block to block.
+    // The window phase (0..1) at the start of the current chunk.
     float currentPhase() const noexcept { return phase; }
+
+    // The interval and window length are decided once per chunk of this many
+    // samples of the shifter's own input (the kernel's grid length), so that
+    // the sound does not depend on how calls cut the input.
+    static constexpr unsigned long kChunkLength = 256;
 
 private:
     void processChunk (float* x, const float* window, unsigned long n, float ratio) noexcept;
@@ -57,6 +62,7 @@ private:
     // The ratio of the interval read now; computed again only when the
     // interval changed since the last block.
     float currentRatio() noexcept;
+    float incrementFor (float windowMsAtStart, float ratio) const noexcept;
     const float* currentWindow() const noexcept;
 
     BiquadFilter highPass;
@@ -66,6 +72,10 @@ private:
     float ratioFine = 0.0f;
     float heldRatio = 1.0f; // of ratioSemitones + ratioFine
     bool ratioValid = false;
+    // Samples of the current chunk already processed, and the phase
+    // increment taken at its start.
+    unsigned long chunkPosition = 0;
+    float chunkIncrement = 0.0f;
 
     std::vector<float> phaseA, phaseB, delayA, delayB, tapA, tapB;
 

@@ -52,6 +52,7 @@ void Shifter::init (int numChannels, double newSampleRate)
     // A feedback return from before the new layout must not leak into it.
     for (auto& f : feedbackStorage)
         std::fill (f.begin(), f.end(), 0.0f);
+    delayChunkPosition = {};
 }
 
 void Shifter::clear() noexcept
@@ -113,8 +114,7 @@ void Shifter::processDelayShifter (unsigned long start, unsigned long channel, u
     // offset) behind the input.
     d.line.reader (channel).processMilliseconds (d.delayTimeMs.data(), y, d.line.writer (channel), n);
 
-    const float interval = static_cast<float> (std::abs (shifter.semitones.load (std::memory_order_relaxed)));
-    const float feedbackGain = kLargestFeedback * std::sqrt (interval / kWidestInterval);
+    const float feedbackGain = heldFeedbackGain (channel, n);
 
     // Each pass through the line is shifted once more: lineIn = x + y g.
     addScaled (x, y, feedbackGain, lineIn, n);
@@ -145,9 +145,7 @@ void Shifter::processDelayShifters (unsigned long start, unsigned long n) noexce
     {
         float* y = delayedPair[c].data();
         d.line.reader (c).processMilliseconds (d.delayTimeMs.data(), y, d.line.writer (c), n);
-        const float interval = static_cast<float> (std::abs (d.shifters[c].semitones.load (std::memory_order_relaxed)));
-        const float feedbackGain = kLargestFeedback * std::sqrt (interval / kWidestInterval);
-        addScaled (voice[c], y, feedbackGain, lineInputPair[c].data(), n);
+        addScaled (voice[c], y, heldFeedbackGain (c, n), lineInputPair[c].data(), n);
     }
     PitchShifter::processPair (d.shifters[0], d.shifters[1], lineInputPair[0].data(), lineInputPair[1].data(), n);
     for (unsigned long c = 0; c < 2; ++c)
@@ -156,6 +154,36 @@ void Shifter::processDelayShifters (unsigned long start, unsigned long n) noexce
         Memory::copy (delayedPair[c].data(), voice[c], n);
         Memory::copy (delayedPair[c].data(), feedback[c] + start, n);
     }
+}
+
+float Shifter::heldFeedbackGain (unsigned long channel, unsigned long n) noexcept
+{
+    // Taken from the interval at each chunk's start and held for the chunk.
+    // A call never crosses a chunk's end (the kernel cuts its sub-blocks on
+    // its grid); a longer one takes the gain of the chunk it starts in.
+    auto& position = delayChunkPosition[channel];
+    if (position == 0)
+    {
+        const auto& shifter = delayShifter.shifters[channel];
+        const float interval = static_cast<float> (std::abs (shifter.semitones.load (std::memory_order_relaxed)));
+        delayFeedbackGain[channel] = kLargestFeedback * std::sqrt (interval / kWidestInterval);
+    }
+    position = (position + n) % PitchShifter::kChunkLength;
+    return delayFeedbackGain[channel];
+}
+
+void Shifter::restartFeedbackDelay() noexcept
+{
+    delayShifter.clear();
+    for (auto& f : feedbackStorage)
+        std::fill (f.begin(), f.end(), 0.0f);
+    delayChunkPosition = {};
+}
+
+void Shifter::restartShifters() noexcept
+{
+    for (int i = 0; i < std::clamp (count, 0, kMaxChannels); ++i)
+        pitchShifters[static_cast<std::size_t> (i)].clear();
 }
 
 void Shifter::shiftChannels (int channelCount, unsigned long n) noexcept

@@ -27,7 +27,15 @@ public:
     // the last feedback output.
     void clear() noexcept override;
 
-    // Any thread: apply from the next block each shifter processes.
+    // The kernel calls these, on the audio thread, when a part of the voice
+    // starts running again after it stood still, so that it starts from
+    // silence instead of replaying what it held: the feedback delay (line
+    // and its shifters) when the voice enters feedback mode, the voice's own
+    // shifters when it leaves it.
+    void restartFeedbackDelay() noexcept;
+    void restartShifters() noexcept;
+
+    // Any thread: apply from the next chunk each shifter processes.
     void setPitch (int semitones) noexcept;
     void setFine (float semitones) noexcept;
 
@@ -64,6 +72,13 @@ public:
     std::atomic<int> mode { 0 };        // 0 before, 1 feedback around, 2 after the reverb
 
 private:
+    // The feedback gain of a channel's delay for the chunk a call of n
+    // samples is in; counts the call's samples.
+    float heldFeedbackGain (unsigned long channel, unsigned long n) noexcept;
+
+    std::array<unsigned long, kMaxChannels> delayChunkPosition {};
+    std::array<float, kMaxChannels> delayFeedbackGain {};
+
     // Both channels' delay outputs and line inputs of one sub-block.
     std::array<std::vector<float>, kMaxChannels> delayedPair, lineInputPair;
     std::vector<float> amountStorage;

@@ -68,15 +68,20 @@ void SimpleReverb::init (int numChannels, double newSampleRate)
 {
     ProcessBlock::init (numChannels, newSampleRate);
     core.init (numChannels, newSampleRate);
+    chunkPosition = 0;
     initialised = true;
 }
 
 void SimpleReverb::clear() noexcept
 {
+    // As after init: silent lines, the loop gain rising from 0 over the next
+    // chunk.
     core.clear();
+    core.currentFeedback = 0.0f;
+    chunkPosition = 0;
 }
 
-void SimpleReverb::updateFeedbackGain (unsigned long n) noexcept
+float SimpleReverb::targetFeedbackGain() noexcept
 {
     const float* length = lengthSource != nullptr ? lengthSource : defaultLength.data();
     const float longestLineSeconds = core.lines[3].timeMs * 0.001f;
@@ -94,18 +99,46 @@ void SimpleReverb::updateFeedbackGain (unsigned long n) noexcept
         lastLineSeconds = longestLineSeconds;
         gainValid = true;
     }
-    const float g = lastGain;
+    return lastGain;
+}
 
+void SimpleReverb::updateFeedbackGain (unsigned long n) noexcept
+{
     float* gain = core.feedbackGain.data();
-    if (g == core.currentFeedback)
+    for (unsigned long done = 0; done < n;)
     {
-        SP::fill (gain, g, n);
-        return;
+        // The target is taken at each chunk's start, from the time and room
+        // size there, and the gain ramps to it across the whole chunk, so
+        // that a new time never steps the loop gain and the ramp does not
+        // depend on how calls cut the chunk.
+        if (chunkPosition == 0)
+        {
+            const float g = targetFeedbackGain();
+            chunkStart = core.currentFeedback;
+            chunkStep = g == core.currentFeedback ? 0.0f : (g - core.currentFeedback) / static_cast<float> (kChunkLength);
+            if (chunkStep == 0.0f)
+                core.currentFeedback = g;
+        }
+        const unsigned long piece = std::min (n - done, kChunkLength - chunkPosition);
+        if (chunkStep == 0.0f)
+        {
+            SP::fill (gain + done, core.currentFeedback, piece);
+        }
+        else
+        {
+            // Each value from its place in the chunk.
+            for (unsigned long i = 0; i < piece; ++i)
+                gain[done + i] = chunkStart + static_cast<float> (static_cast<int> (chunkPosition + i)) * chunkStep;
+        }
+        chunkPosition += piece;
+        done += piece;
+        if (chunkPosition == kChunkLength)
+        {
+            if (chunkStep != 0.0f)
+                core.currentFeedback = gain[done - 1] + chunkStep;
+            chunkPosition = 0;
+        }
     }
-    // Ramp across the block so that a new time never steps the loop gain.
-    const float step = (g - core.currentFeedback) / static_cast<float> (n);
-    SP::ramp (core.currentFeedback, step, gain, n);
-    core.currentFeedback = gain[n - 1] + step;
 }
 
 void SimpleReverb::mixNetwork (float* const* lineOut, const float* earlyL, const float* earlyR, float gain, float scale,

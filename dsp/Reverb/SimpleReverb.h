@@ -7,13 +7,18 @@
 
 // The stereo reverb block the kernel calls: the early stage and the late
 // network of VantrelReverb with a decay time, a damping colour, a 0.5-scaled
-// Hadamard feedback matrix and a feedback gain ramped across each block.
+// Hadamard feedback matrix and a feedback gain ramped across each chunk of
+// kChunkLength samples (the kernel's grid).
 class SimpleReverb : public ProcessBlock
 {
 public:
     SimpleReverb();
 
+    static constexpr unsigned long kChunkLength = 256;
+
     void init (int numChannels, double newSampleRate) override;
+    // Silences every line and restarts the loop gain from 0: the reverb
+    // starts again as after init.
     void clear() noexcept override;
 
     // In place on the first min(channels, 2) buffers. With one channel the
@@ -33,6 +38,7 @@ public:
 
 private:
     void updateFeedbackGain (unsigned long n) noexcept;
+    float targetFeedbackGain() noexcept;
     // The network's matrix and output taps over the four line outputs, into
     // outL/outR (times `scale`) and the core's mix buffers (which must not
     // alias the inputs).
@@ -44,4 +50,8 @@ private:
     // The loop gain last computed and the time and line length it was for.
     float lastGain = 0.0f, lastReverbTime = 0.0f, lastLineSeconds = 0.0f;
     bool gainValid = false;
+    // Samples of the current chunk already processed, and the loop gain's
+    // start and step through it.
+    unsigned long chunkPosition = 0;
+    float chunkStart = 0.0f, chunkStep = 0.0f;
 };

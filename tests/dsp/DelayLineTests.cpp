@@ -126,22 +126,45 @@ TEST (DelayWrite, WrapsAtSizeAndKeepsTheGuardSamplesMirrored)
     EXPECT_EQ (big.back(), w.buffer[std::size_t (last)]);
 }
 
-TEST (DelayLine, ShortestDelayIsTheBlockPlusTheReadOffset)
+TEST (DelayLine, APlainDelayIsTheTimeSetDownToZeroAndALoopHasAConstantFloor)
 {
-    // A 0 ms delay is raised to the block length: 256 + 64 samples in linear mode,
-    // one more in Lagrange mode.
+    // A plain delay stores the block before reading it: 0 ms is no delay at
+    // all and 1 ms is 48 samples, whatever the block length (one more sample
+    // in Lagrange mode, whose kernel is centred a sample late).
     for (int mode : { DelayRead::Linear, DelayRead::Lagrange })
+        for (unsigned long block : { 1UL, 7UL, 64UL, 256UL, 300UL, 1000UL })
+            for (int samples : { 0, 48, 144 })
+            {
+                DelayLine line (400.0f);
+                line.init (2, kRate);
+                line.setInterpolation (mode);
+                std::vector<float> x (2048, 0.0f);
+                x[10] = 1.0f;
+                const float timeMs = samples == 0 ? 0.0f : wholeSampleTimeMs (samples);
+                const auto y = runConstant (line, x, block, timeMs);
+                const auto whole = std::size_t (timeMs * 0.001f * float (kRate));
+                ASSERT_LE (std::size_t (samples), whole);
+                const std::size_t expected = 10 + whole + (mode == DelayRead::Lagrange ? 1 : 0);
+                ASSERT_EQ (expected, indexOfPeak (y)) << "mode " << mode << ", block " << block << ", " << samples;
+                EXPECT_FLOAT_EQ (1.0f, y[expected]);
+                EXPECT_NEAR (1.0, testsupport::rms (y.data(), y.size()) * std::sqrt (double (y.size())), 1e-6);
+            }
+
+    // A line that feeds back reads before it stores: a 0 ms time is raised
+    // to the constant floor (plus the 64-sample read offset), not to the
+    // block length.
+    for (unsigned long block : { 16UL, 64UL, 100UL, 256UL })
     {
         DelayLine line (400.0f);
-        line.init (2, kRate);
-        line.setInterpolation (mode);
-        std::vector<float> x (2048, 0.0f);
+        line.init (1, kRate);
+        line.setInterpolation (DelayRead::Linear);
+        std::vector<float> x (2048, 0.0f), times (4096, 0.0f), feedback (4096, 0.5f);
         x[10] = 1.0f;
-        const auto y = runConstant (line, x, 256, 0.0f);
-        const std::size_t expected = 10 + 256 + 64 + (mode == DelayRead::Lagrange ? 1 : 0);
-        EXPECT_EQ (expected, indexOfPeak (y)) << "mode " << mode;
-        EXPECT_FLOAT_EQ (1.0f, y[expected]);
-        EXPECT_NEAR (1.0, testsupport::rms (y.data(), y.size()) * std::sqrt (double (y.size())), 1e-6);
+        for (std::size_t s = 0; s < x.size(); s += block)
+            line.process (x.data() + s, std::min<unsigned long> (block, x.size() - s), 0, times.data(), feedback.data(), true, false);
+        const std::size_t period = DelayRead::kLoopFloor + 64;
+        EXPECT_FLOAT_EQ (1.0f, x[10 + period]) << block;
+        EXPECT_FLOAT_EQ (0.5f, x[10 + 2 * period]) << block;
     }
 }
 
@@ -153,9 +176,9 @@ TEST (DelayLine, DelaysByTheRequestedTimeAndInterpolatesBetweenSamples)
     std::vector<float> x (4096, 0.0f);
     x[0] = 1.0f;
 
-    // 10 ms = 480 samples, plus the 64-sample offset.
+    // 10 ms = 480 samples.
     auto y = runConstant (line, x, 256, 10.0f);
-    EXPECT_EQ (544u, indexOfPeak (y));
+    EXPECT_EQ (480u, indexOfPeak (y));
 
     // Half a sample more splits the impulse evenly over two samples.
     line.clear();
@@ -165,8 +188,8 @@ TEST (DelayLine, DelaysByTheRequestedTimeAndInterpolatesBetweenSamples)
     const float f = d - float (whole);
     ASSERT_NEAR (0.5f, f, 1e-3f);
     y = runConstant (line, x, 256, timeMs);
-    EXPECT_FLOAT_EQ (1.0f - f, y[whole + 64]);
-    EXPECT_FLOAT_EQ (f, y[whole + 65]);
+    EXPECT_FLOAT_EQ (1.0f - f, y[whole]);
+    EXPECT_FLOAT_EQ (f, y[whole + 1]);
 }
 
 TEST (DelayLine, MatchesAReferenceDelayThroughWrapsAndOddBlockLengths)
@@ -203,11 +226,11 @@ TEST (DelayLine, MatchesAReferenceDelayThroughWrapsAndOddBlockLengths)
                 double expected;
                 if (mode == DelayRead::Linear)
                 {
-                    expected = x (t - 64 - whole) + f * (x (t - 65 - whole) - x (t - 64 - whole));
+                    expected = x (t - whole) + f * (x (t - 1 - whole) - x (t - whole));
                 }
                 else
                 {
-                    const double y0 = x (t - 64 - whole), y1 = x (t - 65 - whole), y2 = x (t - 66 - whole), y3 = x (t - 67 - whole);
+                    const double y0 = x (t - whole), y1 = x (t - 1 - whole), y2 = x (t - 2 - whole), y3 = x (t - 3 - whole);
                     const double c = (1.0 - f) / 6.0;
                     expected = y1 + f * ((y2 - y1) - c * (2 * y0 - 3 * y1 + y3 + f * (y3 - y0 - 3 * y2 + 3 * y1)));
                 }
@@ -240,7 +263,7 @@ TEST (DelayLine, LagrangeIsExactOnWholeSamplesAndReproducesCubics)
         const float d = delaySamples * 1000.0f / float (kRate) * 0.001f * float (kRate);
         for (std::size_t k = 1000; k < y.size(); ++k)
         {
-            const double expected = cubic (double (k) - 65.0 - double (d));
+            const double expected = cubic (double (k) - 1.0 - double (d));
             ASSERT_NEAR (expected, y[k], 2e-5) << "fraction " << fraction << " at " << k;
         }
     }
@@ -253,14 +276,15 @@ TEST (DelayLine, LagrangeIsExactOnWholeSamplesAndReproducesCubics)
     line.init (1, kRate);
     const auto y = runConstant (line, noisy, 256, timeMs);
     for (std::size_t k = 1000; k < y.size(); ++k)
-        ASSERT_EQ (noisy[k - 65 - std::size_t (d)], y[k]);
+        ASSERT_EQ (noisy[k - 1 - std::size_t (d)], y[k]);
 }
 
 TEST (DelayLine, ClipsTimesToWhatTheStorageHoldsEvenForShortBlocks)
 {
     // Far too long a time, in 16-frame blocks: the delay stops where the
-    // storage still holds the sample (size - 68 + 64 behind it), rather than
-    // reading samples already overwritten or outside the buffer.
+    // storage still holds the sample for any block up to the floor's length
+    // (size - 256 - 4 behind it), rather than reading samples already
+    // overwritten or outside the buffer.
     DelayLine line (400.0f);
     line.init (1, kRate);
     line.setInterpolation (DelayRead::Linear);
@@ -268,8 +292,9 @@ TEST (DelayLine, ClipsTimesToWhatTheStorageHoldsEvenForShortBlocks)
     std::vector<float> x (std::size_t (size) * 2, 0.0f);
     x[100] = 1.0f;
     const auto y = runConstant (line, x, 16, 1.0e6f);
-    EXPECT_EQ (std::size_t (100 + size - 4), indexOfPeak (y));
-    EXPECT_FLOAT_EQ (1.0f, y[std::size_t (100 + size - 4)]);
+    const auto longest = std::size_t (size) - DelayRead::kLoopFloor - 4;
+    EXPECT_EQ (100 + longest, indexOfPeak (y));
+    EXPECT_FLOAT_EQ (1.0f, y[100 + longest]);
 
     // Non-finite times read at the shortest delay and keep the output finite.
     for (float bad : { std::nanf (""), INFINITY, -INFINITY, -50.0f })
@@ -372,12 +397,13 @@ TEST (DelayLine, ChannelsAreIndependentAndLongBlocksAreSplit)
     line.setInterpolation (DelayRead::Linear);
     std::vector<float> left (10000, 0.0f), right (10000, 0.0f);
     left[0] = 1.0f;
-    std::vector<float> times (10000, 0.0f);
+    std::vector<float> times (10000, 100.0f);
     line.process (left.data(), 10000, 0, times.data(), nullptr, true, false);
     line.process (right.data(), 10000, 1, times.data(), nullptr, true, false);
-    // Pieces of 4096 frames: the impulse comes out 4096 + 64 samples later.
-    EXPECT_EQ (4160u, indexOfPeak (left));
-    EXPECT_FLOAT_EQ (1.0f, left[4160]);
+    // Pieces of 4096 frames; the echo 100 ms later crosses from the first
+    // into the second.
+    EXPECT_EQ (4800u, indexOfPeak (left));
+    EXPECT_FLOAT_EQ (1.0f, left[4800]);
     EXPECT_EQ (0.0, testsupport::peak (right.data(), right.size()));
 }
 

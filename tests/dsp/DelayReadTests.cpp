@@ -21,11 +21,16 @@ namespace
 {
 constexpr double kRate = 48000.0;
 
-// time in seconds, or in ms with toSeconds = 0.001 (converted first).
-float expectedSample (const DelayWrite& w, int mode, float time, unsigned long i, unsigned long n, float toSeconds = 1.0f)
+// time in seconds, or in ms with toSeconds = 0.001 (converted first). Before
+// the write: at least the constant floor (or n - 64 for longer blocks), 64
+// samples behind the write position; after it: from 0, behind the block's
+// own samples.
+float expectedSample (const DelayWrite& w, int mode, float time, unsigned long i, unsigned long n, float toSeconds = 1.0f,
+                      bool afterWrite = false)
 {
-    const float shortest = float (n);
-    const float longest = std::max (float (w.size) - float (std::max (n, 68UL)), shortest);
+    const float shortest = afterWrite ? 0.0f : float (std::max (256UL, n > 64 ? n - 64 : 0UL));
+    const float longest = afterWrite ? std::max (float (w.size) - float (std::max (n, 256UL) + 4), shortest)
+                                     : std::max (float (w.size) - 68.0f, shortest);
     float d = (toSeconds == 1.0f ? time : time * toSeconds) * float (kRate);
     if (! (d >= shortest))
         d = shortest;
@@ -33,7 +38,7 @@ float expectedSample (const DelayWrite& w, int mode, float time, unsigned long i
         d = longest;
     const long whole = long (d);
     const float f = d - float (whole);
-    long p = long (w.writeIndex) + long (i) - 64 - whole;
+    long p = long (w.writeIndex) + long (i) - (afterWrite ? long (n) : 64L) - whole;
     if (p < 4)
         p += w.size;
     p = std::clamp (p, 4L, long (w.size) + 3);
@@ -121,6 +126,18 @@ TEST (DelayRead, EverySampleOfEveryLaneAndTailIsItsOwnInterpolation)
             for (unsigned long i = 0; i < n; ++i)
                 if (! sameBits (expectedSample (w, mode, times[i], i, n, 0.001f), out[i]) && ++mismatches < 5)
                     ADD_FAILURE() << "ms, mode " << mode << ", n " << n << ", sample " << i;
+
+            // Read after the block was written.
+            r.processMillisecondsAfterWrite (times.data(), out.data(), w, n);
+            for (unsigned long i = 0; i < n; ++i)
+                if (! sameBits (expectedSample (w, mode, times[i], i, n, 0.001f, true), out[i]) && ++mismatches < 5)
+                    ADD_FAILURE() << "after write, mode " << mode << ", n " << n << ", sample " << i;
+            for (unsigned long i = 0; i < n; ++i)
+                times[i] *= 0.001f;
+            r.processAfterWrite (times.data(), out.data(), w, n);
+            for (unsigned long i = 0; i < n; ++i)
+                if (! sameBits (expectedSample (w, mode, times[i], i, n, 1.0f, true), out[i]) && ++mismatches < 5)
+                    ADD_FAILURE() << "after write, s, mode " << mode << ", n " << n << ", sample " << i;
         }
         EXPECT_EQ (0, mismatches) << "mode " << mode;
     }

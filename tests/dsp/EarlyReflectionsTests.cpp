@@ -46,7 +46,7 @@ struct LadderRig
 
 TEST (EarlyReflections, SumAndDifferenceLadder)
 {
-    // Lines of 480, 384, 288 and 192 samples, each read 64 samples later.
+    // Lines of 480, 384, 288 and 192 samples, each heard exactly so.
     std::vector<float> silence (4096, 0.0f), pulse (4096, 0.0f);
     pulse[0] = 1.0f;
 
@@ -57,29 +57,29 @@ TEST (EarlyReflections, SumAndDifferenceLadder)
     LadderRig left;
     left.run (pulse, silence);
     EXPECT_FLOAT_EQ (left.outLeft[0], 1.0f);
-    EXPECT_NEAR (double (firstArrival ({ left.outLeft.begin() + 1, left.outLeft.end() })) + 1, 288 + 64, 1.0);
-    EXPECT_NEAR (around (left.outLeft, 288 + 64), 1.0f, 1e-3f);
-    EXPECT_NEAR (around (left.outLeft, 384 + 64), 1.0f, 1e-3f);
-    EXPECT_NEAR (double (firstArrival (left.outRight)), 192 + 64, 1.0);
-    EXPECT_NEAR (around (left.outRight, 192 + 64), 1.0f, 1e-3f);
+    EXPECT_NEAR (double (firstArrival ({ left.outLeft.begin() + 1, left.outLeft.end() })) + 1, 288, 1.0);
+    EXPECT_NEAR (around (left.outLeft, 288), 1.0f, 1e-3f);
+    EXPECT_NEAR (around (left.outLeft, 384), 1.0f, 1e-3f);
+    EXPECT_NEAR (double (firstArrival (left.outRight)), 192, 1.0);
+    EXPECT_NEAR (around (left.outRight, 192), 1.0f, 1e-3f);
 
     // Right: enters through line 0 and reaches the left there; the
     // difference fed to line 1 is inverted and comes back negative.
     LadderRig right;
     right.run (silence, pulse);
-    EXPECT_NEAR (double (firstArrival (right.outLeft)), 480 + 64, 1.0);
-    EXPECT_NEAR (around (right.outLeft, 480 + 64), 1.0f, 1e-3f);
-    EXPECT_NEAR (around (right.outLeft, 480 + 64 + 384 + 64), -1.0f, 1e-3f);
-    EXPECT_NEAR (double (firstArrival (right.outRight)), 480 + 64 + 192 + 64, 1.0);
-    EXPECT_NEAR (around (right.outRight, 480 + 64 + 192 + 64), 1.0f, 1e-3f);
+    EXPECT_NEAR (double (firstArrival (right.outLeft)), 480, 1.0);
+    EXPECT_NEAR (around (right.outLeft, 480), 1.0f, 1e-3f);
+    EXPECT_NEAR (around (right.outLeft, 480 + 384), -1.0f, 1e-3f);
+    EXPECT_NEAR (double (firstArrival (right.outRight)), 480 + 192, 1.0);
+    EXPECT_NEAR (around (right.outRight, 480 + 192), 1.0f, 1e-3f);
 }
 
 TEST (EarlyReflections, ArrivalFollowsRoomSizeAndModulation)
 {
     // In the full reverb, a left impulse first reaches the right output
     // through early line 3: (room + 20) / 32.046154 x 4.2546 ms, plus 1.2 ms
-    // per unit of modulation, never shorter than the 256-frame block.
-    auto arrival = [] (float room, float modulation) {
+    // per unit of modulation, exactly, even below a block's length.
+    auto arrival = [] (float room, float modulation, unsigned long block = 256) {
         SimpleReverb reverb;
         reverb.init (2, kRate);
         std::vector<float> roomSize (4096, room), length (4096, 2.0f), colour (4096, 6000.0f);
@@ -87,22 +87,23 @@ TEST (EarlyReflections, ArrivalFollowsRoomSizeAndModulation)
         float* mods[] = { mod.data(), mod.data(), mod.data(), mod.data() };
         std::vector<float> l (9728, 0.0f), r (9728, 0.0f);
         l[0] = 1.0f;
-        for (std::size_t s = 0; s < l.size(); s += 256)
+        for (std::size_t s = 0; s < l.size(); s += block)
         {
-            reverb.core.setRoomSize (roomSize.data(), mods, 256);
+            reverb.core.setRoomSize (roomSize.data(), mods, block);
             reverb.lengthSource = length.data();
             reverb.colourSource = colour.data();
             float* buffers[] = { l.data() + s, r.data() + s };
-            reverb.process (buffers, 256);
+            reverb.process (buffers, block);
         }
         return double (firstArrival (r));
     };
     auto expected = [] (float room, float modulation) {
         const double ms = (room + 20.0) / 32.046154 * 4.2546 + 1.2 * modulation;
-        return std::floor (std::max (ms * 48.0, 256.0) + 64.0);
+        return std::floor (ms * 48.0);
     };
     for (float room : { 0.0f, 50.0f, 100.0f })
-        EXPECT_NEAR (arrival (room, 0.0f), expected (room, 0.0f), 1.0) << room;
+        for (unsigned long block : { 64UL, 256UL })
+            EXPECT_NEAR (arrival (room, 0.0f, block), expected (room, 0.0f), 1.0) << room << ", block " << block;
     EXPECT_NEAR (arrival (50.0f, 1.0f), expected (50.0f, 1.0f), 1.0);
     EXPECT_NEAR (arrival (50.0f, -1.0f), expected (50.0f, -1.0f), 1.0);
 }

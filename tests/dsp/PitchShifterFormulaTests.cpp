@@ -3,7 +3,8 @@
 // soft clipping, each in double precision or in the same float steps. The
 // block-wise engine (several samples per step, filters in one pass) must
 // follow it to within float rounding (about 1e-4, mostly the float recursion of
-// the 40 Hz high-pass), whatever the block lengths.
+// the 40 Hz high-pass), whatever the block lengths: its decisions are taken
+// per 256-sample chunk of its input, not per call.
 #include "Math/NoteScale.h"
 #include "Pitch/PitchShifter.h"
 #include "ProcessBlock/Filters/BiquadCoefficients.h"
@@ -51,42 +52,47 @@ public:
 
     void setInterval (int semitones, float fine) { ratio = NoteScale::freq (float (semitones) + 60.0f + fine) / 261.62558f; }
 
+    // One sample at a time. The interval and window length are taken at
+    // the start of every 256-sample chunk of the input, and the phases of a
+    // chunk count from its first sample.
     void process (float* x, unsigned long n, float windowMs)
     {
-        const long start = long (history.size());
-        history.insert (history.end(), x, x + n);
-
-        const float windowSeconds = windowMs * 0.001f;
-        const auto inc = float (((1.0f - ratio) / windowSeconds) / kRate);
-        const auto shortest = float (double (n) / kRate + 0.001);
         auto frac = [] (float v) { return v - std::trunc (v); };
-        float unfolded = 0.0f;
         for (unsigned long i = 0; i < n; ++i)
         {
-            unfolded = frac (phase + float (int (i)) * inc);
+            history.push_back (x[i]);
+            if (position == 0)
+                inc = float (((1.0f - ratio) / (windowMs * 0.001f)) / kRate);
+            const float unfolded = frac (phase + float (int (position)) * inc);
             const float a = frac (unfolded + 1.0f);
             const float b = frac (a + 1.5f);
-            const double tapA = tap (start, i, n, a * windowMs * 0.001f + shortest);
-            const double tapB = tap (start, i, n, b * windowMs * 0.001f + shortest);
+            const double tapA = tap (a * windowMs * 0.001f + 0.001f);
+            const double tapB = tap (b * windowMs * 0.001f + 0.001f);
             const double mixed = std::cos ((double (a) - 0.5) * M_PI) * tapA + std::cos ((double (b) - 0.5) * M_PI) * tapB;
             x[i] = float (std::tanh (lowPass.step (highPass.step (mixed))));
+            if (++position == 256)
+            {
+                phase = frac (unfolded + inc);
+                position = 0;
+            }
         }
-        phase = frac (unfolded + inc);
     }
 
 private:
-    // The stored input `seconds` behind the newest sample of the block, plus
-    // the reader's 64 samples, linearly interpolated.
-    double tap (long start, unsigned long i, unsigned long n, float seconds) const
+    // The stored input `seconds` behind the newest sample, linearly
+    // interpolated.
+    double tap (float seconds) const
     {
         const float d = seconds * float (kRate);
         const long whole = long (d);
         const double f = double (d) - double (whole);
-        const long newer = start + long (i) + long (n) - 64 - whole;
+        const long newer = long (history.size()) - 1 - whole;
         auto at = [this] (long k) { return k >= 0 ? double (history[std::size_t (k)]) : 0.0; };
         return at (newer) + f * (at (newer - 1) - at (newer));
     }
 
+    int position = 0;
+    float inc = 0.0f;
     float ratio;
     float phase = 0.0f;
     std::vector<float> history;
@@ -137,10 +143,9 @@ TEST (PitchShifterFormula, FollowsTheShifterWrittenOutSampleBySample)
         {
             const unsigned long n = std::min<unsigned long> (c.blocks[b % c.blocks.size()], input.size() - at);
             shifter.process (engine.data() + at, n);
-            // The engine splits a block into chunkCount pieces; so does the reference.
-            const unsigned long piece = (n + unsigned (c.chunks) - 1) / unsigned (c.chunks);
-            for (unsigned long s = 0; s < n; s += piece)
-                reference.process (expected.data() + at + s, std::min (piece, n - s), c.windowMs);
+            // However the engine is called (and cuts its calls into chunkCount
+            // pieces), it follows the one-sample reference.
+            reference.process (expected.data() + at, n, c.windowMs);
             at += n;
         }
         for (std::size_t k = 0; k < input.size(); ++k)

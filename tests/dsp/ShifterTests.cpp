@@ -71,7 +71,7 @@ TEST (Shifter, UnshiftedFeedbackDelayRepeatsOnce)
     const auto y = burstThroughFeedback (0);
     ASSERT_TRUE (testsupport::allFinite (y.data(), y.size()));
 
-    const std::size_t shifterDelay = 2400 + 48 + 64; // 0.5 x 100 ms + 1 ms + offset
+    const std::size_t shifterDelay = 2400 + 48; // 0.5 x 100 ms + 1 ms
     const std::size_t lineDelay = 4800 + 64;
     const std::size_t firstRepeat = shifterDelay + lineDelay;
     const double first = energy (y, firstRepeat - 50, firstRepeat + 1200);
