@@ -31,7 +31,9 @@ void DelayWrite::init (float newMaxDelayMs, double newSampleRate)
     maxDelayMs = newMaxDelayMs;
     size = sizeFor (maxDelayMs, newSampleRate);
     capacity = size + kGuard;
-    buffer.assign (static_cast<std::size_t> (capacity), 0.0f);
+    // A new vector rather than assign: after a higher rate, assign would keep
+    // the larger allocation for as long as the line lives.
+    buffer = std::vector<float> (static_cast<std::size_t> (capacity), 0.0f);
     writeIndex = 4;
 }
 

@@ -126,11 +126,17 @@ PitchShifter::PitchShifter()
     lowPass.setType (LowPass);
 }
 
+float PitchShifter::storageMs (float maxWindow, double rate) noexcept
+{
+    const double blockMs = rate > 0.0 ? 1000.0 * kMaxFramesPerBlock / rate : 0.0;
+    return static_cast<float> (static_cast<double> (maxWindow) + 2.0 * blockMs + 2.0);
+}
+
 void PitchShifter::init (int numChannels, double newSampleRate)
 {
     ProcessBlock::init (numChannels, newSampleRate);
 
-    storage.init (maxDelayMs, newSampleRate);
+    storage.init (storageMs (maxWindowMs, newSampleRate), newSampleRate);
     reader.sampleRate = static_cast<float> (newSampleRate);
     reader.interpolationMode = DelayRead::Linear;
 

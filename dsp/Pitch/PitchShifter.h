@@ -17,7 +17,8 @@ class PitchShifter : public ProcessBlock
 public:
     PitchShifter();
 
-    // Allocates 5 s of storage for the rate; the window phase is kept.
+    // Allocates storage for the longest window at the rate (storageMs); the
+    // window phase is kept.
     void init (int numChannels, double newSampleRate) override;
     // Silences the storage and the two filters; the window phase is kept.
     void clear() noexcept override;
@@ -39,7 +40,17 @@ public:
     // The block is processed as this many pieces of ceil(n / chunkCount).
     int chunkCount = 1;
 
-    const float maxDelayMs = 5000.0f;
+    // The longest window the taps sweep over: the window-time parameters'
+    // upper bound. The storage is sized for it; a longer window would have
+    // its taps clipped to the storage. Set before init.
+    float maxWindowMs = 1000.0f;
+
+    // Storage, in ms, that every tap of a window up to maxWindowMs reaches at
+    // the rate, blocks of up to kMaxFramesPerBlock frames included: the taps
+    // lie up to one window, one block and 1 ms behind the newest sample, and
+    // the reader keeps a block's length (at least) clear of the write
+    // position. One block more, and 1 ms to spare.
+    static float storageMs (float maxWindowMs, double sampleRate) noexcept;
 
     // The window phase (0..1) at the start of the current chunk.
     float currentPhase() const noexcept { return phase; }

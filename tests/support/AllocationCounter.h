@@ -19,10 +19,15 @@ public:
     std::size_t allocations() const noexcept;
     // Deallocations by this thread since construction.
     std::size_t deallocations() const noexcept;
+    // Heap bytes this thread allocated since construction and still holds
+    // (as the allocator counts them: each block's usable size). Negative when
+    // it freed more than it allocated.
+    long long liveBytes() const noexcept;
 
 private:
     std::size_t startAllocations;
     std::size_t startDeallocations;
+    long long startLiveBytes;
     bool wasCounting;
 };
 } // namespace testsupport
