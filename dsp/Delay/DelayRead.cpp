@@ -156,23 +156,31 @@ void DelayRead::read (const float* time, float toSeconds, float* out, const Dela
     longest = std::max (longest, shortest);
 
     if (interpolationMode == Lagrange)
+    {
         readLagrange (time, toSeconds, out, w, n, base, shortest, longest);
-    else
-        readLinear (time, toSeconds, out, w, n, base, shortest, longest);
+        return;
+    }
+    // The AVX2 loop straight from here: most blocks end with it, and the
+    // general loops are entered only for the few samples it leaves.
+    unsigned long done = 0;
+    if (useAvx2)
+        done = DelayReadAvx2::readLinear (time, toSeconds, out, w.buffer.data(), base, w.size, sampleRate, shortest,
+                                          longest, n);
+    if (done < n)
+        readLinear (time, toSeconds, out, w, n, base, shortest, longest, done);
 }
 
 void DelayRead::readLinear (const float* time, float toSeconds, float* out, const DelayWrite& w, unsigned long n,
-                            long base, float shortest, float longest) const noexcept
+                            long base, float shortest, float longest, unsigned long first) const noexcept
 {
     const long size = w.size;
     const float* data = w.buffer.data();
     const float rate = sampleRate;
 
-    unsigned long i = 0;
-    if (useAvx2)
-        i = DelayReadAvx2::readLinear (time, toSeconds, out, data, base, size, rate, shortest, longest, n);
-    // After the AVX2 loop at most seven samples are left: set up the SSE2
-    // loop only when it has a group of four to read.
+    // Samples before `first` are read already (by the AVX2 loop, which
+    // leaves at most seven): set up the SSE2 loop only when it has a group
+    // of four to read.
+    unsigned long i = first;
     if (i + 4 <= n && n < kLongestVectorBlock)
     {
         const FourPositions four (toSeconds, rate, shortest, longest, base, size);

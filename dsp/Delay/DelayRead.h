@@ -50,8 +50,9 @@ private:
     // Times in units of toSeconds seconds (1 or 0.001).
     void read (const float* time, float toSeconds, float* out, const DelayWrite& w, unsigned long n,
                bool afterWrite) noexcept;
+    // Samples first .. n - 1 (the ones before are read already).
     void readLinear (const float* time, float toSeconds, float* out, const DelayWrite& w, unsigned long n, long base,
-                     float shortest, float longest) const noexcept;
+                     float shortest, float longest, unsigned long first) const noexcept;
     void readLagrange (const float* time, float toSeconds, float* out, const DelayWrite& w, unsigned long n, long base,
                        float shortest, float longest) const noexcept;
 };
