@@ -118,6 +118,56 @@ void DelayRead::processMillisecondsAfterWrite (const float* timeMs, float* out, 
     read (timeMs, 0.001f, out, w, n, true);
 }
 
+DelayRead::Reach DelayRead::reachFor (const DelayWrite& w, unsigned long n, bool afterWrite) noexcept
+{
+    // Sample i of the block sits at base + i - delay. Before the write the
+    // block is not stored yet: the read keeps the fixed offset behind the
+    // write position, and the delay must reach back past the block's own
+    // samples (n - 64 of them), never less than the constant floor. After
+    // the write sample i itself is the newest sample at delay 0. Either way
+    // the longest delay leaves the four-point kernel inside the storage, so
+    // no read meets samples already overwritten.
+    const auto size = static_cast<unsigned long> (w.size);
+    Reach r { 0, 0.0f, 0.0f };
+    if (afterWrite)
+    {
+        r.base = static_cast<long> (w.writeIndex) - static_cast<long> (n);
+        // Constant for every block up to the floor's length, as the shortest is.
+        const unsigned long reach = std::max (n, kLoopFloor) + 4;
+        r.longest = size > reach ? static_cast<float> (size - reach) : 0.0f;
+    }
+    else
+    {
+        r.base = static_cast<long> (w.writeIndex) - static_cast<long> (kReadOffset);
+        r.shortest = static_cast<float> (std::max (kLoopFloor, n > kReadOffset ? n - kReadOffset : 0UL));
+        r.longest = size > kShortestMargin ? static_cast<float> (size - kShortestMargin) : 0.0f;
+    }
+    r.longest = std::max (r.longest, r.shortest);
+    return r;
+}
+
+bool DelayRead::processWindowedTapsAfterWrite (const float* timeA, const float* timeB, const float* weightA,
+                                               const float* weightB, const DelayWrite* const* storages, float* const* out,
+                                               int channels, unsigned long n) noexcept
+{
+    if (! useAvx2 || interpolationMode != Linear || n == 0 || n % 8 != 0 || channels < 1 || channels > 2)
+        return false;
+    const DelayWrite& first = *storages[0];
+    const float* data[2] = { nullptr, nullptr };
+    for (int c = 0; c < channels; ++c)
+    {
+        const DelayWrite& w = *storages[c];
+        if (w.size <= 0 || w.buffer.size() < static_cast<std::size_t> (w.size) + 4 || w.size != first.size
+            || w.writeIndex != first.writeIndex)
+            return false;
+        data[c] = w.buffer.data();
+    }
+    const auto [base, shortest, longest] = reachFor (first, n, true);
+    return DelayReadAvx2::readWindowedTaps (timeA, timeB, weightA, weightB, data, out, channels, base, first.size,
+                                            sampleRate, shortest, longest, n)
+           == n;
+}
+
 void DelayRead::read (const float* time, float toSeconds, float* out, const DelayWrite& w, unsigned long n,
                       bool afterWrite) noexcept
 {
@@ -129,32 +179,7 @@ void DelayRead::read (const float* time, float toSeconds, float* out, const Dela
         return;
     }
 
-    // Sample i of the block sits at base + i - delay. Before the write the
-    // block is not stored yet: the read keeps the fixed offset behind the
-    // write position, and the delay must reach back past the block's own
-    // samples (n - 64 of them), never less than the constant floor. After
-    // the write sample i itself is the newest sample at delay 0. Either way
-    // the longest delay leaves the four-point kernel inside the storage, so
-    // no read meets samples already overwritten.
-    const auto size = static_cast<unsigned long> (w.size);
-    long base = 0;
-    float shortest = 0.0f;
-    float longest = 0.0f;
-    if (afterWrite)
-    {
-        base = static_cast<long> (w.writeIndex) - static_cast<long> (n);
-        // Constant for every block up to the floor's length, as the shortest is.
-        const unsigned long reach = std::max (n, kLoopFloor) + 4;
-        longest = size > reach ? static_cast<float> (size - reach) : 0.0f;
-    }
-    else
-    {
-        base = static_cast<long> (w.writeIndex) - static_cast<long> (kReadOffset);
-        shortest = static_cast<float> (std::max (kLoopFloor, n > kReadOffset ? n - kReadOffset : 0UL));
-        longest = size > kShortestMargin ? static_cast<float> (size - kShortestMargin) : 0.0f;
-    }
-    longest = std::max (longest, shortest);
-
+    const auto [base, shortest, longest] = reachFor (w, n, afterWrite);
     if (interpolationMode == Lagrange)
     {
         readLagrange (time, toSeconds, out, w, n, base, shortest, longest);

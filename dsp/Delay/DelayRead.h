@@ -39,10 +39,29 @@ public:
     void processAfterWrite (const float* timeSeconds, float* out, const DelayWrite& w, unsigned long n) noexcept;
     void processMillisecondsAfterWrite (const float* timeMs, float* out, const DelayWrite& w, unsigned long n) noexcept;
 
+    // Two taps of `channels` (1 or 2) storages written alike (the same size
+    // and write position), after the write, in one pass: out[c] = weightA[i]
+    // tapA + weightB[i] tapB, with tapA and tapB what processAfterWrite gives
+    // at timeA and timeB (seconds) on storages[c]. Returns false and does
+    // nothing where no one-pass form applies (storages that differ, Lagrange
+    // reads, a CPU without AVX2, a block that is not a multiple of 8); the
+    // caller then reads tap by tap.
+    bool processWindowedTapsAfterWrite (const float* timeA, const float* timeB, const float* weightA,
+                                        const float* weightB, const DelayWrite* const* storages, float* const* out,
+                                        int channels, unsigned long n) noexcept;
+
     int interpolationMode = Lagrange;
     float sampleRate = 44100.0f;
 
 private:
+    struct Reach
+    {
+        long base;
+        float shortest, longest;
+    };
+    // Where sample 0 of an n-sample read sits and the delays it may take.
+    static Reach reachFor (const DelayWrite& w, unsigned long n, bool afterWrite) noexcept;
+
     // Each sample is read in one pass (delay, position, taps and
     // interpolation together): the reader needs no scratch memory, and the
     // per-sample arithmetic is the same sequence of operations whatever the

@@ -53,28 +53,29 @@ inline __m256 pick (__m256 lo, __m256 hi, __m256i index) noexcept
     const __m256 fromHi = _mm256_permutevar8x32_ps (hi, index);
     return _mm256_blendv_ps (fromLo, fromHi, _mm256_castsi256_ps (_mm256_cmpgt_epi32 (index, _mm256_set1_epi32 (7))));
 }
-} // namespace
-
-unsigned long DelayReadAvx2::readLinear (const float* time, float toSeconds, float* out, const float* data, long base,
-                                         long size, float sampleRate, float shortest, float longest, unsigned long n) noexcept
+// The per-call constants of a linear read.
+struct Reach
 {
-    // 32-bit lanes: storage sizes and block lengths stay far below 2^31.
-    if (n >= (1UL << 30) || size >= (1L << 30))
-        return 0;
+    __m256 unit, rate, low, high;
+    __m256i first, wrap, lowest, highest;
+    int highestWindowStart;
 
-    const __m256 unit = _mm256_set1_ps (toSeconds);
-    const __m256 rate = _mm256_set1_ps (sampleRate);
-    const __m256 low = _mm256_set1_ps (shortest);
-    const __m256 high = _mm256_set1_ps (longest);
-    const __m256i first = _mm256_add_epi32 (_mm256_set1_epi32 (static_cast<int> (base)), _mm256_setr_epi32 (0, 1, 2, 3, 4, 5, 6, 7));
-    const __m256i wrap = _mm256_set1_epi32 (static_cast<int> (size));
-    const __m256i lowest = _mm256_set1_epi32 (4);
-    const __m256i highest = _mm256_set1_epi32 (static_cast<int> (size) + 3);
-    // Sixteen samples from position - 1 must stay inside the size + 4 floats.
-    const int highestWindowStart = static_cast<int> (size) - 11;
+    Reach (float toSeconds, float sampleRate, float shortest, float longest, long base, long size) noexcept
+        : unit (_mm256_set1_ps (toSeconds)),
+          rate (_mm256_set1_ps (sampleRate)),
+          low (_mm256_set1_ps (shortest)),
+          high (_mm256_set1_ps (longest)),
+          first (_mm256_add_epi32 (_mm256_set1_epi32 (static_cast<int> (base)), _mm256_setr_epi32 (0, 1, 2, 3, 4, 5, 6, 7))),
+          wrap (_mm256_set1_epi32 (static_cast<int> (size))),
+          lowest (_mm256_set1_epi32 (4)),
+          highest (_mm256_set1_epi32 (static_cast<int> (size) + 3)),
+          // Sixteen samples from position - 1 must stay inside the size + 4 floats.
+          highestWindowStart (static_cast<int> (size) - 11)
+    {
+    }
 
-    unsigned long i = 0;
-    for (; i + 8 <= n; i += 8)
+    // Positions and fractions of samples i .. i + 7.
+    inline __m256i positions (const float* time, unsigned long i, __m256& f) const noexcept
     {
         __m256 d = _mm256_mul_ps (_mm256_mul_ps (_mm256_loadu_ps (time + i), unit), rate);
         d = _mm256_max_ps (low, d); // d < shortest ? shortest : d (NaN stays)
@@ -82,12 +83,16 @@ unsigned long DelayReadAvx2::readLinear (const float* time, float toSeconds, flo
         d = _mm256_blendv_ps (low, d, _mm256_cmp_ps (d, low, _CMP_GE_OQ));
 
         const __m256i whole = _mm256_cvttps_epi32 (d);
-        const __m256 f = _mm256_sub_ps (d, _mm256_cvtepi32_ps (whole));
+        f = _mm256_sub_ps (d, _mm256_cvtepi32_ps (whole));
 
         __m256i p = _mm256_sub_epi32 (_mm256_add_epi32 (first, _mm256_set1_epi32 (static_cast<int> (i))), whole);
         p = _mm256_add_epi32 (p, _mm256_and_si256 (_mm256_cmpgt_epi32 (lowest, p), wrap));
-        p = _mm256_min_epi32 (_mm256_max_epi32 (p, lowest), highest);
+        return _mm256_min_epi32 (_mm256_max_epi32 (p, lowest), highest);
+    }
 
+    // The interpolated samples at positions p with fractions f.
+    inline __m256 taps (const float* data, __m256i p, __m256 f) const noexcept
+    {
         __m256 y0, y1;
         const int p0 = _mm_cvtsi128_si32 (_mm256_castsi256_si128 (p));
         const __m256i run = _mm256_add_epi32 (_mm256_set1_epi32 (p0), _mm256_setr_epi32 (0, 1, 2, 3, 4, 5, 6, 7));
@@ -118,7 +123,53 @@ unsigned long DelayReadAvx2::readLinear (const float* time, float toSeconds, flo
             _mm256_store_si256 (reinterpret_cast<__m256i*> (at), p);
             pairs (data, at, y0, y1);
         }
-        _mm256_storeu_ps (out + i, _mm256_add_ps (_mm256_mul_ps (f, _mm256_sub_ps (y1, y0)), y0));
+        return _mm256_add_ps (_mm256_mul_ps (f, _mm256_sub_ps (y1, y0)), y0);
+    }
+};
+} // namespace
+
+unsigned long DelayReadAvx2::readLinear (const float* time, float toSeconds, float* out, const float* data, long base,
+                                         long size, float sampleRate, float shortest, float longest, unsigned long n) noexcept
+{
+    // 32-bit lanes: storage sizes and block lengths stay far below 2^31.
+    if (n >= (1UL << 30) || size >= (1L << 30))
+        return 0;
+
+    const Reach reach (toSeconds, sampleRate, shortest, longest, base, size);
+    unsigned long i = 0;
+    for (; i + 8 <= n; i += 8)
+    {
+        __m256 f;
+        const __m256i p = reach.positions (time, i, f);
+        _mm256_storeu_ps (out + i, reach.taps (data, p, f));
+    }
+    return i;
+}
+
+unsigned long DelayReadAvx2::readWindowedTaps (const float* timeA, const float* timeB, const float* weightA,
+                                               const float* weightB, const float* const* data, float* const* out,
+                                               int channels, long base, long size, float sampleRate, float shortest,
+                                               float longest, unsigned long n) noexcept
+{
+    if (n >= (1UL << 30) || size >= (1L << 30) || channels < 1 || channels > 2)
+        return 0;
+
+    // Times in seconds: x 1 is exact, as in the reader's own path.
+    const Reach reach (1.0f, sampleRate, shortest, longest, base, size);
+    unsigned long i = 0;
+    for (; i + 8 <= n; i += 8)
+    {
+        __m256 fA, fB;
+        const __m256i pA = reach.positions (timeA, i, fA);
+        const __m256i pB = reach.positions (timeB, i, fB);
+        const __m256 wA = _mm256_loadu_ps (weightA + i);
+        const __m256 wB = _mm256_loadu_ps (weightB + i);
+        for (int c = 0; c < channels; ++c)
+        {
+            const __m256 a = reach.taps (data[c], pA, fA);
+            const __m256 b = reach.taps (data[c], pB, fB);
+            _mm256_storeu_ps (out[c] + i, _mm256_add_ps (_mm256_mul_ps (wA, a), _mm256_mul_ps (wB, b)));
+        }
     }
     return i;
 }

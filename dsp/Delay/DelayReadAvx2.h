@@ -11,4 +11,12 @@ bool available() noexcept;
 // DelayRead's linear loop does, and returns how many it read.
 unsigned long readLinear (const float* time, float toSeconds, float* out, const float* data, long base, long size,
                           float sampleRate, float shortest, float longest, unsigned long n) noexcept;
+
+// For `channels` (1 or 2) storages of equal size and write position, times
+// in seconds: out[c] = weightA tapA + weightB tapB, with tapA and tapB read
+// from data[c] as readLinear reads them at timeA and timeB. The same count
+// of samples as readLinear.
+unsigned long readWindowedTaps (const float* timeA, const float* timeB, const float* weightA, const float* weightB,
+                                const float* const* data, float* const* out, int channels, long base, long size,
+                                float sampleRate, float shortest, float longest, unsigned long n) noexcept;
 } // namespace DelayReadAvx2

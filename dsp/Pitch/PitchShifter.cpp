@@ -237,8 +237,13 @@ void PitchShifter::processPair (PitchShifter& left, PitchShifter& right, float* 
     {
         right.computeWindows (rightWindow, n, rightRatio);
     }
-    left.windowTaps (xl, n, left);
-    right.windowTaps (xr, n, sameWindows ? left : right);
+    if (sameWindows)
+        windowTapsPair (left, right, xl, xr, n);
+    else
+    {
+        left.windowTaps (xl, n, left);
+        right.windowTaps (xr, n, right);
+    }
 
     // High-pass then low-pass, both channels in one pass.
     BiquadFilter* first[2] = { &left.highPass, &right.highPass };
@@ -315,6 +320,25 @@ float PitchShifter::incrementFor (float windowMsAtStart, float ratio) const noex
     return increment;
 }
 
+void PitchShifter::windowTapsPair (PitchShifter& left, PitchShifter& right, float* xl, float* xr, unsigned long n) noexcept
+{
+    // Both channels read at the left's windows and tap delays: where the
+    // reader can, all four taps and both windowed sums in one pass, from
+    // positions computed once for the two storages (written alike).
+    replaceNonFinite (xl, n);
+    replaceNonFinite (xr, n);
+    left.storage.write (xl, n);
+    right.storage.write (xr, n);
+    const DelayWrite* storages[2] = { &left.storage, &right.storage };
+    float* out[2] = { xl, xr };
+    if (left.reader.sampleRate == right.reader.sampleRate && right.reader.interpolationMode == left.reader.interpolationMode
+        && left.reader.processWindowedTapsAfterWrite (left.delayA.data(), left.delayB.data(), left.phaseA.data(),
+                                                      left.phaseB.data(), storages, out, 2, n))
+        return;
+    left.readTaps (xl, n, left);
+    right.readTaps (xr, n, left);
+}
+
 void PitchShifter::windowTaps (float* x, unsigned long n, const PitchShifter& windows) noexcept
 {
     // The block is stored first, so each tap's delay is exactly the one its
@@ -322,7 +346,11 @@ void PitchShifter::windowTaps (float* x, unsigned long n, const PitchShifter& wi
     // first.
     replaceNonFinite (x, n);
     storage.write (x, n);
+    readTaps (x, n, windows);
+}
 
+void PitchShifter::readTaps (float* x, unsigned long n, const PitchShifter& windows) noexcept
+{
     reader.processAfterWrite (windows.delayA.data(), tapA.data(), storage, n);
     reader.processAfterWrite (windows.delayB.data(), tapB.data(), storage, n);
     SP::mul_mul_add (windows.phaseA.data(), tapA.data(), windows.phaseB.data(), tapB.data(), x, n);

@@ -70,6 +70,10 @@ private:
     // Stores x and replaces it by the windowed taps, with the windows and
     // delays held by `windows` (this shifter or one whose windows are equal).
     void windowTaps (float* x, unsigned long n, const PitchShifter& windows) noexcept;
+    // The taps of the stored block into x at the windows of `windows`.
+    void readTaps (float* x, unsigned long n, const PitchShifter& windows) noexcept;
+    // windowTaps of both channels at the left's windows.
+    static void windowTapsPair (PitchShifter& left, PitchShifter& right, float* xl, float* xr, unsigned long n) noexcept;
     // The ratio of the interval read now; computed again only when the
     // interval changed since the last block.
     float currentRatio() noexcept;

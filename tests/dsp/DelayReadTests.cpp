@@ -193,3 +193,94 @@ TEST (DelayLine, DelayIntoIsThePlainDelayIntoASeparateBuffer)
         EXPECT_EQ (buffer, delayed) << n;
     }
 }
+
+TEST (DelayRead, WindowedTapsInOnePassAreTwoReadsAndTheirWeightedSum)
+{
+    // Two storages written alike, then both taps of both channels at once:
+    // every sample exactly processAfterWrite at each time, weighted and
+    // summed (wA tapA + wB tapB). Delays that hold, sweep (as a pitch
+    // shifter's taps do), jump about, cross the storage's wrap, lie beyond
+    // it or are not numbers.
+    std::mt19937 rng (41);
+    std::uniform_real_distribution<float> unit (0.0f, 1.0f);
+    for (const int channels : { 1, 2 })
+    {
+        DelayWrite w[2];
+        for (auto& s : w)
+            s.init (100.0f, kRate); // 4864 samples: the blocks wrap it often
+        DelayRead fused, plain;
+        fused.interpolationMode = plain.interpolationMode = DelayRead::Linear;
+        fused.sampleRate = plain.sampleRate = float (kRate);
+
+        float sweep = 0.01f;
+        for (int block = 0; block < 200; ++block)
+        {
+            const unsigned long n = block % 3 == 0 ? 256 : block % 3 == 1 ? 64 : 32;
+            std::vector<float> x[2];
+            for (auto& v : x)
+            {
+                v.resize (n);
+                for (auto& s : v)
+                    s = unit (rng) * 2.0f - 1.0f;
+            }
+            for (int c = 0; c < 2; ++c)
+                w[c].write (x[c].data(), n);
+
+            std::vector<float> timeA (n), timeB (n), weightA (n), weightB (n);
+            for (unsigned long i = 0; i < n; ++i)
+            {
+                sweep += 1.5f / float (kRate);
+                if (sweep > 0.09f)
+                    sweep = 0.0005f;
+                const int kind = (block / 7) % 4;
+                timeA[i] = kind == 0 ? 0.02f : kind == 1 ? sweep : kind == 2 ? unit (rng) * 0.12f : (i % 5 == 0 ? NAN : sweep);
+                timeB[i] = kind == 2 ? unit (rng) * 0.1f : 0.09f - sweep;
+                weightA[i] = unit (rng);
+                weightB[i] = unit (rng) - 0.5f;
+            }
+
+            std::vector<float> expected[2], got[2];
+            float* out[2];
+            const DelayWrite* storages[2] = { &w[0], &w[1] };
+            for (int c = 0; c < channels; ++c)
+            {
+                std::vector<float> a (n), b (n);
+                plain.processAfterWrite (timeA.data(), a.data(), w[c], n);
+                plain.processAfterWrite (timeB.data(), b.data(), w[c], n);
+                expected[c].resize (n);
+                for (unsigned long i = 0; i < n; ++i)
+                    expected[c][i] = weightA[i] * a[i] + weightB[i] * b[i];
+                got[c].assign (n, 7.0f);
+                out[c] = got[c].data();
+            }
+            if (! fused.processWindowedTapsAfterWrite (timeA.data(), timeB.data(), weightA.data(), weightB.data(), storages,
+                                                       out, channels, n))
+                GTEST_SKIP() << "no one-pass form on this CPU";
+            for (int c = 0; c < channels; ++c)
+                for (unsigned long i = 0; i < n; ++i)
+                    ASSERT_EQ (std::bit_cast<std::uint32_t> (expected[c][i]), std::bit_cast<std::uint32_t> (got[c][i]))
+                        << channels << " channels, block " << block << ", channel " << c << ", sample " << i;
+        }
+    }
+}
+
+TEST (DelayRead, WindowedTapsRefuseWhatTheyCannotReadInOnePass)
+{
+    DelayWrite a, b;
+    a.init (100.0f, kRate);
+    b.init (100.0f, kRate);
+    std::vector<float> x (64, 0.5f), t (64, 0.01f), g (64, 1.0f), out0 (64, 3.0f), out1 (64, 3.0f);
+    a.write (x.data(), 64);
+    b.write (x.data(), 48); // written differently: another write position
+    DelayRead r;
+    r.interpolationMode = DelayRead::Linear;
+    r.sampleRate = float (kRate);
+    const DelayWrite* storages[2] = { &a, &b };
+    float* out[2] = { out0.data(), out1.data() };
+    EXPECT_FALSE (r.processWindowedTapsAfterWrite (t.data(), t.data(), g.data(), g.data(), storages, out, 2, 64));
+    const DelayWrite* same[2] = { &a, &a };
+    EXPECT_FALSE (r.processWindowedTapsAfterWrite (t.data(), t.data(), g.data(), g.data(), same, out, 2, 60)) << "not a multiple of 8";
+    r.interpolationMode = DelayRead::Lagrange;
+    EXPECT_FALSE (r.processWindowedTapsAfterWrite (t.data(), t.data(), g.data(), g.data(), same, out, 2, 64));
+    EXPECT_EQ (std::vector<float> (64, 3.0f), out0) << "a refused read leaves the output alone";
+}
