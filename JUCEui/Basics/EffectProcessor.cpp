@@ -44,6 +44,13 @@ EffectProcessor::EffectProcessor (std::unique_ptr<FilterDSPKernel> dspKernel,
 
     retrieveFactoryPresets();
     retrieveUserPresets();
+
+    // A new instance starts on the default preset. Applied here, before any
+    // host can set a value or restore a state, so that nothing a host does
+    // between construction and the first prepare is overwritten, and hosts
+    // that read the values before activating see the ones it will render.
+    if (! defaultPresetName.empty())
+        setPreset (juce::String::fromUTF8 (defaultPresetName.c_str()), true);
 }
 
 EffectProcessor::~EffectProcessor()
@@ -154,13 +161,6 @@ void EffectProcessor::prepareToPlay (double sampleRate, int)
     // playback), and those are what the kernel must render.
     if (firstInit)
         sendTreeValuesToKernel();
-
-    if (! initialPresetApplied)
-    {
-        if (! defaultPresetName.empty())
-            setPreset (juce::String::fromUTF8 (defaultPresetName.c_str()), true);
-        initialPresetApplied = true;
-    }
 }
 
 void EffectProcessor::sendTreeValuesToKernel()
@@ -278,10 +278,6 @@ void EffectProcessor::setStateInformation (const void* data, int sizeInBytes)
     restoredPresetName = xml->getStringAttribute ("PresetName");
     selectWithoutApplying (restoredPresetName);
     restoredPresetFound = currentPreset != nullptr;
-
-    // A state restored before the first prepare is the project's own: the
-    // default preset must not be applied over it.
-    initialPresetApplied = true;
     stateRestoredPending = true;
 }
 

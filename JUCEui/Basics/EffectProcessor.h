@@ -128,7 +128,6 @@ public:
     juce::ValueTree defaultState;
     int currentPresetIndex = 0;
     int currentPresetList = factoryList;
-    bool initialPresetApplied = false;
     std::vector<std::vector<std::unique_ptr<Preset>>> presetLists;
     Preset* currentPreset = nullptr;
     const std::string productIdentifier;

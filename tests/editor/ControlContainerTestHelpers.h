@@ -85,7 +85,13 @@ inline int countColour (const juce::Image& image, juce::Rectangle<int> area, juc
 class ProcessorBackedTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { processor = VantrelProcessor::create(); }
+    void SetUp() override
+    {
+        // Controls are checked from the parameters' own defaults (the
+        // "DEFAULT" preset), not from the preset a new instance starts on.
+        processor = VantrelProcessor::create();
+        processor->setPreset ("Default", true);
+    }
     void TearDown() override { processor.reset(); }
 
     std::unique_ptr<VantrelProcessor> processor;

@@ -12,6 +12,7 @@ struct OverlayRig
 {
     OverlayRig() : processor (VantrelProcessor::create())
     {
+        processor->setPreset ("Default", true); // the parameters' own defaults
         overlay.setBounds (0, 30, 900, 300);
         overlay.setVisible (true);
     }

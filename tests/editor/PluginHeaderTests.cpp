@@ -124,7 +124,7 @@ TEST (PluginHeader, ShowsTheModifiedMarkAtTheNextTick)
 TEST (PluginHeader, ATickWithoutACurrentPresetKeepsTheShownName)
 {
     HeaderRig rig;
-    ASSERT_EQ (rig.processor->currentPreset, nullptr);
+    rig.processor->currentPreset = nullptr; // as after a delete
     rig.header.setPresetName ("RESTORED SOUND");
     rig.header.onCurrentStateGetsDifferentFromCurrentPreset (true);
     rig.header.updateUI();
@@ -150,7 +150,9 @@ TEST (PluginHeader, PassesButtonsAndBrowserReportsToTheDelegate)
 TEST (PluginHeader, SavesTheCurrentPresetOrTheShownNameAsANewOne)
 {
     HeaderRig rig;
-    // No current preset: save means "save as" under the name shown.
+    // No current preset (as after a delete): save means "save as" under the
+    // name shown.
+    rig.processor->currentPreset = nullptr;
     rig.header.onSavePreset();
     auto* preset = rig.applyFactoryPreset (2);
     rig.header.onSavePreset();

@@ -56,10 +56,11 @@ TEST_F (ProcessorTest, EveryFactoryPresetSetsAllParametersWithinTheirRanges)
     EXPECT_TRUE (processor->getPresetList (EffectProcessor::factoryList)[0]->state == processor->defaultState);
 }
 
-TEST_F (ProcessorTest, SmoothVantrelHoldsItsValuesAndIsAppliedByTheFirstPrepareOnly)
+TEST_F (ProcessorTest, SmoothVantrelHoldsItsValuesAndNoPrepareAppliesAPreset)
 {
-    ASSERT_TRUE (processor->setPreset ("smooth vantrel", false));
-    auto* smooth = processor->getPresetList (EffectProcessor::factoryList)[static_cast<size_t> (processor->currentPresetIndex)];
+    auto* smooth = processor->currentPreset;
+    ASSERT_NE (smooth, nullptr);
+    EXPECT_EQ (smooth->name, "SMOOTH VANTREL");
     const auto values = valuesOf (smooth->state);
     EXPECT_NEAR (values.at ("PitchA"), -12.0, 1e-9);
     EXPECT_NEAR (values.at ("PitchB"), 12.0, 1e-9);
@@ -68,15 +69,20 @@ TEST_F (ProcessorTest, SmoothVantrelHoldsItsValuesAndIsAppliedByTheFirstPrepareO
     EXPECT_NEAR (values.at ("PitchShifterModeB"), 1.0, 1e-9);
     EXPECT_NEAR (values.at ("DelayTimeA"), 195.20002746582031, 1e-9);
     EXPECT_NEAR (values.at ("PitchShifterAmountA"), 49.9351806640625, 1e-9);
-    EXPECT_EQ (processor->currentPreset, nullptr) << "selecting without applying makes nothing current";
 
+    // Whatever is set before the first prepare (a host's values, another
+    // preset, the user's edits) is what plays afterwards.
+    automate (*processor, "ReverbLength", 3.0f);
+    ASSERT_TRUE (processor->setPreset ("abyss", true));
+    automate (*processor, "PitchA", 5.0f);
     prepare();
-    ASSERT_NE (processor->currentPreset, nullptr);
-    EXPECT_EQ (processor->currentPreset->name, "SMOOTH VANTREL");
-    EXPECT_NEAR (hostValue (*processor, "ReverbLength"), 15.0f, 1e-3f);
-    EXPECT_NEAR (processor->getKernel().getParameter (7), -12.0f, 1e-6f);
+    EXPECT_EQ (processor->currentPreset->name, "ABYSS");
+    EXPECT_NEAR (hostValue (*processor, "ReverbLength"), 25.0f, 1e-3f);
+    EXPECT_NEAR (hostValue (*processor, "PitchA"), 5.0f, 1e-3f);
+    EXPECT_NEAR (processor->getKernel().getParameter (7), 5.0f, 1e-6f);
+    EXPECT_NEAR (processor->getKernel().getParameter (16), 25.0f, 1e-3f);
 
-    // A later prepare (new rate) leaves the user's settings alone.
+    // Nor does a later prepare (new rate).
     automate (*processor, "ReverbLength", 3.0f);
     prepare (96000.0);
     EXPECT_NEAR (hostValue (*processor, "ReverbLength"), 3.0f, 1e-3f);
@@ -85,11 +91,13 @@ TEST_F (ProcessorTest, SmoothVantrelHoldsItsValuesAndIsAppliedByTheFirstPrepareO
 TEST_F (ProcessorTest, SetPresetByIndexChecksTheCurrentListAndTheCurrentPreset)
 {
     const auto factorySize = static_cast<int> (processor->getPresetList (EffectProcessor::factoryList).size());
+    auto* start = processor->currentPreset;
+    const auto startIndex = processor->currentPresetIndex;
     EXPECT_FALSE (processor->setPreset (-1));
     EXPECT_FALSE (processor->setPreset (factorySize));
     EXPECT_FALSE (processor->setPreset (1000));
-    EXPECT_EQ (processor->currentPreset, nullptr);
-    EXPECT_EQ (processor->currentPresetIndex, 0);
+    EXPECT_EQ (processor->currentPreset, start);
+    EXPECT_EQ (processor->currentPresetIndex, startIndex);
 
     ASSERT_TRUE (processor->setPreset (1)); // ABYSS
     EXPECT_EQ (processor->currentPreset->name, "ABYSS");

@@ -92,15 +92,30 @@ TEST_F (ProcessorTest, PublishesTheTwentyFourParametersWithTheirKindsRangesDefau
     }
 }
 
-TEST_F (ProcessorTest, StartsWithTheKernelAtEveryDefaultAndNoPresetCurrent)
+TEST_F (ProcessorTest, StartsOnTheDefaultPresetWhileHostsKeepTheParameterDefaults)
 {
+    // The preset is the instance's sound from construction on: the tree and
+    // the kernel hold its values before any prepare.
+    ASSERT_NE (processor->currentPreset, nullptr);
+    EXPECT_EQ (processor->currentPreset->name, "SMOOTH VANTREL");
+    EXPECT_EQ (processor->currentPresetList, EffectProcessor::factoryList);
+    EXPECT_EQ (processor->getPresetList (EffectProcessor::factoryList)[static_cast<size_t> (processor->currentPresetIndex)],
+               processor->currentPreset);
+
+    const auto preset = plugintest::valuesOf (processor->currentPreset->state);
     auto& kernel = processor->getKernel();
     for (unsigned long i = 0; i < 24; ++i)
-        EXPECT_NEAR (kernel.getParameter (i), expectedParameters[i].defaultValue, 1e-3f) << expectedParameters[i].id;
+    {
+        const auto* id = expectedParameters[i].id;
+        EXPECT_NEAR (plugintest::hostValue (*processor, id), preset.at (id), 0.01) << id;
+        EXPECT_NEAR (kernel.getParameter (i), preset.at (id), 0.01) << id;
 
-    EXPECT_EQ (processor->currentPreset, nullptr);
-    EXPECT_EQ (processor->currentPresetList, EffectProcessor::factoryList);
-    EXPECT_EQ (processor->currentPresetIndex, 0);
+        // What a host offers as "reset to default" stays the parameter's own default.
+        auto* parameter = processor->parameterTree.getParameter (id);
+        EXPECT_NEAR (parameter->convertFrom0to1 (parameter->getDefaultValue()), expectedParameters[i].defaultValue, 1e-3f) << id;
+    }
+    EXPECT_NEAR (kernel.getParameter (7), -12.0f, 1e-6f) << "PitchA of the preset, not the default 0";
+
     EXPECT_EQ (processor->getName(), "KARVON Vantrel");
     EXPECT_TRUE (processor->hasEditor());
     EXPECT_EQ (processor->getTailLengthSeconds(), 0.0);

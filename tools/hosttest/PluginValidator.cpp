@@ -60,6 +60,8 @@ const std::vector<PluginValidator::Check>& PluginValidator::checks()
         { "threads", "parameter writes from a second thread while audio renders", &PluginValidator::parameterThreads },
         { "allocation", "no heap allocation inside the render call", &PluginValidator::noAllocation },
         { "layouts", "mono and stereo accepted, other layouts refused", &PluginValidator::busLayouts },
+        { "host-order", "the first prepare changes no value; a project reopened by activating, restoring, then "
+                        "sending the host's copies of the values sounds as saved", &PluginValidator::hostCallOrders },
     };
     return list;
 }

@@ -46,6 +46,7 @@ public:
     CheckResult parameterThreads();
     CheckResult noAllocation();
     CheckResult busLayouts();
+    CheckResult hostCallOrders(); // HostOrderCheck.cpp
 
 private:
     using Instance = std::unique_ptr<juce::AudioPluginInstance>;

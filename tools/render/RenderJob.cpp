@@ -135,8 +135,8 @@ int runRenderJob (const RenderOptions& options, juce::String& error, std::FILE* 
         if (options.stateIn != juce::File())
             stateIn = readState (options.stateIn);
 
-        // The processor as a host drives it: layout, then the first prepare
-        // (which applies the default preset), then state, preset and settings.
+        // The processor as a host drives it: a new instance (on the default
+        // preset), layout, the first prepare, then state, preset and settings.
         auto processor = VantrelProcessor::create();
         const auto set = channels == 1 ? juce::AudioChannelSet::mono() : juce::AudioChannelSet::stereo();
         juce::AudioProcessor::BusesLayout layout;

@@ -1,0 +1,138 @@
+// The host call orders around a new instance's first activation: the
+// activation itself, and a project reopened by a host that activates the
+// instance before restoring it and then sends its own copies of the values.
+#include "PluginValidator.h"
+
+#include <map>
+
+namespace hosttest
+{
+namespace
+{
+// What a host keeps of each parameter: the value it set or saved itself,
+// replaced by every change the plug-in reports.
+class HostCopy : private juce::AudioProcessorParameter::Listener
+{
+public:
+    HostCopy (const std::vector<juce::AudioProcessorParameter*>& list, const std::vector<float>& values)
+        : parameters (list)
+    {
+        for (size_t i = 0; i < parameters.size(); ++i)
+        {
+            copy[parameters[i]->getParameterIndex()] = values[i];
+            parameters[i]->addListener (this);
+        }
+    }
+    ~HostCopy() override { stopListening(); }
+
+    void stopListening()
+    {
+        for (auto* parameter : parameters)
+            parameter->removeListener (this);
+        parameters.clear();
+    }
+
+    float valueOf (const juce::AudioProcessorParameter& parameter) const { return copy.at (parameter.getParameterIndex()); }
+
+private:
+    void parameterValueChanged (int index, float value) override
+    {
+        copy[index] = value;
+    }
+    void parameterGestureChanged (int, bool) override {}
+
+    std::vector<juce::AudioProcessorParameter*> parameters;
+    std::map<int, float> copy;
+};
+
+bool sameValue (float a, float b)
+{
+    return std::abs (a - b) <= 1.0e-6f;
+}
+} // namespace
+
+CheckResult PluginValidator::hostCallOrders()
+{
+    CheckResult result;
+    juce::AudioBuffer<float> buffer (8, 512);
+    auto renderSome = [&] (juce::AudioPluginInstance& instance)
+    {
+        for (int i = 0; i < 4; ++i)
+        {
+            fillNoise (buffer, channelsOf (instance), 512);
+            render (instance, buffer, 512);
+        }
+        // Hosts hand reported changes over on their message thread.
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (50);
+    };
+
+    // Values the plug-in keeps exactly: what a project holds.
+    const auto values = settledValues (1, result);
+    if (values.empty())
+        return result;
+
+    // 1. Activating a new instance changes nothing the host may already have
+    //    read or set: its state before and after the first prepare is the
+    //    same. (A host that learns of changes only from the render calls
+    //    would otherwise take the new values for the ones to keep.)
+    {
+        juce::String error;
+        auto instance = plugin.create (48000.0, 512, error);
+        if (instance == nullptr)
+        {
+            result.fail ("could not create an instance: " + error);
+            return result;
+        }
+        juce::MemoryBlock before, after;
+        instance->getStateInformation (before);
+        prepare (*instance, 48000.0, 512);
+        renderSome (*instance);
+        instance->getStateInformation (after);
+        if (before != after)
+            result.fail ("the first prepare changed the instance's state");
+    }
+
+    // 2. A project reopened the way some hosts do it: create, activate,
+    //    restore, then send the host's copies of the values it saved, kept up
+    //    to date with what the plug-in reported in the meantime.
+    {
+        auto original = open (48000.0, 512, result);
+        if (original == nullptr)
+            return result;
+        const auto originalParameters = automatable (*original);
+        for (size_t i = 0; i < originalParameters.size(); ++i)
+            originalParameters[i]->setValue (values[0][i]);
+        renderSome (*original);
+        juce::MemoryBlock saved;
+        original->getStateInformation (saved);
+
+        juce::String error;
+        auto reopened = plugin.create (48000.0, 512, error);
+        if (reopened == nullptr)
+        {
+            result.fail ("could not create an instance: " + error);
+            return result;
+        }
+        const auto parameters = automatable (*reopened);
+        HostCopy host (parameters, values[0]);
+        prepare (*reopened, 48000.0, 512);
+        renderSome (*reopened);
+        reopened->setStateInformation (saved.getData(), (int) saved.getSize());
+        renderSome (*reopened);
+        host.stopListening();
+
+        for (auto* parameter : parameters)
+            parameter->setValue (host.valueOf (*parameter));
+        renderSome (*reopened);
+
+        for (size_t i = 0; i < parameters.size(); ++i)
+            if (! sameValue (parameters[i]->getValue(), values[0][i]))
+                result.fail ("reopened: " + parameters[i]->getName (64) + " is " + textOf (*parameters[i]) + ", saved "
+                             + textOf (*originalParameters[i]));
+    }
+
+    if (result.passed)
+        result.note ("activation changes nothing; reopened projects hold");
+    return result;
+}
+} // namespace hosttest
