@@ -1,0 +1,125 @@
+# JUCE 7.0.5's LV2 client only reports a parameter on its notify port when the
+# value changes after instantiation, and it ignores patch:Get. LV2 hosts keep
+# their own copy of each property and learn it from that port, so they showed
+# every parameter as 0 until they set it themselves, and a restored state only
+# reached them for the values that happened to differ.
+#
+# The LV2 target compiles a copy of the client with three additions: every
+# parameter is reported in the first run, again after each state restore, and
+# in answer to patch:Get (all of them, or the one patch:property names). The
+# reports go through the client's own change cache, which the audio thread
+# drains without allocating.
+#
+# Each insertion is anchored on a line of the original; if any anchor is
+# missing (another JUCE), the original client is compiled unchanged.
+
+set(VANTREL_LV2_CLIENT "${JUCE_MODULES_DIR}/juce_audio_plugin_client/LV2/juce_LV2_Client.cpp")
+set(VANTREL_LV2_CLIENT_ENTRY "${JUCE_MODULES_DIR}/juce_audio_plugin_client/juce_audio_plugin_client_LV2.cpp")
+set(VANTREL_LV2_OVERRIDE_DIR "${CMAKE_CURRENT_BINARY_DIR}/juce_overrides/lv2_client")
+file(READ "${VANTREL_LV2_CLIENT}" VANTREL_LV2_TEXT)
+set(VANTREL_LV2_PATCHABLE TRUE)
+
+# vantrel_lv2_insert(ANCHOR TEXT BEFORE|AFTER): TEXT goes next to the one
+# occurrence of ANCHOR.
+function(vantrel_lv2_insert anchor text where)
+  string(FIND "${VANTREL_LV2_TEXT}" "${anchor}" first)
+  string(FIND "${VANTREL_LV2_TEXT}" "${anchor}" last REVERSE)
+  if(first EQUAL -1 OR NOT first EQUAL last)
+    set(VANTREL_LV2_PATCHABLE FALSE PARENT_SCOPE)
+    return()
+  endif()
+  if(where STREQUAL "BEFORE")
+    string(REPLACE "${anchor}" "${text}${anchor}" patched "${VANTREL_LV2_TEXT}")
+  else()
+    string(REPLACE "${anchor}" "${anchor}${text}" patched "${VANTREL_LV2_TEXT}")
+  endif()
+  set(VANTREL_LV2_TEXT "${patched}" PARENT_SCOPE)
+endfunction()
+
+# ParameterStorage: queue every value (or one) for the notify port, and queue
+# them all once at construction.
+vantrel_lv2_insert("        processor.addListener (this);\n" [==[
+        announceAll();
+]==] AFTER)
+vantrel_lv2_insert("    /*  This is the string that will be used to uniquely identify the parameter." [==[
+    void announceAll() noexcept
+    {
+        for (size_t index = 0; index < indexToUridMap.size(); ++index)
+            announceIndex (index);
+    }
+
+    void announce (LV2_URID urid) noexcept
+    {
+        const auto it = uridToIndexMap.find (urid);
+        if (it != uridToIndexMap.end())
+            announceIndex (it->second);
+    }
+
+    void announceIndex (size_t index) noexcept
+    {
+        if (auto* param = legacyParameters.getParamForIndex ((int) index))
+            stateCache.setValueAndBits (index, param->getValue(), newClientValue);
+    }
+
+]==] BEFORE)
+
+# LV2PluginInstance: answer patch:Get, and report the values after a restore.
+vantrel_lv2_insert("            patchSetHelper.processPatchSet (event, Callback { *this });\n" [==[
+            answerPatchGet (event);
+]==] AFTER)
+vantrel_lv2_insert("    void deactivate() {}\n" [==[
+    void answerPatchGet (const LV2_Atom_Event* event) noexcept
+    {
+        if (event->body.type != patchSetHelper.mLV2_ATOM__Object)
+            return;
+        const auto* object = reinterpret_cast<const LV2_Atom_Object*> (&event->body);
+        if (object->body.otype != mLV2_PATCH__Get)
+            return;
+
+        const LV2_Atom* subject = nullptr;
+        const LV2_Atom* property = nullptr;
+        LV2_Atom_Object_Query query[] { { patchSetHelper.mLV2_PATCH__subject, &subject },
+                                        { patchSetHelper.mLV2_PATCH__property, &property },
+                                        LV2_ATOM_OBJECT_QUERY_END };
+        lv2_atom_object_query (object, query);
+        if (! patchSetHelper.isPlugin (subject))
+            return;
+
+        if (property == nullptr)
+            parameters.announceAll();
+        else if (property->type == patchSetHelper.mLV2_ATOM__URID)
+            parameters.announce (reinterpret_cast<const LV2_Atom_URID*> (property)->body);
+    }
+
+]==] BEFORE)
+vantrel_lv2_insert("            processor->setCurrentProgram (programIndex);\n" [==[
+            parameters.announceAll();
+]==] AFTER)
+vantrel_lv2_insert("        processor->setStateInformation (block.getData(), (int) block.getSize());\n" [==[
+        parameters.announceAll();
+]==] AFTER)
+vantrel_lv2_insert("    X (LV2_PATCH__Set)\n" [==[
+    X (LV2_PATCH__Get)
+]==] AFTER)
+
+if(VANTREL_LV2_PATCHABLE)
+  # Written beside, then copied only when different, so that a re-configure
+  # does not rebuild the client.
+  file(WRITE "${VANTREL_LV2_OVERRIDE_DIR}/juce_LV2_Client.cpp.new" "${VANTREL_LV2_TEXT}")
+  configure_file("${VANTREL_LV2_OVERRIDE_DIR}/juce_LV2_Client.cpp.new"
+                 "${VANTREL_LV2_OVERRIDE_DIR}/juce_LV2_Client.cpp" COPYONLY)
+  file(WRITE "${VANTREL_LV2_OVERRIDE_DIR}/juce_audio_plugin_client_LV2.cpp.new"
+       "#include \"juce_LV2_Client.cpp\"\n")
+  configure_file("${VANTREL_LV2_OVERRIDE_DIR}/juce_audio_plugin_client_LV2.cpp.new"
+                 "${VANTREL_LV2_OVERRIDE_DIR}/juce_audio_plugin_client_LV2.cpp" COPYONLY)
+
+  # The client reaches the LV2 target through JUCE's interface library for the
+  # format; only that target links it.
+  get_target_property(VANTREL_LV2_CLIENT_SOURCES juce_audio_plugin_client_LV2 INTERFACE_SOURCES)
+  list(TRANSFORM VANTREL_LV2_CLIENT_SOURCES REPLACE "^.*/juce_audio_plugin_client_LV2\\.cpp$"
+       "${VANTREL_LV2_OVERRIDE_DIR}/juce_audio_plugin_client_LV2.cpp")
+  set_target_properties(juce_audio_plugin_client_LV2 PROPERTIES INTERFACE_SOURCES "${VANTREL_LV2_CLIENT_SOURCES}")
+else()
+  message(WARNING "JUCE's LV2 client differs from 7.0.5: compiled unchanged, hosts are not told the parameter values")
+endif()
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${VANTREL_LV2_CLIENT}")

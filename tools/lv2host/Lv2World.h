@@ -1,0 +1,52 @@
+#pragma once
+
+#include <lilv/lilv.h>
+#include <lv2/options/options.h>
+#include <lv2/urid/urid.h>
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace lv2host
+{
+// The lilv world, the URID map and the features a host hands to every
+// instance, the way a small LV2 host sets them up (as jalv or lv2cpu do).
+class Lv2World
+{
+public:
+    static constexpr int blockLength = 256;
+    static constexpr double sampleRate = 48000.0;
+    static constexpr uint32_t atomBufferBytes = 65536;
+
+    Lv2World();
+    ~Lv2World();
+    Lv2World (const Lv2World&) = delete;
+    Lv2World& operator= (const Lv2World&) = delete;
+
+    // Null when the plug-in is not on the LV2 path.
+    const LilvPlugin* findPlugin (const std::string& uri) const;
+
+    LilvWorld* world() const noexcept { return lilvWorld; }
+    LV2_URID map (const char* uri);
+    const char* unmap (LV2_URID urid) const;
+    LV2_URID_Map* mapFeature() noexcept { return &mapData; }
+    const LV2_Feature* const* features() const noexcept { return featureList.data(); }
+
+private:
+    static LV2_URID mapCallback (LV2_URID_Map_Handle handle, const char* uri);
+    static const char* unmapCallback (LV2_URID_Unmap_Handle handle, LV2_URID urid);
+
+    LilvWorld* lilvWorld = nullptr;
+    std::vector<std::string> uris;
+    LV2_URID_Map mapData { this, mapCallback };
+    LV2_URID_Unmap unmapData { this, unmapCallback };
+    int32_t blockValue = blockLength;
+    int32_t sequenceBytes = static_cast<int32_t> (atomBufferBytes);
+    float rateValue = static_cast<float> (sampleRate);
+    std::array<LV2_Options_Option, 5> options {};
+    std::array<LV2_Feature, 5> featureStorage {};
+    std::array<const LV2_Feature*, 6> featureList {};
+};
+} // namespace lv2host
