@@ -65,6 +65,7 @@ VantrelDSPKernel::VantrelDSPKernel()
         m = scratch();
     for (auto& m : chunkModulation)
         m.assign (kGridLength, 0.0f);
+    modulationGain = scratch();
     for (auto& k : keyChunk)
         k.assign (kGridLength, 0.0f);
     // Four outputs of one oscillator, a quarter cycle apart.

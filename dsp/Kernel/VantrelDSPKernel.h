@@ -112,7 +112,10 @@ private:
     void modulate (unsigned long start, unsigned long n) noexcept;
     void preReverbStage (unsigned long start, unsigned long n, int modeA, int modeB, bool bothFeedback) noexcept;
     void postReverbStage (unsigned long start, unsigned long n, int modeA, int modeB, bool bothFeedback) noexcept;
-    void runReverb (SimpleReverb& reverb, float** buffers, unsigned long start, unsigned long n) noexcept;
+    // With `sameRoom`, the reverb's line times are that reverb's (set with
+    // the same room size and modulation for this sub-block).
+    void runReverb (SimpleReverb& reverb, float** buffers, unsigned long start, unsigned long n,
+                    const SimpleReverb* sameRoom) noexcept;
     void duck (unsigned long channel, unsigned long start, unsigned long n, const float* wet) noexcept;
     void storeMeter() noexcept;
     float* parameterBuffer (unsigned long index) noexcept;
@@ -159,6 +162,8 @@ private:
     // The oscillator's outputs over the whole chunk at full amount; each
     // sub-block scales its part by the amount.
     std::array<std::vector<float>, kModulationOutputs> chunkModulation;
+    // The oscillator amount's gain for the sub-block.
+    std::vector<float> modulationGain;
     // The ducker, per channel: the dry key of the current chunk (collected
     // across host blocks), the level of the last complete chunk, and the gain
     // ramp through the current one.

@@ -40,6 +40,20 @@ float feedbackReturnScale (const Shifter& voice, VantrelDSPKernel::ScalarCache& 
     return cache.value;
 }
 
+// out_i = shape_i g for the four oscillator outputs, in one pass.
+void scaleOutputs (const float* __restrict s0, const float* __restrict s1, const float* __restrict s2,
+                   const float* __restrict s3, const float* __restrict g, float* __restrict o0, float* __restrict o1,
+                   float* __restrict o2, float* __restrict o3, unsigned long n) noexcept
+{
+    for (unsigned long k = 0; k < n; ++k)
+    {
+        o0[k] = s0[k] * g[k];
+        o1[k] = s1[k] * g[k];
+        o2[k] = s2[k] * g[k];
+        o3[k] = s3[k] * g[k];
+    }
+}
+
 // out = (a + b) 0.5, the two voices' average, in one pass.
 void halfSum (const float* __restrict a, const float* __restrict b, float* __restrict out, unsigned long n) noexcept
 {
@@ -293,16 +307,18 @@ void VantrelDSPKernel::modulate (unsigned long start, unsigned long n) noexcept
     // The oscillator's amount, per sample: g = amount 0.01, squared.
     const float* amount = parameterBuffer (P::ModulationAmount) + start;
     const bool squared = lfo->squareAmount;
-    for (std::size_t i = 0; i < kModulationOutputs; ++i)
+    // The gain once for the four outputs, which then take it in one pass.
+    static_assert (kModulationOutputs == 4);
+    float* g = modulationGain.data();
+    for (unsigned long k = 0; k < n; ++k)
     {
-        const float* shape = chunkModulation[i].data() + gridPosition;
-        float* out = modulation[i].data() + start;
-        for (unsigned long k = 0; k < n; ++k)
-        {
-            const float g = amount[k] * 0.01f;
-            out[k] = shape[k] * (squared ? g * g : g);
-        }
+        const float a = amount[k] * 0.01f;
+        g[k] = squared ? a * a : a;
     }
+    const std::size_t at = gridPosition;
+    scaleOutputs (chunkModulation[0].data() + at, chunkModulation[1].data() + at, chunkModulation[2].data() + at,
+                  chunkModulation[3].data() + at, g, modulation[0].data() + start, modulation[1].data() + start,
+                  modulation[2].data() + start, modulation[3].data() + start, n);
     SP::fill (reverbColour.data() + start, held.colour, n);
 }
 
@@ -321,9 +337,10 @@ void VantrelDSPKernel::processSubBlock (unsigned long start, unsigned long n) no
     SP::mul_s (parameterBuffer (P::PitchShifterAmountB) + start, held.returnScaleB, shifterB->amount, n);
 
     preReverbStage (start, n, modeA, modeB, bothFeedback);
-    runReverb (*reverbA, reverbInputs.data(), start, n);
+    runReverb (*reverbA, reverbInputs.data(), start, n, nullptr);
+    // The second reverb's lines follow the same room size and modulation.
     if (bothFeedback)
-        runReverb (*reverbB, reverbInputsB.data(), start, n);
+        runReverb (*reverbB, reverbInputsB.data(), start, n, reverbA.get());
     postReverbStage (start, n, modeA, modeB, bothFeedback);
 }
 
@@ -383,13 +400,20 @@ void VantrelDSPKernel::preReverbStage (unsigned long start, unsigned long n, int
     }
 }
 
-void VantrelDSPKernel::runReverb (SimpleReverb& reverb, float** buffers, unsigned long start, unsigned long n) noexcept
+void VantrelDSPKernel::runReverb (SimpleReverb& reverb, float** buffers, unsigned long start, unsigned long n,
+                                  const SimpleReverb* sameRoom) noexcept
 {
-    std::array<float*, kModulationOutputs> mod {};
-    for (std::size_t i = 0; i < kModulationOutputs; ++i)
-        mod[i] = modulation[i].data() + start;
-
-    reverb.core.setRoomSize (parameterBuffer (P::RoomSize) + start, mod.data(), n);
+    if (sameRoom != nullptr)
+    {
+        reverb.core.copyRoomSize (sameRoom->core, n);
+    }
+    else
+    {
+        std::array<float*, kModulationOutputs> mod {};
+        for (std::size_t i = 0; i < kModulationOutputs; ++i)
+            mod[i] = modulation[i].data() + start;
+        reverb.core.setRoomSize (parameterBuffer (P::RoomSize) + start, mod.data(), n);
+    }
     reverb.lengthSource = parameterBuffer (P::ReverbLength) + start;
     reverb.colourSource = reverbColour.data() + start;
     reverb.process (buffers, n);

@@ -1,5 +1,7 @@
 #include "Reverb/VantrelReverb.h"
 
+#include "Math/Memory.h"
+
 #include "Math/Accelerate/SignalProcessing.h"
 
 #include <algorithm>
@@ -105,4 +107,19 @@ void VantrelReverb::setRoomSize (const float* roomSize, const float* const* modu
     for (std::size_t i = 0; i < kLineCount; ++i)
         lineTimes (scale, reflectionInitTimes[i], modulation != nullptr ? modulation[i] : nullptr, kEarlyModulationMs,
                    earlyReflections.lines[i].timeMsBuffer.data(), n);
+}
+
+void VantrelReverb::copyRoomSize (const VantrelReverb& other, unsigned long n) noexcept
+{
+    n = std::min (n, kMaxFramesPerBlock);
+    if (n == 0 || lines.size() < kLineCount || other.lines.size() < kLineCount
+        || earlyReflections.lines.size() < kLineCount || other.earlyReflections.lines.size() < kLineCount)
+        return;
+    Memory::copy (other.roomScale.data(), roomScale.data(), n);
+    for (std::size_t i = 0; i < kLineCount; ++i)
+    {
+        Memory::copy (other.lines[i].timeMsBuffer.data(), lines[i].timeMsBuffer.data(), n);
+        lines[i].timeMs = other.lines[i].timeMs;
+        Memory::copy (other.earlyReflections.lines[i].timeMsBuffer.data(), earlyReflections.lines[i].timeMsBuffer.data(), n);
+    }
 }

@@ -23,4 +23,7 @@ public:
     // Per-sample line times from the room size (0..100) and, when given, four
     // modulation buffers (about -1..1) added in ms.
     void setRoomSize (const float* roomSize, const float* const* modulation, unsigned long n) noexcept;
+    // What setRoomSize gives for the inputs `other` was last set with (n
+    // values), taken from it instead of computed again.
+    void copyRoomSize (const VantrelReverb& other, unsigned long n) noexcept;
 };

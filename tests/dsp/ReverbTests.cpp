@@ -346,3 +346,39 @@ TEST (Reverb, LineTimesInOnePassAreTheSeparateSteps)
         }
     }
 }
+
+TEST (Reverb, LineTimesTakenFromAnotherReverbAreTheOnesItWouldSet)
+{
+    // The second reverb takes the first one's line times when both follow
+    // the same room size and modulation: the same as setting its own.
+    std::mt19937 rng (37);
+    std::uniform_real_distribution<float> value (-1.0f, 1.0f);
+    VantrelReverb first, set, copied;
+    for (auto* r : { &first, &set, &copied })
+        r->init (2, kRate);
+    for (const unsigned long n : { 256UL, 64UL, 13UL })
+    {
+        std::vector<float> room (n);
+        std::array<std::vector<float>, 4> mod;
+        const float* mods[4];
+        for (auto& v : room)
+            v = 50.0f + 50.0f * value (rng);
+        for (std::size_t i = 0; i < 4; ++i)
+        {
+            mod[i].resize (n);
+            for (auto& v : mod[i])
+                v = value (rng);
+            mods[i] = mod[i].data();
+        }
+        first.setRoomSize (room.data(), mods, n);
+        set.setRoomSize (room.data(), mods, n);
+        copied.copyRoomSize (first, n);
+        for (std::size_t i = 0; i < 4; ++i)
+        {
+            EXPECT_EQ (0, std::memcmp (set.lines[i].timeMsBuffer.data(), copied.lines[i].timeMsBuffer.data(), n * sizeof (float)));
+            EXPECT_EQ (0, std::memcmp (set.earlyReflections.lines[i].timeMsBuffer.data(),
+                                       copied.earlyReflections.lines[i].timeMsBuffer.data(), n * sizeof (float)));
+            EXPECT_EQ (set.lines[i].timeMs, copied.lines[i].timeMs);
+        }
+    }
+}
