@@ -37,6 +37,15 @@ struct KernelRig
             kernel->setParameter (index, value);
     }
 
+    // Puts every ramp at rest on its target: the settings hold from the first
+    // sample on, as if they had always been there.
+    void settle()
+    {
+        for (auto& p : *kernel->parameters)
+            if (p->ramper != nullptr)
+                p->ramper->snapToTarget();
+    }
+
     // Renders `in` in host blocks of `block` frames. inPlace: input and output
     // share memory, as with a host's buffer.
     Signal render (const Signal& in, unsigned long block, bool inPlace = false) { return renderBlocks (in, std::vector<unsigned long> { block }, inPlace); }

@@ -75,3 +75,36 @@ TEST (KernelThreads, AModeSetOnAnotherThreadIsHeardInTheNextBlock)
     renderUntil (rig, left, right, stop);
     EXPECT_GT (rig.kernel->reverbB->core.currentFeedback, 0.0f);
 }
+
+TEST (KernelThreads, ParametersSetWhileAnotherThreadPreparesAgain)
+{
+    // A host may prepare again (a new rate) while its interface or automation
+    // thread still sets parameters: the ramp length that init writes is read
+    // by every setParameter.
+    KernelRig rig (2, 44100.0);
+    std::atomic<bool> stop { false };
+    std::thread preparer ([&] {
+        for (int i = 0; i < 12; ++i)
+            rig.prepare (2, i % 2 == 0 ? 48000.0 : 44100.0);
+        stop.store (true);
+    });
+    int changes = 0;
+    while (! stop.load())
+    {
+        rig.kernel->setParameter (P::RoomSize, static_cast<float> (changes % 100));
+        rig.kernel->setParameter (P::PreDelay, static_cast<float> (changes % 50));
+        rig.kernel->setParameter (P::PitchShifterModeA, static_cast<float> (changes % 3));
+        ++changes;
+    }
+    preparer.join();
+
+    EXPECT_GT (changes, 0);
+    EXPECT_EQ (881u, rig.kernel->rampLength.load());
+    // A change now ramps over the last rate's ramp length, and renders.
+    rig.kernel->setParameter (P::DryWet, 100.0f);
+    std::vector<float> left (512, 0.25f), right (512, -0.25f);
+    std::atomic<bool> once { true };
+    renderUntil (rig, left, right, once);
+    EXPECT_EQ (881u - 512u, rig.kernel->parameters->at (P::DryWet).ramper->remaining);
+    EXPECT_TRUE (testsupport::allFinite (left.data(), left.size()));
+}

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
+#include <limits>
 #include <numbers>
 
 namespace testsupport
@@ -54,6 +56,63 @@ double dominantFrequency (const float* x, std::size_t n, double sampleRate, doub
         }
     }
     return bestHz;
+}
+
+double bandAboveDecibels (const float* x, std::size_t n, double sampleRate, double fromHz)
+{
+    std::vector<std::complex<double>> a (n);
+    for (std::size_t i = 0; i < n; ++i)
+        a[i] = double (x[i]) * (0.5 - 0.5 * std::cos (2.0 * std::numbers::pi * double (i) / double (n)));
+
+    // Iterative radix-2 FFT.
+    for (std::size_t i = 1, j = 0; i < n; ++i)
+    {
+        std::size_t bit = n >> 1;
+        for (; (j & bit) != 0; bit >>= 1)
+            j ^= bit;
+        j ^= bit;
+        if (i < j)
+            std::swap (a[i], a[j]);
+    }
+    for (std::size_t length = 2; length <= n; length <<= 1)
+    {
+        const double angle = -2.0 * std::numbers::pi / double (length);
+        const std::complex<double> turn (std::cos (angle), std::sin (angle));
+        for (std::size_t i = 0; i < n; i += length)
+        {
+            std::complex<double> w (1.0);
+            for (std::size_t k = 0; k < length / 2; ++k)
+            {
+                const auto u = a[i + k];
+                const auto v = a[i + k + length / 2] * w;
+                a[i + k] = u + v;
+                a[i + k + length / 2] = u - v;
+                w *= turn;
+            }
+        }
+    }
+
+    double above = 0.0, total = 0.0;
+    for (std::size_t b = 1; b < n / 2; ++b)
+    {
+        const double e = std::norm (a[b]);
+        total += e;
+        if (double (b) * sampleRate / double (n) >= fromHz)
+            above += e;
+    }
+    return 10.0 * std::log10 (above / total + 1e-300);
+}
+
+double differenceDecibels (const float* a, const float* b, std::size_t n)
+{
+    double difference = 0.0, reference = 0.0;
+    for (std::size_t i = 0; i < n; ++i)
+    {
+        const double d = double (a[i]) - double (b[i]);
+        difference += d * d;
+        reference += double (b[i]) * double (b[i]);
+    }
+    return difference == 0.0 ? -std::numeric_limits<double>::infinity() : 10.0 * std::log10 (difference / reference);
 }
 
 std::vector<float> sine (double frequency, double sampleRate, std::size_t n, float amplitude)

@@ -1,0 +1,209 @@
+// The kernel's sound does not depend on how the host cuts its blocks: the
+// same input and steady settings give the same samples in blocks of any
+// length, or of lengths changing from call to call; delays are the ones set;
+// parts that stood still start again from silence.
+#include "KernelTestRig.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <string>
+#include <vector>
+
+using P = VantrelParameterList;
+
+namespace
+{
+using Settings = std::vector<std::pair<unsigned long, float>>;
+
+// Host block patterns: fixed lengths, and lengths changing at random.
+std::vector<std::vector<unsigned long>> blockPatterns()
+{
+    std::vector<std::vector<unsigned long>> patterns;
+    for (unsigned long n : { 1UL, 7UL, 64UL, 100UL, 256UL, 300UL, 441UL, 480UL, 1000UL, 4096UL, 5000UL })
+        patterns.push_back ({ n });
+    std::mt19937 rng (11);
+    std::uniform_int_distribution<unsigned long> length (1, 1500);
+    std::vector<unsigned long> random (97);
+    for (auto& n : random)
+        n = length (rng);
+    patterns.push_back (random);
+    return patterns;
+}
+
+std::string describe (const std::vector<unsigned long>& pattern)
+{
+    return pattern.size() == 1 ? std::to_string (pattern[0]) + "-frame blocks" : "random block lengths";
+}
+
+// Noise, a tone and an impulse: every path of the effect has something to carry.
+KernelRig::Signal programme (double seconds, unsigned seed = 3)
+{
+    const auto n = static_cast<std::size_t> (seconds * 48000.0);
+    KernelRig::Signal x { std::vector<float> (n), std::vector<float> (n) };
+    std::mt19937 rng (seed);
+    std::uniform_real_distribution<float> noise (-0.2f, 0.2f);
+    for (std::size_t c = 0; c < 2; ++c)
+        for (std::size_t i = 0; i < n; ++i)
+            x[c][i] = noise (rng) + 0.3f * float (std::sin (0.06 * double (i) + double (c)));
+    x[0][n / 3] = 0.9f;
+    return x;
+}
+
+KernelRig::Signal renderSteady (const Settings& settings, const KernelRig::Signal& in, const std::vector<unsigned long>& blocks)
+{
+    KernelRig rig;
+    for (const auto& [index, value] : settings)
+        rig.kernel->setParameter (index, value);
+    rig.settle();
+    return rig.renderBlocks (in, blocks);
+}
+
+double worstDifference (const KernelRig::Signal& a, const KernelRig::Signal& b)
+{
+    return std::max (testsupport::differenceDecibels (a[0].data(), b[0].data(), a[0].size()),
+                     testsupport::differenceDecibels (a[1].data(), b[1].data(), a[1].size()));
+}
+
+// Short windows so that the voices are heard within short renderings.
+const Settings kBase { { P::DryWet, 100.0f }, { P::DelayTimeA, 90.0f }, { P::DelayTimeB, 130.0f },
+                       { P::ReverbLength, 1.5f } };
+} // namespace
+
+TEST (KernelGrid, SteadySettingsGiveTheSameSamplesInEveryBlockPattern)
+{
+    const auto in = programme (0.3);
+    const auto patterns = blockPatterns();
+
+    struct Case
+    {
+        const char* name;
+        Settings settings;
+    };
+    std::vector<Case> cases {
+        { "no pre-delay, smallest room", { { P::PreDelay, 0.0f }, { P::RoomSize, 0.0f } } },
+        { "ducking", { { P::DuckingThreshold, -30.0f }, { P::DuckingAttack, 1.0f }, { P::DuckingRelease, 10.0f } } },
+        { "high-pass input, fast modulation", { { P::InputFilterType, 1.0f }, { P::InputFilterFrequency, 300.0f },
+                                                { P::ModulationRate, 12.5f }, { P::ModulationAmount, 100.0f } } },
+    };
+    // Every combination of the voices' modes, with intervals, fine tuning and
+    // amounts that make each voice heard.
+    for (int a = 0; a < 3; ++a)
+        for (int b = 0; b < 3; ++b)
+            cases.push_back ({ "voice modes", { { P::PitchShifterModeA, float (a) }, { P::PitchShifterModeB, float (b) },
+                                                { P::PitchA, 7.0f }, { P::FineA, 20.0f }, { P::PitchB, -12.0f },
+                                                { P::PitchShifterAmountA, 80.0f }, { P::PitchShifterAmountB, 100.0f },
+                                                { P::PreDelay, 1.0f }, { P::DuckingThreshold, -20.0f } } });
+
+    for (std::size_t k = 0; k < cases.size(); ++k)
+    {
+        Settings settings = kBase;
+        settings.insert (settings.end(), cases[k].settings.begin(), cases[k].settings.end());
+        const auto reference = renderSteady (settings, in, { 256 });
+        ASSERT_GT (testsupport::rms (reference[0].data(), reference[0].size()), 1e-3) << cases[k].name;
+
+        // The first cases in every pattern; each mode combination in a few
+        // patterns in turn, so that every pattern meets several of them.
+        for (std::size_t p = 0; p < patterns.size(); ++p)
+        {
+            if (k >= 3 && (p + k) % 4 != 0)
+                continue;
+            const auto out = renderSteady (settings, in, patterns[p]);
+            EXPECT_LT (worstDifference (out, reference), -100.0) << cases[k].name << " " << k << ", " << describe (patterns[p]);
+        }
+    }
+}
+
+TEST (KernelGrid, APitchShiftedSineIsEquallyCleanInEveryBlockPattern)
+{
+    // A 440 Hz sine an octave up, before and after the reverb: the band above
+    // 6 kHz holds only what the shifter's band limit lets through, at every
+    // block length; taps that jumped with the block length would crackle.
+    const auto in = KernelRig::sine (440.0, 0.6);
+    for (const float mode : { 0.0f, 2.0f })
+    {
+        const Settings settings { { P::DryWet, 100.0f }, { P::PitchShifterModeA, mode }, { P::PitchA, 12.0f },
+                                  { P::PitchShifterAmountA, 100.0f }, { P::DelayTimeA, 100.0f }, { P::ReverbLength, 0.2f },
+                                  { P::ModulationAmount, 0.0f } };
+        auto highBand = [&] (const std::vector<unsigned long>& blocks) {
+            const auto out = renderSteady (settings, in, blocks);
+            return testsupport::bandAboveDecibels (out[0].data() + out[0].size() - 8192, 8192, 48000.0, 6000.0);
+        };
+        const double at256 = highBand ({ 256 });
+        EXPECT_LT (at256, -70.0) << mode;
+        for (const auto& pattern : blockPatterns())
+            EXPECT_LT (highBand (pattern), at256 + 1.0) << "mode " << mode << ", " << describe (pattern);
+    }
+}
+
+TEST (KernelGrid, ThePreDelayHeardIsThePreDelaySet)
+{
+    // An impulse reaches the wet output first through the reverb's direct
+    // path, exactly the pre-delay after it entered, even below a block's
+    // length; the voices pass it unchanged (amount 0).
+    for (const float ms : { 0.0f, 1.0f, 3.0f })
+        for (const auto& pattern : blockPatterns())
+        {
+            const std::size_t at = 24000;
+            auto in = KernelRig::stereo (std::vector<float> (at + 2048, 0.0f));
+            in[0][at] = in[1][at] = 1.0f;
+            const auto out = renderSteady ({ { P::DryWet, 100.0f }, { P::PreDelay, ms }, { P::InputFilterType, 1.0f },
+                                             { P::InputFilterFrequency, 20.0f } },
+                                           in, pattern);
+            std::size_t arrival = 0;
+            for (std::size_t i = at; i < out[0].size(); ++i)
+                if (std::abs (out[0][i]) > 0.05f)
+                {
+                    arrival = i;
+                    break;
+                }
+            EXPECT_EQ (at + static_cast<std::size_t> (std::lround (ms * 48.0f)), arrival) << ms << " ms, " << describe (pattern);
+        }
+}
+
+TEST (KernelGrid, PartsThatStoodStillStartAgainFromSilence)
+{
+    // Loud input with the parts running, then silence while they stand still
+    // long enough for everything else to die away, then they run again on
+    // silence: whatever comes out is audio they kept from before.
+    struct Case
+    {
+        const char* name;
+        Settings running;
+        unsigned long index; // the switch that stops and restarts the part
+        float stopped, restarted;
+    };
+    // Voice A unshifted returns nothing to the reverb in feedback mode (and
+    // its delay does not repeat), so the silence between is silent.
+    const Case cases[] = {
+        { "a voice's feedback delay", { { P::PitchShifterModeA, 1.0f }, { P::PitchA, 3.0f } }, P::PitchShifterModeA, 0.0f, 1.0f },
+        { "a voice's own shifters", { { P::PitchShifterModeA, 2.0f } }, P::PitchShifterModeA, 1.0f, 2.0f },
+        { "the second reverb", { { P::PitchShifterModeA, 1.0f }, { P::PitchShifterModeB, 1.0f } }, P::PitchShifterModeB, 0.0f, 1.0f },
+    };
+    const Settings common { { P::DryWet, 100.0f }, { P::ReverbLength, 0.2f }, { P::ModulationAmount, 0.0f }, { P::PitchB, -5.0f },
+                            { P::PitchShifterAmountA, 100.0f }, { P::PitchShifterAmountB, 100.0f }, { P::DelayTimeA, 300.0f },
+                            { P::DelayTimeB, 300.0f } };
+    for (const auto& c : cases)
+        for (unsigned long block : { 64UL, 441UL })
+        {
+            KernelRig rig;
+            for (const auto& [index, value] : common)
+                rig.kernel->setParameter (index, value);
+            for (const auto& [index, value] : c.running)
+                rig.kernel->setParameter (index, value);
+            rig.settle();
+
+            const auto loud = rig.renderBlocks (programme (0.5, 9), { block });
+            const double loudLevel = testsupport::rms (loud[0].data(), loud[0].size());
+            ASSERT_GT (loudLevel, 0.02) << c.name;
+
+            const auto silence = KernelRig::stereo (std::vector<float> (48000, 0.0f));
+            rig.kernel->setParameter (c.index, c.stopped);
+            const auto still = rig.renderBlocks (silence, { block });
+            ASSERT_LT (testsupport::rms (still[0].data() + 38400, 9600), 1e-6 * loudLevel) << c.name << ": not silent before";
+            rig.kernel->setParameter (c.index, c.restarted);
+            const auto after = rig.renderBlocks (silence, { block });
+            EXPECT_LT (testsupport::peak (after[0].data(), after[0].size()), 1e-5 * loudLevel) << c.name << ", " << block;
+        }
+}
