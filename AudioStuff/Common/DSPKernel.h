@@ -31,6 +31,9 @@ public:
     virtual void setup() {}
     virtual void process (unsigned long frames, unsigned long bufferOffset, long) noexcept {}
     virtual void handleMIDIEvent (unsigned char* message, long long time) noexcept {}
+    // How long, in seconds, the output can go on after the input falls silent
+    // with the settings last requested. Any thread.
+    virtual double tailSeconds() const noexcept { return 0.0; }
     // Applies a parameter flagged not ramped. Receives the raw, unclamped value.
     virtual void updateParameter (unsigned long index, float value) = 0;
     // Clamps the value to the parameter's range and ramps over at least the

@@ -51,13 +51,21 @@ EffectProcessor::EffectProcessor (std::unique_ptr<FilterDSPKernel> dspKernel,
     // that read the values before activating see the ones it will render.
     if (! defaultPresetName.empty())
         setPreset (juce::String::fromUTF8 (defaultPresetName.c_str()), true);
+
+    tailWatcher = std::make_unique<TailWatcher> (*this);
 }
 
 EffectProcessor::~EffectProcessor()
 {
+    tailWatcher.reset();
     for (const auto& id : parameterIDs)
         if (id.isNotEmpty())
             parameterTree.removeParameterListener (id, this);
+}
+
+double EffectProcessor::getTailLengthSeconds() const
+{
+    return kernel->tailSeconds();
 }
 
 const juce::String EffectProcessor::getName() const

@@ -2,6 +2,7 @@
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
+#include "Basics/TailWatcher.h"
 #include "BufferList.h"
 #include "FilterDSPKernel.h"
 #include "Preset/Preset.h"
@@ -37,7 +38,9 @@ public:
     void processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) override;
     using juce::AudioProcessor::processBlock;
     bool isBusesLayoutSupported (const BusesLayout& layout) const override;
-    double getTailLengthSeconds() const override { return 0.0; }
+    // The kernel's tail for the settings last requested (any thread). A
+    // TailWatcher tells the host when it changes.
+    double getTailLengthSeconds() const override;
     bool acceptsMidi() const override { return false; }
     bool producesMidi() const override { return false; }
     bool isMidiEffect() const override { return false; }
@@ -138,5 +141,9 @@ public:
     const std::string defaultPresetName;
 
 private:
+    // Last: it reads the tail from the kernel, so it starts after everything
+    // else is built and stops before anything goes.
+    std::unique_ptr<TailWatcher> tailWatcher;
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (EffectProcessor)
 };

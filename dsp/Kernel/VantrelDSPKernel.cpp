@@ -1,5 +1,7 @@
 #include "Kernel/VantrelDSPKernel.h"
 
+#include "Kernel/TailLength.h"
+
 #include "BlockSize.h"
 #include "Math/Accelerate/SignalProcessing.h"
 #include "VantrelParameterList.h"
@@ -176,6 +178,28 @@ void VantrelDSPKernel::updateParameter (unsigned long index, float value)
         default:
             break;
     }
+}
+
+double VantrelDSPKernel::tailSeconds() const noexcept
+{
+    if (parameters == nullptr)
+        return 0.0;
+    TailLength::Settings settings;
+    settings.reverbLengthSeconds = getParameter (P::ReverbLength);
+    settings.preDelayMs = getParameter (P::PreDelay);
+    const std::array<const Shifter*, 2> shifters { shifterA.get(), shifterB.get() };
+    const std::array<unsigned long, 2> amounts { P::PitchShifterAmountA, P::PitchShifterAmountB };
+    const std::array<unsigned long, 2> windows { P::DelayTimeA, P::DelayTimeB };
+    for (std::size_t v = 0; v < 2; ++v)
+    {
+        TailLength::Voice& voice = settings.voices[v];
+        voice.mode = shifters[v]->mode.load (std::memory_order_relaxed);
+        voice.interval = static_cast<float> (shifters[v]->pitch.load (std::memory_order_relaxed))
+                         + shifters[v]->fine.load (std::memory_order_relaxed);
+        voice.amountPercent = getParameter (amounts[v]);
+        voice.windowMs = getParameter (windows[v]);
+    }
+    return TailLength::seconds (settings);
 }
 
 void VantrelDSPKernel::applyFilterType() noexcept

@@ -48,6 +48,9 @@ public:
     // The switches: filter type, voice modes, pitches and fine tunings. Any
     // thread; a change is heard from the next sub-block on.
     void updateParameter (unsigned long index, float value) override;
+    // The reverb's length, the pre-delay and the voices' settings, as last
+    // requested (see TailLength). Any thread.
+    double tailSeconds() const noexcept override;
 
     // A value computed from one float setting, kept until the setting
     // changes (bit for bit: a NaN setting is never held).

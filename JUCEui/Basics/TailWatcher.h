@@ -1,0 +1,32 @@
+#pragma once
+
+#include <juce_audio_processors/juce_audio_processors.h>
+
+// Tells the host when the processor's tail length has changed. Settings
+// change on any thread, the audio thread included, where nothing may be sent;
+// so the message thread looks a few times a second and, when the tail is not
+// the one last reported, calls updateHostDisplay with the latency-changed
+// detail, the only one JUCE's hosts and wrappers read the tail after. (JUCE
+// 7's VST3 wrapper forwards it only when the latency itself changed: the VST3
+// way to announce a new tail makes the host stop and restart the plug-in,
+// which would cut the reverb at every turn of a knob. VST3 and LV2 hosts read
+// the tail again when they start processing.)
+class TailWatcher : private juce::Timer
+{
+public:
+    explicit TailWatcher (juce::AudioProcessor& processor);
+    ~TailWatcher() override;
+
+    // The message thread: compares and reports at once (the timer calls it).
+    void check();
+
+    static constexpr int intervalMs = 200;
+
+private:
+    void timerCallback() override { check(); }
+
+    juce::AudioProcessor& processor;
+    double reported;
+
+    JUCE_DECLARE_NON_COPYABLE (TailWatcher)
+};
