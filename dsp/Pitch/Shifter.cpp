@@ -57,11 +57,8 @@ void Shifter::init (int numChannels, double newSampleRate)
 
 void Shifter::clear() noexcept
 {
-    delayShifter.clear();
-    for (int i = 0; i < std::clamp (count, 0, kMaxChannels); ++i)
-        pitchShifters[static_cast<std::size_t> (i)].clear();
-    for (auto& f : feedbackStorage)
-        std::fill (f.begin(), f.end(), 0.0f);
+    restartFeedbackDelay();
+    restartShifters();
 }
 
 void Shifter::setPitch (int semitones) noexcept
