@@ -54,8 +54,9 @@ void scaleOutputs (const float* __restrict s0, const float* __restrict s1, const
     }
 }
 
-// out = (a + b) 0.5, the two voices' average, in one pass.
-void halfSum (const float* __restrict a, const float* __restrict b, float* __restrict out, unsigned long n) noexcept
+// out = (a + b) 0.5, the two voices' average, in one pass. a and b may be
+// the same buffer, and either may be out.
+void halfSum (const float* a, const float* b, float* out, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)
         out[i] = (a[i] + b[i]) * 0.5f;
@@ -352,14 +353,18 @@ void VantrelDSPKernel::preReverbStage (unsigned long start, unsigned long n, int
 
     // Voices shifting before the reverb: every channel's copy of the input,
     // then each voice on all channels (the channels do not meet until the
-    // reverb, so this is the order of one channel after the other).
+    // reverb, so this is the order of one channel after the other). A voice
+    // that does not shift here passes the input on as it is: it is read
+    // where it lies instead of copied.
     std::array<const float*, kMaxChannels> work {};
     for (int c = 0; c < preparedChannels; ++c)
     {
         const auto ch = static_cast<std::size_t> (c);
         work[ch] = workBuffers[ch].data() + start;
-        Memory::copy (work[ch], a.voice[ch], n);
-        Memory::copy (work[ch], b.voice[ch], n);
+        if (modeA == kModeBefore)
+            Memory::copy (work[ch], a.voice[ch], n);
+        if (modeB == kModeBefore)
+            Memory::copy (work[ch], b.voice[ch], n);
     }
     if (modeA == kModeBefore)
         shiftAndMix (a, work, preparedChannels, n);
@@ -371,7 +376,7 @@ void VantrelDSPKernel::preReverbStage (unsigned long start, unsigned long n, int
         const auto ch = static_cast<std::size_t> (c);
         float* reverbIn = reverbInputs[ch];
 
-        halfSum (a.voice[ch], b.voice[ch], reverbIn, n);
+        halfSum (modeA == kModeBefore ? a.voice[ch] : work[ch], modeB == kModeBefore ? b.voice[ch] : work[ch], reverbIn, n);
 
         // Feedback returns, one sub-block after the feedback delays produced them.
         float* returned = feedbackScratch.data();
@@ -424,6 +429,11 @@ void VantrelDSPKernel::postReverbStage (unsigned long start, unsigned long n, in
     Shifter& a = *shifterA;
     Shifter& b = *shifterB;
 
+    // Each voice's buffer receives the reverb output only when the voice
+    // works on it (shifts it, or feeds it to its feedback delay); a voice
+    // that passes the reverb output on is read from the reverb's buffer.
+    const bool aWorks = modeA != kModeBefore;
+    const bool bWorks = modeB != kModeBefore;
     std::array<const float*, kMaxChannels> reverbOuts {};
     for (int c = 0; c < preparedChannels; ++c)
     {
@@ -431,7 +441,8 @@ void VantrelDSPKernel::postReverbStage (unsigned long start, unsigned long n, in
         float* reverbOut = reverbInputs[ch];
         reverbOuts[ch] = reverbOut;
 
-        Memory::copy (reverbOut, a.voice[ch], n);
+        if (aWorks)
+            Memory::copy (reverbOut, a.voice[ch], n);
         if (bothFeedback)
         {
             // Each feedback delay takes its own reverb; the wet signal is both.
@@ -439,7 +450,7 @@ void VantrelDSPKernel::postReverbStage (unsigned long start, unsigned long n, in
             SP::add (reverbOut, reverbInputsB[ch], reverbOut, n);
             SP::mul_s (reverbOut, 0.75f, reverbOut, n);
         }
-        else
+        else if (bWorks)
         {
             Memory::copy (reverbOut, b.voice[ch], n);
         }
@@ -464,20 +475,16 @@ void VantrelDSPKernel::postReverbStage (unsigned long start, unsigned long n, in
         }
         voice.processDelayShifters (start, n);
         for (int c = 0; c < preparedChannels; ++c)
-        {
-            const auto ch = static_cast<std::size_t> (c);
-            feedbackReturns[v][ch].write (voice.voice[ch], n);
-            // The delay's output only returns to the reverb; the voice passes
-            // the reverb output on.
-            Memory::copy (reverbInputs[ch], voice.voice[ch], n);
-        }
+            feedbackReturns[v][static_cast<std::size_t> (c)].write (voice.voice[static_cast<std::size_t> (c)], n);
     }
 
+    // The delay's output only returns to the reverb: a voice in feedback
+    // mode passes the reverb output on, as does one that shifted before it.
     for (int c = 0; c < preparedChannels; ++c)
     {
         const auto ch = static_cast<std::size_t> (c);
         float* reverbOut = reverbInputs[ch];
-        halfSum (a.voice[ch], b.voice[ch], reverbOut, n);
+        halfSum (modeA == kModeAfter ? a.voice[ch] : reverbOut, modeB == kModeAfter ? b.voice[ch] : reverbOut, reverbOut, n);
 
         duck (ch, start, n, reverbOut);
     }
