@@ -1,12 +1,14 @@
 #include "Pitch/PitchShifter.h"
 
 #include "Kernel/ScopedFlushDenormals.h"
+#include "Math/Accelerate/BiquadHistory.h"
 #include "Math/Accelerate/FractionLanes.h"
 #include "Math/Accelerate/SignalProcessing.h"
 #include "Math/NoteScale.h"
 #include "Modulation/PhaseRampsAvx2.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <cmath>
@@ -148,6 +150,17 @@ void PitchShifter::init (int numChannels, double newSampleRate)
     highPass.subBlockSize = kMaxFramesPerBlock;
     lowPass.init (1, newSampleRate);
     lowPass.subBlockSize = kMaxFramesPerBlock;
+
+    // The band limits never move: their coefficients for the pair's one
+    // pass, as the filters compute them from their first cutoff.
+    auto sections = [&newSampleRate] (float cutoff, BiquadFilterType type, std::array<float, 5>& set) {
+        BiquadCoefficients c;
+        c.sampleRate = static_cast<float> (newSampleRate);
+        c.calculateParams (cutoff, kFilterResonance, 0.0f, type);
+        set = { c.b0, c.b1, c.b2, c.a1, c.a2 };
+    };
+    sections (kHighPassHz, HighPass, highPassSet);
+    sections (kLowPassHz, LowPass, lowPassSet);
 }
 
 void PitchShifter::clear() noexcept
@@ -245,7 +258,26 @@ void PitchShifter::processPair (PitchShifter& left, PitchShifter& right, float* 
         right.windowTaps (xr, n, right);
     }
 
-    // High-pass then low-pass, both channels in one pass.
+    // High-pass then low-pass, both channels in one pass: straight on the
+    // filters' histories with the fixed coefficients (the filters' own
+    // one-pass form would check and copy them on every call).
+    BiquadHistory* highStates[2] = { left.highPass.states.empty() ? nullptr : left.highPass.states[0].get(),
+                                     right.highPass.states.empty() ? nullptr : right.highPass.states[0].get() };
+    BiquadHistory* lowStates[2] = { left.lowPass.states.empty() ? nullptr : left.lowPass.states[0].get(),
+                                    right.lowPass.states.empty() ? nullptr : right.lowPass.states[0].get() };
+    if (highStates[0] != nullptr && highStates[1] != nullptr && lowStates[0] != nullptr && lowStates[1] != nullptr)
+    {
+        const float* in[2] = { xl, xr };
+        float* out[2] = { xl, xr };
+        const float* highSets[2] = { left.highPassSet.data(), right.highPassSet.data() };
+        const float* lowSets[2] = { left.lowPassSet.data(), right.lowPassSet.data() };
+        SP::biquadSeriesTwo (in, highSets, lowSets, out, n, highStates, lowStates);
+        for (BiquadHistory* h : { highStates[0], highStates[1], lowStates[0], lowStates[1] })
+            h->clearBadStateValue();
+        SP::tanh (xl, xl, n);
+        SP::tanh (xr, xr, n);
+        return;
+    }
     BiquadFilter* first[2] = { &left.highPass, &right.highPass };
     BiquadFilter* second[2] = { &left.lowPass, &right.lowPass };
     float* buffers[2] = { xl, xr };

@@ -5,6 +5,7 @@
 #include "ProcessBlock/Filters/BiquadFilter.h"
 #include "ProcessBlock/ProcessBlock.h"
 
+#include <array>
 #include <atomic>
 #include <vector>
 
@@ -82,6 +83,9 @@ private:
 
     BiquadFilter highPass;
     BiquadFilter lowPass;
+    // Their coefficients (b0, b1, b2, a1, a2) at the current rate.
+    std::array<float, 5> highPassSet {};
+    std::array<float, 5> lowPassSet {};
     float phase = 0.0f;
     int ratioSemitones = 0;
     float ratioFine = 0.0f;
