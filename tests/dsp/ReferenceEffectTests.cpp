@@ -1,0 +1,129 @@
+// The kernel against the plain one-sample-at-a-time model of the effect.
+
+#include "KernelTestRig.h"
+#include "ReferenceEffect.h"
+#include "SignalAnalysis.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <string>
+
+namespace
+{
+using P = VantrelParameterList;
+using Signal = KernelRig::Signal;
+
+Signal noiseBurst (double rate, double seconds, unsigned seed)
+{
+    const auto n = static_cast<std::size_t> (std::round (seconds * rate / 256.0)) * 256;
+    std::mt19937 random (seed);
+    std::uniform_real_distribution<float> uniform (-0.5f, 0.5f);
+    Signal s { std::vector<float> (n), std::vector<float> (n) };
+    for (std::size_t i = 0; i < n / 2; ++i)
+        for (auto& c : s)
+            c[i] = uniform (random);
+    return s;
+}
+
+// The kernel driven as a host would, in blocks of the given lengths in turn,
+// with every setting steady from the first sample.
+Signal renderKernel (double rate, const ReferenceSettings& settings, const Signal& in, const std::vector<unsigned long>& blocks)
+{
+    KernelRig rig (2, rate);
+    for (unsigned long i = 0; i < P::DuckingPeakMeter; ++i)
+        rig.kernel->setParameter (i, settings.values[i]);
+    for (unsigned long i = 0; i < P::DuckingPeakMeter; ++i)
+        if (auto& r = rig.kernel->parameters->at (i).ramper)
+            r->snapToTarget();
+    return rig.renderBlocks (in, blocks);
+}
+
+// Level of the difference against the level of the wet part of `a`, dB.
+double differenceDb (const Signal& a, const Signal& b, const Signal& in, float dryWet)
+{
+    const float m = std::clamp (dryWet * 0.01f, 0.0f, 1.0f);
+    const float dryGain = std::clamp (m * -2.0f + 2.0f, 0.0f, 1.0f);
+    double diff = 0.0, wet = 0.0;
+    for (std::size_t c = 0; c < 2; ++c)
+        for (std::size_t i = 0; i < a[c].size(); ++i)
+        {
+            const double d = static_cast<double> (a[c][i]) - b[c][i];
+            const double w = static_cast<double> (a[c][i]) - static_cast<double> (in[c][i]) * dryGain;
+            diff += d * d;
+            wet += w * w;
+        }
+    // A silent wet signal would compare equal to anything.
+    EXPECT_GT (wet, 1e-9 * static_cast<double> (a[0].size()));
+    return 10.0 * std::log10 ((diff + 1e-30) / (wet + 1e-30));
+}
+
+// Case k takes the k-th combination of the two voices' modes; pre-delay
+// and room size are 0 in some of the cases. Switch values come between
+// whole numbers, as a host may send them.
+ReferenceSettings randomSettings (std::mt19937& random, int k)
+{
+    ReferenceSettings s;
+    auto pick = [&] (float lo, float hi) { return std::uniform_real_distribution<float> (lo, hi) (random); };
+    s.set (P::DryWet, pick (10.0f, 100.0f));
+    s.set (P::InputGain, pick (-12.0f, 6.0f));
+    s.set (P::InputFilterResonance, pick (-12.0f, 12.0f));
+    s.set (P::InputFilterFrequency, std::exp (pick (std::log (20.0f), std::log (20000.0f))));
+    s.set (P::InputFilterType, pick (0.0f, 1.0f));
+    s.set (P::PitchShifterModeA, static_cast<float> (k % 3) + pick (0.0f, 0.9f));
+    s.set (P::PitchShifterAmountA, pick (0.0f, 100.0f));
+    s.set (P::PitchA, pick (-24.0f, 24.0f));
+    s.set (P::FineA, pick (-50.0f, 50.0f));
+    s.set (P::DelayTimeA, pick (40.0f, 1000.0f));
+    s.set (P::PitchShifterModeB, static_cast<float> ((k / 3) % 3) + pick (0.0f, 0.9f));
+    s.set (P::PitchShifterAmountB, pick (0.0f, 100.0f));
+    s.set (P::PitchB, pick (-24.0f, 24.0f));
+    s.set (P::FineB, pick (-50.0f, 50.0f));
+    s.set (P::DelayTimeB, pick (40.0f, 1000.0f));
+    s.set (P::PreDelay, k % 4 == 0 ? 0.0f : pick (0.0f, 200.0f));
+    s.set (P::ReverbLength, pick (0.2f, 30.0f));
+    s.set (P::ReverbColor, pick (800.0f, 18000.0f));
+    s.set (P::RoomSize, k % 5 == 1 ? 0.0f : pick (0.0f, 100.0f));
+    s.set (P::ModulationRate, pick (0.5f, 12.5f));
+    s.set (P::ModulationAmount, pick (0.0f, 100.0f));
+    s.set (P::DuckingThreshold, pick (-40.0f, 0.0f));
+    s.set (P::DuckingAttack, pick (1.0f, 200.0f));
+    s.set (P::DuckingRelease, pick (10.0f, 1000.0f));
+    return s;
+}
+
+// Host blocks of common and awkward lengths: the kernel's output does not
+// depend on them, so each must give the model's samples.
+const std::vector<std::vector<unsigned long>> kBlockPatterns {
+    { 256 }, { 64 }, { 441 }, { 480 }, { 1000 }, { 4096 }, { 7 }, { 300, 1, 5000, 33, 256, 1023 },
+};
+
+std::string describe (const ReferenceSettings& s)
+{
+    std::string text;
+    for (unsigned long i = 0; i < P::DuckingPeakMeter; ++i)
+        text += std::to_string (s.values[i]) + " ";
+    return text;
+}
+} // namespace
+
+// Every mode of both voices, pitches, filter types, pre-delays and room
+// sizes including 0, ducking and modulation, at four rates.
+TEST (ReferenceEffect, KernelMatchesTheModelOverRandomSettings)
+{
+    std::mt19937 random (20261207);
+    int pattern = 0;
+    // 22.05 kHz: where the filters' limits below Nyquist take effect.
+    for (const double rate : { 22050.0, 44100.0, 48000.0, 96000.0 })
+        for (int k = 0; k < 9; ++k)
+        {
+            const ReferenceSettings s = randomSettings (random, k);
+            const Signal in = noiseBurst (rate, 0.4, random());
+            const auto& blocks = kBlockPatterns[static_cast<std::size_t> (pattern++) % kBlockPatterns.size()];
+            const Signal kernel = renderKernel (rate, s, in, blocks);
+            const Signal model = ReferenceEffect (rate, s).render (in);
+            EXPECT_LT (differenceDb (kernel, model, in, s.values[P::DryWet]), -100.0)
+                << rate << " Hz, blocks of " << blocks.front() << ": " << describe (s);
+        }
+}

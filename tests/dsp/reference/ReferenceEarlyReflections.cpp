@@ -1,0 +1,37 @@
+#include "ReferenceEarlyReflections.h"
+
+#include "ReferenceTiming.h"
+
+ReferenceEarlyReflections::ReferenceEarlyReflections (double rate)
+    : sampleRate (rate)
+{
+    for (auto& l : lines)
+        l = ReferenceLine (static_cast<std::size_t> (rate * 1.1));
+}
+
+float ReferenceEarlyReflections::delayed (std::size_t line, float timeMs) const
+{
+    return ReferenceTiming::read (lines[line], (timeMs * 0.001f) * static_cast<float> (sampleRate), ReferenceTiming::kAfterWrite);
+}
+
+std::pair<float, float> ReferenceEarlyReflections::tick (float left, float right, const std::array<float, 4>& timesMs)
+{
+    float a = left;
+    float difference = right;
+    for (std::size_t i = 0; i < 3; ++i)
+    {
+        lines[i].push (difference);
+        const float t = delayed (i, timesMs[i]);
+        difference = a - t;
+        a = a + t;
+    }
+    lines[3].push (difference);
+    const float last = delayed (3, timesMs[3]);
+    return { a, last };
+}
+
+void ReferenceEarlyReflections::clear()
+{
+    for (auto& l : lines)
+        l.clear();
+}

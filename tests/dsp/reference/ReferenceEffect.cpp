@@ -1,0 +1,190 @@
+#include "ReferenceEffect.h"
+
+#include "ReferenceTiming.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace
+{
+using P = VantrelParameterList;
+constexpr int kBefore = 0;
+constexpr int kRepeat = 1;
+constexpr int kAfter = 2;
+
+float finite (float x)
+{
+    return std::isfinite (x) ? x : 0.0f;
+}
+
+// A repeating voice returns a share of its amount that rises steeply with
+// the interval; an unshifted one returns nothing.
+float returnScale (int semitones, float fine)
+{
+    return std::pow (std::fabs (static_cast<float> (semitones) + fine) / 24.0f, 0.05f) / 100.0f;
+}
+} // namespace
+
+ReferenceEffect::Channel::Channel (double rate)
+    : voiceA (rate),
+      voiceB (rate),
+      returnA (ReferenceTiming::kGrid),
+      returnB (ReferenceTiming::kGrid),
+      preDelay (static_cast<std::size_t> (rate * 0.5)),
+      ducker (rate)
+{
+}
+
+ReferenceEffect::ReferenceEffect (double rate, const ReferenceSettings& s)
+    : sampleRate (static_cast<double> (static_cast<float> (rate))),
+      settings (s),
+      oscillator (sampleRate),
+      reverbA (sampleRate),
+      reverbB (sampleRate)
+{
+    for (int c = 0; c < 2; ++c)
+        channels.emplace_back (sampleRate);
+}
+
+void ReferenceEffect::beginChunk()
+{
+    const auto& s = settings;
+    const auto type = static_cast<ReferenceBiquad::Type> (s.inputFilterType());
+    const float rate = static_cast<float> (sampleRate);
+    for (auto& ch : channels)
+    {
+        ch.inputFilter.design (type, s.inputFilterHz (sampleRate), s.clamped (P::InputFilterResonance), 0.0f, rate);
+        ch.voiceA.beginChunk (s.semitones (false), s.fineSemitones (false), s.clamped (P::DelayTimeA));
+        ch.voiceB.beginChunk (s.semitones (true), s.fineSemitones (true), s.clamped (P::DelayTimeB));
+        ch.ducker.beginChunk (ch.level, s.clamped (P::DuckingThreshold), s.clamped (P::DuckingAttack),
+                              s.clamped (P::DuckingRelease), ReferenceTiming::kGrid);
+    }
+    oscillator.beginChunk (s.clamped (P::ModulationRate));
+    reverbA.beginChunk (s.clamped (P::ReverbLength), s.colourHz (sampleRate), s.clamped (P::RoomSize), ReferenceTiming::kGrid);
+    // The second reverb runs only while both voices repeat.
+    if (s.mode (false) == kRepeat && s.mode (true) == kRepeat)
+        reverbB.beginChunk (s.clamped (P::ReverbLength), s.colourHz (sampleRate), s.clamped (P::RoomSize), ReferenceTiming::kGrid);
+
+    const float scaleA = s.mode (false) == kRepeat ? returnScale (s.semitones (false), s.fineSemitones (false)) : 1.0f;
+    const float scaleB = s.mode (true) == kRepeat ? returnScale (s.semitones (true), s.fineSemitones (true)) : 1.0f;
+    amountA = s.clamped (P::PitchShifterAmountA) * scaleA;
+    amountB = s.clamped (P::PitchShifterAmountB) * scaleB;
+}
+
+ReferenceEffect::Signal ReferenceEffect::render (const Signal& input)
+{
+    const std::size_t length = input[0].size();
+    Signal output { std::vector<float> (length), std::vector<float> (length) };
+    for (std::size_t start = 0; start < length; start += ReferenceTiming::kGrid)
+    {
+        const auto frames = static_cast<long> (std::min<std::size_t> (ReferenceTiming::kGrid, length - start));
+        beginChunk();
+        for (long i = 0; i < frames; ++i)
+            tick (input, output, start + static_cast<std::size_t> (i));
+        // The ducking of the next chunk follows the dry level of this one.
+        for (auto& ch : channels)
+        {
+            ch.level = std::sqrt (ch.energy / static_cast<double> (ReferenceTiming::kGrid));
+            ch.energy = 0.0;
+        }
+    }
+    return output;
+}
+
+void ReferenceEffect::tick (const Signal& input, Signal& output, std::size_t t)
+{
+    const auto& s = settings;
+    const int modeA = s.mode (false);
+    const int modeB = s.mode (true);
+    const bool bothRepeat = modeA == kRepeat && modeB == kRepeat;
+    const float windowA = s.clamped (P::DelayTimeA);
+    const float windowB = s.clamped (P::DelayTimeB);
+    const float gainFactor = s.inputGainFactor();
+    const float preDelaySamples = (s.clamped (P::PreDelay) * 0.001f) * static_cast<float> (sampleRate);
+
+    const auto modulation = oscillator.tick (s.clamped (P::ModulationAmount));
+
+    std::array<float, 2> dry {}, reverbIn {}, reverbInB {};
+    for (std::size_t c = 0; c < 2; ++c)
+    {
+        auto& ch = channels[c];
+        dry[c] = finite (input[c][t]);
+        ch.energy += static_cast<double> (dry[c]) * static_cast<double> (dry[c]);
+        const float x = ch.inputFilter.tick (dry[c] * gainFactor);
+
+        const float a = modeA == kBefore ? ch.voiceA.shiftAndMix (x, x, amountA, windowA) : x;
+        const float b = modeB == kBefore ? ch.voiceB.shiftAndMix (x, x, amountB, windowB) : x;
+        float in = (a + b) * 0.5f;
+
+        // The repeats come back one grid chunk after the voices made them.
+        const float backA = ch.returnA.read (ReferenceTiming::kGrid - 1, 0.0f);
+        const float backB = ch.returnB.read (ReferenceTiming::kGrid - 1, 0.0f);
+        if (bothRepeat)
+        {
+            reverbInB[c] = backB * amountB + in;
+            in = backA * amountA + in;
+        }
+        else
+        {
+            if (modeA == kRepeat)
+                in = backA * amountA + in;
+            if (modeB == kRepeat)
+                in = backB * amountB + in;
+        }
+
+        ch.preDelay.push (in);
+        reverbIn[c] = ReferenceTiming::read (ch.preDelay, preDelaySamples, ReferenceTiming::kAfterWrite);
+    }
+
+    const float room = s.clamped (P::RoomSize);
+    auto [left, right] = reverbA.tick (reverbIn[0], reverbIn[1], room, modulation);
+    std::array<float, 2> reverbOut { left, right };
+    std::array<float, 2> reverbOutB {};
+    if (bothRepeat)
+    {
+        const auto [l, r] = reverbB.tick (reverbInB[0], reverbInB[1], room, modulation);
+        reverbOutB = { l, r };
+    }
+
+    const float mix = std::clamp (s.clamped (P::DryWet) * 0.01f, 0.0f, 1.0f);
+    const float wetGain = std::clamp (mix * 2.0f, 0.0f, 1.0f);
+    const float dryGain = std::clamp (mix * -2.0f + 2.0f, 0.0f, 1.0f);
+    for (std::size_t c = 0; c < 2; ++c)
+    {
+        auto& ch = channels[c];
+        float ro = reverbOut[c];
+        float a = ro;
+        float b = ro;
+        if (bothRepeat)
+        {
+            b = reverbOutB[c];
+            ro = (ro + reverbOutB[c]) * 0.75f;
+        }
+
+        if (modeA == kAfter)
+            a = ch.voiceA.shiftAndMix (a, ro, amountA, windowA);
+        if (modeA == kRepeat)
+        {
+            ch.returnA.push (ch.voiceA.repeat (a, windowA));
+            a = ro;
+        }
+        else
+        {
+            ch.returnA.push (0.0f);
+        }
+        if (modeB == kAfter)
+            b = ch.voiceB.shiftAndMix (b, ro, amountB, windowB);
+        if (modeB == kRepeat)
+        {
+            ch.returnB.push (ch.voiceB.repeat (b, windowB));
+            b = ro;
+        }
+        else
+        {
+            ch.returnB.push (0.0f);
+        }
+
+        const float wet = ((a + b) * 0.5f) * ch.ducker.tick();
+        output[c][t] = dry[c] * dryGain + wet * wetGain;
+    }
+}

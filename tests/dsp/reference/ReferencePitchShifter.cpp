@@ -1,0 +1,72 @@
+#include <cstdio>
+#include <cstdlib>
+#include "ReferencePitchShifter.h"
+
+#include "ReferenceTiming.h"
+
+#include "ReferenceMaths.h"
+
+#include <cmath>
+
+namespace
+{
+float frac (float x)
+{
+    return x - std::trunc (x);
+}
+// Note 60 is middle C: the ratio of an interval is freq(60 + interval) / freq(60).
+float noteToHz (float note)
+{
+    return 8.175799f * std::exp (0.057762265f * note);
+}
+constexpr float kHalfTurn = 3.14159265358979f;
+} // namespace
+
+ReferencePitchShifter::ReferencePitchShifter (double rate)
+    : sampleRate (rate),
+      storage (static_cast<std::size_t> (rate * 5.2))
+{
+    highPass.design (ReferenceBiquad::HighPass, 40.0f, -8.0f, 0.0f, static_cast<float> (rate));
+    lowPass.design (ReferenceBiquad::LowPass, 5000.0f, -8.0f, 0.0f, static_cast<float> (rate));
+}
+
+void ReferencePitchShifter::beginChunk (int semitones, float fine, float windowMs)
+{
+    if (started)
+        phase = frac (lastUnfolded + increment);
+    started = true;
+
+    const float ratio = noteToHz (static_cast<float> (semitones) + 60.0f + fine) / 261.62558f;
+    const float windowSeconds = windowMs * 0.001f;
+    increment = static_cast<float> (((1.0f - ratio) / windowSeconds) / sampleRate);
+    shortestSeconds = ReferenceTiming::kShifterShortestSeconds;
+    index = 0;
+}
+
+float ReferencePitchShifter::tick (float x, float windowMs)
+{
+    const float unfolded = frac (phase + static_cast<float> (index++) * increment);
+    lastUnfolded = unfolded;
+    const float a = frac (unfolded + 1.0f);
+    const float b = frac (a + 1.5f);
+    const float delayA = a * windowMs * 0.001f + shortestSeconds;
+    const float delayB = b * windowMs * 0.001f + shortestSeconds;
+    const float windowA = ReferenceMaths::cos ((a + -0.5f) * kHalfTurn);
+    const float windowB = ReferenceMaths::cos ((b + -0.5f) * kHalfTurn);
+
+    storage.push (std::isfinite (x) ? x : 0.0f);
+    const auto rate = static_cast<float> (sampleRate);
+    const float tapA = ReferenceTiming::read (storage, delayA * rate, ReferenceTiming::kAfterWrite);
+    const float tapB = ReferenceTiming::read (storage, delayB * rate, ReferenceTiming::kAfterWrite);
+
+    const float y = windowA * tapA + windowB * tapB;
+    if (getenv ("DBGPS")) printf ("a %.9g b %.9g dA %.9g dB %.9g wA %.9g wB %.9g y %.9g\n", a, b, delayA * rate, delayB * rate, windowA, windowB, y);
+    return ReferenceMaths::tanh (lowPass.tick (highPass.tick (y)));
+}
+
+void ReferencePitchShifter::clear()
+{
+    storage.clear();
+    highPass.clear();
+    lowPass.clear();
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "ReferenceBiquad.h"
+#include "ReferenceLine.h"
+
+// One channel's pitch shifter: two taps half a window apart sweep through
+// the stored input, each under a half-cosine window; then 40 Hz high-pass,
+// 5 kHz low-pass and tanh. Interval and window length are read at grid points.
+class ReferencePitchShifter
+{
+public:
+    explicit ReferencePitchShifter (double sampleRate);
+
+    void beginChunk (int semitones, float fineSemitones, float windowMs);
+    float tick (float x, float windowMs);
+    // Silence in the storage and the band limits; the window phase runs on.
+    void clear();
+
+    float phase = 0.0f;
+
+private:
+    double sampleRate;
+    ReferenceLine storage;
+    ReferenceBiquad highPass, lowPass;
+    float increment = 0.0f;
+    float shortestSeconds = 0.0f;
+    float lastUnfolded = 0.0f;
+    int index = 0;
+    bool started = false;
+};

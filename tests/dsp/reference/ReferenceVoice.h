@@ -1,0 +1,26 @@
+#pragma once
+
+#include "ReferenceLine.h"
+#include "ReferencePitchShifter.h"
+
+// One channel of a pitch voice: the plain shift with make-up gain and a
+// linear crossfade (modes 0 and 2), and the repeating delay whose every pass
+// is shifted once more (mode 1).
+class ReferenceVoice
+{
+public:
+    ReferenceVoice (double sampleRate);
+
+    void beginChunk (int semitones, float fineSemitones, float windowMs);
+    // Modes 0 and 2: the shifted signal x mixed with dry by amount (percent).
+    float shiftAndMix (float x, float dry, float amountPercent, float windowMs);
+    // Mode 1: x enters the repeating delay; returns the delay's output.
+    float repeat (float x, float windowMs);
+
+private:
+    double sampleRate;
+    int semitones = 0;
+    ReferencePitchShifter plain;
+    ReferencePitchShifter repeating;
+    ReferenceLine line;
+};
