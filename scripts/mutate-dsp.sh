@@ -1,0 +1,190 @@
+#!/usr/bin/env bash
+# Mutation check of the JUCE-free DSP tests (not run by CI; minutes, not seconds).
+#
+# Applies each single change of the list below to the DSP sources, one at a
+# time, rebuilds the DSP-only tree and runs the JUCE-free suites (dsp_tests,
+# framework_tests). A change that no test notices "survives": some gain, mix
+# factor, routing, mapping or time constant is not pinned by any test.
+#
+#   bash scripts/mutate-dsp.sh [BUILD_DIR] [FILTER]
+#
+# BUILD_DIR defaults to build/mutate; FILTER (a regular expression) runs only
+# the mutants whose line matches it. GTEST_FILTER (GoogleTest's own variable)
+# narrows the tests, e.g. GTEST_FILTER='-Reference*' to see what the suites
+# catch without the reference model. The sources are restored after each
+# mutant and on exit. Output: one line per mutant, then the survivors.
+set -euo pipefail
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$ROOT"
+BUILD="${1:-build/mutate}"
+FILTER="${2:-.}"
+JOBS=4
+
+export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/ccache}"
+export CCACHE_SLOPPINESS=time_macros
+export CCACHE_BASEDIR="$ROOT"
+export CCACHE_MAXSIZE="${CCACHE_MAXSIZE:-20G}"
+
+# file | text to find (its first occurrence is changed) | replacement. Lines
+# starting with # are skipped: mutants shown by hand to change nothing.
+MUTANTS=$(cat <<'EOF'
+dsp/Kernel/VantrelDSPKernelProcess.cpp | out[i] = (a[i] + b[i]) * 0.5f; | out[i] = (a[i] + b[i]) * 0.55f;
+dsp/Kernel/VantrelDSPKernelProcess.cpp | constexpr float kWidestInterval = 24.0f; | constexpr float kWidestInterval = 20.0f;
+dsp/Kernel/VantrelDSPKernelProcess.cpp | kWidestInterval, 0.05f) / 100.0f | kWidestInterval, 0.1f) / 100.0f
+dsp/Kernel/VantrelDSPKernelProcess.cpp | kWidestInterval, 0.05f) / 100.0f | kWidestInterval, 0.05f) / 110.0f
+dsp/Kernel/VantrelDSPKernelProcess.cpp | kDecibelsToExponent = 0.11512925464970002 | kDecibelsToExponent = 0.125
+dsp/Kernel/VantrelDSPKernelProcess.cpp | SP::mul_s (cutoff, 0.057762265f, cutoff, 1); | SP::mul_s (cutoff, 0.0578f, cutoff, 1);
+dsp/Kernel/VantrelDSPKernelProcess.cpp | SP::mul_s (cutoff, 8.1757994f, cutoff, 1); | SP::mul_s (cutoff, 8.3f, cutoff, 1);
+dsp/Kernel/VantrelDSPKernelProcess.cpp | SP::clip (cutoff, 20.0f, static_cast<float> (sampleRate / 2.1) | SP::clip (cutoff, 20.0f, static_cast<float> (sampleRate / 2.5)
+dsp/Kernel/VantrelDSPKernelProcess.cpp | SP::clip (cutoff, 20.0f, | SP::clip (cutoff, 200.0f,
+dsp/Kernel/VantrelDSPKernelProcess.cpp | static_cast<float> (sampleRate / 2.01) | static_cast<float> (sampleRate / 2.5)
+dsp/Kernel/VantrelDSPKernelProcess.cpp | const float a = amount[k] * 0.01f; | const float a = amount[k] * 0.011f;
+dsp/Kernel/VantrelDSPKernelProcess.cpp | g[k] = squared ? a * a : a; | g[k] = squared ? a : a * a;
+# Equivalent: the target is 1 whenever the level is below the threshold, and
+# the threshold is at least -40 dB (0.01), so this floor never decides.
+# dsp/Kernel/VantrelDSPKernelProcess.cpp | std::max ((l - threshold) / ratio + threshold, 0.001) | std::max ((l - threshold) / ratio + threshold, 0.01)
+dsp/Kernel/VantrelDSPKernelProcess.cpp | threshold, 0.001) / std::max (l, 0.001) | threshold, 0.001) / std::max (l, 0.1)
+dsp/Kernel/VantrelDSPKernelProcess.cpp | SP::rms (key, &level, kGridLength); | SP::peak (key, &level, kGridLength);
+dsp/Kernel/VantrelDSPKernelProcess.cpp | held.resonance = parameterBuffer (P::InputFilterResonance)[start]; | held.resonance = parameterBuffer (P::InputGain)[start];
+dsp/Kernel/VantrelDSPKernelProcess.cpp | std::max ((l - threshold) / ratio + threshold, 0.001) | std::max ((l - threshold) * ratio + threshold, 0.001)
+dsp/Kernel/VantrelDSPKernelProcess.cpp | const float timeMs = distance < 0.0f ? attackMs : releaseMs; | const float timeMs = distance < 0.0f ? releaseMs : attackMs;
+dsp/Kernel/VantrelDSPKernelProcess.cpp | ducker->sampleRate * 0.001) | ducker->sampleRate * 0.002)
+dsp/Kernel/VantrelDSPKernelProcess.cpp | SP::powTwo (gain, n); | (void) gain;
+dsp/Kernel/VantrelDSPKernelProcess.cpp | SP::mul_add (returned, b.amount, reverbIn, reverbInputsB[ch], n); | SP::mul_add (returned, a.amount, reverbIn, reverbInputsB[ch], n);
+dsp/Kernel/VantrelDSPKernelProcess.cpp | SP::mul_s (reverbOut, 0.75f, reverbOut, n); | SP::mul_s (reverbOut, 0.7f, reverbOut, n);
+dsp/Kernel/VantrelDSPKernelProcess.cpp | Memory::copy (reverbInputsB[ch], b.voice[ch], n); | Memory::copy (reverbOut, b.voice[ch], n);
+dsp/Kernel/VantrelDSPKernelProcess.cpp | const float* preDelayMs = parameterBuffer (P::PreDelay) + start; | const float* preDelayMs = parameterBuffer (P::RoomSize) + start;
+dsp/Kernel/VantrelDSPKernelProcess.cpp | runReverb (*reverbB, reverbInputsB.data(), start, n, | runReverb (*reverbB, reverbInputs.data(), start, n,
+dsp/Kernel/VantrelDSPKernelProcess.cpp | reverb.lengthSource = parameterBuffer (P::ReverbLength) + start; | reverb.lengthSource = parameterBuffer (P::DelayTimeA) + start;
+dsp/Kernel/VantrelDSPKernelProcess.cpp | SP::mul_s (parameterBuffer (P::PitchShifterAmountB) + start, held.returnScaleB | SP::mul_s (parameterBuffer (P::PitchShifterAmountA) + start, held.returnScaleB
+dsp/Kernel/VantrelDSPKernelProcess.cpp | shifterB->setWindowMs (parameterBuffer (P::DelayTimeB) + start); | shifterB->setWindowMs (parameterBuffer (P::DelayTimeA) + start);
+dsp/Kernel/VantrelDSPKernel.cpp | duckerRatio (scratch (10.0f)) | duckerRatio (scratch (8.0f))
+dsp/Kernel/VantrelDSPKernel.cpp | scratch (0.25f * static_cast<float> (i)) | scratch (0.2f * static_cast<float> (i))
+dsp/Kernel/VantrelDSPKernel.cpp | == 0.0f ? LowShelf : HighPass | == 0.0f ? HighPass : LowShelf
+dsp/Kernel/VantrelDSPKernel.cpp | shifterA->setFine (limitToRange (p, value) / 100.0f); | shifterA->setFine (limitToRange (p, value) / 50.0f);
+dsp/Kernel/VantrelDSPKernel.cpp | shifterA->mode.store (static_cast<int> (std::trunc ( | shifterA->mode.store (static_cast<int> (std::round (
+dsp/Kernel/VantrelDSPKernel.cpp | shifterB->setPitch (static_cast<int> (std::round ( | shifterB->setPitch (static_cast<int> (std::trunc (
+dsp/Kernel/FeedbackReturn.h | kLatency = 256; | kLatency = 200;
+dsp/Pitch/Shifter.h | float gain = 1.995f; | float gain = 2.1f;
+dsp/Pitch/Shifter.cpp | constexpr float kLargestFeedback = 0.8f; | constexpr float kLargestFeedback = 0.7f;
+dsp/Pitch/Shifter.cpp | constexpr float kWidestInterval = 24.0f; | constexpr float kWidestInterval = 20.0f;
+dsp/Pitch/Shifter.cpp | kLargestFeedback * std::sqrt (interval / kWidestInterval) | kLargestFeedback * (interval / kWidestInterval)
+dsp/Pitch/Shifter.cpp | out[i] = x[i] + y[i] * g; | out[i] = x[i] - y[i] * g;
+dsp/Pitch/PitchShifter.cpp | SP::tanh (x, x, n); | (void) x;
+dsp/Delay/DelayRead.cpp | constexpr unsigned long kReadOffset = 64; | constexpr unsigned long kReadOffset = 60;
+dsp/Pitch/PitchShiftedDelay.cpp | constexpr float kRepeatMs = 100.0f; | constexpr float kRepeatMs = 110.0f;
+dsp/Pitch/PitchShifter.cpp | constexpr float kMiddleC = 261.62558f; | constexpr float kMiddleC = 262.5f;
+dsp/Pitch/PitchShifter.cpp | constexpr float kFilterResonance = -8.0f; | constexpr float kFilterResonance = -6.0f;
+dsp/Pitch/PitchShifter.cpp | constexpr float kHighPassHz = 40.0f; | constexpr float kHighPassHz = 60.0f;
+dsp/Pitch/PitchShifter.cpp | constexpr float kLowPassHz = 5000.0f; | constexpr float kLowPassHz = 4000.0f;
+dsp/Pitch/PitchShifter.cpp | constexpr float kShortestTapSeconds = 0.001f; | constexpr float kShortestTapSeconds = 0.002f;
+dsp/Modulation/PhaseRampsAvx2.cpp | const __m256 oneAndHalf = _mm256_set1_ps (0.5f + 1.0f); | const __m256 oneAndHalf = _mm256_set1_ps (0.4f + 1.0f);
+dsp/Modulation/PhaseRampsAvx2.cpp | _mm256_mul_ps (_mm256_mul_ps (a, w), milli) | _mm256_mul_ps (_mm256_mul_ps (a, w), _mm256_set1_ps (0.0011f))
+dsp/Modulation/Lfo.cpp | constexpr float kHalfPi = 1.57079632679489661923f; | constexpr float kHalfPi = 1.0f;
+dsp/Modulation/Lfo.cpp | constexpr float kHighestRate = 40.0f; | constexpr float kHighestRate = 10.0f;
+dsp/Modulation/Lfo.cpp | const bool shifted = output != 0 ? offset >= 0.0f : offset < 0.0f; | const bool shifted = output > 1 ? offset >= 0.0f : offset < 0.0f;
+dsp/Reverb/SimpleReverb.cpp | constexpr float kDampingPercent = 70.0f; | constexpr float kDampingPercent = 60.0f;
+dsp/Reverb/SimpleReverb.cpp | constexpr float kOutputScale = 0.7f; | constexpr float kOutputScale = 0.75f;
+dsp/Reverb/SimpleReverb.cpp | constexpr float kMatrixNorm = 0.5f; | constexpr float kMatrixNorm = 0.45f;
+dsp/Reverb/SimpleReverb.cpp | constexpr float kDecay60dB = 0.001f; | constexpr float kDecay60dB = 0.002f;
+dsp/Reverb/SimpleReverb.cpp | const float a = o0[i] + eL[i]; | const float a = o0[i] + eR[i];
+dsp/Reverb/SimpleReverb.cpp | const float b = o1[i] + eR[i]; | const float b = o1[i] + eL[i];
+dsp/Reverb/SimpleReverb.cpp | const float s3 = c - d; | const float s3 = d - c;
+dsp/Reverb/SimpleReverb.cpp | left[i] = (a * gain + c * gain) * scale; | left[i] = (a * gain + d * gain) * scale;
+dsp/Reverb/SimpleReverb.cpp | m1[i] = s1 + s3; | m1[i] = s1 - s3;
+dsp/Reverb/SimpleReverb.cpp | m2[i] = s0 - s2; | m2[i] = s0 + s2;
+dsp/Reverb/SimpleReverb.cpp | core.lines[3].timeMs * 0.001f | core.lines[2].timeMs * 0.001f
+dsp/Reverb/Reverb.h | float outputGain = 0.259f; | float outputGain = 0.28f;
+dsp/Reverb/Reverb.cpp | amount[i] = damping[i] / 100.0f; | amount[i] = damping[i] / 90.0f;
+dsp/Reverb/VantrelReverb.h | { 58.6435f, 69.4325f, 74.5234f, 86.1244f } | { 58.6435f, 69.4325f, 74.5234f, 80.0f }
+dsp/Reverb/VantrelReverb.h | { 19.392f, 16.364f, 7.645f, 4.2546f } | { 19.392f, 16.364f, 7.645f, 5.0f }
+dsp/Reverb/VantrelReverb.cpp | constexpr float kRoomOffset = 20.0f; | constexpr float kRoomOffset = 22.0f;
+dsp/Reverb/VantrelReverb.cpp | constexpr float kRoomDivisor = 32.046154f; | constexpr float kRoomDivisor = 30.0f;
+dsp/Reverb/VantrelReverb.cpp | constexpr float kLateModulationMs = 1.25f; | constexpr float kLateModulationMs = 1.0f;
+dsp/Reverb/VantrelReverb.cpp | constexpr float kEarlyModulationMs = 1.2f; | constexpr float kEarlyModulationMs = 1.0f;
+dsp/Reverb/EarlyReflections.cpp | difference[i] = a[i] - t[i]; | difference[i] = a[i] + t[i];
+dsp/Reverb/EarlyReflections.cpp | for (std::size_t i = 0; i < 3; ++i) | for (std::size_t i = 0; i < 2; ++i)
+dsp/Delay/DelayLineDamped.cpp | constexpr float kResonanceDb = -3.0f; | constexpr float kResonanceDb = -1.0f;
+dsp/Dynamics/DryWet.cpp | const __m128 percent = _mm_set1_ps (0.01f); | const __m128 percent = _mm_set1_ps (0.011f);
+dsp/Dynamics/DryWet.cpp | d = _mm_add_ps (_mm_mul_ps (m, minusOne), one); | d = _mm_add_ps (_mm_mul_ps (m, minusOne), two);
+dsp/Dynamics/DryWet.cpp | limit (m * -2.0f + 2.0f, 0.0f, 1.0f) : m * -1.0f + 1.0f; | limit (m * -2.0f + 2.1f, 0.0f, 1.0f) : m * -1.0f + 1.0f;
+dsp/Dynamics/DryWet.cpp | w = limit (_mm_mul_ps (m, two), zero, one); | w = limit (_mm_mul_ps (m, one), zero, one);
+AudioStuff/Common/ProcessBlock/Mix/Gain.cpp | constexpr float decibelsToExponent = 0.115129255f; | constexpr float decibelsToExponent = 0.12f;
+AudioStuff/Common/DSPKernel.cpp | constexpr double rampSeconds = static_cast<double> (0.02f); | constexpr double rampSeconds = static_cast<double> (0.03f);
+AudioStuff/Common/Math/NoteScale.cpp | constexpr float notesPerNeper = 17.31234f; | constexpr float notesPerNeper = 17.0f;
+AudioStuff/Common/ProcessBlock/Filters/BiquadCoefficients.cpp | b1 = -2.0f * norm; | b1 = -1.9f * norm;
+AudioStuff/Common/ProcessBlock/Filters/BiquadCoefficients.cpp | b0 = (1.0f + W + V * KK) * norm; | b0 = (1.0f + S + V * KK) * norm;
+AudioStuff/Common/Math/NoteScale.cpp | constexpr float nepersPerNote = 0.057762265f; | constexpr float nepersPerNote = 0.0578f;
+AudioStuff/Common/Math/NoteScale.cpp | constexpr float noteZeroHertz = 8.175799f; | constexpr float noteZeroHertz = 8.3f;
+EOF
+)
+
+configure() {
+  cmake -S "$ROOT" -B "$BUILD" -G Ninja -DVANTREL_WERROR=ON -DCMAKE_BUILD_TYPE=Release -DVANTREL_BUILD_JUCE=OFF >/dev/null
+}
+build() {
+  cmake --build "$BUILD" -j "$JOBS" --target dsp_tests framework_tests >"$BUILD/mutant-build.log" 2>&1
+}
+# 0 when every suite passes.
+run_tests() {
+  timeout 300 "$BUILD/tests/dsp/dsp_tests" --gtest_brief=1 >"$BUILD/mutant-test.log" 2>&1 \
+    && timeout 300 "$BUILD/tests/framework/framework_tests" --gtest_brief=1 >>"$BUILD/mutant-test.log" 2>&1
+}
+
+BACKUP="$(mktemp -d)"
+CURRENT=""
+restore() {
+  if [ -n "$CURRENT" ]; then
+    cp "$BACKUP/original" "$ROOT/$CURRENT"
+    CURRENT=""
+  fi
+}
+trap 'restore; rm -rf "$BACKUP"' EXIT
+
+configure
+build || { echo "the unchanged tree does not build" >&2; exit 1; }
+run_tests || { echo "the unchanged tree fails its tests" >&2; exit 1; }
+
+total=0; killed=0; survivors=(); skipped=0
+while IFS= read -r line; do
+  [ -z "$line" ] && continue
+  [[ "$line" == \#* ]] && continue
+  echo "$line" | grep -Eq -- "$FILTER" || continue
+  file="$(echo "$line" | awk -F ' \\| ' '{print $1}')"
+  from="$(echo "$line" | awk -F ' \\| ' '{print $2}')"
+  to="$(echo "$line" | awk -F ' \\| ' '{print $3}')"
+  if ! grep -qF -- "$from" "$ROOT/$file"; then
+    echo "SKIP     $file: '$from' not found"
+    skipped=$((skipped + 1))
+    continue
+  fi
+  cp "$ROOT/$file" "$BACKUP/original"
+  CURRENT="$file"
+  FROM="$from" TO="$to" python3 - "$ROOT/$file" <<'PY'
+import os, sys
+path = sys.argv[1]
+text = open(path).read()
+open(path, "w").write(text.replace(os.environ["FROM"], os.environ["TO"], 1))
+PY
+  total=$((total + 1))
+  if ! build; then
+    result="killed (does not build)"
+    killed=$((killed + 1))
+  elif run_tests; then
+    result="SURVIVED"
+    survivors+=("$file: $from -> $to")
+  else
+    result="killed"
+    killed=$((killed + 1))
+  fi
+  restore
+  printf '%-8s %s: %s -> %s\n' "$result" "$file" "$from" "$to"
+done <<<"$MUTANTS"
+
+# Leave the tree built from the unchanged sources.
+build || true
+echo
+echo "mutants: $total, killed: $killed, survived: ${#survivors[@]}, not applicable: $skipped"
+for s in "${survivors[@]}"; do
+  echo "  survivor: $s"
+done
