@@ -56,11 +56,13 @@ measure() {
 }
 
 run() {
-  local display=":$((90 + RANDOM % 400))"
-  Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+  # Xvfb picks a free display and writes its number to fd 3.
+  : >"$WORK/display"
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
   local xvfb=$!
-  sleep 1
-  DISPLAY="$display" measure "$@"
+  for _ in $(seq 50); do [ -s "$WORK/display" ] && break; sleep 0.1; done
+  [ -s "$WORK/display" ] || { echo "Xvfb did not start: $(cat "$WORK/xvfb.log")" >&2; exit 1; }
+  DISPLAY=":$(head -n1 "$WORK/display")" measure "$@"
   kill "$xvfb"; wait "$xvfb" 2>/dev/null || true
 }
 
