@@ -207,3 +207,29 @@ TEST (KernelGrid, PartsThatStoodStillStartAgainFromSilence)
             EXPECT_LT (testsupport::peak (after[0].data(), after[0].size()), 1e-5 * loudLevel) << c.name << ", " << block;
         }
 }
+
+TEST (KernelGrid, TheDuckerHearsWholeChunksAndActsFromTheNext)
+{
+    // Silence, then a loud input from a grid point on: the chunk that hears it
+    // first is not ducked yet (its ramp was decided from the silent chunk
+    // before), the next one is, whatever the host's blocks.
+    const std::size_t onset = 10 * VantrelDSPKernel::kGridLength;
+    auto in = programme (0.1, 5);
+    for (auto& channel : in)
+        std::fill (channel.begin(), channel.begin() + static_cast<std::ptrdiff_t> (onset), 0.0f);
+    auto render = [&] (float thresholdDb, unsigned long block) {
+        return renderSteady ({ { P::DryWet, 100.0f }, { P::PreDelay, 0.0f }, { P::DuckingThreshold, thresholdDb },
+                               { P::DuckingAttack, 1.0f }, { P::DuckingRelease, 10.0f } },
+                             in, { block });
+    };
+    for (unsigned long block : { 100UL, 256UL })
+    {
+        const auto free = render (0.0f, block);
+        const auto ducked = render (-30.0f, block);
+        const std::size_t next = onset + VantrelDSPKernel::kGridLength;
+        ASSERT_GT (testsupport::rms (free[0].data() + onset, 256), 0.01);
+        EXPECT_TRUE (std::equal (free[0].begin(), free[0].begin() + static_cast<std::ptrdiff_t> (next), ducked[0].begin())) << block;
+        EXPECT_LT (testsupport::rms (ducked[0].data() + next + 128, 128), 0.3 * testsupport::rms (free[0].data() + next + 128, 128))
+            << block;
+    }
+}
