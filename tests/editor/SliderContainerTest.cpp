@@ -1,6 +1,7 @@
 #include "ControlContainerTestHelpers.h"
 
 #include "AllocationCounter.h"
+#include "FurtherContainersTestHost.h"
 
 #include "UI/Controls/Knob/KnobContainer.h"
 #include "UI/Controls/Knob/WaveformKnobContainer.h"
@@ -89,6 +90,30 @@ TEST_F (SliderContainerTest, RightButtonNeverMovesTheSlider)
     slider.mouseUp (mouseEvent (slider, 30.0f, 5.0f, rightButton, { 30.0f, 150.0f }));
     EXPECT_DOUBLE_EQ (slider.getValue(), afterLeft);
     EXPECT_NEAR (hostValue (*processor, "DryWet"), static_cast<float> (afterLeft), 0.01f);
+}
+
+// With both buttons held, the release of a left press may reach the slider
+// carrying only the right button (JUCE passes on the buttons held last; how a
+// host's window orders them varies): the left press must still end its gesture.
+TEST_F (SliderContainerTest, ALeftPressEndsItsGestureWhateverButtonsItsReleaseCarries)
+{
+    SliderContainer container (kernelParameter (*processor, dryWet), "Dry/Wet", false, {});
+    container.attach (processor->parameterTree);
+    container.setBounds (0, 0, 60, 224);
+    auto& slider = *container.slider;
+    furthertest::GestureCounter gestures (hostParameter (*processor, "DryWet"));
+
+    slider.mouseDown (mouseEvent (slider, 30.0f, 150.0f, leftButton));
+    slider.mouseDrag (mouseEvent (slider, 30.0f, 100.0f, leftButton.withFlags (juce::ModifierKeys::rightButtonModifier), { 30.0f, 150.0f }));
+    slider.mouseUp (mouseEvent (slider, 30.0f, 100.0f, rightButton, { 30.0f, 150.0f }));
+    EXPECT_EQ (gestures.begins, 1);
+    EXPECT_EQ (gestures.ends, 1);
+
+    // A right press on its own begins nothing and ends nothing.
+    slider.mouseDown (mouseEvent (slider, 30.0f, 20.0f, rightButton));
+    slider.mouseUp (mouseEvent (slider, 30.0f, 20.0f, leftButton));
+    EXPECT_EQ (gestures.begins, 1);
+    EXPECT_EQ (gestures.ends, 1);
 }
 
 TEST_F (SliderContainerTest, ReverseSliderMirrorsProportions)

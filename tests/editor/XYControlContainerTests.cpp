@@ -209,6 +209,21 @@ TEST_F (TimeStopTest, PressHoldsTheTriggerAndShowsTheDelayTime)
     EXPECT_FLOAT_EQ (host.value ("Trigger"), 0.0f);
 }
 
+TEST_F (TimeStopTest, TheTriggerIsOneGestureAndFallsBackWhateverButtonsTheReleaseCarries)
+{
+    GestureCounter trigger (host.host ("Trigger"));
+    pad.mouseDown (mouseEvent (pad, 100.0f, 74.0f, leftButton));
+    EXPECT_FLOAT_EQ (host.value ("Trigger"), 1.0f);
+    EXPECT_EQ (trigger.begins, 1);
+    EXPECT_EQ (trigger.ends, 0);
+    // Left and right held, the release arriving with the right button only.
+    pad.mouseUp (mouseEvent (pad, 100.0f, 74.0f, rightButton));
+    EXPECT_FLOAT_EQ (host.value ("Trigger"), 0.0f);
+    EXPECT_EQ (trigger.begins, 1);
+    EXPECT_EQ (trigger.ends, 1);
+    EXPECT_FALSE (pad.isDragging);
+}
+
 TEST_F (TimeStopTest, RightClickLeavesTheTriggerAndReportsTheAxes)
 {
     RecordingDelegate delegate;

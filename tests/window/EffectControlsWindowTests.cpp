@@ -1,0 +1,163 @@
+// The effect's controls under real mouse events: a right click only opens the
+// control editor, every write from a click or drag lies inside exactly one
+// host gesture, a slider pressed with both buttons still ends its gesture,
+// and the filter display's corner follows the pointer.
+#include "EffectWindowTest.h"
+
+#include "UI/Controls/Filter/FilterContainer.h"
+#include "UI/Controls/Radio/RadioContainer.h"
+#include "UI/Controls/Slider/SliderContainer.h"
+
+#include <X11/keysym.h>
+
+#include <cmath>
+
+using namespace windowtest;
+using P = VantrelParameterList;
+
+namespace
+{
+// The points a musician presses on a control: each radio option, a slider's
+// or knob's middle, the filter display's middle.
+std::vector<std::pair<juce::Component*, juce::Point<int>>> pressPoints (UIContainer& container)
+{
+    std::vector<std::pair<juce::Component*, juce::Point<int>>> points;
+    if (auto* radio = dynamic_cast<RadioContainer*> (&container))
+        for (auto& button : radio->buttons)
+            points.push_back ({ button.get(), button->getLocalBounds().getCentre() });
+    else if (auto* slider = dynamic_cast<SliderContainer*> (&container))
+        points.push_back ({ slider->slider.get(), slider->slider->getLocalBounds().getCentre() });
+    else
+        points.push_back ({ &container, container.getLocalBounds().getCentre().translated (0, 10) });
+    return points;
+}
+} // namespace
+
+TEST_F (EffectWindowTest, ARightClickOnAnyControlOnlyOpensTheControlEditor)
+{
+    set ("PitchShifterModeA", 0.0f);
+    set ("InputFilterType", 0.0f);
+    const auto before = record->values();
+    record->clear();
+
+    int opened = 0;
+    for (auto& [index, built] : editor->containers)
+    {
+        if (index == static_cast<int> (P::DuckingPeakMeter) || ! built->isShowing())
+            continue; // output only, or driven by another control (the resonance)
+        for (auto& [target, point] : pressPoints (*built))
+        {
+            ASSERT_TRUE (input.click (*target, point, FakeInput::right)) << built->name;
+            EXPECT_TRUE (waitUntil ([&] { return controlEditor().isVisible(); })) << built->name;
+            opened += controlEditor().isVisible() ? 1 : 0;
+            // Escape closes it again, from the value field that has the focus.
+            input.key (XK_Escape);
+            ASSERT_TRUE (waitUntil ([&] { return ! controlEditor().isVisible(); })) << built->name;
+        }
+    }
+
+    EXPECT_GE (opened, 27); // 23 controls, two radios of three options and one of two
+    EXPECT_EQ (record->values(), before);
+    EXPECT_EQ (record->totalWrites(), 0);
+    EXPECT_EQ (record->totalBegins(), 0);
+}
+
+TEST_F (EffectWindowTest, EveryClickAndDragWritesInsideOneGesture)
+{
+    set ("PitchShifterModeA", 0.0f);
+    set ("InputFilterType", 0.0f);
+    record->clear();
+
+    auto& mode = dynamic_cast<RadioContainer&> (container (P::PitchShifterModeA));
+    ASSERT_TRUE (input.clickCentre (*mode.buttons[2]));
+    EXPECT_FLOAT_EQ (value ("PitchShifterModeA"), 2.0f);
+    ASSERT_TRUE (input.clickCentre (*mode.buttons[1]));
+    EXPECT_FLOAT_EQ (value ("PitchShifterModeA"), 1.0f);
+    auto modeCounts = record->of ("PitchShifterModeA");
+    EXPECT_EQ (modeCounts.begins, 2);
+    EXPECT_EQ (modeCounts.ends, 2);
+    EXPECT_EQ (modeCounts.writesOutsideGesture, 0);
+
+    auto& type = dynamic_cast<RadioContainer&> (container (P::InputFilterType));
+    ASSERT_TRUE (input.clickCentre (*type.buttons[1]));
+    EXPECT_FLOAT_EQ (value ("InputFilterType"), 1.0f);
+    EXPECT_EQ (record->of ("InputFilterType").begins, 1);
+    EXPECT_EQ (record->of ("InputFilterType").ends, 1);
+    EXPECT_EQ (record->of ("InputFilterType").writesOutsideGesture, 0);
+
+    // A knob and a slider dragged: one gesture each, every write inside it.
+    for (const auto* id : { "RoomSize", "DryWet" })
+    {
+        auto& control = dynamic_cast<SliderContainer&> (container (id == juce::String ("RoomSize") ? P::RoomSize : P::DryWet));
+        auto& slider = *control.slider;
+        const auto centre = slider.getLocalBounds().getCentre();
+        const float start = value (id);
+        ASSERT_TRUE (input.drag (slider, centre, centre.translated (0, -40)));
+        EXPECT_GT (value (id), start) << id;
+        const auto counts = record->of (id);
+        EXPECT_EQ (counts.begins, 1) << id;
+        EXPECT_EQ (counts.ends, 1) << id;
+        EXPECT_GT (counts.writes, 0) << id;
+        EXPECT_EQ (counts.writesOutsideGesture, 0) << id;
+    }
+
+    // The filter display: frequency and resonance, one gesture each.
+    auto& filter = container (P::InputFilterFrequency);
+    ASSERT_TRUE (input.drag (filter, { 40, 60 }, { 80, 50 }));
+    for (const auto* id : { "InputFilterFrequency", "InputFilterResonance" })
+    {
+        EXPECT_EQ (record->of (id).begins, 1) << id;
+        EXPECT_EQ (record->of (id).ends, 1) << id;
+        EXPECT_EQ (record->of (id).writesOutsideGesture, 0) << id;
+    }
+}
+
+TEST_F (EffectWindowTest, ASliderPressedWithBothButtonsEndsItsGestureAndStaysPut)
+{
+    auto& control = dynamic_cast<SliderContainer&> (container (P::DryWet));
+    auto& slider = *control.slider;
+    const auto centre = slider.getLocalBounds().getCentre();
+    record->clear();
+
+    // Left press, right press, left release, right release: JUCE reports one
+    // release, carrying the right button only.
+    ASSERT_TRUE (input.moveTo (slider.localPointToGlobal (centre)));
+    ASSERT_TRUE (input.press (FakeInput::left));
+    ASSERT_TRUE (input.moveTo (slider.localPointToGlobal (centre.translated (0, -20))));
+    ASSERT_TRUE (input.press (FakeInput::right));
+    ASSERT_TRUE (input.release (FakeInput::left));
+    ASSERT_TRUE (input.release (FakeInput::right));
+    const float afterChord = value ("DryWet");
+
+    auto counts = record->of ("DryWet");
+    EXPECT_EQ (counts.begins, 1);
+    EXPECT_EQ (counts.ends, 1);
+    EXPECT_EQ (counts.writesOutsideGesture, 0);
+    EXPECT_FALSE (controlEditor().isVisible()) << "the right press came while the left was held";
+
+    // The slider is free again: moving the mouse without a button moves nothing.
+    ASSERT_TRUE (input.moveTo (slider.localPointToGlobal (centre.translated (0, 30))));
+    pump (20);
+    EXPECT_FLOAT_EQ (value ("DryWet"), afterChord);
+    EXPECT_EQ (record->of ("DryWet").writes, counts.writes);
+}
+
+TEST_F (EffectWindowTest, TheFilterDisplaysCornerFollowsThePointer)
+{
+    auto& filter = dynamic_cast<FilterContainer&> (container (P::InputFilterFrequency));
+    const float width = static_cast<float> (filter.getWidth());
+    ASSERT_GT (width, 100.0f);
+
+    for (const float fraction : { 0.25f, 0.5f, 0.7f })
+    {
+        const int x = static_cast<int> (fraction * width);
+        ASSERT_TRUE (input.click (filter, { x, filter.getHeight() / 2 }));
+        // The curve is drawn on a 12 Hz axis of eleven octaves across the
+        // width: the frequency written is the one drawn under the pointer.
+        const float drawnUnderPointer = 12.0f * std::exp2 (11.0f * static_cast<float> (x) / width);
+        EXPECT_NEAR (value ("InputFilterFrequency") / drawnUnderPointer, 1.0f, 0.01f) << "at x = " << x;
+        const float pixelOfValue = width * std::log2 (value ("InputFilterFrequency") / 12.0f) / 11.0f;
+        EXPECT_NEAR (pixelOfValue, static_cast<float> (x), 1.0f);
+    }
+}
+
