@@ -1,0 +1,240 @@
+// The preset browser, the header and the overlays used with the mouse and the
+// keyboard in a real window: viewing a tab applies nothing, the arrows step
+// from the current preset, a deleted preset stays gone, a reopened project
+// shows its edits, choosing the current preset again restores it, a refused
+// name keeps the dialog open with its reason, and overlays are exclusive and
+// close with Escape. Pictures of each state go to the build tree's artefacts.
+#include "EffectWindowTest.h"
+
+#include "UI/Controls/Radio/RadioContainer.h"
+
+#include <X11/keysym.h>
+
+using namespace windowtest;
+using P = VantrelParameterList;
+
+namespace
+{
+juce::File userFolder()
+{
+    return juce::File::getSpecialLocation (juce::File::userDocumentsDirectory).getChildFile ("KARVON").getChildFile ("KARVON Vantrel");
+}
+
+class PresetWindowTest : public EffectWindowTest
+{
+protected:
+    void SetUp() override
+    {
+        userFolder().deleteRecursively();
+        EffectWindowTest::SetUp();
+    }
+    void TearDown() override { userFolder().deleteRecursively(); }
+
+    bool openBrowser()
+    {
+        if (! browser().isVisible())
+            input.clickCentre (header().presetButton);
+        return waitUntil ([&] { return browser().isVisible(); });
+    }
+    bool clickRow (juce::ListBox& list, int row)
+    {
+        list.scrollToEnsureRowIsOnscreen (row);
+        pump (5);
+        return input.click (list, list.getRowPosition (row, true).getCentre());
+    }
+    bool viewTab (int type) { return clickRow (browser().typesList, type); }
+    int rowOf (const juce::String& name)
+    {
+        const auto& names = browser().presetsModel.elements;
+        for (std::size_t i = 0; i < names.size(); ++i)
+            if (names[i] == name)
+                return static_cast<int> (i);
+        return -1;
+    }
+    juce::String current() { return processor->currentPreset != nullptr ? processor->currentPreset->name : "(none)"; }
+};
+} // namespace
+
+TEST_F (PresetWindowTest, ViewingATabAppliesNothingAndKeepsTheEdits)
+{
+    // A user copy of ABYSS with its own room size, current.
+    set ("RoomSize", 12.0f);
+    ASSERT_TRUE (processor->writeUserPreset ("Abyss").wasOk());
+    openEditor();
+    ASSERT_EQ (current(), "ABYSS");
+    ASSERT_TRUE (processor->currentPreset->isUser);
+
+    ASSERT_TRUE (openBrowser());
+    ASSERT_TRUE (viewTab (EffectProcessor::factoryList));
+    EXPECT_EQ (editor->getViewedList(), EffectProcessor::factoryList);
+    EXPECT_FLOAT_EQ (value ("RoomSize"), 12.0f) << "the factory ABYSS was not applied";
+    EXPECT_TRUE (processor->currentPreset->isUser);
+    EXPECT_EQ (browser().presetsList.getSelectedRow(), -1) << "the factory ABYSS is another preset";
+    saveArtefact (*editor, "browser-factory-tab");
+
+    set ("RoomSize", 50.0f);
+    ASSERT_TRUE (viewTab (EffectProcessor::userList));
+    EXPECT_FLOAT_EQ (value ("RoomSize"), 50.0f) << "the edit survives";
+    EXPECT_EQ (browser().presetsList.getSelectedRow(), rowOf ("ABYSS"));
+    EXPECT_EQ (shownPresetAfterTick(), "*ABYSS");
+    saveArtefact (*editor, "browser-user-tab");
+}
+
+TEST_F (PresetWindowTest, TheArrowsStepFromTheCurrentPresetWhateverTabWasViewed)
+{
+    ASSERT_TRUE (openBrowser());
+    ASSERT_TRUE (viewTab (EffectProcessor::factoryList));
+    ASSERT_TRUE (clickRow (browser().presetsList, 4));
+    const auto fourth = processor->presetLists[1][4]->name;
+    const auto fifth = processor->presetLists[1][5]->name;
+    ASSERT_EQ (current(), fourth);
+
+    ASSERT_TRUE (viewTab (EffectProcessor::userList)); // empty
+    EXPECT_EQ (current(), fourth);
+    ASSERT_TRUE (input.clickCentre (header().nextButton));
+    EXPECT_EQ (current(), fifth);
+    ASSERT_TRUE (viewTab (EffectProcessor::userList));
+    ASSERT_TRUE (input.clickCentre (header().previousButton));
+    EXPECT_EQ (current(), fourth);
+    EXPECT_EQ (shownPresetAfterTick(), fourth);
+    // The browser follows the arrows to the current preset's list and row.
+    EXPECT_EQ (editor->getViewedList(), EffectProcessor::factoryList);
+    EXPECT_EQ (browser().presetsList.getSelectedRow(), 4);
+}
+
+TEST_F (PresetWindowTest, ADeletedPresetStaysGone)
+{
+    set ("RoomSize", 33.0f);
+    ASSERT_TRUE (processor->writeUserPreset ("Mine").wasOk());
+    openEditor();
+    ASSERT_EQ (current(), "MINE");
+    ASSERT_TRUE (openBrowser());
+    ASSERT_TRUE (browser().deleteButton.isEnabled());
+
+    ASSERT_TRUE (input.clickCentre (browser().deleteButton));
+    ASSERT_TRUE (waitUntil ([&] { return browser().confirmDialog.isVisible(); }));
+    ASSERT_TRUE (input.clickCentre (browser().confirmDialog.deleteButton));
+    ASSERT_TRUE (waitUntil ([&] { return ! browser().confirmDialog.isVisible(); }));
+
+    EXPECT_FALSE (userFolder().getChildFile ("MINE.vnprs").exists());
+    EXPECT_EQ (processor->currentPreset, nullptr);
+    EXPECT_EQ (shownPresetAfterTick(), PluginHeader::noPresetText);
+    EXPECT_FALSE (browser().saveButton.isEnabled());
+    EXPECT_FALSE (browser().deleteButton.isEnabled());
+    saveArtefact (*editor, "after-delete");
+
+    // SAVE cannot bring it back, and the next project state names no preset.
+    input.clickCentre (browser().saveButton);
+    EXPECT_FALSE (userFolder().getChildFile ("MINE.vnprs").exists());
+    EXPECT_TRUE (processor->presetLists[0].empty());
+    juce::MemoryBlock state;
+    processor->getStateInformation (state);
+    const auto xml = juce::AudioProcessor::getXmlFromBinary (state.getData(), static_cast<int> (state.getSize()));
+    EXPECT_EQ (xml->getStringAttribute ("PresetName"), "");
+    EXPECT_FLOAT_EQ (value ("RoomSize"), 33.0f);
+}
+
+TEST_F (PresetWindowTest, AReopenedProjectShowsItsEditsAndChoosingThePresetAgainRestoresIt)
+{
+    ASSERT_TRUE (processor->setPreset ("Golden Fifth", true));
+    const float stored = value ("RoomSize");
+    set ("RoomSize", stored > 50.0f ? 10.0f : 90.0f);
+    const float edited = value ("RoomSize");
+    juce::MemoryBlock project;
+    processor->getStateInformation (project);
+
+    // Reopened: a fresh instance, state restored, then the window.
+    record.reset();
+    window.reset();
+    editor.reset();
+    processor = VantrelProcessor::create();
+    processor->setStateInformation (project.getData(), static_cast<int> (project.getSize()));
+    processor->setRateAndBufferSizeDetails (48000.0, 512);
+    processor->prepareToPlay (48000.0, 512);
+    openEditor();
+    EXPECT_FLOAT_EQ (value ("RoomSize"), edited);
+    EXPECT_EQ (shownPresetAfterTick(), "*GOLDEN FIFTH");
+    saveArtefact (*editor, "modified-after-restore");
+
+    // Choosing it again in the browser brings the stored values back.
+    ASSERT_TRUE (openBrowser());
+    const int row = browser().presetsList.getSelectedRow();
+    ASSERT_GE (row, 0);
+    ASSERT_TRUE (clickRow (browser().presetsList, row));
+    EXPECT_FLOAT_EQ (value ("RoomSize"), stored);
+    EXPECT_EQ (shownPresetAfterTick(), "GOLDEN FIFTH");
+    // Unedited, choosing it again writes nothing.
+    record->clear();
+    ASSERT_TRUE (clickRow (browser().presetsList, row));
+    EXPECT_EQ (record->totalWrites(), 0);
+
+    // A project saved with no preset current reopens showing none, even though
+    // a factory preset is called DEFAULT.
+    processor->currentPreset = nullptr;
+    processor->getStateInformation (project);
+    processor->setStateInformation (project.getData(), static_cast<int> (project.getSize()));
+    EXPECT_EQ (shownPresetAfterTick(), PluginHeader::noPresetText);
+}
+
+TEST_F (PresetWindowTest, ARefusedNameKeepsTheDialogOpenWithItsReason)
+{
+    ASSERT_TRUE (processor->setPreset ("Clear", true));
+    openEditor();
+    ASSERT_TRUE (openBrowser());
+    ASSERT_TRUE (input.clickCentre (browser().saveAsButton));
+    auto& dialog = browser().saveAsDialog;
+    ASSERT_TRUE (waitUntil ([&] { return dialog.nameEditor.hasKeyboardFocus (false); }));
+    input.type ("///");
+    ASSERT_TRUE (waitUntil ([&] { return dialog.nameEditor.getText() == "///"; }));
+    ASSERT_TRUE (input.clickCentre (dialog.saveButton));
+
+    EXPECT_TRUE (dialog.isVisible());
+    EXPECT_TRUE (dialog.reasonLabel.isVisible());
+    EXPECT_TRUE (dialog.reasonLabel.getText().isNotEmpty());
+    EXPECT_EQ (shownPresetAfterTick(), "CLEAR") << "the header shows only names that exist";
+    EXPECT_EQ (current(), "CLEAR");
+    EXPECT_TRUE (processor->presetLists[0].empty());
+    saveArtefact (*editor, "save-refused");
+
+    // A name that can be stored: saved, the dialog closes, the header shows it.
+    dialog.nameEditor.setText ({}, true);
+    ASSERT_TRUE (input.clickCentre (dialog.nameEditor));
+    input.type ("My Sound");
+    ASSERT_TRUE (waitUntil ([&] { return dialog.nameEditor.getText() == "My Sound"; }));
+    ASSERT_TRUE (input.clickCentre (dialog.saveButton));
+    EXPECT_FALSE (dialog.isVisible());
+    EXPECT_EQ (current(), "MY SOUND");
+    EXPECT_EQ (shownPresetAfterTick(), "MY SOUND");
+}
+
+TEST_F (PresetWindowTest, OverlaysAreExclusiveAndEscapeClosesTheOpenOne)
+{
+    auto& mode = dynamic_cast<RadioContainer&> (container (P::PitchShifterModeA));
+    ASSERT_TRUE (input.clickCentre (*mode.buttons[1], FakeInput::right));
+    ASSERT_TRUE (waitUntil ([&] { return controlEditor().isVisible(); }));
+
+    // The browser opened from the header replaces the control editor, and
+    // its first click already reaches it.
+    ASSERT_TRUE (openBrowser());
+    EXPECT_FALSE (controlEditor().isVisible());
+    ASSERT_TRUE (viewTab (EffectProcessor::userList));
+    EXPECT_EQ (editor->getViewedList(), EffectProcessor::userList);
+    input.key (XK_Escape);
+    EXPECT_TRUE (waitUntil ([&] { return ! browser().isVisible(); }));
+
+    // The about overlay, from the name in the header.
+    ASSERT_TRUE (input.clickCentre (header().nameButton));
+    ASSERT_TRUE (waitUntil ([&] { return header().aboutOverlay->isVisible(); }));
+    input.key (XK_Escape);
+    EXPECT_TRUE (waitUntil ([&] { return ! header().aboutOverlay->isVisible(); }));
+
+    // A dialog inside the browser closes first, then the browser.
+    ASSERT_TRUE (openBrowser());
+    ASSERT_TRUE (input.clickCentre (browser().saveAsButton));
+    ASSERT_TRUE (waitUntil ([&] { return browser().saveAsDialog.isVisible(); }));
+    input.key (XK_Escape);
+    EXPECT_TRUE (waitUntil ([&] { return ! browser().saveAsDialog.isVisible(); }));
+    EXPECT_TRUE (browser().isVisible());
+    input.key (XK_Escape);
+    EXPECT_TRUE (waitUntil ([&] { return ! browser().isVisible(); }));
+}
