@@ -168,6 +168,26 @@ bool DelayRead::processWindowedTapsAfterWrite (const float* timeA, const float* 
            == n;
 }
 
+bool DelayRead::processMillisecondsAlike (const float* const* timeMs, float* const* out, const DelayWrite* const* storages,
+                                          int count, unsigned long n) noexcept
+{
+    if (! useAvx2 || interpolationMode != Linear || n == 0 || n % 8 != 0 || count < 1 || count > DelayReadAvx2::kMostLines)
+        return false;
+    const DelayWrite& first = *storages[0];
+    const float* data[DelayReadAvx2::kMostLines] = {};
+    for (int k = 0; k < count; ++k)
+    {
+        const DelayWrite& w = *storages[k];
+        if (w.size <= 0 || w.buffer.size() < static_cast<std::size_t> (w.size) + 4 || w.size != first.size
+            || w.writeIndex != first.writeIndex)
+            return false;
+        data[k] = w.buffer.data();
+    }
+    const auto [base, shortest, longest] = reachFor (first, n, false);
+    return DelayReadAvx2::readLinearMany (timeMs, 0.001f, out, data, count, base, first.size, sampleRate, shortest, longest, n)
+           == n;
+}
+
 void DelayRead::read (const float* time, float toSeconds, float* out, const DelayWrite& w, unsigned long n,
                       bool afterWrite) noexcept
 {

@@ -50,6 +50,15 @@ public:
                                         const float* weightB, const DelayWrite* const* storages, float* const* out,
                                         int channels, unsigned long n) noexcept;
 
+    // processMilliseconds of `count` (at most 4) storages written alike (the
+    // same size and write position), each at its own times, in one call
+    // with this reader's rate and interpolation: the same samples as count
+    // calls. Returns false and does nothing where no one-pass form applies
+    // (storages that differ, Lagrange reads, a CPU without AVX2, a block
+    // that is not a multiple of 8); the caller then reads one by one.
+    bool processMillisecondsAlike (const float* const* timeMs, float* const* out, const DelayWrite* const* storages,
+                                   int count, unsigned long n) noexcept;
+
     int interpolationMode = Lagrange;
     float sampleRate = 44100.0f;
 

@@ -173,3 +173,27 @@ unsigned long DelayReadAvx2::readWindowedTaps (const float* timeA, const float* 
     }
     return i;
 }
+
+unsigned long DelayReadAvx2::readLinearMany (const float* const* time, float toSeconds, float* const* out,
+                                             const float* const* data, int count, long base, long size, float sampleRate,
+                                             float shortest, float longest, unsigned long n) noexcept
+{
+    if (n >= (1UL << 30) || size >= (1L << 30) || count < 1 || count > kMostLines)
+        return 0;
+
+    const Reach reach (toSeconds, sampleRate, shortest, longest, base, size);
+    unsigned long i = 0;
+    for (; i + 8 <= n; i += 8)
+    {
+        __m256i p {};
+        __m256 f {};
+        for (int k = 0; k < count; ++k)
+        {
+            // Storages read at the same times share their positions.
+            if (k == 0 || time[k] != time[k - 1])
+                p = reach.positions (time[k], i, f);
+            _mm256_storeu_ps (out[k] + i, reach.taps (data[k], p, f));
+        }
+    }
+    return i;
+}

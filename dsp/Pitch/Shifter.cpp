@@ -138,12 +138,18 @@ void Shifter::processDelayShifters (unsigned long start, unsigned long n) noexce
     // The steps of processDelayShifter, channel by channel around the one
     // pass of both shifters.
     auto& d = delayShifter;
+    // Both channels' lines are written alike and read at the same time:
+    // where the reader can, in one call that finds the positions once.
+    const float* times[2] = { d.delayTimeMs.data(), d.delayTimeMs.data() };
+    float* delayed[2] = { delayedPair[0].data(), delayedPair[1].data() };
+    const DelayWrite* storages[2] = { &d.line.writer (0), &d.line.writer (1) };
+    const bool alike = d.line.reader (0).sampleRate == d.line.reader (1).sampleRate
+                       && d.line.reader (0).interpolationMode == d.line.reader (1).interpolationMode;
+    if (! alike || ! d.line.reader (0).processMillisecondsAlike (times, delayed, storages, 2, n))
+        for (unsigned long c = 0; c < 2; ++c)
+            d.line.reader (c).processMilliseconds (times[c], delayed[c], *storages[c], n);
     for (unsigned long c = 0; c < 2; ++c)
-    {
-        float* y = delayedPair[c].data();
-        d.line.reader (c).processMilliseconds (d.delayTimeMs.data(), y, d.line.writer (c), n);
-        addScaled (voice[c], y, heldFeedbackGain (c, n), lineInputPair[c].data(), n);
-    }
+        addScaled (voice[c], delayed[c], heldFeedbackGain (c, n), lineInputPair[c].data(), n);
     PitchShifter::processPair (d.shifters[0], d.shifters[1], lineInputPair[0].data(), lineInputPair[1].data(), n);
     for (unsigned long c = 0; c < 2; ++c)
     {

@@ -73,13 +73,22 @@ void Reverb::processReadDelayLines (float* const* out, unsigned long n, const fl
     DelayLineDamped& first = *lines[0].line;
     dampingControls (colour, dampingAmount, first.cutoff.data(), first.amount.data(), n);
     const DelayLineDamped::SharedControls controls { first.cutoff.data(), first.amount.data() };
+    const float* times[kLineCount];
+    const DelayWrite* storages[kLineCount];
     for (std::size_t i = 0; i < kLineCount; ++i)
     {
-        auto& record = lines[i];
-        auto& delay = *record.line;
-        damped[i] = &delay;
-        delay.reader (0).processMilliseconds (record.timeMsBuffer.data(), out[i], delay.writer (0), n);
+        damped[i] = lines[i].line.get();
+        times[i] = lines[i].timeMsBuffer.data();
+        storages[i] = &damped[i]->writer (0);
     }
+    // The lines are written alike: where the reader can, all four in one call.
+    const bool alike = std::all_of (damped, damped + kLineCount, [first = damped[0]] (DelayLineDamped* d) {
+        return d->reader (0).sampleRate == first->reader (0).sampleRate
+               && d->reader (0).interpolationMode == first->reader (0).interpolationMode;
+    });
+    if (! alike || ! first.reader (0).processMillisecondsAlike (times, out, storages, static_cast<int> (kLineCount), n))
+        for (std::size_t i = 0; i < kLineCount; ++i)
+            damped[i]->reader (0).processMilliseconds (times[i], out[i], *storages[i], n);
     DelayLineDamped::preFeedbackProcessFour (damped, out, n, feedbackGain.data(), &controls);
 }
 

@@ -284,3 +284,73 @@ TEST (DelayRead, WindowedTapsRefuseWhatTheyCannotReadInOnePass)
     EXPECT_FALSE (r.processWindowedTapsAfterWrite (t.data(), t.data(), g.data(), g.data(), same, out, 2, 64));
     EXPECT_EQ (std::vector<float> (64, 3.0f), out0) << "a refused read leaves the output alone";
 }
+
+TEST (DelayRead, StoragesWrittenAlikeReadInOneCallAsOneByOne)
+{
+    // Up to four storages written in step, each read before its write at
+    // times of its own (or the same times as the one before it, whose
+    // positions are then shared): every sample exactly as one read per
+    // storage gives it.
+    std::mt19937 rng (43);
+    std::uniform_real_distribution<float> unit (0.0f, 1.0f);
+    for (const int count : { 1, 2, 3, 4 })
+    {
+        std::vector<DelayWrite> w (4);
+        for (auto& s : w)
+            s.init (80.0f, kRate); // 3904 samples: wraps every few dozen blocks
+        DelayRead alike, plain;
+        alike.interpolationMode = plain.interpolationMode = DelayRead::Linear;
+        alike.sampleRate = plain.sampleRate = float (kRate);
+        for (int block = 0; block < 120; ++block)
+        {
+            const unsigned long n = block % 2 == 0 ? 256 : 32;
+            std::vector<std::vector<float>> times (4, std::vector<float> (n));
+            for (int k = 0; k < 4; ++k)
+                for (unsigned long i = 0; i < n; ++i)
+                {
+                    const int kind = (block + k) % 3;
+                    times[std::size_t (k)][i] = kind == 0 ? 20.0f : kind == 1 ? 6.0f + 5.0f * unit (rng) : 100.0f * unit (rng);
+                }
+            const float* t[4];
+            for (int k = 0; k < 4; ++k)
+                t[k] = (k == 1 && block % 4 == 0) ? t[0] : times[std::size_t (k)].data(); // shared times now and then
+            std::vector<std::vector<float>> expected (4, std::vector<float> (n)), got (4, std::vector<float> (n, 5.0f));
+            float* out[4];
+            const DelayWrite* storages[4];
+            for (int k = 0; k < count; ++k)
+            {
+                plain.processMilliseconds (t[k], expected[std::size_t (k)].data(), w[std::size_t (k)], n);
+                out[k] = got[std::size_t (k)].data();
+                storages[k] = &w[std::size_t (k)];
+            }
+            if (! alike.processMillisecondsAlike (t, out, storages, count, n))
+                GTEST_SKIP() << "no one-pass form on this CPU";
+            for (int k = 0; k < count; ++k)
+                for (unsigned long i = 0; i < n; ++i)
+                    ASSERT_EQ (std::bit_cast<std::uint32_t> (expected[std::size_t (k)][i]),
+                               std::bit_cast<std::uint32_t> (got[std::size_t (k)][i]))
+                        << count << " storages, block " << block << ", storage " << k << ", sample " << i;
+            for (auto& s : w)
+            {
+                std::vector<float> x (n);
+                for (auto& v : x)
+                    v = unit (rng) - 0.5f;
+                s.write (x.data(), n);
+            }
+        }
+    }
+
+    // Storages written differently are read one by one by the caller.
+    DelayWrite a, b;
+    a.init (80.0f, kRate);
+    b.init (80.0f, kRate);
+    std::vector<float> x (32, 0.1f), t (32, 10.0f), o0 (32), o1 (32);
+    a.write (x.data(), 32);
+    DelayRead r;
+    r.interpolationMode = DelayRead::Linear;
+    r.sampleRate = float (kRate);
+    const float* times[2] = { t.data(), t.data() };
+    float* outs[2] = { o0.data(), o1.data() };
+    const DelayWrite* storages[2] = { &a, &b };
+    EXPECT_FALSE (r.processMillisecondsAlike (times, outs, storages, 2, 32));
+}
