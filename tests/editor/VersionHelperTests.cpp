@@ -42,6 +42,21 @@ TEST (VersionHelper, StopsAtTheFirstPartThatIsNoNumber)
     EXPECT_EQ (parsed ("<html>"), (V { 0, 0, 0 }));
 }
 
+TEST (VersionHelper, AComponentTooLargeForAnIntMakesTheTextNoVersion)
+{
+    int v[3] = { -1, -1, -1 };
+    EXPECT_TRUE (VersionHelper::parse (v, "2147483647.0.1"));
+    EXPECT_EQ (v[0], 2147483647);
+    for (const char* text : { "99999999999.0.0", "1.2147483648.0", "1.2.99999999999999999999", "-2147483649" })
+    {
+        EXPECT_FALSE (VersionHelper::parse (v, text)) << text;
+        EXPECT_EQ ((V { v[0], v[1], v[2] }), (V { 0, 0, 0 })) << text;
+        EXPECT_FALSE (VersionHelper::lessThanVersion ("1.1.0", text)) << text;
+        EXPECT_FALSE (VersionHelper::lessThanVersion (text, "1.1.0")) << text;
+    }
+    EXPECT_TRUE (VersionHelper::lessThanVersion ("1.1.0", "2147483647"));
+}
+
 TEST (VersionHelper, ComparesComponentByComponent)
 {
     EXPECT_TRUE (VersionHelper::lessThanVersion ("1.1.0", "1.2.0"));

@@ -84,21 +84,26 @@ void ControlEditorParameter::setControl (EditableParameter entry)
     valueEditor.toFront (true);
 }
 
-void ControlEditorParameter::assign (float value)
+float ControlEditorParameter::normalisedValueFor (const juce::RangedAudioParameter& parameter, float value)
 {
-    if (hostParameter == nullptr)
-        return;
-
-    const auto& range = hostParameter->getNormalisableRange();
+    const auto& range = parameter.getNormalisableRange();
     // Text that is no number reads as 0; an overflowing number (1e39) is
     // infinite and lands on the nearer end of the range, never reaching the
     // host as NaN.
     if (std::isnan (value))
         value = 0.0f;
     value = juce::jlimit (range.start, range.end, value);
-    const float normalised = juce::jlimit (0.0f, 1.0f, hostParameter->convertTo0to1 (range.snapToLegalValue (value)));
+    return juce::jlimit (0.0f, 1.0f, parameter.convertTo0to1 (range.snapToLegalValue (value)));
+}
 
-    if (normalised == hostParameter->getValue())
+float ControlEditorParameter::normalisedValueForText (const juce::RangedAudioParameter& parameter, const juce::String& typed)
+{
+    return normalisedValueFor (parameter, typed.getFloatValue());
+}
+
+void ControlEditorParameter::assign (float normalised)
+{
+    if (hostParameter == nullptr || normalised == hostParameter->getValue())
         return;
 
     // One gesture, so hosts that record automation take it as one edit.
@@ -109,14 +114,16 @@ void ControlEditorParameter::assign (float value)
 
 void ControlEditorParameter::onConfirm()
 {
-    assign (valueEditor.getText().getFloatValue());
+    if (hostParameter != nullptr)
+        assign (normalisedValueForText (*hostParameter, valueEditor.getText()));
     if (delegate != nullptr)
         delegate->onConfirm();
 }
 
 void ControlEditorParameter::onSetToDefault()
 {
-    assign (defaultValue);
+    if (hostParameter != nullptr)
+        assign (normalisedValueFor (*hostParameter, defaultValue));
     if (delegate != nullptr)
         delegate->onConfirm();
 }

@@ -31,6 +31,12 @@ public:
 
     void resized() override;
 
+    // The normalised value that `value`, in the parameter's own units, sets:
+    // clamped into its range and snapped to what it can hold (0 for NaN).
+    static float normalisedValueFor (const juce::RangedAudioParameter& parameter, float value);
+    // The same for typed text: its leading number, 0 when it has none.
+    static float normalisedValueForText (const juce::RangedAudioParameter& parameter, const juce::String& typed);
+
     ControlEditorParameterDelegate* delegate = nullptr;
     juce::RangedAudioParameter* hostParameter = nullptr;
     float defaultValue = 0.0f;
@@ -43,9 +49,8 @@ public:
     PresetButtonLookAndFeel lookAndFeel;
 
 private:
-    // Assigns a value in the parameter's own units, clamped and snapped to
-    // what the parameter can hold; an unchanged value notifies nobody.
-    void assign (float value);
+    // Sets the host parameter; an unchanged value notifies nobody.
+    void assign (float normalised);
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ControlEditorParameter)
 };
