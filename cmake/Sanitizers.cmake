@@ -1,5 +1,12 @@
 # Sanitizers apply to the whole build so that every layer is instrumented alike.
-if(VANTREL_SANITIZE STREQUAL "address")
+if(VANTREL_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang" OR NOT VANTREL_SANITIZE STREQUAL "" OR NOT VANTREL_BUILD_JUCE)
+    message(FATAL_ERROR "VANTREL_FUZZ needs clang (-DCMAKE_CXX_COMPILER=clang++), the JUCE layers and no other sanitizer")
+  endif()
+  # Coverage for libFuzzer everywhere; its main() only in the fuzz targets.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+elseif(VANTREL_SANITIZE STREQUAL "address")
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
 elseif(VANTREL_SANITIZE STREQUAL "thread")

@@ -36,7 +36,7 @@ export CCACHE_SLOPPINESS=time_macros
 # Paths relative to the tree, so clones and worktrees share one cache.
 export CCACHE_BASEDIR="$ROOT"
 export CCACHE_MAXSIZE="${CCACHE_MAXSIZE:-5G}"
-JOBS="$(nproc)"
+JOBS="${JOBS:-$(nproc)}"
 
 # configure DIR [cmake args...]
 configure() {

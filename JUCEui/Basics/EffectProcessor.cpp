@@ -323,15 +323,20 @@ void EffectProcessor::restoreHostValues (const juce::ValueTree& restored)
         if (! child.isValid() || ! child.hasProperty ("value"))
             continue;
 
-        const auto value = static_cast<float> (child.getProperty ("value"));
-        float target = ranged->convertTo0to1 (value);
+        // As the tree reads it: clamped into the range.
+        const auto& range = ranged->getNormalisableRange();
+        const auto value = juce::jlimit (static_cast<double> (range.start), static_cast<double> (range.end),
+                                         static_cast<double> (child.getProperty ("value")));
+        float target = ranged->convertTo0to1 (static_cast<float> (value));
         if (child.hasProperty (hostValueProperty))
         {
             // Taken only when it is a number in range that means the saved
             // value, so an edited state cannot say one thing and do another.
-            const auto saved = static_cast<float> (child.getProperty (hostValueProperty));
-            if (saved >= 0.0f && saved <= 1.0f && ranged->convertFrom0to1 (saved) == ranged->convertFrom0to1 (target))
-                target = saved;
+            double saved = -1.0;
+            PresetParser::parseFiniteNumber (child.getProperty (hostValueProperty).toString(), saved);
+            if (saved >= 0.0 && saved <= 1.0
+                && ranged->convertFrom0to1 (static_cast<float> (saved)) == ranged->convertFrom0to1 (target))
+                target = static_cast<float> (saved);
         }
         if (std::isfinite (target) && ranged->getValue() != target)
             ranged->setValueNotifyingHost (juce::jlimit (0.0f, 1.0f, target));

@@ -17,8 +17,9 @@ std::unique_ptr<juce::XmlElement> BoundedXml::parseStateBlock (const void* data,
     if (data == nullptr || sizeInBytes <= 8 || juce::ByteOrder::littleEndianInt (data) != magic)
         return nullptr;
 
+    // A state is a few kilobytes; one of more than a megabyte is not ours.
     const auto length = static_cast<int> (juce::ByteOrder::littleEndianInt (juce::addBytesToPointer (data, 4)));
-    if (length <= 0)
+    if (length <= 0 || std::min (sizeInBytes - 8, length) > maxStateTextBytes)
         return nullptr;
     return parse (juce::String::fromUTF8 (static_cast<const char*> (data) + 8, std::min (sizeInBytes - 8, length)));
 }

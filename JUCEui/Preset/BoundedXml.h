@@ -13,6 +13,7 @@ class BoundedXml
 public:
     static constexpr int maxDepth = 32;
     static constexpr int maxAttributes = 256;
+    static constexpr int maxStateTextBytes = 1 << 20;
 
     // The document element of `text`, or null when it does not parse or is
     // refused.
@@ -20,6 +21,7 @@ public:
 
     // The XML of a state block in the framework's binary wrapping (magic
     // number, length, UTF-8 text), read as juce::AudioProcessor's
-    // getXmlFromBinary reads it; null when the block is not one or is refused.
+    // getXmlFromBinary reads it; null when the block is not one, its text is
+    // longer than maxStateTextBytes, or it is refused.
     static std::unique_ptr<juce::XmlElement> parseStateBlock (const void* data, int sizeInBytes);
 };

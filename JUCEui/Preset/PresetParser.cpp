@@ -70,6 +70,21 @@ bool PresetParser::parseFiniteNumber (const juce::String& text, double& result)
     const auto [end, error] = std::from_chars (digits.data(), digits.data() + digits.size(), value);
     if (error != std::errc() || end != digits.data() + digits.size() || ! std::isfinite (value))
         return false;
+
+    // The text is kept and read again by the framework later, whose reader
+    // overflows on an exponent of ten digits ("0e9999999999"): no writer
+    // needs more than four.
+    const auto exponent = digits.find_first_of ("eE");
+    if (exponent != std::string_view::npos)
+    {
+        auto significant = digits.substr (exponent + 1);
+        if (! significant.empty() && (significant.front() == '+' || significant.front() == '-'))
+            significant.remove_prefix (1);
+        while (! significant.empty() && significant.front() == '0')
+            significant.remove_prefix (1);
+        if (significant.size() > 4)
+            return false;
+    }
     result = value;
     return true;
 }

@@ -23,6 +23,7 @@ public:
     static const juce::XmlElement* findDict (const juce::XmlElement& document);
 
     // Reads a decimal number as written by this or any other tool, independently
-    // of the C locale; false for anything else, including infinities and NaN.
+    // of the C locale; false for anything else, including infinities, NaN and
+    // exponents of more than four digits.
     static bool parseFiniteNumber (const juce::String& text, double& result);
 };

@@ -149,6 +149,21 @@ TEST (ControlEditorOverlay, TypedValuesAreSetInTheParametersUnitsAndClamped)
     panel.valueEditor.setText ("-1e39");
     panel.onConfirm();
     EXPECT_FLOAT_EQ (rig.value ("InputGain"), -30.0f);
+
+    // Exponents of any length, signs, points and what follows the number.
+    const std::pair<const char*, float> texts[] = {
+        { "2e3930039309", 12.0f }, { "-2e3930039309", -30.0f }, { "1e-3930039309", 0.0f }, { "0e99999999999", 0.0f },
+        { " +.5e1dB", 5.0f },      { "-7.", -7.0f },            { "0x1F", 0.0f },           { "inf", 0.0f },
+        { "nan", 0.0f },           { "1e", 1.0f },              { "-e5", 0.0f },            { "3e+0x", 3.0f },
+    };
+    for (const auto& [text, expected] : texts)
+    {
+        panel.valueEditor.setText ("11");
+        panel.onConfirm();
+        panel.valueEditor.setText (text);
+        panel.onConfirm();
+        EXPECT_FLOAT_EQ (rig.value ("InputGain"), expected) << text;
+    }
 }
 
 TEST (ControlEditorOverlay, IntegerAndSwitchParametersAreSetAsSuch)

@@ -81,6 +81,11 @@ TEST (RenderOptions, MistakesAreNamedInOneLine)
         { { "a" }, "INPUT and an OUTPUT" },
         { { "a", "b", "c" }, "too many files" },
         { { "--list-presets", "a" }, "no files" },
+        // Arguments quoted in the message keep it on one line.
+        { { "--set", "Dry\nWet=x", "a", "b" }, "'x' for Dry\\nWet" },
+        { { "--block", "6\t4\x1b", "a", "b" }, "'6\\t4\\x1b'" },
+        { { "--bad\r\noption", "a", "b" }, "--bad\\x0d\\noption" },
+        { { "a\nb", "c", "d" }, "a\\nb c d" },
     };
 
     for (const auto& c : cases)

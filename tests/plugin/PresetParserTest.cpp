@@ -86,9 +86,17 @@ TEST (PresetParser, IgnoresOtherTagsStrayValuesAndValuesThatAreNotFiniteNumbers)
         <key>DryWet</key><real>inf</real>
         <key>PitchA</key><real>twelve</real>
         <key></key><real>4</real>
+        <key>DryWet</key><real>0e99999999999</real>
+        <key>ReverbLength</key><real>1e-00000000000000300000</real>
         </dict></plist>)",
                              defaults);
     EXPECT_EQ (valuesOf (state), valuesOf (defaults));
+
+    // Exponents are read up to four significant digits.
+    const auto exponents = read (R"(<plist><dict><key>DryWet</key><real>2e+0001</real>
+        <key>ReverbLength</key><real>1E-0009</real></dict></plist>)", defaults);
+    EXPECT_EQ (exponents.getChildWithProperty ("id", "DryWet")["value"].toString(), "2e+0001");
+    EXPECT_EQ (exponents.getChildWithProperty ("id", "ReverbLength")["value"].toString(), "1E-0009");
 }
 
 TEST (PresetParser, OnlyAPropertyListWithADictIsAPreset)

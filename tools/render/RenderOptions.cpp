@@ -26,6 +26,25 @@ std::optional<double> parseNumber (const juce::String& text)
     return value;
 }
 
+juce::String shown (const juce::String& argument)
+{
+    // Messages are one line: control characters in an argument are written
+    // as escapes.
+    juce::MemoryOutputStream result;
+    for (auto c : argument)
+    {
+        if (c == '\n')
+            result << "\\n";
+        else if (c == '\t')
+            result << "\\t";
+        else if (c < 0x20 || c == 0x7f)
+            result << "\\x" << juce::String::toHexString (static_cast<int> (c)).paddedLeft ('0', 2);
+        else
+            result.appendUTF8Char (c);
+    }
+    return result.toUTF8();
+}
+
 juce::String RenderOptions::usage()
 {
     return "usage: vantrel-render [--preset NAME] [--set ID=VALUE]... [--block N] [--tail SECONDS]\n"
@@ -59,7 +78,7 @@ std::optional<RenderOptions> RenderOptions::parse (const juce::StringArray& argu
                 return true;
             if (i + 1 >= arguments.size())
             {
-                error = "option " + name + " needs a value";
+                error = "option " + shown (name) + " needs a value";
                 return false;
             }
             value = arguments[++i];
@@ -89,13 +108,13 @@ std::optional<RenderOptions> RenderOptions::parse (const juce::StringArray& argu
             const auto number = value.fromFirstOccurrenceOf ("=", false, false);
             if (! value.containsChar ('=') || identifier.isEmpty())
             {
-                error = "option --set needs ID=VALUE, got '" + value + "'";
+                error = "option --set needs ID=VALUE, got '" + shown (value) + "'";
                 return std::nullopt;
             }
             const auto parsed = parseNumber (number);
             if (! parsed)
             {
-                error = "value '" + number + "' for " + identifier + " is not a number";
+                error = "value '" + shown (number) + "' for " + shown (identifier) + " is not a number";
                 return std::nullopt;
             }
             options.sets.emplace_back (identifier, *parsed);
@@ -107,7 +126,7 @@ std::optional<RenderOptions> RenderOptions::parse (const juce::StringArray& argu
             const auto parsed = parseNumber (value);
             if (! parsed || *parsed != std::floor (*parsed) || *parsed < 1.0 || *parsed > maximumBlockSize)
             {
-                error = "block size '" + value + "' is not a whole number from 1 to " + juce::String (maximumBlockSize);
+                error = "block size '" + shown (value) + "' is not a whole number from 1 to " + juce::String (maximumBlockSize);
                 return std::nullopt;
             }
             options.blockSize = (int) *parsed;
@@ -119,7 +138,7 @@ std::optional<RenderOptions> RenderOptions::parse (const juce::StringArray& argu
             const auto parsed = parseNumber (value);
             if (! parsed || *parsed < 0.0 || *parsed > maximumTailSeconds)
             {
-                error = "tail '" + value + "' is not a number of seconds from 0 to " + juce::String ((int) maximumTailSeconds);
+                error = "tail '" + shown (value) + "' is not a number of seconds from 0 to " + juce::String ((int) maximumTailSeconds);
                 return std::nullopt;
             }
             options.tailSeconds = *parsed;
@@ -130,14 +149,14 @@ std::optional<RenderOptions> RenderOptions::parse (const juce::StringArray& argu
                 return std::nullopt;
             if (value.isEmpty())
             {
-                error = "option " + name + " needs a file name";
+                error = "option " + shown (name) + " needs a file name";
                 return std::nullopt;
             }
             (name == "--state-in" ? options.stateIn : options.stateOut) = cwd.getChildFile (value);
         }
         else if (arg.startsWith ("-") && arg != "-")
         {
-            error = "unknown option " + arg;
+            error = "unknown option " + shown (arg);
             return std::nullopt;
         }
         else
@@ -158,7 +177,7 @@ std::optional<RenderOptions> RenderOptions::parse (const juce::StringArray& argu
 
     if (positional.size() != 2 || positional[0].isEmpty() || positional[1].isEmpty())
     {
-        error = positional.size() < 2 ? "need an INPUT and an OUTPUT file" : "too many files: " + positional.joinIntoString (" ");
+        error = positional.size() < 2 ? "need an INPUT and an OUTPUT file" : "too many files: " + shown (positional.joinIntoString (" "));
         return std::nullopt;
     }
 

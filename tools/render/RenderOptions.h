@@ -30,6 +30,10 @@ struct RenderOptions
     static juce::String usage();
 };
 
+// `argument` as it is quoted in a one-line message: control characters
+// escaped ("\n", "\t", "\x1b").
+juce::String shown (const juce::String& argument);
+
 // A whole decimal number of the C locale ("12", "-3.5", "1e3"), finite.
 std::optional<double> parseNumber (const juce::String& text);
 } // namespace render

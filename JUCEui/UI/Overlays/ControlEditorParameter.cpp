@@ -1,6 +1,7 @@
 #include "UI/Overlays/ControlEditorParameter.h"
 
 #include "LookAndFeel/Palette.h"
+#include "UI/Overlays/LeadingNumber.h"
 
 #include <array>
 #include <cmath>
@@ -84,21 +85,21 @@ void ControlEditorParameter::setControl (EditableParameter entry)
     valueEditor.toFront (true);
 }
 
-float ControlEditorParameter::normalisedValueFor (const juce::RangedAudioParameter& parameter, float value)
+float ControlEditorParameter::normalisedValueFor (const juce::RangedAudioParameter& parameter, double value)
 {
     const auto& range = parameter.getNormalisableRange();
     // Text that is no number reads as 0; an overflowing number (1e39) is
     // infinite and lands on the nearer end of the range, never reaching the
     // host as NaN.
     if (std::isnan (value))
-        value = 0.0f;
-    value = juce::jlimit (range.start, range.end, value);
-    return juce::jlimit (0.0f, 1.0f, parameter.convertTo0to1 (range.snapToLegalValue (value)));
+        value = 0.0;
+    const auto inRange = static_cast<float> (juce::jlimit (static_cast<double> (range.start), static_cast<double> (range.end), value));
+    return juce::jlimit (0.0f, 1.0f, parameter.convertTo0to1 (range.snapToLegalValue (inRange)));
 }
 
 float ControlEditorParameter::normalisedValueForText (const juce::RangedAudioParameter& parameter, const juce::String& typed)
 {
-    return normalisedValueFor (parameter, typed.getFloatValue());
+    return normalisedValueFor (parameter, LeadingNumber::read (typed));
 }
 
 void ControlEditorParameter::assign (float normalised)

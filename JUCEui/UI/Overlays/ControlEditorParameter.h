@@ -33,8 +33,9 @@ public:
 
     // The normalised value that `value`, in the parameter's own units, sets:
     // clamped into its range and snapped to what it can hold (0 for NaN).
-    static float normalisedValueFor (const juce::RangedAudioParameter& parameter, float value);
-    // The same for typed text: its leading number, 0 when it has none.
+    static float normalisedValueFor (const juce::RangedAudioParameter& parameter, double value);
+    // The same for typed text: its leading number (LeadingNumber), 0 when it
+    // has none.
     static float normalisedValueForText (const juce::RangedAudioParameter& parameter, const juce::String& typed);
 
     ControlEditorParameterDelegate* delegate = nullptr;

@@ -1,0 +1,88 @@
+#include "FuzzSupport.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace fuzzsupport
+{
+namespace
+{
+std::string& homeFolder()
+{
+    static std::string folder;
+    return folder;
+}
+
+void removeHome()
+{
+    std::error_code ignored;
+    if (! homeFolder().empty())
+        std::filesystem::remove_all (homeFolder(), ignored);
+}
+} // namespace
+
+void initialise()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+
+    homeFolder() = "/tmp/vantrel-fuzz-XXXXXX";
+    if (mkdtemp (homeFolder().data()) == nullptr || setenv ("HOME", homeFolder().c_str(), 1) != 0)
+    {
+        std::perror ("temporary HOME");
+        std::abort();
+    }
+    unsetenv ("XDG_CONFIG_HOME");
+    unsetenv ("XDG_DOCUMENTS_DIR");
+    std::atexit (removeHome);
+
+    // Kept for the life of the process: the processor's listeners and timers
+    // need the message manager.
+    static juce::ScopedJuceInitialiser_GUI framework;
+}
+
+VantrelProcessor& processor()
+{
+    initialise();
+    static const std::unique_ptr<VantrelProcessor> instance = [] {
+        auto p = VantrelProcessor::create();
+        p->setRateAndBufferSizeDetails (48000.0, 256);
+        p->prepareToPlay (48000.0, 256);
+        return p;
+    }();
+    return *instance;
+}
+
+juce::File userFolder()
+{
+    return juce::File::getSpecialLocation (juce::File::userDocumentsDirectory)
+        .getChildFile ("KARVON")
+        .getChildFile ("KARVON Vantrel");
+}
+
+void require (bool condition, const char* what)
+{
+    if (! condition)
+    {
+        std::fprintf (stderr, "finding: %s\n", what);
+        std::abort();
+    }
+}
+
+void requireKernelValuesInRange (EffectProcessor& processor)
+{
+    auto& kernel = processor.getKernel();
+    for (const auto& parameter : *kernel.parameters)
+    {
+        if (parameter->isOutput)
+            continue;
+        const float value = kernel.getParameter (static_cast<unsigned long> (parameter->index));
+        require (std::isfinite (value) && value >= parameter->min && value <= parameter->max,
+                 "a kernel parameter outside its range");
+    }
+}
+} // namespace fuzzsupport
