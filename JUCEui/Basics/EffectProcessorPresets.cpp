@@ -4,6 +4,7 @@
 
 #include "BinaryData.h"
 #include "Preset/BoundedXml.h"
+#include "Preset/FolderListing.h"
 #include "Preset/PresetFileName.h"
 #include "Preset/RegularFileReader.h"
 
@@ -88,9 +89,8 @@ void EffectProcessor::retrieveUserPresets()
     if (folder != juce::File())
     {
         const auto extension = juce::String::fromUTF8 (presetExtension.c_str());
-        for (const auto& entry : juce::RangedDirectoryIterator (folder, false, "*", juce::File::findFiles))
+        for (const auto& file : FolderListing::entriesOf (folder))
         {
-            const auto file = entry.getFile();
             if (PresetFileName::presetNameOf (file.getFileName(), extension).isEmpty())
                 continue;
             if (const auto text = RegularFileReader::readText (file, maxPresetFileBytes))

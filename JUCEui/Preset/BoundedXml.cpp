@@ -1,10 +1,13 @@
 #include "Preset/BoundedXml.h"
 
+#include "Preset/Utf8Text.h"
 #include "Preset/XmlNestingScan.h"
+
+#include <cstring>
 
 std::unique_ptr<juce::XmlElement> BoundedXml::parse (const juce::String& text)
 {
-    if (! XmlNestingScan (text, maxDepth, maxAttributes).isAcceptable())
+    if (! Utf8Text::isValid (text) || ! XmlNestingScan (text, maxDepth, maxAttributes).isAcceptable())
         return nullptr;
     return juce::XmlDocument::parse (text);
 }
@@ -21,5 +24,11 @@ std::unique_ptr<juce::XmlElement> BoundedXml::parseStateBlock (const void* data,
     const auto length = static_cast<int> (juce::ByteOrder::littleEndianInt (juce::addBytesToPointer (data, 4)));
     if (length <= 0 || std::min (sizeInBytes - 8, length) > maxStateTextBytes)
         return nullptr;
-    return parse (juce::String::fromUTF8 (static_cast<const char*> (data) + 8, std::min (sizeInBytes - 8, length)));
+    // The framework writes the text with a terminating zero and reads up to
+    // it; anything else must be UTF-8 before it becomes a string.
+    const auto* text = static_cast<const char*> (data) + 8;
+    const auto textBytes = strnlen (text, static_cast<size_t> (std::min (sizeInBytes - 8, length)));
+    if (! Utf8Text::isValid (text, textBytes))
+        return nullptr;
+    return parse (juce::String::fromUTF8 (text, static_cast<int> (textBytes)));
 }

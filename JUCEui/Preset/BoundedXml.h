@@ -16,7 +16,8 @@ public:
     static constexpr int maxStateTextBytes = 1 << 20;
 
     // The document element of `text`, or null when it does not parse or is
-    // refused.
+    // refused (also when it is not UTF-8: `text` may come straight from a
+    // file's bytes).
     static std::unique_ptr<juce::XmlElement> parse (const juce::String& text);
 
     // The XML of a state block in the framework's binary wrapping (magic

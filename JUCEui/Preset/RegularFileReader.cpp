@@ -1,5 +1,7 @@
 #include "Preset/RegularFileReader.h"
 
+#include "Preset/Utf8Text.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -41,8 +43,27 @@ std::optional<juce::String> RegularFileReader::readText (const juce::File& file,
             total += static_cast<size_t> (got);
         }
         if (! failed && total <= static_cast<size_t> (maxBytes))
-            text = juce::String::createStringFromData (bytes.getData(), static_cast<int> (total));
+            text = textFromBytes (bytes.getData(), total);
     }
     ::close (descriptor);
     return text;
+}
+
+std::optional<juce::String> RegularFileReader::textFromBytes (const void* data, std::size_t size)
+{
+    const auto* bytes = static_cast<const char*> (data);
+    if (size >= 2 && (juce::CharPointer_UTF16::isByteOrderMarkBigEndian (bytes) || juce::CharPointer_UTF16::isByteOrderMarkLittleEndian (bytes)))
+    {
+        // Converted by the framework, then held to the same test.
+        auto text = juce::String::createStringFromData (bytes, static_cast<int> (size));
+        return Utf8Text::isValid (text) ? std::optional<juce::String> (text) : std::nullopt;
+    }
+    if (size >= 3 && juce::CharPointer_UTF8::isByteOrderMark (bytes))
+    {
+        bytes += 3;
+        size -= 3;
+    }
+    if (! Utf8Text::isValid (bytes, size))
+        return std::nullopt;
+    return juce::String::fromUTF8 (bytes, static_cast<int> (size));
 }

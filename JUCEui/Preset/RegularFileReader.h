@@ -14,4 +14,8 @@ public:
     // when it is not a regular file, cannot be read, or holds more than
     // `maxBytes` bytes.
     static std::optional<juce::String> readText (const juce::File& file, juce::int64 maxBytes);
+
+    // A file's bytes as text: UTF-16 with a byte order mark, else strict
+    // UTF-8 (a UTF-8 byte order mark is dropped); nothing for other bytes.
+    static std::optional<juce::String> textFromBytes (const void* data, std::size_t size);
 };

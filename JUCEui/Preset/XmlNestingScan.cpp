@@ -1,5 +1,8 @@
 #include "Preset/XmlNestingScan.h"
 
+#include <set>
+#include <string>
+
 namespace
 {
 // The parser's own test for characters of names: ASCII letters, digits and
@@ -210,6 +213,9 @@ XmlNestingScan::Head XmlNestingScan::readElementHead()
     }
     input = end;
 
+    // XML allows an attribute once per element; the parser keeps both, and a
+    // value tree made of them saves one and restores the other.
+    std::set<std::string> names;
     for (int attributes = 0;;)
     {
         skipWhiteSpace();
@@ -227,7 +233,9 @@ XmlNestingScan::Head XmlNestingScan::readElementHead()
         if (! isIdentifierChar (c))
             return Head::empty;
 
+        const auto nameStart = input;
         input = endOfToken (input);
+        const auto name = juce::String (nameStart, input);
         skipWhiteSpace();
         if (readNextChar() != '=')
             return Head::empty;
@@ -235,7 +243,7 @@ XmlNestingScan::Head XmlNestingScan::readElementHead()
         if (*input != '"' && *input != '\'')
             return Head::empty;
         readQuotedString();
-        if (++attributes > maxAttributes)
+        if (++attributes > maxAttributes || ! names.insert (name.toStdString()).second)
         {
             refused = true;
             return Head::empty;

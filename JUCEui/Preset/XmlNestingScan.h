@@ -8,8 +8,8 @@
 // 30,000 nested elements overflows the stack), expands entities declared in a
 // document type recursively, and can step past the end of its input on a
 // malformed character reference. Text is refused when it nests deeper than
-// `maxDepth`, gives an element more than `maxAttributes` attributes (turning
-// those into a value tree costs their square), declares an internal document
+// `maxDepth`, gives an element more than `maxAttributes` attributes or one
+// attribute twice, declares an internal document
 // type subset, or holds an '&' that does not start a well-formed reference.
 class XmlNestingScan
 {

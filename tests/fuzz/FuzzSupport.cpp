@@ -40,19 +40,22 @@ void initialise()
     unsetenv ("XDG_DOCUMENTS_DIR");
     std::atexit (removeHome);
 
-    // Kept for the life of the process: the processor's listeners and timers
-    // need the message manager.
-    static juce::ScopedJuceInitialiser_GUI framework;
+    // Kept for the life of the process and never destroyed: the processor's
+    // listeners and timers need the message manager, and the framework's own
+    // statics are gone by the time a static of ours would shut it down.
+    static auto* framework = new juce::ScopedJuceInitialiser_GUI;
+    juce::ignoreUnused (framework);
 }
 
 VantrelProcessor& processor()
 {
     initialise();
-    static const std::unique_ptr<VantrelProcessor> instance = [] {
+    // Never destroyed, like the framework it needs.
+    static VantrelProcessor* const instance = [] {
         auto p = VantrelProcessor::create();
         p->setRateAndBufferSizeDetails (48000.0, 256);
         p->prepareToPlay (48000.0, 256);
-        return p;
+        return p.release();
     }();
     return *instance;
 }

@@ -1,9 +1,10 @@
 // A preset file's bytes, read and applied as the preset lists do: text from
-// the bytes, bounded XML, the dict, the values over the defaults, then the
+// the bytes (as read from a user file), bounded XML, the dict, the values over the defaults, then the
 // state into the parameter tree.
 #include "FuzzSupport.h"
 
 #include "Preset/BoundedXml.h"
+#include "Preset/RegularFileReader.h"
 
 extern "C" int LLVMFuzzerInitialize (int*, char***)
 {
@@ -14,8 +15,10 @@ extern "C" int LLVMFuzzerInitialize (int*, char***)
 extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t size)
 {
     auto& processor = fuzzsupport::processor();
-    const auto text = juce::String::createStringFromData (data, static_cast<int> (size));
-    const auto document = BoundedXml::parse (text);
+    const auto text = RegularFileReader::textFromBytes (data, size);
+    if (! text)
+        return 0;
+    const auto document = BoundedXml::parse (*text);
     if (document == nullptr)
         return 0;
     const auto* dict = PresetParser::findDict (*document);

@@ -1,23 +1,28 @@
 // The user preset folder: the input is decoded into up to eight entries, the
 // folder is read as the processor reads it, and every entry must be where and
-// as it was. Entries are separated by a zero byte, each "name" then a line
-// feed then its content. A name's first character picks the kind: '|' a FIFO,
-// '>' a folder, '@' a link (to /dev/zero when the content is empty, else to
-// the previous entry), anything else a regular file with that content.
+// as it was. Entries are separated by a zero byte, each a name, a line feed
+// and its content. A name's first byte picks the kind: '|' a FIFO, '>' a
+// folder, '@' a link (to /dev/zero when the content is empty, else to the
+// previous entry), anything else a regular file with that content. Names are
+// any bytes but '/', UTF-8 or not.
 #include "FuzzSupport.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
 #include <map>
 
 namespace
 {
+namespace fs = std::filesystem;
+
 struct Entry
 {
     char kind;
-    juce::String name;
-    juce::MemoryBlock content;
+    std::string name;
+    std::string content;
 };
 
 std::vector<Entry> decode (const std::uint8_t* data, std::size_t size)
@@ -33,50 +38,43 @@ std::vector<Entry> decode (const std::uint8_t* data, std::size_t size)
         while (lineEnd < end && data[lineEnd] != '\n')
             ++lineEnd;
 
-        Entry entry { 'f', {}, {} };
-        std::string name (reinterpret_cast<const char*> (data + start), lineEnd - start);
-        if (! name.empty() && (name[0] == '|' || name[0] == '>' || name[0] == '@'))
+        Entry entry { 'f', std::string (reinterpret_cast<const char*> (data + start), lineEnd - start), {} };
+        if (! entry.name.empty() && (entry.name[0] == '|' || entry.name[0] == '>' || entry.name[0] == '@'))
         {
-            entry.kind = name[0];
-            name.erase (0, 1);
+            entry.kind = entry.name[0];
+            entry.name.erase (0, 1);
         }
-        // A name is one path component: separators become '_'.
-        for (auto& c : name)
+        for (auto& c : entry.name)
             if (c == '/')
                 c = '_';
-        entry.name = juce::String::fromUTF8 (name.data(), static_cast<int> (name.size()));
         if (lineEnd < end)
-            entry.content.append (data + lineEnd + 1, end - lineEnd - 1);
-        if (entry.name.isNotEmpty() && entry.name != "." && entry.name != ".." && name.size() < 250)
+            entry.content.assign (reinterpret_cast<const char*> (data + lineEnd + 1), end - lineEnd - 1);
+        if (! entry.name.empty() && entry.name != "." && entry.name != ".." && entry.name.size() < 250)
             entries.push_back (std::move (entry));
         start = end + 1;
     }
     return entries;
 }
 
-// What each entry of the folder is, for regular files their bytes.
-std::map<juce::String, juce::String> snapshot (const juce::File& folder)
+// Each entry's kind, and for regular files their bytes, by raw name.
+std::map<std::string, std::string> snapshot (const fs::path& folder)
 {
-    std::map<juce::String, juce::String> result;
-    for (const auto& entry : juce::RangedDirectoryIterator (folder, false, "*", juce::File::findFilesAndDirectories))
+    std::map<std::string, std::string> result;
+    std::error_code error;
+    for (fs::directory_iterator it (folder, error); ! error && it != fs::directory_iterator(); it.increment (error))
     {
-        const auto path = entry.getFile().getFullPathName();
         struct stat info {};
         std::string what = "missing";
-        if (::lstat (path.toRawUTF8(), &info) == 0)
+        if (::lstat (it->path().c_str(), &info) == 0)
         {
+            what = "kind " + std::to_string (info.st_mode & S_IFMT);
             if (S_ISREG (info.st_mode))
             {
-                juce::MemoryBlock bytes;
-                entry.getFile().loadFileAsData (bytes);
-                what = "file:" + bytes.toBase64Encoding().toStdString();
-            }
-            else
-            {
-                what = "kind:" + std::to_string (info.st_mode & S_IFMT);
+                std::ifstream in (it->path(), std::ios::binary);
+                what += ":" + std::string (std::istreambuf_iterator<char> (in), {});
             }
         }
-        result[entry.getFile().getFileName()] = what;
+        result[it->path().filename().native()] = what;
     }
     return result;
 }
@@ -91,23 +89,24 @@ extern "C" int LLVMFuzzerInitialize (int*, char***)
 extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t size)
 {
     auto& processor = fuzzsupport::processor();
-    const auto folder = fuzzsupport::userFolder();
-    folder.deleteRecursively();
-    folder.createDirectory();
+    const auto folderFile = fuzzsupport::userFolder();
+    const fs::path folder (folderFile.getFullPathName().toStdString());
+    std::error_code ignored;
+    fs::remove_all (folder, ignored);
+    fs::create_directories (folder, ignored);
 
-    juce::String previous;
+    std::string previous;
     for (const auto& entry : decode (data, size))
     {
-        const auto file = folder.getChildFile (entry.name);
-        const auto path = file.getFullPathName();
-        if (file.exists() || ::access (path.toRawUTF8(), F_OK) == 0)
+        const auto path = folder / entry.name;
+        if (::access (path.c_str(), F_OK) == 0 || fs::is_symlink (fs::symlink_status (path, ignored)))
             continue;
         switch (entry.kind)
         {
-            case '|': ::mkfifo (path.toRawUTF8(), 0600); break;
-            case '>': file.createDirectory(); break;
-            case '@': ::symlink (entry.content.isEmpty() || previous.isEmpty() ? "/dev/zero" : previous.toRawUTF8(), path.toRawUTF8()); break;
-            default: file.replaceWithData (entry.content.getData(), entry.content.getSize()); break;
+            case '|': ::mkfifo (path.c_str(), 0600); break;
+            case '>': fs::create_directory (path, ignored); break;
+            case '@': fs::create_symlink (entry.content.empty() || previous.empty() ? "/dev/zero" : previous, path, ignored); break;
+            default: std::ofstream (path, std::ios::binary) << entry.content; break;
         }
         previous = entry.name;
     }
@@ -119,7 +118,7 @@ extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t siz
     {
         fuzzsupport::require (preset->name.trim().isNotEmpty(), "a user preset without a name");
         fuzzsupport::require (preset->name == preset->name.toUpperCase(), "a user preset name not in upper case");
-        fuzzsupport::require (preset->file.getParentDirectory() == folder, "a user preset from outside the folder");
+        fuzzsupport::require (preset->file.getParentDirectory() == folderFile, "a user preset from outside the folder");
     }
     fuzzsupport::require (snapshot (folder) == before, "reading the folder changed it");
     fuzzsupport::requireKernelValuesInRange (processor);

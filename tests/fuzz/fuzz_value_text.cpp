@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t siz
         fuzzsupport::require (value >= range.start && value <= range.end, "a typed value outside the parameter's range");
     }
 
-    static SliderLookAndFeel lookAndFeel;
+    static auto& lookAndFeel = *new SliderLookAndFeel; // outlives the framework, like the processor
     const std::string text (bytes, size);
     for (int unit = -1; unit <= 14; ++unit)
         for (int flags : { 0, 0x10 })

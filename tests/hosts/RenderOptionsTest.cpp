@@ -97,6 +97,22 @@ TEST (RenderOptions, MistakesAreNamedInOneLine)
     }
 }
 
+TEST (RenderOptions, ArgumentsThatAreNotUtf8AreRefusedByNumber)
+{
+    const char* good[] = { "vantrel-render", "--preset", "caf\xc3\xa9", "in.wav", "out.wav" };
+    juce::String error;
+    const auto arguments = render::RenderOptions::argumentsFrom (5, good, error);
+    ASSERT_TRUE (arguments.has_value());
+    EXPECT_EQ ((*arguments)[1], juce::String::fromUTF8 ("caf\xc3\xa9"));
+
+    for (const char* bad : { "caf\xe9", "\xe0\x99\x99", "\xc3" })
+    {
+        const char* argv[] = { "vantrel-render", "in.wav", bad };
+        EXPECT_FALSE (render::RenderOptions::argumentsFrom (3, argv, error).has_value());
+        EXPECT_EQ (error, "argument 2 is not UTF-8 text");
+    }
+}
+
 TEST (RenderOptions, NumbersIgnoreTheLocaleAndTrailingText)
 {
     EXPECT_EQ (render::parseNumber ("-12"), -12.0);

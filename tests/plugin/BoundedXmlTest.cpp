@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 namespace
 {
 juce::String nested (int depth, const juce::String& inner = {})
@@ -52,6 +54,27 @@ TEST (BoundedXml, AttributesAndReferencesAreBounded)
     for (const char* text : { "<e a='&#x'/>", "<e>&#;</e>", "<e>&#1a;</e>", "<e>&nbsp;</e>", "<e>& </e>", "<e>&#0;</e>",
                               "<e>&#xD800;</e>", "<e>&#x110000;</e>", "<e>&#1234567890123;</e>", "<e>&#x123456789;</e>", "<e>&amp</e>" })
         EXPECT_EQ (BoundedXml::parse (text), nullptr) << text;
+}
+
+TEST (BoundedXml, OnlyStrictUtf8AndAttributesGivenOnceAreRead)
+{
+    EXPECT_NE (BoundedXml::parse (juce::String::fromUTF8 ("<e a='caf\xc3\xa9 \xf0\x9f\x8e\xb9'/>")), nullptr);
+    EXPECT_EQ (BoundedXml::parse ("<e a='1' b='2' a='3'/>"), nullptr);
+    EXPECT_EQ (BoundedXml::parse ("<e><x a='1' a='1'/></e>"), nullptr);
+
+    // Bytes as a state block carries them: Latin-1, overlong, surrogate,
+    // beyond U+10FFFF, cut short.
+    for (const char* text : { "<e a='caf\xe9'/>", "<e a='\xe0\x99\x99'/>", "<e a='\xed\xa0\x80'/>", "<e a='\xf4\x90\x80\x80'/>",
+                              "<e a='\xc3'/>", "<e/>\xe2\x82" })
+    {
+        juce::MemoryBlock block;
+        juce::MemoryOutputStream out (block, false);
+        out.writeInt (0x21324356);
+        out.writeInt (static_cast<int> (std::strlen (text)) + 1);
+        out.write (text, std::strlen (text) + 1);
+        out.flush();
+        EXPECT_EQ (BoundedXml::parseStateBlock (block.getData(), static_cast<int> (block.getSize())), nullptr) << text;
+    }
 }
 
 TEST (BoundedXml, DocumentTypesWithDeclarationsAndEndlessInstructionsAreRefused)

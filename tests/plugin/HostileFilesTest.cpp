@@ -4,6 +4,9 @@
 #include "ProcessorFixture.h"
 
 #include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <fcntl.h>
 #include <future>
 #include <sys/stat.h>
@@ -32,12 +35,21 @@ juce::MemoryBlock stateBlock (const juce::String& xmlText)
     return block;
 }
 
-std::map<juce::String, juce::String> folderContents()
+// Each entry of the user folder by its raw name, with the bytes of regular
+// files (read without the framework's strings, which some names would break).
+std::map<std::string, std::string> folderContents()
 {
-    std::map<juce::String, juce::String> contents;
-    for (const auto& entry : juce::RangedDirectoryIterator (userFolder(), false, "*", juce::File::findFilesAndDirectories))
-        contents[entry.getFile().getFileName()] =
-            entry.getFile().existsAsFile() && entry.getFileSize() < 4'000'000 ? entry.getFile().loadFileAsString() : "(other)";
+    std::map<std::string, std::string> contents;
+    for (const auto& entry : std::filesystem::directory_iterator (userFolder().getFullPathName().toStdString()))
+    {
+        std::string bytes = "(other)";
+        if (entry.is_regular_file() && ! entry.is_symlink() && entry.file_size() < 4'000'000)
+        {
+            std::ifstream in (entry.path(), std::ios::binary);
+            bytes.assign (std::istreambuf_iterator<char> (in), {});
+        }
+        contents[entry.path().filename().native()] = bytes;
+    }
     return contents;
 }
 
@@ -93,6 +105,8 @@ TEST_F (ProcessorTest, HostileStateBlocksChangeNothing)
         R"(<Parameters PresetName="Clear"><?x?>text<PARAM id="RoomSize" value="1"/></Parameters>)",
         // A character reference cut short at the end of an attribute.
         R"(<Parameters PresetName="&#x)",
+        // One attribute twice (the tree would restore one and save the other).
+        R"(<Parameters PresetName="Clear"><PARAM id="RoomSize" value="1" value="nan"/></Parameters>)",
         // More attributes than any state has.
         "<Parameters PresetName=\"Clear\"><PARAM id=\"RoomSize\" value=\"1\""
             + [] { juce::String s; for (int i = 0; i < 300; ++i) s << " a" << i << "=\"\""; return s; }() + "/></Parameters>",
@@ -140,6 +154,30 @@ TEST_F (ProcessorTest, OnlyRegularFilesOfPresetSizeAreRead)
     ASSERT_TRUE (constructed) << "construction waited on the FIFO";
     EXPECT_EQ (namesOf (processor->getPresetList (EffectProcessor::userList)),
                (std::vector<juce::String> { "FINE", "LINK" }));
+}
+
+TEST_F (ProcessorTest, NamesAndTextsThatAreNotUtf8AreSkippedAndNamesStayInsideTheFolder)
+{
+    // Names and contents as raw bytes, as any program may leave them.
+    const std::string preset = presetText ({ { "RoomSize", "2" } }).toStdString();
+    auto writeRaw = [] (const std::string& name, const std::string& content) {
+        userFolder().createDirectory();
+        std::ofstream (userFolder().getFullPathName().toStdString() + "/" + name, std::ios::binary) << content;
+    };
+    writeRaw ("ok.vnprs", preset);
+    writeRaw ("~home.vnprs", preset);
+    writeRaw ("latin.vnprs", preset + "<!-- caf\xe9 -->");
+    writeRaw ("overlong.vnprs", preset + "<!-- \xe0\x99\x99 -->");
+    writeRaw ("caf\xe9.vnprs", preset);
+    writeRaw ("\xe0\x99\x99.vnprs", preset);
+    const auto before = folderContents();
+
+    processor->retrieveUserPresets();
+
+    EXPECT_EQ (namesOf (processor->getPresetList (EffectProcessor::userList)), (std::vector<juce::String> { "OK", "~HOME" }));
+    for (auto* p : processor->getPresetList (EffectProcessor::userList))
+        EXPECT_EQ (p->file.getParentDirectory(), userFolder()) << p->file.getFullPathName();
+    EXPECT_EQ (folderContents(), before);
 }
 
 TEST_F (ProcessorTest, OnlyNamesEndingInTheExtensionAfterAStemArePresets)

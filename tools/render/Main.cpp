@@ -6,9 +6,14 @@
 
 int main (int argc, char* argv[])
 {
-    juce::StringArray arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments.add (juce::String::fromUTF8 (argv[i]));
+    juce::String error;
+    const auto given = render::RenderOptions::argumentsFrom (argc, argv, error);
+    if (! given)
+    {
+        std::fprintf (stderr, "vantrel-render: %s (see --help)\n", error.toRawUTF8());
+        return render::exitUsageError;
+    }
+    const auto& arguments = *given;
 
     if (arguments.contains ("--help") || arguments.contains ("-h"))
     {
@@ -16,7 +21,6 @@ int main (int argc, char* argv[])
         return render::exitOk;
     }
 
-    juce::String error;
     const auto options = render::RenderOptions::parse (arguments, error);
     if (! options)
     {

@@ -1,6 +1,9 @@
 #include "RenderOptions.h"
 
+#include "Preset/Utf8Text.h"
+
 #include <cmath>
+#include <cstring>
 #include <cstdlib>
 #include <locale>
 #include <sstream>
@@ -43,6 +46,21 @@ juce::String shown (const juce::String& argument)
             result.appendUTF8Char (c);
     }
     return result.toUTF8();
+}
+
+std::optional<juce::StringArray> RenderOptions::argumentsFrom (int argc, const char* const* argv, juce::String& error)
+{
+    juce::StringArray arguments;
+    for (int i = 1; i < argc; ++i)
+    {
+        if (! Utf8Text::isValid (argv[i], std::strlen (argv[i])))
+        {
+            error = "argument " + juce::String (i) + " is not UTF-8 text";
+            return std::nullopt;
+        }
+        arguments.add (juce::String::fromUTF8 (argv[i]));
+    }
+    return arguments;
 }
 
 juce::String RenderOptions::usage()

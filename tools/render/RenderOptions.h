@@ -28,6 +28,10 @@ struct RenderOptions
     static std::optional<RenderOptions> parse (const juce::StringArray& arguments, juce::String& error);
 
     static juce::String usage();
+
+    // argv[1..] as strings; an empty optional and a one-line message when an
+    // argument is not UTF-8 (the framework's strings would overrun it).
+    static std::optional<juce::StringArray> argumentsFrom (int argc, const char* const* argv, juce::String& error);
 };
 
 // `argument` as it is quoted in a one-line message: control characters
