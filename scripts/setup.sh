@@ -15,6 +15,7 @@ PACKAGES=(
   lilv-utils sordi liblilv-dev libsndfile1-dev lv2-dev
   xvfb xauth sox sndfile-programs
   libxtst-dev locales
+  clang libclang-rt-dev
 )
 
 missing=()

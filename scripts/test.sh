@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the DSP layers under AddressSanitizer and
 # UndefinedBehaviorSanitizer, the threading tests under ThreadSanitizer,
-# then the whole suite on the release build.
+# the whole suite on the release build, then each fuzz target for 30 s.
 source "$(dirname "$0")/common.sh"
 
 echo "== DSP tests, AddressSanitizer + UndefinedBehaviorSanitizer"
@@ -20,3 +20,6 @@ echo "== full suite, release build"
 configure build/release -DCMAKE_BUILD_TYPE=Release
 cmake --build build/release
 ctest --test-dir build/release --output-on-failure -j"$JOBS"
+
+echo "== fuzz targets, 30 s each"
+bash scripts/fuzz.sh 30
