@@ -4,7 +4,7 @@
 # audio at real-time pace (playing). Each figure is the process's CPU time
 # over 10 s from /proc/<pid>/stat (after 4 s to settle), in percent of one
 # core, the median of three runs; while playing, the audio thread's own share
-# is given apart.
+# is given apart. The same CPU time counted in nanoseconds (schedstat) follows.
 # Usage: scripts/bench-editor.sh [BUILD_DIR]   (build it first: scripts/build.sh
 # or cmake --build BUILD_DIR --target Vantrel_Standalone vantrel_profile)
 set -euo pipefail
@@ -23,8 +23,12 @@ export HOME="$WORK/home" KARVON_SERVICE_BASE_URL="http://127.0.0.1:9/"
 mkdir -p "$HOME"
 
 ticks() { awk '{ print $14 + $15 }' "$1"; }
+# Nanoseconds on a CPU, summed over the process's threads (schedstat): exact
+# where the ticks above only sample.
+nanos() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { printf "%.0f\n", s }'; }
 
-# once COMMAND...: prints the total CPU % and the audio thread's % of one run.
+# once COMMAND...: prints the total CPU %, the audio thread's % and the total %
+# counted in nanoseconds, of one run.
 once() {
   "$@" >"$WORK/app.log" 2>&1 &
   local pid=$!
@@ -33,16 +37,16 @@ once() {
   for task in /proc/$pid/task/*; do
     [ "$(cat "$task/comm" 2>/dev/null)" = "vantrel audio" ] && audio_stat="$task/stat"
   done
-  local t0 a0=0 s0 t1 a1=0 s1
-  t0=$(ticks "/proc/$pid/stat"); [ -n "$audio_stat" ] && a0=$(ticks "$audio_stat")
+  local t0 a0=0 n0 s0 t1 a1=0 n1 s1
+  t0=$(ticks "/proc/$pid/stat"); [ -n "$audio_stat" ] && a0=$(ticks "$audio_stat"); n0=$(nanos "$pid")
   s0=$(date +%s.%N)
   sleep "$SPAN"
-  t1=$(ticks "/proc/$pid/stat"); [ -n "$audio_stat" ] && a1=$(ticks "$audio_stat")
+  t1=$(ticks "/proc/$pid/stat"); [ -n "$audio_stat" ] && a1=$(ticks "$audio_stat"); n1=$(nanos "$pid")
   s1=$(date +%s.%N)
   kill "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
-  awk -v t="$((t1 - t0))" -v a="$((a1 - a0))" -v d="$(echo "$s1 - $s0" | bc -l)" -v hz="$(getconf CLK_TCK)" \
-      'BEGIN { printf "%.2f %.2f\n", 100 * t / hz / d, 100 * a / hz / d }'
+  awk -v t="$((t1 - t0))" -v a="$((a1 - a0))" -v n="$((n1 - n0))" -v d="$(echo "$s1 - $s0" | bc -l)" \
+      -v hz="$(getconf CLK_TCK)" 'BEGIN { printf "%.2f %.2f %.2f\n", 100 * t / hz / d, 100 * a / hz / d, 100 * n / 1e9 / d }'
 }
 
 # measure LABEL COMMAND...: the median run by total CPU.
@@ -51,8 +55,8 @@ measure() {
   local runs=()
   for _ in 1 2 3; do runs+=("$(once "$@")"); done
   printf '%s\n' "${runs[@]}" | sort -n | sed -n 2p | awk -v l="$label" '{
-    if ($2 > 0) printf "%-26s %5.2f %% of a core (audio thread %.2f %%, the rest %.2f %%)\n", l, $1, $2, $1 - $2
-    else printf "%-26s %5.2f %% of a core\n", l, $1 }'
+    if ($2 > 0) printf "%-26s %5.2f %% of a core (audio thread %.2f %%, the rest %.2f %%; in ns: %.2f %%)\n", l, $1, $2, $1 - $2, $3
+    else printf "%-26s %5.2f %% of a core (in ns: %.2f %%)\n", l, $1, $3 }'
 }
 
 run() {
