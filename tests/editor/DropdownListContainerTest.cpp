@@ -1,5 +1,6 @@
 #include "ControlContainerTestHelpers.h"
 
+#include "LookAndFeel/Palette.h"
 #include "UI/Controls/DropdownList/DropdownListContainer.h"
 
 using namespace controltest;
@@ -125,6 +126,20 @@ TEST_F (DropdownListContainerTest, ColourReachesLabelAndMenu)
     list->setBounds (0, 0, 100, 74);
     const auto image = snapshot (*list);
     EXPECT_GT (countColour (image, { 24, 24, 52, 48 }, juce::Colours::yellow, 60), 10);
+}
+
+TEST_F (DropdownListContainerTest, TheArrowsTakeTheSectionColour)
+{
+    auto list = makeModes();
+    list->setMainColor (Karvon::green);
+    list->update();
+    list->setBounds (0, 0, 100, 74);
+    const auto image = snapshot (*list);
+    for (auto* arrow : { list->previousButton.get(), list->nextButton.get() })
+    {
+        EXPECT_GT (countColour (image, arrow->getBounds(), Karvon::green, 30), 20) << arrow->getName();
+        EXPECT_EQ (countColour (image, arrow->getBounds(), Karvon::blue, 30), 0) << arrow->getName() << ": the colour it was built with";
+    }
 }
 
 TEST_F (DropdownListContainerTest, RightClickReportsTheParameter)

@@ -8,7 +8,9 @@
 #include "UI/Controls/Filter/FilterContainer.h"
 #include "VantrelParameterList.h"
 
+#include <clocale>
 #include <cmath>
+#include <cstdio>
 #include <thread>
 
 using namespace controltest;
@@ -84,6 +86,23 @@ TEST_F (FilterContainerTest, LabelAndCurveFollowTheHostValues)
     const auto before = vertices (filter->curvePath);
     snapshot (*filter);
     EXPECT_EQ (vertices (filter->curvePath), before);
+}
+
+TEST_F (FilterContainerTest, TheLabelKeepsItsPointUnderALocaleWithADecimalComma)
+{
+    setHostValue (*processor, "InputFilterResonance", 6.5f);
+    const std::string previous = std::setlocale (LC_ALL, nullptr);
+    // scripts/setup.sh makes de_DE.UTF-8.
+    ASSERT_NE (std::setlocale (LC_ALL, "de_DE.UTF-8"), nullptr);
+    char probe[16];
+    std::snprintf (probe, sizeof probe, "%.1f", 2.5);
+    const std::string written = probe;
+    filter->timerCallback();
+    snapshot (*filter);
+    const auto text = filter->descriptionLabel.getText();
+    std::setlocale (LC_ALL, previous.c_str());
+    ASSERT_EQ (written, "2,5") << "the locale must write a comma for this test to mean anything";
+    EXPECT_EQ (text, "F: 400Hz / Q: 6.50dB");
 }
 
 TEST_F (FilterContainerTest, DrawsTheFilterResponseOnItsAxis)

@@ -59,6 +59,21 @@ TEST_F (GranulizerViewTest, GrainsAreReadInOrderSkippingNullEntries)
     EXPECT_TRUE (grains.empty());
 }
 
+TEST (GrainsComponent, AVoiceNumberWithNoIntegerMeaningIsVoiceZero)
+{
+    float values[10] {};
+    for (const float voice : { std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                               -std::numeric_limits<float>::infinity(), 3.0e30f })
+    {
+        values[3] = voice;
+        EXPECT_EQ (Grain (values).voice, 0) << voice;
+    }
+    values[3] = 2.9f;
+    EXPECT_EQ (Grain (values).voice, 2);
+    values[3] = -1.5f;
+    EXPECT_EQ (Grain (values).voice, -1);
+}
+
 TEST (GrainsComponent, EnvelopeFadesInAndOut)
 {
     Grain grain;

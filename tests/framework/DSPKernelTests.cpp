@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
+#include <thread>
 #include <vector>
 
 namespace
@@ -207,4 +209,29 @@ TEST (FilterDSPKernel, SetBuffersCopiesTheBusLists)
     k.setBuffers (many, {});
     EXPECT_EQ (FilterDSPKernel::maxBuses, k.inputBuffers.size());
     EXPECT_TRUE (k.outputBuffers.empty());
+}
+
+// The editor's meter looks its slot up on the message thread while the host
+// may be preparing the kernel for the first time on another: the lookup sees
+// no slot or the finished one, never the map half-filled.
+TEST (DSPKernelThreads, OutputSlotsAreLookedUpSafelyWhileTheFirstInitMakesThem)
+{
+    for (int round = 0; round < 20; ++round)
+    {
+        RecordingKernel k;
+        std::atomic<bool> go { false };
+        DSPKernel::OutputSlot* seen = nullptr;
+        std::thread reader ([&] {
+            while (! go.load())
+            {
+            }
+            for (int i = 0; i < 2000 && seen == nullptr; ++i)
+                seen = k.outputValue (P::DuckingPeakMeter);
+        });
+        go = true;
+        k.init (2, 48000);
+        reader.join();
+        EXPECT_TRUE (seen == nullptr || seen == k.outputValue (P::DuckingPeakMeter));
+        ASSERT_NE (k.outputValue (P::DuckingPeakMeter), nullptr);
+    }
 }
