@@ -13,17 +13,30 @@ namespace windowtest
 {
 PrivateXServer::PrivateXServer()
 {
+    // Not the lowest free display: a program that finds no DISPLAY (a host
+    // test running headless) falls back to :0, and must not meet this server
+    // there. Numbers in use make Xvfb exit at once; the next is tried.
+    for (int attempt = 0; attempt < 40 && display.empty(); ++attempt)
+        start (100 + static_cast<int> ((getpid() * 7 + attempt * 13) % 800));
+    if (! display.empty())
+        setenv ("DISPLAY", display.c_str(), 1);
+}
+
+void PrivateXServer::start (int number)
+{
     int fds[2];
     if (pipe (fds) != 0)
         return;
 
-    // Xvfb writes the number of the display it chose to this descriptor once
-    // it accepts connections.
+    // Xvfb writes the number of its display to this descriptor once it
+    // accepts connections.
+    std::string name (1, ':');
+    name += std::to_string (number);
     const std::string fd = std::to_string (fds[1]);
-    const char* argv[] = { "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-                           "-noreset", nullptr };
-    pid = fork();
-    if (pid == 0)
+    const char* argv[] = { "Xvfb", name.c_str(), "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24",
+                           "-nolisten", "tcp", "-noreset", nullptr };
+    const pid_t child = fork();
+    if (child == 0)
     {
         // The server ends with the test program, however that ends.
         prctl (PR_SET_PDEATHSIG, SIGKILL);
@@ -35,26 +48,34 @@ PrivateXServer::PrivateXServer()
         _exit (127);
     }
     close (fds[1]);
-    if (pid < 0)
+    if (child < 0)
     {
         close (fds[0]);
         return;
     }
 
-    std::string number;
+    std::string reported;
     pollfd ready { fds[0], POLLIN, 0 };
     while (poll (&ready, 1, 20000) > 0)
     {
         char c = 0;
         if (read (fds[0], &c, 1) != 1 || c == '\n')
             break;
-        number += c;
+        reported += c;
     }
     close (fds[0]);
-    if (number.empty())
+    if (reported.empty())
+    {
+        kill (child, SIGKILL);
+        int status = 0;
+        while (waitpid (child, &status, 0) < 0 && errno == EINTR)
+        {
+        }
         return;
-    display = ":" + number;
-    setenv ("DISPLAY", display.c_str(), 1);
+    }
+    pid = child;
+    display.assign (1, ':');
+    display += reported;
 }
 
 PrivateXServer::~PrivateXServer()

@@ -3,9 +3,9 @@
 #include <string>
 #include <sys/types.h>
 
-// A private X server (Xvfb) for the life of the object: it picks a free
-// display itself (no race with other servers on the machine), and DISPLAY
-// names it. Windows and synthetic input never reach the user's own screen.
+// A private X server (Xvfb) for the life of the object, on a free display
+// of its own, which DISPLAY then names. Windows and synthetic input never
+// reach the user's own screen.
 namespace windowtest
 {
 class PrivateXServer
@@ -20,6 +20,8 @@ public:
     const std::string& displayName() const noexcept { return display; }
 
 private:
+    void start (int number);
+
     pid_t pid = -1;
     std::string display;
 };
