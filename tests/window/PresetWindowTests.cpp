@@ -102,6 +102,24 @@ TEST_F (PresetWindowTest, TheArrowsStepFromTheCurrentPresetWhateverTabWasViewed)
     EXPECT_EQ (browser().presetsList.getSelectedRow(), 4);
 }
 
+TEST_F (PresetWindowTest, ARightClickInTheBrowserChoosesNothing)
+{
+    ASSERT_TRUE (openBrowser());
+    ASSERT_TRUE (viewTab (EffectProcessor::factoryList));
+    ASSERT_TRUE (clickRow (browser().presetsList, 3));
+    const auto chosen = current();
+    const auto values = record->values();
+
+    browser().presetsList.scrollToEnsureRowIsOnscreen (6);
+    pump (5);
+    ASSERT_TRUE (input.click (browser().presetsList, browser().presetsList.getRowPosition (6, true).getCentre(), FakeInput::right));
+    ASSERT_TRUE (input.click (browser().typesList, browser().typesList.getRowPosition (0, true).getCentre(), FakeInput::right));
+    EXPECT_EQ (current(), chosen);
+    EXPECT_EQ (record->values(), values);
+    EXPECT_EQ (browser().presetsList.getSelectedRow(), 3);
+    EXPECT_EQ (browser().typesList.getSelectedRow(), EffectProcessor::factoryList);
+}
+
 TEST_F (PresetWindowTest, ADeletedPresetStaysGone)
 {
     set ("RoomSize", 33.0f);
