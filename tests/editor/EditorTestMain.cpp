@@ -17,6 +17,11 @@ int main (int argc, char** argv)
     if (! home.isValid())
         return 2;
     setenv ("KARVON_SERVICE_BASE_URL", "http://127.0.0.1:9/", 0);
+    // Headless on purpose: without DISPLAY, JUCE would try :0 and adopt any X
+    // server that happens to run there (another program's test server), then
+    // fail when that server goes away. A display that cannot exist keeps it
+    // headless.
+    setenv ("DISPLAY", ":65000", 0);
 
     ::testing::InitGoogleTest (&argc, argv);
     int result = 0;
