@@ -1,7 +1,7 @@
 // vantrel-lv2host: what an LV2 host learns of a plug-in's parameters (patch
 // properties) from its notify output, through lilv, in the orders hosts use:
 //
-//   vantrel-lv2host [--set ID=VALUE]... URI
+//   vantrel-lv2host [--set ID=VALUE]... [--watch-display] URI
 //
 // Prints one line per patch:Set the plug-in reports, "<step> <ID> <value>",
 // and "<step> count <n>" after each step. ID is the property URI without the
@@ -14,7 +14,11 @@
 //   restored-before-run     a second instance given the first one's saved
 //                           state before its first block
 //   restored-while-running  a third instance given that state after a block
+// With --watch-display, a last line "display connections <n>" counts the
+// connections to X display :0 made meanwhile ("display unwatched" when an X
+// server runs as :0); run it without DISPLAY.
 // Exit status 0, or 1 when the plug-in cannot be found or instantiated.
+#include "DisplayWatch.h"
 #include "Lv2Instance.h"
 
 #include <iostream>
@@ -43,6 +47,7 @@ int main (int argc, char* argv[])
 {
     std::vector<Setting> settings;
     std::string uri;
+    bool watchDisplay = false;
     for (int i = 1; i < argc; ++i)
     {
         const std::string arg (argv[i]);
@@ -52,19 +57,25 @@ int main (int argc, char* argv[])
             const std::string setting (argv[++i]);
             settings.push_back ({ setting.substr (0, equals), std::stof (setting.substr (equals + 1)) });
         }
+        else if (arg == "--watch-display")
+            watchDisplay = true;
         else if (uri.empty() && arg.rfind ("--", 0) != 0)
             uri = arg;
         else
         {
-            std::cerr << "usage: vantrel-lv2host [--set ID=VALUE]... URI\n";
+            std::cerr << "usage: vantrel-lv2host [--set ID=VALUE]... [--watch-display] URI\n";
             return 2;
         }
     }
     if (uri.empty())
     {
-        std::cerr << "usage: vantrel-lv2host [--set ID=VALUE]... URI\n";
+        std::cerr << "usage: vantrel-lv2host [--set ID=VALUE]... [--watch-display] URI\n";
         return 2;
     }
+
+    std::unique_ptr<lv2host::DisplayWatch> display;
+    if (watchDisplay)
+        display = std::make_unique<lv2host::DisplayWatch>();
 
     lv2host::Lv2World world;
     const LilvPlugin* plugin = world.findPlugin (uri);
@@ -114,5 +125,12 @@ int main (int argc, char* argv[])
     }
 
     lilv_state_free (saved);
+    if (display != nullptr)
+    {
+        if (display->isActive())
+            std::cout << "display connections " << display->connections() << "\n";
+        else
+            std::cout << "display unwatched\n";
+    }
     return 0;
 }
