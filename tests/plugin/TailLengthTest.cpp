@@ -7,6 +7,7 @@
 #include "Kernel/TailLength.h"
 
 #include <cmath>
+#include <functional>
 #include <random>
 #include <thread>
 
@@ -80,10 +81,11 @@ struct Recorder : juce::AudioProcessorListener
     int tailReports = 0;
 };
 
-void pumpMessagesFor (int milliseconds)
+// Delivers messages for `milliseconds`, or until `done` holds.
+void pumpMessagesFor (int milliseconds, const std::function<bool()>& done = [] { return false; })
 {
     const auto end = juce::Time::getMillisecondCounter() + static_cast<juce::uint32> (milliseconds);
-    while (juce::Time::getMillisecondCounter() < end)
+    while (juce::Time::getMillisecondCounter() < end && ! done())
         if (! juce::dispatchNextMessageOnSystemQueue (true))
             juce::Thread::sleep (5);
 }
@@ -136,21 +138,23 @@ TEST (TailLengthThreads, ALongerReverbLengthensItAndTheHostHearsOfItOnTheMessage
     Recorder recorder;
     processor->addListener (&recorder);
     prepare (*processor);
+    // From the default preset's tail to a short one: reported once.
     applySettings (*processor, { { "ReverbLength", 2.0f } });
-    pumpMessagesFor (500);
+    pumpMessagesFor (5000, [&] { return recorder.tailReports > 0; });
+    pumpMessagesFor (2 * TailWatcher::intervalMs);
+    ASSERT_EQ (recorder.tailReports, 1);
     const double shorter = processor->getTailLengthSeconds();
-    const int reportsBefore = recorder.tailReports;
 
     // Automation from another thread, as a host's audio thread sends it.
     std::thread automation ([&] { plugintest::automate (*processor, "ReverbLength", 10.0f); });
     automation.join();
     const double longer = processor->getTailLengthSeconds();
     EXPECT_GT (longer, shorter + 10.0);
-    pumpMessagesFor (500);
-    EXPECT_EQ (recorder.tailReports, reportsBefore + 1);
+    pumpMessagesFor (5000, [&] { return recorder.tailReports > 1; });
+    EXPECT_EQ (recorder.tailReports, 2);
 
     // Nothing changed, nothing reported.
-    pumpMessagesFor (500);
-    EXPECT_EQ (recorder.tailReports, reportsBefore + 1);
+    pumpMessagesFor (3 * TailWatcher::intervalMs);
+    EXPECT_EQ (recorder.tailReports, 2);
     processor->removeListener (&recorder);
 }
