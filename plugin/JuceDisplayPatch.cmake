@@ -35,8 +35,9 @@ if(VANTREL_XWS_AT GREATER -1 AND VANTREL_GUI_INCLUDE_AT GREATER -1)
   foreach(line IN LISTS VANTREL_GUI_INCLUDES)
     string(REGEX REPLACE "#include \"([^\"]+)\"" "\\1" path "${line}")
     if(path STREQUAL "native/x11/juce_linux_XWindowSystem.cpp")
-      string(REPLACE "${line}" "#include \"${VANTREL_GUI_OVERRIDE_DIR}/juce_linux_XWindowSystem.cpp\""
-             VANTREL_GUI_UNITY "${VANTREL_GUI_UNITY}")
+      # Beside the copy of the unity source: no build path in the text, so
+      # that trees in other places share the compiler cache.
+      string(REPLACE "${line}" "#include \"juce_linux_XWindowSystem.cpp\"" VANTREL_GUI_UNITY "${VANTREL_GUI_UNITY}")
     elseif(EXISTS "${VANTREL_GUI_MODULE}/${path}")
       string(REPLACE "${line}" "#include \"${VANTREL_GUI_MODULE}/${path}\"" VANTREL_GUI_UNITY "${VANTREL_GUI_UNITY}")
     endif()
