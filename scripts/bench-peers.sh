@@ -66,6 +66,11 @@ fi
 # out so that an older installed copy cannot stand in for the one just built.
 export LV2_PATH="$OURS_LV2_DIR:/usr/lib/lv2"
 
+# Processing needs no display. Without DISPLAY, JUCE tries :0, and an X server
+# there that goes away mid-run (a test's, on a shared machine) ends the run:
+# point it at a display that does not exist instead.
+export DISPLAY=":4095"
+
 # measure URI FILE BLOCK [lv2cpu options...] -> prints cpu_per_audio_s
 measure() {
   local uri="$1" file="$2" block="$3" line
