@@ -567,21 +567,38 @@ void SignalProcessing::biquadTwo (const float* const* in, const float* const* co
         biquad (in[1], coefficients[1], out[1], n, state[1]);
         return;
     }
-    Section first (coefficients[0], *state[0]);
-    Section second (coefficients[1], *state[1]);
+    // The two sections in lanes 0 and 1, four samples of both channels at a
+    // time as in biquadSeriesTwo: every lane takes the scalar section's steps
+    // in the same order, so the samples are those of one section per channel.
+    SectionLanes s = twoLanes (coefficients[0], coefficients[1], *state[0], *state[1]);
     const float* i0 = in[0];
     const float* i1 = in[1];
     float* o0 = out[0];
     float* o1 = out[1];
-    for (unsigned long k = 0; k < n; ++k)
+    unsigned long k = 0;
+    for (; k + 4 <= n; k += 4)
     {
-        const float x0 = i0[k];
-        const float x1 = i1[k];
-        o0[k] = first.step (x0);
-        o1[k] = second.step (x1);
+        const __m128 l = _mm_loadu_ps (i0 + k);
+        const __m128 r = _mm_loadu_ps (i1 + k);
+        const __m128 early = _mm_unpacklo_ps (l, r); // l0 r0 l1 r1
+        const __m128 late = _mm_unpackhi_ps (l, r);  // l2 r2 l3 r3
+        const __m128 y0 = s.step (early);
+        const __m128 y1 = s.step (_mm_movehl_ps (early, early));
+        const __m128 y2 = s.step (late);
+        const __m128 y3 = s.step (_mm_movehl_ps (late, late));
+        const __m128 a = _mm_movelh_ps (y0, y1); // l0 r0 l1 r1
+        const __m128 b = _mm_movelh_ps (y2, y3); // l2 r2 l3 r3
+        _mm_storeu_ps (o0 + k, _mm_shuffle_ps (a, b, _MM_SHUFFLE (2, 0, 2, 0)));
+        _mm_storeu_ps (o1 + k, _mm_shuffle_ps (a, b, _MM_SHUFFLE (3, 1, 3, 1)));
     }
-    first.store (*state[0]);
-    second.store (*state[1]);
+    for (; k < n; ++k)
+    {
+        alignas (16) float y[4];
+        _mm_store_ps (y, s.step (lanes (i0[k], i1[k], 0.0f, 0.0f)));
+        o0[k] = y[0];
+        o1[k] = y[1];
+    }
+    storeTwoLanes (s, *state[0], *state[1]);
 }
 
 void SignalProcessing::biquadFour (const float* const* in, const float* const* coefficients, float* const* out,
