@@ -1,5 +1,7 @@
 #include "Delay/DelayLineDamped.h"
 
+#include "Math/Accelerate/VectorClones.h"
+
 #include "BlockSize.h"
 #include "Math/Accelerate/SignalProcessing.h"
 #include "Math/Memory.h"
@@ -12,6 +14,7 @@ constexpr float kResonanceDb = -3.0f; // Q = 10^(-3/20), close to Butterworth
 
 // x = (low - x) amount + x, then x = x gain when a gain is given: the steps
 // of preFeedbackProcess (and of the owner's scaling) in one pass.
+KARVON_VECTOR_CLONES
 void blend (const float* __restrict low, const float* __restrict amount, const float* __restrict gain,
             float* __restrict x, unsigned long n) noexcept
 {

@@ -1,10 +1,13 @@
 #include "Kernel/InputSanitiser.h"
 
+#include "Math/Accelerate/VectorClones.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace InputSanitiser
 {
+KARVON_VECTOR_CLONES
 void copy (const float* input, float* output, unsigned long n) noexcept
 {
     if (input == nullptr)

@@ -1,6 +1,8 @@
 // The kernel's signal flow, block by block on the audio thread.
 
 #include "Kernel/InputSanitiser.h"
+
+#include "Math/Accelerate/VectorClones.h"
 #include "Kernel/ScopedFlushDenormals.h"
 #include "Kernel/VantrelDSPKernel.h"
 
@@ -41,6 +43,7 @@ float feedbackReturnScale (const Shifter& voice, VantrelDSPKernel::ScalarCache& 
 }
 
 // out_i = shape_i g for the four oscillator outputs, in one pass.
+KARVON_VECTOR_CLONES
 void scaleOutputs (const float* __restrict s0, const float* __restrict s1, const float* __restrict s2,
                    const float* __restrict s3, const float* __restrict g, float* __restrict o0, float* __restrict o1,
                    float* __restrict o2, float* __restrict o3, unsigned long n) noexcept
@@ -56,6 +59,7 @@ void scaleOutputs (const float* __restrict s0, const float* __restrict s1, const
 
 // out = (a + b) 0.5, the two voices' average, in one pass. a and b may be
 // the same buffer, and either may be out.
+KARVON_VECTOR_CLONES
 void halfSum (const float* a, const float* b, float* out, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)

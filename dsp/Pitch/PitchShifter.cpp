@@ -1,5 +1,7 @@
 #include "Pitch/PitchShifter.h"
 
+#include "Math/Accelerate/VectorClones.h"
+
 #include "Kernel/ScopedFlushDenormals.h"
 #include "Math/Accelerate/BiquadHistory.h"
 #include "Math/Accelerate/FractionLanes.h"
@@ -44,6 +46,7 @@ float ratioFor (int semitones, float fine) noexcept
 
 // A sample that is not finite would sit in the storage and spoil every read
 // that reaches it; it is stored as silence instead.
+KARVON_VECTOR_CLONES
 void replaceNonFinite (float* x, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)

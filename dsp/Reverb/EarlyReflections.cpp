@@ -1,5 +1,7 @@
 #include "Reverb/EarlyReflections.h"
 
+#include "Math/Accelerate/VectorClones.h"
+
 #include "Math/Accelerate/SignalProcessing.h"
 #include "Math/Memory.h"
 
@@ -8,6 +10,7 @@ using SP = SignalProcessing;
 namespace
 {
 // difference = a - t, then a = a + t, in one pass.
+KARVON_VECTOR_CLONES
 void rung (const float* __restrict t, float* __restrict a, float* __restrict difference, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)
@@ -19,6 +22,7 @@ void rung (const float* __restrict t, float* __restrict a, float* __restrict dif
 
 // rung with a read from `start` instead of updated in place: difference =
 // start - t, a = start + t (start may be a itself).
+KARVON_VECTOR_CLONES
 void firstRung (const float* __restrict t, const float* start, float* a, float* __restrict difference,
                 unsigned long n) noexcept
 {

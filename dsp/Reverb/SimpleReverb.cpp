@@ -1,5 +1,7 @@
 #include "Reverb/SimpleReverb.h"
 
+#include "Math/Accelerate/VectorClones.h"
+
 #include "Kernel/ScopedFlushDenormals.h"
 #include "Math/Accelerate/SignalProcessing.h"
 #include "Math/Memory.h"
@@ -23,6 +25,7 @@ constexpr float kDefaultColourHz = 6000.0f;
 
 // Samples that are not finite would circulate in the network for ever; they
 // enter as silence instead.
+KARVON_VECTOR_CLONES
 void copyFinite (const float* source, float* destination, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)
@@ -30,6 +33,7 @@ void copyFinite (const float* source, float* destination, unsigned long n) noexc
 }
 // The loop of mixNetwork. Its buffers come in as restrict parameters, the
 // form in which the compiler trusts them apart and vectorises the loop.
+KARVON_VECTOR_CLONES
 void mixLines (const float* __restrict o0, const float* __restrict o1, const float* __restrict o2,
                const float* __restrict o3, const float* __restrict eL, const float* __restrict eR, float gain,
                float scale, float* __restrict left, float* __restrict right, float* __restrict m0,

@@ -1,5 +1,7 @@
 #include "Reverb/VantrelReverb.h"
 
+#include "Math/Accelerate/VectorClones.h"
+
 #include "Math/Memory.h"
 
 #include "Math/Accelerate/SignalProcessing.h"
@@ -37,6 +39,7 @@ void lineTimes (const float* __restrict scale, float nominal, const float* __res
 // modulation of line i read once for its late and its early line. Per
 // sample, in the order of the separate steps: scale = (room + offset) /
 // divisor, then each line's time as lineTimes computes it.
+KARVON_VECTOR_CLONES
 void modulatedTimes (const float* __restrict room, const float* __restrict m0, const float* __restrict m1,
                      const float* __restrict m2, const float* __restrict m3, float* __restrict scale,
                      float* __restrict l0, float* __restrict l1, float* __restrict l2, float* __restrict l3,

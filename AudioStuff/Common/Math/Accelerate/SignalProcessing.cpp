@@ -2,6 +2,7 @@
 
 #include "Math/Accelerate/BiquadHistory.h"
 #include "Math/Accelerate/TranscendentalKernels.h"
+#include "Math/Accelerate/VectorClones.h"
 
 #include <algorithm>
 #include <atomic>
@@ -56,12 +57,14 @@ void SignalProcessing::init() noexcept
     selectedKernels.store (chooseKernels(), std::memory_order_relaxed);
 }
 
+KARVON_VECTOR_CLONES
 void SignalProcessing::add (const float* a, const float* b, float* out, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)
         out[i] = a[i] + b[i];
 }
 
+KARVON_VECTOR_CLONES
 void SignalProcessing::add_s (const float* a, float s, float* out, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)
@@ -74,72 +77,84 @@ void SignalProcessing::add_s_D (const double* a, double s, double* out, unsigned
         out[i] = a[i] + s;
 }
 
+KARVON_VECTOR_CLONES
 void SignalProcessing::sub (const float* a, const float* b, float* out, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)
         out[i] = a[i] - b[i];
 }
 
+KARVON_VECTOR_CLONES
 void SignalProcessing::mul (const float* a, const float* b, float* out, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)
         out[i] = a[i] * b[i];
 }
 
+KARVON_VECTOR_CLONES
 void SignalProcessing::mul_s (const float* a, float s, float* out, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)
         out[i] = a[i] * s;
 }
 
+KARVON_VECTOR_CLONES
 void SignalProcessing::add_mul (const float* a, const float* b, const float* c, float* out, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)
         out[i] = (a[i] + b[i]) * c[i];
 }
 
+KARVON_VECTOR_CLONES
 void SignalProcessing::mul_add (const float* a, const float* b, const float* c, float* out, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)
         out[i] = a[i] * b[i] + c[i];
 }
 
+KARVON_VECTOR_CLONES
 void SignalProcessing::mul_add_s (const float* a, const float* b, float s, float* out, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)
         out[i] = a[i] * b[i] + s;
 }
 
+KARVON_VECTOR_CLONES
 void SignalProcessing::mul_s_add (const float* a, float s, const float* b, float* out, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)
         out[i] = a[i] * s + b[i];
 }
 
+KARVON_VECTOR_CLONES
 void SignalProcessing::mul_s_add_s (const float* a, float s1, float s2, float* out, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)
         out[i] = a[i] * s1 + s2;
 }
 
+KARVON_VECTOR_CLONES
 void SignalProcessing::mul_mul_add (const float* a, const float* b, const float* c, const float* d, float* out, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)
         out[i] = a[i] * b[i] + c[i] * d[i];
 }
 
+KARVON_VECTOR_CLONES
 void SignalProcessing::div (const float* a, const float* b, float* out, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)
         out[i] = a[i] / b[i];
 }
 
+KARVON_VECTOR_CLONES
 void SignalProcessing::s_div (float s, const float* a, float* out, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)
         out[i] = s / a[i];
 }
 
+KARVON_VECTOR_CLONES
 void SignalProcessing::div_s (const float* a, float s, float* out, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)
@@ -151,12 +166,14 @@ void SignalProcessing::truncToInt (const float* a, float* out, unsigned long n) 
     kernels().trunc (a, out, n);
 }
 
+KARVON_VECTOR_CLONES
 void SignalProcessing::squareRoot (const float* a, float* out, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)
         out[i] = std::sqrt (a[i]);
 }
 
+KARVON_VECTOR_CLONES
 void SignalProcessing::powTwo (float* a, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)
@@ -168,6 +185,7 @@ void SignalProcessing::pow (float* out, const float* e, const float* x, unsigned
     kernels().pow (x, e, out, n);
 }
 
+KARVON_VECTOR_CLONES
 void SignalProcessing::clip (const float* a, float lo, float hi, float* out, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)
@@ -177,6 +195,7 @@ void SignalProcessing::clip (const float* a, float lo, float hi, float* out, uns
     }
 }
 
+KARVON_VECTOR_CLONES
 void SignalProcessing::ramp (float start, float step, float* out, unsigned long n) noexcept
 {
     // Each value from its own index, so that long ramps do not accumulate error.
@@ -205,6 +224,7 @@ void SignalProcessing::frac (float* a, unsigned long n) noexcept
     }
 }
 
+KARVON_VECTOR_CLONES
 void SignalProcessing::abs (const float* a, float* out, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)
@@ -312,6 +332,7 @@ void SignalProcessing::min (const float* a, float* result, unsigned long n) noex
     *result = m;
 }
 
+KARVON_VECTOR_CLONES
 void SignalProcessing::min_compare (const float* a, const float* b, float* out, unsigned long n) noexcept
 {
     // fmin semantics: a NaN on one side gives the other side.
@@ -322,6 +343,7 @@ void SignalProcessing::min_compare (const float* a, const float* b, float* out, 
     }
 }
 
+KARVON_VECTOR_CLONES
 void SignalProcessing::max_compare (const float* a, const float* b, float* out, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)
@@ -356,12 +378,14 @@ void SignalProcessing::rms (const float* a, float* result, unsigned long n) noex
     *result = std::sqrt (sum / static_cast<float> (n));
 }
 
+KARVON_VECTOR_CLONES
 void SignalProcessing::limit (const float* a, float t, float v, float* out, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)
         out[i] = a[i] >= t ? v : -v;
 }
 
+KARVON_VECTOR_CLONES
 void SignalProcessing::threshold (const float* a, float t, float* out, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)
