@@ -317,6 +317,18 @@ TEST_F (RenderJobTest, MistakesAreNamedAndWriteNothing)
     writeWav (file ("quad.wav"), noise (3, 4800, 0.3f, 1), rate);
     file ("garbage.wav").replaceWithText ("RIFF, but not really a wave file");
     file ("garbage.state").replaceWithText ("<Parameters/>");
+    {
+        // A state block nested 100,000 deep: refused, not a crash.
+        juce::MemoryBlock deep;
+        juce::MemoryOutputStream out (deep, false);
+        const auto text = "<Parameters>" + juce::String::repeatedString ("<PARAM>", 100000) + "</Parameters>";
+        out.writeInt (0x21324356);
+        out.writeInt (static_cast<int> (text.getNumBytesAsUTF8()) + 1);
+        out << text;
+        out.writeByte (0);
+        out.flush();
+        file ("deep.state").replaceWithData (deep.getData(), deep.getSize());
+    }
 
     struct Case
     {
@@ -334,6 +346,7 @@ TEST_F (RenderJobTest, MistakesAreNamedAndWriteNothing)
         { "output folder missing", [this] (auto& o) { o.output = file ("nowhere/out.wav"); }, "folder does not exist", render::exitFileError },
         { "output is a folder", [this] (auto& o) { o.output = folder; }, "it is a folder", render::exitFileError },
         { "state not a state", [this] (auto& o) { o.stateIn = file ("garbage.state"); }, "is not a KARVON Vantrel state", render::exitFileError },
+        { "state nested without end", [this] (auto& o) { o.stateIn = file ("deep.state"); }, "is not a KARVON Vantrel state", render::exitFileError },
         { "state missing", [this] (auto& o) { o.stateIn = file ("none.state"); }, "cannot read state file", render::exitFileError },
         { "state out folder missing", [this] (auto& o) { o.stateOut = file ("nowhere/x.state"); }, "folder does not exist", render::exitFileError },
     };
