@@ -29,9 +29,10 @@ Signal noiseBurst (double rate, double seconds, unsigned seed)
 
 // The kernel driven as a host would, in blocks of the given lengths in turn,
 // with every setting steady from the first sample.
-Signal renderKernel (double rate, const ReferenceSettings& settings, const Signal& in, const std::vector<unsigned long>& blocks)
+Signal renderKernel (double rate, const ReferenceSettings& settings, const Signal& in, const std::vector<unsigned long>& blocks,
+                     int channels = 2)
 {
-    KernelRig rig (2, rate);
+    KernelRig rig (channels, rate);
     for (unsigned long i = 0; i < P::DuckingPeakMeter; ++i)
         rig.kernel->setParameter (i, settings.values[i]);
     for (unsigned long i = 0; i < P::DuckingPeakMeter; ++i)
@@ -40,13 +41,14 @@ Signal renderKernel (double rate, const ReferenceSettings& settings, const Signa
     return rig.renderBlocks (in, blocks);
 }
 
-// Level of the difference against the level of the wet part of `a`, dB.
-double differenceDb (const Signal& a, const Signal& b, const Signal& in, float dryWet)
+// Level of the difference against the level of the wet part of `a`, dB,
+// over the first `channels` channels.
+double differenceDb (const Signal& a, const Signal& b, const Signal& in, float dryWet, std::size_t channels = 2)
 {
     const float m = std::clamp (dryWet * 0.01f, 0.0f, 1.0f);
     const float dryGain = std::clamp (m * -2.0f + 2.0f, 0.0f, 1.0f);
     double diff = 0.0, wet = 0.0;
-    for (std::size_t c = 0; c < 2; ++c)
+    for (std::size_t c = 0; c < channels; ++c)
         for (std::size_t i = 0; i < a[c].size(); ++i)
         {
             const double d = static_cast<double> (a[c][i]) - b[c][i];
@@ -125,5 +127,68 @@ TEST (ReferenceEffect, KernelMatchesTheModelOverRandomSettings)
             const Signal model = ReferenceEffect (rate, s).render (in);
             EXPECT_LT (differenceDb (kernel, model, in, s.values[P::DryWet]), -100.0)
                 << rate << " Hz, blocks of " << blocks.front() << ": " << describe (s);
+        }
+}
+
+// A mono bus: the left channel alone, the reverbs' right inputs silent.
+TEST (ReferenceEffect, MonoKernelMatchesTheModel)
+{
+    std::mt19937 random (7);
+    int pattern = 3;
+    for (const double rate : { 44100.0, 48000.0 })
+        for (const int k : { 0, 4, 8, 5 })
+        {
+            const ReferenceSettings s = randomSettings (random, k);
+            const Signal in = noiseBurst (rate, 0.4, random());
+            const auto& blocks = kBlockPatterns[static_cast<std::size_t> (pattern++) % kBlockPatterns.size()];
+            const Signal kernel = renderKernel (rate, s, in, blocks, 1);
+            const Signal model = ReferenceEffect (rate, s, 1).render (in);
+            EXPECT_LT (differenceDb (kernel, model, in, s.values[P::DryWet], 1), -100.0)
+                << rate << " Hz, blocks of " << blocks.front() << ": " << describe (s);
+        }
+}
+
+// Settings that move: every continuous setting ramps to a new value at once,
+// part way through, in host blocks of 256 frames (a ramp is rendered per host
+// block, so other cuttings differ in the last bits of its values).
+TEST (ReferenceEffect, KernelFollowsTheModelThroughMovingSettings)
+{
+    std::mt19937 random (99);
+    for (const double rate : { 44100.0, 96000.0 })
+        for (const int k : { 0, 2, 4, 6, 8 })
+        {
+            const ReferenceSettings s = randomSettings (random, k);
+            const ReferenceSettings next = randomSettings (random, k);
+            const Signal in = noiseBurst (rate, 0.5, random());
+            const std::size_t at = in[0].size() / 512 * 256; // a grid point half way
+
+            ReferenceEffect model (rate, s);
+            KernelRig rig (2, rate);
+            for (unsigned long i = 0; i < P::DuckingPeakMeter; ++i)
+                rig.kernel->setParameter (i, s.values[i]);
+            for (unsigned long i = 0; i < P::DuckingPeakMeter; ++i)
+                if (auto& r = rig.kernel->parameters->at (i).ramper)
+                    r->snapToTarget();
+
+            Signal first, second;
+            for (std::size_t c = 0; c < 2; ++c)
+            {
+                first[c].assign (in[c].begin(), in[c].begin() + static_cast<long> (at));
+                second[c].assign (in[c].begin() + static_cast<long> (at), in[c].end());
+            }
+            Signal kernel = rig.renderBlocks (first, { 256 });
+            for (unsigned long i = 0; i < P::DuckingPeakMeter; ++i)
+                if (! ReferenceSettings::isSwitch (i))
+                {
+                    rig.kernel->setParameter (i, next.values[i]);
+                    model.change (at, i, next.values[i]);
+                }
+            const Signal rest = rig.renderBlocks (second, { 256 });
+            for (std::size_t c = 0; c < 2; ++c)
+                kernel[c].insert (kernel[c].end(), rest[c].begin(), rest[c].end());
+
+            // The dry part is measured out at the earlier mix.
+            EXPECT_LT (differenceDb (kernel, model.render (in), in, s.values[P::DryWet]), -100.0)
+                << rate << " Hz: " << describe (s) << "then " << describe (next);
         }
 }

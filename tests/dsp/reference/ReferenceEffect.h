@@ -4,25 +4,35 @@
 #include "ReferenceDucker.h"
 #include "ReferenceLine.h"
 #include "ReferenceOscillator.h"
+#include "ReferenceRamp.h"
 #include "ReferenceReverb.h"
 #include "ReferenceSettings.h"
 #include "ReferenceVoice.h"
 
 #include <array>
+#include <cstdint>
 #include <vector>
 
-// The whole effect, one sample at a time, for steady settings: input gain
-// and filter, two voices before, around or after the reverb, pre-delay,
-// reverb (a second one while both voices repeat), ducking keyed by the dry
-// input, and the dry/wet mix. Control values are read at grid points.
+// The whole effect, one sample at a time: input gain and filter, two voices
+// before, around or after the reverb, pre-delay, reverb (a second one while
+// both voices repeat), ducking keyed by the dry input, and the dry/wet mix.
+// Control values are read at grid points; settings other than the switches
+// may move, by 20 ms ramps rendered a grid chunk at a time.
 class ReferenceEffect
 {
 public:
     using Signal = std::array<std::vector<float>, 2>;
 
-    ReferenceEffect (double sampleRate, const ReferenceSettings& settings);
+    // The settings hold from the first sample. channelCount 1: the left
+    // channel alone, as a mono bus.
+    ReferenceEffect (double sampleRate, const ReferenceSettings& settings, int channelCount = 2);
 
-    // Stereo in, stereo out, from the start of the stream.
+    // From the grid point at `frame` on, a setting other than a switch moves
+    // to `value`.
+    void change (std::size_t frame, unsigned long index, float value);
+
+    // Two channels in and out (in mono the right one is left silent), from the
+    // start of the stream.
     Signal render (const Signal& input);
 
 private:
@@ -37,14 +47,28 @@ private:
         double energy = 0.0; // of the dry input over the current chunk
         double level = 0.0;  // RMS of the dry input over the last whole chunk
     };
+    struct Change
+    {
+        std::size_t frame;
+        unsigned long index;
+        float value;
+    };
+    using Chunk = std::array<float, 256>;
 
-    void beginChunk();
-    void tick (const Signal& input, Signal& output, std::size_t t);
+    void beginChunk (std::size_t start);
+    void tick (const Signal& input, Signal& output, std::size_t t, long k);
+    // Setting `index` at sample k of the chunk.
+    float at (unsigned long index, long k) const { return chunk[index][static_cast<std::size_t> (k)]; }
 
     double sampleRate;
+    std::uint64_t rampLength;
     ReferenceSettings settings;
+    std::vector<Change> changes;
+    std::array<ReferenceRamp, ReferenceSettings::kCount> ramps;
+    std::array<Chunk, ReferenceSettings::kCount> chunk {};
     std::vector<Channel> channels;
     ReferenceOscillator oscillator;
     ReferenceReverb reverbA, reverbB;
-    float amountA = 0.0f, amountB = 0.0f;
+    float scaleA = 1.0f, scaleB = 1.0f;
+    float colour = 0.0f;
 };

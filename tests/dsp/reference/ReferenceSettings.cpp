@@ -3,8 +3,6 @@
 #include "ReferenceBiquad.h"
 
 #include <algorithm>
-#include "ReferenceMaths.h"
-
 #include <cmath>
 
 namespace
@@ -34,23 +32,22 @@ float ReferenceSettings::clamped (unsigned long index) const
     return std::clamp (values[index], p.min, p.max);
 }
 
-float ReferenceSettings::inputGainFactor() const
+float ReferenceSettings::target (unsigned long index) const
 {
-    // 10^(dB / 20)
-    return ReferenceMaths::exp (clamped (P::InputGain) * 0.115129255f);
+    if (index == P::InputFilterFrequency)
+        return std::clamp (note (values[index]), note (list().at (index).min), note (list().at (index).max));
+    return clamped (index);
+}
+
+bool ReferenceSettings::isSwitch (unsigned long index)
+{
+    return index == P::InputFilterType || index == P::PitchShifterModeA || index == P::PitchA || index == P::FineA
+           || index == P::PitchShifterModeB || index == P::PitchB || index == P::FineB;
 }
 
 int ReferenceSettings::inputFilterType() const
 {
     return std::round (values[P::InputFilterType]) == 0.0f ? ReferenceBiquad::LowShelf : ReferenceBiquad::HighPass;
-}
-
-float ReferenceSettings::inputFilterHz (double sampleRate) const
-{
-    // The cutoff moves on the note scale and comes back to Hz below Nyquist.
-    const float n = std::clamp (note (values[P::InputFilterFrequency]), note (20.0f), note (20000.0f));
-    const float hz = ReferenceMaths::exp (n * 0.057762265f) * 8.1757994f;
-    return std::clamp (hz, 20.0f, static_cast<float> (sampleRate / 2.1));
 }
 
 int ReferenceSettings::mode (bool voiceB) const
@@ -66,9 +63,4 @@ int ReferenceSettings::semitones (bool voiceB) const
 float ReferenceSettings::fineSemitones (bool voiceB) const
 {
     return clamped (voiceB ? P::FineB : P::FineA) / 100.0f;
-}
-
-float ReferenceSettings::colourHz (double sampleRate) const
-{
-    return std::clamp (clamped (P::ReverbColor), 800.0f, static_cast<float> (sampleRate / 2.01));
 }

@@ -6,7 +6,7 @@
 
 // The effect's settings as the user sets them (parameter units, any value),
 // and what each becomes inside the effect: clamped to its range, switches
-// rounded or truncated, frequencies through the note scale.
+// rounded or truncated, the filter frequency on the note scale.
 struct ReferenceSettings
 {
     using P = VantrelParameterList;
@@ -17,14 +17,18 @@ struct ReferenceSettings
     void set (unsigned long index, float value) { values[index] = value; }
     float clamped (unsigned long index) const;
 
-    // The values the signal flow works with.
-    float inputGainFactor() const;
+    // What a moving setting's ramp heads for: the clamped value, for the input
+    // filter's frequency its note number (it moves on the note scale).
+    float target (unsigned long index) const;
+    // Switches (filter type, modes, pitches, fine tunings) take effect at
+    // once; every other setting ramps.
+    static bool isSwitch (unsigned long index);
+
+    // The switches as the signal flow uses them.
     int inputFilterType() const; // a ReferenceBiquad::Type
-    float inputFilterHz (double sampleRate) const;
     int mode (bool voiceB) const;
     int semitones (bool voiceB) const;
     float fineSemitones (bool voiceB) const;
-    float colourHz (double sampleRate) const;
 
     std::array<float, kCount> values {};
 };
