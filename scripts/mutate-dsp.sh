@@ -109,6 +109,28 @@ dsp/Dynamics/DryWet.cpp | const __m128 percent = _mm_set1_ps (0.01f); | const __
 dsp/Dynamics/DryWet.cpp | d = _mm_add_ps (_mm_mul_ps (m, minusOne), one); | d = _mm_add_ps (_mm_mul_ps (m, minusOne), two);
 dsp/Dynamics/DryWet.cpp | limit (m * -2.0f + 2.0f, 0.0f, 1.0f) : m * -1.0f + 1.0f; | limit (m * -2.0f + 2.1f, 0.0f, 1.0f) : m * -1.0f + 1.0f;
 dsp/Dynamics/DryWet.cpp | w = limit (_mm_mul_ps (m, two), zero, one); | w = limit (_mm_mul_ps (m, one), zero, one);
+dsp/Kernel/VantrelDSPKernelProcess.cpp | modeB == kModeBefore ? b.voice[ch] : work[ch], reverbIn, n); | modeB == kModeBefore ? a.voice[ch] : work[ch], reverbIn, n);
+dsp/Kernel/VantrelDSPKernelProcess.cpp | SP::mul_add (returned, a.amount, reverbIn, reverbIn, n); | SP::mul_add (returned, b.amount, reverbIn, reverbIn, n);
+dsp/Kernel/VantrelDSPKernelProcess.cpp | constexpr int kModeAfter = 2; | constexpr int kModeAfter = 3;
+# Equivalent: setup() sets the filter's type from the requested one before
+# anything is rendered.
+# dsp/Kernel/VantrelDSPKernel.cpp | inputFilter->setType (LowShelf); | inputFilter->setType (HighPass);
+dsp/Modulation/Lfo.cpp | return 1000.0f / rate; | return 1100.0f / rate;
+# Not reached: the one-sample loop takes only what the four- and eight-lane
+# loops leave, and the kernel's calls are 256 samples long.
+# dsp/Modulation/Lfo.cpp | p = fractionalPart ((p + phaseOffset[i]) + 1.0f); | p = fractionalPart ((p - phaseOffset[i]) + 1.0f);
+dsp/Modulation/PhaseRampsAvx2.cpp | p = fractionalPart (_mm256_add_ps (_mm256_add_ps (p, _mm256_loadu_ps (phaseOffset + i)), one)); | p = fractionalPart (_mm256_add_ps (_mm256_sub_ps (p, _mm256_loadu_ps (phaseOffset + i)), one));
+dsp/Modulation/Lfo.cpp | 1.0f / (period * 0.001f) : 0.0f; | 1.0f / (period * 0.0011f) : 0.0f;
+dsp/Pitch/PitchShifter.cpp | static_cast<float> (semitones) + 60.0f + fine; | static_cast<float> (semitones) + 61.0f + fine;
+dsp/Pitch/PitchShifter.cpp | ((1.0f - ratio) / windowSeconds) | ((ratio - 1.0f) / windowSeconds)
+dsp/Pitch/PitchShifter.cpp | const float halfTurn = 2.0f * kPi * 0.5f; | const float halfTurn = 2.0f * kPi * 0.45f;
+dsp/Reverb/EarlyReflections.cpp | a[i] = a[i] + t[i]; | a[i] = a[i] - t[i];
+dsp/Delay/DelayLineDamped.cpp | x[i] = ((low[i] - x[i]) * amount[i] + x[i]) * gain[i]; | x[i] = ((x[i] - low[i]) * amount[i] + x[i]) * gain[i];
+dsp/Dynamics/PeakMeter.cpp | reading = 20.0f * std::log10 (std::min (largest, FLT_MAX)) + 100.0f; | reading = 20.0f * std::log10 (std::min (largest, FLT_MAX)) + 90.0f;
+dsp/VantrelParameterList.cpp | define (PreDelay, "PreDelay", t.preDelay, 10.0f); | define (PreDelay, "PreDelay", t.preDelay, 20.0f);
+dsp/Reverb/VantrelReverb.cpp | const float s = (room[k] + kRoomOffset) / kRoomDivisor; | const float s = (room[0] + kRoomOffset) / kRoomDivisor;
+dsp/VantrelParameterList.cpp | reverbColor { 800.0f, 18000.0f, ParameterUnitHertz, FlagLinearRamp, | reverbColor { 800.0f, 18000.0f, ParameterUnitHertz, 0,
+AudioStuff/Common/ProcessBlock/Mix/Gain.cpp | const unsigned long computed = holds ? 1 : n; | const unsigned long computed = 1;
 AudioStuff/Common/ProcessBlock/Mix/Gain.cpp | constexpr float decibelsToExponent = 0.115129255f; | constexpr float decibelsToExponent = 0.12f;
 AudioStuff/Common/DSPKernel.cpp | constexpr double rampSeconds = static_cast<double> (0.02f); | constexpr double rampSeconds = static_cast<double> (0.03f);
 AudioStuff/Common/Math/NoteScale.cpp | constexpr float notesPerNeper = 17.31234f; | constexpr float notesPerNeper = 17.0f;
