@@ -534,6 +534,21 @@ CheckResult PluginValidator::parameterThreads()
     if (values.empty())
         return result;
 
+    const int channels = channelsOf (*instance);
+    juce::AudioBuffer<float> buffer (channels, block);
+    SignalScan scan;
+
+    // A plug-in may report its values in its first blocks (an LV2 plug-in
+    // tells the host every value in its first run). JUCE's LV2 hosting takes
+    // such a report as the host's own value and drops a write the host made
+    // while that block ran, so a write racing the first block would be lost
+    // in the host, not in the plug-in. The writer starts once audio runs.
+    for (int i = 0; i < 2; ++i)
+    {
+        fillNoise (buffer, channels, block);
+        render (*instance, buffer, block);
+    }
+
     std::vector<float> lastWritten (parameters.size(), -1.0f);
     std::atomic<bool> stop { false };
     std::atomic<int> writes { 0 };
@@ -553,12 +568,10 @@ CheckResult PluginValidator::parameterThreads()
         }
     });
 
-    const int channels = channelsOf (*instance);
-    juce::AudioBuffer<float> buffer (channels, block);
-    SignalScan scan;
-
-    // Two seconds of audio, rendered as fast as possible against the writer.
-    for (int i = 0; i < 750; ++i)
+    // Two seconds of audio, rendered as fast as possible against the writer;
+    // longer while a busy machine has let the writer run only a little (a
+    // quick render can be over before the writer got its first time slice).
+    for (int i = 0; i < 750 || (writes.load (std::memory_order_relaxed) < 500 && i < 75000); ++i)
     {
         fillNoise (buffer, channels, block);
         render (*instance, buffer, block);
@@ -609,7 +622,7 @@ CheckResult PluginValidator::parameterThreads()
     }
 
     if (result.passed)
-        result.note (juce::String (writes.load()) + " writes during 750 blocks; " + scan.describe());
+        result.note (juce::String (writes.load()) + " writes during the render; " + scan.describe());
     return result;
 }
 
