@@ -27,8 +27,10 @@ protected:
         processor->prepareToPlay (48000.0, 512);
         editor.reset (processor->createEditor());
         window = std::make_unique<RecordingWindow> (*editor);
-        // The first frame draws everything; the editor then settles.
-        window->run (0.3);
+        // The first frame draws everything; the editor then settles. Counted
+        // in timer ticks, not seconds: on a busy machine the first readings
+        // of the timers may come late.
+        window->runTicks (10, PeakMeterContainer::refreshRateHz);
         window->peer().reset();
     }
 
@@ -39,12 +41,29 @@ protected:
         processor.reset();
     }
 
-    juce::Rectangle<int> meterBounds()
+    PeakMeterContainer* meter()
     {
         for (auto* c : editor->getChildren())
-            if (auto found = find (*c); ! found.isEmpty())
+            if (auto* found = find (*c))
                 return found;
-        return {};
+        return nullptr;
+    }
+
+    juce::Rectangle<int> meterBounds()
+    {
+        auto* m = meter();
+        return m != nullptr ? window->getLocalArea (m, m->getLocalBounds()) : juce::Rectangle<int> {};
+    }
+
+    // Sets the level and runs until the meter has read it, then two more
+    // ticks for anything that reading set off.
+    bool showMeter (float value)
+    {
+        setMeter (value);
+        auto* m = meter();
+        const bool read = m != nullptr && window->runUntil ([&] { return m->lastValues[0] == value; });
+        window->runTicks (2, PeakMeterContainer::refreshRateHz);
+        return read;
     }
 
     void setMeter (float value)
@@ -57,14 +76,14 @@ protected:
     std::unique_ptr<RecordingWindow> window;
 
 private:
-    juce::Rectangle<int> find (juce::Component& c)
+    PeakMeterContainer* find (juce::Component& c)
     {
-        if (dynamic_cast<PeakMeterContainer*> (&c) != nullptr)
-            return window->getLocalArea (&c, c.getLocalBounds());
+        if (auto* m = dynamic_cast<PeakMeterContainer*> (&c))
+            return m;
         for (auto* child : c.getChildren())
-            if (auto found = find (*child); ! found.isEmpty())
+            if (auto* found = find (*child))
                 return found;
-        return {};
+        return nullptr;
     }
 };
 } // namespace
@@ -72,7 +91,7 @@ private:
 TEST_F (EditorRepaints, AnIdleEditorAsksForNothing)
 {
     // Many ticks of every timer (12 and 30 Hz) pass without a change.
-    window->run (0.6);
+    window->runTicks (8, 12);
     EXPECT_EQ (window->peer().requests, 0);
     EXPECT_EQ (window->peer().paints, 0);
 }
@@ -91,7 +110,8 @@ TEST_F (EditorRepaints, AMovingMeterRedrawsItsPlotAtMostThirtyTimesASecond)
             std::this_thread::sleep_for (std::chrono::microseconds (200));
         }
     });
-    const double seconds = window->run (1.0);
+    // A second's worth of the meter's ticks, however long they take to come.
+    const double seconds = window->runTicks (PeakMeterContainer::refreshRateHz, PeakMeterContainer::refreshRateHz);
     stop = true;
     audio.join();
 
@@ -108,14 +128,11 @@ TEST_F (EditorRepaints, AMovingMeterRedrawsItsPlotAtMostThirtyTimesASecond)
 TEST_F (EditorRepaints, ALevelChangeTooSmallToSeeIsNotRedrawn)
 {
     // 0 and 40 both draw a full bar.
-    setMeter (0.0f);
-    window->run (0.2);
+    ASSERT_TRUE (showMeter (0.0f));
     window->peer().reset();
-    setMeter (40.0f);
-    window->run (0.2);
+    ASSERT_TRUE (showMeter (40.0f));
     EXPECT_EQ (window->peer().requests, 0);
 
-    setMeter (80.0f);
-    window->run (0.2);
+    ASSERT_TRUE (showMeter (80.0f));
     EXPECT_GE (window->peer().requests, 1);
 }

@@ -104,21 +104,54 @@ public:
 
     juce::ComponentPeer* createNewPeer (int, void*) override { return new RecordingPeer (*this); }
 
-    // Runs the message loop (timers included) for `seconds`, painting what
-    // was asked after every message, as a window would at its next frame.
-    // Returns the seconds that passed.
-    double run (double seconds)
+    // Runs the message loop (timers included) until a timer of `hz` has
+    // fired `ticks` times, painting what was asked after every message, as a
+    // window would at its next frame.
+    // All timers share one thread and one queue, so the editor's own timers
+    // of that rate have fired about as often, however slowly a busy machine
+    // lets them come. Gives up after a minute (timers that stopped). Returns
+    // the seconds that passed.
+    double runTicks (int ticks, int hz)
     {
-        using clock = std::chrono::steady_clock;
+        TickCounter counter;
+        counter.startTimerHz (hz);
         const auto start = clock::now();
-        const auto end = start + std::chrono::duration_cast<clock::duration> (std::chrono::duration<double> (seconds));
-        while (clock::now() < end)
-        {
-            if (! juce::dispatchNextMessageOnSystemQueue (true))
-                std::this_thread::sleep_for (std::chrono::milliseconds (1));
-            peer().performAnyPendingRepaintsNow();
-        }
+        const auto limit = start + std::chrono::minutes (1);
+        while (counter.ticks < ticks && clock::now() < limit)
+            step();
         return std::chrono::duration<double> (clock::now() - start).count();
+    }
+
+    // Runs the message loop until `condition` holds (at most a minute);
+    // returns whether it did.
+    template <typename Condition>
+    bool runUntil (Condition&& condition)
+    {
+        const auto limit = clock::now() + std::chrono::minutes (1);
+        while (! condition())
+        {
+            if (clock::now() >= limit)
+                return false;
+            step();
+        }
+        return true;
+    }
+
+private:
+    using clock = std::chrono::steady_clock;
+
+    struct TickCounter : juce::Timer
+    {
+        void timerCallback() override { ++ticks; }
+        int ticks = 0;
+    };
+
+    // One message (or a short rest when none waits), then the frame.
+    void step()
+    {
+        if (! juce::dispatchNextMessageOnSystemQueue (true))
+            std::this_thread::sleep_for (std::chrono::milliseconds (1));
+        peer().performAnyPendingRepaintsNow();
     }
 };
 } // namespace editortest
