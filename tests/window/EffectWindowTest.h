@@ -57,7 +57,7 @@ protected:
     // The header's text once the editor's 12 Hz tick has shown the latest state.
     juce::String shownPresetAfterTick()
     {
-        pump (120);
+        pumpTicks (2, 12);
         return header().presetButton.getButtonText();
     }
 

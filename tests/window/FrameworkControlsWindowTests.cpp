@@ -127,7 +127,7 @@ TEST_F (FrameworkControlsWindowTest, RightClicksReachTheContainersAndChangeNoVal
         ASSERT_TRUE (input.click (*target, point, FakeInput::right));
         EXPECT_EQ (panel.delegate.reports.size(), reportsBefore + 1) << "the container asks for the control editor";
     }
-    pump (100); // the dropdown's and the switches' timers
+    pumpTicks (2, 12); // the dropdown's and the switches' timers
     EXPECT_EQ (juce::ModalComponentManager::getInstance()->getNumModalComponents(), 0) << "no menu opened";
     EXPECT_FALSE (panel.scope.curves->isPaused);
     EXPECT_EQ (record->values(), before);

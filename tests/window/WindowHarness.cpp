@@ -55,6 +55,17 @@ void pump (int ms)
     waitUntil ([] { return false; }, ms);
 }
 
+void pumpTicks (int ticks, int hz)
+{
+    struct Counter : juce::Timer
+    {
+        void timerCallback() override { ++count; }
+        int count = 0;
+    } counter;
+    counter.startTimerHz (hz);
+    waitUntil ([&] { return counter.count >= ticks; }, 60000);
+}
+
 //==============================================================================
 FakeInput::FakeInput() : display (XOpenDisplay (nullptr)) {}
 

@@ -15,10 +15,17 @@
 namespace windowtest
 {
 // Runs JUCE's message loop until `condition` holds or `timeoutMs` passed;
-// returns the condition's last answer.
-bool waitUntil (const std::function<bool()>& condition, int timeoutMs = 5000);
+// returns the condition's last answer. The default is generous: a busy
+// machine may take seconds for what takes milliseconds alone, and a wait
+// that succeeds ends as soon as it does.
+bool waitUntil (const std::function<bool()>& condition, int timeoutMs = 30000);
 // Runs the message loop for about `ms` milliseconds.
 void pump (int ms);
+// Runs the message loop until a timer of `hz` has fired `ticks` times. All
+// timers share one thread and one queue, so the components' own timers of
+// that rate (or faster) have then fired at least as often, however late a
+// busy machine runs them.
+void pumpTicks (int ticks, int hz);
 
 // Synthetic input through the X server (XTest). Each mouse step returns once
 // JUCE has received it, so a test never races its own events.
