@@ -273,13 +273,14 @@ TEST (VersionNoticeThreads, NeitherOpeningNorClosingWaitsForAStalledService)
         setenv ("KARVON_SERVICE_BASE_URL", previous.toRawUTF8(), 1);
         rig->header.updateUI();
         EXPECT_FALSE (rig->header.newVersionButton.isVisible());
-        EXPECT_LT (juce::Time::getMillisecondCounterHiRes() - started, 2000.0) << address;
+        // Waiting for the service would take the query's 5 s time-out.
+        EXPECT_LT (juce::Time::getMillisecondCounterHiRes() - started, 3000.0) << address;
 
         std::this_thread::sleep_for (std::chrono::milliseconds (100));
         EXPECT_EQ (rig->header.getVersionQuery().getResult(), PluginHeaderVersionQuery::Result::pending) << address;
         started = juce::Time::getMillisecondCounterHiRes();
         rig.reset();
-        EXPECT_LT (juce::Time::getMillisecondCounterHiRes() - started, 200.0) << address;
+        EXPECT_LT (juce::Time::getMillisecondCounterHiRes() - started, 1000.0) << address;
     }
 }
 

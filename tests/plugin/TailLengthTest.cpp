@@ -81,7 +81,9 @@ struct Recorder : juce::AudioProcessorListener
     int tailReports = 0;
 };
 
-// Delivers messages for `milliseconds`, or until `done` holds.
+// Delivers messages for `milliseconds`, or until `done` holds. Waits for a
+// report are long: a busy machine may run the timer late, and a wait that
+// succeeds ends at once.
 void pumpMessagesFor (int milliseconds, const std::function<bool()>& done = [] { return false; })
 {
     const auto end = juce::Time::getMillisecondCounter() + static_cast<juce::uint32> (milliseconds);
@@ -140,7 +142,7 @@ TEST (TailLengthThreads, ALongerReverbLengthensItAndTheHostHearsOfItOnTheMessage
     prepare (*processor);
     // From the default preset's tail to a short one: reported once.
     applySettings (*processor, { { "ReverbLength", 2.0f } });
-    pumpMessagesFor (5000, [&] { return recorder.tailReports > 0; });
+    pumpMessagesFor (30000, [&] { return recorder.tailReports > 0; });
     pumpMessagesFor (2 * TailWatcher::intervalMs);
     ASSERT_EQ (recorder.tailReports, 1);
     const double shorter = processor->getTailLengthSeconds();
@@ -150,7 +152,7 @@ TEST (TailLengthThreads, ALongerReverbLengthensItAndTheHostHearsOfItOnTheMessage
     automation.join();
     const double longer = processor->getTailLengthSeconds();
     EXPECT_GT (longer, shorter + 10.0);
-    pumpMessagesFor (5000, [&] { return recorder.tailReports > 1; });
+    pumpMessagesFor (30000, [&] { return recorder.tailReports > 1; });
     EXPECT_EQ (recorder.tailReports, 2);
 
     // Nothing changed, nothing reported.

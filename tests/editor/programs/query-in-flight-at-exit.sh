@@ -1,7 +1,8 @@
 #!/bin/sh
 # Runs query-in-flight-at-exit in each case several times: every run must exit
 # with status 0, print nothing (no abort message) and take well under the
-# query's own time-out.
+# query's own time-out of 5 s. The bound leaves room for a slow, busy machine
+# and for ThreadSanitizer, which pauses 1 s at exit while threads still run.
 # Usage: query-in-flight-at-exit.sh PROGRAM
 set -eu
 program="$1"
@@ -14,7 +15,7 @@ for stall in full silent; do
       status=0
       "$program" "$stall" "$owner" > "$log" 2>&1 || status=$?
       ms=$(( ($(date +%s%N) - start) / 1000000 ))
-      if [ "$status" -ne 0 ] || [ -s "$log" ] || [ "$ms" -ge 1500 ]; then
+      if [ "$status" -ne 0 ] || [ -s "$log" ] || [ "$ms" -ge 4000 ]; then
         echo "FAIL: $stall/$owner run $run: status $status after $ms ms"
         cat "$log"
         exit 1
