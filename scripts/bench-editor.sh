@@ -16,7 +16,9 @@ SETTLE=4
 SPAN=10
 
 WORK="$(mktemp -d)"
-trap 'rm -rf "$WORK"' EXIT
+XVFB_PID=""
+# The virtual display goes with the script, also when a run fails.
+trap '[ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null; rm -rf "$WORK"' EXIT
 # A fresh HOME (no saved window or audio settings), and the version query sent
 # to a closed loopback port.
 export HOME="$WORK/home" KARVON_SERVICE_BASE_URL="http://127.0.0.1:9/"
@@ -63,11 +65,12 @@ run() {
   # Xvfb picks a free display and writes its number to fd 3.
   : >"$WORK/display"
   Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
-  local xvfb=$!
+  XVFB_PID=$!
   for _ in $(seq 50); do [ -s "$WORK/display" ] && break; sleep 0.1; done
   [ -s "$WORK/display" ] || { echo "Xvfb did not start: $(cat "$WORK/xvfb.log")" >&2; exit 1; }
   DISPLAY=":$(head -n1 "$WORK/display")" measure "$@"
-  kill "$xvfb"; wait "$xvfb" 2>/dev/null || true
+  kill "$XVFB_PID"; wait "$XVFB_PID" 2>/dev/null || true
+  XVFB_PID=""
 }
 
 run "Standalone, idle" "$STANDALONE"
