@@ -8,7 +8,8 @@
 # parameter is reported in the first run, again after each state restore, and
 # in answer to patch:Get (all of them, or the one patch:property names). The
 # reports go through the client's own change cache, which the audio thread
-# drains without allocating.
+# drains without allocating. And values between a parameter's steps pass
+# unsnapped both ways (see below).
 #
 # Each insertion is anchored on a line of the original; if any anchor is
 # missing (another JUCE), the original client is compiled unchanged.
@@ -35,6 +36,41 @@ function(vantrel_lv2_insert anchor text where)
   endif()
   set(VANTREL_LV2_TEXT "${patched}" PARENT_SCOPE)
 endfunction()
+
+# vantrel_lv2_replace(ANCHOR TEXT): TEXT replaces the one occurrence of ANCHOR.
+function(vantrel_lv2_replace anchor text)
+  string(FIND "${VANTREL_LV2_TEXT}" "${anchor}" first)
+  string(FIND "${VANTREL_LV2_TEXT}" "${anchor}" last REVERSE)
+  if(first EQUAL -1 OR NOT first EQUAL last)
+    set(VANTREL_LV2_PATCHABLE FALSE PARENT_SCOPE)
+    return()
+  endif()
+  string(REPLACE "${anchor}" "${text}" patched "${VANTREL_LV2_TEXT}")
+  set(VANTREL_LV2_TEXT "${patched}" PARENT_SCOPE)
+endfunction()
+
+# Values in the parameter's units, both ways: a number the host writes between
+# two of the parameter's steps reaches the parameter unsnapped (it keeps the
+# host's number and holds the snapped value), and is reported back as written,
+# so that the host's own copy after a restore is the number it saved. A value
+# on a step goes both ways exactly as before.
+vantrel_lv2_replace("                    return rangedParam->convertTo0to1 (value);\n" [==[
+                {
+                    const auto& range = rangedParam->getNormalisableRange();
+                    const auto inRange = jlimit (range.start, range.end, value);
+                    return range.snapToLegalValue (inRange) == inRange ? rangedParam->convertTo0to1 (inRange)
+                                                                        : range.convertTo0to1 (inRange);
+                }
+]==])
+vantrel_lv2_replace("                        return rangedParam->convertFrom0to1 (rangedParam->getValue());\n" [==[
+                    {
+                        const auto normalised = rangedParam->getValue();
+                        const auto held = rangedParam->convertFrom0to1 (normalised);
+                        return rangedParam->convertTo0to1 (held) == normalised
+                                   ? held
+                                   : rangedParam->getNormalisableRange().convertFrom0to1 (jlimit (0.0f, 1.0f, normalised));
+                    }
+]==])
 
 # ParameterStorage: queue every value (or one) for the notify port, and queue
 # them all once at construction.

@@ -1,6 +1,8 @@
 #include "Basics/EffectProcessor.h"
 
 #include "BlockSize.h"
+#include "Basics/HostNumberFloatParameter.h"
+#include "Basics/HostNumberIntParameter.h"
 #include "Preset/BoundedXml.h"
 
 #include <cmath>
@@ -96,11 +98,11 @@ juce::AudioProcessorValueTreeState::ParameterLayout EffectProcessor::createParam
                     return juce::String::fromUTF8 (valueText (value));
                 });
             }
-            layout.add (std::make_unique<juce::AudioParameterInt> (parameterID, id,
-                                                                   static_cast<int> (p.min),
-                                                                   static_cast<int> (p.max),
-                                                                   static_cast<int> (p.defaultValue),
-                                                                   attributes));
+            layout.add (std::make_unique<HostNumberIntParameter> (parameterID, id,
+                                                                  static_cast<int> (p.min),
+                                                                  static_cast<int> (p.max),
+                                                                  static_cast<int> (p.defaultValue),
+                                                                  attributes));
         }
         else if (p.type == ParameterUnitBoolean)
         {
@@ -115,13 +117,13 @@ juce::AudioProcessorValueTreeState::ParameterLayout EffectProcessor::createParam
                 [fromNormalised] (float start, float end, float x) { return fromNormalised (start, end, x); },
                 [toNormalised] (float start, float end, float v) { return toNormalised (start, end, v); });
             range.interval = 0.01f;
-            layout.add (std::make_unique<juce::AudioParameterFloat> (
+            layout.add (std::make_unique<HostNumberFloatParameter> (
                 parameterID, id, range, p.defaultValue,
                 juce::AudioParameterFloatAttributes().withCategory (juce::AudioProcessorParameter::genericParameter)));
         }
         else
         {
-            layout.add (std::make_unique<juce::AudioParameterFloat> (
+            layout.add (std::make_unique<HostNumberFloatParameter> (
                 parameterID, id, juce::NormalisableRange<float> (p.min, p.max, 0.01f, 1.0f), p.defaultValue));
         }
     }
@@ -426,9 +428,9 @@ bool EffectProcessor::differsFromPreset (const Preset& preset) const
 {
     static const juce::Identifier idProperty { "id" };
     static const juce::Identifier valueProperty { "value" };
-    // Compared as the host sees them (normalised), after the parameter's own
-    // snapping, so that a value stored with a few more digits than the
-    // parameter keeps is not a difference.
+    // Compared normalised, both sides after the parameter's own snapping, so
+    // that a value stored with a few more digits than the parameter keeps, or
+    // a host's number between two steps, is not a difference.
     constexpr float tolerance = 1.0e-6f;
 
     for (const auto& child : preset.state)
@@ -439,7 +441,8 @@ bool EffectProcessor::differsFromPreset (const Preset& preset) const
         const auto stored = static_cast<float> (static_cast<double> (child.getProperty (valueProperty)));
         if (! std::isfinite (stored))
             continue;
-        if (std::abs (host->getValue() - host->convertTo0to1 (stored)) > tolerance)
+        const float held = host->convertTo0to1 (host->convertFrom0to1 (host->getValue()));
+        if (std::abs (held - host->convertTo0to1 (stored)) > tolerance)
             return true;
     }
     return false;

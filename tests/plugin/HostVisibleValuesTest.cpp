@@ -1,6 +1,7 @@
 // What the host reads back after a restore: the normalised value it saw when
 // it saved, for every parameter, whatever it wrote in between.
 #include "ProcessorFixture.h"
+#include "UI/Controls/HostParameter.h"
 
 #include <random>
 
@@ -65,7 +66,9 @@ TEST_F (ProcessorTest, EveryRestoreGivesTheHostBackTheValuesItSaved)
 
         std::shuffle (order.begin(), order.end(), random);
         hostWrites (*processor, first, order);
+        // The host reads back the very numbers it wrote, steps or not.
         const auto expected = hostValues (*processor);
+        EXPECT_EQ (expected, first);
         const auto block = saved (*processor);
 
         // Into the same instance after other writes, in another order.
@@ -112,4 +115,70 @@ TEST_F (ProcessorTest, ASavedHostValueIsTakenOnlyWhereItMeansTheSavedValue)
     restoreXml (R"(<Parameters><PARAM id="InputFilterType" value="0" hostValue="0.25"/></Parameters>)");
     EXPECT_EQ (inputFilterType->getValue(), 0.25f);
     EXPECT_EQ (hostValue (*processor, "InputFilterType"), 0.0f);
+}
+
+TEST_F (ProcessorTest, ANumberBetweenStepsIsTheHostsOnlyTheSteppedValueIsRenderedAndShown)
+{
+    prepare();
+    std::mt19937 random (7);
+    std::uniform_real_distribution<float> unit (0.0f, 1.0f);
+    auto& parameters = processor->getParameters();
+    auto& kernel = processor->getKernel();
+
+    for (int round = 0; round < 20; ++round)
+    {
+        for (auto* parameter : parameters)
+        {
+            auto* ranged = dynamic_cast<juce::RangedAudioParameter*> (parameter);
+            ASSERT_NE (ranged, nullptr);
+            const float written = unit (random);
+            const float held = ranged->convertFrom0to1 (written);
+            ranged->setValueNotifyingHost (written);
+            SCOPED_TRACE (ranged->paramID + " " + juce::String (written, 7));
+
+            EXPECT_EQ (ranged->getValue(), written);
+            // The tree, the kernel, the controls and the texts see the value on
+            // the parameter's steps.
+            EXPECT_EQ (processor->parameterTree.getRawParameterValue (ranged->paramID)->load(), held);
+            EXPECT_EQ (HostParameter::read (ranged), held);
+            EXPECT_EQ (ranged->getText (written, 64), ranged->getText (ranged->convertTo0to1 (held), 64));
+            for (const auto& p : *kernel.parameters)
+            {
+                if (juce::String::fromUTF8 (p->id.c_str()) == ranged->paramID)
+                {
+                    // Frequencies come back through the kernel's pitch scale.
+                    EXPECT_NEAR (kernel.getParameter (static_cast<unsigned long> (p->index)), held,
+                                 1.0e-5f * std::max (1.0f, std::abs (held)));
+                }
+            }
+        }
+    }
+
+    // A value set in the parameter's own units (a preset, a control) is
+    // reported as that value's own number, as before.
+    auto* pitchA = processor->parameterTree.getParameter ("PitchA");
+    pitchA->setValueNotifyingHost (0.3141f);
+    *dynamic_cast<juce::AudioParameterInt*> (pitchA) = 5;
+    EXPECT_EQ (pitchA->getValue(), pitchA->convertTo0to1 (5.0f));
+}
+
+TEST_F (ProcessorTest, AHostNumberThatMeansThePresetsValueIsNoEditOfThePreset)
+{
+    ASSERT_NE (processor->currentPreset, nullptr);
+    auto* mode = processor->parameterTree.getParameter ("PitchShifterModeA");
+    auto* dryWet = processor->parameterTree.getParameter ("DryWet");
+    const float modeNumber = mode->getValue();
+    const float dryWetNumber = dryWet->getValue();
+
+    // Numbers beside the preset's own that still mean its values.
+    mode->setValueNotifyingHost (juce::jlimit (0.0f, 1.0f, modeNumber + (modeNumber < 0.5f ? 0.1f : -0.1f)));
+    dryWet->setValueNotifyingHost (dryWetNumber + 0.00002f);
+    ASSERT_NE (mode->getValue(), modeNumber);
+    ASSERT_NE (dryWet->getValue(), dryWetNumber);
+    EXPECT_FALSE (processor->differsFromPreset (*processor->currentPreset));
+    EXPECT_FALSE (processor->reapplyCurrentPreset());
+
+    // One step away is an edit.
+    dryWet->setValueNotifyingHost (dryWet->convertTo0to1 (dryWet->convertFrom0to1 (dryWetNumber) + 0.01f));
+    EXPECT_TRUE (processor->differsFromPreset (*processor->currentPreset));
 }

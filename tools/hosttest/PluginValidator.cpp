@@ -62,6 +62,8 @@ const std::vector<PluginValidator::Check>& PluginValidator::checks()
         { "layouts", "mono and stereo accepted, other layouts refused", &PluginValidator::busLayouts },
         { "host-order", "the first prepare changes no value; a project reopened by activating, restoring, then "
                         "sending the host's copies of the values sounds as saved", &PluginValidator::hostCallOrders },
+        { "host-values", "random in-between values, save, other values, restore: the host reads back what it saved",
+          &PluginValidator::hostValuesAfterRestore },
     };
     return list;
 }

@@ -47,6 +47,7 @@ public:
     CheckResult noAllocation();
     CheckResult busLayouts();
     CheckResult hostCallOrders(); // HostOrderCheck.cpp
+    CheckResult hostValuesAfterRestore(); // HostValuesCheck.cpp
 
 private:
     using Instance = std::unique_ptr<juce::AudioPluginInstance>;
@@ -64,6 +65,7 @@ private:
     static int stepsOf (const juce::AudioProcessorParameter& parameter); // 0: continuous
     static float legalValue (const juce::AudioProcessorParameter& parameter, float normalised);
     void randomiseParameters (juce::AudioPluginInstance& instance, int count);
+    std::vector<int> shuffledOrder (int count); // 0..count-1 in a random order
     static juce::String textOf (const juce::AudioProcessorParameter& parameter);
     // `sets` rows of one value per automatable parameter, each a value the
     // plug-in keeps exactly once set.

@@ -1,0 +1,112 @@
+// What a host reads back after restoring a state: for every parameter, the
+// number it read when it saved, whatever it wrote in between. Values are
+// arbitrary numbers between the plug-in's steps and are written in a shuffled
+// order each round, as an independent validator does.
+#include "PluginValidator.h"
+
+namespace hosttest
+{
+namespace
+{
+bool sameValue (float a, float b)
+{
+    return std::abs (a - b) <= 1.0e-6f;
+}
+} // namespace
+
+std::vector<int> PluginValidator::shuffledOrder (int count)
+{
+    std::vector<int> order ((size_t) count);
+    for (int i = 0; i < count; ++i)
+        order[(size_t) i] = i;
+    for (int i = count - 1; i > 0; --i)
+        std::swap (order[(size_t) i], order[(size_t) random.nextInt (i + 1)]);
+    return order;
+}
+
+CheckResult PluginValidator::hostValuesAfterRestore()
+{
+    CheckResult result;
+    juce::AudioBuffer<float> buffer (8, 512);
+    auto renderSome = [&] (juce::AudioPluginInstance& instance)
+    {
+        for (int i = 0; i < 2; ++i)
+        {
+            fillNoise (buffer, channelsOf (instance), 512);
+            render (instance, buffer, 512);
+        }
+        // Hosts hand reported changes over on their message thread.
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
+    };
+    auto writeRandomValues = [&] (const std::vector<juce::AudioProcessorParameter*>& parameters)
+    {
+        for (const int i : shuffledOrder ((int) parameters.size()))
+            parameters[(size_t) i]->setValue (random.nextFloat());
+    };
+
+    constexpr int rounds = 6;
+    int differing = 0, compared = 0;
+    juce::StringArray names, parametersDiffering;
+    auto compare = [&] (const juce::String& where, const std::vector<juce::AudioProcessorParameter*>& parameters,
+                        const std::vector<float>& expected)
+    {
+        for (size_t i = 0; i < parameters.size() && i < expected.size(); ++i)
+        {
+            ++compared;
+            const float value = parameters[i]->getValue();
+            if (sameValue (value, expected[i]))
+                continue;
+            ++differing;
+            parametersDiffering.addIfNotAlreadyThere (parameters[i]->getName (64));
+            if (names.size() < 6)
+                names.add (where + " " + parameters[i]->getName (64) + " " + juce::String (value, 6) + ", saved "
+                           + juce::String (expected[i], 6));
+        }
+    };
+
+    for (int round = 0; round < rounds; ++round)
+    {
+        auto instance = open (48000.0, 512, result);
+        if (instance == nullptr)
+            return result;
+        const auto parameters = automatable (*instance);
+        renderSome (*instance);
+
+        writeRandomValues (parameters);
+        renderSome (*instance);
+        std::vector<float> expected;
+        for (auto* parameter : parameters)
+            expected.push_back (parameter->getValue());
+        juce::MemoryBlock saved;
+        instance->getStateInformation (saved);
+
+        // Into the same running instance, after other values.
+        writeRandomValues (parameters);
+        renderSome (*instance);
+        instance->setStateInformation (saved.getData(), (int) saved.getSize());
+        renderSome (*instance);
+        compare ("same instance:", parameters, expected);
+
+        // Into a fresh instance, restored before its first prepare.
+        juce::String error;
+        auto fresh = plugin.create (48000.0, 512, error);
+        if (fresh == nullptr)
+        {
+            result.fail ("could not create an instance: " + error);
+            return result;
+        }
+        fresh->setStateInformation (saved.getData(), (int) saved.getSize());
+        prepare (*fresh, 48000.0, 512);
+        renderSome (*fresh);
+        compare ("fresh instance:", automatable (*fresh), expected);
+    }
+
+    if (differing > 0)
+        result.fail (juce::String (differing) + " of " + juce::String (compared) + " host values differ after restore, on "
+                     + juce::String (parametersDiffering.size()) + " parameters ("
+                     + names.joinIntoString ("; ") + ")");
+    else
+        result.note (juce::String (compared) + " host values equal after restore, " + juce::String (rounds) + " rounds");
+    return result;
+}
+} // namespace hosttest
