@@ -15,7 +15,8 @@
 // JUCE keeps the snapped value in a private member of each parameter class and
 // its setter is private too, so the override that records the host's number
 // cannot call it. The pointer to that member is taken through an explicit
-// instantiation, the one place where the language does not check access.
+// instantiation, the one place where the language does not check access; a
+// JUCE whose member differs fails to compile here instead of misbehaving.
 namespace HostNumber
 {
 // Tag names a member pointer type and declares `memberPointer (Tag)`; an
