@@ -61,7 +61,13 @@ struct UnaryCase
     double (*reference) (double);
     float lo;
     float hi;
+    std::int64_t maxUlp;
 };
+
+// cos, sin and tanh run on the audio path every sample and use the faster
+// 3.5-ulp kernels; the others keep the 1-ulp ones.
+constexpr std::int64_t fastUlp = 4;
+constexpr std::int64_t accurateUlp = 2;
 
 std::vector<const TranscendentalKernels::Table*> availableKernels()
 {
@@ -244,12 +250,12 @@ TEST (SignalProcessing, TableReadInterpolatesAndClampsEnds)
 TEST (SignalProcessing, TranscendentalsMatchLibmOnEveryKernelSet)
 {
     const std::vector<UnaryCase> cases {
-        { "cos", nullptr, [] (double x) { return std::cos (x); }, -100.0f, 100.0f },
-        { "sin", nullptr, [] (double x) { return std::sin (x); }, -100.0f, 100.0f },
-        { "tanh", nullptr, [] (double x) { return std::tanh (x); }, -12.0f, 12.0f },
-        { "exp", nullptr, [] (double x) { return std::exp (x); }, -90.0f, 88.0f },
-        { "log", nullptr, [] (double x) { return std::log (x); }, 1e-30f, 1e30f },
-        { "log10", nullptr, [] (double x) { return std::log10 (x); }, 1e-30f, 1e30f },
+        { "cos", nullptr, [] (double x) { return std::cos (x); }, -100.0f, 100.0f, fastUlp },
+        { "sin", nullptr, [] (double x) { return std::sin (x); }, -100.0f, 100.0f, fastUlp },
+        { "tanh", nullptr, [] (double x) { return std::tanh (x); }, -12.0f, 12.0f, fastUlp },
+        { "exp", nullptr, [] (double x) { return std::exp (x); }, -90.0f, 88.0f, accurateUlp },
+        { "log", nullptr, [] (double x) { return std::log (x); }, 1e-30f, 1e30f, accurateUlp },
+        { "log10", nullptr, [] (double x) { return std::log10 (x); }, 1e-30f, 1e30f, accurateUlp },
     };
     for (const auto* table : availableKernels())
     {
@@ -262,7 +268,7 @@ TEST (SignalProcessing, TranscendentalsMatchLibmOnEveryKernelSet)
             std::vector<float> out (input.size());
             functions[f] (input.data(), out.data(), input.size());
             for (std::size_t i = 0; i < input.size(); ++i)
-                expectNearLibm (out[i], cases[f].reference (input[i]), 2, input[i]);
+                expectNearLibm (out[i], cases[f].reference (input[i]), cases[f].maxUlp, input[i]);
         }
 
         // pow(x, e) and fmod(a, b) through the table's (a, b) order.
@@ -379,10 +385,10 @@ TEST (SignalProcessing, TranscendentalsMatchLibmOverRandomBitPatterns)
             expectNearLibm (out[i], std::pow (double (a[i]), double (b[i])), 2, a[i]);
         table->sin (a.data(), out.data(), a.size());
         for (std::size_t i = 0; i < a.size(); ++i)
-            expectNearLibm (out[i], std::sin (double (a[i])), 2, a[i]);
+            expectNearLibm (out[i], std::sin (double (a[i])), fastUlp, a[i]);
         table->cos (a.data(), out.data(), a.size());
         for (std::size_t i = 0; i < a.size(); ++i)
-            expectNearLibm (out[i], std::cos (double (a[i])), 2, a[i]);
+            expectNearLibm (out[i], std::cos (double (a[i])), fastUlp, a[i]);
         table->exp (a.data(), out.data(), a.size());
         for (std::size_t i = 0; i < a.size(); ++i)
             expectNearLibm (out[i], std::exp (double (a[i])), 2, a[i]);
@@ -391,6 +397,6 @@ TEST (SignalProcessing, TranscendentalsMatchLibmOverRandomBitPatterns)
             expectNearLibm (out[i], std::log (double (a[i])), 2, a[i]);
         table->tanh (a.data(), out.data(), a.size());
         for (std::size_t i = 0; i < a.size(); ++i)
-            expectNearLibm (out[i], std::tanh (double (a[i])), 2, a[i]);
+            expectNearLibm (out[i], std::tanh (double (a[i])), fastUlp, a[i]);
     }
 }

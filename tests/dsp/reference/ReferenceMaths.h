@@ -4,7 +4,8 @@
 #include <xmmintrin.h>
 
 // The elementary functions the effect's vector maths computes (SLEEF's
-// 1-ulp functions), taken one value at a time. The C library's functions
+// 3.5-ulp cos, sin and tanh, its 1-ulp functions for the rest), taken one
+// value at a time. The C library's functions
 // differ from them by one ulp in several percent of arguments, and the
 // effect's low-frequency float sections (the voices' 40 Hz high-pass, the
 // input filter) turn a single one-ulp difference into a difference of
@@ -19,15 +20,15 @@ inline float lane (__m128 x)
 }
 inline float cos (float x)
 {
-    return lane (Sleef_cosf4_u10 (_mm_set1_ps (x)));
+    return lane (Sleef_cosf4_u35 (_mm_set1_ps (x)));
 }
 inline float sin (float x)
 {
-    return lane (Sleef_sinf4_u10 (_mm_set1_ps (x)));
+    return lane (Sleef_sinf4_u35 (_mm_set1_ps (x)));
 }
 inline float tanh (float x)
 {
-    return lane (Sleef_tanhf4_u10 (_mm_set1_ps (x)));
+    return lane (Sleef_tanhf4_u35 (_mm_set1_ps (x)));
 }
 inline float exp (float x)
 {
