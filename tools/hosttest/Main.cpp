@@ -74,7 +74,7 @@ int main (int argc, char* argv[])
     }
 
     std::cout << "plug-in: " << plugin.getDescription().name << " (" << plugin.getDescription().pluginFormatName << ", "
-              << plugin.getDescription().fileOrIdentifier << "), seed " << seed << "\n";
+              << plugin.getDescription().fileOrIdentifier << "), seed " << seed << std::endl; // shown even if the process dies later
 
     hosttest::PluginValidator validator (plugin, seed);
     int passed = 0, failed = 0;
@@ -93,6 +93,6 @@ int main (int argc, char* argv[])
         (result.passed ? passed : failed) += 1;
     }
 
-    std::cout << passed << " passed, " << failed << " failed\n";
+    std::cout << passed << " passed, " << failed << " failed" << std::endl;
     return failed == 0 ? 0 : 1;
 }
