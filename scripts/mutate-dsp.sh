@@ -58,6 +58,14 @@ dsp/Kernel/VantrelDSPKernelProcess.cpp | runReverb (*reverbB, reverbInputsB.data
 dsp/Kernel/VantrelDSPKernelProcess.cpp | reverb.lengthSource = parameterBuffer (P::ReverbLength) + start; | reverb.lengthSource = parameterBuffer (P::DelayTimeA) + start;
 dsp/Kernel/VantrelDSPKernelProcess.cpp | SP::mul_s (parameterBuffer (P::PitchShifterAmountB) + start, held.returnScaleB | SP::mul_s (parameterBuffer (P::PitchShifterAmountA) + start, held.returnScaleB
 dsp/Kernel/VantrelDSPKernelProcess.cpp | shifterB->setWindowMs (parameterBuffer (P::DelayTimeB) + start); | shifterB->setWindowMs (parameterBuffer (P::DelayTimeA) + start);
+dsp/Kernel/VantrelDSPKernelProcess.cpp | voice->restartFeedbackDelay(); | (void) voice;
+dsp/Kernel/VantrelDSPKernelProcess.cpp | voice->restartShifters(); | (void) voice;
+dsp/Kernel/VantrelDSPKernelProcess.cpp | reverbB->clear(); | (void) wasBoth;
+# Equivalent: the two last modes are set together, never one without the other.
+# dsp/Kernel/VantrelDSPKernelProcess.cpp | if (lastModeA < 0 || lastModeB < 0) | if (lastModeA < 0 && lastModeB < 0)
+dsp/Kernel/VantrelDSPKernel.cpp | dryWet->usePower = false; | dryWet->usePower = true;
+dsp/Pitch/Shifter.cpp | dryWet.twoSegment = false; | dryWet.twoSegment = true;
+dsp/Delay/DelayReadAvx2.cpp | return _mm256_add_ps (_mm256_mul_ps (f, _mm256_sub_ps (y1, y0)), y0); | return _mm256_add_ps (_mm256_mul_ps (f, _mm256_sub_ps (y0, y1)), y1);
 dsp/Kernel/VantrelDSPKernel.cpp | duckerRatio (scratch (10.0f)) | duckerRatio (scratch (8.0f))
 dsp/Kernel/VantrelDSPKernel.cpp | scratch (0.25f * static_cast<float> (i)) | scratch (0.2f * static_cast<float> (i))
 dsp/Kernel/VantrelDSPKernel.cpp | == 0.0f ? LowShelf : HighPass | == 0.0f ? HighPass : LowShelf
