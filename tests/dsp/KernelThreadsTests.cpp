@@ -83,22 +83,31 @@ TEST (KernelThreads, ParametersSetWhileAnotherThreadPreparesAgain)
     // by every setParameter.
     KernelRig rig (2, 44100.0);
     std::atomic<bool> stop { false };
+    std::atomic<int> changes { 0 };
     std::thread preparer ([&] {
         for (int i = 0; i < 12; ++i)
+        {
+            // Each prepare comes after the setter has run again: on a busy
+            // machine this thread could otherwise finish before the other
+            // one ran at all.
+            const int seen = changes.load();
+            while (changes.load() == seen)
+                std::this_thread::yield();
             rig.prepare (2, i % 2 == 0 ? 48000.0 : 44100.0);
+        }
         stop.store (true);
     });
-    int changes = 0;
     while (! stop.load())
     {
-        rig.kernel->setParameter (P::RoomSize, static_cast<float> (changes % 100));
-        rig.kernel->setParameter (P::PreDelay, static_cast<float> (changes % 50));
-        rig.kernel->setParameter (P::PitchShifterModeA, static_cast<float> (changes % 3));
-        ++changes;
+        const int n = changes.load();
+        rig.kernel->setParameter (P::RoomSize, static_cast<float> (n % 100));
+        rig.kernel->setParameter (P::PreDelay, static_cast<float> (n % 50));
+        rig.kernel->setParameter (P::PitchShifterModeA, static_cast<float> (n % 3));
+        changes.fetch_add (1);
     }
     preparer.join();
 
-    EXPECT_GT (changes, 0);
+    EXPECT_GE (changes.load(), 12);
     EXPECT_EQ (881u, rig.kernel->rampLength.load());
     // A change now ramps over the last rate's ramp length, and renders.
     rig.kernel->setParameter (P::DryWet, 100.0f);
