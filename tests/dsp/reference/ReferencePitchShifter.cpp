@@ -1,5 +1,3 @@
-#include <cstdio>
-#include <cstdlib>
 #include "ReferencePitchShifter.h"
 
 #include "ReferenceTiming.h"
@@ -60,7 +58,6 @@ float ReferencePitchShifter::tick (float x, float windowMs)
     const float tapB = ReferenceTiming::read (storage, delayB * rate, ReferenceTiming::kAfterWrite);
 
     const float y = windowA * tapA + windowB * tapB;
-    if (getenv ("DBGPS")) printf ("a %.9g b %.9g dA %.9g dB %.9g wA %.9g wB %.9g y %.9g\n", a, b, delayA * rate, delayB * rate, windowA, windowB, y);
     return ReferenceMaths::tanh (lowPass.tick (highPass.tick (y)));
 }
 
