@@ -19,7 +19,9 @@ constexpr juce::int64 maxPresetFileBytes = 1 << 20;
 
 juce::File ensureFolder (const juce::File& folder)
 {
-    if (folder.isDirectory() || folder.createDirectory().wasOk())
+    // Another instance (or process) may create the folder between our check
+    // and our create; the create then fails although the folder is there.
+    if (folder.isDirectory() || folder.createDirectory().wasOk() || folder.isDirectory())
         return folder;
     return {};
 }
