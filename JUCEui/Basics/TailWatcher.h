@@ -1,6 +1,8 @@
 #pragma once
 
-#include <juce_audio_processors/juce_audio_processors.h>
+#include "Basics/TailPoll.h"
+
+#include <memory>
 
 // Tells the host when the processor's tail length has changed. Settings
 // change on any thread, the audio thread included, where nothing may be sent;
@@ -11,22 +13,22 @@
 // way to announce a new tail makes the host stop and restart the plug-in,
 // which would cut the reverb at every turn of a knob. VST3 and LV2 hosts read
 // the tail again when they start processing.)
-class TailWatcher : private juce::Timer
+//
+// May be destroyed on any thread, as hosts destroy plug-ins: once the
+// destructor returns, no check is running and none will read the processor.
+class TailWatcher
 {
 public:
     explicit TailWatcher (juce::AudioProcessor& processor);
-    ~TailWatcher() override;
+    ~TailWatcher();
 
     // The message thread: compares and reports at once (the timer calls it).
-    void check();
+    void check() { poll->check(); }
 
     static constexpr int intervalMs = 200;
 
 private:
-    void timerCallback() override { check(); }
-
-    juce::AudioProcessor& processor;
-    double reported;
+    std::shared_ptr<TailPoll> poll;
 
     JUCE_DECLARE_NON_COPYABLE (TailWatcher)
 };

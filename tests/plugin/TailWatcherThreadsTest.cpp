@@ -1,0 +1,112 @@
+// Hosts destroy plug-ins on threads of their own while the message thread may
+// be inside the tail watcher's check. Destroying the watcher must wait for
+// that check, and no check may read the processor afterwards: the processor
+// is destroyed right after, and the library may be unloaded.
+#include <gtest/gtest.h>
+
+#include "Basics/TailWatcher.h"
+
+#include <atomic>
+#include <memory>
+#include <thread>
+
+namespace juce
+{
+bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
+} // namespace juce
+
+namespace
+{
+// Its tail query on the message thread is slow, so that the host thread
+// destroys the watcher while a check is surely running.
+class SlowTailProcessor : public juce::AudioProcessor
+{
+public:
+    static constexpr int kQueryMs = 500;
+
+    double getTailLengthSeconds() const override
+    {
+        if (! juce::MessageManager::getInstance()->isThisTheMessageThread())
+            return 1.0;
+        if (afterDestruction.load())
+            queriedAfterDestruction = true;
+        checking = true;
+        entered.signal();
+        juce::Thread::sleep (kQueryMs);
+        checking = false;
+        return 2.0; // changed: the check goes on to report it
+    }
+
+    mutable std::atomic<bool> checking { false };
+    mutable std::atomic<bool> queriedAfterDestruction { false };
+    std::atomic<bool> afterDestruction { false };
+    mutable juce::WaitableEvent entered;
+
+    const juce::String getName() const override { return "slow tail"; }
+    void prepareToPlay (double, int) override {}
+    void releaseResources() override {}
+    void processBlock (juce::AudioBuffer<float>&, juce::MidiBuffer&) override {}
+    bool acceptsMidi() const override { return false; }
+    bool producesMidi() const override { return false; }
+    juce::AudioProcessorEditor* createEditor() override { return nullptr; }
+    bool hasEditor() const override { return false; }
+    int getNumPrograms() override { return 1; }
+    int getCurrentProgram() override { return 0; }
+    void setCurrentProgram (int) override {}
+    const juce::String getProgramName (int) override { return {}; }
+    void changeProgramName (int, const juce::String&) override {}
+    void getStateInformation (juce::MemoryBlock&) override {}
+    void setStateInformation (const void*, int) override {}
+};
+
+struct ReportRecorder : juce::AudioProcessorListener
+{
+    void audioProcessorParameterChanged (juce::AudioProcessor*, int, float) override {}
+    void audioProcessorChanged (juce::AudioProcessor*, const ChangeDetails&) override
+    {
+        if (processor->afterDestruction.load())
+            reportedAfterDestruction = true;
+    }
+    SlowTailProcessor* processor = nullptr;
+    std::atomic<bool> reportedAfterDestruction { false };
+};
+
+void pumpMessagesUntil (const std::atomic<bool>& done, int milliseconds)
+{
+    const auto end = juce::Time::getMillisecondCounter() + static_cast<juce::uint32> (milliseconds);
+    while (juce::Time::getMillisecondCounter() < end && ! done.load())
+        if (! juce::dispatchNextMessageOnSystemQueue (true))
+            juce::Thread::sleep (5);
+}
+} // namespace
+
+TEST (TailWatcherThreads, DestroyedOnAHostThreadMidCheckItWaitsAndNothingReadsTheProcessorAfter)
+{
+    SlowTailProcessor processor;
+    ReportRecorder recorder;
+    recorder.processor = &processor;
+    processor.addListener (&recorder);
+
+    std::atomic<bool> overlapped { false }, checkStillRunning { true }, hostDone { false };
+    std::thread host ([&] {
+        auto watcher = std::make_unique<TailWatcher> (processor);
+        // Long: a busy machine may run the timer late.
+        overlapped = processor.entered.wait (30000);
+        watcher.reset();
+        checkStillRunning = processor.checking.load();
+        processor.afterDestruction = true;
+        hostDone = true;
+    });
+
+    pumpMessagesUntil (hostDone, 40000);
+    // Any callback left behind would run in these intervals.
+    std::atomic<bool> never { false };
+    pumpMessagesUntil (never, 3 * TailWatcher::intervalMs);
+    host.join();
+    processor.removeListener (&recorder);
+
+    ASSERT_TRUE (overlapped.load()) << "the timer never ran a check";
+    EXPECT_FALSE (checkStillRunning.load()) << "the watcher's destructor returned while its check was still running";
+    EXPECT_FALSE (processor.queriedAfterDestruction.load());
+    EXPECT_FALSE (recorder.reportedAfterDestruction.load());
+}
