@@ -57,11 +57,7 @@ CheckResult PluginValidator::hostCallOrders()
     juce::AudioBuffer<float> buffer (8, 512);
     auto renderSome = [&] (juce::AudioPluginInstance& instance)
     {
-        for (int i = 0; i < 4; ++i)
-        {
-            fillNoise (buffer, channelsOf (instance), 512);
-            render (instance, buffer, 512);
-        }
+        renderNoise (instance, buffer, 4);
         // Hosts hand reported changes over on their message thread.
         juce::MessageManager::getInstance()->runDispatchLoopUntil (50);
     };

@@ -30,11 +30,7 @@ CheckResult PluginValidator::hostValuesAfterRestore()
     juce::AudioBuffer<float> buffer (8, 512);
     auto renderSome = [&] (juce::AudioPluginInstance& instance)
     {
-        for (int i = 0; i < 2; ++i)
-        {
-            fillNoise (buffer, channelsOf (instance), 512);
-            render (instance, buffer, 512);
-        }
+        renderNoise (instance, buffer, 2);
         // Hosts hand reported changes over on their message thread.
         juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
     };

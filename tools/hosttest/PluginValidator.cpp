@@ -115,6 +115,15 @@ void PluginValidator::render (juce::AudioPluginInstance& instance, juce::AudioBu
     instance.processBlock (view, midi);
 }
 
+void PluginValidator::renderNoise (juce::AudioPluginInstance& instance, juce::AudioBuffer<float>& buffer, int blocks)
+{
+    for (int i = 0; i < blocks; ++i)
+    {
+        fillNoise (buffer, channelsOf (instance), 512);
+        render (instance, buffer, 512);
+    }
+}
+
 std::vector<juce::AudioProcessorParameter*> PluginValidator::automatable (juce::AudioPluginInstance& instance) const
 {
     // The bypass switch a wrapper adds is left alone: a bypassed plug-in would
@@ -389,14 +398,7 @@ CheckResult PluginValidator::stateRoundTrip()
 
     const int channels = channelsOf (*original);
     juce::AudioBuffer<float> buffer (channels, 512);
-    auto renderSome = [&] (juce::AudioPluginInstance& instance)
-    {
-        for (int i = 0; i < 4; ++i)
-        {
-            fillNoise (buffer, channels, 512);
-            render (instance, buffer, 512);
-        }
-    };
+    auto renderSome = [&] (juce::AudioPluginInstance& instance) { renderNoise (instance, buffer, 4); };
 
     const auto values = settledValues (1, result);
     if (values.empty())

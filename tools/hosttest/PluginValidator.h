@@ -60,6 +60,8 @@ private:
     void fillNoise (juce::AudioBuffer<float>& buffer, int channels, int frames);
     // Renders `frames` frames of `buffer` in place.
     void render (juce::AudioPluginInstance& instance, juce::AudioBuffer<float>& buffer, int frames);
+    // Renders `blocks` blocks of 512 frames of fresh noise.
+    void renderNoise (juce::AudioPluginInstance& instance, juce::AudioBuffer<float>& buffer, int blocks);
 
     std::vector<juce::AudioProcessorParameter*> automatable (juce::AudioPluginInstance& instance) const;
     static int stepsOf (const juce::AudioProcessorParameter& parameter); // 0: continuous
