@@ -47,7 +47,14 @@ public:
 
     // The two halves of a channel, for owners that read and write separately.
     DelayWrite& writer (unsigned long channel) noexcept { return writes[channel]; }
+    const DelayWrite& writer (unsigned long channel) const noexcept { return writes[channel]; }
+    unsigned long channelCount() const noexcept { return writes.size(); }
     DelayRead& reader (unsigned long channel) noexcept { return reads[channel]; }
+
+    // The longest piece a call handles at once: it fits the scratch buffers
+    // and leaves at least as much storage behind it as it is long, so that
+    // its own reads never meet its writes.
+    unsigned long longestPiece() const noexcept;
 
     const float maxDelayMs;
 
@@ -62,7 +69,6 @@ private:
     // feedback.
     void processPiece (float* buffer, unsigned long n, unsigned long channel, const float* timeMs,
                        const float* feedbackBuffer, float feedbackScalar, bool write, bool readFromDelay) noexcept;
-    unsigned long longestPiece() const noexcept;
 
     std::vector<float> readOut, work;
 };

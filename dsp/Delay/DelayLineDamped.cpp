@@ -77,17 +77,35 @@ void DelayLineDamped::preFeedbackProcess (float* x, unsigned long frames, unsign
 void DelayLineDamped::preFeedbackProcessFour (DelayLineDamped* const* lines, float* const* x, unsigned long frames,
                                               const float* gain, const SharedControls* controls) noexcept
 {
+    const float* gains[1] = { gain };
+    const SharedControls* shared[1] = { controls };
+    preFeedbackProcessGroups (lines, x, frames, gains, shared, 1);
+}
+
+void DelayLineDamped::preFeedbackProcessEight (DelayLineDamped* const* lines, float* const* x, unsigned long frames,
+                                               const float* const* gains, const SharedControls* const* controls) noexcept
+{
+    preFeedbackProcessGroups (lines, x, frames, gains, controls, 2);
+}
+
+void DelayLineDamped::preFeedbackProcessGroups (DelayLineDamped* const* lines, float* const* x, unsigned long frames,
+                                                const float* const* gains, const SharedControls* const* controls,
+                                                int groups) noexcept
+{
+    const int count = 4 * groups;
     bool together = frames <= kMaxFramesPerBlock;
-    for (int j = 0; j < 4 && together; ++j)
+    for (int j = 0; j < count && together; ++j)
         together = x[j] != nullptr && ! lines[j]->writes.empty();
     if (! together)
     {
-        for (int j = 0; j < 4; ++j)
+        for (int j = 0; j < count; ++j)
         {
-            if (controls != nullptr && x[j] != nullptr && frames <= kMaxFramesPerBlock)
+            const SharedControls* shared = controls[j / 4];
+            const float* gain = gains[j / 4];
+            if (shared != nullptr && x[j] != nullptr && frames <= kMaxFramesPerBlock)
             {
-                std::copy (controls->cutoff, controls->cutoff + frames, lines[j]->cutoff.begin());
-                std::copy (controls->amount, controls->amount + frames, lines[j]->amount.begin());
+                std::copy (shared->cutoff, shared->cutoff + frames, lines[j]->cutoff.begin());
+                std::copy (shared->amount, shared->amount + frames, lines[j]->amount.begin());
             }
             lines[j]->preFeedbackProcess (x[j], frames, 0);
             if (gain != nullptr && x[j] != nullptr)
@@ -96,20 +114,27 @@ void DelayLineDamped::preFeedbackProcessFour (DelayLineDamped* const* lines, flo
         return;
     }
 
-    BiquadFilter* filters[4];
-    const float* in[4];
-    float* low[4];
-    BiquadFilterParameters parameters[4];
-    for (int j = 0; j < 4; ++j)
+    BiquadFilter* filters[8] {};
+    const float* in[8] {};
+    float* low[8] {};
+    BiquadFilterParameters parameters[8];
+    for (int j = 0; j < count; ++j)
     {
         DelayLineDamped& line = *lines[j];
+        const SharedControls* shared = controls[j / 4];
         filters[j] = &line.filter;
         in[j] = x[j];
         low[j] = line.filterWork.data();
-        float* cutoff = controls != nullptr ? const_cast<float*> (controls->cutoff) : line.cutoff.data();
+        float* cutoff = shared != nullptr ? const_cast<float*> (shared->cutoff) : line.cutoff.data();
         parameters[j] = BiquadFilterParameters { 0.0f, cutoff, 0.0f, line.resonance.data(), 0.0f, nullptr };
     }
-    BiquadFilter::processFour (filters, in, low, frames, 0, parameters);
-    for (int j = 0; j < 4; ++j)
-        blend (low[j], controls != nullptr ? controls->amount : lines[j]->amount.data(), gain, x[j], frames);
+    if (groups == 2)
+        BiquadFilter::processEight (filters, in, low, frames, 0, parameters);
+    else
+        BiquadFilter::processFour (filters, in, low, frames, 0, parameters);
+    for (int j = 0; j < count; ++j)
+    {
+        const SharedControls* shared = controls[j / 4];
+        blend (low[j], shared != nullptr ? shared->amount : lines[j]->amount.data(), gains[j / 4], x[j], frames);
+    }
 }

@@ -32,6 +32,12 @@ public:
     };
     static void preFeedbackProcessFour (DelayLineDamped* const* lines, float* const* buffers, unsigned long frames,
                                         const float* gain = nullptr, const SharedControls* controls = nullptr) noexcept;
+    // preFeedbackProcessFour of two groups of four lines, lines[0..3] with
+    // gains[0] and controls[0] and lines[4..7] with gains[1] and controls[1]
+    // (each may be null), the eight filters in one pass: the same samples
+    // as two calls.
+    static void preFeedbackProcessEight (DelayLineDamped* const* lines, float* const* buffers, unsigned long frames,
+                                         const float* const* gains, const SharedControls* const* controls) noexcept;
 
     const float defaultCutoff = 3000.0f; // Hz
 
@@ -40,6 +46,11 @@ public:
     std::vector<float> amount;
 
 private:
+    // Groups (1 or 2) of four lines, group g with gains[g] and controls[g].
+    static void preFeedbackProcessGroups (DelayLineDamped* const* lines, float* const* buffers, unsigned long frames,
+                                          const float* const* gains, const SharedControls* const* controls,
+                                          int groups) noexcept;
+
     std::vector<float> resonance; // -3 dB everywhere: a Butterworth-like Q
     BiquadFilter filter;
     std::vector<float> filterWork;

@@ -171,6 +171,18 @@ bool DelayRead::processWindowedTapsAfterWrite (const float* timeA, const float* 
 bool DelayRead::processMillisecondsAlike (const float* const* timeMs, float* const* out, const DelayWrite* const* storages,
                                           int count, unsigned long n) noexcept
 {
+    return readAlike (timeMs, out, storages, count, n, false);
+}
+
+bool DelayRead::processMillisecondsAfterWriteAlike (const float* const* timeMs, float* const* out,
+                                                    const DelayWrite* const* storages, int count, unsigned long n) noexcept
+{
+    return readAlike (timeMs, out, storages, count, n, true);
+}
+
+bool DelayRead::readAlike (const float* const* timeMs, float* const* out, const DelayWrite* const* storages, int count,
+                           unsigned long n, bool afterWrite) noexcept
+{
     if (! useAvx2 || interpolationMode != Linear || n == 0 || n % 8 != 0 || count < 1 || count > DelayReadAvx2::kMostLines)
         return false;
     const DelayWrite& first = *storages[0];
@@ -183,7 +195,7 @@ bool DelayRead::processMillisecondsAlike (const float* const* timeMs, float* con
             return false;
         data[k] = w.buffer.data();
     }
-    const auto [base, shortest, longest] = reachFor (first, n, false);
+    const auto [base, shortest, longest] = reachFor (first, n, afterWrite);
     return DelayReadAvx2::readLinearMany (timeMs, 0.001f, out, data, count, base, first.size, sampleRate, shortest, longest, n)
            == n;
 }

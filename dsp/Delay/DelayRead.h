@@ -50,14 +50,19 @@ public:
                                         const float* weightB, const DelayWrite* const* storages, float* const* out,
                                         int channels, unsigned long n) noexcept;
 
-    // processMilliseconds of `count` (at most 4) storages written alike (the
+    // processMilliseconds of `count` (at most 8) storages written alike (the
     // same size and write position), each at its own times, in one call
     // with this reader's rate and interpolation: the same samples as count
-    // calls. Returns false and does nothing where no one-pass form applies
-    // (storages that differ, Lagrange reads, a CPU without AVX2, a block
-    // that is not a multiple of 8); the caller then reads one by one.
+    // calls. Storages next to each other with the same time pointer share
+    // their positions. Returns false and does nothing where no one-pass
+    // form applies (storages that differ, Lagrange reads, a CPU without
+    // AVX2, a block that is not a multiple of 8); the caller then reads one
+    // by one.
     bool processMillisecondsAlike (const float* const* timeMs, float* const* out, const DelayWrite* const* storages,
                                    int count, unsigned long n) noexcept;
+    // The same for reads after the write, as processMillisecondsAfterWrite.
+    bool processMillisecondsAfterWriteAlike (const float* const* timeMs, float* const* out,
+                                             const DelayWrite* const* storages, int count, unsigned long n) noexcept;
 
     int interpolationMode = Lagrange;
     float sampleRate = 44100.0f;
@@ -70,6 +75,8 @@ private:
     };
     // Where sample 0 of an n-sample read sits and the delays it may take.
     static Reach reachFor (const DelayWrite& w, unsigned long n, bool afterWrite) noexcept;
+    bool readAlike (const float* const* timeMs, float* const* out, const DelayWrite* const* storages, int count,
+                    unsigned long n, bool afterWrite) noexcept;
 
     // Each sample is read in one pass (delay, position, taps and
     // interpolation together): the reader needs no scratch memory, and the

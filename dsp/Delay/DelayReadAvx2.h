@@ -21,9 +21,9 @@ unsigned long readWindowedTaps (const float* timeA, const float* timeB, const fl
                                 float sampleRate, float shortest, float longest, unsigned long n) noexcept;
 
 // readLinear of `count` (at most kMostLines) storages of equal size and
-// write position, each at its own times (equal time pointers share their
-// positions), in one call: the same samples as count calls.
-constexpr int kMostLines = 4;
+// write position, each at its own times (neighbours with equal time
+// pointers share their positions), in one call: the same samples as count calls.
+constexpr int kMostLines = 8;
 unsigned long readLinearMany (const float* const* time, float toSeconds, float* const* out, const float* const* data,
                               int count, long base, long size, float sampleRate, float shortest, float longest,
                               unsigned long n) noexcept;

@@ -116,10 +116,10 @@ private:
     void modulate (unsigned long start, unsigned long n) noexcept;
     void preReverbStage (unsigned long start, unsigned long n, int modeA, int modeB, bool bothFeedback) noexcept;
     void postReverbStage (unsigned long start, unsigned long n, int modeA, int modeB, bool bothFeedback) noexcept;
-    // With `sameRoom`, the reverb's line times are that reverb's (set with
-    // the same room size and modulation for this sub-block).
-    void runReverb (SimpleReverb& reverb, float** buffers, unsigned long start, unsigned long n,
-                    const SimpleReverb* sameRoom) noexcept;
+    // Sets the reverb's line times, decay time and colour for the sub-block.
+    // With `sameRoom`, the line times are that reverb's (set with the same
+    // room size and modulation for this sub-block).
+    void prepareReverb (SimpleReverb& reverb, unsigned long start, unsigned long n, const SimpleReverb* sameRoom) noexcept;
     void duck (unsigned long channel, unsigned long start, unsigned long n, const float* wet) noexcept;
     void storeMeter() noexcept;
     float* parameterBuffer (unsigned long index) noexcept;

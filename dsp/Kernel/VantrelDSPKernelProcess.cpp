@@ -225,7 +225,12 @@ void VantrelDSPKernel::restartStoppedBlocks (int modeA, int modeB) noexcept
     }
     const bool wasBoth = lastModeA == kModeFeedback && lastModeB == kModeFeedback;
     if (modeA == kModeFeedback && modeB == kModeFeedback && ! wasBoth)
+    {
+        // Silent, its write positions make no difference: it takes the first
+        // reverb's, so that from now on the two are read together.
         reverbB->clear();
+        reverbB->core.alignWritePositions (reverbA->core);
+    }
 }
 
 void VantrelDSPKernel::beginChunk (unsigned long start) noexcept
@@ -342,10 +347,18 @@ void VantrelDSPKernel::processSubBlock (unsigned long start, unsigned long n) no
     SP::mul_s (parameterBuffer (P::PitchShifterAmountB) + start, held.returnScaleB, shifterB->amount, n);
 
     preReverbStage (start, n, modeA, modeB, bothFeedback);
-    runReverb (*reverbA, reverbInputs.data(), start, n, nullptr);
-    // The second reverb's lines follow the same room size and modulation.
+    prepareReverb (*reverbA, start, n, nullptr);
     if (bothFeedback)
-        runReverb (*reverbB, reverbInputsB.data(), start, n, reverbA.get());
+    {
+        // The second reverb's lines follow the same room size and modulation:
+        // the two run together.
+        prepareReverb (*reverbB, start, n, reverbA.get());
+        SimpleReverb::processPair (*reverbA, reverbInputs.data(), *reverbB, reverbInputsB.data(), n);
+    }
+    else
+    {
+        reverbA->process (reverbInputs.data(), n);
+    }
     postReverbStage (start, n, modeA, modeB, bothFeedback);
 }
 
@@ -409,8 +422,8 @@ void VantrelDSPKernel::preReverbStage (unsigned long start, unsigned long n, int
     }
 }
 
-void VantrelDSPKernel::runReverb (SimpleReverb& reverb, float** buffers, unsigned long start, unsigned long n,
-                                  const SimpleReverb* sameRoom) noexcept
+void VantrelDSPKernel::prepareReverb (SimpleReverb& reverb, unsigned long start, unsigned long n,
+                                      const SimpleReverb* sameRoom) noexcept
 {
     if (sameRoom != nullptr)
     {
@@ -425,7 +438,6 @@ void VantrelDSPKernel::runReverb (SimpleReverb& reverb, float** buffers, unsigne
     }
     reverb.lengthSource = parameterBuffer (P::ReverbLength) + start;
     reverb.colourSource = reverbColour.data() + start;
-    reverb.process (buffers, n);
 }
 
 void VantrelDSPKernel::postReverbStage (unsigned long start, unsigned long n, int modeA, int modeB, bool bothFeedback) noexcept

@@ -5,6 +5,8 @@
 #include "Math/Accelerate/SignalProcessing.h"
 #include "Math/Memory.h"
 
+#include <algorithm>
+
 using SP = SignalProcessing;
 
 namespace
@@ -73,4 +75,56 @@ void EarlyReflections::process (const float* left, const float* right, float* ou
     }
 
     lines[3].line->delayInto (diff, outRight, n, 0, lines[3].timeMsBuffer.data());
+}
+
+void EarlyReflections::processPair (EarlyReflections& a, const float* leftA, const float* rightA, float* outLeftA,
+                                    float* outRightA, EarlyReflections& b, const float* leftB, const float* rightB,
+                                    float* outLeftB, float* outRightB, unsigned long n) noexcept
+{
+    const auto fits = [n] (const EarlyReflections& e) {
+        return e.x.size() >= n && e.lines.size() >= kLineCount
+               && std::all_of (e.lines.begin(), e.lines.end(), [n] (const Record& r) { return n <= r.line->longestPiece(); });
+    };
+    if (! fits (a) || ! fits (b))
+    {
+        a.process (leftA, rightA, outLeftA, outRightA, n);
+        b.process (leftB, rightB, outLeftB, outRightB, n);
+        return;
+    }
+
+    // The steps of process, stage by stage for both: each line stores its
+    // input, then the two lines are read together at a's times, finding the
+    // positions once.
+    float* diffA = a.x.data();
+    float* diffB = b.x.data();
+    float* tapA = a.tap.data();
+    float* tapB = b.tap.data();
+    for (std::size_t i = 0; i < kLineCount; ++i)
+    {
+        DelayLine& lineA = *a.lines[i].line;
+        DelayLine& lineB = *b.lines[i].line;
+        const bool last = i == kLineCount - 1;
+        lineA.writer (0).write (i == 0 ? rightA : diffA, n);
+        lineB.writer (0).write (i == 0 ? rightB : diffB, n);
+        float* out[2] = { last ? outRightA : tapA, last ? outRightB : tapB };
+        const float* times[2] = { a.lines[i].timeMsBuffer.data(), a.lines[i].timeMsBuffer.data() };
+        const DelayWrite* storages[2] = { &lineA.writer (0), &lineB.writer (0) };
+        if (lineA.reader (0).sampleRate != lineB.reader (0).sampleRate
+            || lineA.reader (0).interpolationMode != lineB.reader (0).interpolationMode
+            || ! lineA.reader (0).processMillisecondsAfterWriteAlike (times, out, storages, 2, n))
+        {
+            lineA.reader (0).processMillisecondsAfterWrite (times[0], out[0], *storages[0], n);
+            lineB.reader (0).processMillisecondsAfterWrite (b.lines[i].timeMsBuffer.data(), out[1], *storages[1], n);
+        }
+        if (i == 0)
+        {
+            firstRung (tapA, leftA, outLeftA, diffA, n);
+            firstRung (tapB, leftB, outLeftB, diffB, n);
+        }
+        else if (! last)
+        {
+            rung (tapA, outLeftA, diffA, n);
+            rung (tapB, outLeftB, diffB, n);
+        }
+    }
 }

@@ -21,6 +21,14 @@ public:
     // outRight must not alias the inputs; n at most kMaxFramesPerBlock.
     void process (const float* left, const float* right, float* outLeft, float* outRight, unsigned long n) noexcept;
 
+    // process on two stages whose lines are written alike (the same sizes and
+    // write positions), with b's line times equal to a's: the same samples
+    // as a.process and b.process, each pair of lines read together at a's
+    // times. Stages that differ are processed one after the other.
+    static void processPair (EarlyReflections& a, const float* leftA, const float* rightA, float* outLeftA,
+                             float* outRightA, EarlyReflections& b, const float* leftB, const float* rightB,
+                             float* outLeftB, float* outRightB, unsigned long n) noexcept;
+
     std::vector<float> x;
     std::vector<float> tap;
 };

@@ -157,15 +157,65 @@ void SimpleReverb::process (float** buffers, unsigned long n) noexcept
     // A decaying tail must reach silence without passing through denormals.
     const ScopedFlushDenormals noDenormals;
     n = std::min (n, kMaxFramesPerBlock);
-    if (n == 0 || buffers == nullptr)
+    if (! takeInputs (buffers, n))
         return;
+
+    auto& net = core;
+    if (net.earlyReflectionsOn)
+    {
+        // The early stage only reads its inputs: it takes the channel copies.
+        net.earlyReflections.process (left.data(), right.data(), net.earlyOutL.data(), net.earlyOutR.data(), n);
+    }
+    else
+    {
+        Memory::copy (left.data(), net.earlyOutL.data(), n);
+        Memory::copy (right.data(), net.earlyOutR.data(), n);
+    }
+
+    const auto out = lineOutputs();
+    net.processReadDelayLines (out.data(), n, colour(), dampingAmount.data());
+    mixAndStore (buffers, n);
+}
+
+void SimpleReverb::processPair (SimpleReverb& a, float** buffersA, SimpleReverb& b, float** buffersB, unsigned long n) noexcept
+{
+    const ScopedFlushDenormals noDenormals;
+    n = std::min (n, kMaxFramesPerBlock);
+    if (! (a.core.earlyReflectionsOn && b.core.earlyReflectionsOn && a.initialised && b.initialised && n > 0
+           && buffersA != nullptr && buffersB != nullptr))
+    {
+        a.process (buffersA, n);
+        b.process (buffersB, n);
+        return;
+    }
+    a.takeInputs (buffersA, n);
+    b.takeInputs (buffersB, n);
+
+    // The steps of process for both networks, each step of the two together.
+    auto& netA = a.core;
+    auto& netB = b.core;
+    EarlyReflections::processPair (netA.earlyReflections, a.left.data(), a.right.data(), netA.earlyOutL.data(),
+                                   netA.earlyOutR.data(), netB.earlyReflections, b.left.data(), b.right.data(),
+                                   netB.earlyOutL.data(), netB.earlyOutR.data(), n);
+    const auto outA = a.lineOutputs();
+    const auto outB = b.lineOutputs();
+    Reverb::processReadDelayLinesPair (netA, outA.data(), a.colour(), a.dampingAmount.data(), netB, outB.data(), b.colour(),
+                                       b.dampingAmount.data(), n);
+    a.mixAndStore (buffersA, n);
+    b.mixAndStore (buffersB, n);
+}
+
+bool SimpleReverb::takeInputs (float** buffers, unsigned long n) noexcept
+{
+    if (n == 0 || buffers == nullptr)
+        return false;
 
     const int used = std::clamp (channels, 0, 2);
     if (! initialised)
     {
         for (int c = 0; c < used; ++c)
             SP::clear (buffers[c], n);
-        return;
+        return false;
     }
 
     float* l = left.data();
@@ -181,25 +231,24 @@ void SimpleReverb::process (float** buffers, unsigned long n) noexcept
         SP::clear (r, n);
 
     updateFeedbackGain (n);
+    return true;
+}
 
-    auto& net = core;
-    if (net.earlyReflectionsOn)
-    {
-        // The early stage only reads its inputs: it takes the channel copies.
-        net.earlyReflections.process (l, r, net.earlyOutL.data(), net.earlyOutR.data(), n);
-    }
-    else
-    {
-        Memory::copy (l, net.earlyOutL.data(), n);
-        Memory::copy (r, net.earlyOutR.data(), n);
-    }
+const float* SimpleReverb::colour() const noexcept
+{
+    return colourSource != nullptr ? colourSource : defaultColour.data();
+}
 
-    const float* colour = colourSource != nullptr ? colourSource : defaultColour.data();
+std::array<float*, 4> SimpleReverb::lineOutputs() noexcept
+{
     std::array<float*, 4> out {};
     for (std::size_t i = 0; i < 4; ++i)
-        out[i] = net.lineOut[i].data();
-    net.processReadDelayLines (out.data(), n, colour, dampingAmount.data());
+        out[i] = core.lineOut[i].data();
+    return out;
+}
 
+void SimpleReverb::mixAndStore (float** buffers, unsigned long n) noexcept
+{
     // The early stage enters the network at lines 0 and 1; the Hadamard
     // matrix feeds the lines back and the scaled line outputs make the
     // stereo output. One pass, per sample in this order:
@@ -209,8 +258,11 @@ void SimpleReverb::process (float** buffers, unsigned long n) noexcept
     //   mix0 = s0 + s2, mix1 = s1 + s3, mix2 = s0 - s2, mix3 = s1 - s3,
     // and the channels' output left 0.7 and right 0.7 written at once (the
     // channel copies are not read again: the next call fills them anew).
+    auto& net = core;
+    const int used = std::clamp (channels, 0, 2);
+    const auto out = lineOutputs();
     mixNetwork (out.data(), net.earlyOutL.data(), net.earlyOutR.data(), net.outputGain, kOutputScale,
-                used >= 1 ? buffers[0] : l, used >= 2 ? buffers[1] : r, n);
+                used >= 1 ? buffers[0] : left.data(), used >= 2 ? buffers[1] : right.data(), n);
 
     for (std::size_t i = 0; i < 4; ++i)
         net.processWriteDelayLine (i, net.mix[i].data(), n);

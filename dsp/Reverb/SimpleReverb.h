@@ -3,6 +3,7 @@
 #include "ProcessBlock/ProcessBlock.h"
 #include "Reverb/VantrelReverb.h"
 
+#include <array>
 #include <vector>
 
 // The stereo reverb block the kernel calls: the early stage and the late
@@ -26,6 +27,12 @@ public:
     // setRoomSize and set the two sources before each call.
     void process (float** buffers, unsigned long n) noexcept;
 
+    // process on two reverbs at once, b's lines following a's room (equal
+    // line times: copyRoomSize) and written alike (alignWritePositions after
+    // a clear): the same samples as a.process and b.process, with the work
+    // the two can share done once.
+    static void processPair (SimpleReverb& a, float** buffersA, SimpleReverb& b, float** buffersB, unsigned long n) noexcept;
+
     VantrelReverb core;
 
     // Per-sample reverb time T60 in s and damping cutoff in Hz for the block;
@@ -37,6 +44,14 @@ public:
     std::vector<float> left, right;
 
 private:
+    // The finite copies of the inputs and the block's loop gain; false when
+    // there is nothing more to do (an empty call, or not initialised: then
+    // the outputs are cleared).
+    bool takeInputs (float** buffers, unsigned long n) noexcept;
+    const float* colour() const noexcept;
+    std::array<float*, 4> lineOutputs() noexcept;
+    // The network's mix into the buffers, and the new line inputs stored.
+    void mixAndStore (float** buffers, unsigned long n) noexcept;
     void updateFeedbackGain (unsigned long n) noexcept;
     float targetFeedbackGain() noexcept;
     // The network's matrix and output taps over the four line outputs, into

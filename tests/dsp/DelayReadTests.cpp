@@ -287,58 +287,76 @@ TEST (DelayRead, WindowedTapsRefuseWhatTheyCannotReadInOnePass)
 
 TEST (DelayRead, StoragesWrittenAlikeReadInOneCallAsOneByOne)
 {
-    // Up to four storages written in step, each read before its write at
-    // times of its own (or the same times as the one before it, whose
-    // positions are then shared): every sample exactly as one read per
+    // Up to eight storages written in step, each read before or after its
+    // write at times of its own (or the same times as the one before it,
+    // whose positions are then shared): every sample exactly as one read per
     // storage gives it.
     std::mt19937 rng (43);
     std::uniform_real_distribution<float> unit (0.0f, 1.0f);
-    for (const int count : { 1, 2, 3, 4 })
-    {
-        std::vector<DelayWrite> w (4);
-        for (auto& s : w)
-            s.init (80.0f, kRate); // 3904 samples: wraps every few dozen blocks
-        DelayRead alike, plain;
-        alike.interpolationMode = plain.interpolationMode = DelayRead::Linear;
-        alike.sampleRate = plain.sampleRate = float (kRate);
-        for (int block = 0; block < 120; ++block)
+    constexpr int kMost = 8;
+    for (const bool afterWrite : { false, true })
+        for (const int count : { 1, 2, 3, 4, 8 })
         {
-            const unsigned long n = block % 2 == 0 ? 256 : 32;
-            std::vector<std::vector<float>> times (4, std::vector<float> (n));
-            for (int k = 0; k < 4; ++k)
-                for (unsigned long i = 0; i < n; ++i)
-                {
-                    const int kind = (block + k) % 3;
-                    times[std::size_t (k)][i] = kind == 0 ? 20.0f : kind == 1 ? 6.0f + 5.0f * unit (rng) : 100.0f * unit (rng);
-                }
-            const float* t[4];
-            for (int k = 0; k < 4; ++k)
-                t[k] = (k == 1 && block % 4 == 0) ? t[0] : times[std::size_t (k)].data(); // shared times now and then
-            std::vector<std::vector<float>> expected (4, std::vector<float> (n)), got (4, std::vector<float> (n, 5.0f));
-            float* out[4];
-            const DelayWrite* storages[4];
-            for (int k = 0; k < count; ++k)
-            {
-                plain.processMilliseconds (t[k], expected[std::size_t (k)].data(), w[std::size_t (k)], n);
-                out[k] = got[std::size_t (k)].data();
-                storages[k] = &w[std::size_t (k)];
-            }
-            if (! alike.processMillisecondsAlike (t, out, storages, count, n))
-                GTEST_SKIP() << "no one-pass form on this CPU";
-            for (int k = 0; k < count; ++k)
-                for (unsigned long i = 0; i < n; ++i)
-                    ASSERT_EQ (std::bit_cast<std::uint32_t> (expected[std::size_t (k)][i]),
-                               std::bit_cast<std::uint32_t> (got[std::size_t (k)][i]))
-                        << count << " storages, block " << block << ", storage " << k << ", sample " << i;
+            std::vector<DelayWrite> w (kMost);
             for (auto& s : w)
+                s.init (80.0f, kRate); // 3904 samples: wraps every few dozen blocks
+            DelayRead alike, plain;
+            alike.interpolationMode = plain.interpolationMode = DelayRead::Linear;
+            alike.sampleRate = plain.sampleRate = float (kRate);
+            for (int block = 0; block < 120; ++block)
             {
-                std::vector<float> x (n);
-                for (auto& v : x)
-                    v = unit (rng) - 0.5f;
-                s.write (x.data(), n);
+                const unsigned long n = block % 2 == 0 ? 256 : 32;
+                std::vector<std::vector<float>> times (kMost, std::vector<float> (n));
+                for (int k = 0; k < kMost; ++k)
+                    for (unsigned long i = 0; i < n; ++i)
+                    {
+                        const int kind = (block + k) % 3;
+                        const float shortest = afterWrite ? 0.0f : 6.0f;
+                        times[std::size_t (k)][i] = kind == 0 ? 20.0f : kind == 1 ? shortest + 5.0f * unit (rng) : 100.0f * unit (rng);
+                    }
+                const float* t[kMost];
+                for (int k = 0; k < kMost; ++k)
+                    t[k] = (k % 2 == 1 && block % 4 != 1) ? t[k - 1] : times[std::size_t (k)].data(); // shared times mostly
+                if (afterWrite)
+                    for (auto& s : w)
+                    {
+                        std::vector<float> x (n);
+                        for (auto& v : x)
+                            v = unit (rng) - 0.5f;
+                        s.write (x.data(), n);
+                    }
+                std::vector<std::vector<float>> expected (kMost, std::vector<float> (n)), got (kMost, std::vector<float> (n, 5.0f));
+                float* out[kMost];
+                const DelayWrite* storages[kMost];
+                for (int k = 0; k < count; ++k)
+                {
+                    if (afterWrite)
+                        plain.processMillisecondsAfterWrite (t[k], expected[std::size_t (k)].data(), w[std::size_t (k)], n);
+                    else
+                        plain.processMilliseconds (t[k], expected[std::size_t (k)].data(), w[std::size_t (k)], n);
+                    out[k] = got[std::size_t (k)].data();
+                    storages[k] = &w[std::size_t (k)];
+                }
+                const bool read = afterWrite ? alike.processMillisecondsAfterWriteAlike (t, out, storages, count, n)
+                                             : alike.processMillisecondsAlike (t, out, storages, count, n);
+                if (! read)
+                    GTEST_SKIP() << "no one-pass form on this CPU";
+                for (int k = 0; k < count; ++k)
+                    for (unsigned long i = 0; i < n; ++i)
+                        ASSERT_EQ (std::bit_cast<std::uint32_t> (expected[std::size_t (k)][i]),
+                                   std::bit_cast<std::uint32_t> (got[std::size_t (k)][i]))
+                            << count << " storages, " << (afterWrite ? "after" : "before") << " the write, block "
+                            << block << ", storage " << k << ", sample " << i;
+                if (! afterWrite)
+                    for (auto& s : w)
+                    {
+                        std::vector<float> x (n);
+                        for (auto& v : x)
+                            v = unit (rng) - 0.5f;
+                        s.write (x.data(), n);
+                    }
             }
         }
-    }
 
     // Storages written differently are read one by one by the caller.
     DelayWrite a, b;

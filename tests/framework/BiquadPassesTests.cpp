@@ -88,42 +88,50 @@ TEST (BiquadPasses, SeriesGivesTheSamplesOfTwoSectionsInTurn)
     EXPECT_TRUE (sameBits (expected, x));
 }
 
-TEST (BiquadPasses, FourLanesGiveTheSamplesOfFourSeparateSections)
+// Four lanes, and two groups of four (the second group's sections in another
+// order, so that a mix-up of the groups shows).
+TEST (BiquadPasses, FourAndEightLanesGiveTheSamplesOfSeparateSections)
 {
-    std::array<BiquadHistory, 4> separate, lanes;
-    std::array<std::vector<float>, 4> reference, together;
-    for (std::size_t j = 0; j < 4; ++j)
+    for (const std::size_t count : { std::size_t { 4 }, std::size_t { 8 } })
     {
-        reference[j] = noise (2500, unsigned (10 + j));
-        together[j] = reference[j];
-    }
-
-    std::size_t at = 0;
-    for (std::size_t call = 0; at < 2500; ++call)
-    {
-        const unsigned long n = std::min<unsigned long> (lengths[call % lengths.size()], 2500 - at);
-        const float* in[4];
-        float* out[4];
-        const float* c[4];
-        BiquadHistory* h[4];
-        for (std::size_t j = 0; j < 4; ++j)
+        std::array<BiquadHistory, 8> separate, lanes;
+        std::array<std::vector<float>, 8> reference, together;
+        std::array<const float*, 8> section {};
+        for (std::size_t j = 0; j < count; ++j)
         {
-            SignalProcessing::biquad (reference[j].data() + at, kSections[j], reference[j].data() + at, n, &separate[j]);
-            in[j] = together[j].data() + at;
-            out[j] = together[j].data() + at;
-            c[j] = kSections[j];
-            h[j] = &lanes[j];
+            reference[j] = noise (2500, unsigned (10 + j));
+            together[j] = reference[j];
+            section[j] = kSections[j < 4 ? j : 7 - j];
         }
-        SignalProcessing::biquadFour (in, c, out, n, h);
-        at += n;
-    }
-    for (std::size_t j = 0; j < 4; ++j)
-    {
-        EXPECT_TRUE (sameBits (reference[j], together[j])) << "lane " << j;
-        EXPECT_EQ (separate[j].x1, lanes[j].x1);
-        EXPECT_EQ (separate[j].x2, lanes[j].x2);
-        EXPECT_EQ (separate[j].y1, lanes[j].y1);
-        EXPECT_EQ (separate[j].y2, lanes[j].y2);
+
+        std::size_t at = 0;
+        for (std::size_t call = 0; at < 2500; ++call)
+        {
+            const unsigned long n = std::min<unsigned long> (lengths[call % lengths.size()], 2500 - at);
+            const float* in[8];
+            float* out[8];
+            BiquadHistory* h[8];
+            for (std::size_t j = 0; j < count; ++j)
+            {
+                SignalProcessing::biquad (reference[j].data() + at, section[j], reference[j].data() + at, n, &separate[j]);
+                in[j] = together[j].data() + at;
+                out[j] = together[j].data() + at;
+                h[j] = &lanes[j];
+            }
+            if (count == 8)
+                SignalProcessing::biquadEight (in, section.data(), out, n, h);
+            else
+                SignalProcessing::biquadFour (in, section.data(), out, n, h);
+            at += n;
+        }
+        for (std::size_t j = 0; j < count; ++j)
+        {
+            EXPECT_TRUE (sameBits (reference[j], together[j])) << count << " lanes, lane " << j;
+            EXPECT_EQ (separate[j].x1, lanes[j].x1);
+            EXPECT_EQ (separate[j].x2, lanes[j].x2);
+            EXPECT_EQ (separate[j].y1, lanes[j].y1);
+            EXPECT_EQ (separate[j].y2, lanes[j].y2);
+        }
     }
 }
 

@@ -625,71 +625,27 @@ void SignalProcessing::biquadTwo (const float* const* in, const float* const* co
     storeTwoLanes (s, *state[0], *state[1]);
 }
 
-void SignalProcessing::biquadFour (const float* const* in, const float* const* coefficients, float* const* out,
-                                   unsigned long n, BiquadHistory* const* state) noexcept
+namespace
 {
-    if (state[0] == nullptr || state[1] == nullptr || state[2] == nullptr || state[3] == nullptr)
-    {
-        for (int j = 0; j < 4; ++j)
-            biquad (in[j], coefficients[j], out[j], n, state[j]);
-        return;
-    }
-
-    const float* c0 = coefficients[0];
-    const float* c1 = coefficients[1];
-    const float* c2 = coefficients[2];
-    const float* c3 = coefficients[3];
-    SectionLanes s {
-        lanes (c0[0], c1[0], c2[0], c3[0]),
-        lanes (c0[1], c1[1], c2[1], c3[1]),
-        lanes (c0[2], c1[2], c2[2], c3[2]),
-        lanes (c0[3], c1[3], c2[3], c3[3]),
-        lanes (c0[4], c1[4], c2[4], c3[4]),
-        lanes (state[0]->x1, state[1]->x1, state[2]->x1, state[3]->x1),
-        lanes (state[0]->x2, state[1]->x2, state[2]->x2, state[3]->x2),
-        lanes (state[0]->y1, state[1]->y1, state[2]->y1, state[3]->y1),
-        lanes (state[0]->y2, state[1]->y2, state[2]->y2, state[3]->y2),
+// Four sections in the lanes of one vector, from their coefficients and
+// histories.
+SectionLanes fourLanes (const float* const* c, BiquadHistory* const* h) noexcept
+{
+    return SectionLanes {
+        lanes (c[0][0], c[1][0], c[2][0], c[3][0]),
+        lanes (c[0][1], c[1][1], c[2][1], c[3][1]),
+        lanes (c[0][2], c[1][2], c[2][2], c[3][2]),
+        lanes (c[0][3], c[1][3], c[2][3], c[3][3]),
+        lanes (c[0][4], c[1][4], c[2][4], c[3][4]),
+        lanes (h[0]->x1, h[1]->x1, h[2]->x1, h[3]->x1),
+        lanes (h[0]->x2, h[1]->x2, h[2]->x2, h[3]->x2),
+        lanes (h[0]->y1, h[1]->y1, h[2]->y1, h[3]->y1),
+        lanes (h[0]->y2, h[1]->y2, h[2]->y2, h[3]->y2),
     };
+}
 
-    const float* i0 = in[0];
-    const float* i1 = in[1];
-    const float* i2 = in[2];
-    const float* i3 = in[3];
-    float* o0 = out[0];
-    float* o1 = out[1];
-    float* o2 = out[2];
-    float* o3 = out[3];
-
-    // Four samples of each section at a time, turned so that one vector holds
-    // the same sample of all four.
-    unsigned long k = 0;
-    for (; k + 4 <= n; k += 4)
-    {
-        __m128 r0 = _mm_loadu_ps (i0 + k);
-        __m128 r1 = _mm_loadu_ps (i1 + k);
-        __m128 r2 = _mm_loadu_ps (i2 + k);
-        __m128 r3 = _mm_loadu_ps (i3 + k);
-        _MM_TRANSPOSE4_PS (r0, r1, r2, r3);
-        r0 = s.step (r0);
-        r1 = s.step (r1);
-        r2 = s.step (r2);
-        r3 = s.step (r3);
-        _MM_TRANSPOSE4_PS (r0, r1, r2, r3);
-        _mm_storeu_ps (o0 + k, r0);
-        _mm_storeu_ps (o1 + k, r1);
-        _mm_storeu_ps (o2 + k, r2);
-        _mm_storeu_ps (o3 + k, r3);
-    }
-    for (; k < n; ++k)
-    {
-        alignas (16) float y[4];
-        _mm_store_ps (y, s.step (lanes (i0[k], i1[k], i2[k], i3[k])));
-        o0[k] = y[0];
-        o1[k] = y[1];
-        o2[k] = y[2];
-        o3[k] = y[3];
-    }
-
+void storeFourLanes (const SectionLanes& s, BiquadHistory* const* h) noexcept
+{
     alignas (16) float x1[4], x2[4], y1[4], y2[4];
     _mm_store_ps (x1, s.x1);
     _mm_store_ps (x2, s.x2);
@@ -697,11 +653,90 @@ void SignalProcessing::biquadFour (const float* const* in, const float* const* c
     _mm_store_ps (y2, s.y2);
     for (int j = 0; j < 4; ++j)
     {
-        state[j]->x1 = x1[j];
-        state[j]->x2 = x2[j];
-        state[j]->y1 = y1[j];
-        state[j]->y2 = y2[j];
+        h[j]->x1 = x1[j];
+        h[j]->x2 = x2[j];
+        h[j]->y1 = y1[j];
+        h[j]->y2 = y2[j];
     }
+}
+
+// Groups (1 or 2) of four sections, group g on in/out/state [4g .. 4g + 3].
+// Four samples of each section at a time, turned so that one vector holds
+// the same sample of a group's four; the groups' recursions are independent
+// and interleave, so the processor overlaps them.
+template <int Groups>
+void biquadGroups (const float* const* in, const float* const* coefficients, float* const* out, unsigned long n,
+                   BiquadHistory* const* state) noexcept
+{
+    SectionLanes s[Groups];
+    for (int g = 0; g < Groups; ++g)
+        s[g] = fourLanes (coefficients + 4 * g, state + 4 * g);
+
+    unsigned long k = 0;
+    for (; k + 4 <= n; k += 4)
+    {
+        __m128 r[Groups][4];
+        for (int g = 0; g < Groups; ++g)
+        {
+            for (int j = 0; j < 4; ++j)
+                r[g][j] = _mm_loadu_ps (in[4 * g + j] + k);
+            _MM_TRANSPOSE4_PS (r[g][0], r[g][1], r[g][2], r[g][3]);
+        }
+        for (int j = 0; j < 4; ++j)
+            for (int g = 0; g < Groups; ++g)
+                r[g][j] = s[g].step (r[g][j]);
+        for (int g = 0; g < Groups; ++g)
+        {
+            _MM_TRANSPOSE4_PS (r[g][0], r[g][1], r[g][2], r[g][3]);
+            for (int j = 0; j < 4; ++j)
+                _mm_storeu_ps (out[4 * g + j] + k, r[g][j]);
+        }
+    }
+    for (; k < n; ++k)
+    {
+        for (int g = 0; g < Groups; ++g)
+        {
+            const float* const* i = in + 4 * g;
+            float* const* o = out + 4 * g;
+            alignas (16) float y[4];
+            _mm_store_ps (y, s[g].step (lanes (i[0][k], i[1][k], i[2][k], i[3][k])));
+            for (int j = 0; j < 4; ++j)
+                o[j][k] = y[j];
+        }
+    }
+
+    for (int g = 0; g < Groups; ++g)
+        storeFourLanes (s[g], state + 4 * g);
+}
+
+bool allStates (BiquadHistory* const* state, int count) noexcept
+{
+    return std::all_of (state, state + count, [] (const BiquadHistory* h) { return h != nullptr; });
+}
+} // namespace
+
+void SignalProcessing::biquadFour (const float* const* in, const float* const* coefficients, float* const* out,
+                                   unsigned long n, BiquadHistory* const* state) noexcept
+{
+    if (! allStates (state, 4))
+    {
+        for (int j = 0; j < 4; ++j)
+            biquad (in[j], coefficients[j], out[j], n, state[j]);
+        return;
+    }
+    biquadGroups<1> (in, coefficients, out, n, state);
+}
+
+void SignalProcessing::biquadEight (const float* const* in, const float* const* coefficients, float* const* out,
+                                    unsigned long n, BiquadHistory* const* state) noexcept
+{
+    if (! allStates (state, 8))
+    {
+        biquadFour (in, coefficients, out, n, state);
+        biquadFour (in + 4, coefficients + 4, out + 4, n, state + 4);
+        return;
+    }
+    biquadGroups<2> (in, coefficients, out, n, state);
 }
 
 std::unique_ptr<BiquadHistory> SignalProcessing::biquad_createState()

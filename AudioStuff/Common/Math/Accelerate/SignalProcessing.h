@@ -118,6 +118,11 @@ public:
     // vector.
     static void biquadFour (const float* const* in, const float* const* coefficients, float* const* out, unsigned long n,
                             BiquadHistory* const* state) noexcept;
+    // Two groups of four independent sections (0..3 and 4..7), each group as
+    // biquadFour computes it: the same samples as two biquadFour calls, the
+    // two groups' recursions overlapping in time.
+    static void biquadEight (const float* const* in, const float* const* coefficients, float* const* out, unsigned long n,
+                             BiquadHistory* const* state) noexcept;
     static std::unique_ptr<BiquadHistory> biquad_createState();
     static void biquad_destroyState (std::unique_ptr<BiquadHistory>& state) noexcept;
 };

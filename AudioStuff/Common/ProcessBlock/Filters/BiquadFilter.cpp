@@ -170,12 +170,26 @@ void BiquadFilter::processStereo (float* first, float* second, unsigned long fra
 void BiquadFilter::processFour (BiquadFilter* const* filters, const float* const* in, float* const* out,
                                 unsigned long frames, unsigned long channel, const BiquadFilterParameters* parameters) noexcept
 {
+    processGroups (filters, in, out, frames, channel, parameters, 1);
+}
+
+void BiquadFilter::processEight (BiquadFilter* const* filters, const float* const* in, float* const* out,
+                                 unsigned long frames, unsigned long channel, const BiquadFilterParameters* parameters) noexcept
+{
+    processGroups (filters, in, out, frames, channel, parameters, 2);
+}
+
+void BiquadFilter::processGroups (BiquadFilter* const* filters, const float* const* in, float* const* out,
+                                  unsigned long frames, unsigned long channel, const BiquadFilterParameters* parameters,
+                                  int groups) noexcept
+{
+    const int count = 4 * groups;
     bool together = frames > 0;
-    for (int j = 0; j < 4 && together; ++j)
+    for (int j = 0; j < count && together; ++j)
         together = filters[j]->singlePiece (frames, channel, parameters[j]);
     if (! together)
     {
-        for (int j = 0; j < 4; ++j)
+        for (int j = 0; j < count; ++j)
         {
             if (out[j] != in[j])
                 std::copy (in[j], in[j] + frames, out[j]);
@@ -184,10 +198,10 @@ void BiquadFilter::processFour (BiquadFilter* const* filters, const float* const
         return;
     }
 
-    float c[4][5];
-    const float* coefficientSets[4];
-    BiquadHistory* histories[4];
-    for (int j = 0; j < 4; ++j)
+    float c[8][5];
+    const float* coefficientSets[8] {};
+    BiquadHistory* histories[8] {};
+    for (int j = 0; j < count; ++j)
     {
         BiquadFilter& f = *filters[j];
         float frequency, resonance, gain;
@@ -201,9 +215,12 @@ void BiquadFilter::processFour (BiquadFilter* const* filters, const float* const
         coefficientSets[j] = c[j];
         histories[j] = f.history (channel);
     }
-    SignalProcessing::biquadFour (in, coefficientSets, out, frames, histories);
-    for (BiquadHistory* h : histories)
-        h->clearBadStateValue();
+    if (groups == 2)
+        SignalProcessing::biquadEight (in, coefficientSets, out, frames, histories);
+    else
+        SignalProcessing::biquadFour (in, coefficientSets, out, frames, histories);
+    for (int j = 0; j < count; ++j)
+        histories[j]->clearBadStateValue();
 }
 
 void BiquadFilter::processFilter (float* buffer, unsigned long n, unsigned long channel, float frequency, float resonance, float gain) noexcept

@@ -48,6 +48,10 @@ public:
     // calling process on it.
     static void processFour (BiquadFilter* const* filters, const float* const* in, float* const* out,
                              unsigned long frames, unsigned long channel, const BiquadFilterParameters* parameters) noexcept;
+    // processFour of filters 0..3 and of filters 4..7, the two groups'
+    // recursions overlapping: the same samples as two processFour calls.
+    static void processEight (BiquadFilter* const* filters, const float* const* in, float* const* out,
+                              unsigned long frames, unsigned long channel, const BiquadFilterParameters* parameters) noexcept;
 
     // History of stage s and channel c at s * channels + c.
     std::vector<std::unique_ptr<BiquadHistory>> states;
@@ -60,6 +64,10 @@ public:
     BiquadCoefficients coefficients;
 
 private:
+    // processFour (groups 1) or processEight (groups 2).
+    static void processGroups (BiquadFilter* const* filters, const float* const* in, float* const* out,
+                               unsigned long frames, unsigned long channel, const BiquadFilterParameters* parameters,
+                               int groups) noexcept;
     void processFilter (float* buffer, unsigned long n, unsigned long channel, float frequency, float resonance, float gain) noexcept;
     // The one-pass forms run these for every filter on every call, mostly
     // with nothing to recompute: inline, so that the check costs a few
