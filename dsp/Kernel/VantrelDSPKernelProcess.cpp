@@ -66,6 +66,21 @@ void halfSum (const float* a, const float* b, float* out, unsigned long n) noexc
         out[i] = (a[i] + b[i]) * 0.5f;
 }
 
+// Both voices in feedback mode: each voice takes its own reverb's output
+// (a into voiceA, b into voiceB), and a becomes the wet signal, (a + b)
+// 0.75, in one pass.
+KARVON_VECTOR_CLONES
+void takeBothReverbs (float* __restrict a, const float* __restrict b, float* __restrict voiceA,
+                      float* __restrict voiceB, unsigned long n) noexcept
+{
+    for (unsigned long i = 0; i < n; ++i)
+    {
+        voiceA[i] = a[i];
+        voiceB[i] = b[i];
+        a[i] = (a[i] + b[i]) * 0.75f;
+    }
+}
+
 // A voice shifting its channels' signals in place: shifter, make-up gain,
 // then the voice's own dry/wet crossfade with its amount. The channels are
 // independent; their shifters run together.
@@ -457,19 +472,16 @@ void VantrelDSPKernel::postReverbStage (unsigned long start, unsigned long n, in
         float* reverbOut = reverbInputs[ch];
         reverbOuts[ch] = reverbOut;
 
-        if (aWorks)
-            Memory::copy (reverbOut, a.voice[ch], n);
         if (bothFeedback)
         {
             // Each feedback delay takes its own reverb; the wet signal is both.
-            Memory::copy (reverbInputsB[ch], b.voice[ch], n);
-            SP::add (reverbOut, reverbInputsB[ch], reverbOut, n);
-            SP::mul_s (reverbOut, 0.75f, reverbOut, n);
+            takeBothReverbs (reverbOut, reverbInputsB[ch], a.voice[ch], b.voice[ch], n);
+            continue;
         }
-        else if (bWorks)
-        {
+        if (aWorks)
+            Memory::copy (reverbOut, a.voice[ch], n);
+        if (bWorks)
             Memory::copy (reverbOut, b.voice[ch], n);
-        }
     }
 
     // Voice A on every channel, then voice B: within a channel B still comes

@@ -50,6 +50,9 @@ void EarlyReflections::init (int numChannels, double newSampleRate)
     tap.assign (kMaxFramesPerBlock, 0.0f);
     for (auto& r : lines)
         r.line->setInterpolation (DelayRead::Linear);
+    longestPair = kMaxFramesPerBlock;
+    for (const auto& r : lines)
+        longestPair = std::min (longestPair, r.line->longestPiece());
 }
 
 void EarlyReflections::process (const float* left, const float* right, float* outLeft, float* outRight,
@@ -81,10 +84,7 @@ void EarlyReflections::processPair (EarlyReflections& a, const float* leftA, con
                                     float* outRightA, EarlyReflections& b, const float* leftB, const float* rightB,
                                     float* outLeftB, float* outRightB, unsigned long n) noexcept
 {
-    const auto fits = [n] (const EarlyReflections& e) {
-        return e.x.size() >= n && e.lines.size() >= kLineCount
-               && std::all_of (e.lines.begin(), e.lines.end(), [n] (const Record& r) { return n <= r.line->longestPiece(); });
-    };
+    const auto fits = [n] (const EarlyReflections& e) { return e.x.size() >= n && e.lines.size() >= kLineCount && n <= e.longestPair; };
     if (! fits (a) || ! fits (b))
     {
         a.process (leftA, rightA, outLeftA, outRightA, n);

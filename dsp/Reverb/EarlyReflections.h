@@ -31,4 +31,9 @@ public:
 
     std::vector<float> x;
     std::vector<float> tap;
+
+private:
+    // The longest call processPair takes in one piece, as every line's
+    // delayInto would (set by init; 0 before: process then takes the call).
+    unsigned long longestPair = 0;
 };
