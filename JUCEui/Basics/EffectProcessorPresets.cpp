@@ -17,13 +17,23 @@ namespace
 // Larger files are not presets; skip them rather than read them whole.
 constexpr juce::int64 maxPresetFileBytes = 1 << 20;
 
+// The folder, made with any missing folder above it; none when it cannot be.
 juce::File ensureFolder (const juce::File& folder)
 {
-    // Another instance (or process) may create the folder between our check
-    // and our create; the create then fails although the folder is there.
-    if (folder.isDirectory() || folder.createDirectory().wasOk() || folder.isDirectory())
-        return folder;
-    return {};
+    // Another instance (or process) may create the folder, or one above it,
+    // between our check and our create; that create then fails although the
+    // folder is there, and gives up on the ones below it. Each lost race
+    // leaves one more level in place, so one try per level reaches the
+    // folder, while a real failure (no permission, a file in the way) fails
+    // every time.
+    int levels = 1;
+    for (auto above = folder; above.getParentDirectory() != above; above = above.getParentDirectory())
+        ++levels;
+
+    for (int attempt = 0; attempt < levels; ++attempt)
+        if (folder.isDirectory() || folder.createDirectory().wasOk())
+            return folder;
+    return folder.isDirectory() ? folder : juce::File();
 }
 } // namespace
 
