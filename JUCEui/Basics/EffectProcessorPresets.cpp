@@ -9,8 +9,10 @@
 #include "Preset/RegularFileReader.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <unistd.h>
 
 namespace
 {
@@ -142,8 +144,12 @@ juce::Result EffectProcessor::writeStateTo (const juce::File& target)
     // Write beside the target and rename over it only once the text is
     // complete and flushed: a crash leaves the old preset (or none), never half
     // of one. The temporary name does not carry the preset extension, so it is
-    // never listed as a preset.
-    const auto temporary = target.getParentDirectory().getNonexistentChildFile (".incoming-preset", ".tmp", false);
+    // never listed as a preset. It is this writer's own (process and count):
+    // instances saving at the same moment would otherwise pick the same free
+    // name, append to one file, and one would move the other's away.
+    static std::atomic<int> writes { 0 };
+    const auto writer = juce::String (static_cast<int> (getpid())) + "-" + juce::String (++writes);
+    const auto temporary = target.getParentDirectory().getNonexistentChildFile (".incoming-preset-" + writer, ".tmp", false);
     {
         juce::FileOutputStream out (temporary);
         if (! out.openedOk())

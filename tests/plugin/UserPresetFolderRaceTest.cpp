@@ -98,3 +98,51 @@ TEST_P (UserPresetFolderRace, ListingFindsThePresetsTheOtherInstanceSaved)
 INSTANTIATE_TEST_SUITE_P (EveryFolderLevel, UserPresetFolderRace,
                           ::testing::Values (Level::documents, Level::maker, Level::product),
                           [] (const auto& info) { return std::string (nameOf (info.param)); });
+
+// The same race between real instances: each saves from a thread of its own,
+// all at the same moment, into a home where no folder exists yet.
+TEST (UserPresetFolderThreads, InstancesSavingAtOnceIntoMissingFoldersAllSucceed)
+{
+    constexpr int instances = 4;
+    constexpr int rounds = 40;
+    const auto roomSizeOf = [] (int instance) { return 20.0f + 10.0f * static_cast<float> (instance); };
+    std::vector<std::unique_ptr<VantrelProcessor>> processors;
+    for (int i = 0; i < instances; ++i)
+    {
+        processors.push_back (VantrelProcessor::create());
+        automate (*processors.back(), "RoomSize", roomSizeOf (i));
+    }
+
+    for (int round = 0; round < rounds; ++round)
+    {
+        ASSERT_TRUE (documentsFolder().deleteRecursively());
+        std::barrier start (instances);
+        std::vector<juce::Result> results (instances, juce::Result::ok());
+        std::vector<std::thread> threads;
+        for (int i = 0; i < instances; ++i)
+            threads.emplace_back ([&, i] {
+                start.arrive_and_wait();
+                results[static_cast<size_t> (i)] = processors[static_cast<size_t> (i)]->writeUserPreset ("Instance " + juce::String (i));
+            });
+        for (auto& thread : threads)
+            thread.join();
+
+        for (int i = 0; i < instances; ++i)
+            ASSERT_TRUE (results[static_cast<size_t> (i)].wasOk())
+                << "round " << round << ", instance " << i << ": " << results[static_cast<size_t> (i)].getErrorMessage();
+
+        // Each file holds its own instance's settings, and nothing else is left.
+        auto& reader = *processors.front();
+        reader.retrieveUserPresets();
+        const auto saved = reader.getPresetList (EffectProcessor::userList);
+        ASSERT_EQ (saved.size(), static_cast<size_t> (instances)) << "round " << round;
+        for (int i = 0; i < instances; ++i)
+        {
+            EXPECT_EQ (saved[static_cast<size_t> (i)]->name, "INSTANCE " + juce::String (i));
+            EXPECT_NEAR (valuesOf (saved[static_cast<size_t> (i)]->state).at ("RoomSize"), roomSizeOf (i), 1e-3)
+                << "round " << round << ", instance " << i;
+        }
+        EXPECT_EQ (userFolder().getNumberOfChildFiles (juce::File::findFilesAndDirectories), instances) << "round " << round;
+    }
+    clearUserFolder();
+}
