@@ -174,6 +174,27 @@ unsigned long DelayReadAvx2::readWindowedTaps (const float* timeA, const float* 
     return i;
 }
 
+namespace
+{
+// Group storages read at one set of times: the positions are found once per
+// eight samples. The group's storages are read side by side and the next
+// group after it, so that only a few storages stream through the caches at a
+// time. G storages (1 or 2 keep their pointers in registers), or `count`.
+template <int G>
+void readGroup (const Reach& reach, const float* time, const float* const* data, float* const* out, int count,
+                unsigned long n) noexcept
+{
+    const int storages = G > 0 ? G : count;
+    for (unsigned long i = 0; i + 8 <= n; i += 8)
+    {
+        __m256 f;
+        const __m256i p = reach.positions (time, i, f);
+        for (int k = 0; k < storages; ++k)
+            _mm256_storeu_ps (out[k] + i, reach.taps (data[k], p, f));
+    }
+}
+} // namespace
+
 unsigned long DelayReadAvx2::readLinearMany (const float* const* time, float toSeconds, float* const* out,
                                              const float* const* data, int count, long base, long size, float sampleRate,
                                              float shortest, float longest, unsigned long n) noexcept
@@ -182,18 +203,20 @@ unsigned long DelayReadAvx2::readLinearMany (const float* const* time, float toS
         return 0;
 
     const Reach reach (toSeconds, sampleRate, shortest, longest, base, size);
-    unsigned long i = 0;
-    for (; i + 8 <= n; i += 8)
+    for (int first = 0; first < count;)
     {
-        __m256i p {};
-        __m256 f {};
-        for (int k = 0; k < count; ++k)
-        {
-            // Storages read at the same times share their positions.
-            if (k == 0 || time[k] != time[k - 1])
-                p = reach.positions (time[k], i, f);
-            _mm256_storeu_ps (out[k] + i, reach.taps (data[k], p, f));
-        }
+        // Storages next to each other at the same times share their positions.
+        int end = first + 1;
+        while (end < count && time[end] == time[first])
+            ++end;
+        const int group = end - first;
+        if (group == 1)
+            readGroup<1> (reach, time[first], data + first, out + first, group, n);
+        else if (group == 2)
+            readGroup<2> (reach, time[first], data + first, out + first, group, n);
+        else
+            readGroup<0> (reach, time[first], data + first, out + first, group, n);
+        first = end;
     }
-    return i;
+    return n / 8 * 8;
 }

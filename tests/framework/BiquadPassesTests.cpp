@@ -88,12 +88,19 @@ TEST (BiquadPasses, SeriesGivesTheSamplesOfTwoSectionsInTurn)
     EXPECT_TRUE (sameBits (expected, x));
 }
 
-// Four lanes, and two groups of four (the second group's sections in another
-// order, so that a mix-up of the groups shows).
+// Four lanes, and eight (the last four sections in another order, so that a
+// mix-up of the lanes shows), in both forms eight lanes take.
 TEST (BiquadPasses, FourAndEightLanesGiveTheSamplesOfSeparateSections)
 {
-    for (const std::size_t count : { std::size_t { 4 }, std::size_t { 8 } })
+    enum Form
     {
+        Four,
+        Eight,
+        EightBaseline
+    };
+    for (const Form form : { Four, Eight, EightBaseline })
+    {
+        const std::size_t count = form == Four ? 4 : 8;
         std::array<BiquadHistory, 8> separate, lanes;
         std::array<std::vector<float>, 8> reference, together;
         std::array<const float*, 8> section {};
@@ -118,15 +125,17 @@ TEST (BiquadPasses, FourAndEightLanesGiveTheSamplesOfSeparateSections)
                 out[j] = together[j].data() + at;
                 h[j] = &lanes[j];
             }
-            if (count == 8)
+            if (form == Eight)
                 SignalProcessing::biquadEight (in, section.data(), out, n, h);
+            else if (form == EightBaseline)
+                SignalProcessing::biquadEightBaseline (in, section.data(), out, n, h);
             else
                 SignalProcessing::biquadFour (in, section.data(), out, n, h);
             at += n;
         }
         for (std::size_t j = 0; j < count; ++j)
         {
-            EXPECT_TRUE (sameBits (reference[j], together[j])) << count << " lanes, lane " << j;
+            EXPECT_TRUE (sameBits (reference[j], together[j])) << "form " << form << ", lane " << j;
             EXPECT_EQ (separate[j].x1, lanes[j].x1);
             EXPECT_EQ (separate[j].x2, lanes[j].x2);
             EXPECT_EQ (separate[j].y1, lanes[j].y1);

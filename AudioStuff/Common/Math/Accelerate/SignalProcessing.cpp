@@ -1,5 +1,6 @@
 #include "Math/Accelerate/SignalProcessing.h"
 
+#include "Math/Accelerate/BiquadEightAvx2.h"
 #include "Math/Accelerate/BiquadHistory.h"
 #include "Math/Accelerate/TranscendentalKernels.h"
 #include "Math/Accelerate/VectorClones.h"
@@ -709,6 +710,9 @@ void biquadGroups (const float* const* in, const float* const* coefficients, flo
         storeFourLanes (s[g], state + 4 * g);
 }
 
+// Chosen once, when the library loads.
+const bool avx2Biquads = BiquadEightAvx2::available();
+
 bool allStates (BiquadHistory* const* state, int count) noexcept
 {
     return std::all_of (state, state + count, [] (const BiquadHistory* h) { return h != nullptr; });
@@ -736,7 +740,17 @@ void SignalProcessing::biquadEight (const float* const* in, const float* const* 
         biquadFour (in + 4, coefficients + 4, out + 4, n, state + 4);
         return;
     }
-    biquadGroups<2> (in, coefficients, out, n, state);
+    if (avx2Biquads)
+        BiquadEightAvx2::process (in, coefficients, out, n, state);
+    else
+        biquadGroups<2> (in, coefficients, out, n, state);
+}
+
+void SignalProcessing::biquadEightBaseline (const float* const* in, const float* const* coefficients, float* const* out,
+                                            unsigned long n, BiquadHistory* const* state) noexcept
+{
+    if (allStates (state, 8))
+        biquadGroups<2> (in, coefficients, out, n, state);
 }
 
 std::unique_ptr<BiquadHistory> SignalProcessing::biquad_createState()

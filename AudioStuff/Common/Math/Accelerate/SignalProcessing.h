@@ -118,11 +118,16 @@ public:
     // vector.
     static void biquadFour (const float* const* in, const float* const* coefficients, float* const* out, unsigned long n,
                             BiquadHistory* const* state) noexcept;
-    // Two groups of four independent sections (0..3 and 4..7), each group as
-    // biquadFour computes it: the same samples as two biquadFour calls, the
-    // two groups' recursions overlapping in time.
+    // Eight independent sections side by side: the same samples as two
+    // biquadFour calls (sections 0..3 and 4..7), in the eight lanes of one
+    // vector where the CPU has AVX2, else as two groups of four whose
+    // recursions overlap in time.
     static void biquadEight (const float* const* in, const float* const* coefficients, float* const* out, unsigned long n,
                              BiquadHistory* const* state) noexcept;
+    // biquadEight as it runs on a CPU without AVX2 (all eight states
+    // non-null), for checking the two forms against each other.
+    static void biquadEightBaseline (const float* const* in, const float* const* coefficients, float* const* out,
+                                     unsigned long n, BiquadHistory* const* state) noexcept;
     static std::unique_ptr<BiquadHistory> biquad_createState();
     static void biquad_destroyState (std::unique_ptr<BiquadHistory>& state) noexcept;
 };
