@@ -51,10 +51,20 @@ dsp/Kernel/VantrelDSPKernelProcess.cpp | const float timeMs = distance < 0.0f ? 
 dsp/Kernel/VantrelDSPKernelProcess.cpp | ducker->sampleRate * 0.001) | ducker->sampleRate * 0.002)
 dsp/Kernel/VantrelDSPKernelProcess.cpp | SP::powTwo (gain, n); | (void) gain;
 dsp/Kernel/VantrelDSPKernelProcess.cpp | SP::mul_add (returned, b.amount, reverbIn, reverbInputsB[ch], n); | SP::mul_add (returned, a.amount, reverbIn, reverbInputsB[ch], n);
-dsp/Kernel/VantrelDSPKernelProcess.cpp | SP::mul_s (reverbOut, 0.75f, reverbOut, n); | SP::mul_s (reverbOut, 0.7f, reverbOut, n);
-dsp/Kernel/VantrelDSPKernelProcess.cpp | Memory::copy (reverbInputsB[ch], b.voice[ch], n); | Memory::copy (reverbOut, b.voice[ch], n);
+dsp/Kernel/VantrelDSPKernelProcess.cpp | a[i] = (a[i] + b[i]) * 0.75f; | a[i] = (a[i] + b[i]) * 0.7f;
+dsp/Kernel/VantrelDSPKernelProcess.cpp | voiceB[i] = b[i]; | voiceB[i] = a[i];
 dsp/Kernel/VantrelDSPKernelProcess.cpp | const float* preDelayMs = parameterBuffer (P::PreDelay) + start; | const float* preDelayMs = parameterBuffer (P::RoomSize) + start;
-dsp/Kernel/VantrelDSPKernelProcess.cpp | runReverb (*reverbB, reverbInputsB.data(), start, n, | runReverb (*reverbB, reverbInputs.data(), start, n,
+dsp/Kernel/VantrelDSPKernelProcess.cpp | *reverbB, reverbInputsB.data(), n); | *reverbB, reverbInputs.data(), n);
+dsp/Kernel/VantrelDSPKernelProcess.cpp | reverbB->clear(); | (void) 0;
+dsp/Reverb/Reverb.cpp | out[2 * i + 1] = outB[i]; | out[2 * i + 1] = outB[(i + 1) % kLineCount];
+dsp/Reverb/Reverb.cpp | const float* gains[2] = { a.feedbackGain.data(), b.feedbackGain.data() }; | const float* gains[2] = { a.feedbackGain.data(), a.feedbackGain.data() };
+dsp/Reverb/Reverb.cpp | = b.convertControls (colourB, dampingB, n); | = b.convertControls (colourA, dampingB, n);
+dsp/Reverb/EarlyReflections.cpp | rung (tapB, outLeftB, diffB, n); | rung (tapA, outLeftB, diffB, n);
+dsp/Reverb/EarlyReflections.cpp | firstRung (tapB, leftB, outLeftB, diffB, n); | firstRung (tapB, leftA, outLeftB, diffB, n);
+dsp/Reverb/SimpleReverb.cpp | b.mixAndStore (buffersB, n); | b.mixAndStore (buffersA, n);
+dsp/Delay/DelayReadAvx2.cpp | while (end < count && time[end] == time[first]) | while (end < count)
+AudioStuff/Common/Math/Accelerate/BiquadEightAvx2.cpp | partial = _mm256_sub_ps (partial, _mm256_mul_ps (a2, y2)); | partial = _mm256_sub_ps (partial, _mm256_mul_ps (a2, y1));
+AudioStuff/Common/Math/Accelerate/BiquadEightAvx2.cpp | r[7] = _mm256_permute2f128_ps (s3, s7, 0x31); | r[7] = _mm256_permute2f128_ps (s3, s7, 0x20);
 dsp/Kernel/VantrelDSPKernelProcess.cpp | reverb.lengthSource = parameterBuffer (P::ReverbLength) + start; | reverb.lengthSource = parameterBuffer (P::DelayTimeA) + start;
 dsp/Kernel/VantrelDSPKernelProcess.cpp | SP::mul_s (parameterBuffer (P::PitchShifterAmountB) + start, held.returnScaleB | SP::mul_s (parameterBuffer (P::PitchShifterAmountA) + start, held.returnScaleB
 dsp/Kernel/VantrelDSPKernelProcess.cpp | shifterB->setWindowMs (parameterBuffer (P::DelayTimeB) + start); | shifterB->setWindowMs (parameterBuffer (P::DelayTimeA) + start);
