@@ -54,7 +54,10 @@ EffectProcessor::EffectProcessor (std::unique_ptr<FilterDSPKernel> dspKernel,
     if (! defaultPresetName.empty())
         setPreset (juce::String::fromUTF8 (defaultPresetName.c_str()), true);
 
-    tailWatcher = std::make_unique<TailWatcher> (*this);
+    // The kernel outlives the watcher (see the destructor); the processor's
+    // own getTailLengthSeconds is virtual, and a host may be destroying the
+    // derived processor on its thread while a check runs.
+    tailWatcher = std::make_unique<TailWatcher> (*this, [&source = *kernel] { return source.tailSeconds(); });
 }
 
 EffectProcessor::~EffectProcessor()

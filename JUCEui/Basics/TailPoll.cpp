@@ -1,7 +1,7 @@
 #include "Basics/TailPoll.h"
 
-TailPoll::TailPoll (juce::AudioProcessor& owner, int intervalMs)
-    : processor (&owner), reported (owner.getTailLengthSeconds())
+TailPoll::TailPoll (juce::AudioProcessor& owner, std::function<double()> tail, int intervalMs)
+    : processor (&owner), tailSeconds (std::move (tail)), reported (tailSeconds())
 {
     startTimer (intervalMs);
 }
@@ -11,7 +11,7 @@ void TailPoll::check()
     const std::lock_guard<std::mutex> held (lock);
     if (processor == nullptr)
         return;
-    const double tail = processor->getTailLengthSeconds();
+    const double tail = tailSeconds();
     if (tail == reported)
         return;
     reported = tail;

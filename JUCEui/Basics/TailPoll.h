@@ -2,6 +2,7 @@
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -12,10 +13,13 @@
 // detach() therefore waits for a running check and keeps any later one from
 // touching the processor, and the timer itself lives in shared ownership
 // until the message thread has gone past every callback already picked.
+// A check reads the tail through `tailSeconds`, not through the processor's
+// virtual functions: the host destroys the derived parts of the processor
+// (and replaces its virtual table) before its owner can stop the poll.
 class TailPoll : private juce::Timer
 {
 public:
-    TailPoll (juce::AudioProcessor& processor, int intervalMs);
+    TailPoll (juce::AudioProcessor& processor, std::function<double()> tailSeconds, int intervalMs);
 
     // The message thread: compares and reports at once (the timer calls it).
     void check();
@@ -33,6 +37,7 @@ private:
 
     std::mutex lock;
     juce::AudioProcessor* processor;
+    const std::function<double()> tailSeconds;
     double reported;
 
     JUCE_DECLARE_NON_COPYABLE (TailPoll)

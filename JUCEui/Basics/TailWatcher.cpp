@@ -1,7 +1,7 @@
 #include "Basics/TailWatcher.h"
 
-TailWatcher::TailWatcher (juce::AudioProcessor& owner)
-    : poll (std::make_shared<TailPoll> (owner, intervalMs))
+TailWatcher::TailWatcher (juce::AudioProcessor& owner, std::function<double()> tailSeconds)
+    : poll (std::make_shared<TailPoll> (owner, std::move (tailSeconds), intervalMs))
 {
 }
 

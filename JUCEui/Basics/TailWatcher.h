@@ -16,10 +16,12 @@
 //
 // May be destroyed on any thread, as hosts destroy plug-ins: once the
 // destructor returns, no check is running and none will read the processor.
+// `tailSeconds` answers on any thread until then; it must not go through the
+// processor's virtual functions (see TailPoll).
 class TailWatcher
 {
 public:
-    explicit TailWatcher (juce::AudioProcessor& processor);
+    TailWatcher (juce::AudioProcessor& processor, std::function<double()> tailSeconds);
     ~TailWatcher();
 
     // The message thread: compares and reports at once (the timer calls it).

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "Basics/TailWatcher.h"
+#include "VantrelProcessor.h"
 
 #include <atomic>
 #include <memory>
@@ -71,6 +72,17 @@ struct ReportRecorder : juce::AudioProcessorListener
     std::atomic<bool> reportedAfterDestruction { false };
 };
 
+struct TickCounter : juce::Timer
+{
+    void timerCallback() override
+    {
+        if (++ticks >= 2)
+            twice = true;
+    }
+    int ticks = 0;
+    std::atomic<bool> twice { false };
+};
+
 void pumpMessagesUntil (const std::atomic<bool>& done, int milliseconds)
 {
     const auto end = juce::Time::getMillisecondCounter() + static_cast<juce::uint32> (milliseconds);
@@ -89,7 +101,7 @@ TEST (TailWatcherThreads, DestroyedOnAHostThreadMidCheckItWaitsAndNothingReadsTh
 
     std::atomic<bool> overlapped { false }, checkStillRunning { true }, hostDone { false };
     std::thread host ([&] {
-        auto watcher = std::make_unique<TailWatcher> (processor);
+        auto watcher = std::make_unique<TailWatcher> (processor, [&processor] { return processor.getTailLengthSeconds(); });
         // Long: a busy machine may run the timer late.
         overlapped = processor.entered.wait (30000);
         watcher.reset();
@@ -109,4 +121,36 @@ TEST (TailWatcherThreads, DestroyedOnAHostThreadMidCheckItWaitsAndNothingReadsTh
     EXPECT_FALSE (checkStillRunning.load()) << "the watcher's destructor returned while its check was still running";
     EXPECT_FALSE (processor.queriedAfterDestruction.load());
     EXPECT_FALSE (recorder.reportedAfterDestruction.load());
+}
+
+// A host destroys the whole processor on its own thread while the message
+// thread runs the watcher's checks: the derived parts, and with them the
+// virtual table, go before the base's destructor stops the watcher. No check
+// may read any of that (ThreadSanitizer reports a read that is not ordered
+// before the destruction, as a host's thread is not).
+TEST (TailWatcherThreads, ChecksReadNothingOfAProcessorAHostThreadIsDestroying)
+{
+    std::atomic<bool> constructed { false }, checked { false }, hostDone { false };
+    std::thread host ([&] {
+        auto processor = VantrelProcessor::create();
+        constructed = true;
+        // Relaxed on purpose: nothing orders the checks before the destruction.
+        while (! checked.load (std::memory_order_relaxed))
+            std::this_thread::yield();
+        processor.reset();
+        hostDone = true;
+    });
+
+    // Timers share one thread and queue: once a probe started after the
+    // watcher's timer has fired twice, the watcher's has fired too.
+    pumpMessagesUntil (constructed, 30000);
+    TickCounter probe;
+    probe.startTimer (TailWatcher::intervalMs);
+    pumpMessagesUntil (probe.twice, 30000);
+    probe.stopTimer();
+    checked.store (true, std::memory_order_relaxed);
+    pumpMessagesUntil (hostDone, 30000);
+    host.join();
+
+    EXPECT_TRUE (probe.twice.load()) << "the timers never ran";
 }
