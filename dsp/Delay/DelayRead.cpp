@@ -146,22 +146,30 @@ DelayRead::Reach DelayRead::reachFor (const DelayWrite& w, unsigned long n, bool
     return r;
 }
 
+bool DelayRead::onePass (const DelayWrite* const* storages, int count, unsigned long n, const float** data) const noexcept
+{
+    if (! useAvx2 || interpolationMode != Linear || n == 0 || n % 8 != 0 || count < 1)
+        return false;
+    const DelayWrite& first = *storages[0];
+    for (int k = 0; k < count; ++k)
+    {
+        const DelayWrite& w = *storages[k];
+        if (w.size <= 0 || w.buffer.size() < static_cast<std::size_t> (w.size) + 4 || w.size != first.size
+            || w.writeIndex != first.writeIndex)
+            return false;
+        data[k] = w.buffer.data();
+    }
+    return true;
+}
+
 bool DelayRead::processWindowedTapsAfterWrite (const float* timeA, const float* timeB, const float* weightA,
                                                const float* weightB, const DelayWrite* const* storages, float* const* out,
                                                int channels, unsigned long n) noexcept
 {
-    if (! useAvx2 || interpolationMode != Linear || n == 0 || n % 8 != 0 || channels < 1 || channels > 2)
+    const float* data[2] = { nullptr, nullptr };
+    if (channels > 2 || ! onePass (storages, channels, n, data))
         return false;
     const DelayWrite& first = *storages[0];
-    const float* data[2] = { nullptr, nullptr };
-    for (int c = 0; c < channels; ++c)
-    {
-        const DelayWrite& w = *storages[c];
-        if (w.size <= 0 || w.buffer.size() < static_cast<std::size_t> (w.size) + 4 || w.size != first.size
-            || w.writeIndex != first.writeIndex)
-            return false;
-        data[c] = w.buffer.data();
-    }
     const auto [base, shortest, longest] = reachFor (first, n, true);
     return DelayReadAvx2::readWindowedTaps (timeA, timeB, weightA, weightB, data, out, channels, base, first.size,
                                             sampleRate, shortest, longest, n)
@@ -183,18 +191,10 @@ bool DelayRead::processMillisecondsAfterWriteAlike (const float* const* timeMs, 
 bool DelayRead::readAlike (const float* const* timeMs, float* const* out, const DelayWrite* const* storages, int count,
                            unsigned long n, bool afterWrite) noexcept
 {
-    if (! useAvx2 || interpolationMode != Linear || n == 0 || n % 8 != 0 || count < 1 || count > DelayReadAvx2::kMostLines)
+    const float* data[DelayReadAvx2::kMostLines] = {};
+    if (count > DelayReadAvx2::kMostLines || ! onePass (storages, count, n, data))
         return false;
     const DelayWrite& first = *storages[0];
-    const float* data[DelayReadAvx2::kMostLines] = {};
-    for (int k = 0; k < count; ++k)
-    {
-        const DelayWrite& w = *storages[k];
-        if (w.size <= 0 || w.buffer.size() < static_cast<std::size_t> (w.size) + 4 || w.size != first.size
-            || w.writeIndex != first.writeIndex)
-            return false;
-        data[k] = w.buffer.data();
-    }
     const auto [base, shortest, longest] = reachFor (first, n, afterWrite);
     return DelayReadAvx2::readLinearMany (timeMs, 0.001f, out, data, count, base, first.size, sampleRate, shortest, longest, n)
            == n;

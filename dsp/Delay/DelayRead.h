@@ -75,6 +75,10 @@ private:
     };
     // Where sample 0 of an n-sample read sits and the delays it may take.
     static Reach reachFor (const DelayWrite& w, unsigned long n, bool afterWrite) noexcept;
+    // Whether `count` storages can be read in one vector pass of n samples
+    // (AVX2, linear reads, n a multiple of 8, storages of one size written
+    // alike); fills data[0 .. count - 1] with their samples when they can.
+    bool onePass (const DelayWrite* const* storages, int count, unsigned long n, const float** data) const noexcept;
     bool readAlike (const float* const* timeMs, float* const* out, const DelayWrite* const* storages, int count,
                     unsigned long n, bool afterWrite) noexcept;
 

@@ -126,6 +126,24 @@ struct Reach
         return _mm256_add_ps (_mm256_mul_ps (f, _mm256_sub_ps (y1, y0)), y0);
     }
 };
+
+// Group storages read at one set of times: the positions are found once per
+// eight samples. The group's storages are read side by side and the next
+// group after it, so that only a few storages stream through the caches at a
+// time. G storages (1 or 2 keep their pointers in registers), or `count`.
+template <int G>
+void readGroup (const Reach& reach, const float* time, const float* const* data, float* const* out, int count,
+                unsigned long n) noexcept
+{
+    const int storages = G > 0 ? G : count;
+    for (unsigned long i = 0; i + 8 <= n; i += 8)
+    {
+        __m256 f;
+        const __m256i p = reach.positions (time, i, f);
+        for (int k = 0; k < storages; ++k)
+            _mm256_storeu_ps (out[k] + i, reach.taps (data[k], p, f));
+    }
+}
 } // namespace
 
 unsigned long DelayReadAvx2::readLinear (const float* time, float toSeconds, float* out, const float* data, long base,
@@ -135,15 +153,8 @@ unsigned long DelayReadAvx2::readLinear (const float* time, float toSeconds, flo
     if (n >= (1UL << 30) || size >= (1L << 30))
         return 0;
 
-    const Reach reach (toSeconds, sampleRate, shortest, longest, base, size);
-    unsigned long i = 0;
-    for (; i + 8 <= n; i += 8)
-    {
-        __m256 f;
-        const __m256i p = reach.positions (time, i, f);
-        _mm256_storeu_ps (out + i, reach.taps (data, p, f));
-    }
-    return i;
+    readGroup<1> (Reach (toSeconds, sampleRate, shortest, longest, base, size), time, &data, &out, 1, n);
+    return n / 8 * 8;
 }
 
 unsigned long DelayReadAvx2::readWindowedTaps (const float* timeA, const float* timeB, const float* weightA,
@@ -173,27 +184,6 @@ unsigned long DelayReadAvx2::readWindowedTaps (const float* timeA, const float* 
     }
     return i;
 }
-
-namespace
-{
-// Group storages read at one set of times: the positions are found once per
-// eight samples. The group's storages are read side by side and the next
-// group after it, so that only a few storages stream through the caches at a
-// time. G storages (1 or 2 keep their pointers in registers), or `count`.
-template <int G>
-void readGroup (const Reach& reach, const float* time, const float* const* data, float* const* out, int count,
-                unsigned long n) noexcept
-{
-    const int storages = G > 0 ? G : count;
-    for (unsigned long i = 0; i + 8 <= n; i += 8)
-    {
-        __m256 f;
-        const __m256i p = reach.positions (time, i, f);
-        for (int k = 0; k < storages; ++k)
-            _mm256_storeu_ps (out[k] + i, reach.taps (data[k], p, f));
-    }
-}
-} // namespace
 
 unsigned long DelayReadAvx2::readLinearMany (const float* const* time, float toSeconds, float* const* out,
                                              const float* const* data, int count, long base, long size, float sampleRate,
