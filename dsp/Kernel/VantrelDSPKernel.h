@@ -84,9 +84,6 @@ public:
     // multiple of this many frames since setup, from the parameter values
     // there, and holds it to the next one, however the host cuts its blocks.
     static constexpr unsigned long kGridLength = FeedbackReturn::kLatency;
-    // Frames rendered with one set of switch values: the grid length (a
-    // constant: the sound depends on it).
-    static constexpr int subBlockSize = static_cast<int> (kGridLength);
 
     // Scratch, kMaxFramesPerBlock floats each.
     std::array<std::vector<float>, kMaxChannels> workBuffers; // gained and filtered input, later the ducked wet signal
