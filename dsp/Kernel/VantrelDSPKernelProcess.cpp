@@ -329,17 +329,11 @@ void VantrelDSPKernel::filterInput (unsigned long start, unsigned long n) noexce
 
 void VantrelDSPKernel::modulate (unsigned long start, unsigned long n) noexcept
 {
-    // The oscillator's amount, per sample: g = amount 0.01, squared.
-    const float* amount = parameterBuffer (P::ModulationAmount) + start;
-    const bool squared = lfo->squareAmount;
-    // The gain once for the four outputs, which then take it in one pass.
+    // The oscillator amount's gain once for the four outputs, which then
+    // take it in one pass.
     static_assert (kModulationOutputs == 4);
     float* g = modulationGain.data();
-    for (unsigned long k = 0; k < n; ++k)
-    {
-        const float a = amount[k] * 0.01f;
-        g[k] = squared ? a * a : a;
-    }
+    lfo->amountGains (parameterBuffer (P::ModulationAmount) + start, g, n);
     const std::size_t at = gridPosition;
     scaleOutputs (chunkModulation[0].data() + at, chunkModulation[1].data() + at, chunkModulation[2].data() + at,
                   chunkModulation[3].data() + at, g, modulation[0].data() + start, modulation[1].data() + start,

@@ -135,9 +135,15 @@ void Lfo::processOutputs (float* const* out, unsigned long count, unsigned long 
         return;
 
     // The amount's gain once for every output, each output scaled by it:
-    // out g with g = amount 0.01 (squared when asked), as applyAmount does.
+    // out g, as applyAmount does.
     float* g = amountGain.data();
-    const float* amount = common.amount;
+    amountGains (common.amount, g, frames);
+    for (unsigned long k = 0; k < count; ++k)
+        SignalProcessing::mul (out[k], g, out[k], frames);
+}
+
+void Lfo::amountGains (const float* amount, float* g, unsigned long frames) const noexcept
+{
     if (squareAmount)
         for (unsigned long i = 0; i < frames; ++i)
         {
@@ -147,8 +153,6 @@ void Lfo::processOutputs (float* const* out, unsigned long count, unsigned long 
     else
         for (unsigned long i = 0; i < frames; ++i)
             g[i] = amount[i] * 0.01f;
-    for (unsigned long k = 0; k < count; ++k)
-        SignalProcessing::mul (out[k], g, out[k], frames);
 }
 
 float Lfo::phasesOf (float phase, float step, const float* phaseOffset, bool sineArgument, float* out, unsigned long n) noexcept

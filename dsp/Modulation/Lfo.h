@@ -46,6 +46,9 @@ public:
     // samples, with the rate and amount read once for all the outputs.
     void processOutputs (float* const* out, unsigned long count, unsigned long frames, LfoParameters common,
                          const float* const* phaseOffsets) noexcept;
+    // The factor the amount scales every output by: g = amount 0.01 per
+    // sample, squared when squareAmount is set.
+    void amountGains (const float* amount, float* g, unsigned long frames) const noexcept;
 
     std::vector<float> phases;
     float randomTimer = 99999.0f; // ms since the last random step: the first comes at once
