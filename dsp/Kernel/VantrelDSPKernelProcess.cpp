@@ -228,16 +228,14 @@ void VantrelDSPKernel::restartStoppedBlocks (int modeA, int modeB) noexcept
     // voice's own shifters only outside it, the second reverb only while
     // both voices are in it. (The feedback returns received silence
     // meanwhile.)
-    const std::array<std::pair<Shifter*, std::pair<int, int>>, 2> voices { { { shifterA.get(), { lastModeA, modeA } },
-                                                                             { shifterB.get(), { lastModeB, modeB } } } };
-    for (const auto& [voice, modes] : voices)
-    {
-        const auto [was, now] = modes;
+    const auto restart = [] (Shifter& voice, int was, int now) noexcept {
         if (now == kModeFeedback && was != kModeFeedback)
-            voice->restartFeedbackDelay();
+            voice.restartFeedbackDelay();
         else if (now != kModeFeedback && was == kModeFeedback)
-            voice->restartShifters();
-    }
+            voice.restartShifters();
+    };
+    restart (*shifterA, lastModeA, modeA);
+    restart (*shifterB, lastModeB, modeB);
     const bool wasBoth = lastModeA == kModeFeedback && lastModeB == kModeFeedback;
     if (modeA == kModeFeedback && modeB == kModeFeedback && ! wasBoth)
     {
