@@ -20,23 +20,6 @@ set(VANTREL_LV2_OVERRIDE_DIR "${CMAKE_CURRENT_BINARY_DIR}/juce_overrides/lv2_cli
 file(READ "${VANTREL_LV2_CLIENT}" VANTREL_LV2_TEXT)
 set(VANTREL_LV2_PATCHABLE TRUE)
 
-# vantrel_lv2_insert(ANCHOR TEXT BEFORE|AFTER): TEXT goes next to the one
-# occurrence of ANCHOR.
-function(vantrel_lv2_insert anchor text where)
-  string(FIND "${VANTREL_LV2_TEXT}" "${anchor}" first)
-  string(FIND "${VANTREL_LV2_TEXT}" "${anchor}" last REVERSE)
-  if(first EQUAL -1 OR NOT first EQUAL last)
-    set(VANTREL_LV2_PATCHABLE FALSE PARENT_SCOPE)
-    return()
-  endif()
-  if(where STREQUAL "BEFORE")
-    string(REPLACE "${anchor}" "${text}${anchor}" patched "${VANTREL_LV2_TEXT}")
-  else()
-    string(REPLACE "${anchor}" "${anchor}${text}" patched "${VANTREL_LV2_TEXT}")
-  endif()
-  set(VANTREL_LV2_TEXT "${patched}" PARENT_SCOPE)
-endfunction()
-
 # vantrel_lv2_replace(ANCHOR TEXT): TEXT replaces the one occurrence of ANCHOR.
 function(vantrel_lv2_replace anchor text)
   string(FIND "${VANTREL_LV2_TEXT}" "${anchor}" first)
@@ -47,6 +30,18 @@ function(vantrel_lv2_replace anchor text)
   endif()
   string(REPLACE "${anchor}" "${text}" patched "${VANTREL_LV2_TEXT}")
   set(VANTREL_LV2_TEXT "${patched}" PARENT_SCOPE)
+endfunction()
+
+# vantrel_lv2_insert(ANCHOR TEXT BEFORE|AFTER): TEXT goes next to the one
+# occurrence of ANCHOR.
+function(vantrel_lv2_insert anchor text where)
+  if(where STREQUAL "BEFORE")
+    vantrel_lv2_replace("${anchor}" "${text}${anchor}")
+  else()
+    vantrel_lv2_replace("${anchor}" "${anchor}${text}")
+  endif()
+  set(VANTREL_LV2_TEXT "${VANTREL_LV2_TEXT}" PARENT_SCOPE)
+  set(VANTREL_LV2_PATCHABLE "${VANTREL_LV2_PATCHABLE}" PARENT_SCOPE)
 endfunction()
 
 # Values in the parameter's units, both ways: a number the host writes between
