@@ -99,10 +99,8 @@ bool XmlNestingScan::readHeaderAndDocumentType()
     skipWhiteSpace();
     if (startsWith (input, "<?xml"))
     {
-        const auto headerEnd = juce::CharacterFunctions::find (input, juce::CharPointer_ASCII ("?>"));
-        if (headerEnd.isEmpty())
+        if (! skipEnclosed (5, "?>"))
             return false;
-        input = headerEnd + 2;
         skipWhiteSpace();
     }
 
@@ -154,11 +152,8 @@ bool XmlNestingScan::readChildren()
             }
             if (c1 == '!' && startsWith (input + 2, "[CDATA["))
             {
-                input += 9;
-                const auto end = input.indexOf (juce::CharPointer_ASCII ("]]>"));
-                if (end < 0)
+                if (! skipEnclosed (9, "]]>"))
                     return true;
-                input += end + 3;
                 continue;
             }
 
@@ -300,16 +295,11 @@ bool XmlNestingScan::readCharacterBlock()
         const auto c = *input;
         if (c == '<')
         {
-            if (input[1] == '!' && input[2] == '-' && input[3] == '-')
-            {
-                input += 4;
-                const auto close = input.indexOf (juce::CharPointer_ASCII ("-->"));
-                if (close < 0)
-                    return false;
-                input += close + 3;
-                continue;
-            }
-            return true;
+            if (! startsWith (input, "<!--"))
+                return true;
+            if (! skipEnclosed (4, "-->"))
+                return false;
+            continue;
         }
         if (c == 0)
             return false;
@@ -333,35 +323,27 @@ void XmlNestingScan::skipWhiteSpace()
             outOfData = true;
             return;
         }
-        if (*input == '<')
+        // A comment or a processing instruction counts as white space.
+        const bool comment = startsWith (input, "<!--");
+        if (! comment && ! startsWith (input, "<?"))
+            return;
+        if (! (comment ? skipEnclosed (4, "-->") : skipEnclosed (2, "?>")))
         {
-            if (input[1] == '!' && input[2] == '-' && input[3] == '-')
-            {
-                input += 4;
-                const auto close = input.indexOf (juce::CharPointer_ASCII ("-->"));
-                if (close < 0)
-                {
-                    outOfData = true;
-                    return;
-                }
-                input += close + 3;
-                continue;
-            }
-            if (input[1] == '?')
-            {
-                input += 2;
-                const auto close = input.indexOf (juce::CharPointer_ASCII ("?>"));
-                if (close < 0)
-                {
-                    outOfData = true;
-                    return;
-                }
-                input += close + 2;
-                continue;
-            }
+            outOfData = true;
+            return;
         }
-        return;
     }
+}
+
+bool XmlNestingScan::skipEnclosed (int openerLength, const char* closer)
+{
+    input += openerLength;
+    const juce::CharPointer_ASCII close (closer);
+    const auto at = input.indexOf (close);
+    if (at < 0)
+        return false;
+    input += at + static_cast<int> (close.length());
+    return true;
 }
 
 juce::juce_wchar XmlNestingScan::readNextChar() noexcept

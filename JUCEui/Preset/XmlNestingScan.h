@@ -37,6 +37,10 @@ private:
     void readEntity();
     bool readCharacterBlock();
     void skipWhiteSpace();
+    // Steps over an opener of `openerLength` characters at the input, then
+    // past the next `closer`; false, the input left after the opener, when
+    // no closer follows.
+    bool skipEnclosed (int openerLength, const char* closer);
     juce::juce_wchar readNextChar() noexcept;
 
     const juce::String text;
