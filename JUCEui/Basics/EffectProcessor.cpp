@@ -1,8 +1,7 @@
 #include "Basics/EffectProcessor.h"
 
 #include "BlockSize.h"
-#include "Basics/HostNumberFloatParameter.h"
-#include "Basics/HostNumberIntParameter.h"
+#include "Basics/HostNumber.h"
 #include "Preset/BoundedXml.h"
 
 #include <cmath>

@@ -3,7 +3,6 @@
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include <atomic>
-#include <cmath>
 
 // A host writes normalised numbers and reads back the one it wrote; JUCE's
 // float and integer parameters keep only the value snapped to their steps, so
@@ -20,7 +19,7 @@
 namespace HostNumber
 {
 // Tag names a member pointer type and declares `memberPointer (Tag)`; an
-// explicit instantiation of Grant<Tag, &Class::member> (in one source file)
+// explicit instantiation of Grant<Tag, &Class::member> (in HostNumber.cpp)
 // defines it to return that member.
 template <typename Tag, typename Tag::Pointer member>
 struct Grant
@@ -41,20 +40,30 @@ struct IntHeld
     friend Pointer memberPointer (IntHeld);
 };
 
-// The number to give back: the host's own while it maps to the value the
-// parameter holds, else the held value's own number.
-template <typename Parameter>
-float read (const Parameter& parameter, const std::atomic<float>& hostNumber, float held)
+// JUCE's parameter class `Base`, giving the host back the exact number it
+// wrote; its value, range, steps and texts are JUCE's own. `Held` names the
+// member in which `Base` holds its value. Defined and instantiated in
+// HostNumber.cpp, beside the pointers to those members.
+template <typename Base, typename Held>
+class Parameter : public Base
 {
-    const float number = hostNumber.load (std::memory_order_relaxed);
-    return parameter.convertFrom0to1 (number) == held ? number : parameter.convertTo0to1 (held);
-}
+public:
+    using Base::Base;
 
-// What to keep of a number a host wrote: clamped as the parameter reads it; a
-// number that is not finite keeps the one the held value maps to.
-template <typename Parameter>
-float keep (const Parameter& parameter, float written, float held)
-{
-    return std::isfinite (written) ? juce::jlimit (0.0f, 1.0f, written) : parameter.convertTo0to1 (held);
-}
+    // The host's own number while it maps to the value the parameter holds,
+    // else the held value's own number.
+    float getValue() const override;
+    void setValue (float newValue) override;
+
+private:
+    float heldValue() const { return static_cast<float> (this->get()); }
+
+    std::atomic<float> hostNumber { this->convertTo0to1 (heldValue()) };
+};
+
+extern template class Parameter<juce::AudioParameterFloat, FloatHeld>;
+extern template class Parameter<juce::AudioParameterInt, IntHeld>;
 } // namespace HostNumber
+
+using HostNumberFloatParameter = HostNumber::Parameter<juce::AudioParameterFloat, HostNumber::FloatHeld>;
+using HostNumberIntParameter = HostNumber::Parameter<juce::AudioParameterInt, HostNumber::IntHeld>;
