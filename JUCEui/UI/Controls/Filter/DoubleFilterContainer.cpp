@@ -9,16 +9,6 @@
 #include <algorithm>
 #include <cmath>
 
-namespace
-{
-// Fixed notation with a given number of decimals and a point whatever the
-// process's C locale says (a host may have set one that writes a comma).
-juce::String fixed (float value, int decimals)
-{
-    return FixedNumber::format (value, decimals);
-}
-} // namespace
-
 DoubleFilterContainer::DoubleFilterContainer (Parameter* p0, Parameter* p1, Parameter* p2, Parameter* p3, Parameter* p4,
                                               Parameter* p5, std::string title)
     : UIContainer (p0, std::move (title))
@@ -197,7 +187,7 @@ void DoubleFilterContainer::setDescriptionLabelText (bool isLowPass, float frequ
 {
     lowPassLabel.setColour (juce::Label::textColourId, lowPassState.isOn ? juce::Colours::white : juce::Colours::grey);
     highPassLabel.setColour (juce::Label::textColourId, highPassState.isOn ? juce::Colours::white : juce::Colours::grey);
-    const auto text = fixed (frequency, 0) + " Hz\n" + fixed (resonance, 1) + " dB";
+    const auto text = FixedNumber::format (frequency, 0) + " Hz\n" + FixedNumber::format (resonance, 1) + " dB";
     (isLowPass ? lowPassLabel : highPassLabel).setText (text, juce::dontSendNotification);
 }
 

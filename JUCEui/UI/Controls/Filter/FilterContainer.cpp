@@ -8,16 +8,6 @@
 #include <algorithm>
 #include <cmath>
 
-namespace
-{
-// Fixed notation with a given number of decimals and a point whatever the
-// process's C locale says (a host may have set one that writes a comma).
-juce::String fixed (float value, int decimals)
-{
-    return FixedNumber::format (value, decimals);
-}
-} // namespace
-
 FilterContainer::FilterContainer (Parameter* frequency, Parameter* resonance, std::string title)
     : XYControlContainer (frequency, resonance, std::move (title))
 {
@@ -84,8 +74,8 @@ void FilterContainer::updateValue (float location, juce::RangedAudioParameter* h
 
 void FilterContainer::setDescriptionLabelText (float frequency, float resonance)
 {
-    descriptionLabel.setText ("F: " + fixed (frequency, 0) + "Hz / Q: " + fixed (resonance, 2) + "dB",
-                              juce::dontSendNotification);
+    const auto text = "F: " + FixedNumber::format (frequency, 0) + "Hz / Q: " + FixedNumber::format (resonance, 2) + "dB";
+    descriptionLabel.setText (text, juce::dontSendNotification);
 }
 
 void FilterContainer::rebuildCurve()
