@@ -24,9 +24,7 @@ string(FIND "${VANTREL_GUI_UNITY}" "#include \"native/x11/juce_linux_XWindowSyst
 if(VANTREL_XWS_AT GREATER -1 AND VANTREL_GUI_INCLUDE_AT GREATER -1)
   string(REPLACE "${VANTREL_XWS_ANCHOR}" "    if (displayName.isEmpty())\n        return false;\n"
          VANTREL_XWS_TEXT "${VANTREL_XWS_TEXT}")
-  file(WRITE "${VANTREL_GUI_OVERRIDE_DIR}/juce_linux_XWindowSystem.cpp.new" "${VANTREL_XWS_TEXT}")
-  configure_file("${VANTREL_GUI_OVERRIDE_DIR}/juce_linux_XWindowSystem.cpp.new"
-                 "${VANTREL_GUI_OVERRIDE_DIR}/juce_linux_XWindowSystem.cpp" COPYONLY)
+  vantrel_write_if_changed("${VANTREL_GUI_OVERRIDE_DIR}/juce_linux_XWindowSystem.cpp" "${VANTREL_XWS_TEXT}")
 
   # Every include the module resolves beside itself becomes absolute; the
   # window system's points at the copy.
@@ -42,9 +40,7 @@ if(VANTREL_XWS_AT GREATER -1 AND VANTREL_GUI_INCLUDE_AT GREATER -1)
       string(REPLACE "${line}" "#include \"${VANTREL_GUI_MODULE}/${path}\"" VANTREL_GUI_UNITY "${VANTREL_GUI_UNITY}")
     endif()
   endforeach()
-  file(WRITE "${VANTREL_GUI_OVERRIDE_DIR}/juce_gui_basics.cpp.new" "${VANTREL_GUI_UNITY}")
-  configure_file("${VANTREL_GUI_OVERRIDE_DIR}/juce_gui_basics.cpp.new"
-                 "${VANTREL_GUI_OVERRIDE_DIR}/juce_gui_basics.cpp" COPYONLY)
+  vantrel_write_if_changed("${VANTREL_GUI_OVERRIDE_DIR}/juce_gui_basics.cpp" "${VANTREL_GUI_UNITY}")
 
   get_target_property(VANTREL_GUI_SOURCES juce_gui_basics INTERFACE_SOURCES)
   list(TRANSFORM VANTREL_GUI_SOURCES REPLACE "^.*/juce_gui_basics/juce_gui_basics\\.cpp$"

@@ -134,15 +134,9 @@ vantrel_lv2_insert("    X (LV2_PATCH__Set)\n" [==[
 ]==] AFTER)
 
 if(VANTREL_LV2_PATCHABLE)
-  # Written beside, then copied only when different, so that a re-configure
-  # does not rebuild the client.
-  file(WRITE "${VANTREL_LV2_OVERRIDE_DIR}/juce_LV2_Client.cpp.new" "${VANTREL_LV2_TEXT}")
-  configure_file("${VANTREL_LV2_OVERRIDE_DIR}/juce_LV2_Client.cpp.new"
-                 "${VANTREL_LV2_OVERRIDE_DIR}/juce_LV2_Client.cpp" COPYONLY)
-  file(WRITE "${VANTREL_LV2_OVERRIDE_DIR}/juce_audio_plugin_client_LV2.cpp.new"
-       "#include \"juce_LV2_Client.cpp\"\n")
-  configure_file("${VANTREL_LV2_OVERRIDE_DIR}/juce_audio_plugin_client_LV2.cpp.new"
-                 "${VANTREL_LV2_OVERRIDE_DIR}/juce_audio_plugin_client_LV2.cpp" COPYONLY)
+  vantrel_write_if_changed("${VANTREL_LV2_OVERRIDE_DIR}/juce_LV2_Client.cpp" "${VANTREL_LV2_TEXT}")
+  vantrel_write_if_changed("${VANTREL_LV2_OVERRIDE_DIR}/juce_audio_plugin_client_LV2.cpp"
+                           "#include \"juce_LV2_Client.cpp\"\n")
 
   # The client reaches the LV2 target through JUCE's interface library for the
   # format; only that target links it.
