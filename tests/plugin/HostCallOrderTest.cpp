@@ -91,7 +91,6 @@ TEST_F (ProcessorTest, AReopenedProjectSoundsAsSavedWhenTheHostActivatesBeforeRe
     // The VST3 wrapper tells the host nothing of the restore's own changes.
     reopened->removeListener (&keeper);
     reopened->setStateInformation (saved.getData(), static_cast<int> (saved.getSize()));
-    for (auto& [id, v] : hostCopy) std::cerr << "DBG " << id << " " << v << "\n";
     for (const auto& [id, normalised] : hostCopy)
         reopened->parameterTree.getParameter (id)->setValueNotifyingHost (normalised);
 
