@@ -62,8 +62,7 @@ TEST_F (ProcessorTest, AReopenedProjectSoundsAsSavedWhenTheHostActivatesBeforeRe
                                                     { "PitchShifterModeB", 2.0f } };
     for (const auto& [id, value] : setByHost)
         automate (*processor, id, value);
-    juce::MemoryBlock saved;
-    processor->getStateInformation (saved);
+    const auto saved = stateOf (*processor);
     const auto expected = currentValues (*processor);
 
     // Reopening as a common host does it: create, activate, restore the
@@ -90,7 +89,7 @@ TEST_F (ProcessorTest, AReopenedProjectSoundsAsSavedWhenTheHostActivatesBeforeRe
     reopened->prepareToPlay (48000.0, 256);
     // The VST3 wrapper tells the host nothing of the restore's own changes.
     reopened->removeListener (&keeper);
-    reopened->setStateInformation (saved.getData(), static_cast<int> (saved.getSize()));
+    restore (*reopened, saved);
     for (const auto& [id, normalised] : hostCopy)
         reopened->parameterTree.getParameter (id)->setValueNotifyingHost (normalised);
 

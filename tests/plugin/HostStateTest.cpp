@@ -2,28 +2,6 @@
 
 using namespace plugintest;
 
-namespace
-{
-juce::MemoryBlock stateOf (EffectProcessor& processor)
-{
-    juce::MemoryBlock block;
-    processor.getStateInformation (block);
-    return block;
-}
-
-void restore (EffectProcessor& processor, const juce::MemoryBlock& block)
-{
-    processor.setStateInformation (block.getData(), static_cast<int> (block.getSize()));
-}
-
-juce::MemoryBlock blockFromXml (const juce::String& xmlText)
-{
-    juce::MemoryBlock block;
-    juce::AudioProcessor::copyXmlToBinary (*juce::XmlDocument::parse (xmlText), block);
-    return block;
-}
-} // namespace
-
 TEST_F (ProcessorTest, StateRoundTripIsExactAndCarriesThePresetName)
 {
     prepare();

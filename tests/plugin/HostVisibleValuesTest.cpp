@@ -29,18 +29,6 @@ void hostWrites (EffectProcessor& processor, const std::vector<float>& values, c
         parameters[i]->endChangeGesture();
     }
 }
-
-juce::MemoryBlock saved (EffectProcessor& processor)
-{
-    juce::MemoryBlock block;
-    processor.getStateInformation (block);
-    return block;
-}
-
-void restore (EffectProcessor& processor, const juce::MemoryBlock& block)
-{
-    processor.setStateInformation (block.getData(), static_cast<int> (block.getSize()));
-}
 } // namespace
 
 TEST_F (ProcessorTest, EveryRestoreGivesTheHostBackTheValuesItSaved)
@@ -69,7 +57,7 @@ TEST_F (ProcessorTest, EveryRestoreGivesTheHostBackTheValuesItSaved)
         // The host reads back the very numbers it wrote, steps or not.
         const auto expected = hostValues (*processor);
         EXPECT_EQ (expected, first);
-        const auto block = saved (*processor);
+        const auto block = stateOf (*processor);
 
         // Into the same instance after other writes, in another order.
         std::shuffle (order.begin(), order.end(), random);
@@ -86,17 +74,13 @@ TEST_F (ProcessorTest, EveryRestoreGivesTheHostBackTheValuesItSaved)
         EXPECT_EQ (hostValues (*fresh), expected);
 
         // And saving again gives the same block.
-        EXPECT_EQ (saved (*fresh), block);
+        EXPECT_EQ (stateOf (*fresh), block);
     }
 }
 
 TEST_F (ProcessorTest, ASavedHostValueIsTakenOnlyWhereItMeansTheSavedValue)
 {
-    auto restoreXml = [this] (const juce::String& text) {
-        juce::MemoryBlock block;
-        juce::AudioProcessor::copyXmlToBinary (*juce::XmlDocument::parse (text), block);
-        restore (*processor, block);
-    };
+    auto restoreXml = [this] (const juce::String& text) { restore (*processor, blockFromXml (text)); };
     auto* inputFilterType = processor->parameterTree.getParameter ("InputFilterType");
     auto* pitchA = processor->parameterTree.getParameter ("PitchA");
 

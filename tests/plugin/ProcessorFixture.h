@@ -56,6 +56,27 @@ inline std::map<juce::String, double> currentValues (EffectProcessor& processor)
     return values;
 }
 
+// The state a host saves, and its restore.
+inline juce::MemoryBlock stateOf (EffectProcessor& processor)
+{
+    juce::MemoryBlock block;
+    processor.getStateInformation (block);
+    return block;
+}
+
+inline void restore (EffectProcessor& processor, const juce::MemoryBlock& block)
+{
+    processor.setStateInformation (block.getData(), static_cast<int> (block.getSize()));
+}
+
+// A state block holding `xmlText`, wrapped as the framework wraps a state.
+inline juce::MemoryBlock blockFromXml (const juce::String& xmlText)
+{
+    juce::MemoryBlock block;
+    juce::AudioProcessor::copyXmlToBinary (*juce::XmlDocument::parse (xmlText), block);
+    return block;
+}
+
 inline std::vector<juce::String> namesOf (const std::vector<Preset*>& presets)
 {
     std::vector<juce::String> names;
