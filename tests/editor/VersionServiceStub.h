@@ -21,6 +21,32 @@
 
 namespace editortest
 {
+// A socket listening on 127.0.0.1 at a port the system picks, with a queue of
+// `backlog`; -1 when the system refuses. `port` receives the port.
+inline int listenOnLoopback (int backlog, int& port)
+{
+    const int listener = ::socket (AF_INET, SOCK_STREAM, 0);
+    if (listener < 0)
+        return -1;
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl (INADDR_LOOPBACK);
+    socklen_t length = sizeof (address);
+    if (::bind (listener, reinterpret_cast<sockaddr*> (&address), sizeof (address)) != 0 || ::listen (listener, backlog) != 0
+        || ::getsockname (listener, reinterpret_cast<sockaddr*> (&address), &length) != 0)
+    {
+        ::close (listener);
+        return -1;
+    }
+    port = ntohs (address.sin_port);
+    return listener;
+}
+
+inline std::string loopbackAddress (int port)
+{
+    return "http://127.0.0.1:" + std::to_string (port) + "/";
+}
+
 class VersionServiceStub
 {
 public:
@@ -30,18 +56,9 @@ public:
     VersionServiceStub (int status, std::string body, std::chrono::milliseconds byteInterval = {}, bool answers = true)
         : statusCode (status), replyBody (std::move (body)), interval (byteInterval), answering (answers)
     {
-        listener = ::socket (AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl (INADDR_LOOPBACK);
-        address.sin_port = 0;
-        if (listener < 0 || ::bind (listener, reinterpret_cast<sockaddr*> (&address), sizeof (address)) != 0
-            || ::listen (listener, 8) != 0)
-            return;
-        socklen_t length = sizeof (address);
-        ::getsockname (listener, reinterpret_cast<sockaddr*> (&address), &length);
-        port = ntohs (address.sin_port);
-        server = std::thread ([this] { serve(); });
+        listener = listenOnLoopback (8, port);
+        if (listener >= 0)
+            server = std::thread ([this] { serve(); });
     }
 
     ~VersionServiceStub()
@@ -54,7 +71,7 @@ public:
     }
 
     // "http://127.0.0.1:<port>/", the base address the plug-in adds its path to.
-    std::string baseAddress() const { return "http://127.0.0.1:" + std::to_string (port) + "/"; }
+    std::string baseAddress() const { return loopbackAddress (port); }
 
     std::vector<std::string> requestLines() const
     {
@@ -131,6 +148,7 @@ private:
     std::vector<std::string> requests;
     std::thread server;
 };
+
 // Listens on 127.0.0.1 and never accepts: a client's connection completes in
 // the system's backlog and then hears nothing until the object goes.
 class SilentService
@@ -138,23 +156,14 @@ class SilentService
 public:
     SilentService()
     {
-        listener = ::socket (AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl (INADDR_LOOPBACK);
-        if (listener < 0 || ::bind (listener, reinterpret_cast<sockaddr*> (&address), sizeof (address)) != 0
-            || ::listen (listener, 8) != 0)
-            return;
-        socklen_t length = sizeof (address);
-        ::getsockname (listener, reinterpret_cast<sockaddr*> (&address), &length);
-        port = ntohs (address.sin_port);
+        listener = listenOnLoopback (8, port);
     }
     ~SilentService()
     {
         if (listener >= 0)
             ::close (listener);
     }
-    std::string baseAddress() const { return "http://127.0.0.1:" + std::to_string (port) + "/"; }
+    std::string baseAddress() const { return loopbackAddress (port); }
 
 private:
     int listener = -1;
@@ -169,16 +178,13 @@ class FullBacklogService
 public:
     FullBacklogService()
     {
-        listener = ::socket (AF_INET, SOCK_STREAM, 0);
+        listener = listenOnLoopback (0, port);
+        if (listener < 0)
+            return;
         sockaddr_in address {};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl (INADDR_LOOPBACK);
-        if (listener < 0 || ::bind (listener, reinterpret_cast<sockaddr*> (&address), sizeof (address)) != 0
-            || ::listen (listener, 0) != 0)
-            return;
-        socklen_t length = sizeof (address);
-        ::getsockname (listener, reinterpret_cast<sockaddr*> (&address), &length);
-        port = ntohs (address.sin_port);
+        address.sin_port = htons (static_cast<uint16_t> (port));
         // Fill the queue: connections that complete and are never accepted,
         // until one no longer completes within 100 ms.
         for (int i = 0; i < 16; ++i)
@@ -205,7 +211,7 @@ public:
     }
     // False when the queue could not be filled (the test cannot run).
     bool isFull() const { return full; }
-    std::string baseAddress() const { return "http://127.0.0.1:" + std::to_string (port) + "/"; }
+    std::string baseAddress() const { return loopbackAddress (port); }
 
 private:
     int listener = -1;
