@@ -5,6 +5,7 @@
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include "Parameters/Parameter.h"
+#include "PlainProcessor.h"
 #include "UI/Controls/UIContainerDelegate.h"
 
 #include <memory>
@@ -25,11 +26,13 @@ struct ParameterDescription
     bool isInteger = false;
 };
 
-class ParameterHost : public juce::AudioProcessor
+class ParameterHost : public testsupport::PlainProcessor
 {
 public:
     explicit ParameterHost (const std::vector<ParameterDescription>& descriptions)
-        : kernelParameters (makeKernelParameters (descriptions)), tree (*this, nullptr, "Parameters", makeLayout (descriptions))
+        : PlainProcessor ("host"),
+          kernelParameters (makeKernelParameters (descriptions)),
+          tree (*this, nullptr, "Parameters", makeLayout (descriptions))
     {
     }
 
@@ -53,23 +56,6 @@ public:
         auto& p = host (id);
         p.setValueNotifyingHost (p.convertTo0to1 (v));
     }
-
-    const juce::String getName() const override { return "host"; }
-    void prepareToPlay (double, int) override {}
-    void releaseResources() override {}
-    void processBlock (juce::AudioBuffer<float>&, juce::MidiBuffer&) override {}
-    double getTailLengthSeconds() const override { return 0.0; }
-    bool acceptsMidi() const override { return false; }
-    bool producesMidi() const override { return false; }
-    juce::AudioProcessorEditor* createEditor() override { return nullptr; }
-    bool hasEditor() const override { return false; }
-    int getNumPrograms() override { return 1; }
-    int getCurrentProgram() override { return 0; }
-    void setCurrentProgram (int) override {}
-    const juce::String getProgramName (int) override { return {}; }
-    void changeProgramName (int, const juce::String&) override {}
-    void getStateInformation (juce::MemoryBlock&) override {}
-    void setStateInformation (const void*, int) override {}
 
 private:
     static std::vector<std::unique_ptr<Parameter>> makeKernelParameters (const std::vector<ParameterDescription>& descriptions)

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "Basics/TailWatcher.h"
+#include "PlainProcessor.h"
 #include "VantrelProcessor.h"
 
 #include <atomic>
@@ -20,9 +21,11 @@ namespace
 {
 // Its tail query on the message thread is slow, so that the host thread
 // destroys the watcher while a check is surely running.
-class SlowTailProcessor : public juce::AudioProcessor
+class SlowTailProcessor : public testsupport::PlainProcessor
 {
 public:
+    SlowTailProcessor() : PlainProcessor ("slow tail") {}
+
     static constexpr int kQueryMs = 500;
 
     double getTailLengthSeconds() const override
@@ -42,22 +45,6 @@ public:
     mutable std::atomic<bool> queriedAfterDestruction { false };
     std::atomic<bool> afterDestruction { false };
     mutable juce::WaitableEvent entered;
-
-    const juce::String getName() const override { return "slow tail"; }
-    void prepareToPlay (double, int) override {}
-    void releaseResources() override {}
-    void processBlock (juce::AudioBuffer<float>&, juce::MidiBuffer&) override {}
-    bool acceptsMidi() const override { return false; }
-    bool producesMidi() const override { return false; }
-    juce::AudioProcessorEditor* createEditor() override { return nullptr; }
-    bool hasEditor() const override { return false; }
-    int getNumPrograms() override { return 1; }
-    int getCurrentProgram() override { return 0; }
-    void setCurrentProgram (int) override {}
-    const juce::String getProgramName (int) override { return {}; }
-    void changeProgramName (int, const juce::String&) override {}
-    void getStateInformation (juce::MemoryBlock&) override {}
-    void setStateInformation (const void*, int) override {}
 };
 
 struct ReportRecorder : juce::AudioProcessorListener
