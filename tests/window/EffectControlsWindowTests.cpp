@@ -1,7 +1,8 @@
 // The effect's controls under real mouse events: a right click only opens the
 // control editor, every write from a click or drag lies inside exactly one
 // host gesture, a slider pressed with both buttons still ends its gesture,
-// and the filter display's corner follows the pointer.
+// the filter display's corner follows the pointer, and a value typed into the
+// control editor (or its default) is set in one gesture.
 #include "EffectWindowTest.h"
 
 #include "UI/Controls/Filter/FilterContainer.h"
@@ -161,3 +162,56 @@ TEST_F (EffectWindowTest, TheFilterDisplaysCornerFollowsThePointer)
     }
 }
 
+
+TEST_F (EffectWindowTest, AValueTypedIntoTheControlEditorOrItsDefaultIsSetInOneGestureEach)
+{
+    auto& control = dynamic_cast<SliderContainer&> (container (P::ReverbLength));
+    auto& overlay = *editor->controlEditorOverlay;
+    auto openPanel = [&]() -> ControlEditorParameter* {
+        // Each right press a click of its own, not the second of a double click.
+        pump (juce::MouseEvent::getDoubleClickTimeout() + 100);
+        if (! input.click (*control.slider, control.slider->getLocalBounds().getCentre(), FakeInput::right)
+            || ! waitUntil ([&] { return overlay.isVisible() && ! overlay.panels.empty()
+                                         && overlay.panels[0]->valueEditor.hasKeyboardFocus (false); }))
+            return nullptr;
+        return overlay.panels[0].get();
+    };
+    set ("ReverbLength", 15.0f);
+    record->clear();
+
+    // Typed over the selected value and confirmed with Return.
+    auto* panel = openPanel();
+    ASSERT_NE (panel, nullptr);
+    EXPECT_EQ (panel->hostParameter, processor->parameterTree.getParameter ("ReverbLength"));
+    input.type ("7.5");
+    input.key (XK_Return);
+    ASSERT_TRUE (waitUntil ([&] { return ! overlay.isVisible(); }));
+    EXPECT_NEAR (value ("ReverbLength"), 7.5f, 1.0e-3f);
+    auto counts = record->of ("ReverbLength");
+    EXPECT_EQ (counts.begins, 1);
+    EXPECT_EQ (counts.ends, 1);
+    EXPECT_EQ (counts.writesOutsideGesture, 0);
+
+    // Typed and confirmed with the OK button.
+    panel = openPanel();
+    ASSERT_NE (panel, nullptr);
+    input.type ("12");
+    ASSERT_TRUE (input.clickCentre (panel->okButton));
+    ASSERT_TRUE (waitUntil ([&] { return ! overlay.isVisible(); }));
+    EXPECT_NEAR (value ("ReverbLength"), 12.0f, 1.0e-3f);
+
+    // The default button: the parameter's own default, whatever was typed.
+    panel = openPanel();
+    ASSERT_NE (panel, nullptr);
+    input.type ("20");
+    ASSERT_TRUE (input.clickCentre (panel->defaultButton));
+    ASSERT_TRUE (waitUntil ([&] { return ! overlay.isVisible(); }));
+    EXPECT_NEAR (value ("ReverbLength"), 5.0f, 1.0e-3f);
+
+    counts = record->of ("ReverbLength");
+    EXPECT_EQ (counts.begins, 3);
+    EXPECT_EQ (counts.ends, 3);
+    EXPECT_EQ (counts.writesOutsideGesture, 0);
+    EXPECT_EQ (record->totalBegins(), 3) << "only the edited parameter was written";
+    EXPECT_EQ (record->totalWrites(), counts.writes);
+}
