@@ -4,8 +4,16 @@
 
 #include "VantrelProcessor.h"
 
+#include <functional>
 #include <memory>
 #include <vector>
+
+namespace juce
+{
+// The platform's message pump: delivers the processor's timer callbacks
+// without a modal loop.
+bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
+} // namespace juce
 
 // Helpers shared by the processor tests. Each fixture starts with an empty
 // user preset folder (HOME points at a temporary folder, see the test main).
@@ -75,6 +83,17 @@ inline juce::MemoryBlock blockFromXml (const juce::String& xmlText)
     juce::MemoryBlock block;
     juce::AudioProcessor::copyXmlToBinary (*juce::XmlDocument::parse (xmlText), block);
     return block;
+}
+
+// Delivers messages for `milliseconds`, or until `done` holds. Waits for a
+// timer are long: a busy machine may run it late, and a wait that succeeds
+// ends at once.
+inline void pumpMessagesFor (int milliseconds, const std::function<bool()>& done = [] { return false; })
+{
+    const auto end = juce::Time::getMillisecondCounter() + static_cast<juce::uint32> (milliseconds);
+    while (juce::Time::getMillisecondCounter() < end && ! done())
+        if (! juce::dispatchNextMessageOnSystemQueue (true))
+            juce::Thread::sleep (5);
 }
 
 inline std::vector<juce::String> namesOf (const std::vector<Preset*>& presets)

@@ -7,16 +7,10 @@
 #include "Kernel/TailLength.h"
 
 #include <cmath>
-#include <functional>
 #include <random>
 #include <thread>
 
-namespace juce
-{
-// The platform's message pump: delivers the processor's timer callbacks
-// without a modal loop.
-bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
-} // namespace juce
+using plugintest::pumpMessagesFor;
 
 namespace
 {
@@ -80,17 +74,6 @@ struct Recorder : juce::AudioProcessorListener
     }
     int tailReports = 0;
 };
-
-// Delivers messages for `milliseconds`, or until `done` holds. Waits for a
-// report are long: a busy machine may run the timer late, and a wait that
-// succeeds ends at once.
-void pumpMessagesFor (int milliseconds, const std::function<bool()>& done = [] { return false; })
-{
-    const auto end = juce::Time::getMillisecondCounter() + static_cast<juce::uint32> (milliseconds);
-    while (juce::Time::getMillisecondCounter() < end && ! done())
-        if (! juce::dispatchNextMessageOnSystemQueue (true))
-            juce::Thread::sleep (5);
-}
 } // namespace
 
 TEST (TailLength, CoversTheMeasuredDecayWithoutBeingAbsurdlyLonger)

@@ -6,16 +6,13 @@
 
 #include "Basics/TailWatcher.h"
 #include "PlainProcessor.h"
-#include "VantrelProcessor.h"
+#include "ProcessorFixture.h"
 
 #include <atomic>
 #include <memory>
 #include <thread>
 
-namespace juce
-{
-bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
-} // namespace juce
+using plugintest::pumpMessagesFor;
 
 namespace
 {
@@ -69,14 +66,6 @@ struct TickCounter : juce::Timer
     int ticks = 0;
     std::atomic<bool> twice { false };
 };
-
-void pumpMessagesUntil (const std::atomic<bool>& done, int milliseconds)
-{
-    const auto end = juce::Time::getMillisecondCounter() + static_cast<juce::uint32> (milliseconds);
-    while (juce::Time::getMillisecondCounter() < end && ! done.load())
-        if (! juce::dispatchNextMessageOnSystemQueue (true))
-            juce::Thread::sleep (5);
-}
 } // namespace
 
 TEST (TailWatcherThreads, DestroyedOnAHostThreadMidCheckItWaitsAndNothingReadsTheProcessorAfter)
@@ -97,10 +86,9 @@ TEST (TailWatcherThreads, DestroyedOnAHostThreadMidCheckItWaitsAndNothingReadsTh
         hostDone = true;
     });
 
-    pumpMessagesUntil (hostDone, 40000);
+    pumpMessagesFor (40000, [&] { return hostDone.load(); });
     // Any callback left behind would run in these intervals.
-    std::atomic<bool> never { false };
-    pumpMessagesUntil (never, 3 * TailWatcher::intervalMs);
+    pumpMessagesFor (3 * TailWatcher::intervalMs);
     host.join();
     processor.removeListener (&recorder);
 
@@ -130,13 +118,13 @@ TEST (TailWatcherThreads, ChecksReadNothingOfAProcessorAHostThreadIsDestroying)
 
     // Timers share one thread and queue: once a probe started after the
     // watcher's timer has fired twice, the watcher's has fired too.
-    pumpMessagesUntil (constructed, 30000);
+    pumpMessagesFor (30000, [&] { return constructed.load(); });
     TickCounter probe;
     probe.startTimer (TailWatcher::intervalMs);
-    pumpMessagesUntil (probe.twice, 30000);
+    pumpMessagesFor (30000, [&] { return probe.twice.load(); });
     probe.stopTimer();
     checked.store (true, std::memory_order_relaxed);
-    pumpMessagesUntil (hostDone, 30000);
+    pumpMessagesFor (30000, [&] { return hostDone.load(); });
     host.join();
 
     EXPECT_TRUE (probe.twice.load()) << "the timers never ran";
