@@ -1,8 +1,9 @@
 // The effect's controls under real mouse events: a right click only opens the
 // control editor, every write from a click or drag lies inside exactly one
 // host gesture, a slider pressed with both buttons still ends its gesture,
-// the filter display's corner follows the pointer, and a value typed into the
-// control editor (or its default) is set in one gesture.
+// the filter display's corner follows the pointer, a value typed into the
+// control editor (or its default) is set in one gesture, and quick right
+// clicks never return a slider to its default.
 #include "EffectWindowTest.h"
 
 #include "UI/Controls/Filter/FilterContainer.h"
@@ -214,4 +215,32 @@ TEST_F (EffectWindowTest, AValueTypedIntoTheControlEditorOrItsDefaultIsSetInOneG
     EXPECT_EQ (counts.writesOutsideGesture, 0);
     EXPECT_EQ (record->totalBegins(), 3) << "only the edited parameter was written";
     EXPECT_EQ (record->totalWrites(), counts.writes);
+}
+
+// Two right clicks as quick as a double click, with the control editor the
+// first one opened closed in between: neither may return the slider to its
+// default (the slider's own double click is for the left button).
+TEST_F (EffectWindowTest, TwoQuickRightClicksOnASliderChangeNoValue)
+{
+    auto& control = dynamic_cast<SliderContainer&> (container (P::ReverbLength));
+    auto& overlay = *editor->controlEditorOverlay;
+    set ("ReverbLength", 15.0f);
+    const auto before = record->values();
+    record->clear();
+
+    const auto centre = control.slider->getLocalBounds().getCentre();
+    pump (juce::MouseEvent::getDoubleClickTimeout() + 100);
+    ASSERT_TRUE (input.click (*control.slider, centre, FakeInput::right));
+    ASSERT_TRUE (waitUntil ([&] { return overlay.isVisible(); }));
+    input.key (XK_Escape);
+    ASSERT_TRUE (waitUntil ([&] { return ! overlay.isVisible(); }));
+    ASSERT_TRUE (input.click (*control.slider, centre, FakeInput::right));
+    ASSERT_TRUE (waitUntil ([&] { return overlay.isVisible(); }));
+    input.key (XK_Escape);
+    ASSERT_TRUE (waitUntil ([&] { return ! overlay.isVisible(); }));
+
+    EXPECT_NEAR (value ("ReverbLength"), 15.0f, 1.0e-3f);
+    EXPECT_EQ (record->values(), before);
+    EXPECT_EQ (record->totalWrites(), 0);
+    EXPECT_EQ (record->totalBegins(), 0);
 }

@@ -23,6 +23,15 @@ void CustomSlider::mouseDrag (const juce::MouseEvent& e)
 // left press it ends must still reach the slider, which ends the gesture.
 void CustomSlider::mouseUp (const juce::MouseEvent& e)
 {
-    if (std::exchange (pressTaken, false))
+    lastPressTaken = std::exchange (pressTaken, false);
+    if (lastPressTaken)
         juce::Slider::mouseUp (e);
+}
+
+// The window system reports a double click after the second release; the
+// slider would set its default for a right one too.
+void CustomSlider::mouseDoubleClick (const juce::MouseEvent& e)
+{
+    if (lastPressTaken && ! e.mods.isRightButtonDown())
+        juce::Slider::mouseDoubleClick (e);
 }

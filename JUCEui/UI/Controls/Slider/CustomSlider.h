@@ -5,7 +5,9 @@
 // A slider that leaves the right mouse button to its container, which opens
 // the control editor: a right press, drag or release never moves the value.
 // A left press is always released, whatever buttons the release carries, so
-// the host gesture it began is always ended.
+// the host gesture it began is always ended. Only a left double click reaches
+// the slider's return to its default: two quick right clicks open the
+// control editor and change nothing.
 class CustomSlider : public juce::Slider
 {
 public:
@@ -15,7 +17,10 @@ public:
     void mouseDown (const juce::MouseEvent& e) override;
     void mouseDrag (const juce::MouseEvent& e) override;
     void mouseUp (const juce::MouseEvent& e) override;
+    void mouseDoubleClick (const juce::MouseEvent& e) override;
 
 private:
     bool pressTaken = false;
+    // Whether the press that ended last was the slider's own (left) one.
+    bool lastPressTaken = false;
 };
