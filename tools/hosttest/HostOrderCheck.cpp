@@ -44,11 +44,6 @@ private:
     std::vector<juce::AudioProcessorParameter*> parameters;
     std::map<int, float> copy;
 };
-
-bool sameValue (float a, float b)
-{
-    return std::abs (a - b) <= 1.0e-6f;
-}
 } // namespace
 
 CheckResult PluginValidator::hostCallOrders()
@@ -72,19 +67,13 @@ CheckResult PluginValidator::hostCallOrders()
     //    same. (A host that learns of changes only from the render calls
     //    would otherwise take the new values for the ones to keep.)
     {
-        juce::String error;
-        auto instance = plugin.create (48000.0, 512, error);
+        auto instance = create (48000.0, 512, result);
         if (instance == nullptr)
-        {
-            result.fail ("could not create an instance: " + error);
             return result;
-        }
-        juce::MemoryBlock before, after;
-        instance->getStateInformation (before);
+        const auto before = stateOf (*instance);
         prepare (*instance, 48000.0, 512);
         renderSome (*instance);
-        instance->getStateInformation (after);
-        if (before != after)
+        if (stateOf (*instance) != before)
             result.fail ("the first prepare changed the instance's state");
     }
 
@@ -99,16 +88,11 @@ CheckResult PluginValidator::hostCallOrders()
         for (size_t i = 0; i < originalParameters.size(); ++i)
             originalParameters[i]->setValue (values[0][i]);
         renderSome (*original);
-        juce::MemoryBlock saved;
-        original->getStateInformation (saved);
+        const auto saved = stateOf (*original);
 
-        juce::String error;
-        auto reopened = plugin.create (48000.0, 512, error);
+        auto reopened = create (48000.0, 512, result);
         if (reopened == nullptr)
-        {
-            result.fail ("could not create an instance: " + error);
             return result;
-        }
         const auto parameters = automatable (*reopened);
         HostCopy host (parameters, values[0]);
         prepare (*reopened, 48000.0, 512);

@@ -6,14 +6,6 @@
 
 namespace hosttest
 {
-namespace
-{
-bool sameValue (float a, float b)
-{
-    return std::abs (a - b) <= 1.0e-6f;
-}
-} // namespace
-
 std::vector<int> PluginValidator::shuffledOrder (int count)
 {
     std::vector<int> order ((size_t) count);
@@ -73,8 +65,7 @@ CheckResult PluginValidator::hostValuesAfterRestore()
         std::vector<float> expected;
         for (auto* parameter : parameters)
             expected.push_back (parameter->getValue());
-        juce::MemoryBlock saved;
-        instance->getStateInformation (saved);
+        const auto saved = stateOf (*instance);
 
         // Into the same running instance, after other values.
         writeRandomValues (parameters);
@@ -84,13 +75,9 @@ CheckResult PluginValidator::hostValuesAfterRestore()
         compare ("same instance:", parameters, expected);
 
         // Into a fresh instance, restored before its first prepare.
-        juce::String error;
-        auto fresh = plugin.create (48000.0, 512, error);
+        auto fresh = create (48000.0, 512, result);
         if (fresh == nullptr)
-        {
-            result.fail ("could not create an instance: " + error);
             return result;
-        }
         fresh->setStateInformation (saved.getData(), (int) saved.getSize());
         prepare (*fresh, 48000.0, 512);
         renderSome (*fresh);

@@ -26,19 +26,6 @@ constexpr float noiseLevel = 0.5f;
 // Output quieter than this on noise input means the plug-in let nothing through.
 constexpr double audibleDecibels = -60.0;
 
-// Equal up to the rounding of a non-linear mapping's float arithmetic: a value
-// the plug-in snapped to its grid may come back a few ulps away when set again.
-bool sameValue (float a, float b)
-{
-    return std::abs (a - b) <= 1.0e-6f;
-}
-
-juce::MemoryBlock stateOf (juce::AudioPluginInstance& instance)
-{
-    juce::MemoryBlock block;
-    instance.getStateInformation (block);
-    return block;
-}
 } // namespace
 
 PluginValidator::PluginValidator (HostedPlugin& p, juce::int64 seed)
@@ -69,18 +56,24 @@ const std::vector<PluginValidator::Check>& PluginValidator::checks()
 }
 
 //==============================================================================
-PluginValidator::Instance PluginValidator::open (double sampleRate, int blockSize, CheckResult& result)
+PluginValidator::Instance PluginValidator::create (double sampleRate, int blockSize, CheckResult& result)
 {
     juce::String error;
     auto instance = plugin.create (sampleRate, blockSize, error);
 
     if (instance == nullptr)
-    {
         result.fail ("could not create an instance: " + error);
-        return nullptr;
-    }
 
-    prepare (*instance, sampleRate, blockSize);
+    return instance;
+}
+
+PluginValidator::Instance PluginValidator::open (double sampleRate, int blockSize, CheckResult& result)
+{
+    auto instance = create (sampleRate, blockSize, result);
+
+    if (instance != nullptr)
+        prepare (*instance, sampleRate, blockSize);
+
     return instance;
 }
 
@@ -174,6 +167,18 @@ juce::String PluginValidator::textOf (const juce::AudioProcessorParameter& param
     return parameter.getText (parameter.getValue(), 1024);
 }
 
+bool PluginValidator::sameValue (float a, float b)
+{
+    return std::abs (a - b) <= 1.0e-6f;
+}
+
+juce::MemoryBlock PluginValidator::stateOf (juce::AudioPluginInstance& instance)
+{
+    juce::MemoryBlock block;
+    instance.getStateInformation (block);
+    return block;
+}
+
 std::vector<std::vector<float>> PluginValidator::settledValues (int sets, CheckResult& result)
 {
     // A plug-in may round what a host sends to its own steps (an integer
@@ -200,13 +205,9 @@ std::vector<std::vector<float>> PluginValidator::settledValues (int sets, CheckR
         }
 
         const auto state = stateOf (*scratch);
-        juce::String error;
-        auto settled = plugin.create (48000.0, 512, error);
+        auto settled = create (48000.0, 512, result);
         if (settled == nullptr)
-        {
-            result.fail ("could not create an instance: " + error);
             return {};
-        }
         settled->setStateInformation (state.getData(), (int) state.getSize());
         prepare (*settled, 48000.0, 512);
         for (int i = 0; i < 2; ++i)
@@ -694,13 +695,9 @@ CheckResult PluginValidator::noAllocation()
 CheckResult PluginValidator::busLayouts()
 {
     CheckResult result;
-    juce::String error;
-    auto instance = plugin.create (48000.0, 512, error);
+    auto instance = create (48000.0, 512, result);
     if (instance == nullptr)
-    {
-        result.fail ("could not create an instance: " + error);
         return result;
-    }
 
     const auto mono = juce::AudioChannelSet::mono();
     const auto stereo = juce::AudioChannelSet::stereo();

@@ -52,6 +52,9 @@ public:
 private:
     using Instance = std::unique_ptr<juce::AudioPluginInstance>;
 
+    // A new instance, not yet prepared (a host restores state into such an
+    // instance before its first prepare). Null on failure, noted in `result`.
+    Instance create (double sampleRate, int blockSize, CheckResult& result);
     // Creates an instance and prepares it the way a host does.
     Instance open (double sampleRate, int blockSize, CheckResult& result);
     static void prepare (juce::AudioPluginInstance& instance, double sampleRate, int blockSize);
@@ -69,6 +72,11 @@ private:
     void randomiseParameters (juce::AudioPluginInstance& instance, int count);
     std::vector<int> shuffledOrder (int count); // 0..count-1 in a random order
     static juce::String textOf (const juce::AudioProcessorParameter& parameter);
+    // Equal up to the rounding of a non-linear mapping's float arithmetic: a
+    // value the plug-in snapped to its grid may come back a few ulps away
+    // when set again.
+    static bool sameValue (float a, float b);
+    static juce::MemoryBlock stateOf (juce::AudioPluginInstance& instance);
     // `sets` rows of one value per automatable parameter, each a value the
     // plug-in keeps exactly once set.
     std::vector<std::vector<float>> settledValues (int sets, CheckResult& result);
