@@ -6,8 +6,8 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <string>
-#include <vector>
 
 namespace lv2host
 {
@@ -39,7 +39,8 @@ private:
     static const char* unmapCallback (LV2_URID_Unmap_Handle handle, LV2_URID urid);
 
     LilvWorld* lilvWorld = nullptr;
-    std::vector<std::string> uris;
+    // A deque: the strings unmap hands out stay where they are as more are mapped.
+    std::deque<std::string> uris;
     LV2_URID_Map mapData { this, mapCallback };
     LV2_URID_Unmap unmapData { this, unmapCallback };
     int32_t blockValue = blockLength;
