@@ -66,9 +66,9 @@ fi
 # out so that an older installed copy cannot stand in for the one just built.
 export LV2_PATH="$OURS_LV2_DIR:/usr/lib/lv2"
 
-# Processing needs no display. Without DISPLAY, JUCE tries :0, and an X server
-# there that goes away mid-run (a test's, on a shared machine) ends the run:
-# point it at a display that does not exist instead.
+# Processing needs no display: a display that does not exist keeps every
+# plug-in of the run off the user's X server and off one that goes away
+# mid-run (a test's, on a shared machine), which would end the run.
 export DISPLAY=":4095"
 
 # measure URI FILE BLOCK [lv2cpu options...] -> prints cpu_per_audio_s
