@@ -7,7 +7,7 @@ source "$(dirname "$0")/common.sh"
 
 step "Configure (build/release)" configure build/release -DCMAKE_BUILD_TYPE=Release
 step "Build the plug-ins and vantrel-render" \
-  cmake --build build/release --target Vantrel_VST3 Vantrel_LV2 Vantrel_Standalone vantrel_render
+  cmake --build build/release --target Vantrel_VST3 Vantrel_LV2 Vantrel_Standalone vantrel_render -j"$JOBS"
 bash scripts/install.sh build/release
 
 # The demo input is made here: a plucked arpeggio, a chord and a short noise hit,
