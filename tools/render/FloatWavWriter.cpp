@@ -6,12 +6,9 @@ namespace render
 {
 namespace
 {
-constexpr juce::uint32 chunkName (const char* name)
+juce::uint32 chunkName (const char* name)
 {
-    return static_cast<juce::uint32> (static_cast<unsigned char> (name[0]))
-           | static_cast<juce::uint32> (static_cast<unsigned char> (name[1])) << 8
-           | static_cast<juce::uint32> (static_cast<unsigned char> (name[2])) << 16
-           | static_cast<juce::uint32> (static_cast<unsigned char> (name[3])) << 24;
+    return juce::ByteOrder::littleEndianInt (name);
 }
 
 constexpr juce::uint16 waveFormatIeeeFloat = 3;
