@@ -41,6 +41,12 @@ void print (const char* step, const lv2host::Lv2Instance::Reports& reports, cons
     }
     std::cout << step << " count " << reports.size() << "\n";
 }
+
+int usage()
+{
+    std::cerr << "usage: vantrel-lv2host [--set ID=VALUE]... [--watch-display] URI\n";
+    return 2;
+}
 } // namespace
 
 int main (int argc, char* argv[])
@@ -62,16 +68,10 @@ int main (int argc, char* argv[])
         else if (uri.empty() && arg.rfind ("--", 0) != 0)
             uri = arg;
         else
-        {
-            std::cerr << "usage: vantrel-lv2host [--set ID=VALUE]... [--watch-display] URI\n";
-            return 2;
-        }
+            return usage();
     }
     if (uri.empty())
-    {
-        std::cerr << "usage: vantrel-lv2host [--set ID=VALUE]... [--watch-display] URI\n";
-        return 2;
-    }
+        return usage();
 
     std::unique_ptr<lv2host::DisplayWatch> display;
     if (watchDisplay)
