@@ -21,6 +21,7 @@
 #include "DisplayWatch.h"
 #include "Lv2Instance.h"
 
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 
@@ -61,7 +62,12 @@ int main (int argc, char* argv[])
         if (arg == "--set" && equals != std::string::npos)
         {
             const std::string setting (argv[++i]);
-            settings.push_back ({ setting.substr (0, equals), std::stof (setting.substr (equals + 1)) });
+            const std::string text = setting.substr (equals + 1);
+            char* end = nullptr;
+            const float value = std::strtof (text.c_str(), &end);
+            if (text.empty() || end != text.c_str() + text.size())
+                return usage(); // not a number: say how to call, do not throw
+            settings.push_back ({ setting.substr (0, equals), value });
         }
         else if (arg == "--watch-display")
             watchDisplay = true;
