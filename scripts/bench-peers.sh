@@ -1,18 +1,21 @@
 #!/usr/bin/env bash
 # Side-by-side CPU cost of our LV2 and two reverbs Debian ships, measured by the
-# same third-party LV2 host (lv2cpu) on the same files:
+# same LV2 host on the same files: our lilv host, `vantrel-lv2host render`
+# (tools/lv2host), which times its block loop alone in thread CPU time:
 #   - 60 s of stereo pink noise at 48 kHz (steady load),
 #   - a 2 s pink-noise burst followed by 58 s of silence (a reverb tail decaying
 #     towards silence, where subnormal numbers make careless DSP slow down).
 # Ours runs with its default preset and with its heaviest settings (both
 # voices in feedback mode at +24 and -24 semitones, amounts 100: both reverbs
-# run), set through lv2cpu's patch messages.
+# run), set through the host's patch messages (--set).
 # Each plug-in runs RUNS times per block size and signal, interleaved so that
 # machine noise spreads evenly; the table shows the median run.
-# No flush-to-zero is set by the host (lv2cpu without -z): each plug-in must
-# handle subnormals itself, as it must in hosts that don't set it.
+# No flush-to-zero is set by the host: each plug-in must handle subnormals
+# itself, as it must in hosts that don't set it.
 #
 # Usage: [RUNS=5] [BLOCKS="512 64 32"] scripts/bench-peers.sh [BUILD_DIR]   (default build/release)
+# (RUNS=1 BLOCKS=512 is a quick look of a few minutes; the targets are judged
+# on the full run.)
 source "$(dirname "$0")/common.sh"
 
 BUILD="${1:-build/release}"
@@ -21,8 +24,8 @@ BLOCKS="${BLOCKS:-512 64 32}"
 
 OURS_URI="https://karvon.example/plugins/vantrel"
 WORST_URI="$OURS_URI"
-WORST_SETTINGS=(-p PitchShifterModeA 1 -p PitchShifterModeB 1 -p PitchA 24 -p PitchB -24
-                -p PitchShifterAmountA 100 -p PitchShifterAmountB 100)
+WORST_SETTINGS=(--set PitchShifterModeA=1 --set PitchShifterModeB=1 --set PitchA=24 --set PitchB=-24
+                --set PitchShifterAmountA=100 --set PitchShifterAmountB=100)
 HALL_URI="https://github.com/michaelwillis/dragonfly-reverb"
 CALF_URI="http://calf.sourceforge.net/plugins/Reverb"
 
@@ -40,12 +43,13 @@ fi
 if [ ! -f "$BUILD/CMakeCache.txt" ]; then
   configure "$BUILD" -DCMAKE_BUILD_TYPE=Release
 fi
-cmake --build "$BUILD" --target Vantrel_LV2 lv2cpu
+cmake --build "$BUILD" --target Vantrel_LV2 vantrel_lv2host \
+  || { echo "bench-peers: cannot build the LV2 or vantrel-lv2host (it needs liblilv-dev and libsndfile1-dev)" >&2; exit 1; }
 BUILD="$(cd "$BUILD" && pwd)" # lilv takes absolute paths only
 
-LV2CPU="$(find "$BUILD/tools" -name lv2cpu -type f -perm -u+x | head -n1)"
+HOST="$BUILD/tools/vantrel-lv2host"
 OURS_LV2_DIR="$(dirname "$(find "$BUILD/plugin" -type d -name '*.lv2' -path '*LV2*' | head -n1)")"
-[ -x "$LV2CPU" ] || { echo "bench-peers: lv2cpu was not built" >&2; exit 1; }
+[ -x "$HOST" ] || { echo "bench-peers: vantrel-lv2host was not built" >&2; exit 1; }
 [ -d "$OURS_LV2_DIR" ] || { echo "bench-peers: our LV2 bundle was not built" >&2; exit 1; }
 
 WORK="$BUILD/bench-peers"
@@ -71,12 +75,13 @@ export LV2_PATH="$OURS_LV2_DIR:/usr/lib/lv2"
 # mid-run (a test's, on a shared machine), which would end the run.
 export DISPLAY=":4095"
 
-# measure URI FILE BLOCK [lv2cpu options...] -> prints cpu_per_audio_s
+# measure URI FILE BLOCK [render options...] -> prints cpu_per_audio_s
 measure() {
   local uri="$1" file="$2" block="$3" line
   shift 3
-  line="$("$LV2CPU" -b "$block" "$@" -i "$file" "$uri" 2>"$WORK/lv2cpu.log" | grep 'cpu_per_audio_s=')" || {
-    echo "bench-peers: lv2cpu failed on $uri:" >&2; cat "$WORK/lv2cpu.log" >&2; return 1; }
+  # Some plug-ins print to stdout themselves: the result is found by its content.
+  line="$("$HOST" render --block "$block" "$@" "$file" "$uri" 2>"$WORK/lv2host.log" | grep 'cpu_per_audio_s=')" || {
+    echo "bench-peers: vantrel-lv2host render failed on $uri:" >&2; cat "$WORK/lv2host.log" >&2; return 1; }
   sed -E 's/.*cpu_per_audio_s=([0-9.eE+-]+).*/\1/' <<<"$line"
 }
 
@@ -100,7 +105,7 @@ done
 med() { tr ' ' '\n' <<<"${samples[$1]}" | grep -v '^$' | median; }
 
 echo
-echo "CPU seconds per audio second (median of $RUNS runs, lv2cpu, 48 kHz stereo, 60 s)"
+echo "CPU seconds per audio second (median of $RUNS runs, vantrel-lv2host render, 48 kHz stereo, 60 s)"
 echo
 echo "| block | signal | KARVON Vantrel | heaviest settings | Dragonfly Hall | Calf Reverb | ours / Dragonfly Hall | ours / Calf Reverb | heaviest / ours |"
 echo "|---|---|---|---|---|---|---|---|---|"

@@ -20,9 +20,10 @@ bool portIs (Lv2World& world, const LilvPlugin* plugin, const LilvPort* port, co
 }
 } // namespace
 
-Lv2Instance::Lv2Instance (Lv2World& w, const LilvPlugin* p) : world (w), plugin (p)
+Lv2Instance::Lv2Instance (Lv2World& w, const LilvPlugin* p)
+    : world (w), plugin (p), chunkType (w.map (LV2_ATOM__Chunk))
 {
-    instance = lilv_plugin_instantiate (plugin, Lv2World::sampleRate, world.features());
+    instance = lilv_plugin_instantiate (plugin, world.sampleRate(), world.features());
     if (instance == nullptr)
         return;
     lv2_atom_forge_init (&forge, world.mapFeature());
@@ -54,8 +55,9 @@ void Lv2Instance::connectPorts()
 
         if (portIs (world, plugin, port, LV2_CORE__AudioPort))
         {
-            audio[index].assign (Lv2World::blockLength, 0.0f);
+            audio[index].assign (static_cast<size_t> (world.blockLength()), 0.0f);
             data = audio[index].data();
+            (input ? audioInputs : audioOutputs).push_back (audio[index].data());
         }
         else if (portIs (world, plugin, port, LV2_ATOM__AtomPort))
         {
@@ -112,13 +114,28 @@ void Lv2Instance::queueGet (const std::string& propertyUri)
     lv2_atom_forge_pop (&forge, &frame);
 }
 
-Lv2Instance::Reports Lv2Instance::run()
+bool Lv2Instance::setControl (const std::string& symbol, float value)
+{
+    LilvNode* node = lilv_new_string (world.world(), symbol.c_str());
+    const LilvPort* port = lilv_plugin_get_port_by_symbol (plugin, node);
+    lilv_node_free (node);
+    if (port == nullptr || ! portIs (world, plugin, port, LV2_CORE__ControlPort)
+        || ! portIs (world, plugin, port, LV2_CORE__InputPort))
+        return false;
+    controls[lilv_port_get_index (plugin, port)] = value;
+    return true;
+}
+
+void Lv2Instance::activate()
 {
     if (! activated)
-    {
         lilv_instance_activate (instance);
-        activated = true;
-    }
+    activated = true;
+}
+
+void Lv2Instance::process()
+{
+    activate();
     if (controlInput >= 0)
         lv2_atom_forge_pop (&forge, &sequenceFrame);
 
@@ -128,14 +145,22 @@ Lv2Instance::Reports Lv2Instance::run()
     {
         auto& buffer = atomBuffers[static_cast<size_t> (notifyOutput)];
         notify = reinterpret_cast<LV2_Atom_Sequence*> (buffer.data());
-        notify->atom.type = world.map (LV2_ATOM__Chunk);
+        notify->atom.type = chunkType;
         notify->atom.size = static_cast<uint32_t> (buffer.size() * sizeof (uint64_t) - sizeof (LV2_Atom));
     }
 
-    lilv_instance_run (instance, Lv2World::blockLength);
+    lilv_instance_run (instance, static_cast<uint32_t> (world.blockLength()));
     beginInputSequence();
+}
+
+Lv2Instance::Reports Lv2Instance::run()
+{
+    process();
 
     Reports reports;
+    const auto* notify = notifyOutput >= 0
+                           ? reinterpret_cast<const LV2_Atom_Sequence*> (atomBuffers[static_cast<size_t> (notifyOutput)].data())
+                           : nullptr;
     if (notify == nullptr || notify->atom.type != world.map (LV2_ATOM__Sequence))
         return reports;
 

@@ -11,10 +11,10 @@
 
 namespace lv2host
 {
-// One running instance of an LV2 plug-in whose parameters are patch
-// properties: every port connected, audio in silence, messages to the
-// plug-in's control input and the patch:Set messages it writes to its notify
-// output collected after each run.
+// One running instance of an LV2 plug-in: every port connected, control
+// inputs on their defaults, audio in silence unless the caller fills the
+// inputs, messages to the plug-in's control input and the patch:Set messages
+// it writes to its notify output collected after each run.
 class Lv2Instance
 {
 public:
@@ -36,6 +36,19 @@ public:
     // reported on its notify output in that block.
     Reports run();
 
+    // Runs one block and leaves the notify output unread: a render's loop.
+    // The first run activates the instance, unless activate() did before.
+    void process();
+    void activate();
+
+    // False when the plug-in has no control input with this symbol.
+    bool setControl (const std::string& symbol, float value);
+
+    // The audio ports' buffers of one block each, inputs and outputs in port
+    // order, as process() reads and writes them.
+    const std::vector<float*>& inputs() const noexcept { return audioInputs; }
+    const std::vector<float*>& outputs() const noexcept { return audioOutputs; }
+
     // The plug-in's state, as a host saves it with a project, and restoring it.
     LilvState* saveState();
     void restoreState (const LilvState* state);
@@ -48,10 +61,12 @@ private:
     const LilvPlugin* plugin;
     LilvInstance* instance = nullptr;
     std::vector<std::vector<float>> audio;
+    std::vector<float*> audioInputs, audioOutputs;
     std::vector<float> controls;
     std::vector<std::vector<uint64_t>> atomBuffers; // 64-bit aligned
     int controlInput = -1;
     int notifyOutput = -1;
+    LV2_URID chunkType;
     LV2_Atom_Forge forge {};
     LV2_Atom_Forge_Frame sequenceFrame {};
     bool activated = false;

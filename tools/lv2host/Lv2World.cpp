@@ -6,7 +6,8 @@
 
 namespace lv2host
 {
-Lv2World::Lv2World()
+Lv2World::Lv2World (double sampleRate, int blockLength)
+    : blockValue (static_cast<int32_t> (blockLength)), rateValue (static_cast<float> (sampleRate))
 {
     lilvWorld = lilv_world_new();
     lilv_world_load_all (lilvWorld);
@@ -14,17 +15,19 @@ Lv2World::Lv2World()
     const auto intType = map (LV2_ATOM__Int);
     options[0] = { LV2_OPTIONS_INSTANCE, 0, map (LV2_BUF_SIZE__minBlockLength), sizeof (int32_t), intType, &blockValue };
     options[1] = { LV2_OPTIONS_INSTANCE, 0, map (LV2_BUF_SIZE__maxBlockLength), sizeof (int32_t), intType, &blockValue };
-    options[2] = { LV2_OPTIONS_INSTANCE, 0, map (LV2_BUF_SIZE__sequenceSize), sizeof (int32_t), intType, &sequenceBytes };
-    options[3] = { LV2_OPTIONS_INSTANCE, 0, map (LV2_PARAMETERS__sampleRate), sizeof (float), map (LV2_ATOM__Float), &rateValue };
-    options[4] = { LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr };
+    options[2] = { LV2_OPTIONS_INSTANCE, 0, map (LV2_BUF_SIZE__nominalBlockLength), sizeof (int32_t), intType, &blockValue };
+    options[3] = { LV2_OPTIONS_INSTANCE, 0, map (LV2_BUF_SIZE__sequenceSize), sizeof (int32_t), intType, &sequenceBytes };
+    options[4] = { LV2_OPTIONS_INSTANCE, 0, map (LV2_PARAMETERS__sampleRate), sizeof (float), map (LV2_ATOM__Float), &rateValue };
+    options[5] = { LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr };
 
     featureStorage[0] = { LV2_URID__map, &mapData };
     featureStorage[1] = { LV2_URID__unmap, &unmapData };
     featureStorage[2] = { LV2_OPTIONS__options, options.data() };
     featureStorage[3] = { LV2_BUF_SIZE__boundedBlockLength, nullptr };
-    for (size_t i = 0; i < 4; ++i)
+    featureStorage[4] = { LV2_BUF_SIZE__fixedBlockLength, nullptr };
+    for (size_t i = 0; i < featureStorage.size(); ++i)
         featureList[i] = &featureStorage[i];
-    featureList[4] = nullptr;
+    featureList[featureStorage.size()] = nullptr;
 }
 
 Lv2World::~Lv2World()

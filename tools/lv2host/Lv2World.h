@@ -12,15 +12,14 @@
 namespace lv2host
 {
 // The lilv world, the URID map and the features a host hands to every
-// instance, the way a small LV2 host sets them up (as jalv or lv2cpu do).
+// instance, the way a small LV2 host sets them up (as jalv does): every run
+// has the same block length, announced as minimum, maximum and nominal.
 class Lv2World
 {
 public:
-    static constexpr int blockLength = 256;
-    static constexpr double sampleRate = 48000.0;
     static constexpr uint32_t atomBufferBytes = 65536;
 
-    Lv2World();
+    explicit Lv2World (double sampleRate = 48000.0, int blockLength = 256);
     ~Lv2World();
     Lv2World (const Lv2World&) = delete;
     Lv2World& operator= (const Lv2World&) = delete;
@@ -33,6 +32,8 @@ public:
     const char* unmap (LV2_URID urid) const;
     LV2_URID_Map* mapFeature() noexcept { return &mapData; }
     const LV2_Feature* const* features() const noexcept { return featureList.data(); }
+    double sampleRate() const noexcept { return rateValue; }
+    int blockLength() const noexcept { return blockValue; }
 
 private:
     static LV2_URID mapCallback (LV2_URID_Map_Handle handle, const char* uri);
@@ -43,10 +44,10 @@ private:
     std::deque<std::string> uris;
     LV2_URID_Map mapData { this, mapCallback };
     LV2_URID_Unmap unmapData { this, unmapCallback };
-    int32_t blockValue = blockLength;
+    int32_t blockValue;
     int32_t sequenceBytes = static_cast<int32_t> (atomBufferBytes);
-    float rateValue = static_cast<float> (sampleRate);
-    std::array<LV2_Options_Option, 5> options {};
+    float rateValue;
+    std::array<LV2_Options_Option, 6> options {};
     std::array<LV2_Feature, 5> featureStorage {};
     std::array<const LV2_Feature*, 6> featureList {};
 };

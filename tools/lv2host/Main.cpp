@@ -3,6 +3,9 @@
 //
 //   vantrel-lv2host [--set ID=VALUE]... [--watch-display] URI
 //
+// (`vantrel-lv2host render ...` renders a file through a plug-in and times
+// it instead: see RenderCommand.h.)
+//
 // Prints one line per patch:Set the plug-in reports, "<step> <ID> <value>",
 // and "<step> count <n>" after each step. ID is the property URI without the
 // plug-in URI and ':'. Steps:
@@ -20,19 +23,14 @@
 // Exit status 0, or 1 when the plug-in cannot be found or instantiated.
 #include "DisplayWatch.h"
 #include "Lv2Instance.h"
+#include "RenderCommand.h"
+#include "Setting.h"
 
-#include <cstdlib>
 #include <iostream>
 #include <memory>
 
 namespace
 {
-struct Setting
-{
-    std::string id;
-    float value;
-};
-
 void print (const char* step, const lv2host::Lv2Instance::Reports& reports, const std::string& prefix)
 {
     for (const auto& [uri, value] : reports)
@@ -45,29 +43,29 @@ void print (const char* step, const lv2host::Lv2Instance::Reports& reports, cons
 
 int usage()
 {
-    std::cerr << "usage: vantrel-lv2host [--set ID=VALUE]... [--watch-display] URI\n";
+    std::cerr << "usage: vantrel-lv2host [--set ID=VALUE]... [--watch-display] URI\n"
+                 "       vantrel-lv2host render [OPTIONS] INPUT URI\n";
     return 2;
 }
 } // namespace
 
 int main (int argc, char* argv[])
 {
-    std::vector<Setting> settings;
+    if (argc > 1 && std::string (argv[1]) == "render")
+        return lv2host::renderCommand (argc - 1, argv + 1);
+
+    std::vector<lv2host::Setting> settings;
     std::string uri;
     bool watchDisplay = false;
     for (int i = 1; i < argc; ++i)
     {
         const std::string arg (argv[i]);
-        const auto equals = i + 1 < argc ? std::string (argv[i + 1]).find ('=') : std::string::npos;
-        if (arg == "--set" && equals != std::string::npos)
+        if (arg == "--set" && i + 1 < argc)
         {
-            const std::string setting (argv[++i]);
-            const std::string text = setting.substr (equals + 1);
-            char* end = nullptr;
-            const float value = std::strtof (text.c_str(), &end);
-            if (text.empty() || end != text.c_str() + text.size())
-                return usage(); // not a number: say how to call, do not throw
-            settings.push_back ({ setting.substr (0, equals), value });
+            const auto setting = lv2host::Setting::parse (argv[++i]);
+            if (! setting)
+                return usage(); // no '=' or not a number: say how to call, do not throw
+            settings.push_back (*setting);
         }
         else if (arg == "--watch-display")
             watchDisplay = true;
@@ -104,7 +102,7 @@ int main (int argc, char* argv[])
         print ("quiet-run", first.run(), prefix);
 
         for (const auto& setting : settings)
-            first.queueSet (prefix + setting.id, setting.value);
+            first.queueSet (prefix + setting.name, setting.value);
         print ("after-set", first.run(), prefix);
 
         first.queueGet();
@@ -112,7 +110,7 @@ int main (int argc, char* argv[])
 
         if (! settings.empty())
         {
-            first.queueGet (prefix + settings.front().id);
+            first.queueGet (prefix + settings.front().name);
             print ("get-one", first.run(), prefix);
         }
         saved = first.saveState();
