@@ -23,9 +23,14 @@ bool portIs (Lv2World& world, const LilvPlugin* plugin, const LilvPort* port, co
 Lv2Instance::Lv2Instance (Lv2World& w, const LilvPlugin* p)
     : world (w), plugin (p), chunkType (w.map (LV2_ATOM__Chunk))
 {
-    instance = lilv_plugin_instantiate (plugin, world.sampleRate(), world.features());
+    for (auto* feature = world.features(); *feature != nullptr; ++feature)
+        features.push_back (*feature);
+    features.push_back (worker.feature());
+    features.push_back (nullptr);
+    instance = lilv_plugin_instantiate (plugin, world.sampleRate(), features.data());
     if (instance == nullptr)
         return;
+    worker.attach (instance);
     lv2_atom_forge_init (&forge, world.mapFeature());
     connectPorts();
     beginInputSequence();
@@ -150,6 +155,7 @@ void Lv2Instance::process()
     }
 
     lilv_instance_run (instance, static_cast<uint32_t> (world.blockLength()));
+    worker.deliver();
     beginInputSequence();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Lv2World.h"
+#include "SyncWorker.h"
 
 #include <lv2/atom/forge.h>
 
@@ -59,6 +60,8 @@ private:
 
     Lv2World& world;
     const LilvPlugin* plugin;
+    SyncWorker worker;
+    std::vector<const LV2_Feature*> features; // the world's and the worker
     LilvInstance* instance = nullptr;
     std::vector<std::vector<float>> audio;
     std::vector<float*> audioInputs, audioOutputs;
