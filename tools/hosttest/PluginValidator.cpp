@@ -51,6 +51,8 @@ const std::vector<PluginValidator::Check>& PluginValidator::checks()
                         "sending the host's copies of the values sounds as saved", &PluginValidator::hostCallOrders },
         { "host-values", "random in-between values, save, other values, restore: the host reads back what it saved",
           &PluginValidator::hostValuesAfterRestore },
+        { "host-view", "a new instance's values and declared defaults are what it plays; restored values as the host "
+                       "reads them at once and after a block", &PluginValidator::hostViewOfNewInstance },
     };
     return list;
 }

@@ -48,6 +48,7 @@ public:
     CheckResult busLayouts();
     CheckResult hostCallOrders(); // HostOrderCheck.cpp
     CheckResult hostValuesAfterRestore(); // HostValuesCheck.cpp
+    CheckResult hostViewOfNewInstance(); // HostValuesCheck.cpp
 
 private:
     using Instance = std::unique_ptr<juce::AudioPluginInstance>;
