@@ -8,8 +8,9 @@
 # parameter is reported in the first run, again after each state restore, and
 # in answer to patch:Get (all of them, or the one patch:property names). The
 # reports go through the client's own change cache, which the audio thread
-# drains without allocating. And values between a parameter's steps pass
-# unsnapped both ways (see below).
+# drains without allocating. Values between a parameter's steps pass
+# unsnapped both ways, and the Turtle it writes lists a stepped parameter's
+# steps in the parameter's units (see below).
 #
 # Each insertion is anchored on a line of the original; if any anchor is
 # missing (another JUCE), the original client is compiled unchanged.
