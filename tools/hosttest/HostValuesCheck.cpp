@@ -22,12 +22,7 @@ CheckResult PluginValidator::hostValuesAfterRestore()
 {
     CheckResult result;
     juce::AudioBuffer<float> buffer (8, 512);
-    auto renderSome = [&] (juce::AudioPluginInstance& instance)
-    {
-        renderNoise (instance, buffer, 2);
-        // Hosts hand reported changes over on their message thread.
-        juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
-    };
+    auto renderSome = [&] (juce::AudioPluginInstance& instance) { renderAndHandOver (instance, buffer, 2, 20); };
     auto writeRandomValues = [&] (const std::vector<juce::AudioProcessorParameter*>& parameters)
     {
         for (const int i : shuffledOrder ((int) parameters.size()))
@@ -94,15 +89,12 @@ CheckResult PluginValidator::hostValuesAfterRestore()
         result.note (juce::String (compared) + " host values equal after restore, " + juce::String (rounds) + " rounds");
     return result;
 }
+
 CheckResult PluginValidator::hostViewOfNewInstance()
 {
     CheckResult result;
     juce::AudioBuffer<float> buffer (8, 512);
-    auto runOneBlock = [&] (juce::AudioPluginInstance& instance)
-    {
-        renderNoise (instance, buffer, 1);
-        juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
-    };
+    auto runOneBlock = [&] (juce::AudioPluginInstance& instance) { renderAndHandOver (instance, buffer, 1, 20); };
 
     // What a host shows of a new instance before it has run: each value and
     // the default it offers to reset to.

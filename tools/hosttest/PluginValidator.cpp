@@ -119,6 +119,13 @@ void PluginValidator::renderNoise (juce::AudioPluginInstance& instance, juce::Au
     }
 }
 
+void PluginValidator::renderAndHandOver (juce::AudioPluginInstance& instance, juce::AudioBuffer<float>& buffer, int blocks,
+                                         int milliseconds)
+{
+    renderNoise (instance, buffer, blocks);
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (milliseconds);
+}
+
 std::vector<juce::AudioProcessorParameter*> PluginValidator::automatable (juce::AudioPluginInstance& instance) const
 {
     // The bypass switch a wrapper adds is left alone: a bypassed plug-in would
