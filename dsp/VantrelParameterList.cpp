@@ -91,11 +91,28 @@ VantrelParameterList::VantrelParameterList()
     define (DuckingAttack, "DuckingAttack", t.attack, 20.0f);
     define (DuckingRelease, "DuckingRelease", t.release, 100.0f);
 
+    // Switches and modes are shown by name.
+    parameters[InputFilterType]->valueText = filterTypeName;
+    parameters[PitchShifterModeA]->valueText = shifterModeName;
+    parameters[PitchShifterModeB]->valueText = shifterModeName;
+
     // The ducker's meter: written by the kernel, read by the editor; it has no
     // range, no ramper and is not published to the host.
     Parameter& meter = *parameters[DuckingPeakMeter];
     meter.id = "DuckingPeakMeter";
     meter.isOutput = true;
+}
+
+const char* VantrelParameterList::shifterModeName (int mode)
+{
+    static constexpr const char* names[] { "PRE", "FEEDBACK", "POST" };
+    return mode >= 0 && mode < 3 ? names[mode] : "";
+}
+
+const char* VantrelParameterList::filterTypeName (int type)
+{
+    static constexpr const char* names[] { "lowshelf", "hipass" };
+    return type >= 0 && type < 2 ? names[type] : "";
 }
 
 std::vector<unsigned long> VantrelParameterList::getFavourites()

@@ -42,4 +42,10 @@ public:
     VantrelParameterList();
 
     std::vector<unsigned long> getFavourites() override;
+
+    // Names of the voices' modes and of the input filter's types, by value:
+    // the editor's buttons carry them and hosts show them. Empty for a value
+    // that has no name.
+    static const char* shifterModeName (int mode);
+    static const char* filterTypeName (int type);
 };

@@ -8,8 +8,9 @@
 # parameter is reported in the first run, again after each state restore, and
 # in answer to patch:Get (all of them, or the one patch:property names). The
 # reports go through the client's own change cache, which the audio thread
-# drains without allocating. And values between a parameter's steps pass
-# unsnapped both ways (see below).
+# drains without allocating. Values between a parameter's steps pass
+# unsnapped both ways, and the Turtle it writes lists a stepped parameter's
+# steps in the parameter's units (see below).
 #
 # Each insertion is anchored on a line of the original; if any anchor is
 # missing (another JUCE), the original client is compiled unchanged.
@@ -66,6 +67,29 @@ vantrel_lv2_replace("                        return rangedParam->convertFrom0to1
                                    : rangedParam->getNormalisableRange().convertFrom0to1 (jlimit (0.0f, 1.0f, normalised));
                     }
 ]==])
+
+# Stepped parameters. JUCE declares each one an enumeration with a scale point
+# per step, labelled with the parameter's text for it (a mode's name, a pitch's
+# number); hosts then offer only those values and show those texts. It wrote
+# the scale points' values normalised, while every other value of the
+# parameter, the ones it sends and receives included, is in the parameter's
+# units: they are written in its units. An integer is also marked lv2:integer.
+# Values stay floats on the wire, so a number a host writes between two steps
+# is snapped by the plug-in as before, and the host's label for it, the
+# nearest step, is the one the plug-in plays.
+vantrel_lv2_insert("class ParameterStorage : private AudioProcessorListener\n" [==[
+static float plainValueOf (const AudioProcessorParameter& param, float normalised)
+{
+    if (auto* rangedParam = dynamic_cast<const RangedAudioParameter*> (&param))
+        return rangedParam->convertFrom0to1 (normalised);
+    return normalised;
+}
+
+]==] BEFORE)
+vantrel_lv2_replace("(param.isBoolean() ? \", lv2:toggled \" : \"\")"
+                    "(param.isBoolean() ? \", lv2:toggled \" : \", lv2:integer \")")
+vantrel_lv2_replace("                          \"\\t\\trdf:value \" << value << \" ;\\n\"\n"
+                    "                          \"\\t\\trdf:value \" << plainValueOf (param, value) << \" ;\\n\"\n")
 
 # ParameterStorage: queue every value (or one) for the notify port, and queue
 # them all once at construction.

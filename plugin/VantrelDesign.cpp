@@ -3,6 +3,7 @@
 #include "BinaryData.h"
 #include "FontData.h"
 #include "LookAndFeel/Palette.h"
+#include "VantrelParameterList.h"
 
 namespace
 {
@@ -46,6 +47,15 @@ constexpr int peakMeter = 10;
 std::unique_ptr<Section> makeSection (std::vector<UIColumn> columns, const char* name, juce::Colour colour)
 {
     return std::make_unique<Section> (std::move (columns), name, colour, std::map<int, std::vector<int>> {});
+}
+
+// The names of a parameter's values 0 to count - 1, as hosts show them too.
+std::vector<std::string> valueNames (const char* (*name) (int), int count)
+{
+    std::vector<std::string> names;
+    for (int value = 0; value < count; ++value)
+        names.emplace_back (name (value));
+    return names;
 }
 
 ParameterUISettings settings (std::string name, int uiType, std::vector<int> linked = {},
@@ -112,13 +122,13 @@ std::map<int, ParameterUISettings> VantrelDesign::getUiSettings()
 {
     // The filter's resonance (index 2) has no control of its own: the filter
     // display drives it.
-    const std::vector<std::string> modes { "PRE", "FEEDBACK", "POST" };
+    const auto modes = valueNames (VantrelParameterList::shifterModeName, 3);
     return {
         { dryWet, settings ("Dry/Wet", slider) },
         { inputGain, settings ("Gain", slider) },
         { inputFilterFrequency, settings ("Filter", filterDisplay, { inputFilterResonance }) },
         // The texts name the icons the buttons draw.
-        { inputFilterType, settings ("Type", radio, {}, { "lowshelf", "hipass" }) },
+        { inputFilterType, settings ("Type", radio, {}, valueNames (VantrelParameterList::filterTypeName, 2)) },
         { modeA, settings ("Mode", radio, {}, modes) },
         { amountA, settings ("Amount", slider) },
         { pitchA, settings ("Pitch", knob) },

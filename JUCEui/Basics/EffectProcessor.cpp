@@ -2,9 +2,38 @@
 
 #include "BlockSize.h"
 #include "Basics/HostNumber.h"
+#include "Basics/PublishedParameter.h"
 #include "Preset/BoundedXml.h"
 
 #include <cmath>
+
+namespace
+{
+using FloatParameter = PublishedParameter<HostNumberFloatParameter>;
+using IntParameter = PublishedParameter<HostNumberIntParameter>;
+using SwitchParameter = PublishedParameter<juce::AudioParameterBool>;
+
+void declareDefault (juce::AudioProcessorParameter& parameter, float normalised)
+{
+    if (auto* number = dynamic_cast<FloatParameter*> (&parameter))
+        number->declareDefault (normalised);
+    else if (auto* integer = dynamic_cast<IntParameter*> (&parameter))
+        integer->declareDefault (normalised);
+    else if (auto* onOff = dynamic_cast<SwitchParameter*> (&parameter))
+        onOff->declareDefault (normalised);
+}
+
+// The value a text names: one of the parameter's value names (in any case),
+// else the number the text starts with.
+int valueNamedBy (const juce::String& text, Parameter::ValueTextFunction name, int min, int max)
+{
+    const auto trimmed = text.trim();
+    for (int value = min; value <= max; ++value)
+        if (trimmed.equalsIgnoreCase (juce::String::fromUTF8 (name (value))))
+            return value;
+    return trimmed.getIntValue();
+}
+} // namespace
 
 EffectProcessor::EffectProcessor (std::unique_ptr<FilterDSPKernel> dspKernel,
                                   std::string extension,
@@ -53,6 +82,13 @@ EffectProcessor::EffectProcessor (std::unique_ptr<FilterDSPKernel> dspKernel,
     if (! defaultPresetName.empty())
         setPreset (juce::String::fromUTF8 (defaultPresetName.c_str()), true);
 
+    // Hosts are told the values a new instance starts with as the defaults:
+    // a host that shows the default until it reads the value, or resets a
+    // parameter, then gets the sound the instance makes. The DEFAULT preset
+    // and presets that lack a value keep the parameter list's own defaults.
+    for (auto* parameter : getParameters())
+        declareDefault (*parameter, parameter->getValue());
+
     // The kernel outlives the watcher (see the destructor); the processor's
     // own getTailLengthSeconds is virtual, and a host may be destroying the
     // derived processor on its thread while a check runs.
@@ -92,23 +128,37 @@ juce::AudioProcessorValueTreeState::ParameterLayout EffectProcessor::createParam
 
         if (p.type == ParameterUnitIndexed)
         {
+            const auto min = static_cast<int> (p.min);
+            const auto max = static_cast<int> (p.max);
             juce::AudioParameterIntAttributes attributes;
-            if (p.valueText != nullptr)
+            if (auto valueText = p.valueText)
             {
-                auto valueText = p.valueText;
-                attributes = attributes.withStringFromValueFunction ([valueText] (int value, int) {
-                    return juce::String::fromUTF8 (valueText (value));
-                });
+                // Hosts show, and read back, the names the editor shows.
+                attributes = attributes
+                                 .withStringFromValueFunction ([valueText] (int value, int) {
+                                     return juce::String::fromUTF8 (valueText (value));
+                                 })
+                                 .withValueFromStringFunction ([valueText, min, max] (const juce::String& text) {
+                                     return valueNamedBy (text, valueText, min, max);
+                                 });
             }
-            layout.add (std::make_unique<HostNumberIntParameter> (parameterID, id,
-                                                                  static_cast<int> (p.min),
-                                                                  static_cast<int> (p.max),
-                                                                  static_cast<int> (p.defaultValue),
-                                                                  attributes));
+            layout.add (std::make_unique<IntParameter> (parameterID, id, min, max, static_cast<int> (p.defaultValue),
+                                                        attributes));
         }
         else if (p.type == ParameterUnitBoolean)
         {
-            layout.add (std::make_unique<juce::AudioParameterBool> (parameterID, id, p.defaultValue != 0.0f));
+            juce::AudioParameterBoolAttributes attributes;
+            if (auto valueText = p.valueText)
+            {
+                attributes = attributes
+                                 .withStringFromValueFunction ([valueText] (bool value, int) {
+                                     return juce::String::fromUTF8 (valueText (value ? 1 : 0));
+                                 })
+                                 .withValueFromStringFunction ([valueText] (const juce::String& text) {
+                                     return valueNamedBy (text, valueText, 0, 1) != 0;
+                                 });
+            }
+            layout.add (std::make_unique<SwitchParameter> (parameterID, id, p.defaultValue != 0.0f, attributes));
         }
         else if (p.fromNormalised != nullptr && p.toNormalised != nullptr)
         {
@@ -119,13 +169,13 @@ juce::AudioProcessorValueTreeState::ParameterLayout EffectProcessor::createParam
                 [fromNormalised] (float start, float end, float x) { return fromNormalised (start, end, x); },
                 [toNormalised] (float start, float end, float v) { return toNormalised (start, end, v); });
             range.interval = 0.01f;
-            layout.add (std::make_unique<HostNumberFloatParameter> (
+            layout.add (std::make_unique<FloatParameter> (
                 parameterID, id, range, p.defaultValue,
                 juce::AudioParameterFloatAttributes().withCategory (juce::AudioProcessorParameter::genericParameter)));
         }
         else
         {
-            layout.add (std::make_unique<HostNumberFloatParameter> (
+            layout.add (std::make_unique<FloatParameter> (
                 parameterID, id, juce::NormalisableRange<float> (p.min, p.max, 0.01f, 1.0f), p.defaultValue));
         }
     }

@@ -188,19 +188,21 @@ TEST (ControlEditorOverlay, IntegerAndSwitchParametersAreSetAsSuch)
     EXPECT_EQ (rig.processor->getKernel().getParameter (VantrelParameterList::InputFilterType), 1.0f);
 }
 
-TEST (ControlEditorOverlay, TheDefaultButtonRestoresTheListsDefault)
+TEST (ControlEditorOverlay, TheDefaultButtonRestoresTheDefaultHostsAreTold)
 {
+    // The value a new instance starts with (the default preset's 15 s), not
+    // the parameter list's 5 s that the rig's DEFAULT preset holds.
     OverlayRig rig;
     auto& panel = *rig.overlay.panels[0];
-    rig.overlay.setControls ({ rig.entry (VantrelParameterList::ReverbColor, "COLOR") });
-    panel.valueEditor.setText ("1000");
+    rig.overlay.setControls ({ rig.entry (VantrelParameterList::ReverbLength, "LENGTH") });
+    panel.valueEditor.setText ("2");
     panel.onConfirm();
-    EXPECT_NEAR (rig.value ("ReverbColor"), 1000.0f, 0.01f);
+    EXPECT_NEAR (rig.value ("ReverbLength"), 2.0f, 0.01f);
 
     rig.overlay.setVisible (true);
-    rig.overlay.setControls ({ rig.entry (VantrelParameterList::ReverbColor, "COLOR") });
+    rig.overlay.setControls ({ rig.entry (VantrelParameterList::ReverbLength, "LENGTH") });
     panel.defaultButton.onClick();
-    EXPECT_NEAR (rig.value ("ReverbColor"), 6000.0f, 0.01f);
+    EXPECT_NEAR (rig.value ("ReverbLength"), 15.0f, 0.01f);
     EXPECT_FALSE (rig.overlay.isVisible());
 }
 

@@ -57,7 +57,9 @@ TEST (VantrelParameterList, TableOfParameters)
         EXPECT_EQ (r.flags, p.flags);
         EXPECT_EQ (1.0f, p.scale);
         EXPECT_TRUE (p.valueList.empty());
-        EXPECT_EQ (nullptr, p.valueText);
+        const bool named = i == VantrelParameterList::InputFilterType || i == VantrelParameterList::PitchShifterModeA
+                           || i == VantrelParameterList::PitchShifterModeB;
+        EXPECT_EQ (named, p.valueText != nullptr);
         EXPECT_FALSE (p.isOutput);
         EXPECT_EQ ((r.flags & FlagNotRamped) == 0, p.ramper != nullptr);
         const auto from = r.mapping == 'c' ? &GenericTemplates::powThree : r.mapping == 'n' ? &GenericTemplates::ratioToFrequencies : nullptr;
@@ -73,6 +75,12 @@ TEST (VantrelParameterList, TableOfParameters)
     EXPECT_EQ (0u, meter.flags);
 
     EXPECT_EQ ((std::vector<unsigned long> { 16, 6, 11, 0 }), list.getFavourites());
+
+    const auto& mode = list.at (VantrelParameterList::PitchShifterModeB);
+    EXPECT_EQ (std::string ("PRE FEEDBACK POST "),
+               std::string (mode.valueText (0)) + " " + mode.valueText (1) + " " + mode.valueText (2) + " " + mode.valueText (3));
+    const auto& type = list.at (VantrelParameterList::InputFilterType);
+    EXPECT_EQ (std::string ("lowshelf hipass "), std::string (type.valueText (0)) + " " + type.valueText (1) + " " + type.valueText (-1));
     EXPECT_TRUE (list.getUnrandomizable().empty());
 }
 

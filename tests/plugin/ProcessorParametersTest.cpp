@@ -58,10 +58,12 @@ float expectedMidpoint (const Expected& e)
 }
 } // namespace
 
-TEST_F (ProcessorTest, PublishesTheTwentyFourParametersWithTheirKindsRangesDefaultsAndMappings)
+TEST_F (ProcessorTest, PublishesTheTwentyFourParametersWithTheirKindsRangesStepsAndMappings)
 {
     const auto& parameters = processor->getParameters();
     ASSERT_EQ (parameters.size(), 24);
+    // The DEFAULT preset holds the parameter list's own defaults.
+    const auto listDefaults = plugintest::valuesOf (processor->getPresetList (EffectProcessor::factoryList)[0]->state);
 
     for (int i = 0; i < 24; ++i)
     {
@@ -76,11 +78,16 @@ TEST_F (ProcessorTest, PublishesTheTwentyFourParametersWithTheirKindsRangesDefau
         const auto& range = parameter->getNormalisableRange();
         EXPECT_FLOAT_EQ (range.start, e.min);
         EXPECT_FLOAT_EQ (range.end, e.max);
-        EXPECT_NEAR (parameter->convertFrom0to1 (parameter->getDefaultValue()), e.defaultValue, 1e-3f);
+        EXPECT_NEAR (listDefaults.at (e.id), e.defaultValue, 1e-3f);
+        // Hosts take a step count only from a discrete parameter.
+        EXPECT_EQ (parameter->isDiscrete(), e.kind != Kind::Float);
 
         switch (e.kind)
         {
-            case Kind::Int: EXPECT_NE (dynamic_cast<juce::AudioParameterInt*> (parameter), nullptr); break;
+            case Kind::Int:
+                EXPECT_NE (dynamic_cast<juce::AudioParameterInt*> (parameter), nullptr);
+                EXPECT_EQ (parameter->getNumSteps(), static_cast<int> (e.max - e.min) + 1);
+                break;
             case Kind::Bool: EXPECT_NE (dynamic_cast<juce::AudioParameterBool*> (parameter), nullptr); break;
             case Kind::Float:
                 ASSERT_NE (dynamic_cast<juce::AudioParameterFloat*> (parameter), nullptr);
@@ -90,9 +97,20 @@ TEST_F (ProcessorTest, PublishesTheTwentyFourParametersWithTheirKindsRangesDefau
                 break;
         }
     }
+
+    // Hosts show, and read back, the editor's names of modes and filter types;
+    // a pitch is its number.
+    auto* mode = processor->parameterTree.getParameter ("PitchShifterModeA");
+    EXPECT_EQ (mode->getText (0.5f, 64), "FEEDBACK");
+    EXPECT_EQ (mode->getValueForText ("post"), 1.0f);
+    EXPECT_EQ (mode->getValueForText ("1"), 0.5f);
+    auto* type = processor->parameterTree.getParameter ("InputFilterType");
+    EXPECT_EQ (type->getText (0.0f, 64) + " " + type->getText (1.0f, 64), "lowshelf hipass");
+    EXPECT_EQ (type->getValueForText ("hipass"), 1.0f);
+    EXPECT_EQ (processor->parameterTree.getParameter ("PitchA")->getText (0.25f, 64), "-12");
 }
 
-TEST_F (ProcessorTest, StartsOnTheDefaultPresetWhileHostsKeepTheParameterDefaults)
+TEST_F (ProcessorTest, StartsOnTheDefaultPresetAndDeclaresItsValuesTheDefaults)
 {
     // The preset is the instance's sound from construction on: the tree and
     // the kernel hold its values before any prepare.
@@ -110,9 +128,9 @@ TEST_F (ProcessorTest, StartsOnTheDefaultPresetWhileHostsKeepTheParameterDefault
         EXPECT_NEAR (plugintest::hostValue (*processor, id), preset.at (id), 0.01) << id;
         EXPECT_NEAR (kernel.getParameter (i), preset.at (id), 0.01) << id;
 
-        // What a host offers as "reset to default" stays the parameter's own default.
+        // What a host shows as the default, and resets to, is what it plays.
         auto* parameter = processor->parameterTree.getParameter (id);
-        EXPECT_NEAR (parameter->convertFrom0to1 (parameter->getDefaultValue()), expectedParameters[i].defaultValue, 1e-3f) << id;
+        EXPECT_NEAR (parameter->convertFrom0to1 (parameter->getDefaultValue()), preset.at (id), 0.01) << id;
     }
     EXPECT_NEAR (kernel.getParameter (7), -12.0f, 1e-6f) << "PitchA of the preset, not the default 0";
 

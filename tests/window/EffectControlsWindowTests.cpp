@@ -201,13 +201,14 @@ TEST_F (EffectWindowTest, AValueTypedIntoTheControlEditorOrItsDefaultIsSetInOneG
     ASSERT_TRUE (waitUntil ([&] { return ! overlay.isVisible(); }));
     EXPECT_NEAR (value ("ReverbLength"), 12.0f, 1.0e-3f);
 
-    // The default button: the parameter's own default, whatever was typed.
+    // The default button: the default hosts are told, the value a new
+    // instance starts with (15 s), whatever was typed.
     panel = openPanel();
     ASSERT_NE (panel, nullptr);
     input.type ("20");
     ASSERT_TRUE (input.clickCentre (panel->defaultButton));
     ASSERT_TRUE (waitUntil ([&] { return ! overlay.isVisible(); }));
-    EXPECT_NEAR (value ("ReverbLength"), 5.0f, 1.0e-3f);
+    EXPECT_NEAR (value ("ReverbLength"), 15.0f, 1.0e-3f);
 
     counts = record->of ("ReverbLength");
     EXPECT_EQ (counts.begins, 3);

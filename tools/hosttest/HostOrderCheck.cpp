@@ -50,12 +50,7 @@ CheckResult PluginValidator::hostCallOrders()
 {
     CheckResult result;
     juce::AudioBuffer<float> buffer (8, 512);
-    auto renderSome = [&] (juce::AudioPluginInstance& instance)
-    {
-        renderNoise (instance, buffer, 4);
-        // Hosts hand reported changes over on their message thread.
-        juce::MessageManager::getInstance()->runDispatchLoopUntil (50);
-    };
+    auto renderSome = [&] (juce::AudioPluginInstance& instance) { renderAndHandOver (instance, buffer, 4, 50); };
 
     // Values the plug-in keeps exactly: what a project holds.
     const auto values = settledValues (1, result);

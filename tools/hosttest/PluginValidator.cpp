@@ -51,6 +51,8 @@ const std::vector<PluginValidator::Check>& PluginValidator::checks()
                         "sending the host's copies of the values sounds as saved", &PluginValidator::hostCallOrders },
         { "host-values", "random in-between values, save, other values, restore: the host reads back what it saved",
           &PluginValidator::hostValuesAfterRestore },
+        { "host-view", "a new instance's values and declared defaults are what it plays; restored values as the host "
+                       "reads them at once and after a block", &PluginValidator::hostViewOfNewInstance },
     };
     return list;
 }
@@ -115,6 +117,13 @@ void PluginValidator::renderNoise (juce::AudioPluginInstance& instance, juce::Au
         fillNoise (buffer, channelsOf (instance), 512);
         render (instance, buffer, 512);
     }
+}
+
+void PluginValidator::renderAndHandOver (juce::AudioPluginInstance& instance, juce::AudioBuffer<float>& buffer, int blocks,
+                                         int milliseconds)
+{
+    renderNoise (instance, buffer, blocks);
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (milliseconds);
 }
 
 std::vector<juce::AudioProcessorParameter*> PluginValidator::automatable (juce::AudioPluginInstance& instance) const

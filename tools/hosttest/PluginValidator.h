@@ -48,6 +48,7 @@ public:
     CheckResult busLayouts();
     CheckResult hostCallOrders(); // HostOrderCheck.cpp
     CheckResult hostValuesAfterRestore(); // HostValuesCheck.cpp
+    CheckResult hostViewOfNewInstance(); // HostValuesCheck.cpp
 
 private:
     using Instance = std::unique_ptr<juce::AudioPluginInstance>;
@@ -65,6 +66,9 @@ private:
     void render (juce::AudioPluginInstance& instance, juce::AudioBuffer<float>& buffer, int frames);
     // Renders `blocks` blocks of 512 frames of fresh noise.
     void renderNoise (juce::AudioPluginInstance& instance, juce::AudioBuffer<float>& buffer, int blocks);
+    // The same, then lets the host hand the changes the plug-in reported over
+    // on its message thread, as hosts do.
+    void renderAndHandOver (juce::AudioPluginInstance& instance, juce::AudioBuffer<float>& buffer, int blocks, int milliseconds);
 
     std::vector<juce::AudioProcessorParameter*> automatable (juce::AudioPluginInstance& instance) const;
     static int stepsOf (const juce::AudioProcessorParameter& parameter); // 0: continuous

@@ -4,12 +4,15 @@
 #  - the plug-in is also a doap:Project (it carries doap:maintainer and
 #    doap:release) and an lv2:ReverbPlugin (its class in hosts' menus);
 #  - an empty maintainer e-mail (foaf:mbox <>) resolved to the file itself;
-#  - lv2:portProperty belongs to ports, not to patch parameters (a switch keeps
-#    its two scale points);
 #  - the UI listed ui:noUserResize as extension data and opts:interface as a
 #    feature: the first is a feature, the second extension data;
 #  - the manifest's one nameless preset pointed at a property defined nowhere
 #    (a program that does nothing): it is left out.
+# One statement stays that sord_validate rejects: a parameter that names its
+# values (a mode, the filter type) keeps JUCE's lv2:portProperty
+# lv2:enumeration (and lv2:toggled for a switch). The core vocabulary gives
+# that property to ports only, but hosts read it from patch parameters too, and
+# nothing else tells them that the labelled scale points are all the values.
 # Usage: fix-turtle.sh BUNDLE_DIR   (idempotent)
 set -eu
 bundle="$1"
@@ -21,7 +24,6 @@ rewrite() { # FILE AWK_PROGRAM
 rewrite "$bundle/dsp.ttl" '
   /^\ta lv2:Plugin ;$/ { print "\ta lv2:Plugin , lv2:ReverbPlugin , doap:Project ;"; next }
   /^\t\tfoaf:mbox <> ;$/ { next }
-  /^\tlv2:portProperty / { next }
   { print }'
 
 rewrite "$bundle/ui.ttl" '

@@ -71,7 +71,8 @@ std::string ControlEditorParameter::getUnitString (ParameterUnit unit)
 void ControlEditorParameter::setControl (EditableParameter entry)
 {
     hostParameter = entry.hostParameter;
-    defaultValue = entry.parameter != nullptr ? entry.parameter->defaultValue : 0.0f;
+    // The default hosts are told, which is the value a new instance starts with.
+    defaultValue = hostParameter != nullptr ? hostParameter->convertFrom0to1 (hostParameter->getDefaultValue()) : 0.0f;
 
     const float current = hostParameter != nullptr ? hostParameter->convertFrom0to1 (hostParameter->getValue()) : 0.0f;
     valueEditor.setText (juce::String (current), true);
