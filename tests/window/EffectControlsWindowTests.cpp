@@ -2,8 +2,9 @@
 // control editor, every write from a click or drag lies inside exactly one
 // host gesture, a slider pressed with both buttons still ends its gesture,
 // the filter display's corner follows the pointer, a value typed into the
-// control editor (or its default) is set in one gesture, and quick right
-// clicks never return a slider to its default.
+// control editor (or its default) is set in one gesture, quick right clicks
+// never return a slider to its default, and the control editor never writes
+// a stale value.
 #include "EffectWindowTest.h"
 
 #include "UI/Controls/Filter/FilterContainer.h"

@@ -5,6 +5,7 @@
 
 #include "LookAndFeel/PresetButtonLookAndFeel.h"
 #include "Parameters/ParameterUnit.h"
+#include "UI/Controls/Buttons/LeftClickOnly.h"
 #include "UI/Overlays/ControlEditorParameterDelegate.h"
 #include "UI/Overlays/EditableParameter.h"
 
@@ -59,8 +60,8 @@ public:
     juce::Label titleLabel;
     juce::TextEditor valueEditor;
     juce::Label unitLabel;
-    juce::TextButton okButton;
-    juce::TextButton defaultButton;
+    LeftClickOnly<juce::TextButton> okButton;
+    LeftClickOnly<juce::TextButton> defaultButton;
     PresetButtonLookAndFeel lookAndFeel;
 
 private:
