@@ -3,7 +3,8 @@
 // from the current preset, a deleted preset stays gone, a reopened project
 // shows its edits, choosing the current preset again restores it, a refused
 // name keeps the dialog open with its reason, overlays are exclusive and
-// close with Escape, and a right click works no button. Pictures of each state go to the build tree's artefacts.
+// close with Escape, and a right click works no button. Pictures of each
+// state go to the build tree's artefacts.
 #include "EffectWindowTest.h"
 
 #include "UI/Controls/Radio/RadioContainer.h"
