@@ -97,6 +97,10 @@ private:
     // with the modified mark telling whether the values still equal it; or
     // that no preset is current.
     void showCurrentPreset();
+    // The control editor's title for `control`: its name, and where another
+    // section has a control of that name, the words that tell its section
+    // apart ("AMOUNT B" in "PITCH SHIFTER B", beside "PITCH SHIFTER A").
+    juce::String controlEditorTitle (const ControlParameter& control) const;
     OverlayCoordinator overlayCoordinator;
     int viewedList = EffectProcessor::factoryList;
     std::vector<juce::String> listenedIDs;

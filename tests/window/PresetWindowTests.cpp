@@ -2,8 +2,9 @@
 // keyboard in a real window: viewing a tab applies nothing, the arrows step
 // from the current preset, a deleted preset stays gone, a reopened project
 // shows its edits, choosing the current preset again restores it, a refused
-// name keeps the dialog open with its reason, and overlays are exclusive and
-// close with Escape. Pictures of each state go to the build tree's artefacts.
+// name keeps the dialog open with its reason, overlays are exclusive and
+// close with Escape, and a right click works no button. Pictures of each
+// state go to the build tree's artefacts.
 #include "EffectWindowTest.h"
 
 #include "UI/Controls/Radio/RadioContainer.h"
@@ -255,4 +256,67 @@ TEST_F (PresetWindowTest, OverlaysAreExclusiveAndEscapeClosesTheOpenOne)
     EXPECT_TRUE (browser().isVisible());
     input.key (XK_Escape);
     EXPECT_TRUE (waitUntil ([&] { return ! browser().isVisible(); }));
+}
+
+// Only the left button works a button: a right click on any button of the
+// header, the browser, its dialogs and the overlays clicks nothing (it
+// neither overwrites nor deletes a preset, nor opens anything).
+TEST_F (PresetWindowTest, ARightClickWorksNoButton)
+{
+    set ("RoomSize", 20.0f);
+    ASSERT_TRUE (processor->writeUserPreset ("RC").wasOk());
+    openEditor();
+    const auto file = userFolder().getChildFile ("RC.vnprs");
+    const auto stored = file.loadFileAsString();
+    set ("RoomSize", 70.0f);
+    header().openWebSite = [] (const juce::URL&) {};
+    header().aboutOverlay->linkButton.setURL ({});
+
+    struct : juce::Button::Listener
+    {
+        void buttonClicked (juce::Button* b) override { clicked.add (b->getButtonText().isNotEmpty() ? b->getButtonText() : "a picture"); }
+        juce::StringArray clicked;
+    } clicks;
+    const auto clickedSinceLastAsked = [&] { return std::exchange (clicks.clicked, {}).joinIntoString (", "); };
+    // Every button showing in `place`, but not those of the controls (whose
+    // right clicks are the control's own).
+    std::function<void (juce::Component&)> rightClickEveryButton = [&] (juce::Component& place) {
+        for (auto* child : place.getChildren())
+            if (dynamic_cast<UIContainer*> (child) == nullptr)
+                rightClickEveryButton (*child);
+        if (auto* button = dynamic_cast<juce::Button*> (&place); button != nullptr && button->isShowing())
+        {
+            button->addListener (&clicks);
+            pump (juce::MouseEvent::getDoubleClickTimeout() + 100);
+            EXPECT_TRUE (input.clickCentre (*button, FakeInput::right));
+            button->removeListener (&clicks);
+        }
+    };
+
+    rightClickEveryButton (header());
+    EXPECT_EQ (clickedSinceLastAsked(), "");
+    // Each place with buttons, opened with the left button; Escape closes
+    // the dialogs and the about box, the browser stays under its dialogs.
+    const std::pair<juce::Button*, juce::Component*> places[] = {
+        { &header().presetButton, &browser() },
+        { &browser().deleteButton, &browser().confirmDialog },
+        { &browser().saveAsButton, &browser().saveAsDialog },
+        { &header().nameButton, header().aboutOverlay.get() },
+    };
+    for (auto [opener, place] : places)
+    {
+        ASSERT_TRUE (input.clickCentre (*opener));
+        ASSERT_TRUE (waitUntil ([&] { return place->isVisible(); }));
+        rightClickEveryButton (*place);
+        EXPECT_EQ (clickedSinceLastAsked(), "");
+        if (place != &browser())
+            input.key (XK_Escape);
+    }
+    ASSERT_TRUE (input.clickCentre (*dynamic_cast<RadioContainer&> (container (P::PitchShifterModeA)).buttons[0], FakeInput::right));
+    ASSERT_TRUE (waitUntil ([&] { return controlEditor().isVisible(); }));
+    rightClickEveryButton (controlEditor());
+    EXPECT_EQ (clickedSinceLastAsked(), "");
+    EXPECT_EQ (file.loadFileAsString(), stored);
+    EXPECT_EQ (current(), "RC");
+    EXPECT_FLOAT_EQ (value ("RoomSize"), 70.0f);
 }

@@ -3,6 +3,7 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include "LookAndFeel/PresetButtonLookAndFeel.h"
+#include "UI/Controls/Buttons/LeftClickOnly.h"
 #include "UI/Overlays/Browser/ConfirmDialogDelegate.h"
 
 // Asks before a preset is deleted. A child of the preset browser covering its
@@ -19,8 +20,8 @@ public:
 
     ConfirmDialogDelegate* delegate;
     juce::Label messageLabel;
-    juce::TextButton deleteButton;
-    juce::TextButton cancelButton;
+    LeftClickOnly<juce::TextButton> deleteButton;
+    LeftClickOnly<juce::TextButton> cancelButton;
     PresetButtonLookAndFeel lookAndFeel;
 
 private:
