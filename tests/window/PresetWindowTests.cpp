@@ -208,15 +208,20 @@ TEST_F (PresetWindowTest, ARefusedNameKeepsTheDialogOpenWithItsReason)
 
     EXPECT_TRUE (dialog.isVisible());
     EXPECT_TRUE (dialog.reasonLabel.isVisible());
-    EXPECT_TRUE (dialog.reasonLabel.getText().isNotEmpty());
+    EXPECT_EQ (dialog.reasonLabel.getText(), "A preset name cannot use /");
     EXPECT_EQ (shownPresetAfterTick(), "CLEAR") << "the header shows only names that exist";
     EXPECT_EQ (current(), "CLEAR");
     EXPECT_TRUE (processor->presetLists[0].empty());
     saveArtefact (*editor, "save-refused");
 
-    // A name that can be stored: saved, the dialog closes, the header shows it.
+    // An empty name: Return says what is missing.
     dialog.nameEditor.setText ({}, true);
     ASSERT_TRUE (input.clickCentre (dialog.nameEditor));
+    input.key (XK_Return);
+    EXPECT_TRUE (waitUntil ([&] { return dialog.reasonLabel.isVisible(); }));
+    EXPECT_EQ (dialog.reasonLabel.getText(), "The preset needs a name");
+
+    // A name that can be stored: saved, the dialog closes, the header shows it.
     input.type ("My Sound");
     ASSERT_TRUE (waitUntil ([&] { return dialog.nameEditor.getText() == "My Sound"; }));
     ASSERT_TRUE (input.clickCentre (dialog.saveButton));
@@ -330,4 +335,8 @@ TEST_F (PresetWindowTest, SaveAsAsksBeforeReplacingAndTheArrowsKeepTheirPlaceAft
     EXPECT_NE (zeta.loadFileAsString(), stored);
     EXPECT_EQ (current(), "ZETA");
     EXPECT_EQ (shownPresetAfterTick(), "ZETA");
+    // The confirmation asks about deleting again.
+    ASSERT_TRUE (input.clickCentre (browser().deleteButton));
+    ASSERT_TRUE (waitUntil ([&] { return confirm.isVisible(); }));
+    EXPECT_EQ (confirm.deleteButton.getButtonText(), "DELETE");
 }
