@@ -23,6 +23,27 @@ juce::Component* componentOf (Pointer& pointer)
 {
     return pointer != nullptr ? &*pointer : nullptr;
 }
+
+juce::String sectionTitleOf (const juce::Component& container)
+{
+    auto* section = dynamic_cast<Section*> (container.getParentComponent());
+    return section != nullptr ? juce::String::fromUTF8 (section->name.c_str()) : juce::String();
+}
+
+// The words of `title` that none of `others` has.
+juce::String distinguishingWords (const juce::String& title, const juce::StringArray& others)
+{
+    juce::StringArray words;
+    for (const auto& word : juce::StringArray::fromTokens (title, false))
+    {
+        bool shared = false;
+        for (const auto& other : others)
+            shared = shared || juce::StringArray::fromTokens (other, false).contains (word);
+        if (! shared)
+            words.add (word);
+    }
+    return words.joinIntoString (" ");
+}
 } // namespace
 
 Editor::Editor (EffectProcessor& effectProcessor, std::unique_ptr<PluginDesign> pluginDesign,
@@ -30,6 +51,19 @@ Editor::Editor (EffectProcessor& effectProcessor, std::unique_ptr<PluginDesign> 
     : juce::AudioProcessorEditor (effectProcessor), processor (effectProcessor), design (std::move (pluginDesign))
 {
     controlEditorOverlay = std::make_unique<ControlEditorOverlay>();
+    // A right click beside the open control editor, on a control seen there,
+    // is that control's: the editor opens again for it.
+    controlEditorOverlay->onRightClickBeside = [this] (const juce::MouseEvent& e) {
+        for (auto* c = getComponentAt (e.getEventRelativeTo (this).getPosition()); c != nullptr && c != this;
+             c = c->getParentComponent())
+        {
+            if (auto* container = dynamic_cast<UIContainer*> (c))
+            {
+                container->mouseDown (e.getEventRelativeTo (container));
+                return;
+            }
+        }
+    };
     pageSelector = std::make_unique<PageSelector> (this);
 
     design->build (processor.productIdentifier);
@@ -220,6 +254,7 @@ void Editor::onPageSelected (int page)
 void Editor::showRestoredPreset()
 {
     processor.stateRestoredPending = false;
+    controlEditorOverlay->setVisible (false);
     if (processor.restoredPresetFound || processor.restoredPresetName.isEmpty())
     {
         showCurrentPreset();
@@ -249,6 +284,9 @@ void Editor::showList (int list)
 
 void Editor::showCurrentPreset()
 {
+    // Another preset (or the same one restored): what the control editor
+    // showed, or what was typed into it, was meant for the values before.
+    controlEditorOverlay->setVisible (false);
     auto& header = getHeader();
     auto* current = processor.currentPreset;
     if (current == nullptr)
@@ -269,6 +307,8 @@ void Editor::timerCallback()
     if (processor.stateRestoredPending)
         showRestoredPreset();
     getHeader().updateUI();
+    if (controlEditorOverlay->isVisible())
+        controlEditorOverlay->followValues();
 }
 
 void Editor::parameterChanged (const juce::String&, float)
@@ -285,7 +325,7 @@ void Editor::onRightClickOnControl (std::vector<ControlParameter> controls)
             continue;
         auto* host = processor.parameterTree.getParameter (juce::String::fromUTF8 (control.parameter->id.c_str()));
         if (host != nullptr)
-            entries.push_back (EditableParameter { host, control.displayName, control.parameter });
+            entries.push_back (EditableParameter { host, controlEditorTitle (control), control.parameter });
     }
     if (entries.empty())
         return;
@@ -293,4 +333,22 @@ void Editor::onRightClickOnControl (std::vector<ControlParameter> controls)
     controlEditorOverlay->setControls (entries);
     controlEditorOverlay->setVisible (true);
     controlEditorOverlay->toFront (true);
+    // Typing goes to the value, whatever had the keyboard before (an arrow
+    // of the header would take Return for the next preset).
+    controlEditorOverlay->focusFirstValue();
+}
+
+juce::String Editor::controlEditorTitle (const ControlParameter& control) const
+{
+    const auto own = containers.find (control.parameter->index);
+    if (own == containers.end())
+        return control.displayName;
+    juce::StringArray others;
+    for (const auto& [index, container] : containers)
+        if (index != own->first && juce::String::fromUTF8 (container->name.c_str()) == control.displayName)
+            others.add (sectionTitleOf (*container));
+    if (others.isEmpty())
+        return control.displayName;
+    const auto words = distinguishingWords (sectionTitleOf (*own->second), others);
+    return words.isEmpty() ? control.displayName : control.displayName + " " + words;
 }

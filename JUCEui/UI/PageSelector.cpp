@@ -1,6 +1,7 @@
 #include "UI/PageSelector.h"
 
 #include "LookAndFeel/Palette.h"
+#include "UI/Controls/Buttons/LeftClickOnly.h"
 
 PageSelector::PageSelector (PageSelectorDelegate* selectorDelegate) : delegate (selectorDelegate)
 {
@@ -27,7 +28,7 @@ void PageSelector::init (std::vector<std::string> names, int selected)
     for (std::size_t i = 0; i < names.size(); ++i)
     {
         const int index = static_cast<int> (i);
-        auto button = std::make_unique<juce::ToggleButton>();
+        auto button = std::make_unique<LeftClickOnly<juce::ToggleButton>>();
         button->setLookAndFeel (&lookAndFeel);
         button->setButtonText (juce::String::fromUTF8 (names[i].c_str()));
         button->setRadioGroupId (1);

@@ -11,6 +11,7 @@
 #include "UI/PluginHeaderDelegate.h"
 #include "UI/PluginHeaderVersionQuery.h"
 #include "UI/Controls/Buttons/ColourArrowButton.h"
+#include "UI/Controls/Buttons/LeftClickOnly.h"
 
 #include <atomic>
 #include <functional>
@@ -92,12 +93,12 @@ private:
     juce::Image makerLogo;
 
 public:
-    juce::ImageButton smallLogoButton;
-    juce::ImageButton makerLogoButton;
-    juce::TextButton nameButton;
-    juce::TextButton newVersionButton;
+    LeftClickOnly<juce::ImageButton> smallLogoButton;
+    LeftClickOnly<juce::ImageButton> makerLogoButton;
+    LeftClickOnly<juce::TextButton> nameButton;
+    LeftClickOnly<juce::TextButton> newVersionButton;
     juce::Component presetArea;
-    juce::TextButton presetButton;
+    LeftClickOnly<juce::TextButton> presetButton;
     PresetButtonLookAndFeel lookAndFeel;
     ColourArrowButton previousButton { "previous", 0.5f, juce::Colours::white };
     ColourArrowButton nextButton { "next", 0.0f, juce::Colours::white };

@@ -113,7 +113,9 @@ TEST (ControlEditorOverlay, ShowsTheCurrentValueInItsOwnUnits)
 
     rig.overlay.setControls ({ rig.entry (VantrelParameterList::ModulationRate, "RATE"),
                                rig.entry (VantrelParameterList::DuckingThreshold, "THRESHOLD") });
-    EXPECT_EQ (rig.overlay.panels[0]->valueEditor.getText(), "2.5");
+    // The rate knob shows the period of one cycle: so does the panel.
+    EXPECT_EQ (rig.overlay.panels[0]->valueEditor.getText(), "400");
+    EXPECT_EQ (rig.overlay.panels[0]->unitLabel.getText(), "ms");
     EXPECT_EQ (rig.overlay.panels[1]->valueEditor.getText(), "0");
     EXPECT_EQ (rig.overlay.panels[1]->unitLabel.getText(), "dB");
 }
@@ -135,11 +137,15 @@ TEST (ControlEditorOverlay, TypedValuesAreSetInTheParametersUnitsAndClamped)
     panel.valueEditor.onReturnKey();
     EXPECT_NEAR (rig.value ("PreDelay"), 37.5f, 0.01f);
 
-    // Text that is no number is 0, clamped into the range.
+    // Text that does not start with a number sets nothing; the overlay stays
+    // open with the text selected for another try.
+    rig.overlay.setVisible (true);
     rig.overlay.setControls ({ rig.entry (VantrelParameterList::DelayTimeA, "WINDOW") });
     panel.valueEditor.setText ("fast");
     panel.onConfirm();
-    EXPECT_FLOAT_EQ (rig.value ("DelayTimeA"), 40.0f);
+    EXPECT_FLOAT_EQ (rig.value ("DelayTimeA"), 500.0f);
+    EXPECT_TRUE (rig.overlay.isVisible());
+    EXPECT_EQ (panel.valueEditor.getHighlightedText(), "fast");
 
     // A number too large for a float lands on the top of the range.
     rig.overlay.setControls ({ rig.entry (VantrelParameterList::InputGain, "GAIN") });
@@ -150,17 +156,20 @@ TEST (ControlEditorOverlay, TypedValuesAreSetInTheParametersUnitsAndClamped)
     panel.onConfirm();
     EXPECT_FLOAT_EQ (rig.value ("InputGain"), -30.0f);
 
-    // Exponents of any length, signs, points and what follows the number.
+    // Exponents of any length, signs, points and commas, and what follows the
+    // number; 11 stands for "unchanged".
     const std::pair<const char*, float> texts[] = {
         { "2e3930039309", 12.0f }, { "-2e3930039309", -30.0f }, { "1e-3930039309", 0.0f }, { "0e99999999999", 0.0f },
-        { " +.5e1dB", 5.0f },      { "-7.", -7.0f },            { "0x1F", 0.0f },           { "inf", 0.0f },
-        { "nan", 0.0f },           { "1e", 1.0f },              { "-e5", 0.0f },            { "3e+0x", 3.0f },
+        { " +.5e1dB", 5.0f },      { "-7.", -7.0f },            { "0x1F", 11.0f },          { "inf", 11.0f },
+        { "nan", 11.0f },          { "1e", 1.0f },              { "-e5", 11.0f },           { "3e+0x", 3.0f },
+        { "7,5", 7.5f },           { "\xe2\x88\x92" "7,9", -7.9f }, { "5%", 5.0f },           { "abc", 11.0f },
+        { "", 11.0f },             { "-", 11.0f },              { "1e999", 12.0f },         { "10x", 10.0f },
     };
     for (const auto& [text, expected] : texts)
     {
         panel.valueEditor.setText ("11");
         panel.onConfirm();
-        panel.valueEditor.setText (text);
+        panel.valueEditor.setText (juce::String::fromUTF8 (text));
         panel.onConfirm();
         EXPECT_FLOAT_EQ (rig.value ("InputGain"), expected) << text;
     }

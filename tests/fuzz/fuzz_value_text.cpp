@@ -22,11 +22,17 @@ extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t siz
     for (auto* parameter : fuzzsupport::processor().getParameters())
     {
         auto& ranged = *dynamic_cast<juce::RangedAudioParameter*> (parameter);
-        const float normalised = ControlEditorParameter::normalisedValueForText (ranged, typed);
-        fuzzsupport::require (normalised >= 0.0f && normalised <= 1.0f, "a typed value outside 0..1");
-        const float value = ranged.convertFrom0to1 (normalised);
-        const auto& range = ranged.getNormalisableRange();
-        fuzzsupport::require (value >= range.start && value <= range.end, "a typed value outside the parameter's range");
+        for (const bool asPeriod : { false, true })
+        {
+            // Text that does not start with a number sets nothing.
+            const auto normalised = ControlEditorParameter::normalisedValueForText (ranged, typed, asPeriod);
+            if (! normalised)
+                continue;
+            fuzzsupport::require (*normalised >= 0.0f && *normalised <= 1.0f, "a typed value outside 0..1");
+            const float value = ranged.convertFrom0to1 (*normalised);
+            const auto& range = ranged.getNormalisableRange();
+            fuzzsupport::require (value >= range.start && value <= range.end, "a typed value outside the parameter's range");
+        }
     }
 
     static auto& lookAndFeel = *new SliderLookAndFeel; // outlives the framework, like the processor

@@ -2,8 +2,9 @@
 // control editor, every write from a click or drag lies inside exactly one
 // host gesture, a slider pressed with both buttons still ends its gesture,
 // the filter display's corner follows the pointer, a value typed into the
-// control editor (or its default) is set in one gesture, and quick right
-// clicks never return a slider to its default.
+// control editor (or its default) is set in one gesture, quick right clicks
+// never return a slider to its default, and the control editor never writes
+// a stale value.
 #include "EffectWindowTest.h"
 
 #include "UI/Controls/Filter/FilterContainer.h"
@@ -243,4 +244,80 @@ TEST_F (EffectWindowTest, TwoQuickRightClicksOnASliderChangeNoValue)
     EXPECT_EQ (record->values(), before);
     EXPECT_EQ (record->totalWrites(), 0);
     EXPECT_EQ (record->totalBegins(), 0);
+}
+
+// The control editor as a musician meets it: it names the voice, takes the
+// keyboard, closes when another preset loads (its OK never writes the value
+// it showed before), follows a value automated under it, opens for the next
+// control right-clicked, speaks the knob's unit and refuses text that is no
+// number.
+TEST_F (EffectWindowTest, TheControlEditorNeverWritesAStaleValue)
+{
+    ASSERT_TRUE (processor->setPreset ("Smooth Vantrel", true));
+    openEditor();
+    auto& overlay = *editor->controlEditorOverlay;
+    auto& panel = *overlay.panels[0];
+    const auto rightClick = [&] (unsigned long index) {
+        pump (juce::MouseEvent::getDoubleClickTimeout() + 100);
+        auto* slider = dynamic_cast<SliderContainer*> (&container (index));
+        juce::Component& target = slider != nullptr ? static_cast<juce::Component&> (*slider->slider) : container (index);
+        auto* host = processor->parameterTree.getParameter (processor->getKernel().parameters->at (index).id);
+        return input.clickCentre (target, FakeInput::right)
+               && waitUntil ([&] { return overlay.isVisible() && panel.hostParameter == host
+                                          && panel.valueEditor.hasKeyboardFocus (false); }, 3000);
+    };
+    const auto current = [&] { return processor->currentPreset != nullptr ? processor->currentPreset->name : juce::String(); };
+
+    ASSERT_TRUE (rightClick (P::PitchShifterAmountB));
+    EXPECT_EQ (panel.titleLabel.getText(), "AMOUNT B");
+    ASSERT_TRUE (input.clickCentre (header().nextButton));
+    ASSERT_EQ (current(), "SPECTRUM FILLER");
+    EXPECT_TRUE (waitUntil ([&] { return ! overlay.isVisible(); }, 1000));
+    if (overlay.isVisible())
+        input.clickCentre (panel.okButton);
+    EXPECT_FLOAT_EQ (value ("PitchShifterAmountB"), 50.0f);
+    EXPECT_EQ (shownPresetAfterTick(), "SPECTRUM FILLER");
+
+    // The focus left on the arrow goes to the value: Return confirms it.
+    ASSERT_TRUE (rightClick (P::PitchShifterAmountB));
+    input.type ("25");
+    input.key (XK_Return);
+    EXPECT_EQ (current(), "SPECTRUM FILLER");
+    EXPECT_FLOAT_EQ (value ("PitchShifterAmountB"), 25.0f);
+
+    // A value automated while the editor is open is shown; OK keeps it.
+    ASSERT_TRUE (rightClick (P::PitchShifterAmountB));
+    set ("PitchShifterAmountB", 60.0f);
+    pumpTicks (3, 12);
+    EXPECT_EQ (panel.valueEditor.getText(), "60");
+    record->clear();
+    ASSERT_TRUE (input.clickCentre (panel.okButton));
+    EXPECT_FLOAT_EQ (value ("PitchShifterAmountB"), 60.0f);
+    EXPECT_EQ (record->totalWrites(), 0);
+
+    // A right click on another control while it is open opens it there.
+    ASSERT_TRUE (rightClick (P::PitchShifterModeA));
+    ASSERT_TRUE (rightClick (P::PitchShifterAmountA)) << "the second right click closed it";
+    EXPECT_EQ (panel.titleLabel.getText(), "AMOUNT A");
+
+    // The rate knob shows a period: so does its editor.
+    set ("ModulationRate", 2.5f);
+    ASSERT_TRUE (rightClick (P::ModulationRate));
+    EXPECT_EQ (panel.valueEditor.getText(), "400");
+    EXPECT_EQ (panel.unitLabel.getText(), "ms");
+    input.type ("200");
+    input.key (XK_Return);
+    EXPECT_FLOAT_EQ (value ("ModulationRate"), 5.0f);
+
+    // Text that is no number changes nothing and keeps the editor open.
+    ASSERT_TRUE (rightClick (P::ReverbLength));
+    const float length = value ("ReverbLength");
+    input.type ("abc");
+    input.key (XK_Return);
+    EXPECT_TRUE (overlay.isVisible());
+    EXPECT_FLOAT_EQ (value ("ReverbLength"), length);
+    input.type ("7,5"); // over the refused text, which stays selected
+    input.key (XK_Return);
+    EXPECT_FALSE (overlay.isVisible());
+    EXPECT_FLOAT_EQ (value ("ReverbLength"), 7.5f);
 }

@@ -2,8 +2,10 @@
 // keyboard in a real window: viewing a tab applies nothing, the arrows step
 // from the current preset, a deleted preset stays gone, a reopened project
 // shows its edits, choosing the current preset again restores it, a refused
-// name keeps the dialog open with its reason, and overlays are exclusive and
-// close with Escape. Pictures of each state go to the build tree's artefacts.
+// name keeps the dialog open with its reason, overlays are exclusive and
+// close with Escape, a right click works no button, Save As asks before it
+// replaces a preset, and after a delete the arrows go to its neighbours.
+// Pictures of each state go to the build tree's artefacts.
 #include "EffectWindowTest.h"
 
 #include "UI/Controls/Radio/RadioContainer.h"
@@ -339,4 +341,78 @@ TEST_F (PresetWindowTest, SaveAsAsksBeforeReplacingAndTheArrowsKeepTheirPlaceAft
     ASSERT_TRUE (input.clickCentre (browser().deleteButton));
     ASSERT_TRUE (waitUntil ([&] { return confirm.isVisible(); }));
     EXPECT_EQ (confirm.deleteButton.getButtonText(), "DELETE");
+}
+
+// Only the left button works a button: a right click on any button of the
+// header, the browser, its dialogs and the overlays clicks nothing (it
+// neither overwrites nor deletes a preset, nor opens anything).
+TEST_F (PresetWindowTest, ARightClickWorksNoButton)
+{
+    set ("RoomSize", 20.0f);
+    ASSERT_TRUE (processor->writeUserPreset ("RC").wasOk());
+    openEditor();
+    const auto file = userFolder().getChildFile ("RC.vnprs");
+    const auto stored = file.loadFileAsString();
+    set ("RoomSize", 70.0f);
+    header().openWebSite = [] (const juce::URL&) {};
+    header().aboutOverlay->linkButton.setURL ({});
+
+    struct : juce::Button::Listener
+    {
+        void buttonClicked (juce::Button* button) override
+        {
+            clicked.add (button->getButtonText().isNotEmpty() ? button->getButtonText() : "a picture");
+        }
+        juce::StringArray clicked;
+    } clicks;
+    // Every button showing inside `area`, but not those of the controls
+    // (which a right click reaches as the control's own).
+    const auto rightClickEveryButton = [&] (juce::Component& area) {
+        std::vector<juce::Component::SafePointer<juce::Button>> buttons;
+        std::function<void (juce::Component&)> collect = [&] (juce::Component& c) {
+            if (auto* button = dynamic_cast<juce::Button*> (&c); button != nullptr && button->isShowing())
+                buttons.emplace_back (button);
+            for (auto* child : c.getChildren())
+                if (dynamic_cast<UIContainer*> (child) == nullptr)
+                    collect (*child);
+        };
+        collect (area);
+        EXPECT_FALSE (buttons.empty());
+        for (auto& button : buttons)
+        {
+            if (button == nullptr || ! button->isShowing())
+                continue;
+            button->addListener (&clicks);
+            pump (juce::MouseEvent::getDoubleClickTimeout() + 100);
+            EXPECT_TRUE (input.clickCentre (*button, FakeInput::right));
+            if (button != nullptr)
+                button->removeListener (&clicks);
+        }
+        return std::exchange (clicks.clicked, {}).joinIntoString (", ");
+    };
+
+    EXPECT_EQ (rightClickEveryButton (header()), "");
+    ASSERT_TRUE (openBrowser());
+    EXPECT_EQ (rightClickEveryButton (browser()), "");
+    ASSERT_TRUE (openBrowser());
+    ASSERT_TRUE (input.clickCentre (browser().deleteButton));
+    ASSERT_TRUE (waitUntil ([&] { return browser().confirmDialog.isVisible(); }));
+    EXPECT_EQ (rightClickEveryButton (browser().confirmDialog), "");
+    input.key (XK_Escape);
+    ASSERT_TRUE (openBrowser());
+    ASSERT_TRUE (input.clickCentre (browser().saveAsButton));
+    ASSERT_TRUE (waitUntil ([&] { return browser().saveAsDialog.isVisible(); }));
+    EXPECT_EQ (rightClickEveryButton (browser().saveAsDialog), "");
+    input.key (XK_Escape);
+    ASSERT_TRUE (input.clickCentre (header().nameButton));
+    ASSERT_TRUE (waitUntil ([&] { return header().aboutOverlay->isVisible(); }));
+    EXPECT_EQ (rightClickEveryButton (*header().aboutOverlay), "");
+    input.key (XK_Escape);
+    ASSERT_TRUE (input.clickCentre (*dynamic_cast<RadioContainer&> (container (P::PitchShifterModeA)).buttons[0], FakeInput::right));
+    ASSERT_TRUE (waitUntil ([&] { return controlEditor().isVisible(); }));
+    EXPECT_EQ (rightClickEveryButton (controlEditor()), "");
+
+    EXPECT_EQ (file.loadFileAsString(), stored);
+    EXPECT_EQ (current(), "RC");
+    EXPECT_FLOAT_EQ (value ("RoomSize"), 70.0f);
 }

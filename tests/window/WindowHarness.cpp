@@ -167,6 +167,8 @@ void FakeInput::type (const juce::String& text)
             key (XK_slash);
         else if (c == '.')
             key (XK_period);
+        else if (c == ',')
+            key (XK_comma);
     }
 }
 

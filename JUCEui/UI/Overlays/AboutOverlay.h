@@ -1,6 +1,7 @@
 #pragma once
 
 #include "UI/Overlays/Overlay.h"
+#include "UI/Controls/Buttons/LeftClickOnly.h"
 
 // The product's logo, name and version and a link to the maker's web site,
 // over the editor.
@@ -17,7 +18,7 @@ public:
     juce::ImageComponent logo;
     juce::Label nameLabel;
     juce::Label versionLabel;
-    juce::HyperlinkButton linkButton;
+    LeftClickOnly<juce::HyperlinkButton> linkButton;
 
 private:
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (AboutOverlay)

@@ -50,3 +50,23 @@ void ControlEditorOverlay::onConfirm()
 {
     setVisible (false);
 }
+
+void ControlEditorOverlay::followValues()
+{
+    for (auto& p : panels)
+        if (p->isVisible())
+            p->followValue();
+}
+
+void ControlEditorOverlay::focusFirstValue()
+{
+    if (panels[0]->isVisible())
+        panels[0]->focusValue();
+}
+
+void ControlEditorOverlay::mouseDown (const juce::MouseEvent& event)
+{
+    Overlay::mouseDown (event);
+    if (! isVisible() && event.mods.isRightButtonDown() && onRightClickBeside)
+        onRightClickBeside (event);
+}

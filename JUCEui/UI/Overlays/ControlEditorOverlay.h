@@ -5,6 +5,7 @@
 #include "UI/Overlays/EditableParameter.h"
 #include "UI/Overlays/Overlay.h"
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -29,6 +30,16 @@ public:
 
     // A panel confirmed: close.
     void onConfirm() override;
+
+    // Every shown panel follows its parameter's value (ControlEditorParameter::followValue).
+    void followValues();
+    // The first panel's value field takes the keyboard.
+    void focusFirstValue();
+
+    // A press beside the panel closes the overlay; a right press there is
+    // meant for the control seen under it, and is handed on to this.
+    void mouseDown (const juce::MouseEvent& event) override;
+    std::function<void (const juce::MouseEvent&)> onRightClickBeside;
 
     std::vector<std::unique_ptr<ControlEditorParameter>> panels;
 

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cmath>
+#include <limits>
 
 namespace
 {
@@ -31,12 +32,12 @@ ControlEditorParameter::ControlEditorParameter()
     valueEditor.setLookAndFeel (&lookAndFeel);
     valueEditor.setFont (Karvon::getFontLight().withHeight (20.0f));
     valueEditor.setColour (juce::TextEditor::backgroundColourId, Karvon::background.brighter (0.04f));
-    valueEditor.setColour (juce::TextEditor::outlineColourId, juce::Colours::white);
-    valueEditor.setColour (juce::TextEditor::focusedOutlineColourId, Karvon::blue);
+    markRefused (false);
     valueEditor.setSelectAllWhenFocused (true);
     // Escape travels on to the editor, which closes the overlay.
     valueEditor.setEscapeAndReturnKeysConsumed (false);
     valueEditor.onReturnKey = [this] { onConfirm(); };
+    valueEditor.onTextChange = [this] { markRefused (false); };
 
     unitLabel.setFont (Karvon::getFontLight().withHeight (20.0f));
     unitLabel.setColour (juce::Label::textColourId, juce::Colours::white);
@@ -72,34 +73,78 @@ void ControlEditorParameter::setControl (EditableParameter entry)
 {
     hostParameter = entry.hostParameter;
     defaultValue = entry.parameter != nullptr ? entry.parameter->defaultValue : 0.0f;
+    typedAsPeriod = entry.parameter != nullptr && showsPeriod (*entry.parameter);
 
-    const float current = hostParameter != nullptr ? hostParameter->convertFrom0to1 (hostParameter->getValue()) : 0.0f;
-    valueEditor.setText (juce::String (current), true);
+    showCurrentValue();
 
+    const auto unit = typedAsPeriod ? ParameterUnitMilliseconds
+                                    : static_cast<ParameterUnit> (entry.parameter != nullptr ? entry.parameter->type : 0);
     titleLabel.setText (entry.name, juce::dontSendNotification);
-    unitLabel.setText (juce::String::fromUTF8 (entry.parameter != nullptr
-                                                   ? getUnitString (static_cast<ParameterUnit> (entry.parameter->type)).c_str()
-                                                   : ""),
-                       juce::dontSendNotification);
+    unitLabel.setText (juce::String::fromUTF8 (getUnitString (unit).c_str()), juce::dontSendNotification);
 
+    focusValue();
+}
+
+bool ControlEditorParameter::showsPeriod (const Parameter& parameter)
+{
+    return parameter.type == ParameterUnitRate && (parameter.flags & FlagRateInHz) == 0;
+}
+
+juce::String ControlEditorParameter::currentText() const
+{
+    if (hostParameter == nullptr)
+        return juce::String (0.0f);
+    const float current = hostParameter->convertFrom0to1 (hostParameter->getValue());
+    return juce::String (typedAsPeriod ? static_cast<float> (1000.0 / static_cast<double> (current)) : current);
+}
+
+void ControlEditorParameter::showCurrentValue()
+{
+    shownText = currentText();
+    valueEditor.setText (shownText, true);
+    if (valueEditor.hasKeyboardFocus (false))
+        valueEditor.selectAll();
+}
+
+void ControlEditorParameter::followValue()
+{
+    if (valueEditor.getText() == shownText && currentText() != shownText)
+        showCurrentValue();
+}
+
+void ControlEditorParameter::focusValue()
+{
     valueEditor.toFront (true);
+    valueEditor.selectAll();
+}
+
+void ControlEditorParameter::markRefused (bool refused)
+{
+    valueEditor.setColour (juce::TextEditor::outlineColourId, refused ? Karvon::red : juce::Colours::white);
+    valueEditor.setColour (juce::TextEditor::focusedOutlineColourId, refused ? Karvon::red : Karvon::blue);
 }
 
 float ControlEditorParameter::normalisedValueFor (const juce::RangedAudioParameter& parameter, double value)
 {
     const auto& range = parameter.getNormalisableRange();
-    // Text that is no number reads as 0; an overflowing number (1e39) is
-    // infinite and lands on the nearer end of the range, never reaching the
-    // host as NaN.
+    // An overflowing number (1e39) is infinite and lands on the nearer end of
+    // the range; NaN never reaches the host.
     if (std::isnan (value))
         value = 0.0;
     const auto inRange = static_cast<float> (juce::jlimit (static_cast<double> (range.start), static_cast<double> (range.end), value));
     return juce::jlimit (0.0f, 1.0f, parameter.convertTo0to1 (range.snapToLegalValue (inRange)));
 }
 
-float ControlEditorParameter::normalisedValueForText (const juce::RangedAudioParameter& parameter, const juce::String& typed)
+std::optional<float> ControlEditorParameter::normalisedValueForText (const juce::RangedAudioParameter& parameter,
+                                                                     const juce::String& typed, bool typedAsPeriod)
 {
-    return normalisedValueFor (parameter, LeadingNumber::read (typed));
+    auto value = LeadingNumber::read (typed);
+    if (! value)
+        return std::nullopt;
+    // A period of no length or less is the shortest there is.
+    if (typedAsPeriod)
+        value = *value > 0.0 ? 1000.0 / *value : std::numeric_limits<double>::infinity();
+    return normalisedValueFor (parameter, *value);
 }
 
 void ControlEditorParameter::assign (float normalised)
@@ -115,8 +160,20 @@ void ControlEditorParameter::assign (float normalised)
 
 void ControlEditorParameter::onConfirm()
 {
-    if (hostParameter != nullptr)
-        assign (normalisedValueForText (*hostParameter, valueEditor.getText()));
+    // Untouched, the field may show a value from before the last change of
+    // the parameter (it follows only at the editor's pace): nothing to write.
+    const auto typed = valueEditor.getText();
+    if (hostParameter != nullptr && typed != shownText)
+    {
+        const auto normalised = normalisedValueForText (*hostParameter, typed, typedAsPeriod);
+        if (! normalised)
+        {
+            markRefused (true);
+            focusValue();
+            return;
+        }
+        assign (*normalised);
+    }
     if (delegate != nullptr)
         delegate->onConfirm();
 }

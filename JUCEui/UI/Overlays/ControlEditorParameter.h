@@ -5,9 +5,11 @@
 
 #include "LookAndFeel/PresetButtonLookAndFeel.h"
 #include "Parameters/ParameterUnit.h"
+#include "UI/Controls/Buttons/LeftClickOnly.h"
 #include "UI/Overlays/ControlEditorParameterDelegate.h"
 #include "UI/Overlays/EditableParameter.h"
 
+#include <optional>
 #include <string>
 
 // One column of the control editor: the control's name, its value as editable
@@ -20,11 +22,19 @@ public:
 
     // Shows `entry`'s current value, name and unit, selected for overtyping.
     void setControl (EditableParameter entry);
+    // Shows the parameter's value again when it changed under the panel (a
+    // host automating it), unless the user has typed into the field: what
+    // they typed stands.
+    void followValue();
+    // The value field takes the keyboard, its text selected.
+    void focusValue();
 
     // The unit text shown beside the value; empty for codes without one.
     static std::string getUnitString (ParameterUnit unit);
 
-    // Sets the parameter to the typed value (OK, Return).
+    // Sets the parameter to the typed value (OK, Return). A field left as it
+    // was shown sets nothing; text that does not start with a number sets
+    // nothing either and stays, marked and selected, for another try.
     void onConfirm();
     // Sets the parameter to its default value.
     void onSetToDefault();
@@ -34,9 +44,14 @@ public:
     // The normalised value that `value`, in the parameter's own units, sets:
     // clamped into its range and snapped to what it can hold (0 for NaN).
     static float normalisedValueFor (const juce::RangedAudioParameter& parameter, double value);
-    // The same for typed text: its leading number (LeadingNumber), 0 when it
-    // has none.
-    static float normalisedValueForText (const juce::RangedAudioParameter& parameter, const juce::String& typed);
+    // The same for typed text: its leading number (LeadingNumber), in
+    // milliseconds of one period when `typedAsPeriod` (a rate shown as its
+    // period); nothing when the text does not start with a number.
+    static std::optional<float> normalisedValueForText (const juce::RangedAudioParameter& parameter,
+                                                        const juce::String& typed, bool typedAsPeriod = false);
+    // A rate parameter whose control shows it as a period: the panel speaks
+    // milliseconds too.
+    static bool showsPeriod (const Parameter& parameter);
 
     ControlEditorParameterDelegate* delegate = nullptr;
     juce::RangedAudioParameter* hostParameter = nullptr;
@@ -45,13 +60,22 @@ public:
     juce::Label titleLabel;
     juce::TextEditor valueEditor;
     juce::Label unitLabel;
-    juce::TextButton okButton;
-    juce::TextButton defaultButton;
+    LeftClickOnly<juce::TextButton> okButton;
+    LeftClickOnly<juce::TextButton> defaultButton;
     PresetButtonLookAndFeel lookAndFeel;
 
 private:
     // Sets the host parameter; an unchanged value notifies nobody.
     void assign (float normalised);
+    // The parameter's current value as the field shows it.
+    juce::String currentText() const;
+    void showCurrentValue();
+    // Marks the field's outline: red while it holds refused text.
+    void markRefused (bool refused);
+
+    bool typedAsPeriod = false;
+    // The text last put into the field by the panel, not by the user.
+    juce::String shownText;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ControlEditorParameter)
 };

@@ -7,7 +7,12 @@
  #include <xlocale.h>
 #endif
 
-double LeadingNumber::read (const juce::String& text)
+namespace
+{
+constexpr juce::juce_wchar typographicMinus = 0x2212;
+}
+
+std::optional<double> LeadingNumber::read (const juce::String& text)
 {
     auto p = text.getCharPointer();
     p.incrementToEndOfWhitespace();
@@ -15,19 +20,21 @@ double LeadingNumber::read (const juce::String& text)
     // Only the characters of a plain decimal number reach strtod, so it never
     // reads hexadecimal, "inf" or "nan".
     std::string number;
-    if (*p == '+' || *p == '-')
-        number += static_cast<char> (p.getAndAdvance());
+    if (*p == '+' || *p == '-' || *p == typographicMinus)
+        number += p.getAndAdvance() == '+' ? '+' : '-';
     int digits = 0;
     for (; p.isDigit(); ++digits)
         number += static_cast<char> (p.getAndAdvance());
-    if (*p == '.')
+    // A comma is the decimal separator of many languages: "7,5" is 7.5.
+    if (*p == '.' || *p == ',')
     {
-        number += static_cast<char> (p.getAndAdvance());
+        ++p;
+        number += '.';
         for (; p.isDigit(); ++digits)
             number += static_cast<char> (p.getAndAdvance());
     }
-    if (digits == 0)
-        return 0.0;
+    if (digits == 0 || (number.back() == '0' && digits == 1 && (*p == 'x' || *p == 'X')))
+        return std::nullopt;
 
     if (*p == 'e' || *p == 'E')
     {

@@ -2,14 +2,18 @@
 
 #include <juce_core/juce_core.h>
 
+#include <optional>
+
 // The number a typed text starts with, as the control editor reads it: white
-// space skipped, then an optional sign, digits with an optional point and an
-// optional exponent; the rest ignored. 0 when the text does not start with a
-// number; too large a number is an infinity of its sign, too small a one 0.
-// Independent of the C locale, and defined for any text (the framework's
-// own reader overflows on an exponent of ten digits).
+// space skipped, then an optional sign ("+", "-" or the typographic minus),
+// digits with an optional decimal point or comma and an optional exponent;
+// the rest ignored ("50%", "12 ms"). Nothing when the text does not start
+// with a number ("abc", "inf", "nan", or hexadecimal "0x10", which would
+// otherwise read as 0); too large a number is an infinity of its sign, too
+// small a one 0. Independent of the C locale, and defined for any text (the
+// framework's own reader overflows on an exponent of ten digits).
 class LeadingNumber
 {
 public:
-    static double read (const juce::String& text);
+    static std::optional<double> read (const juce::String& text);
 };

@@ -5,8 +5,11 @@
 #include <utility>
 
 // A JUCE widget (button, combo box) that answers the left mouse button only.
-// JUCE's widgets click, toggle and open on any button, but the right button
-// belongs to the container around them, which opens the control editor.
+// JUCE's widgets click, toggle and open on any button; in this editor only
+// the left one works them. A right click on a control belongs to the
+// container around it, which opens the control editor; on the buttons of the
+// header, the browser, its dialogs and the overlays it does nothing. Every
+// button and combo box of the editor is one of these.
 // A release is passed on exactly when its press was: with two buttons held,
 // JUCE reports the release carrying the buttons that were down last, which
 // need not include the left one.

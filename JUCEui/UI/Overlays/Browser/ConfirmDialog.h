@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "LookAndFeel/PresetButtonLookAndFeel.h"
+#include "UI/Controls/Buttons/LeftClickOnly.h"
 #include "UI/Overlays/Browser/ConfirmDialogDelegate.h"
 
 // Asks before a preset is deleted, or before a save replaces one. A child of
@@ -27,8 +28,8 @@ public:
 
     ConfirmDialogDelegate* delegate;
     juce::Label messageLabel;
-    juce::TextButton deleteButton;
-    juce::TextButton cancelButton;
+    LeftClickOnly<juce::TextButton> deleteButton;
+    LeftClickOnly<juce::TextButton> cancelButton;
     PresetButtonLookAndFeel lookAndFeel;
 
 private:

@@ -2,6 +2,7 @@
 
 #include "LookAndFeel/PresetButtonLookAndFeel.h"
 #include "Preset/Preset.h"
+#include "UI/Controls/Buttons/LeftClickOnly.h"
 #include "UI/Overlays/Browser/BrowserListBoxModel.h"
 #include "UI/Overlays/Browser/BrowserListBoxModelDelegate.h"
 #include "UI/Overlays/Browser/ConfirmDialog.h"
@@ -69,10 +70,10 @@ public:
     BrowserListBoxModel typesModel;
     BrowserListBoxModel directoriesModel;
     BrowserListBoxModel presetsModel;
-    juce::TextButton saveButton;
-    juce::TextButton saveAsButton;
-    juce::TextButton deleteButton;
-    juce::TextButton doneButton;
+    LeftClickOnly<juce::TextButton> saveButton;
+    LeftClickOnly<juce::TextButton> saveAsButton;
+    LeftClickOnly<juce::TextButton> deleteButton;
+    LeftClickOnly<juce::TextButton> doneButton;
     PresetButtonLookAndFeel lookAndFeel;
     ConfirmDialog confirmDialog;
     SaveAsDialog saveAsDialog;

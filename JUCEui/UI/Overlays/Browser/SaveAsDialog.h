@@ -3,6 +3,7 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include "LookAndFeel/PresetButtonLookAndFeel.h"
+#include "UI/Controls/Buttons/LeftClickOnly.h"
 #include "UI/Overlays/Browser/SaveAsDialogDelegate.h"
 
 // Asks for the name of a new user preset. A child of the preset browser
@@ -34,8 +35,8 @@ public:
     juce::Label titleLabel;
     juce::Label reasonLabel;
     juce::TextEditor nameEditor;
-    juce::TextButton saveButton;
-    juce::TextButton cancelButton;
+    LeftClickOnly<juce::TextButton> saveButton;
+    LeftClickOnly<juce::TextButton> cancelButton;
     PresetButtonLookAndFeel lookAndFeel;
 
 private:
