@@ -316,6 +316,7 @@ TEST_F (EffectWindowTest, TheControlEditorNeverWritesAStaleValue)
     input.key (XK_Return);
     EXPECT_TRUE (overlay.isVisible());
     EXPECT_FLOAT_EQ (value ("ReverbLength"), length);
+    saveArtefact (*editor, "control-editor-refused-text");
     input.type ("7,5"); // over the refused text, which stays selected
     input.key (XK_Return);
     EXPECT_FALSE (overlay.isVisible());

@@ -359,59 +359,48 @@ TEST_F (PresetWindowTest, ARightClickWorksNoButton)
 
     struct : juce::Button::Listener
     {
-        void buttonClicked (juce::Button* button) override
-        {
-            clicked.add (button->getButtonText().isNotEmpty() ? button->getButtonText() : "a picture");
-        }
+        void buttonClicked (juce::Button* b) override { clicked.add (b->getButtonText().isNotEmpty() ? b->getButtonText() : "a picture"); }
         juce::StringArray clicked;
     } clicks;
-    // Every button showing inside `area`, but not those of the controls
-    // (which a right click reaches as the control's own).
-    const auto rightClickEveryButton = [&] (juce::Component& area) {
-        std::vector<juce::Component::SafePointer<juce::Button>> buttons;
-        std::function<void (juce::Component&)> collect = [&] (juce::Component& c) {
-            if (auto* button = dynamic_cast<juce::Button*> (&c); button != nullptr && button->isShowing())
-                buttons.emplace_back (button);
-            for (auto* child : c.getChildren())
-                if (dynamic_cast<UIContainer*> (child) == nullptr)
-                    collect (*child);
-        };
-        collect (area);
-        EXPECT_FALSE (buttons.empty());
-        for (auto& button : buttons)
+    const auto clickedSinceLastAsked = [&] { return std::exchange (clicks.clicked, {}).joinIntoString (", "); };
+    // Every button showing in `place`, but not those of the controls (whose
+    // right clicks are the control's own).
+    std::function<void (juce::Component&)> rightClickEveryButton = [&] (juce::Component& place) {
+        for (auto* child : place.getChildren())
+            if (dynamic_cast<UIContainer*> (child) == nullptr)
+                rightClickEveryButton (*child);
+        if (auto* button = dynamic_cast<juce::Button*> (&place); button != nullptr && button->isShowing())
         {
-            if (button == nullptr || ! button->isShowing())
-                continue;
             button->addListener (&clicks);
             pump (juce::MouseEvent::getDoubleClickTimeout() + 100);
             EXPECT_TRUE (input.clickCentre (*button, FakeInput::right));
-            if (button != nullptr)
-                button->removeListener (&clicks);
+            button->removeListener (&clicks);
         }
-        return std::exchange (clicks.clicked, {}).joinIntoString (", ");
     };
 
-    EXPECT_EQ (rightClickEveryButton (header()), "");
-    ASSERT_TRUE (openBrowser());
-    EXPECT_EQ (rightClickEveryButton (browser()), "");
-    ASSERT_TRUE (openBrowser());
-    ASSERT_TRUE (input.clickCentre (browser().deleteButton));
-    ASSERT_TRUE (waitUntil ([&] { return browser().confirmDialog.isVisible(); }));
-    EXPECT_EQ (rightClickEveryButton (browser().confirmDialog), "");
-    input.key (XK_Escape);
-    ASSERT_TRUE (openBrowser());
-    ASSERT_TRUE (input.clickCentre (browser().saveAsButton));
-    ASSERT_TRUE (waitUntil ([&] { return browser().saveAsDialog.isVisible(); }));
-    EXPECT_EQ (rightClickEveryButton (browser().saveAsDialog), "");
-    input.key (XK_Escape);
-    ASSERT_TRUE (input.clickCentre (header().nameButton));
-    ASSERT_TRUE (waitUntil ([&] { return header().aboutOverlay->isVisible(); }));
-    EXPECT_EQ (rightClickEveryButton (*header().aboutOverlay), "");
-    input.key (XK_Escape);
+    rightClickEveryButton (header());
+    EXPECT_EQ (clickedSinceLastAsked(), "");
+    // Each place with buttons, opened with the left button; Escape closes
+    // the dialogs and the about box, the browser stays under its dialogs.
+    const std::pair<juce::Button*, juce::Component*> places[] = {
+        { &header().presetButton, &browser() },
+        { &browser().deleteButton, &browser().confirmDialog },
+        { &browser().saveAsButton, &browser().saveAsDialog },
+        { &header().nameButton, header().aboutOverlay.get() },
+    };
+    for (auto [opener, place] : places)
+    {
+        ASSERT_TRUE (input.clickCentre (*opener));
+        ASSERT_TRUE (waitUntil ([&] { return place->isVisible(); }));
+        rightClickEveryButton (*place);
+        EXPECT_EQ (clickedSinceLastAsked(), "");
+        if (place != &browser())
+            input.key (XK_Escape);
+    }
     ASSERT_TRUE (input.clickCentre (*dynamic_cast<RadioContainer&> (container (P::PitchShifterModeA)).buttons[0], FakeInput::right));
     ASSERT_TRUE (waitUntil ([&] { return controlEditor().isVisible(); }));
-    EXPECT_EQ (rightClickEveryButton (controlEditor()), "");
-
+    rightClickEveryButton (controlEditor());
+    EXPECT_EQ (clickedSinceLastAsked(), "");
     EXPECT_EQ (file.loadFileAsString(), stored);
     EXPECT_EQ (current(), "RC");
     EXPECT_FLOAT_EQ (value ("RoomSize"), 70.0f);

@@ -10,7 +10,7 @@
 namespace
 {
 constexpr juce::juce_wchar typographicMinus = 0x2212;
-}
+} // namespace
 
 std::optional<double> LeadingNumber::read (const juce::String& text)
 {
@@ -33,7 +33,9 @@ std::optional<double> LeadingNumber::read (const juce::String& text)
         for (; p.isDigit(); ++digits)
             number += static_cast<char> (p.getAndAdvance());
     }
-    if (digits == 0 || (number.back() == '0' && digits == 1 && (*p == 'x' || *p == 'X')))
+    // "0x10" is hexadecimal, which is not read: no number rather than 0.
+    const bool hexadecimal = digits == 1 && number.back() == '0' && (*p == 'x' || *p == 'X');
+    if (digits == 0 || hexadecimal)
         return std::nullopt;
 
     if (*p == 'e' || *p == 'E')
