@@ -279,7 +279,7 @@ void Editor::showList (int list)
     if (auto* current = processor.currentPreset; current != nullptr && list == processor.currentPresetList)
         header.presetBrowser->setSelectedPreset (processor.currentPresetIndex, current);
     else
-        header.presetBrowser->clearSelectedPreset();
+        header.presetBrowser->clearSelectedPreset (current);
 }
 
 void Editor::showCurrentPreset()

@@ -97,6 +97,9 @@ private:
     // with the modified mark telling whether the values still equal it; or
     // that no preset is current.
     void showCurrentPreset();
+    // Writes the current state as the user preset `name` and shows it; false
+    // (the reason shown in the save dialog) when it could not be written.
+    bool writePresetAs (const juce::String& name);
     // The control editor's title for `control`: its name, and where another
     // section has a control of that name, the words that tell its section
     // apart ("AMOUNT B" in "PITCH SHIFTER B", beside "PITCH SHIFTER A").

@@ -54,7 +54,9 @@ void Editor::onPresetSelected (int index)
 
 void Editor::nextPreset()
 {
-    const int next = processor.currentPresetIndex + 1;
+    // With no preset current (after a delete) the position is the place the
+    // deleted preset had, which its successor now holds.
+    const int next = processor.currentPresetIndex + (processor.currentPreset != nullptr ? 1 : 0);
     processor.currentPresetIndex = next;
     if (next < listSize (processor, processor.currentPresetList))
     {
@@ -114,16 +116,29 @@ void Editor::savePreset (Preset* preset)
 
 void Editor::savePresetAs (juce::String name)
 {
+    // Replacing a user preset is asked first, naming it; the save happens
+    // only once confirmed.
+    if (const auto* replaced = processor.findUserPreset (name))
+    {
+        getHeader().askToReplace (replaced->name, [this, name] { return writePresetAs (name); });
+        return;
+    }
+    writePresetAs (name);
+}
+
+bool Editor::writePresetAs (const juce::String& name)
+{
     // A refused name never reaches the header: the dialog stays open with the
     // reason, and the header keeps showing a preset that exists.
     if (const auto result = processor.writeUserPreset (name); result.failed())
     {
         getHeader().reportSaveFailure (result.getErrorMessage(), name);
-        return;
+        return false;
     }
     // The stored name is the typed one made a legal file name, upper-cased;
     // the new preset is current, in the user list.
     showCurrentPreset();
+    return true;
 }
 
 void Editor::deletePreset (Preset* preset)

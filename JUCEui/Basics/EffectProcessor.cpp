@@ -4,6 +4,7 @@
 #include "Basics/HostNumber.h"
 #include "Basics/PublishedParameter.h"
 #include "Preset/BoundedXml.h"
+#include "Preset/PresetFileName.h"
 
 #include <cmath>
 
@@ -439,7 +440,7 @@ std::vector<Preset*> EffectProcessor::getPresetList (int list) const
 bool EffectProcessor::setPreset (juce::String name, bool apply)
 {
     // An empty name stands for "no preset" and never selects one.
-    const auto key = name.toUpperCase();
+    const auto key = PresetFileName::upperCase (name);
     if (key.isEmpty())
         return false;
     for (size_t list = 0; list < presetLists.size(); ++list)

@@ -77,6 +77,9 @@ public:
     // until that list is rebuilt (the user list by a reload, save or delete).
     std::vector<Preset*> getPresetList (int list) const;
 
+    // The user preset that saving as `typedName` would replace (the same name
+    // once made a file name and upper-cased), or null.
+    const Preset* findUserPreset (const juce::String& typedName) const;
     // Writes the current state as the user preset `name` (created, or replacing
     // the user preset of that name), reloads the user list and makes the new
     // preset current. The name becomes a legal file name inside the user folder;
@@ -86,7 +89,9 @@ public:
     // new user file of its name for a factory preset (which then hides it).
     juce::Result overwritePreset (const Preset& preset);
     // Deletes a user preset's file and reloads the user list; no preset is
-    // current afterwards. False (and no change) when the file could not go.
+    // current afterwards, and the position (currentPresetIndex in the user
+    // list) is the deleted preset's place, now its successor's. False (and no
+    // change) when the file could not go.
     bool deleteUserPreset (const Preset& preset);
 
     // The folder "KARVON Vantrel" in "KARVON" in the user's documents.

@@ -56,7 +56,7 @@ void EffectProcessor::readPreset (std::vector<std::unique_ptr<Preset>>& list, co
     if (dict == nullptr)
         return;
 
-    const auto name = entryName.dropLastCharacters (static_cast<int> (presetExtension.size()) + 1).toUpperCase();
+    const auto name = PresetFileName::upperCase (entryName.dropLastCharacters (static_cast<int> (presetExtension.size()) + 1));
     list.push_back (std::make_unique<Preset> (name, parser->valueTreeFromPreset (defaultState, *dict), isUser, file));
 }
 
@@ -171,23 +171,45 @@ juce::Result EffectProcessor::writeStateTo (const juce::File& target)
     return juce::Result::ok();
 }
 
+const Preset* EffectProcessor::findUserPreset (const juce::String& typedName) const
+{
+    const auto presetName = PresetFileName::upperCase (PresetFileName::fromTyped (typedName));
+    if (presetName.isEmpty())
+        return nullptr;
+    for (const auto& preset : presetLists[userList])
+        if (preset->name == presetName)
+            return preset.get();
+    return nullptr;
+}
+
 juce::Result EffectProcessor::writeUserPreset (const juce::String& name)
 {
     auto target = userFileFor (name);
     if (target == juce::File())
-        return juce::Result::fail (PresetFileName::fromTyped (name).isEmpty() ? "The preset needs a name"
-                                                                  : "Cannot create the user preset folder");
+    {
+        const auto reason = PresetFileName::whyUnusable (name);
+        return juce::Result::fail (reason.isNotEmpty() ? reason : "Cannot create the user preset folder");
+    }
 
     // Names are compared upper case: an existing user preset of this name is
-    // replaced through its own file rather than doubled by a differently cased one.
-    const auto presetName = PresetFileName::fromTyped (name).toUpperCase();
+    // replaced through its own file rather than doubled by a differently cased
+    // one (which, on a file system that ignores case, would be that file
+    // anyway). Other files of the same name, made outside the editor, go once
+    // the new content is in place: one name, one preset.
+    const auto presetName = PresetFileName::upperCase (PresetFileName::fromTyped (name));
+    std::vector<juce::File> sameName;
     for (const auto& preset : presetLists[userList])
         if (preset->name == presetName && preset->file.getParentDirectory() == target.getParentDirectory())
-            target = preset->file;
+            sameName.push_back (preset->file);
+    if (! sameName.empty() && std::find (sameName.begin(), sameName.end(), target) == sameName.end())
+        target = sameName.front();
 
     const auto result = writeStateTo (target);
     if (result.failed())
         return result;
+    for (const auto& file : sameName)
+        if (file != target)
+            file.deleteFile();
 
     retrieveUserPresets();
     selectWithoutApplying (presetName);
@@ -219,7 +241,16 @@ bool EffectProcessor::deleteUserPreset (const Preset& preset)
     if (! file.existsAsFile() || ! file.isAChildOf (getUserPresetFolder()) || ! file.deleteFile())
         return false;
 
+    // The deleted preset's place stays the position: its successor now holds
+    // that index, so the next preset is the one after it and the previous
+    // one the one before it.
+    const auto& user = presetLists[userList];
+    const auto place = std::find_if (user.begin(), user.end(), [&] (const auto& p) { return p.get() == &preset; });
+    const int position = static_cast<int> (place - user.begin());
+
     retrieveUserPresets();
     currentPreset = nullptr;
+    currentPresetList = userList;
+    currentPresetIndex = juce::jlimit (0, static_cast<int> (presetLists[userList].size()), position);
     return true;
 }

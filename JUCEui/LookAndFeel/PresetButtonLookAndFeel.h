@@ -12,6 +12,11 @@ public:
 
     void drawButtonBackground (juce::Graphics& g, juce::Button& button, const juce::Colour& backgroundColour,
                                bool shouldDrawButtonAsHighlighted, bool shouldDrawButtonAsDown) override;
+    // One line at the button's font height, squeezed a little and then cut
+    // with an ellipsis when too long: a long preset name stays readable
+    // instead of shrinking into two tiny lines.
+    void drawButtonText (juce::Graphics& g, juce::TextButton& button, bool shouldDrawButtonAsHighlighted,
+                         bool shouldDrawButtonAsDown) override;
     juce::Font getTextButtonFont (juce::TextButton& button, int buttonHeight) override;
     juce::Font getLabelFont (juce::Label& label) override;
 };

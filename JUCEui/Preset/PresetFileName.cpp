@@ -1,15 +1,74 @@
 #include "Preset/PresetFileName.h"
 
+#include <locale.h>
 #include <vector>
+#include <wctype.h>
 
 namespace
 {
+const juce::String& forbidden()
+{
+    static const juce::String characters ("\"*/:<>?\\|");
+    return characters;
+}
+
+bool isControl (juce::juce_wchar c) noexcept
+{
+    return c < 0x20 || c == 0x7f;
+}
+
 bool isLegalInName (juce::juce_wchar c) noexcept
 {
-    static const juce::String forbidden ("\"*/:<>?\\|");
-    return c >= 0x20 && c != 0x7f && forbidden.indexOfChar (c) < 0;
+    return ! isControl (c) && forbidden().indexOfChar (c) < 0;
+}
+
+// The case mapping of Unicode itself rather than of the process's locale
+// (the plain "C" locale maps only ASCII, and hosts set their own). Made once,
+// never freed: it lives as long as the library.
+locale_t unicodeCaseMapping()
+{
+    static const locale_t mapping = newlocale (LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t> (nullptr));
+    return mapping;
 }
 } // namespace
+
+juce::String PresetFileName::upperCase (const juce::String& name)
+{
+    const auto mapping = unicodeCaseMapping();
+    if (mapping == static_cast<locale_t> (nullptr))
+        return name.toUpperCase();
+
+    std::vector<juce::juce_wchar> upper;
+    upper.reserve (static_cast<size_t> (name.length()) + 1);
+    for (auto p = name.getCharPointer(); ! p.isEmpty();)
+        upper.push_back (static_cast<juce::juce_wchar> (towupper_l (static_cast<wint_t> (p.getAndAdvance()), mapping)));
+    upper.push_back (0);
+    return juce::String (juce::CharPointer_UTF32 (upper.data()));
+}
+
+juce::String PresetFileName::whyUnusable (const juce::String& typed)
+{
+    if (fromTyped (typed).isNotEmpty())
+        return {};
+
+    // Nothing legal is left: name what was typed that cannot stand in a name.
+    juce::String shown;
+    bool controls = false;
+    for (auto p = typed.getCharPointer(); ! p.isEmpty();)
+    {
+        const auto c = p.getAndAdvance();
+        controls = controls || isControl (c);
+        if (forbidden().indexOfChar (c) >= 0 && ! shown.containsChar (c))
+            shown << (shown.isEmpty() ? "" : " ") << juce::String::charToString (c);
+    }
+    if (shown.isNotEmpty())
+        return "A preset name cannot use " + shown;
+    if (controls)
+        return "A preset name cannot use control characters";
+    if (typed.trim().isNotEmpty())
+        return "A preset name cannot be only dots, spaces and ~";
+    return needsNameText;
+}
 
 juce::String PresetFileName::fromTyped (const juce::String& typed)
 {
@@ -55,5 +114,5 @@ juce::String PresetFileName::presetNameOf (const juce::String& fileName, const j
     if (extension.isEmpty() || ! fileName.endsWith (suffix))
         return {};
     const auto stem = fileName.dropLastCharacters (suffix.length());
-    return stem.trim().isEmpty() ? juce::String() : stem.toUpperCase();
+    return stem.trim().isEmpty() ? juce::String() : upperCase (stem);
 }

@@ -18,6 +18,16 @@ public:
     // Empty when nothing legal is left. Linear in the (capped) text.
     static juce::String fromTyped (const juce::String& typed);
 
+    // Why a typed name leaves no file name (fromTyped is empty); empty when it
+    // does leave one.
+    static juce::String whyUnusable (const juce::String& typed);
+    static constexpr const char* needsNameText = "The preset needs a name";
+
+    // A name in upper case, letter by letter in every script (not only
+    // ASCII), the same whatever locale the host runs in: preset names are
+    // shown and looked up this way.
+    static juce::String upperCase (const juce::String& name);
+
     // The upper-case preset name of a file called `fileName`, or empty when
     // that is not a preset's file: it must end in "." + `extension` after a
     // name that is not only blank.

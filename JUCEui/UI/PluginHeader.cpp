@@ -151,6 +151,11 @@ void PluginHeader::showNoPreset()
     presetBrowser->clearSelectedPreset();
 }
 
+void PluginHeader::askToReplace (const juce::String& name, std::function<bool()> replace)
+{
+    presetBrowser->askToReplace (name, std::move (replace));
+}
+
 void PluginHeader::reportSaveFailure (const juce::String& reason, const juce::String& name)
 {
     presetBrowser->showSaveFailure (reason, name);

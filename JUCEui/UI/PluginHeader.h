@@ -44,6 +44,9 @@ public:
     // No preset is current: the button says so, nothing is selected in the
     // browser and SAVE and DELETE are not offered.
     void showNoPreset();
+    // Saving would replace the user preset `presetName`: the browser asks
+    // first. `replace` runs once confirmed and answers whether it saved.
+    void askToReplace (const juce::String& presetName, std::function<bool()> replace);
     // A save that failed: the reason goes to the save dialog, which stays open.
     void reportSaveFailure (const juce::String& reason, const juce::String& name);
     void updatePresetsContent();

@@ -125,3 +125,29 @@ TEST (PresetButtonLookAndFeel, FontsHaveFixedHeights)
     EXPECT_FLOAT_EQ (look.getTextButtonFont (button, 80).getHeight(), 22.0f);
     EXPECT_FLOAT_EQ (look.getLabelFont (label).getHeight(), 25.0f);
 }
+
+TEST (PresetButtonLookAndFeel, ALongNameStaysOneLineAtItsFontHeight)
+{
+    // The header's preset button (188 x 26) with a name far too long for it.
+    juce::TextButton button ("A VERY LONG PRESET NAME THAT DOES NOT FIT INTO THE HEADER AT ALL");
+    button.setSize (188, 26);
+    button.setColour (juce::TextButton::textColourOffId, juce::Colours::white);
+    PresetButtonLookAndFeel look;
+    auto image = blankImage (button.getWidth(), button.getHeight());
+    {
+        juce::Graphics g (image);
+        look.drawButtonText (g, button, false, false);
+    }
+    std::vector<int> inkedRows;
+    for (int y = 0; y < image.getHeight(); ++y)
+        for (int x = 0; x < image.getWidth(); ++x)
+            if (image.getPixelAt (x, y).getAlpha() > 128)
+            {
+                inkedRows.push_back (y);
+                break;
+            }
+    ASSERT_FALSE (inkedRows.empty());
+    // One run of rows (no gap between two lines), as tall as capitals of 22 px.
+    EXPECT_EQ (inkedRows.back() - inkedRows.front() + 1, static_cast<int> (inkedRows.size()));
+    EXPECT_GE (inkedRows.size(), 12u);
+}

@@ -56,3 +56,17 @@ TEST (PresetFileName, OnlyNamesEndingInTheExtensionAfterANonBlankStemArePresetFi
         EXPECT_EQ (PresetFileName::presetNameOf (name, "vnprs"), "") << name;
     EXPECT_EQ (PresetFileName::presetNameOf ("x.", ""), "");
 }
+
+TEST (PresetFileName, NamesAreUpperCasedInEveryScriptAndRefusedNamesSayWhy)
+{
+    EXPECT_EQ (PresetFileName::upperCase (utf8 ("Caf\xc3\xa9 No\xc3\xabl")), utf8 ("CAF\xc3\x89 NO\xc3\x8bL"));
+    EXPECT_EQ (PresetFileName::upperCase (utf8 ("\xce\xb1\xcf\x89 \xd1\x88\xd1\x83\xd0\xbc")), utf8 ("\xce\x91\xce\xa9 \xd0\xa8\xd0\xa3\xd0\x9c"));
+    EXPECT_EQ (PresetFileName::presetNameOf (utf8 ("caf\xc3\xa9.vnprs"), "vnprs"), utf8 ("CAF\xc3\x89"));
+
+    EXPECT_EQ (PresetFileName::whyUnusable ("My Sound"), "");
+    EXPECT_EQ (PresetFileName::whyUnusable (""), PresetFileName::needsNameText);
+    EXPECT_EQ (PresetFileName::whyUnusable ("   "), PresetFileName::needsNameText);
+    EXPECT_EQ (PresetFileName::whyUnusable ("//?/"), "A preset name cannot use / ?");
+    EXPECT_EQ (PresetFileName::whyUnusable ("\t\x01"), "A preset name cannot use control characters");
+    EXPECT_EQ (PresetFileName::whyUnusable (". ~.."), "A preset name cannot be only dots, spaces and ~");
+}

@@ -53,6 +53,11 @@ TEST_F (ProcessorTest, OverwritingGoesThroughTheFileThePresetWasReadFrom)
     automate (*processor, "RoomSize", 30.0f);
     ASSERT_TRUE (processor->writeUserPreset ("MIXED case").wasOk());
     ASSERT_EQ (filesIn (userFolder()).size(), 1);
+    // A twin made outside the editor goes when the name is saved again.
+    writeUserFile ("MIXED CASE.vnprs", presetText ({ { "RoomSize", "5" } }));
+    processor->retrieveUserPresets();
+    ASSERT_TRUE (processor->writeUserPreset ("Mixed Case").wasOk());
+    ASSERT_EQ (filesIn (userFolder()).size(), 1);
     processor->retrieveUserPresets();
     auto* preset = processor->getPresetList (EffectProcessor::userList).at (0);
     EXPECT_NEAR (valuesOf (preset->state).at ("RoomSize"), 30.0, 1e-3);

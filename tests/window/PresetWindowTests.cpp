@@ -3,8 +3,9 @@
 // from the current preset, a deleted preset stays gone, a reopened project
 // shows its edits, choosing the current preset again restores it, a refused
 // name keeps the dialog open with its reason, overlays are exclusive and
-// close with Escape, and a right click works no button. Pictures of each
-// state go to the build tree's artefacts.
+// close with Escape, a right click works no button, Save As asks before it
+// replaces a preset, and after a delete the arrows go to its neighbours.
+// Pictures of each state go to the build tree's artefacts.
 #include "EffectWindowTest.h"
 
 #include "UI/Controls/Radio/RadioContainer.h"
@@ -209,15 +210,20 @@ TEST_F (PresetWindowTest, ARefusedNameKeepsTheDialogOpenWithItsReason)
 
     EXPECT_TRUE (dialog.isVisible());
     EXPECT_TRUE (dialog.reasonLabel.isVisible());
-    EXPECT_TRUE (dialog.reasonLabel.getText().isNotEmpty());
+    EXPECT_EQ (dialog.reasonLabel.getText(), "A preset name cannot use /");
     EXPECT_EQ (shownPresetAfterTick(), "CLEAR") << "the header shows only names that exist";
     EXPECT_EQ (current(), "CLEAR");
     EXPECT_TRUE (processor->presetLists[0].empty());
     saveArtefact (*editor, "save-refused");
 
-    // A name that can be stored: saved, the dialog closes, the header shows it.
+    // An empty name: Return says what is missing.
     dialog.nameEditor.setText ({}, true);
     ASSERT_TRUE (input.clickCentre (dialog.nameEditor));
+    input.key (XK_Return);
+    EXPECT_TRUE (waitUntil ([&] { return dialog.reasonLabel.isVisible(); }));
+    EXPECT_EQ (dialog.reasonLabel.getText(), "The preset needs a name");
+
+    // A name that can be stored: saved, the dialog closes, the header shows it.
     input.type ("My Sound");
     ASSERT_TRUE (waitUntil ([&] { return dialog.nameEditor.getText() == "My Sound"; }));
     ASSERT_TRUE (input.clickCentre (dialog.saveButton));
@@ -256,6 +262,85 @@ TEST_F (PresetWindowTest, OverlaysAreExclusiveAndEscapeClosesTheOpenOne)
     EXPECT_TRUE (browser().isVisible());
     input.key (XK_Escape);
     EXPECT_TRUE (waitUntil ([&] { return ! browser().isVisible(); }));
+}
+
+TEST_F (PresetWindowTest, SaveAsAsksBeforeReplacingAndTheArrowsKeepTheirPlaceAfterADelete)
+{
+    // Opened on SMOOTH VANTREL, far down the factory list: its row is in view.
+    ASSERT_TRUE (openBrowser());
+    const int smooth = browser().presetsList.getSelectedRow();
+    ASSERT_GT (smooth, 15);
+    EXPECT_TRUE (browser().presetsList.getLocalBounds().contains (browser().presetsList.getRowPosition (smooth, true).getCentre()));
+
+    for (const char* name : { "A1", "B1", "C1", "Zeta" })
+        ASSERT_TRUE (processor->writeUserPreset (name).wasOk());
+    openEditor();
+    ASSERT_EQ (current(), "ZETA");
+    auto& list = browser().presetsList;
+
+    // SAVE and DELETE act on the current preset, whichever list is viewed.
+    ASSERT_TRUE (openBrowser());
+    ASSERT_TRUE (viewTab (EffectProcessor::factoryList));
+    EXPECT_TRUE (browser().saveButton.isEnabled());
+    EXPECT_TRUE (browser().deleteButton.isEnabled());
+
+    // A dialog closes with its browser (here replaced by the about overlay).
+    auto& dialog = browser().saveAsDialog;
+    auto& confirm = browser().confirmDialog;
+    ASSERT_TRUE (input.clickCentre (browser().saveAsButton));
+    ASSERT_TRUE (waitUntil ([&] { return dialog.isVisible(); }));
+    ASSERT_TRUE (input.clickCentre (header().nameButton));
+    ASSERT_TRUE (openBrowser());
+    EXPECT_FALSE (dialog.isVisible());
+
+    // Deleting the first, then a middle preset: the arrows go to the deleted
+    // preset's neighbours.
+    ASSERT_TRUE (viewTab (EffectProcessor::userList));
+    const auto deleteRow = [&] (const char* name) {
+        return clickRow (list, rowOf (name)) && current() == name && input.clickCentre (browser().deleteButton)
+               && waitUntil ([&] { return confirm.isVisible(); }) && input.clickCentre (confirm.deleteButton)
+               && processor->currentPreset == nullptr;
+    };
+    ASSERT_TRUE (deleteRow ("A1"));
+    ASSERT_TRUE (input.clickCentre (header().nextButton));
+    EXPECT_EQ (current(), "B1");
+    ASSERT_TRUE (deleteRow ("C1"));
+    ASSERT_TRUE (input.clickCentre (header().previousButton));
+    EXPECT_EQ (current(), "B1");
+
+    // Save As over ZETA in another case asks, naming it; CANCEL changes nothing.
+    ASSERT_TRUE (clickRow (list, rowOf ("ZETA")));
+    const auto zeta = userFolder().getChildFile ("Zeta.vnprs");
+    const auto stored = zeta.loadFileAsString();
+    set ("RoomSize", 77.0f);
+    ASSERT_TRUE (input.clickCentre (browser().saveAsButton));
+    ASSERT_TRUE (waitUntil ([&] { return dialog.nameEditor.hasKeyboardFocus (false); }));
+    input.type ("zeta");
+    ASSERT_TRUE (waitUntil ([&] { return dialog.nameEditor.getText() == "zeta"; }));
+    ASSERT_TRUE (input.clickCentre (dialog.saveButton));
+    ASSERT_TRUE (waitUntil ([&] { return confirm.isVisible(); }));
+    EXPECT_TRUE (confirm.messageLabel.getText().contains ("ZETA"));
+    saveArtefact (*editor, "save-as-replace-question");
+    ASSERT_TRUE (input.clickCentre (confirm.cancelButton));
+    EXPECT_TRUE (waitUntil ([&] { return ! confirm.isVisible(); }));
+    EXPECT_TRUE (dialog.isVisible());
+    EXPECT_EQ (dialog.nameEditor.getText(), "zeta");
+    EXPECT_EQ (zeta.loadFileAsString(), stored);
+
+    // Confirmed: ZETA's one file holds the new values.
+    ASSERT_TRUE (input.clickCentre (dialog.saveButton));
+    ASSERT_TRUE (waitUntil ([&] { return confirm.isVisible(); }));
+    ASSERT_TRUE (input.clickCentre (confirm.deleteButton));
+    EXPECT_TRUE (waitUntil ([&] { return ! dialog.isVisible(); }));
+    const auto files = userFolder().findChildFiles (juce::File::findFiles, false, "*.vnprs");
+    EXPECT_EQ (files.size(), 2);
+    EXPECT_NE (zeta.loadFileAsString(), stored);
+    EXPECT_EQ (current(), "ZETA");
+    EXPECT_EQ (shownPresetAfterTick(), "ZETA");
+    // The confirmation asks about deleting again.
+    ASSERT_TRUE (input.clickCentre (browser().deleteButton));
+    ASSERT_TRUE (waitUntil ([&] { return confirm.isVisible(); }));
+    EXPECT_EQ (confirm.deleteButton.getButtonText(), "DELETE");
 }
 
 // Only the left button works a button: a right click on any button of the

@@ -3,15 +3,15 @@
 #include "LookAndFeel/Palette.h"
 #include "UI/Overlays/Browser/DialogFrame.h"
 
+#include <utility>
+
 ConfirmDialog::ConfirmDialog (ConfirmDialogDelegate* confirmDelegate)
     : delegate (confirmDelegate)
 {
     addAndMakeVisible (messageLabel);
     messageLabel.setLookAndFeel (&lookAndFeel);
-    messageLabel.setText ("Are you sure you want to delete this preset?", juce::dontSendNotification);
     messageLabel.setJustificationType (juce::Justification::centred);
-
-    deleteButton.setButtonText ("DELETE");
+    askAboutDeleting();
     cancelButton.setButtonText ("CANCEL");
     addAndMakeVisible (cancelButton);
     addAndMakeVisible (deleteButton);
@@ -24,6 +24,13 @@ ConfirmDialog::ConfirmDialog (ConfirmDialogDelegate* confirmDelegate)
     cancelButton.setColour (juce::TextButton::textColourOnId, juce::Colours::grey);
 
     deleteButton.onClick = [this] {
+        if (confirmedAction != nullptr)
+        {
+            const auto action = std::exchange (confirmedAction, nullptr);
+            setVisible (false);
+            action();
+            return;
+        }
         // Without anyone to carry out the deletion the question stays open.
         if (delegate == nullptr)
             return;
@@ -38,6 +45,21 @@ ConfirmDialog::~ConfirmDialog()
     messageLabel.setLookAndFeel (nullptr);
     deleteButton.setLookAndFeel (nullptr);
     cancelButton.setLookAndFeel (nullptr);
+}
+
+void ConfirmDialog::askAboutDeleting()
+{
+    confirmedAction = nullptr;
+    messageLabel.setText ("Are you sure you want to delete this preset?", juce::dontSendNotification);
+    deleteButton.setButtonText ("DELETE");
+}
+
+void ConfirmDialog::ask (const juce::String& question, const juce::String& confirmText, std::function<void()> confirmed)
+{
+    messageLabel.setText (question, juce::dontSendNotification);
+    deleteButton.setButtonText (confirmText);
+    confirmedAction = std::move (confirmed);
+    setVisible (true);
 }
 
 void ConfirmDialog::paint (juce::Graphics& g)
@@ -57,7 +79,10 @@ void ConfirmDialog::resized()
 void ConfirmDialog::visibilityChanged()
 {
     if (! isVisible())
+    {
+        askAboutDeleting();
         return;
+    }
     toFront (false);
     deleteButton.toFront (true);
 }

@@ -2,17 +2,25 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <functional>
+
 #include "LookAndFeel/PresetButtonLookAndFeel.h"
 #include "UI/Controls/Buttons/LeftClickOnly.h"
 #include "UI/Overlays/Browser/ConfirmDialogDelegate.h"
 
-// Asks before a preset is deleted. A child of the preset browser covering its
-// panel; it starts hidden and the browser shows it.
+// Asks before a preset is deleted, or before a save replaces one. A child of
+// the preset browser covering its panel; it starts hidden and the browser
+// shows it.
 class ConfirmDialog : public juce::Component
 {
 public:
     explicit ConfirmDialog (ConfirmDialogDelegate* delegate);
     ~ConfirmDialog() override;
+
+    // Shows `question`, with `confirmText` on the confirming button, which then
+    // runs `confirmed` instead of reporting a deletion. Once the dialog closes
+    // it asks about deleting again.
+    void ask (const juce::String& question, const juce::String& confirmText, std::function<void()> confirmed);
 
     void paint (juce::Graphics& g) override;
     void resized() override;
@@ -25,5 +33,9 @@ public:
     PresetButtonLookAndFeel lookAndFeel;
 
 private:
+    void askAboutDeleting();
+
+    std::function<void()> confirmedAction;
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ConfirmDialog)
 };

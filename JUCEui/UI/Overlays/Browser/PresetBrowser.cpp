@@ -131,12 +131,22 @@ void PresetBrowser::setSelectedPreset (int row, Preset* preset)
     deleteButton.setEnabled (isUser);
 }
 
-void PresetBrowser::clearSelectedPreset()
+void PresetBrowser::clearSelectedPreset (const Preset* current)
 {
     quietly ([&] { presetsList.deselectAllRows(); });
     acceptedPresetRow = -1;
-    saveButton.setEnabled (false);
-    deleteButton.setEnabled (false);
+    const bool isUser = current != nullptr && current->isUser;
+    saveButton.setEnabled (isUser);
+    deleteButton.setEnabled (isUser);
+}
+
+void PresetBrowser::askToReplace (const juce::String& presetName, std::function<bool()> replace)
+{
+    saveAsDialog.holdOpen();
+    confirmDialog.ask ("Replace the preset " + presetName + "?", "REPLACE", [this, replace = std::move (replace)] {
+        if (replace())
+            saveAsDialog.setVisible (false);
+    });
 }
 
 void PresetBrowser::showSaveFailure (const juce::String& reason, const juce::String& name)
@@ -247,8 +257,18 @@ void PresetBrowser::resized()
 
 void PresetBrowser::visibilityChanged()
 {
+    // A dialog belongs to this opening of the browser: closed (or replaced by
+    // another overlay), the browser takes its dialogs with it. The name typed
+    // in the save dialog stays for the next time.
     if (! isVisible())
+    {
+        confirmDialog.setVisible (false);
+        saveAsDialog.setVisible (false);
         return;
+    }
+    // The current preset's row may lie below the visible rows.
+    if (const int row = presetsList.getSelectedRow(); row >= 0)
+        presetsList.scrollToEnsureRowIsOnscreen (row);
     presetsList.toFront (true);
     confirmDialog.toFront (false);
     saveAsDialog.toFront (false);

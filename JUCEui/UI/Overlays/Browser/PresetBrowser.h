@@ -12,6 +12,7 @@
 #include "UI/Overlays/Browser/SaveAsDialogDelegate.h"
 #include "UI/Overlays/Overlay.h"
 
+#include <functional>
 #include <vector>
 
 // The overlay that lists the preset types (and banks) and the presets of the
@@ -39,8 +40,15 @@ public:
     void setSelectedDirectory (int row);
     // Selects a preset row; SAVE and DELETE are offered only for a user preset.
     void setSelectedPreset (int row, Preset* preset);
-    // No preset row selected; SAVE and DELETE are not offered.
-    void clearSelectedPreset();
+    // No preset row selected. SAVE and DELETE act on the current preset, not
+    // on the list viewed: they are offered when `current` (shown in the other
+    // list, or none) is a user preset.
+    void clearSelectedPreset (const Preset* current = nullptr);
+    // Asks before a save replaces the user preset `presetName`; the name
+    // dialog stays open behind the question. Confirming runs `replace`, and
+    // the name dialog closes when it answers that it saved; cancelling leaves
+    // the name dialog as it was.
+    void askToReplace (const juce::String& presetName, std::function<bool()> replace);
     // A save that failed: the name dialog stays (or comes) open with the name
     // and a one-line reason.
     void showSaveFailure (const juce::String& reason, const juce::String& name);

@@ -1,6 +1,7 @@
 #include "UI/Overlays/Browser/SaveAsDialog.h"
 
 #include "LookAndFeel/Palette.h"
+#include "Preset/PresetFileName.h"
 #include "UI/Overlays/Browser/DialogFrame.h"
 
 SaveAsDialog::SaveAsDialog (SaveAsDialogDelegate* saveDelegate)
@@ -56,17 +57,22 @@ SaveAsDialog::~SaveAsDialog()
 void SaveAsDialog::saveAs()
 {
     const auto name = nameEditor.getText();
-    if (delegate == nullptr || name.isEmpty())
+    if (name.isEmpty())
+    {
+        showFailure (PresetFileName::needsNameText);
         return;
-    failed = false;
+    }
+    if (delegate == nullptr)
+        return;
+    held = false;
     delegate->onSavePresetAs (name);
-    if (! failed)
+    if (! held)
         setVisible (false);
 }
 
 void SaveAsDialog::showFailure (const juce::String& reason)
 {
-    failed = true;
+    held = true;
     reasonLabel.setText (reason.upToFirstOccurrenceOf ("\n", false, false), juce::dontSendNotification);
     reasonLabel.setVisible (true);
     titleLabel.setVisible (false);

@@ -15,8 +15,12 @@ public:
     ~SaveAsDialog() override;
 
     // Reports the typed name and closes, unless the owner reported a failure
-    // meanwhile; nothing while the name is empty.
+    // or held the dialog open meanwhile. An empty name is not reported: the
+    // dialog says that a name is needed.
     void saveAs();
+    // Keeps the dialog open after the current report (the owner asks a
+    // question first, and closes the dialog itself once answered).
+    void holdOpen() noexcept { held = true; }
     // Shows a one-line reason in place of the title and keeps the dialog open
     // (opening it if needed); the next edit of the name clears it.
     void showFailure (const juce::String& reason);
@@ -36,7 +40,7 @@ public:
     PresetButtonLookAndFeel lookAndFeel;
 
 private:
-    bool failed = false;
+    bool held = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (SaveAsDialog)
 };
