@@ -53,7 +53,6 @@ VantrelDSPKernel::VantrelDSPKernel()
       filterFrequency (scratch()),
       duckerRatio (scratch (10.0f)),
       reverbColour (scratch()),
-      silence (scratch()),
       feedbackScratch (scratch())
 {
     inputFilter->setType (LowShelf);
@@ -68,8 +67,6 @@ VantrelDSPKernel::VantrelDSPKernel()
     for (auto& m : chunkModulation)
         m.assign (kGridLength, 0.0f);
     modulationGain = scratch();
-    for (auto& k : keyChunk)
-        k.assign (kGridLength, 0.0f);
     // Four outputs of one oscillator, a quarter cycle apart.
     for (std::size_t i = 0; i < lfoPhaseOffsets.size(); ++i)
         lfoPhaseOffsets[i] = scratch (0.25f * static_cast<float> (i));
@@ -128,13 +125,10 @@ void VantrelDSPKernel::setup()
         for (auto& channel : voice)
             channel.clear();
 
-    // A new stream: the grid starts here, every block is fresh, and the
-    // ducker's first chunk hears silence.
+    // A new stream: the grid starts here and every block is fresh (the
+    // ducker's init forgot its key).
     gridPosition = 0;
     lastModeA = lastModeB = -1;
-    keyLevel = {};
-    gainStart = {};
-    gainStep = {};
 
     // Nothing renders during setup: the filter type can be applied here.
     applyFilterType();
