@@ -46,8 +46,8 @@ public:
     // Every channel's ramp from here on, from the level of the last kWindow
     // frames of its key.
     void decide (const Settings& settings) noexcept;
-    // The next n frames of a channel's key in; its n gains (to be squared)
-    // out.
+    // The next n frames of a channel's key (finite) in; its n gains (to be
+    // squared) out.
     void follow (std::size_t channel, const float* key, float* gains, unsigned long n) noexcept;
 
     // The gain of a level (an amplitude) under the settings: 1 up to the
@@ -63,23 +63,28 @@ public:
 private:
     struct Channel
     {
-        std::vector<float> key; // the last kWindow frames, a ring
-        unsigned long next = 0; // where the next frame goes
-        double energy = 0.0;    // the ring's sum of squares, kept frame by frame
-        // The louder key that decides again: in the level mode's own terms
-        // (energy over the window, or a sample's magnitude).
+        // The squares of the last kWindow frames of key, a ring, in whole
+        // units: their sum is exact in any order, so the level does not
+        // depend on how the frames came in.
+        std::vector<std::int32_t> squares;
+        unsigned long next = 0;  // where the next frame goes
+        std::int64_t energy = 0; // the ring's sum
+        // The loudness (energy, or one square for the peak) above which the
+        // key asks for an attack.
         double louder = 0.0;
         // The ramp: its first gain, its step per frame, frames since it began.
         float start = 0.0f, step = 0.0f;
-        unsigned long age = 0;
+        int age = 0;
 
         float gain() const noexcept;
     };
 
-    template <std::uint32_t Mode>
-    void followKey (Channel& ch, const float* key, float* gains, unsigned long n) noexcept;
+    // A key louder than the ramp answered, at this level (an amplitude).
     void attack (Channel& ch, double level) noexcept;
-    double level (const Channel& ch) const noexcept;
+    // The window's loudness in units of squares (its energy, or its largest
+    // square for the peak), and the level (an amplitude) of a loudness.
+    double loudness (const Channel& ch) const noexcept;
+    double level (double loudness) const noexcept;
     double coefficient (float timeMs) const noexcept;
 
     std::vector<Channel> channelStates;

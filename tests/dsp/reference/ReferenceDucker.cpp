@@ -3,6 +3,16 @@
 #include <algorithm>
 #include <cmath>
 
+namespace
+{
+constexpr double kWindowUnits = 4194304.0 * 256.0;
+
+double rms (long long energy)
+{
+    return std::sqrt (static_cast<double> (energy) / kWindowUnits);
+}
+} // namespace
+
 ReferenceDucker::ReferenceDucker (double rate)
     : sampleRate (rate)
 {
@@ -30,24 +40,25 @@ void ReferenceDucker::beginChunk (float thresholdDb, float attackMs, float relea
     attack = attackMs;
     release = releaseMs;
     const float current = gain();
-    const float distance = target (std::sqrt (std::max (energy, 0.0) / static_cast<double> (kWindow))) - current;
+    const float distance = target (rms (energy)) - current;
     // The ramp runs on past the target, to the bounds.
     increment = static_cast<float> (distance * coefficient (distance < 0.0f ? attack : release));
     start = current;
     age = 0;
-    louder = std::max (energy, threshold * threshold * static_cast<double> (kWindow));
+    louder = std::max (static_cast<double> (energy), threshold * threshold * kWindowUnits);
 }
 
 float ReferenceDucker::tick (float key)
 {
-    energy += static_cast<double> (key) * key - static_cast<double> (keys[next]) * keys[next];
-    keys[next] = key;
+    const auto units = static_cast<long long> (static_cast<int> (std::min (key * key * 4194304.0f, 1073741824.0f)));
+    energy += units - squares[next];
+    squares[next] = units;
     next = (next + 1) % kWindow;
-    if (energy > louder)
+    if (static_cast<double> (energy) > louder)
     {
-        louder = energy;
+        louder = static_cast<double> (energy);
         const float current = gain();
-        const auto steeper = static_cast<float> ((target (std::sqrt (energy / static_cast<double> (kWindow))) - current) * coefficient (attack));
+        const auto steeper = static_cast<float> ((target (rms (energy)) - current) * coefficient (attack));
         if (steeper < increment)
         {
             start = current;
