@@ -44,8 +44,10 @@ dsp/Kernel/VantrelDSPKernelProcess.cpp | g[k] = squared ? a * a : a; | g[k] = sq
 # the threshold is at least -40 dB (0.01), so this floor never decides.
 # dsp/Dynamics/Ducker.cpp | std::max ((level - t) / s.ratio + t, 0.001) | std::max ((level - t) / s.ratio + t, 0.01)
 dsp/Dynamics/Ducker.cpp | t, 0.001) / std::max (level, 0.001) | t, 0.001) / std::max (level, 0.1)
-dsp/Dynamics/Ducker.cpp | - static_cast<double> (oldest) * oldest; | ;
-dsp/Dynamics/Ducker.cpp | attack (ch, std::sqrt (ch.energy / static_cast<double> (kWindow))); | (void) 0;
+dsp/Dynamics/Ducker.cpp | ch.energy += piece - sum (out, p); | ch.energy += piece;
+dsp/Dynamics/Ducker.cpp | ch.energy += in[i] - out[i]; | ch.energy += in[i];
+dsp/Dynamics/Ducker.cpp | attack (ch, level (now)); | (void) now;
+dsp/Dynamics/Ducker.cpp | static_cast<double> (ch.energy + added) <= ch.louder | static_cast<double> (ch.energy + added) <= 2.0 * ch.louder
 dsp/Dynamics/Ducker.cpp | if (step >= ch.step) | if (step >= 0.0f)
 dsp/Kernel/VantrelDSPKernelProcess.cpp | held.resonance = parameterBuffer (P::InputFilterResonance)[start]; | held.resonance = parameterBuffer (P::InputGain)[start];
 dsp/Dynamics/Ducker.cpp | std::max ((level - t) / s.ratio + t, 0.001) | std::max ((level - t) * s.ratio + t, 0.001)

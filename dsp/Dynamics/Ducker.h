@@ -15,9 +15,9 @@
 // The owner decides every channel's ramp at regular points (decide) and
 // feeds the key frame by frame (follow). Between two decisions a ramp runs on
 // past its target to the bounds 0 and 1, unless the key gets louder than
-// anything the ramp answered: then an attack starts at that very frame, so
-// the first attack of a sound is caught where it falls, not at the next
-// decision.
+// anything the ramp answered: then an attack from that very frame takes over
+// if it falls faster, so the first attack of a sound is caught where it
+// falls, not at the next decision.
 class Ducker : public LegacyCompressor
 {
 public:
