@@ -1,6 +1,9 @@
 #include "Delay/DelayWrite.h"
 
+#include "BlockSize.h"
 #include "Math/Memory.h"
+
+#include <array>
 
 #include <algorithm>
 #include <cmath>
@@ -35,17 +38,37 @@ void DelayWrite::init (float newMaxDelayMs, double newSampleRate)
     // the larger allocation for as long as the line lives.
     buffer = std::vector<float> (static_cast<std::size_t> (capacity), 0.0f);
     writeIndex = 4;
+    silentRun = size;
 }
 
 void DelayWrite::clear() noexcept
 {
     std::fill (buffer.begin(), buffer.end(), 0.0f);
+    silentRun = size;
+}
+
+void DelayWrite::writeSilence (unsigned long n) noexcept
+{
+    static const std::array<float, kMaxFramesPerBlock> silence {};
+    n = std::min (n, kMaxFramesPerBlock);
+    if (size <= 0 || n == 0)
+        return;
+    if (silentRun < size)
+    {
+        const int run = silentRun;
+        write (silence.data(), n);
+        silentRun = static_cast<int> (std::min (static_cast<unsigned long> (size), static_cast<unsigned long> (run) + n));
+        return;
+    }
+    const auto length = static_cast<unsigned long> (size);
+    writeIndex = static_cast<int> ((static_cast<unsigned long> (writeIndex) + n - 1) % length + 1);
 }
 
 void DelayWrite::write (const float* samples, unsigned long n) noexcept
 {
     if (size <= 0 || n == 0)
         return;
+    silentRun = 0;
 
     const auto length = static_cast<unsigned long> (size);
     if (n > length)

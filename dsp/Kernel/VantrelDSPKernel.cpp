@@ -68,6 +68,16 @@ VantrelDSPKernel::VantrelDSPKernel()
     for (auto& m : chunkModulation)
         m.assign (kGridLength, 0.0f);
     modulationGain = scratch();
+    fadeRamp = scratch();
+    for (auto& w : fadeWeights)
+        w = scratch();
+    for (std::size_t c = 0; c < kMaxChannels; ++c)
+    {
+        fadeWet[c] = scratch();
+        fadeInputB[c] = scratch();
+        fadeVoices[0][c] = scratch();
+        fadeVoices[1][c] = scratch();
+    }
     for (auto& k : keyChunk)
         k.assign (kGridLength, 0.0f);
     // Four outputs of one oscillator, a quarter cycle apart.
@@ -131,7 +141,10 @@ void VantrelDSPKernel::setup()
     // A new stream: the grid starts here, every block is fresh, and the
     // ducker's first chunk hears silence.
     gridPosition = 0;
-    lastModeA = lastModeB = -1;
+    modesTaken = false;
+    crossfade = {};
+    // About 5 ms, in whole chunks.
+    crossfadeLength = kGridLength * std::max (1ul, static_cast<unsigned long> (std::ceil (rate * 0.005 / static_cast<double> (kGridLength))));
     keyLevel = {};
     gainStart = {};
     gainStep = {};

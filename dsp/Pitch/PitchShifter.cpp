@@ -183,6 +183,7 @@ void PitchShifter::process (float* x, unsigned long n) noexcept
     if (n == 0 || storage.size == 0)
         return;
 
+    resting = false;
     const float ratio = currentRatio();
     const float* window = currentWindow();
 
@@ -190,6 +191,22 @@ void PitchShifter::process (float* x, unsigned long n) noexcept
     const unsigned long pieceLength = (n + pieces - 1) / pieces;
     for (unsigned long start = 0; start < n; start += pieceLength)
         processChunk (x + start, window + start, std::min (pieceLength, n - start), ratio);
+}
+
+void PitchShifter::rest (const float* x, unsigned long n) noexcept
+{
+    n = std::min (n, kMaxFramesPerBlock);
+    if (n == 0 || storage.size == 0)
+        return;
+    if (! resting)
+    {
+        highPass.clear();
+        lowPass.clear();
+        resting = true;
+    }
+    std::copy_n (x, n, tapA.data());
+    replaceNonFinite (tapA.data(), n);
+    storage.write (tapA.data(), n);
 }
 
 float PitchShifter::currentRatio() noexcept
@@ -228,6 +245,7 @@ void PitchShifter::processPair (PitchShifter& left, PitchShifter& right, float* 
     }
     if (n == 0)
         return;
+    left.resting = right.resting = false;
 
     // The windows depend only on the phase, the interval, the window length
     // and the block, not on the signal: two channels of one voice, set alike

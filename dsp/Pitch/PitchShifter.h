@@ -26,6 +26,11 @@ public:
 
     // In place, n at most kMaxFramesPerBlock. windowMs must point at n values.
     void process (float* x, unsigned long n) noexcept;
+    // While the shifter is not heard: stores x as process would, and nothing
+    // more (the window phase stands still, the filters are silenced when it
+    // stops), so that when it is heard again its taps find the signal it
+    // would have received, and nothing of what it played before.
+    void rest (const float* x, unsigned long n) noexcept;
     // left.process (xl, n) and right.process (xr, n) for two different
     // shifters, their band limits running side by side in one pass.
     static void processPair (PitchShifter& left, PitchShifter& right, float* xl, float* xr, unsigned long n) noexcept;
@@ -87,6 +92,7 @@ private:
     std::array<float, 5> highPassSet {};
     std::array<float, 5> lowPassSet {};
     float phase = 0.0f;
+    bool resting = false;
     int ratioSemitones = 0;
     float ratioFine = 0.0f;
     float heldRatio = 1.0f; // of ratioSemitones + ratioFine

@@ -46,7 +46,10 @@ void Shifter::init (int numChannels, double newSampleRate)
     dryWet.init (numChannels, newSampleRate);
     delayShifter.init (numChannels, newSampleRate);
     for (int i = 0; i < std::clamp (count, 0, kMaxChannels); ++i)
+    {
         pitchShifters[static_cast<std::size_t> (i)].init (numChannels, newSampleRate);
+        postShifters[static_cast<std::size_t> (i)].init (numChannels, newSampleRate);
+    }
     dryWet.twoSegment = false;
 
     // A feedback return from before the new layout must not leak into it.
@@ -57,8 +60,15 @@ void Shifter::init (int numChannels, double newSampleRate)
 
 void Shifter::clear() noexcept
 {
-    restartFeedbackDelay();
-    restartShifters();
+    delayShifter.clear();
+    for (auto& f : feedbackStorage)
+        std::fill (f.begin(), f.end(), 0.0f);
+    delayChunkPosition = {};
+    for (int i = 0; i < std::clamp (count, 0, kMaxChannels); ++i)
+    {
+        pitchShifters[static_cast<std::size_t> (i)].clear();
+        postShifters[static_cast<std::size_t> (i)].clear();
+    }
 }
 
 void Shifter::setPitch (int semitones) noexcept
@@ -69,6 +79,8 @@ void Shifter::setPitch (int semitones) noexcept
     for (auto& s : delayShifter.shifters)
         s.semitones.store (semitones, std::memory_order_relaxed);
     for (auto& s : pitchShifters)
+        s.semitones.store (semitones, std::memory_order_relaxed);
+    for (auto& s : postShifters)
         s.semitones.store (semitones, std::memory_order_relaxed);
 }
 
@@ -81,11 +93,15 @@ void Shifter::setFine (float semitones) noexcept
         s.fine.store (semitones, std::memory_order_relaxed);
     for (auto& s : pitchShifters)
         s.fine.store (semitones, std::memory_order_relaxed);
+    for (auto& s : postShifters)
+        s.fine.store (semitones, std::memory_order_relaxed);
 }
 
 void Shifter::setWindowMs (float* windowMs) noexcept
 {
     for (auto& s : pitchShifters)
+        s.windowMs = windowMs;
+    for (auto& s : postShifters)
         s.windowMs = windowMs;
     for (auto& s : delayShifter.shifters)
         s.windowMs = windowMs;
@@ -175,27 +191,31 @@ float Shifter::heldFeedbackGain (unsigned long channel, unsigned long n) noexcep
     return delayFeedbackGain[channel];
 }
 
-void Shifter::restartFeedbackDelay() noexcept
+void Shifter::restDelayShifters (const float* const* inputs, unsigned long n) noexcept
 {
-    delayShifter.clear();
-    for (auto& f : feedbackStorage)
-        std::fill (f.begin(), f.end(), 0.0f);
-    delayChunkPosition = {};
+    for (int c = 0; c < delayShifter.activeChannels(); ++c)
+    {
+        const auto ch = static_cast<std::size_t> (c);
+        delayShifter.shifters[ch].rest (inputs[c], n);
+        delayShifter.line.writer (ch).writeSilence (n);
+    }
 }
 
-void Shifter::restartShifters() noexcept
+void Shifter::restShifters (bool after, const float* const* inputs, int channelCount, unsigned long n) noexcept
 {
-    for (int i = 0; i < std::clamp (count, 0, kMaxChannels); ++i)
-        pitchShifters[static_cast<std::size_t> (i)].clear();
+    auto& shifters = after ? postShifters : pitchShifters;
+    for (int c = 0; c < std::min (channelCount, std::clamp (count, 0, kMaxChannels)); ++c)
+        shifters[static_cast<std::size_t> (c)].rest (inputs[c], n);
 }
 
-void Shifter::shiftChannels (int channelCount, unsigned long n) noexcept
+void Shifter::shiftChannels (int channelCount, unsigned long n, bool after) noexcept
 {
+    auto& shifters = after ? postShifters : pitchShifters;
     if (channelCount >= 2)
     {
-        PitchShifter::processPair (pitchShifters[0], pitchShifters[1], voice[0], voice[1], n);
+        PitchShifter::processPair (shifters[0], shifters[1], voice[0], voice[1], n);
         return;
     }
     if (channelCount == 1)
-        pitchShifters[0].process (voice[0], n);
+        shifters[0].process (voice[0], n);
 }

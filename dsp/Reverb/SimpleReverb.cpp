@@ -205,11 +205,27 @@ void SimpleReverb::processPair (SimpleReverb& a, float** buffersA, SimpleReverb&
     b.mixAndStore (buffersB, n);
 }
 
+void SimpleReverb::rest (unsigned long n) noexcept
+{
+    n = std::min (n, kMaxFramesPerBlock);
+    if (! resting)
+    {
+        for (auto& r : core.lines)
+            r.line->clearFilter();
+        resting = true;
+    }
+    for (auto& r : core.lines)
+        r.line->writer (0).writeSilence (n);
+    for (auto& r : core.earlyReflections.lines)
+        r.line->writer (0).writeSilence (n);
+}
+
 bool SimpleReverb::takeInputs (float** buffers, unsigned long n) noexcept
 {
     if (n == 0 || buffers == nullptr)
         return false;
 
+    resting = false;
     const int used = std::clamp (channels, 0, 2);
     if (! initialised)
     {

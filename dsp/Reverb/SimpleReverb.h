@@ -28,10 +28,17 @@ public:
     void process (float** buffers, unsigned long n) noexcept;
 
     // process on two reverbs at once, b's lines following a's room (equal
-    // line times: copyRoomSize) and written alike (alignWritePositions after
-    // a clear): the same samples as a.process and b.process, with the work
-    // the two can share done once.
+    // line times: copyRoomSize) and written alike (both initialised together,
+    // and written or rested through the same calls since): the same samples
+    // as a.process and b.process, with the work the two can share done once.
     static void processPair (SimpleReverb& a, float** buffersA, SimpleReverb& b, float** buffersB, unsigned long n) noexcept;
+
+    // In place of process while the reverb is not heard: every line stores
+    // silence, which costs nothing once it is silent through. Its lines keep
+    // their write positions in step with a reverb that runs meanwhile (the
+    // pair's condition), and it starts again from silence, not from what it
+    // held.
+    void rest (unsigned long n) noexcept;
 
     VantrelReverb core;
 
@@ -62,6 +69,7 @@ private:
 
     std::vector<float> defaultLength, defaultColour;
     bool initialised = false;
+    bool resting = false;
     // The loop gain last computed and the time and line length it was for.
     float lastGain = 0.0f, lastReverbTime = 0.0f, lastLineSeconds = 0.0f;
     bool gainValid = false;
