@@ -66,6 +66,23 @@ void halfSum (const float* a, const float* b, float* out, unsigned long n) noexc
         out[i] = (a[i] + b[i]) * 0.5f;
 }
 
+// The weight of the new routing at sample `reached` (1 .. length) of a
+// crossfade.
+float fadeShape (unsigned long reached, unsigned long length) noexcept
+{
+    if (reached >= length)
+        return 1.0f;
+    return 0.5f - 0.5f * std::cos (3.14159265f * static_cast<float> (reached) / static_cast<float> (length));
+}
+
+// out = from a to b by the weight w of b, per sample; a part wholly in or
+// out is exact. out may be b.
+void fadeInto (const float* a, const float* b, const float* w, float* out, unsigned long n) noexcept
+{
+    for (unsigned long i = 0; i < n; ++i)
+        out[i] = w[i] == 1.0f ? b[i] : w[i] == 0.0f ? a[i] : a[i] + w[i] * (b[i] - a[i]);
+}
+
 // Both voices in feedback mode: each voice takes its own reverb's output
 // (a into voiceA, b into voiceB), and a becomes the wet signal, (a + b)
 // 0.75, in one pass.
@@ -375,11 +392,12 @@ void VantrelDSPKernel::processCrossfade (unsigned long start, unsigned long n) n
     const bool bothTo = f.toA == kModeFeedback && f.toB == kModeFeedback;
     const bool secondReverb = bothFrom || bothTo;
 
-    // The new routing's weight rises through the fade; a part's weight is
-    // the old routing's share where the old one uses it plus the new one's.
+    // The new routing's weight rises through the fade along half a cosine,
+    // without a corner at either end; a part's weight is the old routing's
+    // share where the old one uses it plus the new one's.
     float* r = fadeRamp.data();
     for (unsigned long i = 0; i < n; ++i)
-        r[i] = static_cast<float> (f.position + i + 1) / static_cast<float> (f.length);
+        r[i] = fadeShape (f.position + i + 1, f.length);
     const auto weigh = [n, r] (float* w, bool was, bool is) noexcept {
         for (unsigned long i = 0; i < n; ++i)
             w[i] = (was ? 1.0f - r[i] : 0.0f) + (is ? r[i] : 0.0f);
@@ -414,8 +432,7 @@ void VantrelDSPKernel::processCrossfade (unsigned long start, unsigned long n) n
         {
             const auto ch = static_cast<std::size_t> (c);
             float* y = voice.voice[c];
-            for (unsigned long i = 0; i < n; ++i)
-                y[i] = work[ch][i] + w[i] * (y[i] - work[ch][i]);
+            fadeInto (work[ch], y, w, y, n);
             pre[v][ch] = y;
         }
     }
@@ -445,6 +462,10 @@ void VantrelDSPKernel::processCrossfade (unsigned long start, unsigned long n) n
         {
             Memory::copy (in, reverbInputsB[ch], n);
         }
+        // A reverb or delay that starts or stops hears its input fade in or
+        // out: what it plays then fades too, wherever it comes out later.
+        if (secondReverb)
+            SP::mul (reverbInputsB[ch], both, reverbInputsB[ch], n);
         if (uses (0, kModeFeedback))
         {
             feedbackReturns[0][ch].read (returned, n);
@@ -486,10 +507,9 @@ void VantrelDSPKernel::processCrossfade (unsigned long start, unsigned long n) n
         float* mixed = fadeWet[ch].data();
         float* inB = fadeInputB[ch].data();
         for (unsigned long i = 0; i < n; ++i)
-        {
-            mixed[i] = ra[i] + both[i] * ((ra[i] + rb[i]) * 0.75f - ra[i]);
-            inB[i] = ra[i] + both[i] * (rb[i] - ra[i]);
-        }
+            mixed[i] = (ra[i] + rb[i]) * 0.75f;
+        fadeInto (ra, mixed, both, mixed, n);
+        fadeInto (ra, rb, both, inB, n);
         wet[ch] = mixed;
         received[1][ch] = inB;
     }
@@ -510,9 +530,7 @@ void VantrelDSPKernel::processCrossfade (unsigned long start, unsigned long n) n
             {
                 const auto ch = static_cast<std::size_t> (c);
                 float* out = fadeVoices[v][ch].data();
-                const float* y = voice.voice[c];
-                for (unsigned long i = 0; i < n; ++i)
-                    out[i] = wet[ch][i] + w[i] * (y[i] - wet[ch][i]);
+                fadeInto (wet[ch], voice.voice[c], w, out, n);
                 post[v][ch] = out;
             }
         }
@@ -523,8 +541,10 @@ void VantrelDSPKernel::processCrossfade (unsigned long start, unsigned long n) n
 
         if (uses (v, kModeFeedback))
         {
+            float* w = fadeWeights[0].data();
+            weigh (w, from[v] == kModeFeedback, to[v] == kModeFeedback);
             for (int c = 0; c < preparedChannels; ++c)
-                Memory::copy (received[v][static_cast<std::size_t> (c)], voice.voice[c], n);
+                SP::mul (received[v][static_cast<std::size_t> (c)], w, voice.voice[c], n);
             voice.processDelayShifters (start, n);
             for (int c = 0; c < preparedChannels; ++c)
                 feedbackReturns[v][static_cast<std::size_t> (c)].write (voice.voice[c], n);
