@@ -24,6 +24,11 @@ constexpr float kPreDelayMaxMs = 400.0f;
 constexpr double kLowestSampleRate = 8000.0;
 constexpr double kHighestSampleRate = 768000.0;
 
+// The kernel owns the grid position and hands it to the blocks that decide
+// per chunk; their chunks are its chunks.
+static_assert (PitchShifter::kChunkLength == VantrelDSPKernel::kGridLength);
+static_assert (SimpleReverb::kChunkLength == VantrelDSPKernel::kGridLength);
+
 std::vector<float> scratch (float value = 0.0f)
 {
     return std::vector<float> (kMaxFramesPerBlock, value);

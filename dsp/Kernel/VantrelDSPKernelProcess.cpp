@@ -102,9 +102,9 @@ void takeBothReverbs (float* __restrict a, const float* __restrict b, float* __r
 // then the voice's own dry/wet crossfade with its amount. The channels are
 // independent; their shifters run together.
 void shiftAndMix (Shifter& voice, const std::array<const float*, 2>& dry, int channels, unsigned long n,
-                  bool after = false) noexcept
+                  unsigned long gridPosition, bool after = false) noexcept
 {
-    voice.shiftChannels (channels, n, after);
+    voice.shiftChannels (channels, n, after, gridPosition);
     for (int c = 0; c < channels; ++c)
     {
         float* x = voice.voice[c];
@@ -370,11 +370,11 @@ void VantrelDSPKernel::processSubBlock (unsigned long start, unsigned long n) no
         // The second reverb's lines follow the same room size and modulation:
         // the two run together.
         prepareReverb (*reverbB, start, n, reverbA.get());
-        SimpleReverb::processPair (*reverbA, reverbInputs.data(), *reverbB, reverbInputsB.data(), n);
+        SimpleReverb::processPair (*reverbA, reverbInputs.data(), *reverbB, reverbInputsB.data(), n, gridPosition);
     }
     else
     {
-        reverbA->process (reverbInputs.data(), n);
+        reverbA->process (reverbInputs.data(), n, gridPosition);
         reverbB->rest (n);
     }
     postReverbStage (start, n, modeA, modeB, bothFeedback);
@@ -425,7 +425,7 @@ void VantrelDSPKernel::processCrossfade (unsigned long start, unsigned long n) n
         }
         for (int c = 0; c < preparedChannels; ++c)
             Memory::copy (work[static_cast<std::size_t> (c)], voice.voice[c], n);
-        shiftAndMix (voice, work, preparedChannels, n);
+        shiftAndMix (voice, work, preparedChannels, n, gridPosition);
         float* w = fadeWeights[0].data();
         weigh (w, from[v] == kModeBefore, to[v] == kModeBefore);
         for (int c = 0; c < preparedChannels; ++c)
@@ -482,11 +482,11 @@ void VantrelDSPKernel::processCrossfade (unsigned long start, unsigned long n) n
     if (secondReverb)
     {
         prepareReverb (*reverbB, start, n, reverbA.get());
-        SimpleReverb::processPair (*reverbA, reverbInputs.data(), *reverbB, reverbInputsB.data(), n);
+        SimpleReverb::processPair (*reverbA, reverbInputs.data(), *reverbB, reverbInputsB.data(), n, gridPosition);
     }
     else
     {
-        reverbA->process (reverbInputs.data(), n);
+        reverbA->process (reverbInputs.data(), n, gridPosition);
         reverbB->rest (n);
     }
 
@@ -523,7 +523,7 @@ void VantrelDSPKernel::processCrossfade (unsigned long start, unsigned long n) n
         {
             for (int c = 0; c < preparedChannels; ++c)
                 Memory::copy (received[v][static_cast<std::size_t> (c)], voice.voice[c], n);
-            shiftAndMix (voice, wet, preparedChannels, n, true);
+            shiftAndMix (voice, wet, preparedChannels, n, gridPosition, true);
             float* w = fadeWeights[0].data();
             weigh (w, from[v] == kModeAfter, to[v] == kModeAfter);
             for (int c = 0; c < preparedChannels; ++c)
@@ -545,7 +545,7 @@ void VantrelDSPKernel::processCrossfade (unsigned long start, unsigned long n) n
             weigh (w, from[v] == kModeFeedback, to[v] == kModeFeedback);
             for (int c = 0; c < preparedChannels; ++c)
                 SP::mul (received[v][static_cast<std::size_t> (c)], w, voice.voice[c], n);
-            voice.processDelayShifters (start, n);
+            voice.processDelayShifters (start, n, gridPosition);
             for (int c = 0; c < preparedChannels; ++c)
                 feedbackReturns[v][static_cast<std::size_t> (c)].write (voice.voice[c], n);
         }
@@ -588,11 +588,11 @@ void VantrelDSPKernel::preReverbStage (unsigned long start, unsigned long n, int
             Memory::copy (work[ch], b.voice[ch], n);
     }
     if (modeA == kModeBefore)
-        shiftAndMix (a, work, preparedChannels, n);
+        shiftAndMix (a, work, preparedChannels, n, gridPosition);
     else
         a.restShifters (false, work.data(), preparedChannels, n);
     if (modeB == kModeBefore)
-        shiftAndMix (b, work, preparedChannels, n);
+        shiftAndMix (b, work, preparedChannels, n, gridPosition);
     else
         b.restShifters (false, work.data(), preparedChannels, n);
 
@@ -690,7 +690,7 @@ void VantrelDSPKernel::postReverbStage (unsigned long start, unsigned long n, in
         if (mode != kModeFeedback)
             voice.restDelayShifters (received.data(), n);
         if (mode == kModeAfter)
-            shiftAndMix (voice, reverbOuts, preparedChannels, n, true);
+            shiftAndMix (voice, reverbOuts, preparedChannels, n, gridPosition, true);
         else
             voice.restShifters (true, received.data(), preparedChannels, n);
 
@@ -701,7 +701,7 @@ void VantrelDSPKernel::postReverbStage (unsigned long start, unsigned long n, in
                 feedbackReturns[v][static_cast<std::size_t> (c)].write (nullptr, n);
             continue;
         }
-        voice.processDelayShifters (start, n);
+        voice.processDelayShifters (start, n, gridPosition);
         for (int c = 0; c < preparedChannels; ++c)
             feedbackReturns[v][static_cast<std::size_t> (c)].write (voice.voice[static_cast<std::size_t> (c)], n);
     }

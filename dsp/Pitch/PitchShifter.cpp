@@ -147,7 +147,7 @@ void PitchShifter::init (int numChannels, double newSampleRate)
 
     // Mono filters whose coefficients come from the first sample of a call.
     // A new stream starts a new chunk.
-    chunkPosition = 0;
+    ownPosition = 0;
 
     highPass.init (1, newSampleRate);
     highPass.subBlockSize = kMaxFramesPerBlock;
@@ -176,6 +176,13 @@ void PitchShifter::clear() noexcept
 
 void PitchShifter::process (float* x, unsigned long n) noexcept
 {
+    process (x, n, ownPosition);
+    ownPosition = (ownPosition + std::min (n, kMaxFramesPerBlock)) % kChunkLength;
+}
+
+void PitchShifter::process (float* x, unsigned long n, unsigned long gridPosition) noexcept
+{
+    gridPosition %= kChunkLength;
     // Filter and window tails must reach silence without passing through
     // denormals.
     const ScopedFlushDenormals noDenormals;
@@ -190,7 +197,7 @@ void PitchShifter::process (float* x, unsigned long n) noexcept
     const unsigned long pieces = static_cast<unsigned long> (std::max (1, chunkCount));
     const unsigned long pieceLength = (n + pieces - 1) / pieces;
     for (unsigned long start = 0; start < n; start += pieceLength)
-        processChunk (x + start, window + start, std::min (pieceLength, n - start), ratio);
+        processChunk (x + start, window + start, std::min (pieceLength, n - start), ratio, (gridPosition + start) % kChunkLength);
 }
 
 void PitchShifter::rest (const float* x, unsigned long n) noexcept
@@ -233,14 +240,30 @@ const float* PitchShifter::currentWindow() const noexcept
 
 void PitchShifter::processPair (PitchShifter& left, PitchShifter& right, float* xl, float* xr, unsigned long n) noexcept
 {
-    const ScopedFlushDenormals noDenormals;
-    n = std::min (n, kMaxFramesPerBlock);
-    const bool together = &left != &right && xl != xr && left.storage.size > 0 && right.storage.size > 0
-                          && left.chunkCount <= 1 && right.chunkCount <= 1 && left.chunkPosition == right.chunkPosition;
-    if (! together)
+    // Each counts its own input: only two that are at the same place go together.
+    if (left.ownPosition != right.ownPosition || &left == &right)
     {
         left.process (xl, n);
         right.process (xr, n);
+        return;
+    }
+    const unsigned long position = left.ownPosition;
+    processPair (left, right, xl, xr, n, position);
+    left.ownPosition = right.ownPosition = (position + std::min (n, kMaxFramesPerBlock)) % kChunkLength;
+}
+
+void PitchShifter::processPair (PitchShifter& left, PitchShifter& right, float* xl, float* xr, unsigned long n,
+                                unsigned long position) noexcept
+{
+    const ScopedFlushDenormals noDenormals;
+    n = std::min (n, kMaxFramesPerBlock);
+    position %= kChunkLength;
+    const bool together = &left != &right && xl != xr && left.storage.size > 0 && right.storage.size > 0
+                          && left.chunkCount <= 1 && right.chunkCount <= 1;
+    if (! together)
+    {
+        left.process (xl, n, position);
+        right.process (xr, n, position);
         return;
     }
     if (n == 0)
@@ -256,20 +279,19 @@ void PitchShifter::processPair (PitchShifter& left, PitchShifter& right, float* 
     const float* rightWindow = right.currentWindow();
     // Within a chunk the interval and window length are the ones taken at
     // its start.
-    const bool sameSettings = left.chunkPosition == 0 ? leftRatio == rightRatio : left.chunkIncrement == right.chunkIncrement;
+    const bool sameSettings = position == 0 ? leftRatio == rightRatio : left.chunkIncrement == right.chunkIncrement;
     const bool sameWindows = left.phase == right.phase && sameSettings && leftWindow == rightWindow
                              && left.sampleRate == right.sampleRate;
 
-    left.computeWindows (leftWindow, n, leftRatio);
+    left.computeWindows (leftWindow, n, leftRatio, position);
     if (sameWindows)
     {
         right.phase = left.phase;
-        right.chunkPosition = left.chunkPosition;
         right.chunkIncrement = left.chunkIncrement;
     }
     else
     {
-        right.computeWindows (rightWindow, n, rightRatio);
+        right.computeWindows (rightWindow, n, rightRatio, position);
     }
     if (sameWindows)
         windowTapsPair (left, right, xl, xr, n);
@@ -315,9 +337,9 @@ void PitchShifter::processPair (PitchShifter& left, PitchShifter& right, float* 
     SP::tanh (xr, xr, n);
 }
 
-void PitchShifter::processChunk (float* x, const float* window, unsigned long n, float ratio) noexcept
+void PitchShifter::processChunk (float* x, const float* window, unsigned long n, float ratio, unsigned long position) noexcept
 {
-    shiftChunk (x, window, n, ratio);
+    shiftChunk (x, window, n, ratio, position);
 
     // High-pass then low-pass, in one pass over the block.
     BiquadFilter::processSeries (highPass, lowPass, x, n, 0,
@@ -326,13 +348,13 @@ void PitchShifter::processChunk (float* x, const float* window, unsigned long n,
     SP::tanh (x, x, n);
 }
 
-void PitchShifter::shiftChunk (float* x, const float* window, unsigned long n, float ratio) noexcept
+void PitchShifter::shiftChunk (float* x, const float* window, unsigned long n, float ratio, unsigned long position) noexcept
 {
-    computeWindows (window, n, ratio);
+    computeWindows (window, n, ratio, position);
     windowTaps (x, n, *this);
 }
 
-void PitchShifter::computeWindows (const float* window, unsigned long n, float ratio) noexcept
+void PitchShifter::computeWindows (const float* window, unsigned long n, float ratio, unsigned long position) noexcept
 {
     float* pA = phaseA.data();
     float* pB = phaseB.data();
@@ -341,17 +363,17 @@ void PitchShifter::computeWindows (const float* window, unsigned long n, float r
         // The interval and the window length are taken at each chunk's start
         // and held for the chunk, however the calls cut it; within a chunk
         // every sample's phase counts from the chunk's first.
-        if (chunkPosition == 0)
+        if (position == 0)
             chunkIncrement = incrementFor (window[done], ratio);
-        const unsigned long piece = std::min (n - done, kChunkLength - chunkPosition);
+        const unsigned long piece = std::min (n - done, kChunkLength - position);
         const float next = windowPhases (phase, chunkIncrement, window + done, kShortestTapSeconds, pA + done, pB + done,
-                                         delayA.data() + done, delayB.data() + done, piece, chunkPosition);
-        chunkPosition += piece;
+                                         delayA.data() + done, delayB.data() + done, piece, position);
+        position += piece;
         done += piece;
-        if (chunkPosition == kChunkLength)
+        if (position == kChunkLength)
         {
             phase = next;
-            chunkPosition = 0;
+            position = 0;
         }
     }
 

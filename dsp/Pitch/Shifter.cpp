@@ -55,7 +55,7 @@ void Shifter::init (int numChannels, double newSampleRate)
     // A feedback return from before the new layout must not leak into it.
     for (auto& f : feedbackStorage)
         std::fill (f.begin(), f.end(), 0.0f);
-    delayChunkPosition = {};
+    ownDelayPositions = {};
 }
 
 void Shifter::clear() noexcept
@@ -63,7 +63,7 @@ void Shifter::clear() noexcept
     delayShifter.clear();
     for (auto& f : feedbackStorage)
         std::fill (f.begin(), f.end(), 0.0f);
-    delayChunkPosition = {};
+    ownDelayPositions = {};
     for (int i = 0; i < std::clamp (count, 0, kMaxChannels); ++i)
     {
         pitchShifters[static_cast<std::size_t> (i)].clear();
@@ -109,6 +109,15 @@ void Shifter::setWindowMs (float* windowMs) noexcept
 
 void Shifter::processDelayShifter (unsigned long start, unsigned long channel, unsigned long n) noexcept
 {
+    if (channel >= kMaxChannels)
+        return;
+    auto& position = ownDelayPositions[channel];
+    processDelayShifter (start, channel, n, position);
+    position = (position + n) % PitchShifter::kChunkLength;
+}
+
+void Shifter::processDelayShifter (unsigned long start, unsigned long channel, unsigned long n, unsigned long gridPosition) noexcept
+{
     // The repeats decay through the whole float range.
     const ScopedFlushDenormals noDenormals;
     if (channel >= static_cast<unsigned long> (delayShifter.activeChannels()) || start >= kMaxFramesPerBlock)
@@ -127,11 +136,11 @@ void Shifter::processDelayShifter (unsigned long start, unsigned long channel, u
     // offset) behind the input.
     d.line.reader (channel).processMilliseconds (d.delayTimeMs.data(), y, d.line.writer (channel), n);
 
-    const float feedbackGain = heldFeedbackGain (channel, n);
+    const float feedbackGain = heldFeedbackGain (channel, gridPosition);
 
     // Each pass through the line is shifted once more: lineIn = x + y g.
     addScaled (x, y, feedbackGain, lineIn, n);
-    shifter.process (lineIn, n);
+    shifter.process (lineIn, n, gridPosition);
     d.line.writer (channel).write (lineIn, n);
 
     Memory::copy (y, x, n);
@@ -140,11 +149,25 @@ void Shifter::processDelayShifter (unsigned long start, unsigned long channel, u
 
 void Shifter::processDelayShifters (unsigned long start, unsigned long n) noexcept
 {
+    // Each channel counts its own calls: only channels at the same place go together.
+    if (ownDelayPositions[0] != ownDelayPositions[1])
+    {
+        for (int c = 0; c < delayShifter.activeChannels(); ++c)
+            processDelayShifter (start, static_cast<unsigned long> (c), n);
+        return;
+    }
+    const unsigned long position = ownDelayPositions[0];
+    processDelayShifters (start, n, position);
+    ownDelayPositions.fill ((position + n) % PitchShifter::kChunkLength);
+}
+
+void Shifter::processDelayShifters (unsigned long start, unsigned long n, unsigned long gridPosition) noexcept
+{
     const ScopedFlushDenormals noDenormals;
     if (delayShifter.activeChannels() != 2 || start >= kMaxFramesPerBlock)
     {
         for (int c = 0; c < delayShifter.activeChannels(); ++c)
-            processDelayShifter (start, static_cast<unsigned long> (c), n);
+            processDelayShifter (start, static_cast<unsigned long> (c), n, gridPosition);
         return;
     }
     n = std::min (n, kMaxFramesPerBlock - start);
@@ -165,8 +188,8 @@ void Shifter::processDelayShifters (unsigned long start, unsigned long n) noexce
         for (unsigned long c = 0; c < 2; ++c)
             d.line.reader (c).processMilliseconds (times[c], delayed[c], *storages[c], n);
     for (unsigned long c = 0; c < 2; ++c)
-        addScaled (voice[c], delayed[c], heldFeedbackGain (c, n), lineInputPair[c].data(), n);
-    PitchShifter::processPair (d.shifters[0], d.shifters[1], lineInputPair[0].data(), lineInputPair[1].data(), n);
+        addScaled (voice[c], delayed[c], heldFeedbackGain (c, gridPosition), lineInputPair[c].data(), n);
+    PitchShifter::processPair (d.shifters[0], d.shifters[1], lineInputPair[0].data(), lineInputPair[1].data(), n, gridPosition);
     for (unsigned long c = 0; c < 2; ++c)
     {
         d.line.writer (c).write (lineInputPair[c].data(), n);
@@ -175,19 +198,17 @@ void Shifter::processDelayShifters (unsigned long start, unsigned long n) noexce
     }
 }
 
-float Shifter::heldFeedbackGain (unsigned long channel, unsigned long n) noexcept
+float Shifter::heldFeedbackGain (unsigned long channel, unsigned long gridPosition) noexcept
 {
     // Taken from the interval at each chunk's start and held for the chunk.
     // A call never crosses a chunk's end (the kernel cuts its sub-blocks on
     // its grid); a longer one takes the gain of the chunk it starts in.
-    auto& position = delayChunkPosition[channel];
-    if (position == 0)
+    if (gridPosition % PitchShifter::kChunkLength == 0)
     {
         const auto& shifter = delayShifter.shifters[channel];
         const float interval = static_cast<float> (std::abs (shifter.semitones.load (std::memory_order_relaxed)));
         delayFeedbackGain[channel] = kLargestFeedback * std::sqrt (interval / kWidestInterval);
     }
-    position = (position + n) % PitchShifter::kChunkLength;
     return delayFeedbackGain[channel];
 }
 
@@ -218,4 +239,16 @@ void Shifter::shiftChannels (int channelCount, unsigned long n, bool after) noex
     }
     if (channelCount == 1)
         shifters[0].process (voice[0], n);
+}
+
+void Shifter::shiftChannels (int channelCount, unsigned long n, bool after, unsigned long gridPosition) noexcept
+{
+    auto& shifters = after ? postShifters : pitchShifters;
+    if (channelCount >= 2)
+    {
+        PitchShifter::processPair (shifters[0], shifters[1], voice[0], voice[1], n, gridPosition);
+        return;
+    }
+    if (channelCount == 1)
+        shifters[0].process (voice[0], n, gridPosition);
 }

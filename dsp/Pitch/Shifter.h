@@ -44,15 +44,20 @@ public:
 
     // One sub-block of the feedback mode on voice[channel]: the voice buffer
     // receives the delay's output, which is also kept in feedback[channel]
-    // from `start` on.
+    // from `start` on. gridPosition: the frame of the grid chunk the
+    // sub-block starts at, as the caller counts it (a sub-block does not
+    // cross a chunk's end); without it, the voice counts its own calls.
+    void processDelayShifter (unsigned long start, unsigned long channel, unsigned long n, unsigned long gridPosition) noexcept;
     void processDelayShifter (unsigned long start, unsigned long channel, unsigned long n) noexcept;
     // processDelayShifter on every channel the feedback delay was set up for,
     // in stereo with the two channels' shifters in one pass.
+    void processDelayShifters (unsigned long start, unsigned long n, unsigned long gridPosition) noexcept;
     void processDelayShifters (unsigned long start, unsigned long n) noexcept;
     // The plain shift of voice[0 .. channelCount - 1] (at most 2) by the
     // voice's own shifters before the reverb (pitchShifters) or after it
     // (postShifters), each channel as its shifter's process, in stereo in
     // one pass.
+    void shiftChannels (int channelCount, unsigned long n, bool after, unsigned long gridPosition) noexcept;
     void shiftChannels (int channelCount, unsigned long n, bool after = false) noexcept;
 
     int count = 2;          // own shifters, one per channel
@@ -73,11 +78,12 @@ public:
     std::atomic<int> mode { 0 };        // 0 before, 1 feedback around, 2 after the reverb
 
 private:
-    // The feedback gain of a channel's delay for the chunk a call of n
-    // samples is in; counts the call's samples.
-    float heldFeedbackGain (unsigned long channel, unsigned long n) noexcept;
+    // The feedback gain of a channel's delay for the chunk a call at
+    // gridPosition is in.
+    float heldFeedbackGain (unsigned long channel, unsigned long gridPosition) noexcept;
 
-    std::array<unsigned long, kMaxChannels> delayChunkPosition {};
+    // The positions the calls without a caller's count.
+    std::array<unsigned long, kMaxChannels> ownDelayPositions {};
     std::array<float, kMaxChannels> delayFeedbackGain {};
 
     // Both channels' delay outputs and line inputs of one sub-block.
