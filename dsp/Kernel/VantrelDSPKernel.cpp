@@ -99,6 +99,12 @@ VantrelDSPKernel::VantrelDSPKernel()
         reverbInputsB[c] = reverbInputStorageB[c].data();
     }
 
+    for (std::size_t c = 0; c < kMaxChannels; ++c)
+    {
+        shifterA->pitchShifters[c].readFrom (&preShiftInputs[c]);
+        shifterB->pitchShifters[c].readFrom (&preShiftInputs[c]);
+    }
+
     // Every parameter gets its slot now, so rendering never grows the list.
     parameterBuffers->checkSize (P::NumParameters - 1);
 }
@@ -129,6 +135,8 @@ void VantrelDSPKernel::setup()
     shifterB->init (c, rate);
     reverbB->init (c, rate);
     lfo->init (kModulationOutputs, rate);
+    for (auto& input : preShiftInputs)
+        input.init (PitchShifter::storageMs (shifterA->pitchShifters[0].maxWindowMs, rate), rate);
 
     // The modulation must repeat identically: no random steps.
     lfo->randomSteps = false;

@@ -138,6 +138,9 @@ private:
     // Each voice's feedback return per channel (voice A first), and the
     // sub-block it is read into.
     std::array<std::array<FeedbackReturn, kMaxChannels>, 2> feedbackReturns;
+    // The voices' shifters before the reverb hear the same input, in every
+    // mode: it is stored once, per channel, and both read it.
+    std::array<DelayWrite, kMaxChannels> preShiftInputs;
     std::vector<float> feedbackScratch;
 
     // The input filter's type as last requested from any thread; the audio

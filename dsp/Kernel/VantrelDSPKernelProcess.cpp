@@ -408,7 +408,11 @@ void VantrelDSPKernel::processCrossfade (unsigned long start, unsigned long n) n
 
     std::array<const float*, kMaxChannels> work {};
     for (int c = 0; c < preparedChannels; ++c)
-        work[static_cast<std::size_t> (c)] = workBuffers[static_cast<std::size_t> (c)].data() + start;
+    {
+        const auto ch = static_cast<std::size_t> (c);
+        work[ch] = workBuffers[ch].data() + start;
+        preShiftInputs[ch].writeFinite (work[ch], n);
+    }
 
     // Before the reverb: a voice that shifts there in either routing is
     // heard by its weight, the input passing by for the rest.
@@ -582,6 +586,7 @@ void VantrelDSPKernel::preReverbStage (unsigned long start, unsigned long n, int
     {
         const auto ch = static_cast<std::size_t> (c);
         work[ch] = workBuffers[ch].data() + start;
+        preShiftInputs[ch].writeFinite (work[ch], n);
         if (modeA == kModeBefore)
             Memory::copy (work[ch], a.voice[ch], n);
         if (modeB == kModeBefore)

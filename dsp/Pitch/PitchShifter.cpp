@@ -141,7 +141,10 @@ void PitchShifter::init (int numChannels, double newSampleRate)
 {
     ProcessBlock::init (numChannels, newSampleRate);
 
-    storage.init (storageMs (maxWindowMs, newSampleRate), newSampleRate);
+    if (sharedInput == nullptr)
+        storage.init (storageMs (maxWindowMs, newSampleRate), newSampleRate);
+    else
+        storage = DelayWrite {};
     reader.sampleRate = static_cast<float> (newSampleRate);
     reader.interpolationMode = DelayRead::Linear;
 
@@ -169,7 +172,8 @@ void PitchShifter::init (int numChannels, double newSampleRate)
 void PitchShifter::clear() noexcept
 {
     // A cleared shifter must not replay what it heard before.
-    storage.clear();
+    if (sharedInput == nullptr)
+        storage.clear();
     highPass.clear();
     lowPass.clear();
 }
@@ -187,7 +191,7 @@ void PitchShifter::process (float* x, unsigned long n, unsigned long gridPositio
     // denormals.
     const ScopedFlushDenormals noDenormals;
     n = std::min (n, kMaxFramesPerBlock);
-    if (n == 0 || storage.size == 0)
+    if (n == 0 || input().size == 0)
         return;
 
     resting = false;
@@ -203,7 +207,7 @@ void PitchShifter::process (float* x, unsigned long n, unsigned long gridPositio
 void PitchShifter::rest (const float* x, unsigned long n) noexcept
 {
     n = std::min (n, kMaxFramesPerBlock);
-    if (n == 0 || storage.size == 0)
+    if (n == 0 || input().size == 0)
         return;
     if (! resting)
     {
@@ -211,9 +215,8 @@ void PitchShifter::rest (const float* x, unsigned long n) noexcept
         lowPass.clear();
         resting = true;
     }
-    std::copy_n (x, n, tapA.data());
-    replaceNonFinite (tapA.data(), n);
-    storage.write (tapA.data(), n);
+    if (sharedInput == nullptr)
+        storage.writeFinite (x, n);
 }
 
 float PitchShifter::currentRatio() noexcept
@@ -258,7 +261,7 @@ void PitchShifter::processPair (PitchShifter& left, PitchShifter& right, float* 
     const ScopedFlushDenormals noDenormals;
     n = std::min (n, kMaxFramesPerBlock);
     position %= kChunkLength;
-    const bool together = &left != &right && xl != xr && left.storage.size > 0 && right.storage.size > 0
+    const bool together = &left != &right && xl != xr && left.input().size > 0 && right.input().size > 0
                           && left.chunkCount <= 1 && right.chunkCount <= 1;
     if (! together)
     {
@@ -278,8 +281,8 @@ void PitchShifter::processPair (PitchShifter& left, PitchShifter& right, float* 
     const float* leftWindow = left.currentWindow();
     const float* rightWindow = right.currentWindow();
     // Within a chunk the interval and window length are the ones taken at
-    // its start.
-    const bool sameSettings = position == 0 ? leftRatio == rightRatio : left.chunkIncrement == right.chunkIncrement;
+    // its start; a call that reaches the next chunk takes them anew there.
+    const bool sameSettings = leftRatio == rightRatio && (position == 0 || left.chunkIncrement == right.chunkIncrement);
     const bool sameWindows = left.phase == right.phase && sameSettings && leftWindow == rightWindow
                              && left.sampleRate == right.sampleRate;
 
@@ -400,11 +403,9 @@ void PitchShifter::windowTapsPair (PitchShifter& left, PitchShifter& right, floa
     // Both channels read at the left's windows and tap delays: where the
     // reader can, all four taps and both windowed sums in one pass, from
     // positions computed once for the two storages (written alike).
-    replaceNonFinite (xl, n);
-    replaceNonFinite (xr, n);
-    left.storage.write (xl, n);
-    right.storage.write (xr, n);
-    const DelayWrite* storages[2] = { &left.storage, &right.storage };
+    left.store (xl, n);
+    right.store (xr, n);
+    const DelayWrite* storages[2] = { &left.input(), &right.input() };
     float* out[2] = { xl, xr };
     if (left.reader.sampleRate == right.reader.sampleRate && right.reader.interpolationMode == left.reader.interpolationMode
         && left.reader.processWindowedTapsAfterWrite (left.delayA.data(), left.delayB.data(), left.phaseA.data(),
@@ -419,14 +420,21 @@ void PitchShifter::windowTaps (float* x, unsigned long n, const PitchShifter& wi
     // The block is stored first, so each tap's delay is exactly the one its
     // window sets. The windows do not depend on the signal, so they may come
     // first.
+    store (x, n);
+    readTaps (x, n, windows);
+}
+
+void PitchShifter::store (float* x, unsigned long n) noexcept
+{
+    if (sharedInput != nullptr)
+        return;
     replaceNonFinite (x, n);
     storage.write (x, n);
-    readTaps (x, n, windows);
 }
 
 void PitchShifter::readTaps (float* x, unsigned long n, const PitchShifter& windows) noexcept
 {
-    reader.processAfterWrite (windows.delayA.data(), tapA.data(), storage, n);
-    reader.processAfterWrite (windows.delayB.data(), tapB.data(), storage, n);
+    reader.processAfterWrite (windows.delayA.data(), tapA.data(), input(), n);
+    reader.processAfterWrite (windows.delayB.data(), tapB.data(), input(), n);
     SP::mul_mul_add (windows.phaseA.data(), tapA.data(), windows.phaseB.data(), tapB.data(), x, n);
 }

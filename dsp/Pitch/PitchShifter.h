@@ -41,6 +41,12 @@ public:
                              unsigned long gridPosition) noexcept;
     static void processPair (PitchShifter& left, PitchShifter& right, float* xl, float* xr, unsigned long n) noexcept;
 
+    // From now on the shifter stores nothing itself: it reads `written`,
+    // which its owner writes with the shifter's input (finite samples, as
+    // process would store them) before every call. Shifters that hear the
+    // same input share one storage this way. Before init.
+    void readFrom (DelayWrite* written) noexcept { sharedInput = written; }
+
     // Written from any thread; each call reads them once.
     std::atomic<int> semitones { 0 };
     std::atomic<float> fine { 0.0f }; // semitones
@@ -112,6 +118,11 @@ private:
     std::vector<float> phaseA, phaseB, delayA, delayB, tapA, tapB;
 
     DelayWrite storage;
+    DelayWrite* sharedInput = nullptr;
+    DelayWrite& input() noexcept { return sharedInput != nullptr ? *sharedInput : storage; }
+    const DelayWrite& input() const noexcept { return sharedInput != nullptr ? *sharedInput : storage; }
+    // Stores x (made finite in place) unless the storage is shared.
+    void store (float* x, unsigned long n) noexcept;
     DelayRead reader;
 
     std::vector<float> resonance;      // -8 dB for both filters
