@@ -24,6 +24,11 @@ constexpr float kPreDelayMaxMs = 400.0f;
 constexpr double kLowestSampleRate = 8000.0;
 constexpr double kHighestSampleRate = 768000.0;
 
+// The kernel owns the grid position and hands it to the blocks that decide
+// per chunk; their chunks are its chunks.
+static_assert (PitchShifter::kChunkLength == VantrelDSPKernel::kGridLength);
+static_assert (SimpleReverb::kChunkLength == VantrelDSPKernel::kGridLength);
+
 std::vector<float> scratch (float value = 0.0f)
 {
     return std::vector<float> (kMaxFramesPerBlock, value);
@@ -67,6 +72,16 @@ VantrelDSPKernel::VantrelDSPKernel()
     for (auto& m : chunkModulation)
         m.assign (kGridLength, 0.0f);
     modulationGain = scratch();
+    fadeRamp = scratch();
+    for (auto& w : fadeWeights)
+        w = scratch();
+    for (std::size_t c = 0; c < kMaxChannels; ++c)
+    {
+        fadeWet[c] = scratch();
+        fadeInputB[c] = scratch();
+        fadeVoices[0][c] = scratch();
+        fadeVoices[1][c] = scratch();
+    }
     // Four outputs of one oscillator, a quarter cycle apart.
     for (std::size_t i = 0; i < lfoPhaseOffsets.size(); ++i)
         lfoPhaseOffsets[i] = scratch (0.25f * static_cast<float> (i));
@@ -79,6 +94,12 @@ VantrelDSPKernel::VantrelDSPKernel()
         reverbInputStorageB[c] = scratch();
         reverbInputs[c] = reverbInputStorage[c].data();
         reverbInputsB[c] = reverbInputStorageB[c].data();
+    }
+
+    for (std::size_t c = 0; c < kMaxChannels; ++c)
+    {
+        shifterA->pitchShifters[c].readFrom (&preShiftInputs[c]);
+        shifterB->pitchShifters[c].readFrom (&preShiftInputs[c]);
     }
 
     // Every parameter gets its slot now, so rendering never grows the list.
@@ -111,6 +132,8 @@ void VantrelDSPKernel::setup()
     shifterB->init (c, rate);
     reverbB->init (c, rate);
     lfo->init (kModulationOutputs, rate);
+    for (auto& input : preShiftInputs)
+        input.init (PitchShifter::storageMs (shifterA->pitchShifters[0].maxWindowMs, rate), rate);
 
     // The modulation must repeat identically: no random steps.
     lfo->randomSteps = false;
@@ -128,7 +151,10 @@ void VantrelDSPKernel::setup()
     // A new stream: the grid starts here and every block is fresh (the
     // ducker's init forgot its key).
     gridPosition = 0;
-    lastModeA = lastModeB = -1;
+    modesTaken = false;
+    crossfade = {};
+    // About 5 ms, in whole chunks.
+    crossfadeLength = kGridLength * std::max (1ul, static_cast<unsigned long> (std::ceil (rate * 0.005 / static_cast<double> (kGridLength))));
 
     // Nothing renders during setup: the filter type can be applied here.
     applyFilterType();

@@ -107,8 +107,12 @@ private:
     // At a grid point: the decisions held through the chunk that starts at
     // frame `start` of the block.
     void beginChunk (unsigned long start) noexcept;
-    void restartStoppedBlocks (int modeA, int modeB) noexcept;
+    // The voices' modes for the chunk; a change starts a crossfade.
+    void takeModes() noexcept;
     void processSubBlock (unsigned long start, unsigned long n) noexcept;
+    // A sub-block inside a crossfade: the old and the new routing both run
+    // and their contributions are mixed by the fade's weights.
+    void processCrossfade (unsigned long start, unsigned long n) noexcept;
     void filterInput (unsigned long start, unsigned long n) noexcept;
     void modulate (unsigned long start, unsigned long n) noexcept;
     void preReverbStage (unsigned long start, unsigned long n, int modeA, int modeB, bool bothFeedback) noexcept;
@@ -133,6 +137,9 @@ private:
     // Each voice's feedback return per channel (voice A first), and the
     // sub-block it is read into.
     std::array<std::array<FeedbackReturn, kMaxChannels>, 2> feedbackReturns;
+    // The voices' shifters before the reverb hear the same input, in every
+    // mode: it is stored once, per channel, and both read it.
+    std::array<DelayWrite, kMaxChannels> preShiftInputs;
     std::vector<float> feedbackScratch;
 
     // The input filter's type as last requested from any thread; the audio
@@ -156,9 +163,21 @@ private:
         float resonance = 0.0f;  // the input filter's, dB
         float colour = 0.0f;     // the reverbs' damping cutoff, Hz
     } held;
-    // The modes the voices ran in during the last chunk (-1: none since
-    // setup), so that a block starting again can start from silence.
-    int lastModeA = -1, lastModeB = -1;
+    // A change of the voices' modes fades from the old routing to the new
+    // over whole chunks (a few ms); the modes are read again once it ends.
+    struct Crossfade
+    {
+        int fromA = 0, fromB = 0, toA = 0, toB = 0;
+        unsigned long position = 0, length = 0; // samples
+        bool running() const noexcept { return position < length; }
+    } crossfade;
+    unsigned long crossfadeLength = kGridLength;
+    bool modesTaken = false; // since setup
+    float feedbackScaleA = 0.0f, feedbackScaleB = 0.0f; // the return scales while a crossfade runs
+    std::vector<float> fadeRamp;
+    std::array<std::vector<float>, 4> fadeWeights;
+    std::array<std::vector<float>, kMaxChannels> fadeWet, fadeInputB;
+    std::array<std::array<std::vector<float>, kMaxChannels>, 2> fadeVoices;
     // The oscillator's outputs over the whole chunk at full amount; each
     // sub-block scales its part by the amount.
     std::array<std::vector<float>, kModulationOutputs> chunkModulation;

@@ -65,6 +65,23 @@ void halfSum (const float* a, const float* b, float* out, unsigned long n) noexc
         out[i] = (a[i] + b[i]) * 0.5f;
 }
 
+// The weight of the new routing at sample `reached` (1 .. length) of a
+// crossfade.
+float fadeShape (unsigned long reached, unsigned long length) noexcept
+{
+    if (reached >= length)
+        return 1.0f;
+    return 0.5f - 0.5f * std::cos (3.14159265f * static_cast<float> (reached) / static_cast<float> (length));
+}
+
+// out = from a to b by the weight w of b, per sample; a part wholly in or
+// out is exact. out may be b.
+void fadeInto (const float* a, const float* b, const float* w, float* out, unsigned long n) noexcept
+{
+    for (unsigned long i = 0; i < n; ++i)
+        out[i] = w[i] == 1.0f ? b[i] : w[i] == 0.0f ? a[i] : a[i] + w[i] * (b[i] - a[i]);
+}
+
 // Both voices in feedback mode: each voice takes its own reverb's output
 // (a into voiceA, b into voiceB), and a becomes the wet signal, (a + b)
 // 0.75, in one pass.
@@ -83,9 +100,10 @@ void takeBothReverbs (float* __restrict a, const float* __restrict b, float* __r
 // A voice shifting its channels' signals in place: shifter, make-up gain,
 // then the voice's own dry/wet crossfade with its amount. The channels are
 // independent; their shifters run together.
-void shiftAndMix (Shifter& voice, const std::array<const float*, 2>& dry, int channels, unsigned long n) noexcept
+void shiftAndMix (Shifter& voice, const std::array<const float*, 2>& dry, int channels, unsigned long n,
+                  unsigned long gridPosition, bool after = false) noexcept
 {
-    voice.shiftChannels (channels, n);
+    voice.shiftChannels (channels, n, after, gridPosition);
     for (int c = 0; c < channels; ++c)
     {
         float* x = voice.voice[c];
@@ -215,33 +233,20 @@ void VantrelDSPKernel::prepareBlock (unsigned long frames, const std::array<cons
     inputGain->processChannels (work.data(), static_cast<unsigned long> (preparedChannels), frames, gain);
 }
 
-void VantrelDSPKernel::restartStoppedBlocks (int modeA, int modeB) noexcept
+void VantrelDSPKernel::takeModes() noexcept
 {
-    // Right after setup every block is fresh.
-    if (lastModeA < 0 || lastModeB < 0)
+    // Switches may change from any thread: they are read once per chunk, and
+    // not while a crossfade runs (it ends within a few ms).
+    if (crossfade.running())
         return;
-
-    // A part that stood still holds what it heard when it stopped: it starts
-    // again from silence. The feedback delay runs only in feedback mode, a
-    // voice's own shifters only outside it, the second reverb only while
-    // both voices are in it. (The feedback returns received silence
-    // meanwhile.)
-    const auto restart = [] (Shifter& voice, int was, int now) noexcept {
-        if (now == kModeFeedback && was != kModeFeedback)
-            voice.restartFeedbackDelay();
-        else if (now != kModeFeedback && was == kModeFeedback)
-            voice.restartShifters();
-    };
-    restart (*shifterA, lastModeA, modeA);
-    restart (*shifterB, lastModeB, modeB);
-    const bool wasBoth = lastModeA == kModeFeedback && lastModeB == kModeFeedback;
-    if (modeA == kModeFeedback && modeB == kModeFeedback && ! wasBoth)
-    {
-        // Silent, its write positions make no difference: it takes the first
-        // reverb's, so that from now on the two are read together.
-        reverbB->clear();
-        reverbB->core.alignWritePositions (reverbA->core);
-    }
+    const int modeA = shifterA->mode.load (std::memory_order_relaxed);
+    const int modeB = shifterB->mode.load (std::memory_order_relaxed);
+    if (modesTaken && (modeA != held.modeA || modeB != held.modeB))
+        crossfade = { held.modeA, held.modeB, modeA, modeB, 0, crossfadeLength };
+    modesTaken = true;
+    held.modeA = modeA;
+    held.modeB = modeB;
+    held.bothFeedback = modeA == kModeFeedback && modeB == kModeFeedback;
 }
 
 void VantrelDSPKernel::beginChunk (unsigned long start) noexcept
@@ -250,20 +255,19 @@ void VantrelDSPKernel::beginChunk (unsigned long start) noexcept
     // filter), whatever the host block it was asked for in.
     applyFilterType();
 
-    // Switches may change from any thread: each is read once per chunk.
-    const int modeA = shifterA->mode.load (std::memory_order_relaxed);
-    const int modeB = shifterB->mode.load (std::memory_order_relaxed);
-    restartStoppedBlocks (modeA, modeB);
-    lastModeA = modeA;
-    lastModeB = modeB;
-    held.modeA = modeA;
-    held.modeB = modeB;
-    held.bothFeedback = modeA == kModeFeedback && modeB == kModeFeedback;
+    takeModes();
+    const int modeA = held.modeA;
+    const int modeB = held.modeB;
 
     // Modes 0 and 2 hand the percentage to the voice's crossfade; mode 1 uses
     // it as the level of the feedback return.
     held.returnScaleA = modeA == kModeFeedback ? feedbackReturnScale (*shifterA, returnScaleA) : 1.0f;
     held.returnScaleB = modeB == kModeFeedback ? feedbackReturnScale (*shifterB, returnScaleB) : 1.0f;
+    if (crossfade.running())
+    {
+        feedbackScaleA = feedbackReturnScale (*shifterA, returnScaleA);
+        feedbackScaleB = feedbackReturnScale (*shifterB, returnScaleB);
+    }
 
     // The input filter's cutoff ramps on the note scale: back to Hz, kept
     // below Nyquist with some margin. The filter takes its coefficients from
@@ -337,6 +341,12 @@ void VantrelDSPKernel::processSubBlock (unsigned long start, unsigned long n) no
 
     shifterA->setWindowMs (parameterBuffer (P::DelayTimeA) + start);
     shifterB->setWindowMs (parameterBuffer (P::DelayTimeB) + start);
+    if (crossfade.running())
+    {
+        processCrossfade (start, n);
+        crossfade.position += n;
+        return;
+    }
     SP::mul_s (parameterBuffer (P::PitchShifterAmountA) + start, held.returnScaleA, shifterA->amount, n);
     SP::mul_s (parameterBuffer (P::PitchShifterAmountB) + start, held.returnScaleB, shifterB->amount, n);
 
@@ -347,13 +357,204 @@ void VantrelDSPKernel::processSubBlock (unsigned long start, unsigned long n) no
         // The second reverb's lines follow the same room size and modulation:
         // the two run together.
         prepareReverb (*reverbB, start, n, reverbA.get());
-        SimpleReverb::processPair (*reverbA, reverbInputs.data(), *reverbB, reverbInputsB.data(), n);
+        SimpleReverb::processPair (*reverbA, reverbInputs.data(), *reverbB, reverbInputsB.data(), n, gridPosition);
     }
     else
     {
-        reverbA->process (reverbInputs.data(), n);
+        reverbA->process (reverbInputs.data(), n, gridPosition);
+        reverbB->rest (n);
     }
     postReverbStage (start, n, modeA, modeB, bothFeedback);
+}
+
+void VantrelDSPKernel::processCrossfade (unsigned long start, unsigned long n) noexcept
+{
+    const Crossfade& f = crossfade;
+    Shifter* voices[2] = { shifterA.get(), shifterB.get() };
+    const int from[2] = { f.fromA, f.fromB };
+    const int to[2] = { f.toA, f.toB };
+    const float scales[2] = { feedbackScaleA, feedbackScaleB };
+    const unsigned long amounts[2] = { P::PitchShifterAmountA, P::PitchShifterAmountB };
+    const bool bothFrom = f.fromA == kModeFeedback && f.fromB == kModeFeedback;
+    const bool bothTo = f.toA == kModeFeedback && f.toB == kModeFeedback;
+    const bool secondReverb = bothFrom || bothTo;
+
+    // The new routing's weight rises through the fade along half a cosine,
+    // without a corner at either end; a part's weight is the old routing's
+    // share where the old one uses it plus the new one's.
+    float* r = fadeRamp.data();
+    for (unsigned long i = 0; i < n; ++i)
+        r[i] = fadeShape (f.position + i + 1, f.length);
+    const auto weigh = [n, r] (float* w, bool was, bool is) noexcept {
+        for (unsigned long i = 0; i < n; ++i)
+            w[i] = (was ? 1.0f - r[i] : 0.0f) + (is ? r[i] : 0.0f);
+    };
+    float* both = fadeWeights[3].data();
+    weigh (both, bothFrom, bothTo);
+    const auto uses = [&] (std::size_t v, int mode) noexcept { return from[v] == mode || to[v] == mode; };
+
+    std::array<const float*, kMaxChannels> work {};
+    for (int c = 0; c < preparedChannels; ++c)
+    {
+        const auto ch = static_cast<std::size_t> (c);
+        work[ch] = workBuffers[ch].data() + start;
+        preShiftInputs[ch].writeFinite (work[ch], n);
+    }
+
+    // Before the reverb: a voice that shifts there in either routing is
+    // heard by its weight, the input passing by for the rest.
+    std::array<std::array<const float*, kMaxChannels>, 2> pre {};
+    for (std::size_t v = 0; v < 2; ++v)
+    {
+        Shifter& voice = *voices[v];
+        Memory::copy (parameterBuffer (amounts[v]) + start, voice.amount, n);
+        pre[v] = work;
+        if (! uses (v, kModeBefore))
+        {
+            voice.restShifters (false, work.data(), preparedChannels, n);
+            continue;
+        }
+        for (int c = 0; c < preparedChannels; ++c)
+            Memory::copy (work[static_cast<std::size_t> (c)], voice.voice[c], n);
+        shiftAndMix (voice, work, preparedChannels, n, gridPosition);
+        float* w = fadeWeights[0].data();
+        weigh (w, from[v] == kModeBefore, to[v] == kModeBefore);
+        for (int c = 0; c < preparedChannels; ++c)
+        {
+            const auto ch = static_cast<std::size_t> (c);
+            float* y = voice.voice[c];
+            fadeInto (work[ch], y, w, y, n);
+            pre[v][ch] = y;
+        }
+    }
+
+    // The feedback returns: voice A's always into the first reverb, voice
+    // B's into the second one where both repeat, else into the first.
+    const float* preDelayMs = parameterBuffer (P::PreDelay) + start;
+    for (int c = 0; c < preparedChannels; ++c)
+    {
+        const auto ch = static_cast<std::size_t> (c);
+        float* in = reverbInputs[ch];
+        halfSum (pre[0][ch], pre[1][ch], in, n);
+        float* returned = feedbackScratch.data();
+        float* gain = fadeWeights[2].data();
+        if (uses (1, kModeFeedback))
+        {
+            feedbackReturns[1][ch].read (returned, n);
+            SP::mul_s (parameterBuffer (amounts[1]) + start, scales[1], gain, n);
+            if (secondReverb)
+                SP::mul_add (returned, gain, in, reverbInputsB[ch], n);
+            float* w = fadeWeights[1].data();
+            weigh (w, from[1] == kModeFeedback, to[1] == kModeFeedback);
+            for (unsigned long i = 0; i < n; ++i)
+                in[i] = in[i] + returned[i] * gain[i] * (w[i] - both[i]);
+        }
+        else if (secondReverb)
+        {
+            Memory::copy (in, reverbInputsB[ch], n);
+        }
+        // A reverb or delay that starts or stops hears its input fade in or
+        // out: what it plays then fades too, wherever it comes out later.
+        if (secondReverb)
+            SP::mul (reverbInputsB[ch], both, reverbInputsB[ch], n);
+        if (uses (0, kModeFeedback))
+        {
+            feedbackReturns[0][ch].read (returned, n);
+            SP::mul_s (parameterBuffer (amounts[0]) + start, scales[0], gain, n);
+            float* w = fadeWeights[1].data();
+            weigh (w, from[0] == kModeFeedback, to[0] == kModeFeedback);
+            for (unsigned long i = 0; i < n; ++i)
+                in[i] = in[i] + returned[i] * gain[i] * w[i];
+        }
+        preDelay->process (in, n, ch, preDelayMs, nullptr, true, false);
+    }
+
+    prepareReverb (*reverbA, start, n, nullptr);
+    if (secondReverb)
+    {
+        prepareReverb (*reverbB, start, n, reverbA.get());
+        SimpleReverb::processPair (*reverbA, reverbInputs.data(), *reverbB, reverbInputsB.data(), n, gridPosition);
+    }
+    else
+    {
+        reverbA->process (reverbInputs.data(), n, gridPosition);
+        reverbB->rest (n);
+    }
+
+    // After the reverb: the wet signal and each voice's input move from the
+    // first reverb alone to both (or back) by the weight of both repeating.
+    std::array<const float*, kMaxChannels> wet {};
+    std::array<std::array<const float*, kMaxChannels>, 2> received {};
+    for (int c = 0; c < preparedChannels; ++c)
+    {
+        const auto ch = static_cast<std::size_t> (c);
+        const float* ra = reverbInputs[ch];
+        wet[ch] = ra;
+        received[0][ch] = ra;
+        received[1][ch] = ra;
+        if (! secondReverb)
+            continue;
+        const float* rb = reverbInputsB[ch];
+        float* mixed = fadeWet[ch].data();
+        float* inB = fadeInputB[ch].data();
+        for (unsigned long i = 0; i < n; ++i)
+            mixed[i] = (ra[i] + rb[i]) * 0.75f;
+        fadeInto (ra, mixed, both, mixed, n);
+        fadeInto (ra, rb, both, inB, n);
+        wet[ch] = mixed;
+        received[1][ch] = inB;
+    }
+
+    std::array<std::array<const float*, kMaxChannels>, 2> post {};
+    for (std::size_t v = 0; v < 2; ++v)
+    {
+        Shifter& voice = *voices[v];
+        post[v] = wet;
+        if (uses (v, kModeAfter))
+        {
+            for (int c = 0; c < preparedChannels; ++c)
+                Memory::copy (received[v][static_cast<std::size_t> (c)], voice.voice[c], n);
+            shiftAndMix (voice, wet, preparedChannels, n, gridPosition, true);
+            float* w = fadeWeights[0].data();
+            weigh (w, from[v] == kModeAfter, to[v] == kModeAfter);
+            for (int c = 0; c < preparedChannels; ++c)
+            {
+                const auto ch = static_cast<std::size_t> (c);
+                float* out = fadeVoices[v][ch].data();
+                fadeInto (wet[ch], voice.voice[c], w, out, n);
+                post[v][ch] = out;
+            }
+        }
+        else
+        {
+            voice.restShifters (true, received[v].data(), preparedChannels, n);
+        }
+
+        if (uses (v, kModeFeedback))
+        {
+            float* w = fadeWeights[0].data();
+            weigh (w, from[v] == kModeFeedback, to[v] == kModeFeedback);
+            for (int c = 0; c < preparedChannels; ++c)
+                SP::mul (received[v][static_cast<std::size_t> (c)], w, voice.voice[c], n);
+            voice.processDelayShifters (start, n, gridPosition);
+            for (int c = 0; c < preparedChannels; ++c)
+                feedbackReturns[v][static_cast<std::size_t> (c)].write (voice.voice[c], n);
+        }
+        else
+        {
+            voice.restDelayShifters (received[v].data(), n);
+            for (int c = 0; c < preparedChannels; ++c)
+                feedbackReturns[v][static_cast<std::size_t> (c)].write (nullptr, n);
+        }
+    }
+
+    for (int c = 0; c < preparedChannels; ++c)
+    {
+        const auto ch = static_cast<std::size_t> (c);
+        float* out = reverbInputs[ch];
+        halfSum (post[0][ch], post[1][ch], out, n);
+        duck (ch, start, n, out);
+    }
 }
 
 void VantrelDSPKernel::preReverbStage (unsigned long start, unsigned long n, int modeA, int modeB, bool bothFeedback) noexcept
@@ -372,15 +573,20 @@ void VantrelDSPKernel::preReverbStage (unsigned long start, unsigned long n, int
     {
         const auto ch = static_cast<std::size_t> (c);
         work[ch] = workBuffers[ch].data() + start;
+        preShiftInputs[ch].writeFinite (work[ch], n);
         if (modeA == kModeBefore)
             Memory::copy (work[ch], a.voice[ch], n);
         if (modeB == kModeBefore)
             Memory::copy (work[ch], b.voice[ch], n);
     }
     if (modeA == kModeBefore)
-        shiftAndMix (a, work, preparedChannels, n);
+        shiftAndMix (a, work, preparedChannels, n, gridPosition);
+    else
+        a.restShifters (false, work.data(), preparedChannels, n);
     if (modeB == kModeBefore)
-        shiftAndMix (b, work, preparedChannels, n);
+        shiftAndMix (b, work, preparedChannels, n, gridPosition);
+    else
+        b.restShifters (false, work.data(), preparedChannels, n);
 
     for (int c = 0; c < preparedChannels; ++c)
     {
@@ -464,23 +670,30 @@ void VantrelDSPKernel::postReverbStage (unsigned long start, unsigned long n, in
     }
 
     // Voice A on every channel, then voice B: within a channel B still comes
-    // after A, and the channels do not meet until the ducker.
+    // after A, and the channels do not meet until the ducker. The parts a
+    // voice does not use store what they would receive.
     for (std::size_t v = 0; v < 2; ++v)
     {
         Shifter& voice = v == 0 ? a : b;
         const int mode = v == 0 ? modeA : modeB;
+        std::array<const float*, kMaxChannels> received = reverbOuts;
+        if (bothFeedback)
+            received = { voice.voice[0], voice.voice[1] };
+        if (mode != kModeFeedback)
+            voice.restDelayShifters (received.data(), n);
         if (mode == kModeAfter)
-            shiftAndMix (voice, reverbOuts, preparedChannels, n);
+            shiftAndMix (voice, reverbOuts, preparedChannels, n, gridPosition, true);
+        else
+            voice.restShifters (true, received.data(), preparedChannels, n);
 
-        // A voice out of feedback mode returns silence, so that it starts
-        // afresh when it comes back.
+        // A voice out of feedback mode returns silence.
         if (mode != kModeFeedback)
         {
             for (int c = 0; c < preparedChannels; ++c)
                 feedbackReturns[v][static_cast<std::size_t> (c)].write (nullptr, n);
             continue;
         }
-        voice.processDelayShifters (start, n);
+        voice.processDelayShifters (start, n, gridPosition);
         for (int c = 0; c < preparedChannels; ++c)
             feedbackReturns[v][static_cast<std::size_t> (c)].write (voice.voice[static_cast<std::size_t> (c)], n);
     }

@@ -1,11 +1,12 @@
 // The kernel's sound does not depend on how the host cuts its blocks: the
 // same input and steady settings give the same samples in blocks of any
 // length, or of lengths changing from call to call; delays are the ones set;
-// parts that stood still start again from silence.
+// parts that stood still start again from silence; mode switches crossfade.
 #include "KernelTestRig.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <random>
 #include <string>
@@ -267,4 +268,66 @@ TEST (KernelGrid, ALoudBurstIsDuckedFromItsFirstAttackWhereverItFalls)
                 EXPECT_LT (testsupport::toDecibels (burstLevel (-40.0f) / free), preDelayMs > 0.0f ? -30.0 : -12.0)
                     << rate << " Hz, pre-delay " << preDelayMs << " ms, burst " << offset << " frames into a chunk";
             }
+}
+
+TEST (KernelGrid, ModeSwitchesWhileSoundPlaysNeitherClickNorLeaveAHole)
+{
+    // Both voices leave feedback mode for after the reverb and come back,
+    // wet only, on a steady tone: around each switch the share of energy
+    // above 6 kHz stays near its steady value in either routing, no sample
+    // steps much further than in either, and no stretch falls silent.
+    KernelRig rig;
+    rig.set ({ { P::DryWet, 100.0f }, { P::PitchA, 7.0f }, { P::PitchB, -7.0f }, { P::PitchShifterAmountA, 100.0f },
+               { P::PitchShifterAmountB, 100.0f }, { P::PitchShifterModeA, 1.0f }, { P::PitchShifterModeB, 1.0f } });
+    rig.settle();
+    constexpr std::size_t second = 48000;
+    const auto tone = KernelRig::sine (330.0, 3.0, 0.3f);
+    KernelRig::Signal in = tone;
+    for (auto& c : in)
+        c.resize (second);
+    auto out = rig.render (in, 64)[0];
+    for (const float mode : { 2.0f, 1.0f })
+    {
+        rig.set ({ { P::PitchShifterModeA, mode }, { P::PitchShifterModeB, mode } });
+        for (auto& c : in)
+            c.assign (tone[0].begin() + static_cast<long> (out.size()), tone[0].begin() + static_cast<long> (out.size() + second));
+        const auto next = rig.render (in, 64)[0];
+        out.insert (out.end(), next.begin(), next.end());
+    }
+
+    const auto band = [&] (std::size_t at) { return testsupport::bandAboveDecibels (out.data() + at, 512, 48000.0, 6000.0); };
+    const auto largestStep = [&] (std::size_t from, std::size_t to) {
+        float step = 0.0f;
+        for (std::size_t i = from + 1; i < to; ++i)
+            step = std::max (step, std::fabs (out[i] - out[i - 1]));
+        return step;
+    };
+    // Each routing's steady sound: the second half of its second.
+    struct Steady
+    {
+        double band = -300.0, level = 0.0;
+        float step = 0.0f;
+    };
+    std::array<Steady, 3> steady;
+    for (std::size_t k = 0; k < 3; ++k)
+    {
+        const std::size_t from = k * second + second / 2, to = (k + 1) * second - 1024;
+        for (std::size_t at = from; at + 512 < to; at += 256)
+            steady[k].band = std::max (steady[k].band, band (at));
+        steady[k].step = largestStep (from, to);
+        steady[k].level = testsupport::rms (out.data() + from, to - from);
+    }
+    for (std::size_t k = 1; k < 3; ++k)
+    {
+        const std::size_t switchAt = k * second;
+        const double bandLimit = std::max (steady[k - 1].band, steady[k].band) + 6.0;
+        for (std::size_t at = switchAt - 1024; at < switchAt + 2048; at += 128)
+            EXPECT_LT (band (at), bandLimit) << "a click " << (double (at) - double (switchAt)) / 48.0 << " ms after the switch at " << switchAt;
+        EXPECT_LT (largestStep (switchAt - 1024, switchAt + 2048), 1.5f * std::max (steady[k - 1].step, steady[k].step)) << switchAt;
+        // Coming back into feedback mode the repeats start anew: the level
+        // dips by up to 10 dB until the first ones return.
+        const double level = std::min (steady[k - 1].level, steady[k].level);
+        for (std::size_t at = switchAt; at < switchAt + second / 2; at += 480)
+            EXPECT_GT (testsupport::rms (out.data() + at, 480), 0.25 * level) << "a hole " << (at - switchAt) / 48 << " ms after the switch at " << switchAt;
+    }
 }

@@ -207,3 +207,48 @@ TEST (ReferenceEffect, KernelFollowsTheModelThroughMovingSettings)
                 << rate << " Hz: " << describe (s) << "then " << describe (next);
         }
 }
+// Both voices switch at grid points while sound plays, now and then again
+// before the last crossfade has ended (at 96 kHz it lasts two chunks), and
+// the intervals change with them; the host's blocks end at the switches.
+TEST (ReferenceEffect, KernelFollowsTheModelThroughModeSwitches)
+{
+    std::mt19937 random (16);
+    auto pick = [&] (float lo, float hi) { return std::uniform_real_distribution<float> (lo, hi) (random); };
+    int pattern = 0;
+    for (const double rate : { 44100.0, 96000.0 })
+        for (const int k : { 0, 4, 8, 3 })
+        {
+            const ReferenceSettings s = randomSettings (random, k);
+            const Signal in = noiseBurst (rate, 0.8, random());
+            const auto& blocks = kBlockPatterns[static_cast<std::size_t> (pattern++) % kBlockPatterns.size()];
+            ReferenceEffect model (rate, s);
+            KernelRig rig (2, rate);
+            for (unsigned long i = 0; i < P::DuckingPeakMeter; ++i)
+                rig.kernel->setParameter (i, s.values[i]);
+            for (unsigned long i = 0; i < P::DuckingPeakMeter; ++i)
+                if (auto& r = rig.kernel->parameters->at (i).ramper)
+                    r->snapToTarget();
+
+            Signal kernel;
+            std::size_t done = 0;
+            for (const std::size_t chunks : { 40, 41, 60, 61, 30, 100 })
+            {
+                const std::size_t at = std::min (done + chunks * 256, in[0].size());
+                Signal part;
+                for (std::size_t c = 0; c < 2; ++c)
+                    part[c].assign (in[c].begin() + static_cast<long> (done), in[c].begin() + static_cast<long> (at));
+                const Signal out = rig.renderBlocks (part, blocks);
+                for (std::size_t c = 0; c < 2; ++c)
+                    kernel[c].insert (kernel[c].end(), out[c].begin(), out[c].end());
+                done = at;
+                for (const unsigned long index : { P::PitchShifterModeA, P::PitchShifterModeB, P::PitchA })
+                {
+                    const float value = index == P::PitchA ? pick (-24.0f, 24.0f) : std::floor (pick (0.0f, 3.0f)) + pick (0.0f, 0.9f);
+                    rig.kernel->setParameter (index, value);
+                    model.change (at, index, value);
+                }
+            }
+            EXPECT_LT (differenceDb (kernel, model.render (in), in, s.values[P::DryWet]), -100.0)
+                << rate << " Hz, blocks of " << blocks.front() << ": " << describe (s);
+        }
+}
