@@ -5,7 +5,6 @@
 #include "Math/Accelerate/VectorClones.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 
 namespace
@@ -20,18 +19,27 @@ constexpr double kWindowUnits = kUnits * Ducker::kWindow;
 // the ramp answered.
 constexpr unsigned long kPiece = 32;
 
-// out[i] = key[i]^2 in units (key finite); returns their sum.
-KARVON_VECTOR_CLONES
-std::int64_t unitSquares (const float* key, std::int32_t* out, unsigned long n) noexcept
+struct Exchanged
 {
-    std::int64_t total = 0;
+    std::int64_t entering = 0, leaving = 0;
+};
+
+// The squares of the key (finite) in units take the place of the ring's;
+// the ones they replace go to `leaving`. Returns the sums of both.
+KARVON_VECTOR_CLONES
+Exchanged exchangeSquares (const float* key, std::int32_t* ring, std::int32_t* leaving, unsigned long n) noexcept
+{
+    std::int64_t entering = 0, left = 0;
     for (unsigned long i = 0; i < n; ++i)
     {
         const float units = key[i] * key[i] * kUnitsPerSquare;
-        out[i] = static_cast<std::int32_t> (units > kLargestUnits ? kLargestUnits : units);
-        total += out[i];
+        const auto square = static_cast<std::int32_t> (units > kLargestUnits ? kLargestUnits : units);
+        left += ring[i];
+        leaving[i] = ring[i];
+        ring[i] = square;
+        entering += square;
     }
-    return total;
+    return { entering, left };
 }
 
 KARVON_VECTOR_CLONES
@@ -67,6 +75,7 @@ void Ducker::init (int numChannels, double newSampleRate)
     channelStates.assign (n, Channel {});
     for (auto& ch : channelStates)
         ch.squares.assign (kWindow, 0);
+    leaving.assign (kWindow, 0);
     std::fill (gainBuffer.begin(), gainBuffer.end(), 0.0f);
     held = Settings {};
 }
@@ -153,27 +162,25 @@ void Ducker::follow (std::size_t channel, const float* key, float* gains, unsign
 {
     static_assert ((kWindow & (kWindow - 1)) == 0);
     Channel& ch = channelStates[channel];
-    std::array<std::int32_t, kWindow> entering {};
     for (unsigned long done = 0; done < n;)
     {
         // Segments end where the ring does.
         const unsigned long m = std::min (n - done, kWindow - ch.next);
-        std::int32_t* oldest = ch.squares.data() + ch.next;
-        const std::int64_t added = unitSquares (key + done, entering.data(), m);
+        std::int32_t* entering = ch.squares.data() + ch.next;
+        const Exchanged sums = exchangeSquares (key + done, entering, leaving.data(), m);
         // Within the segment the window's energy rises at most by what enters
         // it: a key that even so stays below `louder` lets the ramp run on.
         // Otherwise a piece at a time, frame by frame where it may be louder.
+        const bool quiet = mode != LevelByPeak && (mode != LevelByRms || static_cast<double> (ch.energy + sums.entering) <= ch.louder);
         for (unsigned long s = 0; s < m;)
         {
-            const bool whole = s == 0 && (mode == LevelByRms && static_cast<double> (ch.energy + added) <= ch.louder);
-            const unsigned long p = whole ? m : std::min (kPiece, m - s);
-            const std::int32_t* in = entering.data() + s;
-            std::int32_t* out = oldest + s;
-            const std::int64_t piece = whole ? added : sum (in, p);
-            if (whole || (mode != LevelByPeak && (mode != LevelByRms || static_cast<double> (ch.energy + piece) <= ch.louder)))
+            const unsigned long p = quiet ? m : std::min (kPiece, m - s);
+            const std::int32_t* in = entering + s;
+            const std::int32_t* out = leaving.data() + s;
+            const std::int64_t added = quiet ? sums.entering : sum (in, p);
+            if (quiet || (mode == LevelByRms && static_cast<double> (ch.energy + added) <= ch.louder))
             {
-                ch.energy += piece - sum (out, p);
-                std::copy (in, in + p, out);
+                ch.energy += added - (quiet ? sums.leaving : sum (out, p));
                 ramp (ch.start, ch.step, ch.age, gains + done + s, p);
                 ch.age += static_cast<int> (p);
             }
@@ -182,7 +189,6 @@ void Ducker::follow (std::size_t channel, const float* key, float* gains, unsign
                 for (unsigned long i = 0; i < p; ++i)
                 {
                     ch.energy += in[i] - out[i];
-                    out[i] = in[i];
                     // The window's peak can rise only by the frame that enters it.
                     const double now = static_cast<double> (mode == LevelByRms ? ch.energy : in[i]);
                     if (now > ch.louder)

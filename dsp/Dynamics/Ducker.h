@@ -88,5 +88,7 @@ private:
     double coefficient (float timeMs) const noexcept;
 
     std::vector<Channel> channelStates;
+    // The squares a segment of key pushed out of a channel's ring.
+    std::vector<std::int32_t> leaving;
     Settings held;
 };
