@@ -76,8 +76,9 @@ void DelayWrite::writeSilence (unsigned long n) noexcept
         silentRun = static_cast<int> (std::min (static_cast<unsigned long> (size), static_cast<unsigned long> (run) + n));
         return;
     }
-    const auto length = static_cast<unsigned long> (size);
-    writeIndex = static_cast<int> ((static_cast<unsigned long> (writeIndex) + n - 1) % length + 1);
+    writeIndex += static_cast<int> (std::min (n, static_cast<unsigned long> (size)));
+    if (writeIndex > size)
+        writeIndex -= size;
 }
 
 void DelayWrite::write (const float* samples, unsigned long n) noexcept

@@ -502,6 +502,7 @@ void VantrelDSPKernel::processCrossfade (unsigned long start, unsigned long n) n
     {
         const auto ch = static_cast<std::size_t> (c);
         const float* ra = reverbInputs[ch];
+        postShiftInputs[ch].writeFinite (ra, n);
         wet[ch] = ra;
         received[0][ch] = ra;
         received[1][ch] = ra;
@@ -525,8 +526,6 @@ void VantrelDSPKernel::processCrossfade (unsigned long start, unsigned long n) n
         post[v] = wet;
         if (uses (v, kModeAfter))
         {
-            for (int c = 0; c < preparedChannels; ++c)
-                Memory::copy (received[v][static_cast<std::size_t> (c)], voice.voice[c], n);
             shiftAndMix (voice, wet, preparedChannels, n, gridPosition, true);
             float* w = fadeWeights[0].data();
             weigh (w, from[v] == kModeAfter, to[v] == kModeAfter);
@@ -540,7 +539,7 @@ void VantrelDSPKernel::processCrossfade (unsigned long start, unsigned long n) n
         }
         else
         {
-            voice.restShifters (true, received[v].data(), preparedChannels, n);
+            voice.restShifters (true, received[0].data(), preparedChannels, n);
         }
 
         if (uses (v, kModeFeedback))
@@ -669,6 +668,7 @@ void VantrelDSPKernel::postReverbStage (unsigned long start, unsigned long n, in
         const auto ch = static_cast<std::size_t> (c);
         float* reverbOut = reverbInputs[ch];
         reverbOuts[ch] = reverbOut;
+        postShiftInputs[ch].writeFinite (reverbOut, n);
 
         if (bothFeedback)
         {
@@ -697,7 +697,7 @@ void VantrelDSPKernel::postReverbStage (unsigned long start, unsigned long n, in
         if (mode == kModeAfter)
             shiftAndMix (voice, reverbOuts, preparedChannels, n, gridPosition, true);
         else
-            voice.restShifters (true, received.data(), preparedChannels, n);
+            voice.restShifters (true, reverbOuts.data(), preparedChannels, n);
 
         // A voice out of feedback mode returns silence.
         if (mode != kModeFeedback)
