@@ -66,6 +66,7 @@ dsp/Kernel/VantrelDSPKernelProcess.cpp | preShiftInputs[ch].writeFinite (work[ch
 dsp/Delay/DelayWrite.cpp | writeIndex -= size; | writeIndex -= size - 4;
 dsp/Pitch/PitchShifter.cpp | const bool sameSettings = leftRatio == rightRatio && | const bool sameSettings =
 dsp/Reverb/SimpleReverb.cpp | r.line->clearFilter(); | (void) r;
+dsp/Kernel/VantrelDSPKernelProcess.cpp | reverbB->core.alignWritePositions (reverbA->core); | (void) 0;
 dsp/Reverb/Reverb.cpp | out[2 * i + 1] = outB[i]; | out[2 * i + 1] = outB[(i + 1) % kLineCount];
 dsp/Reverb/Reverb.cpp | const float* gains[2] = { a.feedbackGain.data(), b.feedbackGain.data() }; | const float* gains[2] = { a.feedbackGain.data(), a.feedbackGain.data() };
 dsp/Reverb/Reverb.cpp | = b.convertControls (colourB, dampingB, n); | = b.convertControls (colourA, dampingB, n);

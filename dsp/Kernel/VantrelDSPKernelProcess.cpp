@@ -370,6 +370,8 @@ void VantrelDSPKernel::processSubBlock (unsigned long start, unsigned long n) no
         // The second reverb's lines follow the same room size and modulation:
         // the two run together.
         prepareReverb (*reverbB, start, n, reverbA.get());
+        if (reverbB->isResting())
+            reverbB->core.alignWritePositions (reverbA->core);
         SimpleReverb::processPair (*reverbA, reverbInputs.data(), *reverbB, reverbInputsB.data(), n, gridPosition);
     }
     else
@@ -486,6 +488,8 @@ void VantrelDSPKernel::processCrossfade (unsigned long start, unsigned long n) n
     if (secondReverb)
     {
         prepareReverb (*reverbB, start, n, reverbA.get());
+        if (reverbB->isResting())
+            reverbB->core.alignWritePositions (reverbA->core);
         SimpleReverb::processPair (*reverbA, reverbInputs.data(), *reverbB, reverbInputsB.data(), n, gridPosition);
     }
     else
