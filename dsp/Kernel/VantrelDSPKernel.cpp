@@ -99,6 +99,8 @@ VantrelDSPKernel::VantrelDSPKernel()
         reverbInputsB[c] = reverbInputStorageB[c].data();
     }
 
+    // The feedback returns take the delays' output from the voice buffers.
+    shifterA->keepsFeedback = shifterB->keepsFeedback = false;
     for (std::size_t c = 0; c < kMaxChannels; ++c)
     {
         shifterA->pitchShifters[c].readFrom (&preShiftInputs[c]);
