@@ -42,13 +42,17 @@ dsp/Kernel/VantrelDSPKernelProcess.cpp | const float a = amount[k] * 0.01f; | co
 dsp/Kernel/VantrelDSPKernelProcess.cpp | g[k] = squared ? a * a : a; | g[k] = squared ? a : a * a;
 # Equivalent: the target is 1 whenever the level is below the threshold, and
 # the threshold is at least -40 dB (0.01), so this floor never decides.
-# dsp/Kernel/VantrelDSPKernelProcess.cpp | std::max ((l - threshold) / ratio + threshold, 0.001) | std::max ((l - threshold) / ratio + threshold, 0.01)
-dsp/Kernel/VantrelDSPKernelProcess.cpp | threshold, 0.001) / std::max (l, 0.001) | threshold, 0.001) / std::max (l, 0.1)
-dsp/Kernel/VantrelDSPKernelProcess.cpp | SP::rms (key, &level, kGridLength); | SP::peak (key, &level, kGridLength);
+# dsp/Dynamics/Ducker.cpp | std::max ((level - t) / s.ratio + t, 0.001) | std::max ((level - t) / s.ratio + t, 0.01)
+dsp/Dynamics/Ducker.cpp | t, 0.001) / std::max (level, 0.001) | t, 0.001) / std::max (level, 0.1)
+dsp/Dynamics/Ducker.cpp | ch.energy += piece - sum (out, p); | ch.energy += piece;
+dsp/Dynamics/Ducker.cpp | ch.energy += in[i] - out[i]; | ch.energy += in[i];
+dsp/Dynamics/Ducker.cpp | attack (ch, level (now)); | (void) now;
+dsp/Dynamics/Ducker.cpp | static_cast<double> (ch.energy + added) <= ch.louder | static_cast<double> (ch.energy + added) <= 2.0 * ch.louder
+dsp/Dynamics/Ducker.cpp | if (step >= ch.step) | if (step >= 0.0f)
 dsp/Kernel/VantrelDSPKernelProcess.cpp | held.resonance = parameterBuffer (P::InputFilterResonance)[start]; | held.resonance = parameterBuffer (P::InputGain)[start];
-dsp/Kernel/VantrelDSPKernelProcess.cpp | std::max ((l - threshold) / ratio + threshold, 0.001) | std::max ((l - threshold) * ratio + threshold, 0.001)
-dsp/Kernel/VantrelDSPKernelProcess.cpp | const float timeMs = distance < 0.0f ? attackMs : releaseMs; | const float timeMs = distance < 0.0f ? releaseMs : attackMs;
-dsp/Kernel/VantrelDSPKernelProcess.cpp | ducker->sampleRate * 0.001) | ducker->sampleRate * 0.002)
+dsp/Dynamics/Ducker.cpp | std::max ((level - t) / s.ratio + t, 0.001) | std::max ((level - t) * s.ratio + t, 0.001)
+dsp/Dynamics/Ducker.cpp | distance < 0.0f ? settings.attackMs : settings.releaseMs | distance < 0.0f ? settings.releaseMs : settings.attackMs
+dsp/Dynamics/Ducker.cpp | sampleRate * 0.001) | sampleRate * 0.002)
 dsp/Kernel/VantrelDSPKernelProcess.cpp | SP::powTwo (gain, n); | (void) gain;
 dsp/Kernel/VantrelDSPKernelProcess.cpp | SP::mul_add (returned, b.amount, reverbIn, reverbInputsB[ch], n); | SP::mul_add (returned, a.amount, reverbIn, reverbInputsB[ch], n);
 dsp/Kernel/VantrelDSPKernelProcess.cpp | a[i] = (a[i] + b[i]) * 0.75f; | a[i] = (a[i] + b[i]) * 0.7f;

@@ -58,7 +58,6 @@ VantrelDSPKernel::VantrelDSPKernel()
       filterFrequency (scratch()),
       duckerRatio (scratch (10.0f)),
       reverbColour (scratch()),
-      silence (scratch()),
       feedbackScratch (scratch())
 {
     inputFilter->setType (LowShelf);
@@ -83,8 +82,6 @@ VantrelDSPKernel::VantrelDSPKernel()
         fadeVoices[0][c] = scratch();
         fadeVoices[1][c] = scratch();
     }
-    for (auto& k : keyChunk)
-        k.assign (kGridLength, 0.0f);
     // Four outputs of one oscillator, a quarter cycle apart.
     for (std::size_t i = 0; i < lfoPhaseOffsets.size(); ++i)
         lfoPhaseOffsets[i] = scratch (0.25f * static_cast<float> (i));
@@ -156,16 +153,13 @@ void VantrelDSPKernel::setup()
         for (auto& channel : voice)
             channel.clear();
 
-    // A new stream: the grid starts here, every block is fresh, and the
-    // ducker's first chunk hears silence.
+    // A new stream: the grid starts here and every block is fresh (the
+    // ducker's init forgot its key).
     gridPosition = 0;
     modesTaken = false;
     crossfade = {};
     // About 5 ms, in whole chunks.
     crossfadeLength = kGridLength * std::max (1ul, static_cast<unsigned long> (std::ceil (rate * 0.005 / static_cast<double> (kGridLength))));
-    keyLevel = {};
-    gainStart = {};
-    gainStep = {};
 
     // Nothing renders during setup: the filter type can be applied here.
     applyFilterType();

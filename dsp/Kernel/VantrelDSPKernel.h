@@ -129,12 +129,11 @@ private:
     std::array<std::vector<float>, kMaxChannels> reverbInputStorage;
     std::array<std::vector<float>, kMaxChannels> reverbInputStorageB;
     // The host input with non-finite samples replaced by silence: what the wet
-    // path and the ducker's level read.
+    // path, the ducker's key and the dry side of the mix read.
     std::array<std::vector<float>, kMaxChannels> dryInput;
     // ReverbColor limited below the Nyquist frequency. Kept apart from the
     // parameter's own buffer, which a constant parameter does not refill.
     std::vector<float> reverbColour;
-    std::vector<float> silence;
     // Each voice's feedback return per channel (voice A first), and the
     // sub-block it is read into.
     std::array<std::array<FeedbackReturn, kMaxChannels>, 2> feedbackReturns;
@@ -185,13 +184,6 @@ private:
     std::array<std::vector<float>, kModulationOutputs> chunkModulation;
     // The oscillator amount's gain for the sub-block.
     std::vector<float> modulationGain;
-    // The ducker, per channel: the dry key of the current chunk (collected
-    // across host blocks), the level of the last complete chunk, and the gain
-    // ramp through the current one.
-    std::array<std::vector<float>, kMaxChannels> keyChunk;
-    std::array<float, kMaxChannels> keyLevel {};
-    std::array<float, kMaxChannels> gainStart {};
-    std::array<float, kMaxChannels> gainStep {};
     // Each parameter's per-sample buffer for the block being rendered.
     std::array<float*, kParameterCount> blockParameters {};
     // blockParameters matches the slots (cleared by setup, which may come

@@ -12,7 +12,6 @@
 #include "VantrelParameterList.h"
 
 #include <algorithm>
-#include <cfloat>
 #include <cmath>
 
 namespace
@@ -188,7 +187,6 @@ void VantrelDSPKernel::renderPiece (unsigned long frames, const std::array<const
         return;
     }
 
-    applyFilterType();
     prepareBlock (frames, in);
 
     // Sub-blocks end on the grid: a chunk cut by the host's block runs on in
@@ -203,16 +201,16 @@ void VantrelDSPKernel::renderPiece (unsigned long frames, const std::array<const
         s += n;
     }
 
-    // The global mix: the host's own input is the dry signal, untouched, so
-    // that a fully dry setting returns it bit for bit.
+    // The global mix: the dry signal is the host's input as the wet path saw
+    // it, so that no setting lets a non-finite sample through (a dry gain of
+    // 0 does not silence NaN); a fully dry setting returns any ordinary input
+    // bit for bit.
     const float* mix = parameterBuffer (P::DryWet);
     for (int c = 0; c < preparedChannels; ++c)
     {
         const auto ch = static_cast<std::size_t> (c);
-        if (out[ch] == nullptr)
-            continue;
-        const float* dry = in[ch] != nullptr ? in[ch] : silence.data();
-        dryWet->process (dry, workBuffers[ch].data(), out[ch], frames, mix);
+        if (out[ch] != nullptr)
+            dryWet->process (dryInput[ch].data(), workBuffers[ch].data(), out[ch], frames, mix);
     }
 }
 
@@ -253,6 +251,10 @@ void VantrelDSPKernel::takeModes() noexcept
 
 void VantrelDSPKernel::beginChunk (unsigned long start) noexcept
 {
+    // The filter type, like every switch, changes on the grid (clearing the
+    // filter), whatever the host block it was asked for in.
+    applyFilterType();
+
     takeModes();
     const int modeA = held.modeA;
     const int modeB = held.modeB;
@@ -295,28 +297,13 @@ void VantrelDSPKernel::beginChunk (unsigned long start) noexcept
     lfo->processOutputs (outputs.data(), kModulationOutputs, kGridLength, Lfo::LfoParameters { rate, nullptr, nullptr, nullptr },
                          offsets.data());
 
-    // The ducker's gain ramp through this chunk, from the level of the last
-    // complete one: one chunk behind the key, the only causal choice that
-    // does not depend on the cutting.
+    // The ducker's ramps from the level of the last 256 frames of its key; an
+    // attack within the chunk starts where it falls (Ducker::follow).
     const float thresholdDb = parameterBuffer (P::DuckingThreshold)[start];
-    const float attackMs = parameterBuffer (P::DuckingAttack)[start];
-    const float releaseMs = parameterBuffer (P::DuckingRelease)[start];
-    const double ratio = duckerRatio[0];
     if (! duckerThreshold.holds (thresholdDb))
         duckerThreshold.store (thresholdDb, std::exp (static_cast<double> (thresholdDb) * kDecibelsToExponent));
-    const double threshold = duckerThreshold.precise;
-    for (int c = 0; c < preparedChannels; ++c)
-    {
-        const auto ch = static_cast<std::size_t> (c);
-        const double l = keyLevel[ch];
-        const auto target = static_cast<float> (std::min (1.0, std::max ((l - threshold) / ratio + threshold, 0.001) / std::max (l, 0.001)));
-        const float current = ducker->channelGains[ch];
-        const float distance = target - current;
-        const float timeMs = distance < 0.0f ? attackMs : releaseMs;
-        const double coefficient = timeMs == 0.0f ? 1.0 : 1.0 / (std::max (static_cast<double> (timeMs), 0.01) * ducker->sampleRate * 0.001);
-        gainStart[ch] = current;
-        gainStep[ch] = static_cast<float> (distance * coefficient);
-    }
+    ducker->decide (Ducker::Settings { duckerThreshold.precise, duckerRatio[0], parameterBuffer (P::DuckingAttack)[start],
+                                       parameterBuffer (P::DuckingRelease)[start] });
 }
 
 void VantrelDSPKernel::filterInput (unsigned long start, unsigned long n) noexcept
@@ -731,31 +718,9 @@ void VantrelDSPKernel::duck (unsigned long channel, unsigned long start, unsigne
 {
     Ducker& d = *ducker;
 
-    // The key is the dry input (its finite copy), before gain and filter,
-    // collected over the chunk; its level decides the next chunk's ramp.
-    float* key = keyChunk[channel].data();
-    Memory::copy (dryInput[channel].data() + start, key + gridPosition, n);
-    const bool chunkEnds = gridPosition + n == kGridLength;
-    if (chunkEnds)
-    {
-        float level = 0.0f;
-        if (d.mode == Ducker::LevelByRms)
-            SP::rms (key, &level, kGridLength);
-        else if (d.mode == Ducker::LevelByPeak)
-            SP::peak (key, &level, kGridLength);
-        keyLevel[channel] = std::isfinite (level) ? level : FLT_MAX;
-    }
-
-    // The ramp decided at the chunk's start, each value from its place in
-    // the chunk.
+    // The key is the dry input (its finite copy), before gain and filter.
     float* gain = d.gainBuffer.data();
-    const float from = gainStart[channel];
-    const float step = gainStep[channel];
-    for (unsigned long i = 0; i < n; ++i)
-        gain[i] = from + static_cast<float> (static_cast<int> (gridPosition + i)) * step;
-    SP::clip (gain, 0.0f, 1.0f, gain, n);
-    if (chunkEnds)
-        d.channelGains[channel] = std::clamp (gain[n - 1] + step, 0.0f, 1.0f);
+    d.follow (channel, dryInput[channel].data() + start, gain, n);
 
     // The applied factor is the square of the gain: a softer start of the duck.
     SP::powTwo (gain, n);

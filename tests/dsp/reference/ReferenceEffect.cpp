@@ -117,8 +117,7 @@ void ReferenceEffect::beginChunk (std::size_t start)
         ch.inputFilter.design (type, cutoff, at (P::InputFilterResonance, 0), 0.0f, rate);
         ch.voiceA.beginChunk (s.semitones (false), s.fineSemitones (false), at (P::DelayTimeA, 0));
         ch.voiceB.beginChunk (s.semitones (true), s.fineSemitones (true), at (P::DelayTimeB, 0));
-        ch.ducker.beginChunk (ch.level, at (P::DuckingThreshold, 0), at (P::DuckingAttack, 0), at (P::DuckingRelease, 0),
-                              ReferenceTiming::kGrid);
+        ch.ducker.beginChunk (at (P::DuckingThreshold, 0), at (P::DuckingAttack, 0), at (P::DuckingRelease, 0));
     }
     oscillator.beginChunk (at (P::ModulationRate, 0));
     // The second reverb runs only while both voices repeat (in either
@@ -152,12 +151,6 @@ ReferenceEffect::Signal ReferenceEffect::render (const Signal& input)
         for (long k = 0; k < frames; ++k)
             tick (input, output, start + static_cast<std::size_t> (k), k);
         fadePosition += frames;
-        // The ducking of the next chunk follows the dry level of this one.
-        for (auto& ch : channels)
-        {
-            ch.level = std::sqrt (ch.energy / static_cast<double> (ReferenceTiming::kGrid));
-            ch.energy = 0.0;
-        }
     }
     return output;
 }
@@ -192,7 +185,6 @@ void ReferenceEffect::tick (const Signal& input, Signal& output, std::size_t t, 
     {
         auto& ch = channels[c];
         dry[c] = finite (input[c][t]);
-        ch.energy += static_cast<double> (dry[c]) * static_cast<double> (dry[c]);
         const float x = ch.inputFilter.tick (dry[c] * gainFactor);
 
         std::array<float, 2> pre { x, x };
@@ -282,7 +274,7 @@ void ReferenceEffect::tick (const Signal& input, Signal& output, std::size_t t, 
             }
         }
 
-        const float wet = ((post[0] + post[1]) * 0.5f) * ch.ducker.tick();
+        const float wet = ((post[0] + post[1]) * 0.5f) * ch.ducker.tick (dry[c]);
         output[c][t] = dry[c] * dryGain + wet * wetGain;
     }
 }

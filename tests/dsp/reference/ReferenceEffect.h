@@ -47,8 +47,6 @@ private:
         ReferenceLine returnA, returnB; // each voice's repeats on their way back into the reverb
         ReferenceLine preDelay;
         ReferenceDucker ducker;
-        double energy = 0.0; // of the dry input over the current chunk
-        double level = 0.0;  // RMS of the dry input over the last whole chunk
     };
     struct Change
     {
