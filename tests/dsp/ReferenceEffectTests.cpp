@@ -208,14 +208,14 @@ TEST (ReferenceEffect, KernelFollowsTheModelThroughMovingSettings)
         }
 }
 // Both voices switch at grid points while sound plays, now and then again
-// before the last crossfade has ended (at 96 kHz it lasts two chunks), and
+// before the last crossfade has ended (at 192 kHz it lasts four chunks), and
 // the intervals change with them; the host's blocks end at the switches.
 TEST (ReferenceEffect, KernelFollowsTheModelThroughModeSwitches)
 {
     std::mt19937 random (16);
     auto pick = [&] (float lo, float hi) { return std::uniform_real_distribution<float> (lo, hi) (random); };
     int pattern = 0;
-    for (const double rate : { 44100.0, 96000.0 })
+    for (const double rate : { 44100.0, 192000.0 })
         for (const int k : { 0, 4, 8, 3 })
         {
             const ReferenceSettings s = randomSettings (random, k);
