@@ -121,6 +121,9 @@ private:
     // With `sameRoom`, the line times are that reverb's (set with the same
     // room size and modulation for this sub-block).
     void prepareReverb (SimpleReverb& reverb, unsigned long start, unsigned long n, const SimpleReverb* sameRoom) noexcept;
+    // The first reverb on reverbInputs, and the second one beside it on
+    // reverbInputsB (`both`) or at rest.
+    void runReverbs (unsigned long start, unsigned long n, bool both) noexcept;
     void duck (unsigned long channel, unsigned long start, unsigned long n, const float* wet) noexcept;
     void storeMeter() noexcept;
     float* parameterBuffer (unsigned long index) noexcept;

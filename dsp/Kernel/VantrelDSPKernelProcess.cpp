@@ -351,21 +351,7 @@ void VantrelDSPKernel::processSubBlock (unsigned long start, unsigned long n) no
     SP::mul_s (parameterBuffer (P::PitchShifterAmountB) + start, held.returnScaleB, shifterB->amount, n);
 
     preReverbStage (start, n, modeA, modeB, bothFeedback);
-    prepareReverb (*reverbA, start, n, nullptr);
-    if (bothFeedback)
-    {
-        // The second reverb's lines follow the same room size and modulation:
-        // the two run together.
-        prepareReverb (*reverbB, start, n, reverbA.get());
-        if (reverbB->isResting())
-            reverbB->core.alignWritePositions (reverbA->core);
-        SimpleReverb::processPair (*reverbA, reverbInputs.data(), *reverbB, reverbInputsB.data(), n, gridPosition);
-    }
-    else
-    {
-        reverbA->process (reverbInputs.data(), n, gridPosition);
-        reverbB->rest (n);
-    }
+    runReverbs (start, n, bothFeedback);
     postReverbStage (start, n, modeA, modeB, bothFeedback);
 }
 
@@ -471,19 +457,7 @@ void VantrelDSPKernel::processCrossfade (unsigned long start, unsigned long n) n
         preDelay->process (in, n, ch, preDelayMs, nullptr, true, false);
     }
 
-    prepareReverb (*reverbA, start, n, nullptr);
-    if (secondReverb)
-    {
-        prepareReverb (*reverbB, start, n, reverbA.get());
-        if (reverbB->isResting())
-            reverbB->core.alignWritePositions (reverbA->core);
-        SimpleReverb::processPair (*reverbA, reverbInputs.data(), *reverbB, reverbInputsB.data(), n, gridPosition);
-    }
-    else
-    {
-        reverbA->process (reverbInputs.data(), n, gridPosition);
-        reverbB->rest (n);
-    }
+    runReverbs (start, n, secondReverb);
 
     // After the reverb: the wet signal and each voice's input move from the
     // first reverb alone to both (or back) by the weight of both repeating.
@@ -623,6 +597,23 @@ void VantrelDSPKernel::preReverbStage (unsigned long start, unsigned long n, int
 
         preDelay->process (reverbIn, n, ch, preDelayMs, nullptr, true, false);
     }
+}
+
+void VantrelDSPKernel::runReverbs (unsigned long start, unsigned long n, bool both) noexcept
+{
+    prepareReverb (*reverbA, start, n, nullptr);
+    if (! both)
+    {
+        reverbA->process (reverbInputs.data(), n, gridPosition);
+        reverbB->rest (n);
+        return;
+    }
+    // The second reverb's lines follow the same room size and modulation:
+    // the two run together, its lines where the first one's are.
+    prepareReverb (*reverbB, start, n, reverbA.get());
+    if (reverbB->isResting())
+        reverbB->core.alignWritePositions (reverbA->core);
+    SimpleReverb::processPair (*reverbA, reverbInputs.data(), *reverbB, reverbInputsB.data(), n, gridPosition);
 }
 
 void VantrelDSPKernel::prepareReverb (SimpleReverb& reverb, unsigned long start, unsigned long n,

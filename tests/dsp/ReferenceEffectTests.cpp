@@ -30,15 +30,21 @@ Signal noiseBurst (double rate, double seconds, unsigned seed)
 
 // The kernel driven as a host would, in blocks of the given lengths in turn,
 // with every setting steady from the first sample.
-Signal renderKernel (double rate, const ReferenceSettings& settings, const Signal& in, const std::vector<unsigned long>& blocks,
-                     int channels = 2)
+// The settings held from the first sample.
+void hold (KernelRig& rig, const ReferenceSettings& settings)
 {
-    KernelRig rig (channels, rate);
     for (unsigned long i = 0; i < P::DuckingPeakMeter; ++i)
         rig.kernel->setParameter (i, settings.values[i]);
     for (unsigned long i = 0; i < P::DuckingPeakMeter; ++i)
         if (auto& r = rig.kernel->parameters->at (i).ramper)
             r->snapToTarget();
+}
+
+Signal renderKernel (double rate, const ReferenceSettings& settings, const Signal& in, const std::vector<unsigned long>& blocks,
+                     int channels = 2)
+{
+    KernelRig rig (channels, rate);
+    hold (rig, settings);
     return rig.renderBlocks (in, blocks);
 }
 
@@ -179,11 +185,7 @@ TEST (ReferenceEffect, KernelFollowsTheModelThroughMovingSettings)
 
             ReferenceEffect model (rate, s);
             KernelRig rig (2, rate);
-            for (unsigned long i = 0; i < P::DuckingPeakMeter; ++i)
-                rig.kernel->setParameter (i, s.values[i]);
-            for (unsigned long i = 0; i < P::DuckingPeakMeter; ++i)
-                if (auto& r = rig.kernel->parameters->at (i).ramper)
-                    r->snapToTarget();
+            hold (rig, s);
 
             Signal first, second;
             for (std::size_t c = 0; c < 2; ++c)
@@ -223,11 +225,7 @@ TEST (ReferenceEffect, KernelFollowsTheModelThroughModeSwitches)
             const auto& blocks = kBlockPatterns[static_cast<std::size_t> (pattern++) % kBlockPatterns.size()];
             ReferenceEffect model (rate, s);
             KernelRig rig (2, rate);
-            for (unsigned long i = 0; i < P::DuckingPeakMeter; ++i)
-                rig.kernel->setParameter (i, s.values[i]);
-            for (unsigned long i = 0; i < P::DuckingPeakMeter; ++i)
-                if (auto& r = rig.kernel->parameters->at (i).ramper)
-                    r->snapToTarget();
+            hold (rig, s);
 
             Signal kernel;
             std::size_t done = 0;
