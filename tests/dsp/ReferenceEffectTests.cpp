@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -209,7 +210,8 @@ TEST (ReferenceEffect, KernelFollowsTheModelThroughMovingSettings)
                 << rate << " Hz: " << describe (s) << "then " << describe (next);
         }
 }
-// Both voices switch at grid points while sound plays, now and then again
+// The voices switch at grid points while sound plays, into and out of both
+// repeating (voice B's repeats move between the reverbs), now and then again
 // before the last crossfade has ended (at 192 kHz it lasts four chunks), and
 // the intervals change with them; the host's blocks end at the switches.
 TEST (ReferenceEffect, KernelFollowsTheModelThroughModeSwitches)
@@ -229,6 +231,8 @@ TEST (ReferenceEffect, KernelFollowsTheModelThroughModeSwitches)
 
             Signal kernel;
             std::size_t done = 0;
+            const std::array<std::pair<int, int>, 6> modes { { { 1, 1 }, { 2, 1 }, { 1, 1 }, { 0, 1 }, { 1, 0 }, { 1, 1 } } };
+            std::size_t next = 0;
             for (const std::size_t chunks : { 40, 41, 60, 61, 30, 100 })
             {
                 const std::size_t at = std::min (done + chunks * 256, in[0].size());
@@ -239,9 +243,12 @@ TEST (ReferenceEffect, KernelFollowsTheModelThroughModeSwitches)
                 for (std::size_t c = 0; c < 2; ++c)
                     kernel[c].insert (kernel[c].end(), out[c].begin(), out[c].end());
                 done = at;
-                for (const unsigned long index : { P::PitchShifterModeA, P::PitchShifterModeB, P::PitchA })
+                const auto [a, b] = modes[next++ % modes.size()];
+                const std::pair<unsigned long, float> changes[] = { { P::PitchShifterModeA, static_cast<float> (a) + pick (0.0f, 0.9f) },
+                                                                    { P::PitchShifterModeB, static_cast<float> (b) + pick (0.0f, 0.9f) },
+                                                                    { P::PitchA, pick (-24.0f, 24.0f) } };
+                for (const auto& [index, value] : changes)
                 {
-                    const float value = index == P::PitchA ? pick (-24.0f, 24.0f) : std::floor (pick (0.0f, 3.0f)) + pick (0.0f, 0.9f);
                     rig.kernel->setParameter (index, value);
                     model.change (at, index, value);
                 }
