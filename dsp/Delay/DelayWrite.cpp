@@ -67,17 +67,11 @@ void DelayWrite::writeSilence (unsigned long n) noexcept
 {
     static const std::array<float, kMaxFramesPerBlock> silence {};
     n = std::min (n, kMaxFramesPerBlock);
-    if (size <= 0 || n == 0)
+    if (size <= 0 || n == 0 || silentRun >= size)
         return;
-    if (silentRun < size)
-    {
-        const int run = silentRun;
-        write (silence.data(), n);
-        silentRun = static_cast<int> (std::min (static_cast<unsigned long> (size), static_cast<unsigned long> (run) + n));
-        return;
-    }
-    const auto length = static_cast<unsigned long> (size);
-    writeIndex = static_cast<int> ((static_cast<unsigned long> (writeIndex) + n - 1) % length + 1);
+    const int run = silentRun;
+    write (silence.data(), n);
+    silentRun = static_cast<int> (std::min (static_cast<unsigned long> (size), static_cast<unsigned long> (run) + n));
 }
 
 void DelayWrite::write (const float* samples, unsigned long n) noexcept

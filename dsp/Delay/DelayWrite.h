@@ -25,8 +25,9 @@ struct DelayWrite
     // same pass.
     void writeFinite (const float* samples, unsigned long n) noexcept;
     // write of n (at most kMaxFramesPerBlock) samples of silence. Once the
-    // whole storage is silent the position only moves on: a line at rest
-    // costs nothing, and holds silence, not what it heard, when it runs again.
+    // whole storage is silent nothing changes any more (where a silent
+    // storage is written makes no difference): a line at rest costs nothing,
+    // and holds silence, not what it heard, when it runs again.
     void writeSilence (unsigned long n) noexcept;
 
     float sampleRate = 44100.0f;

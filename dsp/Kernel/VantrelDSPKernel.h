@@ -121,6 +121,9 @@ private:
     // With `sameRoom`, the line times are that reverb's (set with the same
     // room size and modulation for this sub-block).
     void prepareReverb (SimpleReverb& reverb, unsigned long start, unsigned long n, const SimpleReverb* sameRoom) noexcept;
+    // The first reverb on reverbInputs, and the second one beside it on
+    // reverbInputsB (`both`) or at rest.
+    void runReverbs (unsigned long start, unsigned long n, bool both) noexcept;
     void duck (unsigned long channel, unsigned long start, unsigned long n, const float* wet) noexcept;
     void storeMeter() noexcept;
     float* parameterBuffer (unsigned long index) noexcept;
@@ -137,9 +140,10 @@ private:
     // Each voice's feedback return per channel (voice A first), and the
     // sub-block it is read into.
     std::array<std::array<FeedbackReturn, kMaxChannels>, 2> feedbackReturns;
-    // The voices' shifters before the reverb hear the same input, in every
-    // mode: it is stored once, per channel, and both read it.
-    std::array<DelayWrite, kMaxChannels> preShiftInputs;
+    // The voices' shifters before the reverb hear the same input in every
+    // routing, and so do those after it (the first reverb's output): each
+    // input is stored once, per channel, and the shifters read it.
+    std::array<DelayWrite, kMaxChannels> preShiftInputs, postShiftInputs;
     std::vector<float> feedbackScratch;
 
     // The input filter's type as last requested from any thread; the audio

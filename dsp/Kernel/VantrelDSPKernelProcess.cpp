@@ -351,19 +351,7 @@ void VantrelDSPKernel::processSubBlock (unsigned long start, unsigned long n) no
     SP::mul_s (parameterBuffer (P::PitchShifterAmountB) + start, held.returnScaleB, shifterB->amount, n);
 
     preReverbStage (start, n, modeA, modeB, bothFeedback);
-    prepareReverb (*reverbA, start, n, nullptr);
-    if (bothFeedback)
-    {
-        // The second reverb's lines follow the same room size and modulation:
-        // the two run together.
-        prepareReverb (*reverbB, start, n, reverbA.get());
-        SimpleReverb::processPair (*reverbA, reverbInputs.data(), *reverbB, reverbInputsB.data(), n, gridPosition);
-    }
-    else
-    {
-        reverbA->process (reverbInputs.data(), n, gridPosition);
-        reverbB->rest (n);
-    }
+    runReverbs (start, n, bothFeedback);
     postReverbStage (start, n, modeA, modeB, bothFeedback);
 }
 
@@ -469,17 +457,7 @@ void VantrelDSPKernel::processCrossfade (unsigned long start, unsigned long n) n
         preDelay->process (in, n, ch, preDelayMs, nullptr, true, false);
     }
 
-    prepareReverb (*reverbA, start, n, nullptr);
-    if (secondReverb)
-    {
-        prepareReverb (*reverbB, start, n, reverbA.get());
-        SimpleReverb::processPair (*reverbA, reverbInputs.data(), *reverbB, reverbInputsB.data(), n, gridPosition);
-    }
-    else
-    {
-        reverbA->process (reverbInputs.data(), n, gridPosition);
-        reverbB->rest (n);
-    }
+    runReverbs (start, n, secondReverb);
 
     // After the reverb: the wet signal and each voice's input move from the
     // first reverb alone to both (or back) by the weight of both repeating.
@@ -489,6 +467,7 @@ void VantrelDSPKernel::processCrossfade (unsigned long start, unsigned long n) n
     {
         const auto ch = static_cast<std::size_t> (c);
         const float* ra = reverbInputs[ch];
+        postShiftInputs[ch].writeFinite (ra, n);
         wet[ch] = ra;
         received[0][ch] = ra;
         received[1][ch] = ra;
@@ -512,8 +491,6 @@ void VantrelDSPKernel::processCrossfade (unsigned long start, unsigned long n) n
         post[v] = wet;
         if (uses (v, kModeAfter))
         {
-            for (int c = 0; c < preparedChannels; ++c)
-                Memory::copy (received[v][static_cast<std::size_t> (c)], voice.voice[c], n);
             shiftAndMix (voice, wet, preparedChannels, n, gridPosition, true);
             float* w = fadeWeights[0].data();
             weigh (w, from[v] == kModeAfter, to[v] == kModeAfter);
@@ -527,7 +504,7 @@ void VantrelDSPKernel::processCrossfade (unsigned long start, unsigned long n) n
         }
         else
         {
-            voice.restShifters (true, received[v].data(), preparedChannels, n);
+            voice.restShifters (true, received[0].data(), preparedChannels, n);
         }
 
         if (uses (v, kModeFeedback))
@@ -622,6 +599,23 @@ void VantrelDSPKernel::preReverbStage (unsigned long start, unsigned long n, int
     }
 }
 
+void VantrelDSPKernel::runReverbs (unsigned long start, unsigned long n, bool both) noexcept
+{
+    prepareReverb (*reverbA, start, n, nullptr);
+    if (! both)
+    {
+        reverbA->process (reverbInputs.data(), n, gridPosition);
+        reverbB->rest (n);
+        return;
+    }
+    // The second reverb's lines follow the same room size and modulation:
+    // the two run together, its lines where the first one's are.
+    prepareReverb (*reverbB, start, n, reverbA.get());
+    if (reverbB->isResting())
+        reverbB->core.alignWritePositions (reverbA->core);
+    SimpleReverb::processPair (*reverbA, reverbInputs.data(), *reverbB, reverbInputsB.data(), n, gridPosition);
+}
+
 void VantrelDSPKernel::prepareReverb (SimpleReverb& reverb, unsigned long start, unsigned long n,
                                       const SimpleReverb* sameRoom) noexcept
 {
@@ -656,6 +650,7 @@ void VantrelDSPKernel::postReverbStage (unsigned long start, unsigned long n, in
         const auto ch = static_cast<std::size_t> (c);
         float* reverbOut = reverbInputs[ch];
         reverbOuts[ch] = reverbOut;
+        postShiftInputs[ch].writeFinite (reverbOut, n);
 
         if (bothFeedback)
         {
@@ -684,7 +679,7 @@ void VantrelDSPKernel::postReverbStage (unsigned long start, unsigned long n, in
         if (mode == kModeAfter)
             shiftAndMix (voice, reverbOuts, preparedChannels, n, gridPosition, true);
         else
-            voice.restShifters (true, received.data(), preparedChannels, n);
+            voice.restShifters (true, reverbOuts.data(), preparedChannels, n);
 
         // A voice out of feedback mode returns silence.
         if (mode != kModeFeedback)

@@ -144,7 +144,8 @@ void Shifter::processDelayShifter (unsigned long start, unsigned long channel, u
     d.line.writer (channel).write (lineIn, n);
 
     Memory::copy (y, x, n);
-    Memory::copy (y, feedback[channel] + start, n);
+    if (keepsFeedback)
+        Memory::copy (y, feedback[channel] + start, n);
 }
 
 void Shifter::processDelayShifters (unsigned long start, unsigned long n) noexcept
@@ -194,7 +195,8 @@ void Shifter::processDelayShifters (unsigned long start, unsigned long n, unsign
     {
         d.line.writer (c).write (lineInputPair[c].data(), n);
         Memory::copy (delayedPair[c].data(), voice[c], n);
-        Memory::copy (delayedPair[c].data(), feedback[c] + start, n);
+        if (keepsFeedback)
+            Memory::copy (delayedPair[c].data(), feedback[c] + start, n);
     }
 }
 

@@ -71,6 +71,9 @@ public:
     // 4096-float buffers, allocated at construction.
     float* amount = nullptr;
     float* feedback[kMaxChannels] = {};
+    // Whether the feedback delay's output is kept in `feedback` (an owner
+    // that takes it from `voice` turns this off).
+    bool keepsFeedback = true;
     float* voice[kMaxChannels] = {};
 
     std::atomic<int> pitch { 0 };       // semitones

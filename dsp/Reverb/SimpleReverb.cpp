@@ -237,11 +237,21 @@ void SimpleReverb::rest (unsigned long n) noexcept
         for (auto& r : core.lines)
             r.line->clearFilter();
         resting = true;
+        silentThrough = false;
     }
-    for (auto& r : core.lines)
-        r.line->writer (0).writeSilence (n);
-    for (auto& r : core.earlyReflections.lines)
-        r.line->writer (0).writeSilence (n);
+    if (silentThrough)
+        return;
+    silentThrough = true;
+    const auto silence = [this, n] (auto& records) noexcept {
+        for (auto& r : records)
+        {
+            DelayWrite& w = r.line->writer (0);
+            w.writeSilence (n);
+            silentThrough = silentThrough && w.silentRun >= w.size;
+        }
+    };
+    silence (core.lines);
+    silence (core.earlyReflections.lines);
 }
 
 bool SimpleReverb::takeInputs (float** buffers, unsigned long n, unsigned long position) noexcept

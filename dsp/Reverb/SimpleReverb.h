@@ -39,11 +39,12 @@ public:
     static void processPair (SimpleReverb& a, float** buffersA, SimpleReverb& b, float** buffersB, unsigned long n) noexcept;
 
     // In place of process while the reverb is not heard: every line stores
-    // silence, which costs nothing once it is silent through. Its lines keep
-    // their write positions in step with a reverb that runs meanwhile (the
-    // pair's condition), and it starts again from silence, not from what it
-    // held.
+    // silence, which costs nothing once it is silent through, and it starts
+    // again from silence, not from what it held. A silent line's write
+    // position stands still: align it with the reverb it runs beside before
+    // it runs again (Reverb::alignWritePositions).
     void rest (unsigned long n) noexcept;
+    bool isResting() const noexcept { return resting; }
 
     VantrelReverb core;
 
@@ -75,6 +76,7 @@ private:
     std::vector<float> defaultLength, defaultColour;
     bool initialised = false;
     bool resting = false;
+    bool silentThrough = false; // every line, while resting
     // The loop gain last computed and the time and line length it was for.
     float lastGain = 0.0f, lastReverbTime = 0.0f, lastLineSeconds = 0.0f;
     bool gainValid = false;

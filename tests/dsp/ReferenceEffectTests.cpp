@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -30,15 +31,21 @@ Signal noiseBurst (double rate, double seconds, unsigned seed)
 
 // The kernel driven as a host would, in blocks of the given lengths in turn,
 // with every setting steady from the first sample.
-Signal renderKernel (double rate, const ReferenceSettings& settings, const Signal& in, const std::vector<unsigned long>& blocks,
-                     int channels = 2)
+// The settings held from the first sample.
+void hold (KernelRig& rig, const ReferenceSettings& settings)
 {
-    KernelRig rig (channels, rate);
     for (unsigned long i = 0; i < P::DuckingPeakMeter; ++i)
         rig.kernel->setParameter (i, settings.values[i]);
     for (unsigned long i = 0; i < P::DuckingPeakMeter; ++i)
         if (auto& r = rig.kernel->parameters->at (i).ramper)
             r->snapToTarget();
+}
+
+Signal renderKernel (double rate, const ReferenceSettings& settings, const Signal& in, const std::vector<unsigned long>& blocks,
+                     int channels = 2)
+{
+    KernelRig rig (channels, rate);
+    hold (rig, settings);
     return rig.renderBlocks (in, blocks);
 }
 
@@ -179,11 +186,7 @@ TEST (ReferenceEffect, KernelFollowsTheModelThroughMovingSettings)
 
             ReferenceEffect model (rate, s);
             KernelRig rig (2, rate);
-            for (unsigned long i = 0; i < P::DuckingPeakMeter; ++i)
-                rig.kernel->setParameter (i, s.values[i]);
-            for (unsigned long i = 0; i < P::DuckingPeakMeter; ++i)
-                if (auto& r = rig.kernel->parameters->at (i).ramper)
-                    r->snapToTarget();
+            hold (rig, s);
 
             Signal first, second;
             for (std::size_t c = 0; c < 2; ++c)
@@ -207,15 +210,16 @@ TEST (ReferenceEffect, KernelFollowsTheModelThroughMovingSettings)
                 << rate << " Hz: " << describe (s) << "then " << describe (next);
         }
 }
-// Both voices switch at grid points while sound plays, now and then again
-// before the last crossfade has ended (at 96 kHz it lasts two chunks), and
+// The voices switch at grid points while sound plays, into and out of both
+// repeating (voice B's repeats move between the reverbs), now and then again
+// before the last crossfade has ended (at 192 kHz it lasts four chunks), and
 // the intervals change with them; the host's blocks end at the switches.
 TEST (ReferenceEffect, KernelFollowsTheModelThroughModeSwitches)
 {
     std::mt19937 random (16);
     auto pick = [&] (float lo, float hi) { return std::uniform_real_distribution<float> (lo, hi) (random); };
     int pattern = 0;
-    for (const double rate : { 44100.0, 96000.0 })
+    for (const double rate : { 44100.0, 192000.0 })
         for (const int k : { 0, 4, 8, 3 })
         {
             const ReferenceSettings s = randomSettings (random, k);
@@ -223,14 +227,12 @@ TEST (ReferenceEffect, KernelFollowsTheModelThroughModeSwitches)
             const auto& blocks = kBlockPatterns[static_cast<std::size_t> (pattern++) % kBlockPatterns.size()];
             ReferenceEffect model (rate, s);
             KernelRig rig (2, rate);
-            for (unsigned long i = 0; i < P::DuckingPeakMeter; ++i)
-                rig.kernel->setParameter (i, s.values[i]);
-            for (unsigned long i = 0; i < P::DuckingPeakMeter; ++i)
-                if (auto& r = rig.kernel->parameters->at (i).ramper)
-                    r->snapToTarget();
+            hold (rig, s);
 
             Signal kernel;
             std::size_t done = 0;
+            const std::array<std::pair<int, int>, 6> modes { { { 1, 1 }, { 2, 1 }, { 1, 1 }, { 0, 1 }, { 1, 0 }, { 1, 1 } } };
+            std::size_t next = 0;
             for (const std::size_t chunks : { 40, 41, 60, 61, 30, 100 })
             {
                 const std::size_t at = std::min (done + chunks * 256, in[0].size());
@@ -241,9 +243,12 @@ TEST (ReferenceEffect, KernelFollowsTheModelThroughModeSwitches)
                 for (std::size_t c = 0; c < 2; ++c)
                     kernel[c].insert (kernel[c].end(), out[c].begin(), out[c].end());
                 done = at;
-                for (const unsigned long index : { P::PitchShifterModeA, P::PitchShifterModeB, P::PitchA })
+                const auto [a, b] = modes[next++ % modes.size()];
+                const std::pair<unsigned long, float> changes[] = { { P::PitchShifterModeA, static_cast<float> (a) + pick (0.0f, 0.9f) },
+                                                                    { P::PitchShifterModeB, static_cast<float> (b) + pick (0.0f, 0.9f) },
+                                                                    { P::PitchA, pick (-24.0f, 24.0f) } };
+                for (const auto& [index, value] : changes)
                 {
-                    const float value = index == P::PitchA ? pick (-24.0f, 24.0f) : std::floor (pick (0.0f, 3.0f)) + pick (0.0f, 0.9f);
                     rig.kernel->setParameter (index, value);
                     model.change (at, index, value);
                 }

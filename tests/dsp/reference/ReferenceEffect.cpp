@@ -246,8 +246,10 @@ void ReferenceEffect::tick (const Signal& input, Signal& output, std::size_t t, 
         auto& ch = channels[c];
         const float ra = reverbOut[c];
         const float rb = reverbOutB[c];
-        // The wet signal and voice B's input move between the first reverb
-        // and both by the weight of both repeating.
+        // The wet signal and voice B's repeating delay's input move between
+        // the first reverb and both by the weight of both repeating; a voice
+        // shifts after the reverb only where both do not repeat, on the
+        // first reverb's output.
         const float ro = second ? fade (ra, (ra + rb) * 0.75f, both) : ra;
         const std::array<float, 2> received { ra, second ? fade (ra, rb, both) : ra };
         ReferenceVoice* voices[2] = { &ch.voiceA, &ch.voiceB };
@@ -258,9 +260,9 @@ void ReferenceEffect::tick (const Signal& input, Signal& output, std::size_t t, 
         for (std::size_t v = 0; v < 2; ++v)
         {
             if (uses (v, kAfter))
-                post[v] = fade (ro, voices[v]->shiftAndMix (true, received[v], ro, amounts[v], windows[v]), modeWeight (v, kAfter));
+                post[v] = fade (ro, voices[v]->shiftAndMix (true, ra, ro, amounts[v], windows[v]), modeWeight (v, kAfter));
             else
-                voices[v]->restShifter (true, received[v]);
+                voices[v]->restShifter (true, ra);
             if (uses (v, kRepeat))
             {
                 returns[v]->push (voices[v]->repeat (received[v] * modeWeight (v, kRepeat), windows[v]));
