@@ -44,7 +44,7 @@ dsp/Kernel/VantrelDSPKernelProcess.cpp | g[k] = squared ? a * a : a; | g[k] = sq
 # the threshold is at least -40 dB (0.01), so this floor never decides.
 # dsp/Dynamics/Ducker.cpp | std::max ((level - t) / s.ratio + t, 0.001) | std::max ((level - t) / s.ratio + t, 0.01)
 dsp/Dynamics/Ducker.cpp | t, 0.001) / std::max (level, 0.001) | t, 0.001) / std::max (level, 0.1)
-dsp/Dynamics/Ducker.cpp | ch.energy += piece - sum (out, p); | ch.energy += piece;
+dsp/Dynamics/Ducker.cpp | ch.energy += added - (quiet ? sums.leaving : sum (out, p)); | ch.energy += added;
 dsp/Dynamics/Ducker.cpp | ch.energy += in[i] - out[i]; | ch.energy += in[i];
 dsp/Dynamics/Ducker.cpp | attack (ch, level (now)); | (void) now;
 dsp/Dynamics/Ducker.cpp | static_cast<double> (ch.energy + added) <= ch.louder | static_cast<double> (ch.energy + added) <= 2.0 * ch.louder
