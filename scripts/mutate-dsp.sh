@@ -48,6 +48,7 @@ dsp/Dynamics/Ducker.cpp | ch.energy += added - (quiet ? sums.leaving : sum (out,
 dsp/Dynamics/Ducker.cpp | ch.energy += in[i] - out[i]; | ch.energy += in[i];
 dsp/Dynamics/Ducker.cpp | attack (ch, level (now)); | (void) now;
 dsp/Dynamics/Ducker.cpp | static_cast<double> (ch.energy + added) <= ch.louder | static_cast<double> (ch.energy + added) <= 2.0 * ch.louder
+dsp/Dynamics/Ducker.cpp | static_cast<double> (ch.energy + sums.entering) <= ch.louder | static_cast<double> (ch.energy + sums.entering) <= 2.0 * ch.louder
 dsp/Dynamics/Ducker.cpp | if (step >= ch.step) | if (step >= 0.0f)
 dsp/Kernel/VantrelDSPKernelProcess.cpp | held.resonance = parameterBuffer (P::InputFilterResonance)[start]; | held.resonance = parameterBuffer (P::InputGain)[start];
 dsp/Dynamics/Ducker.cpp | std::max ((level - t) / s.ratio + t, 0.001) | std::max ((level - t) * s.ratio + t, 0.001)
