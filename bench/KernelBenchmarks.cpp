@@ -5,12 +5,19 @@
 // in feedback mode, so both reverbs run, at +24 and -24 semitones).
 // Input: steady pink noise, or the tail after a 2 s burst (the burst is
 // rendered before timing starts; the timed part is silence).
+//
+// BM_ModeSwitch: the longest call of a host while both voices switch between
+// feedback mode and after the reverb every 2048 frames (switching 1), against
+// the longest call with the modes held (switching 0), in microseconds; the
+// counter "of_period" is that call against the block's period.
 
 #include "Kernel/VantrelDSPKernel.h"
 #include "VantrelParameterList.h"
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <utility>
@@ -83,7 +90,7 @@ void applySettings (VantrelDSPKernel& k, Settings settings)
 class Renderer
 {
 public:
-    Renderer (Settings settings, unsigned long blockFrames)
+    Renderer (Settings settings, unsigned long blockFrames, double rate = kRate)
         : kernel (std::make_unique<VantrelDSPKernel>()),
           frames (blockFrames),
           noiseL (pinkNoise (kNoiseLength, 1)),
@@ -91,7 +98,7 @@ public:
           left (blockFrames),
           right (blockFrames)
     {
-        kernel->init (2, kRate);
+        kernel->init (2, rate);
         kernel->setup();
         applySettings (*kernel, settings);
         bus[0] = left.data();
@@ -125,7 +132,7 @@ public:
 
     void renderSeconds (double seconds, bool withInput)
     {
-        const auto blocks = static_cast<unsigned long> (seconds * kRate) / frames;
+        const auto blocks = static_cast<unsigned long> (seconds * kernel->sampleRate) / frames;
         for (unsigned long b = 0; b < blocks; ++b)
             renderBlock (withInput);
     }
@@ -168,4 +175,47 @@ void kernelArguments (benchmark::internal::Benchmark* b)
 }
 } // namespace
 
+void BM_ModeSwitch (benchmark::State& state)
+{
+    const auto rate = static_cast<double> (state.range (0));
+    const auto frames = static_cast<unsigned long> (state.range (1));
+    const bool switching = state.range (2) != 0;
+    constexpr unsigned long kCycle = 2048;
+
+    Renderer r (TwoReverbs, frames, rate);
+    r.renderSeconds (1.0, true);
+    float mode = 1.0f;
+    double total = 0.0;
+    for (auto _ : state)
+    {
+        if (switching)
+        {
+            mode = mode == 1.0f ? 2.0f : 1.0f;
+            r.kernel->setParameter (P::PitchShifterModeA, mode);
+            r.kernel->setParameter (P::PitchShifterModeB, mode);
+        }
+        double longest = 0.0;
+        for (unsigned long done = 0; done < kCycle; done += frames)
+        {
+            const auto start = std::chrono::steady_clock::now();
+            r.renderBlock (true);
+            const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+            longest = std::max (longest, took.count());
+        }
+        state.SetIterationTime (longest);
+        total += longest;
+    }
+    const double period = static_cast<double> (frames) / rate;
+    state.counters["of_period"] = total / static_cast<double> (std::max<benchmark::IterationCount> (state.iterations(), 1)) / period;
+}
+
+void switchArguments (benchmark::internal::Benchmark* b)
+{
+    b->ArgNames ({ "rate", "frames", "switching" });
+    for (const auto& [rate, frames] : { std::pair { 48000, 64 }, std::pair { 96000, 32 }, std::pair { 192000, 64 } })
+        for (const int switching : { 0, 1 })
+            b->Args ({ rate, frames, switching });
+}
+
+BENCHMARK (BM_ModeSwitch)->Apply (switchArguments)->UseManualTime()->Unit (benchmark::kMicrosecond);
 BENCHMARK (BM_Kernel)->Apply (kernelArguments)->Unit (benchmark::kMicrosecond);

@@ -68,6 +68,13 @@ void DSPKernel::init (int numChannels, double newSampleRate)
         outputsPublished.store (true, std::memory_order_release);
     }
     prepareBuffers();
+    streamStarted.store (false, std::memory_order_relaxed);
+}
+
+void DSPKernel::process (unsigned long frames, unsigned long, long) noexcept
+{
+    if (frames > 0)
+        streamStarted.store (true, std::memory_order_relaxed);
 }
 
 void DSPKernel::setParameter (unsigned long index, float value)
@@ -93,7 +100,9 @@ void DSPKernel::startRamp (unsigned long index, float value, unsigned long durat
     if (p.ramper == nullptr) // an output: the kernel writes it, nobody sets it
         return;
 
-    const auto d = static_cast<unsigned long> (std::max<std::uint64_t> (duration, rampLength.load (std::memory_order_relaxed)));
+    const auto d = streamStarted.load (std::memory_order_relaxed)
+                       ? static_cast<unsigned long> (std::max<std::uint64_t> (duration, rampLength.load (std::memory_order_relaxed)))
+                       : 0ul;
     if (! p.valueList.empty())
     {
         const int maxIndex = roundedIndex (std::trunc (p.max));

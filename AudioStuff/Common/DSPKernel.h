@@ -29,7 +29,9 @@ public:
     DSPKernel& operator= (const DSPKernel&) = delete;
 
     virtual void setup() {}
-    virtual void process (unsigned long frames, unsigned long bufferOffset, long) noexcept {}
+    // Derived kernels call it first: a block of at least one frame starts the
+    // stream (see startRamp).
+    virtual void process (unsigned long frames, unsigned long bufferOffset, long) noexcept;
     virtual void handleMIDIEvent (unsigned char* message, long long time) noexcept {}
     // How long, in seconds, the output can go on after the input falls silent
     // with the settings last requested. Any thread.
@@ -38,6 +40,9 @@ public:
     virtual void updateParameter (unsigned long index, float value) = 0;
     // Clamps the value to the parameter's range and ramps over at least the
     // kernel's ramp length (switches go to updateParameter instead). Any thread.
+    // Until the first block after init nothing has sounded: a value set then
+    // (a restored state, a host's or renderer's settings) is where the stream
+    // starts, not a ramp from the value before it.
     virtual void startRamp (unsigned long index, float value, unsigned long duration);
 
     void init (int numChannels, double newSampleRate);
@@ -73,6 +78,7 @@ public:
 
 private:
     std::atomic<bool> outputsPublished { false };
+    std::atomic<bool> streamStarted { false };
 
 protected:
     // Called by init (off the audio thread) after the parameters are seeded:

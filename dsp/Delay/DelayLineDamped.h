@@ -16,6 +16,8 @@ public:
     void init (int numChannels, double newSampleRate) override;
     // Silences the storage and the damping filter.
     void clear() noexcept override;
+    // Silences the damping filter alone.
+    void clearFilter() noexcept { filter.clear(); }
 
     // x = x + (lowpass(x) - x) * amount, per sample.
     void preFeedbackProcess (float* buffer, unsigned long frames, unsigned long channel) noexcept override;

@@ -1,6 +1,10 @@
 #include "Delay/DelayWrite.h"
 
+#include "BlockSize.h"
+#include "Math/Accelerate/VectorClones.h"
 #include "Math/Memory.h"
+
+#include <array>
 
 #include <algorithm>
 #include <cmath>
@@ -10,6 +14,21 @@ namespace
 // Room behind the requested delay that the reader's fixed offset needs.
 constexpr int kReadOffset = 64;
 constexpr int kGuard = 4;
+KARVON_VECTOR_CLONES
+void copyFinite (const float* __restrict source, float* __restrict destination, unsigned long n) noexcept
+{
+    for (unsigned long i = 0; i < n; ++i)
+        destination[i] = std::isfinite (source[i]) ? source[i] : 0.0f;
+}
+
+void copySamples (const float* source, float* destination, unsigned long n, bool finiteOnly) noexcept
+{
+    if (finiteOnly)
+        copyFinite (source, destination, n);
+    else
+        Memory::copy (source, destination, n);
+}
+
 // Caps the storage for absurd rates or times (about 2 GB of floats would
 // otherwise be one multiplication away); far beyond any real use.
 constexpr float kLargestDelaySamples = static_cast<float> (1 << 26);
@@ -35,17 +54,41 @@ void DelayWrite::init (float newMaxDelayMs, double newSampleRate)
     // the larger allocation for as long as the line lives.
     buffer = std::vector<float> (static_cast<std::size_t> (capacity), 0.0f);
     writeIndex = 4;
+    silentRun = size;
 }
 
 void DelayWrite::clear() noexcept
 {
     std::fill (buffer.begin(), buffer.end(), 0.0f);
+    silentRun = size;
+}
+
+void DelayWrite::writeSilence (unsigned long n) noexcept
+{
+    static const std::array<float, kMaxFramesPerBlock> silence {};
+    n = std::min (n, kMaxFramesPerBlock);
+    if (size <= 0 || n == 0 || silentRun >= size)
+        return;
+    const int run = silentRun;
+    write (silence.data(), n);
+    silentRun = static_cast<int> (std::min (static_cast<unsigned long> (size), static_cast<unsigned long> (run) + n));
 }
 
 void DelayWrite::write (const float* samples, unsigned long n) noexcept
 {
+    store (samples, n, false);
+}
+
+void DelayWrite::writeFinite (const float* samples, unsigned long n) noexcept
+{
+    store (samples, n, true);
+}
+
+void DelayWrite::store (const float* samples, unsigned long n, bool finiteOnly) noexcept
+{
     if (size <= 0 || n == 0)
         return;
+    silentRun = 0;
 
     const auto length = static_cast<unsigned long> (size);
     if (n > length)
@@ -62,13 +105,13 @@ void DelayWrite::write (const float* samples, unsigned long n) noexcept
     const unsigned long toEnd = length - static_cast<unsigned long> (writeIndex);
     if (n <= toEnd)
     {
-        Memory::copy (samples, data + writeIndex, n);
+        copySamples (samples, data + writeIndex, n, finiteOnly);
         writeIndex += static_cast<int> (n);
     }
     else
     {
-        Memory::copy (samples, data + writeIndex, toEnd);
-        Memory::copy (samples + toEnd, data, n - toEnd);
+        copySamples (samples, data + writeIndex, toEnd, finiteOnly);
+        copySamples (samples + toEnd, data, n - toEnd, finiteOnly);
         writeIndex = static_cast<int> (n - toEnd);
     }
 

@@ -21,6 +21,14 @@ struct DelayWrite
     // Appends n samples at writeIndex, wrapping at size. Blocks longer than
     // size keep only their last size samples, as a real tape would.
     void write (const float* samples, unsigned long n) noexcept;
+    // write with every sample that is not finite stored as silence, in the
+    // same pass.
+    void writeFinite (const float* samples, unsigned long n) noexcept;
+    // write of n (at most kMaxFramesPerBlock) samples of silence. Once the
+    // whole storage is silent nothing changes any more (where a silent
+    // storage is written makes no difference): a line at rest costs nothing,
+    // and holds silence, not what it heard, when it runs again.
+    void writeSilence (unsigned long n) noexcept;
 
     float sampleRate = 44100.0f;
     float maxDelayMs = 0.0f;
@@ -28,4 +36,9 @@ struct DelayWrite
     std::vector<float> buffer; // size + 4 floats
     int writeIndex = 4;
     int capacity = 0; // size + 4: the buffer's length
+    // Samples of silence written since the last sound (up to size).
+    int silentRun = 0;
+
+private:
+    void store (const float* samples, unsigned long n, bool finiteOnly) noexcept;
 };

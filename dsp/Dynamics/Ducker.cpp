@@ -2,7 +2,63 @@
 
 #include "BlockSize.h"
 
+#include "Math/Accelerate/VectorClones.h"
+
 #include <algorithm>
+#include <cmath>
+
+namespace
+{
+// Squares of the key in whole units of 2^-22. Keys beyond 16 (24 dB above
+// full scale) count as 16: a window of them sums to at most 2^38 units.
+constexpr float kUnitsPerSquare = 4194304.0f;
+constexpr float kLargestUnits = 1073741824.0f;
+constexpr double kUnits = kUnitsPerSquare;
+constexpr double kWindowUnits = kUnits * Ducker::kWindow;
+// Frames whose loudness is weighed together, when the key may be louder than
+// the ramp answered.
+constexpr unsigned long kPiece = 32;
+
+struct Exchanged
+{
+    std::int64_t entering = 0, leaving = 0;
+};
+
+// The squares of the key (finite) in units take the place of the ring's;
+// the ones they replace go to `leaving`. Returns the sums of both.
+KARVON_VECTOR_CLONES
+Exchanged exchangeSquares (const float* key, std::int32_t* ring, std::int32_t* leaving, unsigned long n) noexcept
+{
+    std::int64_t entering = 0, left = 0;
+    for (unsigned long i = 0; i < n; ++i)
+    {
+        const float units = key[i] * key[i] * kUnitsPerSquare;
+        const auto square = static_cast<std::int32_t> (units > kLargestUnits ? kLargestUnits : units);
+        left += ring[i];
+        leaving[i] = ring[i];
+        ring[i] = square;
+        entering += square;
+    }
+    return { entering, left };
+}
+
+KARVON_VECTOR_CLONES
+std::int64_t sum (const std::int32_t* x, unsigned long n) noexcept
+{
+    std::int64_t total = 0;
+    for (unsigned long i = 0; i < n; ++i)
+        total += x[i];
+    return total;
+}
+
+// The ramp's gains from `age` frames after its start on, within 0..1.
+KARVON_VECTOR_CLONES
+void ramp (float start, float step, int age, float* out, unsigned long n) noexcept
+{
+    for (unsigned long i = 0; i < n; ++i)
+        out[i] = std::clamp (start + static_cast<float> (age + static_cast<int> (i)) * step, 0.0f, 1.0f);
+}
+} // namespace
 
 Ducker::Ducker()
     : peakMeter (std::make_unique<PeakMeter> (64, 1024)),
@@ -14,12 +70,139 @@ void Ducker::init (int numChannels, double newSampleRate)
 {
     ProcessBlock::init (numChannels, newSampleRate);
     peakMeter->init (numChannels, newSampleRate);
-    channelGains.assign (static_cast<std::size_t> (std::max (numChannels, 0)), 0.0f);
+    const auto n = static_cast<std::size_t> (std::max (numChannels, 0));
+    channelGains.assign (n, 0.0f);
+    channelStates.assign (n, Channel {});
+    for (auto& ch : channelStates)
+        ch.squares.assign (kWindow, 0);
+    leaving.assign (kWindow, 0);
     std::fill (gainBuffer.begin(), gainBuffer.end(), 0.0f);
+    held = Settings {};
 }
 
 void Ducker::clear() noexcept
 {
     std::fill (gainBuffer.begin(), gainBuffer.end(), 0.0f);
     std::fill (channelGains.begin(), channelGains.end(), 0.0f);
+    for (auto& ch : channelStates)
+    {
+        std::fill (ch.squares.begin(), ch.squares.end(), 0);
+        ch.next = 0;
+        ch.energy = 0;
+        ch.louder = 0.0;
+        ch.start = ch.step = 0.0f;
+        ch.age = 0;
+    }
+}
+
+float Ducker::Channel::gain() const noexcept
+{
+    return std::clamp (start + static_cast<float> (age) * step, 0.0f, 1.0f);
+}
+
+float Ducker::targetGain (double level, const Settings& s) noexcept
+{
+    const double t = s.threshold;
+    return static_cast<float> (std::min (1.0, std::max ((level - t) / s.ratio + t, 0.001) / std::max (level, 0.001)));
+}
+
+double Ducker::coefficient (float timeMs) const noexcept
+{
+    return timeMs == 0.0f ? 1.0 : 1.0 / (std::max (static_cast<double> (timeMs), 0.01) * sampleRate * 0.001);
+}
+
+double Ducker::loudness (const Channel& ch) const noexcept
+{
+    if (mode == LevelByRms)
+        return static_cast<double> (ch.energy);
+    if (mode == LevelByPeak)
+        return static_cast<double> (*std::max_element (ch.squares.begin(), ch.squares.end()));
+    return 0.0;
+}
+
+double Ducker::level (double loudness) const noexcept
+{
+    return std::sqrt (loudness / (mode == LevelByRms ? kWindowUnits : kUnits));
+}
+
+void Ducker::decide (const Settings& settings) noexcept
+{
+    held = settings;
+    // Up to the threshold the target is 1: only a key louder than both the
+    // level decided from and the threshold can ask for less.
+    const double t = settings.threshold;
+    const double threshold = t * t * (mode == LevelByRms ? kWindowUnits : kUnits);
+    for (std::size_t c = 0; c < channelStates.size(); ++c)
+    {
+        Channel& ch = channelStates[c];
+        const double now = loudness (ch);
+        const float current = ch.gain();
+        const float distance = targetGain (level (now), settings) - current;
+        ch.start = current;
+        ch.step = static_cast<float> (distance * coefficient (distance < 0.0f ? settings.attackMs : settings.releaseMs));
+        ch.age = 0;
+        ch.louder = std::max (now, threshold);
+        channelGains[c] = current;
+    }
+}
+
+void Ducker::attack (Channel& ch, double l) noexcept
+{
+    // The ramp in force goes on unless this one falls faster.
+    const float current = ch.gain();
+    const auto step = static_cast<float> ((targetGain (l, held) - current) * coefficient (held.attackMs));
+    if (step >= ch.step)
+        return;
+    ch.start = current;
+    ch.step = step;
+    ch.age = 0;
+}
+
+void Ducker::follow (std::size_t channel, const float* key, float* gains, unsigned long n) noexcept
+{
+    static_assert ((kWindow & (kWindow - 1)) == 0);
+    Channel& ch = channelStates[channel];
+    for (unsigned long done = 0; done < n;)
+    {
+        // Segments end where the ring does.
+        const unsigned long m = std::min (n - done, kWindow - ch.next);
+        std::int32_t* entering = ch.squares.data() + ch.next;
+        const Exchanged sums = exchangeSquares (key + done, entering, leaving.data(), m);
+        // Within the segment the window's energy rises at most by what enters
+        // it: a key that even so stays below `louder` lets the ramp run on.
+        // Otherwise a piece at a time, frame by frame where it may be louder.
+        const bool quiet = mode != LevelByPeak && (mode != LevelByRms || static_cast<double> (ch.energy + sums.entering) <= ch.louder);
+        for (unsigned long s = 0; s < m;)
+        {
+            const unsigned long p = quiet ? m : std::min (kPiece, m - s);
+            const std::int32_t* in = entering + s;
+            const std::int32_t* out = leaving.data() + s;
+            const std::int64_t added = quiet ? sums.entering : sum (in, p);
+            if (quiet || (mode == LevelByRms && static_cast<double> (ch.energy + added) <= ch.louder))
+            {
+                ch.energy += added - (quiet ? sums.leaving : sum (out, p));
+                ramp (ch.start, ch.step, ch.age, gains + done + s, p);
+                ch.age += static_cast<int> (p);
+            }
+            else
+            {
+                for (unsigned long i = 0; i < p; ++i)
+                {
+                    ch.energy += in[i] - out[i];
+                    // The window's peak can rise only by the frame that enters it.
+                    const double now = static_cast<double> (mode == LevelByRms ? ch.energy : in[i]);
+                    if (now > ch.louder)
+                    {
+                        ch.louder = now;
+                        attack (ch, level (now));
+                    }
+                    gains[done + s + i] = ch.gain();
+                    ++ch.age;
+                }
+            }
+            s += p;
+        }
+        ch.next = (ch.next + m) & (kWindow - 1);
+        done += m;
+    }
 }

@@ -4,8 +4,9 @@
 // samples (a broken plug-in upstream, an uninitialised buffer). Once such a
 // value enters a delay line or the reverb's feedback network it circulates
 // there for ever, so the effect would output NaN or silence long after the
-// input became clean again. The wet path and the ducker's level therefore read
-// a copy in which non-finite samples are silence.
+// input became clean again, and on the dry side a mix gain of 0 does not
+// silence it. The whole effect therefore reads a copy in which non-finite
+// samples are silence.
 namespace InputSanitiser
 {
 // Finite samples beyond this magnitude (120 dB above full scale) are limited

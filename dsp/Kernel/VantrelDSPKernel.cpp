@@ -24,6 +24,11 @@ constexpr float kPreDelayMaxMs = 400.0f;
 constexpr double kLowestSampleRate = 8000.0;
 constexpr double kHighestSampleRate = 768000.0;
 
+// The kernel owns the grid position and hands it to the blocks that decide
+// per chunk; their chunks are its chunks.
+static_assert (PitchShifter::kChunkLength == VantrelDSPKernel::kGridLength);
+static_assert (SimpleReverb::kChunkLength == VantrelDSPKernel::kGridLength);
+
 std::vector<float> scratch (float value = 0.0f)
 {
     return std::vector<float> (kMaxFramesPerBlock, value);
@@ -53,7 +58,6 @@ VantrelDSPKernel::VantrelDSPKernel()
       filterFrequency (scratch()),
       duckerRatio (scratch (10.0f)),
       reverbColour (scratch()),
-      silence (scratch()),
       feedbackScratch (scratch())
 {
     inputFilter->setType (LowShelf);
@@ -68,8 +72,16 @@ VantrelDSPKernel::VantrelDSPKernel()
     for (auto& m : chunkModulation)
         m.assign (kGridLength, 0.0f);
     modulationGain = scratch();
-    for (auto& k : keyChunk)
-        k.assign (kGridLength, 0.0f);
+    fadeRamp = scratch();
+    for (auto& w : fadeWeights)
+        w = scratch();
+    for (std::size_t c = 0; c < kMaxChannels; ++c)
+    {
+        fadeWet[c] = scratch();
+        fadeInputB[c] = scratch();
+        fadeVoices[0][c] = scratch();
+        fadeVoices[1][c] = scratch();
+    }
     // Four outputs of one oscillator, a quarter cycle apart.
     for (std::size_t i = 0; i < lfoPhaseOffsets.size(); ++i)
         lfoPhaseOffsets[i] = scratch (0.25f * static_cast<float> (i));
@@ -82,6 +94,16 @@ VantrelDSPKernel::VantrelDSPKernel()
         reverbInputStorageB[c] = scratch();
         reverbInputs[c] = reverbInputStorage[c].data();
         reverbInputsB[c] = reverbInputStorageB[c].data();
+    }
+
+    // The feedback returns take the delays' output from the voice buffers.
+    shifterA->keepsFeedback = shifterB->keepsFeedback = false;
+    for (std::size_t c = 0; c < kMaxChannels; ++c)
+    {
+        shifterA->pitchShifters[c].readFrom (&preShiftInputs[c]);
+        shifterB->pitchShifters[c].readFrom (&preShiftInputs[c]);
+        shifterA->postShifters[c].readFrom (&postShiftInputs[c]);
+        shifterB->postShifters[c].readFrom (&postShiftInputs[c]);
     }
 
     // Every parameter gets its slot now, so rendering never grows the list.
@@ -114,6 +136,9 @@ void VantrelDSPKernel::setup()
     shifterB->init (c, rate);
     reverbB->init (c, rate);
     lfo->init (kModulationOutputs, rate);
+    for (auto* inputs : { &preShiftInputs, &postShiftInputs })
+        for (auto& input : *inputs)
+            input.init (PitchShifter::storageMs (shifterA->pitchShifters[0].maxWindowMs, rate), rate);
 
     // The modulation must repeat identically: no random steps.
     lfo->randomSteps = false;
@@ -128,13 +153,13 @@ void VantrelDSPKernel::setup()
         for (auto& channel : voice)
             channel.clear();
 
-    // A new stream: the grid starts here, every block is fresh, and the
-    // ducker's first chunk hears silence.
+    // A new stream: the grid starts here and every block is fresh (the
+    // ducker's init forgot its key).
     gridPosition = 0;
-    lastModeA = lastModeB = -1;
-    keyLevel = {};
-    gainStart = {};
-    gainStep = {};
+    modesTaken = false;
+    crossfade = {};
+    // About 5 ms, in whole chunks.
+    crossfadeLength = kGridLength * std::max (1ul, static_cast<unsigned long> (std::ceil (rate * 0.005 / static_cast<double> (kGridLength))));
 
     // Nothing renders during setup: the filter type can be applied here.
     applyFilterType();

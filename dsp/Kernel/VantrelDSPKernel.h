@@ -107,8 +107,12 @@ private:
     // At a grid point: the decisions held through the chunk that starts at
     // frame `start` of the block.
     void beginChunk (unsigned long start) noexcept;
-    void restartStoppedBlocks (int modeA, int modeB) noexcept;
+    // The voices' modes for the chunk; a change starts a crossfade.
+    void takeModes() noexcept;
     void processSubBlock (unsigned long start, unsigned long n) noexcept;
+    // A sub-block inside a crossfade: the old and the new routing both run
+    // and their contributions are mixed by the fade's weights.
+    void processCrossfade (unsigned long start, unsigned long n) noexcept;
     void filterInput (unsigned long start, unsigned long n) noexcept;
     void modulate (unsigned long start, unsigned long n) noexcept;
     void preReverbStage (unsigned long start, unsigned long n, int modeA, int modeB, bool bothFeedback) noexcept;
@@ -117,6 +121,9 @@ private:
     // With `sameRoom`, the line times are that reverb's (set with the same
     // room size and modulation for this sub-block).
     void prepareReverb (SimpleReverb& reverb, unsigned long start, unsigned long n, const SimpleReverb* sameRoom) noexcept;
+    // The first reverb on reverbInputs, and the second one beside it on
+    // reverbInputsB (`both`) or at rest.
+    void runReverbs (unsigned long start, unsigned long n, bool both) noexcept;
     void duck (unsigned long channel, unsigned long start, unsigned long n, const float* wet) noexcept;
     void storeMeter() noexcept;
     float* parameterBuffer (unsigned long index) noexcept;
@@ -125,15 +132,18 @@ private:
     std::array<std::vector<float>, kMaxChannels> reverbInputStorage;
     std::array<std::vector<float>, kMaxChannels> reverbInputStorageB;
     // The host input with non-finite samples replaced by silence: what the wet
-    // path and the ducker's level read.
+    // path, the ducker's key and the dry side of the mix read.
     std::array<std::vector<float>, kMaxChannels> dryInput;
     // ReverbColor limited below the Nyquist frequency. Kept apart from the
     // parameter's own buffer, which a constant parameter does not refill.
     std::vector<float> reverbColour;
-    std::vector<float> silence;
     // Each voice's feedback return per channel (voice A first), and the
     // sub-block it is read into.
     std::array<std::array<FeedbackReturn, kMaxChannels>, 2> feedbackReturns;
+    // The voices' shifters before the reverb hear the same input in every
+    // routing, and so do those after it (the first reverb's output): each
+    // input is stored once, per channel, and the shifters read it.
+    std::array<DelayWrite, kMaxChannels> preShiftInputs, postShiftInputs;
     std::vector<float> feedbackScratch;
 
     // The input filter's type as last requested from any thread; the audio
@@ -157,21 +167,26 @@ private:
         float resonance = 0.0f;  // the input filter's, dB
         float colour = 0.0f;     // the reverbs' damping cutoff, Hz
     } held;
-    // The modes the voices ran in during the last chunk (-1: none since
-    // setup), so that a block starting again can start from silence.
-    int lastModeA = -1, lastModeB = -1;
+    // A change of the voices' modes fades from the old routing to the new
+    // over whole chunks (a few ms); the modes are read again once it ends.
+    struct Crossfade
+    {
+        int fromA = 0, fromB = 0, toA = 0, toB = 0;
+        unsigned long position = 0, length = 0; // samples
+        bool running() const noexcept { return position < length; }
+    } crossfade;
+    unsigned long crossfadeLength = kGridLength;
+    bool modesTaken = false; // since setup
+    float feedbackScaleA = 0.0f, feedbackScaleB = 0.0f; // the return scales while a crossfade runs
+    std::vector<float> fadeRamp;
+    std::array<std::vector<float>, 4> fadeWeights;
+    std::array<std::vector<float>, kMaxChannels> fadeWet, fadeInputB;
+    std::array<std::array<std::vector<float>, kMaxChannels>, 2> fadeVoices;
     // The oscillator's outputs over the whole chunk at full amount; each
     // sub-block scales its part by the amount.
     std::array<std::vector<float>, kModulationOutputs> chunkModulation;
     // The oscillator amount's gain for the sub-block.
     std::vector<float> modulationGain;
-    // The ducker, per channel: the dry key of the current chunk (collected
-    // across host blocks), the level of the last complete chunk, and the gain
-    // ramp through the current one.
-    std::array<std::vector<float>, kMaxChannels> keyChunk;
-    std::array<float, kMaxChannels> keyLevel {};
-    std::array<float, kMaxChannels> gainStart {};
-    std::array<float, kMaxChannels> gainStep {};
     // Each parameter's per-sample buffer for the block being rendered.
     std::array<float*, kParameterCount> blockParameters {};
     // blockParameters matches the slots (cleared by setup, which may come

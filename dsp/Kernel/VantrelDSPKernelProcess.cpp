@@ -12,7 +12,6 @@
 #include "VantrelParameterList.h"
 
 #include <algorithm>
-#include <cfloat>
 #include <cmath>
 
 namespace
@@ -66,6 +65,23 @@ void halfSum (const float* a, const float* b, float* out, unsigned long n) noexc
         out[i] = (a[i] + b[i]) * 0.5f;
 }
 
+// The weight of the new routing at sample `reached` (1 .. length) of a
+// crossfade.
+float fadeShape (unsigned long reached, unsigned long length) noexcept
+{
+    if (reached >= length)
+        return 1.0f;
+    return 0.5f - 0.5f * std::cos (3.14159265f * static_cast<float> (reached) / static_cast<float> (length));
+}
+
+// out = from a to b by the weight w of b, per sample; a part wholly in or
+// out is exact. out may be b.
+void fadeInto (const float* a, const float* b, const float* w, float* out, unsigned long n) noexcept
+{
+    for (unsigned long i = 0; i < n; ++i)
+        out[i] = w[i] == 1.0f ? b[i] : w[i] == 0.0f ? a[i] : a[i] + w[i] * (b[i] - a[i]);
+}
+
 // Both voices in feedback mode: each voice takes its own reverb's output
 // (a into voiceA, b into voiceB), and a becomes the wet signal, (a + b)
 // 0.75, in one pass.
@@ -84,9 +100,10 @@ void takeBothReverbs (float* __restrict a, const float* __restrict b, float* __r
 // A voice shifting its channels' signals in place: shifter, make-up gain,
 // then the voice's own dry/wet crossfade with its amount. The channels are
 // independent; their shifters run together.
-void shiftAndMix (Shifter& voice, const std::array<const float*, 2>& dry, int channels, unsigned long n) noexcept
+void shiftAndMix (Shifter& voice, const std::array<const float*, 2>& dry, int channels, unsigned long n,
+                  unsigned long gridPosition, bool after = false) noexcept
 {
-    voice.shiftChannels (channels, n);
+    voice.shiftChannels (channels, n, after, gridPosition);
     for (int c = 0; c < channels; ++c)
     {
         float* x = voice.voice[c];
@@ -170,7 +187,6 @@ void VantrelDSPKernel::renderPiece (unsigned long frames, const std::array<const
         return;
     }
 
-    applyFilterType();
     prepareBlock (frames, in);
 
     // Sub-blocks end on the grid: a chunk cut by the host's block runs on in
@@ -185,16 +201,16 @@ void VantrelDSPKernel::renderPiece (unsigned long frames, const std::array<const
         s += n;
     }
 
-    // The global mix: the host's own input is the dry signal, untouched, so
-    // that a fully dry setting returns it bit for bit.
+    // The global mix: the dry signal is the host's input as the wet path saw
+    // it, so that no setting lets a non-finite sample through (a dry gain of
+    // 0 does not silence NaN); a fully dry setting returns any ordinary input
+    // bit for bit.
     const float* mix = parameterBuffer (P::DryWet);
     for (int c = 0; c < preparedChannels; ++c)
     {
         const auto ch = static_cast<std::size_t> (c);
-        if (out[ch] == nullptr)
-            continue;
-        const float* dry = in[ch] != nullptr ? in[ch] : silence.data();
-        dryWet->process (dry, workBuffers[ch].data(), out[ch], frames, mix);
+        if (out[ch] != nullptr)
+            dryWet->process (dryInput[ch].data(), workBuffers[ch].data(), out[ch], frames, mix);
     }
 }
 
@@ -217,51 +233,41 @@ void VantrelDSPKernel::prepareBlock (unsigned long frames, const std::array<cons
     inputGain->processChannels (work.data(), static_cast<unsigned long> (preparedChannels), frames, gain);
 }
 
-void VantrelDSPKernel::restartStoppedBlocks (int modeA, int modeB) noexcept
+void VantrelDSPKernel::takeModes() noexcept
 {
-    // Right after setup every block is fresh.
-    if (lastModeA < 0 || lastModeB < 0)
+    // Switches may change from any thread: they are read once per chunk, and
+    // not while a crossfade runs (it ends within a few ms).
+    if (crossfade.running())
         return;
-
-    // A part that stood still holds what it heard when it stopped: it starts
-    // again from silence. The feedback delay runs only in feedback mode, a
-    // voice's own shifters only outside it, the second reverb only while
-    // both voices are in it. (The feedback returns received silence
-    // meanwhile.)
-    const auto restart = [] (Shifter& voice, int was, int now) noexcept {
-        if (now == kModeFeedback && was != kModeFeedback)
-            voice.restartFeedbackDelay();
-        else if (now != kModeFeedback && was == kModeFeedback)
-            voice.restartShifters();
-    };
-    restart (*shifterA, lastModeA, modeA);
-    restart (*shifterB, lastModeB, modeB);
-    const bool wasBoth = lastModeA == kModeFeedback && lastModeB == kModeFeedback;
-    if (modeA == kModeFeedback && modeB == kModeFeedback && ! wasBoth)
-    {
-        // Silent, its write positions make no difference: it takes the first
-        // reverb's, so that from now on the two are read together.
-        reverbB->clear();
-        reverbB->core.alignWritePositions (reverbA->core);
-    }
+    const int modeA = shifterA->mode.load (std::memory_order_relaxed);
+    const int modeB = shifterB->mode.load (std::memory_order_relaxed);
+    if (modesTaken && (modeA != held.modeA || modeB != held.modeB))
+        crossfade = { held.modeA, held.modeB, modeA, modeB, 0, crossfadeLength };
+    modesTaken = true;
+    held.modeA = modeA;
+    held.modeB = modeB;
+    held.bothFeedback = modeA == kModeFeedback && modeB == kModeFeedback;
 }
 
 void VantrelDSPKernel::beginChunk (unsigned long start) noexcept
 {
-    // Switches may change from any thread: each is read once per chunk.
-    const int modeA = shifterA->mode.load (std::memory_order_relaxed);
-    const int modeB = shifterB->mode.load (std::memory_order_relaxed);
-    restartStoppedBlocks (modeA, modeB);
-    lastModeA = modeA;
-    lastModeB = modeB;
-    held.modeA = modeA;
-    held.modeB = modeB;
-    held.bothFeedback = modeA == kModeFeedback && modeB == kModeFeedback;
+    // The filter type, like every switch, changes on the grid (clearing the
+    // filter), whatever the host block it was asked for in.
+    applyFilterType();
+
+    takeModes();
+    const int modeA = held.modeA;
+    const int modeB = held.modeB;
 
     // Modes 0 and 2 hand the percentage to the voice's crossfade; mode 1 uses
     // it as the level of the feedback return.
     held.returnScaleA = modeA == kModeFeedback ? feedbackReturnScale (*shifterA, returnScaleA) : 1.0f;
     held.returnScaleB = modeB == kModeFeedback ? feedbackReturnScale (*shifterB, returnScaleB) : 1.0f;
+    if (crossfade.running())
+    {
+        feedbackScaleA = feedbackReturnScale (*shifterA, returnScaleA);
+        feedbackScaleB = feedbackReturnScale (*shifterB, returnScaleB);
+    }
 
     // The input filter's cutoff ramps on the note scale: back to Hz, kept
     // below Nyquist with some margin. The filter takes its coefficients from
@@ -291,28 +297,13 @@ void VantrelDSPKernel::beginChunk (unsigned long start) noexcept
     lfo->processOutputs (outputs.data(), kModulationOutputs, kGridLength, Lfo::LfoParameters { rate, nullptr, nullptr, nullptr },
                          offsets.data());
 
-    // The ducker's gain ramp through this chunk, from the level of the last
-    // complete one: one chunk behind the key, the only causal choice that
-    // does not depend on the cutting.
+    // The ducker's ramps from the level of the last 256 frames of its key; an
+    // attack within the chunk starts where it falls (Ducker::follow).
     const float thresholdDb = parameterBuffer (P::DuckingThreshold)[start];
-    const float attackMs = parameterBuffer (P::DuckingAttack)[start];
-    const float releaseMs = parameterBuffer (P::DuckingRelease)[start];
-    const double ratio = duckerRatio[0];
     if (! duckerThreshold.holds (thresholdDb))
         duckerThreshold.store (thresholdDb, std::exp (static_cast<double> (thresholdDb) * kDecibelsToExponent));
-    const double threshold = duckerThreshold.precise;
-    for (int c = 0; c < preparedChannels; ++c)
-    {
-        const auto ch = static_cast<std::size_t> (c);
-        const double l = keyLevel[ch];
-        const auto target = static_cast<float> (std::min (1.0, std::max ((l - threshold) / ratio + threshold, 0.001) / std::max (l, 0.001)));
-        const float current = ducker->channelGains[ch];
-        const float distance = target - current;
-        const float timeMs = distance < 0.0f ? attackMs : releaseMs;
-        const double coefficient = timeMs == 0.0f ? 1.0 : 1.0 / (std::max (static_cast<double> (timeMs), 0.01) * ducker->sampleRate * 0.001);
-        gainStart[ch] = current;
-        gainStep[ch] = static_cast<float> (distance * coefficient);
-    }
+    ducker->decide (Ducker::Settings { duckerThreshold.precise, duckerRatio[0], parameterBuffer (P::DuckingAttack)[start],
+                                       parameterBuffer (P::DuckingRelease)[start] });
 }
 
 void VantrelDSPKernel::filterInput (unsigned long start, unsigned long n) noexcept
@@ -350,23 +341,197 @@ void VantrelDSPKernel::processSubBlock (unsigned long start, unsigned long n) no
 
     shifterA->setWindowMs (parameterBuffer (P::DelayTimeA) + start);
     shifterB->setWindowMs (parameterBuffer (P::DelayTimeB) + start);
+    if (crossfade.running())
+    {
+        processCrossfade (start, n);
+        crossfade.position += n;
+        return;
+    }
     SP::mul_s (parameterBuffer (P::PitchShifterAmountA) + start, held.returnScaleA, shifterA->amount, n);
     SP::mul_s (parameterBuffer (P::PitchShifterAmountB) + start, held.returnScaleB, shifterB->amount, n);
 
     preReverbStage (start, n, modeA, modeB, bothFeedback);
-    prepareReverb (*reverbA, start, n, nullptr);
-    if (bothFeedback)
-    {
-        // The second reverb's lines follow the same room size and modulation:
-        // the two run together.
-        prepareReverb (*reverbB, start, n, reverbA.get());
-        SimpleReverb::processPair (*reverbA, reverbInputs.data(), *reverbB, reverbInputsB.data(), n);
-    }
-    else
-    {
-        reverbA->process (reverbInputs.data(), n);
-    }
+    runReverbs (start, n, bothFeedback);
     postReverbStage (start, n, modeA, modeB, bothFeedback);
+}
+
+void VantrelDSPKernel::processCrossfade (unsigned long start, unsigned long n) noexcept
+{
+    const Crossfade& f = crossfade;
+    Shifter* voices[2] = { shifterA.get(), shifterB.get() };
+    const int from[2] = { f.fromA, f.fromB };
+    const int to[2] = { f.toA, f.toB };
+    const float scales[2] = { feedbackScaleA, feedbackScaleB };
+    const unsigned long amounts[2] = { P::PitchShifterAmountA, P::PitchShifterAmountB };
+    const bool bothFrom = f.fromA == kModeFeedback && f.fromB == kModeFeedback;
+    const bool bothTo = f.toA == kModeFeedback && f.toB == kModeFeedback;
+    const bool secondReverb = bothFrom || bothTo;
+
+    // The new routing's weight rises through the fade along half a cosine,
+    // without a corner at either end; a part's weight is the old routing's
+    // share where the old one uses it plus the new one's.
+    float* r = fadeRamp.data();
+    for (unsigned long i = 0; i < n; ++i)
+        r[i] = fadeShape (f.position + i + 1, f.length);
+    const auto weigh = [n, r] (float* w, bool was, bool is) noexcept {
+        for (unsigned long i = 0; i < n; ++i)
+            w[i] = (was ? 1.0f - r[i] : 0.0f) + (is ? r[i] : 0.0f);
+    };
+    float* both = fadeWeights[3].data();
+    weigh (both, bothFrom, bothTo);
+    const auto uses = [&] (std::size_t v, int mode) noexcept { return from[v] == mode || to[v] == mode; };
+
+    std::array<const float*, kMaxChannels> work {};
+    for (int c = 0; c < preparedChannels; ++c)
+    {
+        const auto ch = static_cast<std::size_t> (c);
+        work[ch] = workBuffers[ch].data() + start;
+        preShiftInputs[ch].writeFinite (work[ch], n);
+    }
+
+    // Before the reverb: a voice that shifts there in either routing is
+    // heard by its weight, the input passing by for the rest.
+    std::array<std::array<const float*, kMaxChannels>, 2> pre {};
+    for (std::size_t v = 0; v < 2; ++v)
+    {
+        Shifter& voice = *voices[v];
+        Memory::copy (parameterBuffer (amounts[v]) + start, voice.amount, n);
+        pre[v] = work;
+        if (! uses (v, kModeBefore))
+        {
+            voice.restShifters (false, work.data(), preparedChannels, n);
+            continue;
+        }
+        for (int c = 0; c < preparedChannels; ++c)
+            Memory::copy (work[static_cast<std::size_t> (c)], voice.voice[c], n);
+        shiftAndMix (voice, work, preparedChannels, n, gridPosition);
+        float* w = fadeWeights[0].data();
+        weigh (w, from[v] == kModeBefore, to[v] == kModeBefore);
+        for (int c = 0; c < preparedChannels; ++c)
+        {
+            const auto ch = static_cast<std::size_t> (c);
+            float* y = voice.voice[c];
+            fadeInto (work[ch], y, w, y, n);
+            pre[v][ch] = y;
+        }
+    }
+
+    // The feedback returns: voice A's always into the first reverb, voice
+    // B's into the second one where both repeat, else into the first.
+    const float* preDelayMs = parameterBuffer (P::PreDelay) + start;
+    for (int c = 0; c < preparedChannels; ++c)
+    {
+        const auto ch = static_cast<std::size_t> (c);
+        float* in = reverbInputs[ch];
+        halfSum (pre[0][ch], pre[1][ch], in, n);
+        float* returned = feedbackScratch.data();
+        float* gain = fadeWeights[2].data();
+        if (uses (1, kModeFeedback))
+        {
+            feedbackReturns[1][ch].read (returned, n);
+            SP::mul_s (parameterBuffer (amounts[1]) + start, scales[1], gain, n);
+            if (secondReverb)
+                SP::mul_add (returned, gain, in, reverbInputsB[ch], n);
+            float* w = fadeWeights[1].data();
+            weigh (w, from[1] == kModeFeedback, to[1] == kModeFeedback);
+            for (unsigned long i = 0; i < n; ++i)
+                in[i] = in[i] + returned[i] * gain[i] * (w[i] - both[i]);
+        }
+        else if (secondReverb)
+        {
+            Memory::copy (in, reverbInputsB[ch], n);
+        }
+        // A reverb or delay that starts or stops hears its input fade in or
+        // out: what it plays then fades too, wherever it comes out later.
+        if (secondReverb)
+            SP::mul (reverbInputsB[ch], both, reverbInputsB[ch], n);
+        if (uses (0, kModeFeedback))
+        {
+            feedbackReturns[0][ch].read (returned, n);
+            SP::mul_s (parameterBuffer (amounts[0]) + start, scales[0], gain, n);
+            float* w = fadeWeights[1].data();
+            weigh (w, from[0] == kModeFeedback, to[0] == kModeFeedback);
+            for (unsigned long i = 0; i < n; ++i)
+                in[i] = in[i] + returned[i] * gain[i] * w[i];
+        }
+        preDelay->process (in, n, ch, preDelayMs, nullptr, true, false);
+    }
+
+    runReverbs (start, n, secondReverb);
+
+    // After the reverb: the wet signal and each voice's input move from the
+    // first reverb alone to both (or back) by the weight of both repeating.
+    std::array<const float*, kMaxChannels> wet {};
+    std::array<std::array<const float*, kMaxChannels>, 2> received {};
+    for (int c = 0; c < preparedChannels; ++c)
+    {
+        const auto ch = static_cast<std::size_t> (c);
+        const float* ra = reverbInputs[ch];
+        postShiftInputs[ch].writeFinite (ra, n);
+        wet[ch] = ra;
+        received[0][ch] = ra;
+        received[1][ch] = ra;
+        if (! secondReverb)
+            continue;
+        const float* rb = reverbInputsB[ch];
+        float* mixed = fadeWet[ch].data();
+        float* inB = fadeInputB[ch].data();
+        for (unsigned long i = 0; i < n; ++i)
+            mixed[i] = (ra[i] + rb[i]) * 0.75f;
+        fadeInto (ra, mixed, both, mixed, n);
+        fadeInto (ra, rb, both, inB, n);
+        wet[ch] = mixed;
+        received[1][ch] = inB;
+    }
+
+    std::array<std::array<const float*, kMaxChannels>, 2> post {};
+    for (std::size_t v = 0; v < 2; ++v)
+    {
+        Shifter& voice = *voices[v];
+        post[v] = wet;
+        if (uses (v, kModeAfter))
+        {
+            shiftAndMix (voice, wet, preparedChannels, n, gridPosition, true);
+            float* w = fadeWeights[0].data();
+            weigh (w, from[v] == kModeAfter, to[v] == kModeAfter);
+            for (int c = 0; c < preparedChannels; ++c)
+            {
+                const auto ch = static_cast<std::size_t> (c);
+                float* out = fadeVoices[v][ch].data();
+                fadeInto (wet[ch], voice.voice[c], w, out, n);
+                post[v][ch] = out;
+            }
+        }
+        else
+        {
+            voice.restShifters (true, received[0].data(), preparedChannels, n);
+        }
+
+        if (uses (v, kModeFeedback))
+        {
+            float* w = fadeWeights[0].data();
+            weigh (w, from[v] == kModeFeedback, to[v] == kModeFeedback);
+            for (int c = 0; c < preparedChannels; ++c)
+                SP::mul (received[v][static_cast<std::size_t> (c)], w, voice.voice[c], n);
+            voice.processDelayShifters (start, n, gridPosition);
+            for (int c = 0; c < preparedChannels; ++c)
+                feedbackReturns[v][static_cast<std::size_t> (c)].write (voice.voice[c], n);
+        }
+        else
+        {
+            voice.restDelayShifters (received[v].data(), n);
+            for (int c = 0; c < preparedChannels; ++c)
+                feedbackReturns[v][static_cast<std::size_t> (c)].write (nullptr, n);
+        }
+    }
+
+    for (int c = 0; c < preparedChannels; ++c)
+    {
+        const auto ch = static_cast<std::size_t> (c);
+        float* out = reverbInputs[ch];
+        halfSum (post[0][ch], post[1][ch], out, n);
+        duck (ch, start, n, out);
+    }
 }
 
 void VantrelDSPKernel::preReverbStage (unsigned long start, unsigned long n, int modeA, int modeB, bool bothFeedback) noexcept
@@ -385,15 +550,20 @@ void VantrelDSPKernel::preReverbStage (unsigned long start, unsigned long n, int
     {
         const auto ch = static_cast<std::size_t> (c);
         work[ch] = workBuffers[ch].data() + start;
+        preShiftInputs[ch].writeFinite (work[ch], n);
         if (modeA == kModeBefore)
             Memory::copy (work[ch], a.voice[ch], n);
         if (modeB == kModeBefore)
             Memory::copy (work[ch], b.voice[ch], n);
     }
     if (modeA == kModeBefore)
-        shiftAndMix (a, work, preparedChannels, n);
+        shiftAndMix (a, work, preparedChannels, n, gridPosition);
+    else
+        a.restShifters (false, work.data(), preparedChannels, n);
     if (modeB == kModeBefore)
-        shiftAndMix (b, work, preparedChannels, n);
+        shiftAndMix (b, work, preparedChannels, n, gridPosition);
+    else
+        b.restShifters (false, work.data(), preparedChannels, n);
 
     for (int c = 0; c < preparedChannels; ++c)
     {
@@ -427,6 +597,23 @@ void VantrelDSPKernel::preReverbStage (unsigned long start, unsigned long n, int
 
         preDelay->process (reverbIn, n, ch, preDelayMs, nullptr, true, false);
     }
+}
+
+void VantrelDSPKernel::runReverbs (unsigned long start, unsigned long n, bool both) noexcept
+{
+    prepareReverb (*reverbA, start, n, nullptr);
+    if (! both)
+    {
+        reverbA->process (reverbInputs.data(), n, gridPosition);
+        reverbB->rest (n);
+        return;
+    }
+    // The second reverb's lines follow the same room size and modulation:
+    // the two run together, its lines where the first one's are.
+    prepareReverb (*reverbB, start, n, reverbA.get());
+    if (reverbB->isResting())
+        reverbB->core.alignWritePositions (reverbA->core);
+    SimpleReverb::processPair (*reverbA, reverbInputs.data(), *reverbB, reverbInputsB.data(), n, gridPosition);
 }
 
 void VantrelDSPKernel::prepareReverb (SimpleReverb& reverb, unsigned long start, unsigned long n,
@@ -463,6 +650,7 @@ void VantrelDSPKernel::postReverbStage (unsigned long start, unsigned long n, in
         const auto ch = static_cast<std::size_t> (c);
         float* reverbOut = reverbInputs[ch];
         reverbOuts[ch] = reverbOut;
+        postShiftInputs[ch].writeFinite (reverbOut, n);
 
         if (bothFeedback)
         {
@@ -477,23 +665,30 @@ void VantrelDSPKernel::postReverbStage (unsigned long start, unsigned long n, in
     }
 
     // Voice A on every channel, then voice B: within a channel B still comes
-    // after A, and the channels do not meet until the ducker.
+    // after A, and the channels do not meet until the ducker. The parts a
+    // voice does not use store what they would receive.
     for (std::size_t v = 0; v < 2; ++v)
     {
         Shifter& voice = v == 0 ? a : b;
         const int mode = v == 0 ? modeA : modeB;
+        std::array<const float*, kMaxChannels> received = reverbOuts;
+        if (bothFeedback)
+            received = { voice.voice[0], voice.voice[1] };
+        if (mode != kModeFeedback)
+            voice.restDelayShifters (received.data(), n);
         if (mode == kModeAfter)
-            shiftAndMix (voice, reverbOuts, preparedChannels, n);
+            shiftAndMix (voice, reverbOuts, preparedChannels, n, gridPosition, true);
+        else
+            voice.restShifters (true, reverbOuts.data(), preparedChannels, n);
 
-        // A voice out of feedback mode returns silence, so that it starts
-        // afresh when it comes back.
+        // A voice out of feedback mode returns silence.
         if (mode != kModeFeedback)
         {
             for (int c = 0; c < preparedChannels; ++c)
                 feedbackReturns[v][static_cast<std::size_t> (c)].write (nullptr, n);
             continue;
         }
-        voice.processDelayShifters (start, n);
+        voice.processDelayShifters (start, n, gridPosition);
         for (int c = 0; c < preparedChannels; ++c)
             feedbackReturns[v][static_cast<std::size_t> (c)].write (voice.voice[static_cast<std::size_t> (c)], n);
     }
@@ -514,31 +709,9 @@ void VantrelDSPKernel::duck (unsigned long channel, unsigned long start, unsigne
 {
     Ducker& d = *ducker;
 
-    // The key is the dry input (its finite copy), before gain and filter,
-    // collected over the chunk; its level decides the next chunk's ramp.
-    float* key = keyChunk[channel].data();
-    Memory::copy (dryInput[channel].data() + start, key + gridPosition, n);
-    const bool chunkEnds = gridPosition + n == kGridLength;
-    if (chunkEnds)
-    {
-        float level = 0.0f;
-        if (d.mode == Ducker::LevelByRms)
-            SP::rms (key, &level, kGridLength);
-        else if (d.mode == Ducker::LevelByPeak)
-            SP::peak (key, &level, kGridLength);
-        keyLevel[channel] = std::isfinite (level) ? level : FLT_MAX;
-    }
-
-    // The ramp decided at the chunk's start, each value from its place in
-    // the chunk.
+    // The key is the dry input (its finite copy), before gain and filter.
     float* gain = d.gainBuffer.data();
-    const float from = gainStart[channel];
-    const float step = gainStep[channel];
-    for (unsigned long i = 0; i < n; ++i)
-        gain[i] = from + static_cast<float> (static_cast<int> (gridPosition + i)) * step;
-    SP::clip (gain, 0.0f, 1.0f, gain, n);
-    if (chunkEnds)
-        d.channelGains[channel] = std::clamp (gain[n - 1] + step, 0.0f, 1.0f);
+    d.follow (channel, dryInput[channel].data() + start, gain, n);
 
     // The applied factor is the square of the gain: a softer start of the duck.
     SP::powTwo (gain, n);

@@ -141,13 +141,16 @@ void PitchShifter::init (int numChannels, double newSampleRate)
 {
     ProcessBlock::init (numChannels, newSampleRate);
 
-    storage.init (storageMs (maxWindowMs, newSampleRate), newSampleRate);
+    if (sharedInput == nullptr)
+        storage.init (storageMs (maxWindowMs, newSampleRate), newSampleRate);
+    else
+        storage = DelayWrite {};
     reader.sampleRate = static_cast<float> (newSampleRate);
     reader.interpolationMode = DelayRead::Linear;
 
     // Mono filters whose coefficients come from the first sample of a call.
     // A new stream starts a new chunk.
-    chunkPosition = 0;
+    ownPosition = 0;
 
     highPass.init (1, newSampleRate);
     highPass.subBlockSize = kMaxFramesPerBlock;
@@ -169,27 +172,51 @@ void PitchShifter::init (int numChannels, double newSampleRate)
 void PitchShifter::clear() noexcept
 {
     // A cleared shifter must not replay what it heard before.
-    storage.clear();
+    if (sharedInput == nullptr)
+        storage.clear();
     highPass.clear();
     lowPass.clear();
 }
 
 void PitchShifter::process (float* x, unsigned long n) noexcept
 {
+    process (x, n, ownPosition);
+    ownPosition = (ownPosition + std::min (n, kMaxFramesPerBlock)) % kChunkLength;
+}
+
+void PitchShifter::process (float* x, unsigned long n, unsigned long gridPosition) noexcept
+{
+    gridPosition %= kChunkLength;
     // Filter and window tails must reach silence without passing through
     // denormals.
     const ScopedFlushDenormals noDenormals;
     n = std::min (n, kMaxFramesPerBlock);
-    if (n == 0 || storage.size == 0)
+    if (n == 0 || input().size == 0)
         return;
 
+    resting = false;
     const float ratio = currentRatio();
     const float* window = currentWindow();
 
     const unsigned long pieces = static_cast<unsigned long> (std::max (1, chunkCount));
     const unsigned long pieceLength = (n + pieces - 1) / pieces;
     for (unsigned long start = 0; start < n; start += pieceLength)
-        processChunk (x + start, window + start, std::min (pieceLength, n - start), ratio);
+        processChunk (x + start, window + start, std::min (pieceLength, n - start), ratio, (gridPosition + start) % kChunkLength);
+}
+
+void PitchShifter::rest (const float* x, unsigned long n) noexcept
+{
+    n = std::min (n, kMaxFramesPerBlock);
+    if (n == 0 || input().size == 0)
+        return;
+    if (! resting)
+    {
+        highPass.clear();
+        lowPass.clear();
+        resting = true;
+    }
+    if (sharedInput == nullptr)
+        storage.writeFinite (x, n);
 }
 
 float PitchShifter::currentRatio() noexcept
@@ -216,18 +243,35 @@ const float* PitchShifter::currentWindow() const noexcept
 
 void PitchShifter::processPair (PitchShifter& left, PitchShifter& right, float* xl, float* xr, unsigned long n) noexcept
 {
-    const ScopedFlushDenormals noDenormals;
-    n = std::min (n, kMaxFramesPerBlock);
-    const bool together = &left != &right && xl != xr && left.storage.size > 0 && right.storage.size > 0
-                          && left.chunkCount <= 1 && right.chunkCount <= 1 && left.chunkPosition == right.chunkPosition;
-    if (! together)
+    // Each counts its own input: only two that are at the same place go together.
+    if (left.ownPosition != right.ownPosition || &left == &right)
     {
         left.process (xl, n);
         right.process (xr, n);
         return;
     }
+    const unsigned long position = left.ownPosition;
+    processPair (left, right, xl, xr, n, position);
+    left.ownPosition = right.ownPosition = (position + std::min (n, kMaxFramesPerBlock)) % kChunkLength;
+}
+
+void PitchShifter::processPair (PitchShifter& left, PitchShifter& right, float* xl, float* xr, unsigned long n,
+                                unsigned long position) noexcept
+{
+    const ScopedFlushDenormals noDenormals;
+    n = std::min (n, kMaxFramesPerBlock);
+    position %= kChunkLength;
+    const bool together = &left != &right && xl != xr && left.input().size > 0 && right.input().size > 0
+                          && left.chunkCount <= 1 && right.chunkCount <= 1;
+    if (! together)
+    {
+        left.process (xl, n, position);
+        right.process (xr, n, position);
+        return;
+    }
     if (n == 0)
         return;
+    left.resting = right.resting = false;
 
     // The windows depend only on the phase, the interval, the window length
     // and the block, not on the signal: two channels of one voice, set alike
@@ -237,21 +281,20 @@ void PitchShifter::processPair (PitchShifter& left, PitchShifter& right, float* 
     const float* leftWindow = left.currentWindow();
     const float* rightWindow = right.currentWindow();
     // Within a chunk the interval and window length are the ones taken at
-    // its start.
-    const bool sameSettings = left.chunkPosition == 0 ? leftRatio == rightRatio : left.chunkIncrement == right.chunkIncrement;
+    // its start; a call that reaches the next chunk takes them anew there.
+    const bool sameSettings = leftRatio == rightRatio && (position == 0 || left.chunkIncrement == right.chunkIncrement);
     const bool sameWindows = left.phase == right.phase && sameSettings && leftWindow == rightWindow
                              && left.sampleRate == right.sampleRate;
 
-    left.computeWindows (leftWindow, n, leftRatio);
+    left.computeWindows (leftWindow, n, leftRatio, position);
     if (sameWindows)
     {
         right.phase = left.phase;
-        right.chunkPosition = left.chunkPosition;
         right.chunkIncrement = left.chunkIncrement;
     }
     else
     {
-        right.computeWindows (rightWindow, n, rightRatio);
+        right.computeWindows (rightWindow, n, rightRatio, position);
     }
     if (sameWindows)
         windowTapsPair (left, right, xl, xr, n);
@@ -297,9 +340,9 @@ void PitchShifter::processPair (PitchShifter& left, PitchShifter& right, float* 
     SP::tanh (xr, xr, n);
 }
 
-void PitchShifter::processChunk (float* x, const float* window, unsigned long n, float ratio) noexcept
+void PitchShifter::processChunk (float* x, const float* window, unsigned long n, float ratio, unsigned long position) noexcept
 {
-    shiftChunk (x, window, n, ratio);
+    shiftChunk (x, window, n, ratio, position);
 
     // High-pass then low-pass, in one pass over the block.
     BiquadFilter::processSeries (highPass, lowPass, x, n, 0,
@@ -308,13 +351,13 @@ void PitchShifter::processChunk (float* x, const float* window, unsigned long n,
     SP::tanh (x, x, n);
 }
 
-void PitchShifter::shiftChunk (float* x, const float* window, unsigned long n, float ratio) noexcept
+void PitchShifter::shiftChunk (float* x, const float* window, unsigned long n, float ratio, unsigned long position) noexcept
 {
-    computeWindows (window, n, ratio);
+    computeWindows (window, n, ratio, position);
     windowTaps (x, n, *this);
 }
 
-void PitchShifter::computeWindows (const float* window, unsigned long n, float ratio) noexcept
+void PitchShifter::computeWindows (const float* window, unsigned long n, float ratio, unsigned long position) noexcept
 {
     float* pA = phaseA.data();
     float* pB = phaseB.data();
@@ -323,17 +366,17 @@ void PitchShifter::computeWindows (const float* window, unsigned long n, float r
         // The interval and the window length are taken at each chunk's start
         // and held for the chunk, however the calls cut it; within a chunk
         // every sample's phase counts from the chunk's first.
-        if (chunkPosition == 0)
+        if (position == 0)
             chunkIncrement = incrementFor (window[done], ratio);
-        const unsigned long piece = std::min (n - done, kChunkLength - chunkPosition);
+        const unsigned long piece = std::min (n - done, kChunkLength - position);
         const float next = windowPhases (phase, chunkIncrement, window + done, kShortestTapSeconds, pA + done, pB + done,
-                                         delayA.data() + done, delayB.data() + done, piece, chunkPosition);
-        chunkPosition += piece;
+                                         delayA.data() + done, delayB.data() + done, piece, position);
+        position += piece;
         done += piece;
-        if (chunkPosition == kChunkLength)
+        if (position == kChunkLength)
         {
             phase = next;
-            chunkPosition = 0;
+            position = 0;
         }
     }
 
@@ -360,11 +403,9 @@ void PitchShifter::windowTapsPair (PitchShifter& left, PitchShifter& right, floa
     // Both channels read at the left's windows and tap delays: where the
     // reader can, all four taps and both windowed sums in one pass, from
     // positions computed once for the two storages (written alike).
-    replaceNonFinite (xl, n);
-    replaceNonFinite (xr, n);
-    left.storage.write (xl, n);
-    right.storage.write (xr, n);
-    const DelayWrite* storages[2] = { &left.storage, &right.storage };
+    left.store (xl, n);
+    right.store (xr, n);
+    const DelayWrite* storages[2] = { &left.input(), &right.input() };
     float* out[2] = { xl, xr };
     if (left.reader.sampleRate == right.reader.sampleRate && right.reader.interpolationMode == left.reader.interpolationMode
         && left.reader.processWindowedTapsAfterWrite (left.delayA.data(), left.delayB.data(), left.phaseA.data(),
@@ -379,14 +420,21 @@ void PitchShifter::windowTaps (float* x, unsigned long n, const PitchShifter& wi
     // The block is stored first, so each tap's delay is exactly the one its
     // window sets. The windows do not depend on the signal, so they may come
     // first.
+    store (x, n);
+    readTaps (x, n, windows);
+}
+
+void PitchShifter::store (float* x, unsigned long n) noexcept
+{
+    if (sharedInput != nullptr)
+        return;
     replaceNonFinite (x, n);
     storage.write (x, n);
-    readTaps (x, n, windows);
 }
 
 void PitchShifter::readTaps (float* x, unsigned long n, const PitchShifter& windows) noexcept
 {
-    reader.processAfterWrite (windows.delayA.data(), tapA.data(), storage, n);
-    reader.processAfterWrite (windows.delayB.data(), tapB.data(), storage, n);
+    reader.processAfterWrite (windows.delayA.data(), tapA.data(), input(), n);
+    reader.processAfterWrite (windows.delayB.data(), tapB.data(), input(), n);
     SP::mul_mul_add (windows.phaseA.data(), tapA.data(), windows.phaseB.data(), tapB.data(), x, n);
 }

@@ -25,10 +25,27 @@ public:
     void clear() noexcept override;
 
     // In place, n at most kMaxFramesPerBlock. windowMs must point at n values.
+    // gridPosition: the frame of the grid chunk (kChunkLength) that x[0]
+    // falls on, as the caller counts it; without it, the shifter counts its
+    // own input from init (for use on its own).
+    void process (float* x, unsigned long n, unsigned long gridPosition) noexcept;
     void process (float* x, unsigned long n) noexcept;
+    // While the shifter is not heard: stores x as process would, and nothing
+    // more (the window phase stands still, the filters are silenced when it
+    // stops), so that when it is heard again its taps find the signal it
+    // would have received, and nothing of what it played before.
+    void rest (const float* x, unsigned long n) noexcept;
     // left.process (xl, n) and right.process (xr, n) for two different
     // shifters, their band limits running side by side in one pass.
+    static void processPair (PitchShifter& left, PitchShifter& right, float* xl, float* xr, unsigned long n,
+                             unsigned long gridPosition) noexcept;
     static void processPair (PitchShifter& left, PitchShifter& right, float* xl, float* xr, unsigned long n) noexcept;
+
+    // From now on the shifter stores nothing itself: it reads `written`,
+    // which its owner writes with the shifter's input (finite samples, as
+    // process would store them) before every call. Shifters that hear the
+    // same input share one storage this way. Before init.
+    void readFrom (DelayWrite* written) noexcept { sharedInput = written; }
 
     // Written from any thread; each call reads them once.
     std::atomic<int> semitones { 0 };
@@ -62,12 +79,13 @@ public:
     static constexpr unsigned long kChunkLength = 256;
 
 private:
-    void processChunk (float* x, const float* window, unsigned long n, float ratio) noexcept;
+    void processChunk (float* x, const float* window, unsigned long n, float ratio, unsigned long position) noexcept;
     // The steps of a chunk up to the windowed taps, x = wA tapA + wB tapB.
-    void shiftChunk (float* x, const float* window, unsigned long n, float ratio) noexcept;
+    void shiftChunk (float* x, const float* window, unsigned long n, float ratio, unsigned long position) noexcept;
     // The windows and tap delays of a chunk into phaseA/phaseB and
-    // delayA/delayB; advances the phase.
-    void computeWindows (const float* window, unsigned long n, float ratio) noexcept;
+    // delayA/delayB, from frame `position` of a chunk on; advances the phase
+    // at each chunk's end.
+    void computeWindows (const float* window, unsigned long n, float ratio, unsigned long position) noexcept;
     // Stores x and replaces it by the windowed taps, with the windows and
     // delays held by `windows` (this shifter or one whose windows are equal).
     void windowTaps (float* x, unsigned long n, const PitchShifter& windows) noexcept;
@@ -87,18 +105,24 @@ private:
     std::array<float, 5> highPassSet {};
     std::array<float, 5> lowPassSet {};
     float phase = 0.0f;
+    bool resting = false;
     int ratioSemitones = 0;
     float ratioFine = 0.0f;
     float heldRatio = 1.0f; // of ratioSemitones + ratioFine
     bool ratioValid = false;
-    // Samples of the current chunk already processed, and the phase
-    // increment taken at its start.
-    unsigned long chunkPosition = 0;
+    // The phase increment taken at the current chunk's start, and the
+    // position process counts without a caller's.
     float chunkIncrement = 0.0f;
+    unsigned long ownPosition = 0;
 
     std::vector<float> phaseA, phaseB, delayA, delayB, tapA, tapB;
 
     DelayWrite storage;
+    DelayWrite* sharedInput = nullptr;
+    DelayWrite& input() noexcept { return sharedInput != nullptr ? *sharedInput : storage; }
+    const DelayWrite& input() const noexcept { return sharedInput != nullptr ? *sharedInput : storage; }
+    // Stores x (made finite in place) unless the storage is shared.
+    void store (float* x, unsigned long n) noexcept;
     DelayRead reader;
 
     std::vector<float> resonance;      // -8 dB for both filters

@@ -46,19 +46,29 @@ void Shifter::init (int numChannels, double newSampleRate)
     dryWet.init (numChannels, newSampleRate);
     delayShifter.init (numChannels, newSampleRate);
     for (int i = 0; i < std::clamp (count, 0, kMaxChannels); ++i)
+    {
         pitchShifters[static_cast<std::size_t> (i)].init (numChannels, newSampleRate);
+        postShifters[static_cast<std::size_t> (i)].init (numChannels, newSampleRate);
+    }
     dryWet.twoSegment = false;
 
     // A feedback return from before the new layout must not leak into it.
     for (auto& f : feedbackStorage)
         std::fill (f.begin(), f.end(), 0.0f);
-    delayChunkPosition = {};
+    ownDelayPositions = {};
 }
 
 void Shifter::clear() noexcept
 {
-    restartFeedbackDelay();
-    restartShifters();
+    delayShifter.clear();
+    for (auto& f : feedbackStorage)
+        std::fill (f.begin(), f.end(), 0.0f);
+    ownDelayPositions = {};
+    for (int i = 0; i < std::clamp (count, 0, kMaxChannels); ++i)
+    {
+        pitchShifters[static_cast<std::size_t> (i)].clear();
+        postShifters[static_cast<std::size_t> (i)].clear();
+    }
 }
 
 void Shifter::setPitch (int semitones) noexcept
@@ -69,6 +79,8 @@ void Shifter::setPitch (int semitones) noexcept
     for (auto& s : delayShifter.shifters)
         s.semitones.store (semitones, std::memory_order_relaxed);
     for (auto& s : pitchShifters)
+        s.semitones.store (semitones, std::memory_order_relaxed);
+    for (auto& s : postShifters)
         s.semitones.store (semitones, std::memory_order_relaxed);
 }
 
@@ -81,17 +93,30 @@ void Shifter::setFine (float semitones) noexcept
         s.fine.store (semitones, std::memory_order_relaxed);
     for (auto& s : pitchShifters)
         s.fine.store (semitones, std::memory_order_relaxed);
+    for (auto& s : postShifters)
+        s.fine.store (semitones, std::memory_order_relaxed);
 }
 
 void Shifter::setWindowMs (float* windowMs) noexcept
 {
     for (auto& s : pitchShifters)
         s.windowMs = windowMs;
+    for (auto& s : postShifters)
+        s.windowMs = windowMs;
     for (auto& s : delayShifter.shifters)
         s.windowMs = windowMs;
 }
 
 void Shifter::processDelayShifter (unsigned long start, unsigned long channel, unsigned long n) noexcept
+{
+    if (channel >= kMaxChannels)
+        return;
+    auto& position = ownDelayPositions[channel];
+    processDelayShifter (start, channel, n, position);
+    position = (position + n) % PitchShifter::kChunkLength;
+}
+
+void Shifter::processDelayShifter (unsigned long start, unsigned long channel, unsigned long n, unsigned long gridPosition) noexcept
 {
     // The repeats decay through the whole float range.
     const ScopedFlushDenormals noDenormals;
@@ -111,24 +136,39 @@ void Shifter::processDelayShifter (unsigned long start, unsigned long channel, u
     // offset) behind the input.
     d.line.reader (channel).processMilliseconds (d.delayTimeMs.data(), y, d.line.writer (channel), n);
 
-    const float feedbackGain = heldFeedbackGain (channel, n);
+    const float feedbackGain = heldFeedbackGain (channel, gridPosition);
 
     // Each pass through the line is shifted once more: lineIn = x + y g.
     addScaled (x, y, feedbackGain, lineIn, n);
-    shifter.process (lineIn, n);
+    shifter.process (lineIn, n, gridPosition);
     d.line.writer (channel).write (lineIn, n);
 
     Memory::copy (y, x, n);
-    Memory::copy (y, feedback[channel] + start, n);
+    if (keepsFeedback)
+        Memory::copy (y, feedback[channel] + start, n);
 }
 
 void Shifter::processDelayShifters (unsigned long start, unsigned long n) noexcept
+{
+    // Each channel counts its own calls: only channels at the same place go together.
+    if (ownDelayPositions[0] != ownDelayPositions[1])
+    {
+        for (int c = 0; c < delayShifter.activeChannels(); ++c)
+            processDelayShifter (start, static_cast<unsigned long> (c), n);
+        return;
+    }
+    const unsigned long position = ownDelayPositions[0];
+    processDelayShifters (start, n, position);
+    ownDelayPositions.fill ((position + n) % PitchShifter::kChunkLength);
+}
+
+void Shifter::processDelayShifters (unsigned long start, unsigned long n, unsigned long gridPosition) noexcept
 {
     const ScopedFlushDenormals noDenormals;
     if (delayShifter.activeChannels() != 2 || start >= kMaxFramesPerBlock)
     {
         for (int c = 0; c < delayShifter.activeChannels(); ++c)
-            processDelayShifter (start, static_cast<unsigned long> (c), n);
+            processDelayShifter (start, static_cast<unsigned long> (c), n, gridPosition);
         return;
     }
     n = std::min (n, kMaxFramesPerBlock - start);
@@ -149,53 +189,68 @@ void Shifter::processDelayShifters (unsigned long start, unsigned long n) noexce
         for (unsigned long c = 0; c < 2; ++c)
             d.line.reader (c).processMilliseconds (times[c], delayed[c], *storages[c], n);
     for (unsigned long c = 0; c < 2; ++c)
-        addScaled (voice[c], delayed[c], heldFeedbackGain (c, n), lineInputPair[c].data(), n);
-    PitchShifter::processPair (d.shifters[0], d.shifters[1], lineInputPair[0].data(), lineInputPair[1].data(), n);
+        addScaled (voice[c], delayed[c], heldFeedbackGain (c, gridPosition), lineInputPair[c].data(), n);
+    PitchShifter::processPair (d.shifters[0], d.shifters[1], lineInputPair[0].data(), lineInputPair[1].data(), n, gridPosition);
     for (unsigned long c = 0; c < 2; ++c)
     {
         d.line.writer (c).write (lineInputPair[c].data(), n);
         Memory::copy (delayedPair[c].data(), voice[c], n);
-        Memory::copy (delayedPair[c].data(), feedback[c] + start, n);
+        if (keepsFeedback)
+            Memory::copy (delayedPair[c].data(), feedback[c] + start, n);
     }
 }
 
-float Shifter::heldFeedbackGain (unsigned long channel, unsigned long n) noexcept
+float Shifter::heldFeedbackGain (unsigned long channel, unsigned long gridPosition) noexcept
 {
     // Taken from the interval at each chunk's start and held for the chunk.
     // A call never crosses a chunk's end (the kernel cuts its sub-blocks on
     // its grid); a longer one takes the gain of the chunk it starts in.
-    auto& position = delayChunkPosition[channel];
-    if (position == 0)
+    if (gridPosition % PitchShifter::kChunkLength == 0)
     {
         const auto& shifter = delayShifter.shifters[channel];
         const float interval = static_cast<float> (std::abs (shifter.semitones.load (std::memory_order_relaxed)));
         delayFeedbackGain[channel] = kLargestFeedback * std::sqrt (interval / kWidestInterval);
     }
-    position = (position + n) % PitchShifter::kChunkLength;
     return delayFeedbackGain[channel];
 }
 
-void Shifter::restartFeedbackDelay() noexcept
+void Shifter::restDelayShifters (const float* const* inputs, unsigned long n) noexcept
 {
-    delayShifter.clear();
-    for (auto& f : feedbackStorage)
-        std::fill (f.begin(), f.end(), 0.0f);
-    delayChunkPosition = {};
+    for (int c = 0; c < delayShifter.activeChannels(); ++c)
+    {
+        const auto ch = static_cast<std::size_t> (c);
+        delayShifter.shifters[ch].rest (inputs[c], n);
+        delayShifter.line.writer (ch).writeSilence (n);
+    }
 }
 
-void Shifter::restartShifters() noexcept
+void Shifter::restShifters (bool after, const float* const* inputs, int channelCount, unsigned long n) noexcept
 {
-    for (int i = 0; i < std::clamp (count, 0, kMaxChannels); ++i)
-        pitchShifters[static_cast<std::size_t> (i)].clear();
+    auto& shifters = after ? postShifters : pitchShifters;
+    for (int c = 0; c < std::min (channelCount, std::clamp (count, 0, kMaxChannels)); ++c)
+        shifters[static_cast<std::size_t> (c)].rest (inputs[c], n);
 }
 
-void Shifter::shiftChannels (int channelCount, unsigned long n) noexcept
+void Shifter::shiftChannels (int channelCount, unsigned long n, bool after) noexcept
 {
+    auto& shifters = after ? postShifters : pitchShifters;
     if (channelCount >= 2)
     {
-        PitchShifter::processPair (pitchShifters[0], pitchShifters[1], voice[0], voice[1], n);
+        PitchShifter::processPair (shifters[0], shifters[1], voice[0], voice[1], n);
         return;
     }
     if (channelCount == 1)
-        pitchShifters[0].process (voice[0], n);
+        shifters[0].process (voice[0], n);
+}
+
+void Shifter::shiftChannels (int channelCount, unsigned long n, bool after, unsigned long gridPosition) noexcept
+{
+    auto& shifters = after ? postShifters : pitchShifters;
+    if (channelCount >= 2)
+    {
+        PitchShifter::processPair (shifters[0], shifters[1], voice[0], voice[1], n, gridPosition);
+        return;
+    }
+    if (channelCount == 1)
+        shifters[0].process (voice[0], n, gridPosition);
 }

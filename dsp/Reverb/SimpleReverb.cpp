@@ -72,7 +72,7 @@ void SimpleReverb::init (int numChannels, double newSampleRate)
 {
     ProcessBlock::init (numChannels, newSampleRate);
     core.init (numChannels, newSampleRate);
-    chunkPosition = 0;
+    ownPosition = 0;
     initialised = true;
 }
 
@@ -82,7 +82,7 @@ void SimpleReverb::clear() noexcept
     // chunk.
     core.clear();
     core.currentFeedback = 0.0f;
-    chunkPosition = 0;
+    ownPosition = 0;
 }
 
 float SimpleReverb::targetFeedbackGain() noexcept
@@ -106,8 +106,9 @@ float SimpleReverb::targetFeedbackGain() noexcept
     return lastGain;
 }
 
-void SimpleReverb::updateFeedbackGain (unsigned long n) noexcept
+void SimpleReverb::updateFeedbackGain (unsigned long n, unsigned long chunkPosition) noexcept
 {
+    chunkPosition %= kChunkLength;
     float* gain = core.feedbackGain.data();
     for (unsigned long done = 0; done < n;)
     {
@@ -154,10 +155,17 @@ void SimpleReverb::mixNetwork (float* const* lineOut, const float* earlyL, const
 
 void SimpleReverb::process (float** buffers, unsigned long n) noexcept
 {
+    n = std::min (n, kMaxFramesPerBlock);
+    process (buffers, n, ownPosition);
+    ownPosition = (ownPosition + n) % kChunkLength;
+}
+
+void SimpleReverb::process (float** buffers, unsigned long n, unsigned long gridPosition) noexcept
+{
     // A decaying tail must reach silence without passing through denormals.
     const ScopedFlushDenormals noDenormals;
     n = std::min (n, kMaxFramesPerBlock);
-    if (! takeInputs (buffers, n))
+    if (! takeInputs (buffers, n, gridPosition))
         return;
 
     auto& net = core;
@@ -179,17 +187,33 @@ void SimpleReverb::process (float** buffers, unsigned long n) noexcept
 
 void SimpleReverb::processPair (SimpleReverb& a, float** buffersA, SimpleReverb& b, float** buffersB, unsigned long n) noexcept
 {
-    const ScopedFlushDenormals noDenormals;
     n = std::min (n, kMaxFramesPerBlock);
-    if (! (a.core.earlyReflectionsOn && b.core.earlyReflectionsOn && a.initialised && b.initialised && n > 0
-           && buffersA != nullptr && buffersB != nullptr))
+    // Each counts its own calls: only two that are at the same place go together.
+    if (a.ownPosition != b.ownPosition || &a == &b)
     {
         a.process (buffersA, n);
         b.process (buffersB, n);
         return;
     }
-    a.takeInputs (buffersA, n);
-    b.takeInputs (buffersB, n);
+    const unsigned long position = a.ownPosition;
+    processPair (a, buffersA, b, buffersB, n, position);
+    a.ownPosition = b.ownPosition = (position + n) % kChunkLength;
+}
+
+void SimpleReverb::processPair (SimpleReverb& a, float** buffersA, SimpleReverb& b, float** buffersB, unsigned long n,
+                                unsigned long gridPosition) noexcept
+{
+    const ScopedFlushDenormals noDenormals;
+    n = std::min (n, kMaxFramesPerBlock);
+    if (! (a.core.earlyReflectionsOn && b.core.earlyReflectionsOn && a.initialised && b.initialised && n > 0
+           && buffersA != nullptr && buffersB != nullptr))
+    {
+        a.process (buffersA, n, gridPosition);
+        b.process (buffersB, n, gridPosition);
+        return;
+    }
+    a.takeInputs (buffersA, n, gridPosition);
+    b.takeInputs (buffersB, n, gridPosition);
 
     // The steps of process for both networks, each step of the two together.
     auto& netA = a.core;
@@ -205,11 +229,37 @@ void SimpleReverb::processPair (SimpleReverb& a, float** buffersA, SimpleReverb&
     b.mixAndStore (buffersB, n);
 }
 
-bool SimpleReverb::takeInputs (float** buffers, unsigned long n) noexcept
+void SimpleReverb::rest (unsigned long n) noexcept
+{
+    n = std::min (n, kMaxFramesPerBlock);
+    if (! resting)
+    {
+        for (auto& r : core.lines)
+            r.line->clearFilter();
+        resting = true;
+        silentThrough = false;
+    }
+    if (silentThrough)
+        return;
+    silentThrough = true;
+    const auto silence = [this, n] (auto& records) noexcept {
+        for (auto& r : records)
+        {
+            DelayWrite& w = r.line->writer (0);
+            w.writeSilence (n);
+            silentThrough = silentThrough && w.silentRun >= w.size;
+        }
+    };
+    silence (core.lines);
+    silence (core.earlyReflections.lines);
+}
+
+bool SimpleReverb::takeInputs (float** buffers, unsigned long n, unsigned long position) noexcept
 {
     if (n == 0 || buffers == nullptr)
         return false;
 
+    resting = false;
     const int used = std::clamp (channels, 0, 2);
     if (! initialised)
     {
@@ -230,7 +280,7 @@ bool SimpleReverb::takeInputs (float** buffers, unsigned long n) noexcept
     else
         SP::clear (r, n);
 
-    updateFeedbackGain (n);
+    updateFeedbackGain (n, position);
     return true;
 }
 

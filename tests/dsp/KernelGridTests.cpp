@@ -1,11 +1,12 @@
 // The kernel's sound does not depend on how the host cuts its blocks: the
 // same input and steady settings give the same samples in blocks of any
 // length, or of lengths changing from call to call; delays are the ones set;
-// parts that stood still start again from silence.
+// parts that stood still start again from silence; mode switches crossfade.
 #include "KernelTestRig.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <random>
 #include <string>
@@ -162,6 +163,33 @@ TEST (KernelGrid, ThePreDelayHeardIsThePreDelaySet)
         }
 }
 
+TEST (KernelGrid, AFilterTypeChangeIsHeardFromTheSameFrameWhicheverBlockBroughtIt)
+{
+    // The host sends the change with the block that starts at frame 300 or
+    // at 400: both lie in the same grid chunk, so the output is the same.
+    const auto in = programme (0.1);
+    auto render = [&] (std::size_t changeAt) {
+        KernelRig rig;
+        rig.set ({ { P::DryWet, 100.0f }, { P::PreDelay, 0.0f }, { P::InputFilterFrequency, 2000.0f } });
+        rig.settle();
+        KernelRig::Signal before, after;
+        for (std::size_t c = 0; c < 2; ++c)
+        {
+            before[c].assign (in[c].begin(), in[c].begin() + static_cast<std::ptrdiff_t> (changeAt));
+            after[c].assign (in[c].begin() + static_cast<std::ptrdiff_t> (changeAt), in[c].end());
+        }
+        auto out = rig.renderBlocks (before, { 100 });
+        rig.kernel->setParameter (P::InputFilterType, 1.0f);
+        const auto rest = rig.renderBlocks (after, { 100 });
+        for (std::size_t c = 0; c < 2; ++c)
+            out[c].insert (out[c].end(), rest[c].begin(), rest[c].end());
+        return out;
+    };
+    const auto at300 = render (300);
+    EXPECT_EQ (at300, render (400));
+    EXPECT_NE (at300, render (600));
+}
+
 TEST (KernelGrid, PartsThatStoodStillStartAgainFromSilence)
 {
     // Loud input with the parts running, then silence while they stand still
@@ -208,28 +236,98 @@ TEST (KernelGrid, PartsThatStoodStillStartAgainFromSilence)
         }
 }
 
-TEST (KernelGrid, TheDuckerHearsWholeChunksAndActsFromTheNext)
+TEST (KernelGrid, ALoudBurstIsDuckedFromItsFirstAttackWhereverItFalls)
 {
-    // Silence, then a loud input from a grid point on: the chunk that hears it
-    // first is not ducked yet (its ramp was decided from the silent chunk
-    // before), the next one is, whatever the host's blocks.
-    const std::size_t onset = 10 * VantrelDSPKernel::kGridLength;
-    auto in = programme (0.1, 5);
-    for (auto& channel : in)
-        std::fill (channel.begin(), channel.begin() + static_cast<std::ptrdiff_t> (onset), 0.0f);
-    auto render = [&] (float thresholdDb, unsigned long block) {
-        return renderSteady ({ { P::DryWet, 100.0f }, { P::PreDelay, 0.0f }, { P::DuckingThreshold, thresholdDb },
-                               { P::DuckingAttack, 1.0f }, { P::DuckingRelease, 10.0f } },
-                             in, { block });
-    };
-    for (unsigned long block : { 100UL, 256UL })
+    // Wet only, a loud noise burst after silence, wherever it starts within a
+    // grid chunk: over its first 30 ms the wet signal ducked at -40 dB with a
+    // 1 ms attack lies far below the same signal not ducked. With no
+    // pre-delay the early reflections carry the burst at once, so the attack
+    // time itself lets a little through.
+    for (const double rate : { 8000.0, 22050.0, 48000.0, 96000.0, 192000.0 })
+        for (const float preDelayMs : { 0.0f, 10.0f })
+            for (const std::size_t offset : { 0UL, 100UL, 255UL })
+            {
+                const std::size_t onset = static_cast<std::size_t> (0.5 * rate) / 256 * 256 + offset;
+                const auto window = static_cast<std::size_t> (0.03 * rate);
+                auto in = KernelRig::stereo (std::vector<float> (onset + 2 * window, 0.0f));
+                std::mt19937 rng (5);
+                std::uniform_real_distribution<float> noise (-0.5f, 0.5f);
+                for (auto& channel : in)
+                    for (std::size_t i = onset; i < channel.size(); ++i)
+                        channel[i] = noise (rng);
+                auto burstLevel = [&] (float thresholdDb) {
+                    KernelRig rig (2, rate);
+                    rig.set ({ { P::DryWet, 100.0f }, { P::PreDelay, preDelayMs }, { P::DuckingThreshold, thresholdDb },
+                               { P::DuckingAttack, 1.0f } });
+                    rig.settle();
+                    const auto out = rig.render (in, 512);
+                    return testsupport::rms (out[0].data() + onset, window) + testsupport::rms (out[1].data() + onset, window);
+                };
+                const double free = burstLevel (0.0f);
+                ASSERT_GT (free, 1e-3) << rate;
+                EXPECT_LT (testsupport::toDecibels (burstLevel (-40.0f) / free), preDelayMs > 0.0f ? -30.0 : -12.0)
+                    << rate << " Hz, pre-delay " << preDelayMs << " ms, burst " << offset << " frames into a chunk";
+            }
+}
+
+TEST (KernelGrid, ModeSwitchesWhileSoundPlaysNeitherClickNorLeaveAHole)
+{
+    // Both voices leave feedback mode for after the reverb and come back,
+    // wet only, on a steady tone: around each switch the share of energy
+    // above 6 kHz stays near its steady value in either routing, no sample
+    // steps much further than in either, and no stretch falls silent.
+    KernelRig rig;
+    rig.set ({ { P::DryWet, 100.0f }, { P::PitchA, 7.0f }, { P::PitchB, -7.0f }, { P::PitchShifterAmountA, 100.0f },
+               { P::PitchShifterAmountB, 100.0f }, { P::PitchShifterModeA, 1.0f }, { P::PitchShifterModeB, 1.0f } });
+    rig.settle();
+    constexpr std::size_t second = 48000;
+    const auto tone = KernelRig::sine (330.0, 3.0, 0.3f);
+    KernelRig::Signal in = tone;
+    for (auto& c : in)
+        c.resize (second);
+    auto out = rig.render (in, 64)[0];
+    for (const float mode : { 2.0f, 1.0f })
     {
-        const auto free = render (0.0f, block);
-        const auto ducked = render (-30.0f, block);
-        const std::size_t next = onset + VantrelDSPKernel::kGridLength;
-        ASSERT_GT (testsupport::rms (free[0].data() + onset, 256), 0.01);
-        EXPECT_TRUE (std::equal (free[0].begin(), free[0].begin() + static_cast<std::ptrdiff_t> (next), ducked[0].begin())) << block;
-        EXPECT_LT (testsupport::rms (ducked[0].data() + next + 128, 128), 0.3 * testsupport::rms (free[0].data() + next + 128, 128))
-            << block;
+        rig.set ({ { P::PitchShifterModeA, mode }, { P::PitchShifterModeB, mode } });
+        for (auto& c : in)
+            c.assign (tone[0].begin() + static_cast<long> (out.size()), tone[0].begin() + static_cast<long> (out.size() + second));
+        const auto next = rig.render (in, 64)[0];
+        out.insert (out.end(), next.begin(), next.end());
+    }
+
+    const auto band = [&] (std::size_t at) { return testsupport::bandAboveDecibels (out.data() + at, 512, 48000.0, 6000.0); };
+    const auto largestStep = [&] (std::size_t from, std::size_t to) {
+        float step = 0.0f;
+        for (std::size_t i = from + 1; i < to; ++i)
+            step = std::max (step, std::fabs (out[i] - out[i - 1]));
+        return step;
+    };
+    // Each routing's steady sound: the second half of its second.
+    struct Steady
+    {
+        double band = -300.0, level = 0.0;
+        float step = 0.0f;
+    };
+    std::array<Steady, 3> steady;
+    for (std::size_t k = 0; k < 3; ++k)
+    {
+        const std::size_t from = k * second + second / 2, to = (k + 1) * second - 1024;
+        for (std::size_t at = from; at + 512 < to; at += 256)
+            steady[k].band = std::max (steady[k].band, band (at));
+        steady[k].step = largestStep (from, to);
+        steady[k].level = testsupport::rms (out.data() + from, to - from);
+    }
+    for (std::size_t k = 1; k < 3; ++k)
+    {
+        const std::size_t switchAt = k * second;
+        const double bandLimit = std::max (steady[k - 1].band, steady[k].band) + 6.0;
+        for (std::size_t at = switchAt - 1024; at < switchAt + 2048; at += 128)
+            EXPECT_LT (band (at), bandLimit) << "a click " << (double (at) - double (switchAt)) / 48.0 << " ms after the switch at " << switchAt;
+        EXPECT_LT (largestStep (switchAt - 1024, switchAt + 2048), 1.5f * std::max (steady[k - 1].step, steady[k].step)) << switchAt;
+        // Coming back into feedback mode the repeats start anew: the level
+        // dips by up to 10 dB until the first ones return.
+        const double level = std::min (steady[k - 1].level, steady[k].level);
+        for (std::size_t at = switchAt; at < switchAt + second / 2; at += 480)
+            EXPECT_GT (testsupport::rms (out.data() + at, 480), 0.25 * level) << "a hole " << (at - switchAt) / 48 << " ms after the switch at " << switchAt;
     }
 }

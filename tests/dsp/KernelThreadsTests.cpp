@@ -109,10 +109,12 @@ TEST (KernelThreads, ParametersSetWhileAnotherThreadPreparesAgain)
 
     EXPECT_GE (changes.load(), 12);
     EXPECT_EQ (881u, rig.kernel->rampLength.load());
-    // A change now ramps over the last rate's ramp length, and renders.
-    rig.kernel->setParameter (P::DryWet, 100.0f);
+    // Once the stream runs, a change ramps over the last rate's ramp length,
+    // and renders.
     std::vector<float> left (512, 0.25f), right (512, -0.25f);
     std::atomic<bool> once { true };
+    renderUntil (rig, left, right, once);
+    rig.kernel->setParameter (P::DryWet, 100.0f);
     renderUntil (rig, left, right, once);
     EXPECT_EQ (881u - 512u, rig.kernel->parameters->at (P::DryWet).ramper->remaining);
     EXPECT_TRUE (testsupport::allFinite (left.data(), left.size()));

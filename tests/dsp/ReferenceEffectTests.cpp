@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <limits>
 #include <random>
 #include <string>
 
@@ -29,16 +31,33 @@ Signal noiseBurst (double rate, double seconds, unsigned seed)
 
 // The kernel driven as a host would, in blocks of the given lengths in turn,
 // with every setting steady from the first sample.
-Signal renderKernel (double rate, const ReferenceSettings& settings, const Signal& in, const std::vector<unsigned long>& blocks,
-                     int channels = 2)
+// The settings held from the first sample.
+void hold (KernelRig& rig, const ReferenceSettings& settings)
 {
-    KernelRig rig (channels, rate);
     for (unsigned long i = 0; i < P::DuckingPeakMeter; ++i)
         rig.kernel->setParameter (i, settings.values[i]);
     for (unsigned long i = 0; i < P::DuckingPeakMeter; ++i)
         if (auto& r = rig.kernel->parameters->at (i).ramper)
             r->snapToTarget();
+}
+
+Signal renderKernel (double rate, const ReferenceSettings& settings, const Signal& in, const std::vector<unsigned long>& blocks,
+                     int channels = 2)
+{
+    KernelRig rig (channels, rate);
+    hold (rig, settings);
     return rig.renderBlocks (in, blocks);
+}
+
+// Non-finite samples here and there in the loud part.
+void poison (Signal& s, std::mt19937& random)
+{
+    const float bad[] = { std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                          -std::numeric_limits<float>::infinity() };
+    std::uniform_int_distribution<std::size_t> where (0, s[0].size() / 2 - 1);
+    for (const float x : bad)
+        for (auto& c : s)
+            c[where (random)] = x;
 }
 
 // Level of the difference against the level of the wet part of `a`, dB,
@@ -52,7 +71,8 @@ double differenceDb (const Signal& a, const Signal& b, const Signal& in, float d
         for (std::size_t i = 0; i < a[c].size(); ++i)
         {
             const double d = static_cast<double> (a[c][i]) - b[c][i];
-            const double w = static_cast<double> (a[c][i]) - static_cast<double> (in[c][i]) * dryGain;
+            const float dry = std::isfinite (in[c][i]) ? in[c][i] : 0.0f;
+            const double w = static_cast<double> (a[c][i]) - static_cast<double> (dry) * dryGain;
             diff += d * d;
             wet += w * w;
         }
@@ -111,17 +131,19 @@ std::string describe (const ReferenceSettings& s)
 } // namespace
 
 // Every mode of both voices, pitches, filter types, pre-delays and room
-// sizes including 0, ducking and modulation, at four rates.
+// sizes including 0, ducking and modulation, from the lowest rate to the
+// highest, with a few samples of the input not numbers at all.
 TEST (ReferenceEffect, KernelMatchesTheModelOverRandomSettings)
 {
     std::mt19937 random (20261207);
     int pattern = 0;
-    // 22.05 kHz: where the filters' limits below Nyquist take effect.
-    for (const double rate : { 22050.0, 44100.0, 48000.0, 96000.0 })
+    // 8 and 22.05 kHz: where the filters' limits below Nyquist take effect.
+    for (const double rate : { 8000.0, 22050.0, 44100.0, 48000.0, 96000.0, 192000.0 })
         for (int k = 0; k < 9; ++k)
         {
             const ReferenceSettings s = randomSettings (random, k);
-            const Signal in = noiseBurst (rate, 0.4, random());
+            Signal in = noiseBurst (rate, 0.4, random());
+            poison (in, random);
             const auto& blocks = kBlockPatterns[static_cast<std::size_t> (pattern++) % kBlockPatterns.size()];
             const Signal kernel = renderKernel (rate, s, in, blocks);
             const Signal model = ReferenceEffect (rate, s).render (in);
@@ -164,11 +186,7 @@ TEST (ReferenceEffect, KernelFollowsTheModelThroughMovingSettings)
 
             ReferenceEffect model (rate, s);
             KernelRig rig (2, rate);
-            for (unsigned long i = 0; i < P::DuckingPeakMeter; ++i)
-                rig.kernel->setParameter (i, s.values[i]);
-            for (unsigned long i = 0; i < P::DuckingPeakMeter; ++i)
-                if (auto& r = rig.kernel->parameters->at (i).ramper)
-                    r->snapToTarget();
+            hold (rig, s);
 
             Signal first, second;
             for (std::size_t c = 0; c < 2; ++c)
@@ -190,5 +208,52 @@ TEST (ReferenceEffect, KernelFollowsTheModelThroughMovingSettings)
             // The dry part is measured out at the earlier mix.
             EXPECT_LT (differenceDb (kernel, model.render (in), in, s.values[P::DryWet]), -100.0)
                 << rate << " Hz: " << describe (s) << "then " << describe (next);
+        }
+}
+// The voices switch at grid points while sound plays, into and out of both
+// repeating (voice B's repeats move between the reverbs), now and then again
+// before the last crossfade has ended (at 192 kHz it lasts four chunks), and
+// the intervals change with them; the host's blocks end at the switches.
+TEST (ReferenceEffect, KernelFollowsTheModelThroughModeSwitches)
+{
+    std::mt19937 random (16);
+    auto pick = [&] (float lo, float hi) { return std::uniform_real_distribution<float> (lo, hi) (random); };
+    int pattern = 0;
+    for (const double rate : { 44100.0, 192000.0 })
+        for (const int k : { 0, 4, 8, 3 })
+        {
+            const ReferenceSettings s = randomSettings (random, k);
+            const Signal in = noiseBurst (rate, 0.8, random());
+            const auto& blocks = kBlockPatterns[static_cast<std::size_t> (pattern++) % kBlockPatterns.size()];
+            ReferenceEffect model (rate, s);
+            KernelRig rig (2, rate);
+            hold (rig, s);
+
+            Signal kernel;
+            std::size_t done = 0;
+            const std::array<std::pair<int, int>, 6> modes { { { 1, 1 }, { 2, 1 }, { 1, 1 }, { 0, 1 }, { 1, 0 }, { 1, 1 } } };
+            std::size_t next = 0;
+            for (const std::size_t chunks : { 40, 41, 60, 61, 30, 100 })
+            {
+                const std::size_t at = std::min (done + chunks * 256, in[0].size());
+                Signal part;
+                for (std::size_t c = 0; c < 2; ++c)
+                    part[c].assign (in[c].begin() + static_cast<long> (done), in[c].begin() + static_cast<long> (at));
+                const Signal out = rig.renderBlocks (part, blocks);
+                for (std::size_t c = 0; c < 2; ++c)
+                    kernel[c].insert (kernel[c].end(), out[c].begin(), out[c].end());
+                done = at;
+                const auto [a, b] = modes[next++ % modes.size()];
+                const std::pair<unsigned long, float> changes[] = { { P::PitchShifterModeA, static_cast<float> (a) + pick (0.0f, 0.9f) },
+                                                                    { P::PitchShifterModeB, static_cast<float> (b) + pick (0.0f, 0.9f) },
+                                                                    { P::PitchA, pick (-24.0f, 24.0f) } };
+                for (const auto& [index, value] : changes)
+                {
+                    rig.kernel->setParameter (index, value);
+                    model.change (at, index, value);
+                }
+            }
+            EXPECT_LT (differenceDb (kernel, model.render (in), in, s.values[P::DryWet]), -100.0)
+                << rate << " Hz, blocks of " << blocks.front() << ": " << describe (s);
         }
 }

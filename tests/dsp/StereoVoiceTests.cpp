@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <random>
@@ -30,31 +31,45 @@ const unsigned long kBlocks[] = { 256, 64, 3, 256, 100, 1, 255, 256 };
 
 TEST (StereoVoice, ShifterPairIsEachShifterAlone)
 {
+    // Different intervals from the start; then alike, after histories that
+    // differ (other input, one chunk more), at the grid positions a caller
+    // hands down.
     std::vector<float> window (4096, 195.2f);
-    std::array<PitchShifter, 2> alone, paired;
-    const int semitones[2] = { -12, 7 };
-    for (int c = 0; c < 2; ++c)
+    for (const bool alike : { false, true })
     {
-        for (auto* s : { &alone[std::size_t (c)], &paired[std::size_t (c)] })
+        std::array<PitchShifter, 2> alone, paired;
+        const int semitones[2] = { -12, alike ? -12 : 7 };
+        std::mt19937 rng (3);
+        for (int c = 0; c < 2; ++c)
         {
-            s->init (1, kRate);
-            s->semitones = semitones[c];
-            s->fine = 0.1f * float (c);
-            s->windowMs = window.data();
+            for (auto* s : { &alone[std::size_t (c)], &paired[std::size_t (c)] })
+            {
+                s->init (1, kRate);
+                s->semitones = semitones[c];
+                s->fine = alike ? 0.1f : 0.1f * float (c);
+                s->windowMs = window.data();
+            }
+            for (int chunk = 0; alike && chunk <= c; ++chunk)
+            {
+                auto x = noise (256, rng), y = x;
+                alone[std::size_t (c)].process (x.data(), 256, 0);
+                paired[std::size_t (c)].process (y.data(), 256, 0);
+            }
         }
-    }
 
-    std::mt19937 rng (3);
-    for (int b = 0; b < 200; ++b)
-    {
-        const unsigned long n = kBlocks[b % 8];
-        auto l = noise (n, rng), r = noise (n, rng);
-        auto pl = l, pr = r;
-        alone[0].process (l.data(), n);
-        alone[1].process (r.data(), n);
-        PitchShifter::processPair (paired[0], paired[1], pl.data(), pr.data(), n);
-        ASSERT_EQ (l, pl) << "block " << b;
-        ASSERT_EQ (r, pr) << "block " << b;
+        unsigned long position = 0;
+        for (int b = 0; b < 200; ++b)
+        {
+            const unsigned long n = std::min (kBlocks[b % 8], 256 - position);
+            auto l = noise (n, rng), r = noise (n, rng);
+            auto pl = l, pr = r;
+            alone[0].process (l.data(), n, position);
+            alone[1].process (r.data(), n, position);
+            PitchShifter::processPair (paired[0], paired[1], pl.data(), pr.data(), n, position);
+            ASSERT_EQ (l, pl) << "block " << b << (alike ? ", alike" : "");
+            ASSERT_EQ (r, pr) << "block " << b << (alike ? ", alike" : "");
+            position = (position + n) % 256;
+        }
     }
 }
 
@@ -115,6 +130,10 @@ TEST (StereoVoice, FeedbackDelaysOfBothChannelsAreEachChannelAlone)
             std::copy (x.begin(), x.end(), alone.voice[c]);
             std::copy (x.begin(), x.end(), together.voice[c]);
         }
+        // Half way, the channels' repeats part: another interval on the right.
+        if (b == 100)
+            for (auto* v : { &alone, &together })
+                v->delayShifter.shifters[1].semitones = 5;
         alone.processDelayShifter (start, 0, n);
         alone.processDelayShifter (start, 1, n);
         together.processDelayShifters (start, n);

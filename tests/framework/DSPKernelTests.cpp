@@ -144,6 +144,9 @@ TEST (DSPKernel, RampsClampAndLastAtLeastTheRampLength)
     k.init (2, 44100);
     k.setParameter (P::InputGain, 50.0f);
     EXPECT_EQ (12.0f, k.getParameter (P::InputGain));
+    k.render (16);
+    EXPECT_EQ (12.0f, (*k.parameterBuffers)[P::InputGain][0]) << "before the first block: where the stream starts";
+    k.process (16, 0, 0);
     k.startRamp (P::InputGain, -100.0f, 10);
     k.render (16);
     EXPECT_EQ (-30.0f, k.parameters->at (P::InputGain).ramper->goal);
@@ -172,6 +175,7 @@ TEST (DSPKernel, ValueListsAndIntegerRamps)
     p.min = 0.0f;
     p.max = 2.0f;
     k.init (2, 44100);
+    k.process (1024, 0, 0);
     k.setParameter (P::RoomSize, 1.4f);
     EXPECT_EQ (1.4f, k.getParameter (P::RoomSize));
     k.render (1024);

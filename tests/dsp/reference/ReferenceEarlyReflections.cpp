@@ -30,6 +30,12 @@ std::pair<float, float> ReferenceEarlyReflections::tick (float left, float right
     return { a, last };
 }
 
+void ReferenceEarlyReflections::rest()
+{
+    for (auto& l : lines)
+        l.push (0.0f);
+}
+
 void ReferenceEarlyReflections::clear()
 {
     for (auto& l : lines)

@@ -17,6 +17,8 @@ public:
     // timesMs: each line's time for this sample.
     std::pair<float, float> tick (float left, float right, const std::array<float, 4>& timesMs);
     void clear();
+    // A sample of silence into every line.
+    void rest();
 
 private:
     float delayed (std::size_t line, float timeMs) const;

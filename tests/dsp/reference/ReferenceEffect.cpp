@@ -19,6 +19,12 @@ std::uint64_t rampSamples (double rate)
     return static_cast<std::uint64_t> (std::floor (rate * static_cast<double> (0.02f)));
 }
 
+// From a to b by the weight w of b; a part wholly in or out is exact.
+float fade (float a, float b, float w)
+{
+    return w == 1.0f ? b : w == 0.0f ? a : a + w * (b - a);
+}
+
 float finite (float x)
 {
     return std::isfinite (x) ? x : 0.0f;
@@ -45,6 +51,7 @@ ReferenceEffect::Channel::Channel (double rate)
 ReferenceEffect::ReferenceEffect (double rate, const ReferenceSettings& s, int channelCount)
     : sampleRate (static_cast<double> (static_cast<float> (rate))),
       rampLength (rampSamples (sampleRate)),
+      fadeLength (ReferenceTiming::kGrid * std::max (1L, static_cast<long> (std::ceil (sampleRate * 0.005 / static_cast<double> (ReferenceTiming::kGrid))))),
       settings (s),
       oscillator (sampleRate),
       reverbA (sampleRate),
@@ -64,11 +71,36 @@ void ReferenceEffect::change (std::size_t frame, unsigned long index, float valu
 void ReferenceEffect::beginChunk (std::size_t start)
 {
     for (const auto& c : changes)
-        if (c.frame == start && ! ReferenceSettings::isSwitch (c.index))
+        if (c.frame == start)
         {
             settings.set (c.index, c.value);
-            ramps[c.index].start (settings.target (c.index), rampLength);
+            if (! ReferenceSettings::isSwitch (c.index))
+                ramps[c.index].start (settings.target (c.index), rampLength);
         }
+
+    // The modes are taken when no crossfade runs; a change starts one.
+    if (fadeRunning > 0 && fadePosition >= fadeRunning)
+        fadeRunning = 0;
+    if (fadeRunning == 0)
+    {
+        const int a = settings.mode (false);
+        const int b = settings.mode (true);
+        if (modesTaken && (a != toA || b != toB))
+        {
+            fromA = toA;
+            fromB = toB;
+            fadeRunning = fadeLength;
+            fadePosition = 0;
+        }
+        else
+        {
+            fromA = a;
+            fromB = b;
+        }
+        toA = a;
+        toB = b;
+        modesTaken = true;
+    }
     for (unsigned long i = 0; i < ReferenceSettings::kCount; ++i)
         ramps[i].render (chunk[i].data(), ReferenceTiming::kGrid);
 
@@ -85,17 +117,27 @@ void ReferenceEffect::beginChunk (std::size_t start)
         ch.inputFilter.design (type, cutoff, at (P::InputFilterResonance, 0), 0.0f, rate);
         ch.voiceA.beginChunk (s.semitones (false), s.fineSemitones (false), at (P::DelayTimeA, 0));
         ch.voiceB.beginChunk (s.semitones (true), s.fineSemitones (true), at (P::DelayTimeB, 0));
-        ch.ducker.beginChunk (ch.level, at (P::DuckingThreshold, 0), at (P::DuckingAttack, 0), at (P::DuckingRelease, 0),
-                              ReferenceTiming::kGrid);
+        ch.ducker.beginChunk (at (P::DuckingThreshold, 0), at (P::DuckingAttack, 0), at (P::DuckingRelease, 0));
     }
     oscillator.beginChunk (at (P::ModulationRate, 0));
+    // The second reverb runs only while both voices repeat (in either
+    // routing).
+    const bool second = (fromA == kRepeat && fromB == kRepeat) || (toA == kRepeat && toB == kRepeat);
     reverbA.beginChunk (at (P::ReverbLength, 0), colour, at (P::RoomSize, 0), ReferenceTiming::kGrid);
-    // The second reverb runs only while both voices repeat.
-    if (s.mode (false) == kRepeat && s.mode (true) == kRepeat)
+    if (second)
         reverbB.beginChunk (at (P::ReverbLength, 0), colour, at (P::RoomSize, 0), ReferenceTiming::kGrid);
 
-    scaleA = s.mode (false) == kRepeat ? returnScale (s.semitones (false), s.fineSemitones (false)) : 1.0f;
-    scaleB = s.mode (true) == kRepeat ? returnScale (s.semitones (true), s.fineSemitones (true)) : 1.0f;
+    scaleA = returnScale (s.semitones (false), s.fineSemitones (false));
+    scaleB = returnScale (s.semitones (true), s.fineSemitones (true));
+}
+
+float ReferenceEffect::fadeWeight (long k) const
+{
+    // Half a cosine.
+    const long reached = fadePosition + k + 1;
+    if (fadeRunning == 0 || reached >= fadeRunning)
+        return 1.0f;
+    return 0.5f - 0.5f * std::cos (3.14159265f * static_cast<float> (reached) / static_cast<float> (fadeRunning));
 }
 
 ReferenceEffect::Signal ReferenceEffect::render (const Signal& input)
@@ -108,26 +150,30 @@ ReferenceEffect::Signal ReferenceEffect::render (const Signal& input)
         beginChunk (start);
         for (long k = 0; k < frames; ++k)
             tick (input, output, start + static_cast<std::size_t> (k), k);
-        // The ducking of the next chunk follows the dry level of this one.
-        for (auto& ch : channels)
-        {
-            ch.level = std::sqrt (ch.energy / static_cast<double> (ReferenceTiming::kGrid));
-            ch.energy = 0.0;
-        }
+        fadePosition += frames;
     }
     return output;
 }
 
 void ReferenceEffect::tick (const Signal& input, Signal& output, std::size_t t, long k)
 {
-    const auto& s = settings;
-    const int modeA = s.mode (false);
-    const int modeB = s.mode (true);
-    const bool bothRepeat = modeA == kRepeat && modeB == kRepeat;
+    // Each part is heard by its weight in the two routings.
+    const float r = fadeWeight (k);
+    const auto weight = [r] (bool was, bool is) { return (was ? 1.0f - r : 0.0f) + (is ? r : 0.0f); };
+    const bool bothFrom = fromA == kRepeat && fromB == kRepeat;
+    const bool bothTo = toA == kRepeat && toB == kRepeat;
+    const bool second = bothFrom || bothTo;
+    const float both = weight (bothFrom, bothTo);
+    const std::array<int, 2> from { fromA, fromB }, to { toA, toB };
+    const auto uses = [&] (std::size_t v, int mode) { return from[v] == mode || to[v] == mode; };
+    const auto modeWeight = [&] (std::size_t v, int mode) { return weight (from[v] == mode, to[v] == mode); };
+
     const float windowA = at (P::DelayTimeA, k);
     const float windowB = at (P::DelayTimeB, k);
-    const float amountA = at (P::PitchShifterAmountA, k) * scaleA;
-    const float amountB = at (P::PitchShifterAmountB, k) * scaleB;
+    const float amountA = at (P::PitchShifterAmountA, k);
+    const float amountB = at (P::PitchShifterAmountB, k);
+    const float returnGainA = amountA * scaleA;
+    const float returnGainB = amountB * scaleB;
     const float gainFactor = ReferenceMaths::exp (at (P::InputGain, k) * 0.115129255f); // 10^(dB / 20)
     const float preDelaySamples = (at (P::PreDelay, k) * 0.001f) * static_cast<float> (sampleRate);
 
@@ -139,28 +185,40 @@ void ReferenceEffect::tick (const Signal& input, Signal& output, std::size_t t, 
     {
         auto& ch = channels[c];
         dry[c] = finite (input[c][t]);
-        ch.energy += static_cast<double> (dry[c]) * static_cast<double> (dry[c]);
         const float x = ch.inputFilter.tick (dry[c] * gainFactor);
 
-        const float a = modeA == kBefore ? ch.voiceA.shiftAndMix (x, x, amountA, windowA) : x;
-        const float b = modeB == kBefore ? ch.voiceB.shiftAndMix (x, x, amountB, windowB) : x;
-        float in = (a + b) * 0.5f;
+        std::array<float, 2> pre { x, x };
+        ReferenceVoice* voices[2] = { &ch.voiceA, &ch.voiceB };
+        const float amounts[2] = { amountA, amountB };
+        const float windows[2] = { windowA, windowB };
+        for (std::size_t v = 0; v < 2; ++v)
+        {
+            if (uses (v, kBefore))
+                pre[v] = fade (x, voices[v]->shiftAndMix (false, x, x, amounts[v], windows[v]), modeWeight (v, kBefore));
+            else
+                voices[v]->restShifter (false, x);
+        }
+        float in = (pre[0] + pre[1]) * 0.5f;
 
-        // The repeats come back one grid chunk after the voices made them.
+        // The repeats come back one grid chunk after the voices made them:
+        // voice A's into the first reverb, voice B's into the second where
+        // both repeat, else into the first.
         const float backA = ch.returnA.read (ReferenceTiming::kGrid - 1, 0.0f);
         const float backB = ch.returnB.read (ReferenceTiming::kGrid - 1, 0.0f);
-        if (bothRepeat)
+        if (uses (1, kRepeat))
         {
-            reverbInB[c] = backB * amountB + in;
-            in = backA * amountA + in;
+            if (second)
+                reverbInB[c] = backB * returnGainB + in;
+            in = in + backB * returnGainB * (modeWeight (1, kRepeat) - both);
         }
-        else
+        else if (second)
         {
-            if (modeA == kRepeat)
-                in = backA * amountA + in;
-            if (modeB == kRepeat)
-                in = backB * amountB + in;
+            reverbInB[c] = in;
         }
+        // A reverb or delay that starts or stops hears its input fade.
+        reverbInB[c] = reverbInB[c] * both;
+        if (uses (0, kRepeat))
+            in = in + backA * returnGainA * modeWeight (0, kRepeat);
 
         ch.preDelay.push (in);
         reverbIn[c] = ReferenceTiming::read (ch.preDelay, preDelaySamples, ReferenceTiming::kAfterWrite);
@@ -170,10 +228,14 @@ void ReferenceEffect::tick (const Signal& input, Signal& output, std::size_t t, 
     auto [left, right] = reverbA.tick (reverbIn[0], reverbIn[1], room, modulation);
     std::array<float, 2> reverbOut { left, right };
     std::array<float, 2> reverbOutB {};
-    if (bothRepeat)
+    if (second)
     {
-        const auto [l, r] = reverbB.tick (reverbInB[0], reverbInB[1], room, modulation);
-        reverbOutB = { l, r };
+        const auto [l, rr] = reverbB.tick (reverbInB[0], reverbInB[1], room, modulation);
+        reverbOutB = { l, rr };
+    }
+    else
+    {
+        reverbB.rest();
     }
 
     const float mix = std::clamp (at (P::DryWet, k) * 0.01f, 0.0f, 1.0f);
@@ -182,39 +244,37 @@ void ReferenceEffect::tick (const Signal& input, Signal& output, std::size_t t, 
     for (std::size_t c = 0; c < channels.size(); ++c)
     {
         auto& ch = channels[c];
-        float ro = reverbOut[c];
-        float a = ro;
-        float b = ro;
-        if (bothRepeat)
+        const float ra = reverbOut[c];
+        const float rb = reverbOutB[c];
+        // The wet signal and voice B's repeating delay's input move between
+        // the first reverb and both by the weight of both repeating; a voice
+        // shifts after the reverb only where both do not repeat, on the
+        // first reverb's output.
+        const float ro = second ? fade (ra, (ra + rb) * 0.75f, both) : ra;
+        const std::array<float, 2> received { ra, second ? fade (ra, rb, both) : ra };
+        ReferenceVoice* voices[2] = { &ch.voiceA, &ch.voiceB };
+        ReferenceLine* returns[2] = { &ch.returnA, &ch.returnB };
+        const float amounts[2] = { amountA, amountB };
+        const float windows[2] = { windowA, windowB };
+        std::array<float, 2> post { ro, ro };
+        for (std::size_t v = 0; v < 2; ++v)
         {
-            b = reverbOutB[c];
-            ro = (ro + reverbOutB[c]) * 0.75f;
+            if (uses (v, kAfter))
+                post[v] = fade (ro, voices[v]->shiftAndMix (true, ra, ro, amounts[v], windows[v]), modeWeight (v, kAfter));
+            else
+                voices[v]->restShifter (true, ra);
+            if (uses (v, kRepeat))
+            {
+                returns[v]->push (voices[v]->repeat (received[v] * modeWeight (v, kRepeat), windows[v]));
+            }
+            else
+            {
+                voices[v]->restRepeat (received[v]);
+                returns[v]->push (0.0f);
+            }
         }
 
-        if (modeA == kAfter)
-            a = ch.voiceA.shiftAndMix (a, ro, amountA, windowA);
-        if (modeA == kRepeat)
-        {
-            ch.returnA.push (ch.voiceA.repeat (a, windowA));
-            a = ro;
-        }
-        else
-        {
-            ch.returnA.push (0.0f);
-        }
-        if (modeB == kAfter)
-            b = ch.voiceB.shiftAndMix (b, ro, amountB, windowB);
-        if (modeB == kRepeat)
-        {
-            ch.returnB.push (ch.voiceB.repeat (b, windowB));
-            b = ro;
-        }
-        else
-        {
-            ch.returnB.push (0.0f);
-        }
-
-        const float wet = ((a + b) * 0.5f) * ch.ducker.tick();
+        const float wet = ((post[0] + post[1]) * 0.5f) * ch.ducker.tick (dry[c]);
         output[c][t] = dry[c] * dryGain + wet * wetGain;
     }
 }

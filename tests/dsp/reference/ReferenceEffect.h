@@ -17,7 +17,10 @@
 // before, around or after the reverb, pre-delay, reverb (a second one while
 // both voices repeat), ducking keyed by the dry input, and the dry/wet mix.
 // Control values are read at grid points; settings other than the switches
-// may move, by 20 ms ramps rendered a grid chunk at a time.
+// may move, by 20 ms ramps rendered a grid chunk at a time. A change of the
+// voices' modes fades from the old routing to the new over whole chunks
+// (about 5 ms); the parts a routing does not use store what they would
+// receive.
 class ReferenceEffect
 {
 public:
@@ -27,7 +30,7 @@ public:
     // channel alone, as a mono bus.
     ReferenceEffect (double sampleRate, const ReferenceSettings& settings, int channelCount = 2);
 
-    // From the grid point at `frame` on, a setting other than a switch moves
+    // From the grid point at `frame` on, a setting moves (a switch: changes)
     // to `value`.
     void change (std::size_t frame, unsigned long index, float value);
 
@@ -44,8 +47,6 @@ private:
         ReferenceLine returnA, returnB; // each voice's repeats on their way back into the reverb
         ReferenceLine preDelay;
         ReferenceDucker ducker;
-        double energy = 0.0; // of the dry input over the current chunk
-        double level = 0.0;  // RMS of the dry input over the last whole chunk
     };
     struct Change
     {
@@ -60,8 +61,16 @@ private:
     // Setting `index` at sample k of the chunk.
     float at (unsigned long index, long k) const { return chunk[index][static_cast<std::size_t> (k)]; }
 
+    // The weight of the new routing at sample k of the chunk: 1 outside a
+    // crossfade.
+    float fadeWeight (long k) const;
+
     double sampleRate;
     std::uint64_t rampLength;
+    long fadeLength;
+    bool modesTaken = false;
+    int fromA = 0, fromB = 0, toA = 0, toB = 0; // the routings faded between
+    long fadePosition = 0, fadeRunning = 0;     // at the chunk's start; fadeRunning: the fade's length while it runs
     ReferenceSettings settings;
     std::vector<Change> changes;
     std::array<ReferenceRamp, ReferenceSettings::kCount> ramps;

@@ -30,9 +30,10 @@ ReferencePitchShifter::ReferencePitchShifter (double rate)
 
 void ReferencePitchShifter::beginChunk (int semitones, float fine, float windowMs)
 {
-    if (started)
+    // The phase moves on through the chunks the shifter is heard in.
+    if (ticked)
         phase = frac (lastUnfolded + increment);
-    started = true;
+    ticked = false;
 
     const float ratio = noteToHz (static_cast<float> (semitones) + 60.0f + fine) / 261.62558f;
     const float windowSeconds = windowMs * 0.001f;
@@ -43,6 +44,8 @@ void ReferencePitchShifter::beginChunk (int semitones, float fine, float windowM
 
 float ReferencePitchShifter::tick (float x, float windowMs)
 {
+    ticked = true;
+    resting = false;
     const float unfolded = frac (phase + static_cast<float> (index++) * increment);
     lastUnfolded = unfolded;
     const float a = frac (unfolded + 1.0f);
@@ -59,6 +62,17 @@ float ReferencePitchShifter::tick (float x, float windowMs)
 
     const float y = windowA * tapA + windowB * tapB;
     return ReferenceMaths::tanh (lowPass.tick (highPass.tick (y)));
+}
+
+void ReferencePitchShifter::rest (float x)
+{
+    if (! resting)
+    {
+        highPass.clear();
+        lowPass.clear();
+    }
+    resting = true;
+    storage.push (std::isfinite (x) ? x : 0.0f);
 }
 
 void ReferencePitchShifter::clear()

@@ -13,6 +13,9 @@ public:
 
     void beginChunk (int semitones, float fineSemitones, float windowMs);
     float tick (float x, float windowMs);
+    // A sample while the shifter is not heard: only stored; the phase stands
+    // still and the band limits are silenced when it stops.
+    void rest (float x);
     // Silence in the storage and the band limits; the window phase runs on.
     void clear();
 
@@ -26,5 +29,6 @@ private:
     float shortestSeconds = 0.0f;
     float lastUnfolded = 0.0f;
     int index = 0;
-    bool started = false;
+    bool ticked = false;
+    bool resting = false;
 };

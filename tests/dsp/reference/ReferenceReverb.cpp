@@ -40,6 +40,7 @@ void ReferenceReverb::beginChunk (float lengthSeconds, float colourHz, float roo
 
 std::pair<float, float> ReferenceReverb::tick (float left, float right, float roomSize, const std::array<float, 4>& modulation)
 {
+    resting = false;
     const float gain = chunkStart + static_cast<float> (index++) * chunkStep;
     const float scale = roomScale (roomSize);
 
@@ -72,6 +73,17 @@ std::pair<float, float> ReferenceReverb::tick (float left, float right, float ro
 
     const float outputGain = 0.259f;
     return { (a * outputGain + c * outputGain) * 0.7f, (b * outputGain + d * outputGain) * 0.7f };
+}
+
+void ReferenceReverb::rest()
+{
+    if (! resting)
+        for (auto& d : damping)
+            d.clear();
+    resting = true;
+    for (auto& l : lines)
+        l.push (0.0f);
+    early.rest();
 }
 
 void ReferenceReverb::clear()

@@ -23,8 +23,12 @@ public:
     // modulation: the oscillator's four outputs for this sample.
     std::pair<float, float> tick (float left, float right, float roomSize, const std::array<float, 4>& modulation);
     void clear();
+    // A sample while the reverb is not heard: silence into every line; the
+    // damping filters are silenced when it stops.
+    void rest();
 
 private:
+    bool resting = false;
     double sampleRate;
     ReferenceEarlyReflections early;
     std::array<ReferenceLine, 4> lines;

@@ -9,6 +9,7 @@
 ReferenceVoice::ReferenceVoice (double rate)
     : sampleRate (rate),
       plain (rate),
+      post (rate),
       repeating (rate),
       line (static_cast<std::size_t> (rate * 0.2) + 1024)
 {
@@ -18,14 +19,26 @@ void ReferenceVoice::beginChunk (int s, float fine, float windowMs)
 {
     semitones = s;
     plain.beginChunk (s, fine, windowMs);
+    post.beginChunk (s, fine, windowMs);
     repeating.beginChunk (s, fine, windowMs);
 }
 
-float ReferenceVoice::shiftAndMix (float x, float dry, float amountPercent, float windowMs)
+float ReferenceVoice::shiftAndMix (bool after, float x, float dry, float amountPercent, float windowMs)
 {
-    const float wet = plain.tick (x, windowMs) * 1.995f;
+    const float wet = (after ? post : plain).tick (x, windowMs) * 1.995f;
     const float m = std::clamp (amountPercent * 0.01f, 0.0f, 1.0f);
     return dry * (m * -1.0f + 1.0f) + wet * m;
+}
+
+void ReferenceVoice::restShifter (bool after, float x)
+{
+    (after ? post : plain).rest (x);
+}
+
+void ReferenceVoice::restRepeat (float x)
+{
+    repeating.rest (x);
+    line.push (0.0f);
 }
 
 float ReferenceVoice::repeat (float x, float windowMs)

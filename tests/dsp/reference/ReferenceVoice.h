@@ -12,15 +12,20 @@ public:
     ReferenceVoice (double sampleRate);
 
     void beginChunk (int semitones, float fineSemitones, float windowMs);
-    // Modes 0 and 2: the shifted signal x mixed with dry by amount (percent).
-    float shiftAndMix (float x, float dry, float amountPercent, float windowMs);
+    // Modes 0 and 2 (`after`): the shifted signal x mixed with dry by amount
+    // (percent), each mode with its own shifter.
+    float shiftAndMix (bool after, float x, float dry, float amountPercent, float windowMs);
     // Mode 1: x enters the repeating delay; returns the delay's output.
     float repeat (float x, float windowMs);
+    // The parts not heard store what they would receive (the repeating
+    // delay's line silence).
+    void restShifter (bool after, float x);
+    void restRepeat (float x);
 
 private:
     double sampleRate;
     int semitones = 0;
-    ReferencePitchShifter plain;
+    ReferencePitchShifter plain, post;
     ReferencePitchShifter repeating;
     ReferenceLine line;
 };
