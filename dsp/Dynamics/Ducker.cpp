@@ -58,6 +58,18 @@ void ramp (float start, float step, int age, float* out, unsigned long n) noexce
     for (unsigned long i = 0; i < n; ++i)
         out[i] = std::clamp (start + static_cast<float> (age + static_cast<int> (i)) * step, 0.0f, 1.0f);
 }
+
+// ramp, for a ramp that stands still (most of the time: at rest on its
+// target, or run on past a bound) as one value, the same one ramp would give
+// every frame.
+void gainsOfRamp (float start, float step, int age, float* out, unsigned long n) noexcept
+{
+    const float first = start + static_cast<float> (age) * step;
+    if (step == 0.0f || (step > 0.0f && first >= 1.0f) || (step < 0.0f && first < 0.0f))
+        std::fill (out, out + n, std::clamp (first, 0.0f, 1.0f));
+    else
+        ramp (start, step, age, out, n);
+}
 } // namespace
 
 Ducker::Ducker()
@@ -181,7 +193,7 @@ void Ducker::follow (std::size_t channel, const float* key, float* gains, unsign
             if (quiet || (mode == LevelByRms && static_cast<double> (ch.energy + added) <= ch.louder))
             {
                 ch.energy += added - (quiet ? sums.leaving : sum (out, p));
-                ramp (ch.start, ch.step, ch.age, gains + done + s, p);
+                gainsOfRamp (ch.start, ch.step, ch.age, gains + done + s, p);
                 ch.age += static_cast<int> (p);
             }
             else
