@@ -82,6 +82,17 @@ void fadeInto (const float* a, const float* b, const float* w, float* out, unsig
         out[i] = w[i] == 1.0f ? b[i] : w[i] == 0.0f ? a[i] : a[i] + w[i] * (b[i] - a[i]);
 }
 
+// gain = gain^2, then out = wet gain, in one pass.
+KARVON_VECTOR_CLONES
+void squareAndApply (float* __restrict gain, const float* __restrict wet, float* __restrict out, unsigned long n) noexcept
+{
+    for (unsigned long i = 0; i < n; ++i)
+    {
+        gain[i] = gain[i] * gain[i];
+        out[i] = wet[i] * gain[i];
+    }
+}
+
 // Both voices in feedback mode: each voice takes its own reverb's output
 // (a into voiceA, b into voiceB), and a becomes the wet signal, (a + b)
 // 0.75, in one pass.
@@ -714,8 +725,7 @@ void VantrelDSPKernel::duck (unsigned long channel, unsigned long start, unsigne
     d.follow (channel, dryInput[channel].data() + start, gain, n);
 
     // The applied factor is the square of the gain: a softer start of the duck.
-    SP::powTwo (gain, n);
-    SP::mul (wet, gain, workBuffers[channel].data() + start, n);
+    squareAndApply (gain, wet, workBuffers[channel].data() + start, n);
     d.peakMeter->process (gain, n, channel, ProcessBlockParameters {});
 }
 
