@@ -682,11 +682,12 @@ void VantrelDSPKernel::postReverbStage (unsigned long start, unsigned long n, in
     {
         Shifter& voice = v == 0 ? a : b;
         const int mode = v == 0 ? modeA : modeB;
-        std::array<const float*, kMaxChannels> received = reverbOuts;
-        if (bothFeedback)
-            received = { voice.voice[0], voice.voice[1] };
+        // (Pointed at rather than copied: a copy of the array just written
+        // element by element would wait for those stores to complete.)
+        const std::array<const float*, kMaxChannels> ownReverb { voice.voice[0], voice.voice[1] };
+        const float* const* received = bothFeedback ? ownReverb.data() : reverbOuts.data();
         if (mode != kModeFeedback)
-            voice.restDelayShifters (received.data(), n);
+            voice.restDelayShifters (received, n);
         if (mode == kModeAfter)
             shiftAndMix (voice, reverbOuts, preparedChannels, n, gridPosition, true);
         else
