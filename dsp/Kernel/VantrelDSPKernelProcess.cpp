@@ -320,7 +320,7 @@ void VantrelDSPKernel::beginChunk (unsigned long start) noexcept
 void VantrelDSPKernel::filterInput (unsigned long start, unsigned long n) noexcept
 {
     // The channels' filters are independent: in stereo they run in one pass.
-    const BiquadFilterParameters settings { 0.0f, filterFrequency.data(), 0.0f, &held.resonance, 0.0f, nullptr };
+    const BiquadFilterParameters& settings = inputFilterSettings;
     if (preparedChannels == 2)
         inputFilter->processStereo (workBuffers[0].data() + start, workBuffers[1].data() + start, n, settings);
     else if (preparedChannels == 1)
