@@ -54,7 +54,7 @@ dsp/Kernel/VantrelDSPKernelProcess.cpp | held.resonance = parameterBuffer (P::In
 dsp/Dynamics/Ducker.cpp | std::max ((level - t) / s.ratio + t, 0.001) | std::max ((level - t) * s.ratio + t, 0.001)
 dsp/Dynamics/Ducker.cpp | distance < 0.0f ? settings.attackMs : settings.releaseMs | distance < 0.0f ? settings.releaseMs : settings.attackMs
 dsp/Dynamics/Ducker.cpp | sampleRate * 0.001) | sampleRate * 0.002)
-dsp/Kernel/VantrelDSPKernelProcess.cpp | SP::powTwo (gain, n); | (void) gain;
+dsp/Kernel/VantrelDSPKernelProcess.cpp | gain[i] = gain[i] * gain[i]; | (void) gain;
 dsp/Kernel/VantrelDSPKernelProcess.cpp | SP::mul_add (returned, b.amount, reverbIn, reverbInputsB[ch], n); | SP::mul_add (returned, a.amount, reverbIn, reverbInputsB[ch], n);
 dsp/Kernel/VantrelDSPKernelProcess.cpp | a[i] = (a[i] + b[i]) * 0.75f; | a[i] = (a[i] + b[i]) * 0.7f;
 dsp/Kernel/VantrelDSPKernelProcess.cpp | voiceB[i] = b[i]; | voiceB[i] = a[i];
@@ -65,7 +65,7 @@ dsp/Kernel/VantrelDSPKernelProcess.cpp | r[i] = fadeShape (f.position + i + 1, f
 dsp/Kernel/VantrelDSPKernelProcess.cpp | crossfade = { held.modeA, held.modeB, modeA, modeB, 0, crossfadeLength }; | crossfade = { held.modeA, held.modeB, modeA, modeB, 0, 0 };
 dsp/Kernel/VantrelDSPKernelProcess.cpp | SP::mul (reverbInputsB[ch], both, reverbInputsB[ch], n); | (void) both;
 dsp/Kernel/VantrelDSPKernelProcess.cpp | in[i] = in[i] + returned[i] * gain[i] * (w[i] - both[i]); | in[i] = in[i] + returned[i] * gain[i] * w[i];
-dsp/Kernel/VantrelDSPKernelProcess.cpp | voice.restDelayShifters (received.data(), n); | (void) received;
+dsp/Kernel/VantrelDSPKernelProcess.cpp | voice.restDelayShifters (received, n); | (void) received;
 dsp/Kernel/VantrelDSPKernelProcess.cpp | postShiftInputs[ch].writeFinite (reverbOut, n); | (void) reverbOut;
 dsp/Kernel/VantrelDSPKernelProcess.cpp | preShiftInputs[ch].writeFinite (work[ch], n); | (void) 0;
 dsp/Delay/DelayWrite.cpp | || silentRun >= size) | || silentRun >= size / 2)

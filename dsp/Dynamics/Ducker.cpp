@@ -19,15 +19,24 @@ constexpr double kWindowUnits = kUnits * Ducker::kWindow;
 // the ramp answered.
 constexpr unsigned long kPiece = 32;
 
+// A ramp's gain `frame` frames after its start, within 0..1.
+inline float rampGain (float start, float step, int frame) noexcept
+{
+    return std::clamp (start + static_cast<float> (frame) * step, 0.0f, 1.0f);
+}
+
 struct Exchanged
 {
     std::int64_t entering = 0, leaving = 0;
 };
 
 // The squares of the key (finite) in units take the place of the ring's;
-// the ones they replace go to `leaving`. Returns the sums of both.
+// the ones they replace go to `leaving`. Returns the sums of both. The ramp
+// (start, step, age) writes its gains for the same frames as it goes: a
+// segment whose key proves quiet needs nothing more.
 KARVON_VECTOR_CLONES
-Exchanged exchangeSquares (const float* key, std::int32_t* ring, std::int32_t* leaving, unsigned long n) noexcept
+Exchanged exchangeSquares (const float* key, std::int32_t* ring, std::int32_t* leaving, float start, float step, int age,
+                           float* gains, unsigned long n) noexcept
 {
     std::int64_t entering = 0, left = 0;
     for (unsigned long i = 0; i < n; ++i)
@@ -38,6 +47,7 @@ Exchanged exchangeSquares (const float* key, std::int32_t* ring, std::int32_t* l
         leaving[i] = ring[i];
         ring[i] = square;
         entering += square;
+        gains[i] = rampGain (start, step, age + static_cast<int> (i));
     }
     return { entering, left };
 }
@@ -56,7 +66,19 @@ KARVON_VECTOR_CLONES
 void ramp (float start, float step, int age, float* out, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)
-        out[i] = std::clamp (start + static_cast<float> (age + static_cast<int> (i)) * step, 0.0f, 1.0f);
+        out[i] = rampGain (start, step, age + static_cast<int> (i));
+}
+
+// ramp, for a ramp that stands still (most of the time: at rest on its
+// target, or run on past a bound) as one value, the same one ramp would give
+// every frame.
+void gainsOfRamp (float start, float step, int age, float* out, unsigned long n) noexcept
+{
+    const float first = start + static_cast<float> (age) * step;
+    if (step == 0.0f || (step > 0.0f && first >= 1.0f) || (step < 0.0f && first < 0.0f))
+        std::fill (out, out + n, std::clamp (first, 0.0f, 1.0f));
+    else
+        ramp (start, step, age, out, n);
 }
 } // namespace
 
@@ -97,7 +119,7 @@ void Ducker::clear() noexcept
 
 float Ducker::Channel::gain() const noexcept
 {
-    return std::clamp (start + static_cast<float> (age) * step, 0.0f, 1.0f);
+    return rampGain (start, step, age);
 }
 
 float Ducker::targetGain (double level, const Settings& s) noexcept
@@ -167,7 +189,7 @@ void Ducker::follow (std::size_t channel, const float* key, float* gains, unsign
         // Segments end where the ring does.
         const unsigned long m = std::min (n - done, kWindow - ch.next);
         std::int32_t* entering = ch.squares.data() + ch.next;
-        const Exchanged sums = exchangeSquares (key + done, entering, leaving.data(), m);
+        const Exchanged sums = exchangeSquares (key + done, entering, leaving.data(), ch.start, ch.step, ch.age, gains + done, m);
         // Within the segment the window's energy rises at most by what enters
         // it: a key that even so stays below `louder` lets the ramp run on.
         // Otherwise a piece at a time, frame by frame where it may be louder.
@@ -181,7 +203,8 @@ void Ducker::follow (std::size_t channel, const float* key, float* gains, unsign
             if (quiet || (mode == LevelByRms && static_cast<double> (ch.energy + added) <= ch.louder))
             {
                 ch.energy += added - (quiet ? sums.leaving : sum (out, p));
-                ramp (ch.start, ch.step, ch.age, gains + done + s, p);
+                if (! quiet)
+                    gainsOfRamp (ch.start, ch.step, ch.age, gains + done + s, p);
                 ch.age += static_cast<int> (p);
             }
             else

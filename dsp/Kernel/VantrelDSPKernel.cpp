@@ -72,6 +72,7 @@ VantrelDSPKernel::VantrelDSPKernel()
     for (auto& m : chunkModulation)
         m.assign (kGridLength, 0.0f);
     modulationGain = scratch();
+    inputFilterSettings.frequencyBuffer = filterFrequency.data();
     fadeRamp = scratch();
     for (auto& w : fadeWeights)
         w = scratch();

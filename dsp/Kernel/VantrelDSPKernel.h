@@ -167,6 +167,10 @@ private:
         float resonance = 0.0f;  // the input filter's, dB
         float colour = 0.0f;     // the reverbs' damping cutoff, Hz
     } held;
+    // The input filter reads the chunk's cutoff and resonance from there
+    // (set up once: built anew for every call, its copy into the filter
+    // would wait on the stores that just built it).
+    BiquadFilterParameters inputFilterSettings { 0.0f, nullptr, 0.0f, &held.resonance, 0.0f, nullptr };
     // A change of the voices' modes fades from the old routing to the new
     // over whole chunks (a few ms); the modes are read again once it ends.
     struct Crossfade

@@ -82,6 +82,17 @@ void fadeInto (const float* a, const float* b, const float* w, float* out, unsig
         out[i] = w[i] == 1.0f ? b[i] : w[i] == 0.0f ? a[i] : a[i] + w[i] * (b[i] - a[i]);
 }
 
+// gain = gain^2, then out = wet gain, in one pass.
+KARVON_VECTOR_CLONES
+void squareAndApply (float* __restrict gain, const float* __restrict wet, float* __restrict out, unsigned long n) noexcept
+{
+    for (unsigned long i = 0; i < n; ++i)
+    {
+        gain[i] = gain[i] * gain[i];
+        out[i] = wet[i] * gain[i];
+    }
+}
+
 // Both voices in feedback mode: each voice takes its own reverb's output
 // (a into voiceA, b into voiceB), and a becomes the wet signal, (a + b)
 // 0.75, in one pass.
@@ -309,7 +320,7 @@ void VantrelDSPKernel::beginChunk (unsigned long start) noexcept
 void VantrelDSPKernel::filterInput (unsigned long start, unsigned long n) noexcept
 {
     // The channels' filters are independent: in stereo they run in one pass.
-    const BiquadFilterParameters settings { 0.0f, filterFrequency.data(), 0.0f, &held.resonance, 0.0f, nullptr };
+    const BiquadFilterParameters& settings = inputFilterSettings;
     if (preparedChannels == 2)
         inputFilter->processStereo (workBuffers[0].data() + start, workBuffers[1].data() + start, n, settings);
     else if (preparedChannels == 1)
@@ -671,11 +682,12 @@ void VantrelDSPKernel::postReverbStage (unsigned long start, unsigned long n, in
     {
         Shifter& voice = v == 0 ? a : b;
         const int mode = v == 0 ? modeA : modeB;
-        std::array<const float*, kMaxChannels> received = reverbOuts;
-        if (bothFeedback)
-            received = { voice.voice[0], voice.voice[1] };
+        // (Pointed at rather than copied: a copy of the array just written
+        // element by element would wait for those stores to complete.)
+        const std::array<const float*, kMaxChannels> ownReverb { voice.voice[0], voice.voice[1] };
+        const float* const* received = bothFeedback ? ownReverb.data() : reverbOuts.data();
         if (mode != kModeFeedback)
-            voice.restDelayShifters (received.data(), n);
+            voice.restDelayShifters (received, n);
         if (mode == kModeAfter)
             shiftAndMix (voice, reverbOuts, preparedChannels, n, gridPosition, true);
         else
@@ -714,8 +726,7 @@ void VantrelDSPKernel::duck (unsigned long channel, unsigned long start, unsigne
     d.follow (channel, dryInput[channel].data() + start, gain, n);
 
     // The applied factor is the square of the gain: a softer start of the duck.
-    SP::powTwo (gain, n);
-    SP::mul (wet, gain, workBuffers[channel].data() + start, n);
+    squareAndApply (gain, wet, workBuffers[channel].data() + start, n);
     d.peakMeter->process (gain, n, channel, ProcessBlockParameters {});
 }
 

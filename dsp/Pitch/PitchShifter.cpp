@@ -204,7 +204,7 @@ void PitchShifter::process (float* x, unsigned long n, unsigned long gridPositio
         processChunk (x + start, window + start, std::min (pieceLength, n - start), ratio, (gridPosition + start) % kChunkLength);
 }
 
-void PitchShifter::rest (const float* x, unsigned long n) noexcept
+void PitchShifter::restAndStore (const float* x, unsigned long n) noexcept
 {
     n = std::min (n, kMaxFramesPerBlock);
     if (n == 0 || input().size == 0)

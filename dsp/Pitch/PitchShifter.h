@@ -34,7 +34,12 @@ public:
     // more (the window phase stands still, the filters are silenced when it
     // stops), so that when it is heard again its taps find the signal it
     // would have received, and nothing of what it played before.
-    void rest (const float* x, unsigned long n) noexcept;
+    void rest (const float* x, unsigned long n) noexcept
+    {
+        // At rest on a shared storage there is nothing to do.
+        if (! resting || sharedInput == nullptr)
+            restAndStore (x, n);
+    }
     // left.process (xl, n) and right.process (xr, n) for two different
     // shifters, their band limits running side by side in one pass.
     static void processPair (PitchShifter& left, PitchShifter& right, float* xl, float* xr, unsigned long n,
@@ -121,6 +126,8 @@ private:
     DelayWrite* sharedInput = nullptr;
     DelayWrite& input() noexcept { return sharedInput != nullptr ? *sharedInput : storage; }
     const DelayWrite& input() const noexcept { return sharedInput != nullptr ? *sharedInput : storage; }
+    // rest's part for a shifter that stops, or stores its own input.
+    void restAndStore (const float* x, unsigned long n) noexcept;
     // Stores x (made finite in place) unless the storage is shared.
     void store (float* x, unsigned long n) noexcept;
     DelayRead reader;
