@@ -115,11 +115,13 @@ void DelayWrite::store (const float* samples, unsigned long n, bool finiteOnly) 
         writeIndex = static_cast<int> (n - toEnd);
     }
 
-    // Mirror indices 0..3 after every write, not only after a wrap: a block
-    // that starts below index 4 or wraps by fewer than four samples changes
-    // them too, and a read past the end must then see the new samples.
-    for (int k = 0; k < kGuard; ++k) // four samples: plain stores, no library call
-        data[size + k] = data[k];
+    // Mirror indices 0..3 whenever the block reached them, not only after a
+    // wrap: a block that starts below index 4 or wraps by fewer than four
+    // samples changes them too, and a read past the end must then see the
+    // new samples. A block that stayed above them leaves the mirror as it was.
+    if (static_cast<unsigned long> (writeIndex) < n + kGuard) // wrapped, or started below index 4
+        for (int k = 0; k < kGuard; ++k) // four samples: plain stores, no library call
+            data[size + k] = data[k];
 
     // The next block most likely writes the next n samples. Their cache
     // lines were last touched a whole storage length ago and are long gone
