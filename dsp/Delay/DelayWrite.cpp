@@ -29,6 +29,18 @@ void copySamples (const float* source, float* destination, unsigned long n, bool
         Memory::copy (source, destination, n);
 }
 
+// The next block most likely writes the n samples from `from` on. Their
+// cache lines were last touched a whole storage length ago and are long gone
+// from the cache: ask for them now, so the next write does not wait.
+inline void prefetchNext (float* data, unsigned long length, unsigned long from, unsigned long n) noexcept
+{
+    const unsigned long ahead = std::min (n, length - from);
+    for (unsigned long k = 0; k < ahead; k += 16)
+        __builtin_prefetch (data + from + k, 1, 3);
+    for (unsigned long k = 0; k < n - ahead; k += 16) // the part after the wrap
+        __builtin_prefetch (data + k, 1, 3);
+}
+
 // Caps the storage for absurd rates or times (about 2 GB of floats would
 // otherwise be one multiplication away); far beyond any real use.
 constexpr float kLargestDelaySamples = static_cast<float> (1 << 26);
@@ -90,6 +102,23 @@ void DelayWrite::store (const float* samples, unsigned long n, bool finiteOnly) 
         return;
     silentRun = 0;
 
+    // The usual block lies above the mirrored samples and short of the end:
+    // it needs no wrap and leaves the mirror as it was. Its steps in an order
+    // that ends on the copy, with the rest apart, so that short blocks (where
+    // these steps are much of the cost) pay no more than they use.
+    const auto at = static_cast<unsigned long> (writeIndex);
+    if (at < kGuard || n > static_cast<unsigned long> (size) - at)
+    {
+        storeAnywhere (samples, n, finiteOnly);
+        return;
+    }
+    writeIndex = static_cast<int> (at + n);
+    prefetchNext (buffer.data(), static_cast<unsigned long> (size), at + n, n);
+    copySamples (samples, buffer.data() + at, n, finiteOnly);
+}
+
+[[gnu::noinline]] void DelayWrite::storeAnywhere (const float* samples, unsigned long n, bool finiteOnly) noexcept
+{
     const auto length = static_cast<unsigned long> (size);
     if (n > length)
     {
@@ -115,20 +144,11 @@ void DelayWrite::store (const float* samples, unsigned long n, bool finiteOnly) 
         writeIndex = static_cast<int> (n - toEnd);
     }
 
-    // Mirror indices 0..3 whenever the block reached them, not only after a
-    // wrap: a block that starts below index 4 or wraps by fewer than four
-    // samples changes them too, and a read past the end must then see the
-    // new samples. A block that stayed above them leaves the mirror as it was.
-    if (static_cast<unsigned long> (writeIndex) < n + kGuard) // wrapped, or started below index 4
-        for (int k = 0; k < kGuard; ++k) // four samples: plain stores, no library call
-            data[size + k] = data[k];
+    // Mirror indices 0..3, not only after a wrap: a block that starts below
+    // index 4 or wraps by fewer than four samples changes them too, and a
+    // read past the end must then see the new samples.
+    for (int k = 0; k < kGuard; ++k) // four samples: plain stores, no library call
+        data[size + k] = data[k];
 
-    // The next block most likely writes the next n samples. Their cache
-    // lines were last touched a whole storage length ago and are long gone
-    // from the cache: ask for them now, so the next write does not wait.
-    const unsigned long ahead = std::min (n, length - static_cast<unsigned long> (writeIndex));
-    for (unsigned long k = 0; k < ahead; k += 16)
-        __builtin_prefetch (data + writeIndex + k, 1, 3);
-    for (unsigned long k = 0; k < n - ahead; k += 16) // the part after the wrap
-        __builtin_prefetch (data + k, 1, 3);
+    prefetchNext (data, length, static_cast<unsigned long> (writeIndex), n);
 }

@@ -41,4 +41,7 @@ struct DelayWrite
 
 private:
     void store (const float* samples, unsigned long n, bool finiteOnly) noexcept;
+    // store's part for a block that reaches the storage's first samples or
+    // its end, or is longer than the storage.
+    void storeAnywhere (const float* samples, unsigned long n, bool finiteOnly) noexcept;
 };
