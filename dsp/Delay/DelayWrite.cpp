@@ -75,7 +75,7 @@ void DelayWrite::clear() noexcept
     silentRun = size;
 }
 
-void DelayWrite::writeSilence (unsigned long n) noexcept
+void DelayWrite::storeSilence (unsigned long n) noexcept
 {
     static const std::array<float, kMaxFramesPerBlock> silence {};
     n = std::min (n, kMaxFramesPerBlock);

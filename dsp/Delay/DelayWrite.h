@@ -28,7 +28,12 @@ struct DelayWrite
     // whole storage is silent nothing changes any more (where a silent
     // storage is written makes no difference): a line at rest costs nothing,
     // and holds silence, not what it heard, when it runs again.
-    void writeSilence (unsigned long n) noexcept;
+    void writeSilence (unsigned long n) noexcept
+    {
+        // Parts at rest call this every block: a silent storage costs no call.
+        if (silentRun < size)
+            storeSilence (n);
+    }
 
     float sampleRate = 44100.0f;
     float maxDelayMs = 0.0f;
@@ -40,6 +45,7 @@ struct DelayWrite
     int silentRun = 0;
 
 private:
+    void storeSilence (unsigned long n) noexcept;
     void store (const float* samples, unsigned long n, bool finiteOnly) noexcept;
     // store's part for a block that reaches the storage's first samples or
     // its end, or is longer than the storage.

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "BlockSize.h"
 #include "Delay/DelayRead.h"
 #include "Delay/DelayWrite.h"
 #include "ProcessBlock/Filters/BiquadFilter.h"
 #include "ProcessBlock/ProcessBlock.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <vector>
@@ -36,9 +38,12 @@ public:
     // would have received, and nothing of what it played before.
     void rest (const float* x, unsigned long n) noexcept
     {
-        // At rest on a shared storage there is nothing to do.
-        if (! resting || sharedInput == nullptr)
+        // At rest on a shared storage there is nothing to do, and on its own
+        // storage only the store.
+        if (! resting)
             restAndStore (x, n);
+        else if (sharedInput == nullptr)
+            storage.writeFinite (x, std::min (n, kMaxFramesPerBlock));
     }
     // left.process (xl, n) and right.process (xr, n) for two different
     // shifters, their band limits running side by side in one pass.

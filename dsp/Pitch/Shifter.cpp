@@ -216,7 +216,8 @@ float Shifter::heldFeedbackGain (unsigned long channel, unsigned long gridPositi
 
 void Shifter::restDelayShifters (const float* const* inputs, unsigned long n) noexcept
 {
-    for (int c = 0; c < delayShifter.activeChannels(); ++c)
+    const int channelCount = delayShifter.activeChannels();
+    for (int c = 0; c < channelCount; ++c)
     {
         const auto ch = static_cast<std::size_t> (c);
         delayShifter.shifters[ch].rest (inputs[c], n);
