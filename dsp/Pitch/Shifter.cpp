@@ -228,7 +228,8 @@ void Shifter::restDelayShifters (const float* const* inputs, unsigned long n) no
 void Shifter::restShifters (bool after, const float* const* inputs, int channelCount, unsigned long n) noexcept
 {
     auto& shifters = after ? postShifters : pitchShifters;
-    for (int c = 0; c < std::min (channelCount, std::clamp (count, 0, kMaxChannels)); ++c)
+    const int used = std::min (channelCount, std::clamp (count, 0, kMaxChannels));
+    for (int c = 0; c < used; ++c)
         shifters[static_cast<std::size_t> (c)].rest (inputs[c], n);
 }
 
