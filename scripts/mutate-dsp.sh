@@ -69,6 +69,7 @@ dsp/Kernel/VantrelDSPKernelProcess.cpp | voice.restDelayShifters (received, n); 
 dsp/Kernel/VantrelDSPKernelProcess.cpp | postShiftInputs[ch].writeFinite (reverbOut, n); | (void) reverbOut;
 dsp/Kernel/VantrelDSPKernelProcess.cpp | preShiftInputs[ch].writeFinite (work[ch], n); | (void) 0;
 dsp/Delay/DelayWrite.cpp | || silentRun >= size) | || silentRun >= size / 2)
+dsp/Delay/DelayWrite.cpp | if (at < kGuard || | if (at < 1 ||
 dsp/Pitch/PitchShifter.cpp | const bool sameSettings = leftRatio == rightRatio && | const bool sameSettings =
 # Below the tests' resolution: a resting reverb's damping filters hold two
 # samples each, and what they would add comes back under the first samples
