@@ -64,6 +64,7 @@ void DSPKernel::init (int numChannels, double newSampleRate)
             if ((p->flags & FlagNotRamped) == 0 && p->ramper != nullptr)
                 p->ramper->snapToTarget();
         }
+        parameters->gatherRamped();
         initialised = true;
         outputsPublished.store (true, std::memory_order_release);
     }

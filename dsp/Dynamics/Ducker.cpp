@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <immintrin.h>
 
 namespace
 {
@@ -19,10 +20,12 @@ constexpr double kWindowUnits = kUnits * Ducker::kWindow;
 // the ramp answered.
 constexpr unsigned long kPiece = 32;
 
-// A ramp's gain `frame` frames after its start, within 0..1.
+// A ramp's gain `frame` frames after its start, within 0..1 (as
+// std::clamp would give it; in this form the loops below compile to a
+// minimum and a maximum).
 inline float rampGain (float start, float step, int frame) noexcept
 {
-    return std::clamp (start + static_cast<float> (frame) * step, 0.0f, 1.0f);
+    return std::min (std::max (start + static_cast<float> (frame) * step, 0.0f), 1.0f);
 }
 
 struct Exchanged
@@ -30,19 +33,84 @@ struct Exchanged
     std::int64_t entering = 0, leaving = 0;
 };
 
+// One frame of exchangeSquares: the key's square in units (capped before the
+// conversion, which then never overflows) takes the ring's place.
+inline std::int32_t squareUnits (float key) noexcept
+{
+    return static_cast<std::int32_t> (std::min (key * key * kUnitsPerSquare, kLargestUnits));
+}
+
+// exchangeSquares on eight lanes, for CPUs with AVX2 (no FMA: the same
+// values). Each lane takes the scalar steps; min and max are taken with the
+// operands in the order of std::min and std::max. The sums of squares (each
+// below 2^31, at most 32 per lane) are kept as 16-bit halves in 32-bit lanes,
+// exact. Returns how many frames it took (a multiple of 8).
+__attribute__ ((target ("avx2"))) unsigned long exchangeSquaresAvx2 (const float* __restrict key, std::int32_t* __restrict ring,
+                                                                    std::int32_t* __restrict leaving, float start, float step,
+                                                                    int age, float* __restrict gains, unsigned long n,
+                                                                    std::int64_t& entering, std::int64_t& left) noexcept
+{
+    const __m256 units = _mm256_set1_ps (kUnitsPerSquare);
+    const __m256 largest = _mm256_set1_ps (kLargestUnits);
+    const __m256 first = _mm256_set1_ps (start);
+    const __m256 perFrame = _mm256_set1_ps (step);
+    const __m256 zero = _mm256_setzero_ps();
+    const __m256 one = _mm256_set1_ps (1.0f);
+    const __m256i lowHalf = _mm256_set1_epi32 (0xffff);
+    __m256i frame = _mm256_add_epi32 (_mm256_set1_epi32 (age), _mm256_setr_epi32 (0, 1, 2, 3, 4, 5, 6, 7));
+    const __m256i eight = _mm256_set1_epi32 (8);
+    __m256i inLow = _mm256_setzero_si256(), inHigh = inLow, outLow = inLow, outHigh = inLow;
+    unsigned long i = 0;
+    for (; i + 8 <= n; i += 8)
+    {
+        const __m256 k = _mm256_loadu_ps (key + i);
+        const __m256i square = _mm256_cvttps_epi32 (_mm256_min_ps (largest, _mm256_mul_ps (_mm256_mul_ps (k, k), units)));
+        const __m256i old = _mm256_loadu_si256 (reinterpret_cast<const __m256i*> (ring + i));
+        _mm256_storeu_si256 (reinterpret_cast<__m256i*> (leaving + i), old);
+        _mm256_storeu_si256 (reinterpret_cast<__m256i*> (ring + i), square);
+        inLow = _mm256_add_epi32 (inLow, _mm256_and_si256 (square, lowHalf));
+        inHigh = _mm256_add_epi32 (inHigh, _mm256_srli_epi32 (square, 16));
+        outLow = _mm256_add_epi32 (outLow, _mm256_and_si256 (old, lowHalf));
+        outHigh = _mm256_add_epi32 (outHigh, _mm256_srli_epi32 (old, 16));
+        const __m256 g = _mm256_add_ps (first, _mm256_mul_ps (_mm256_cvtepi32_ps (frame), perFrame));
+        _mm256_storeu_ps (gains + i, _mm256_min_ps (one, _mm256_max_ps (zero, g)));
+        frame = _mm256_add_epi32 (frame, eight);
+    }
+    alignas (32) std::int32_t lanes[4][8];
+    _mm256_store_si256 (reinterpret_cast<__m256i*> (lanes[0]), inLow);
+    _mm256_store_si256 (reinterpret_cast<__m256i*> (lanes[1]), inHigh);
+    _mm256_store_si256 (reinterpret_cast<__m256i*> (lanes[2]), outLow);
+    _mm256_store_si256 (reinterpret_cast<__m256i*> (lanes[3]), outHigh);
+    std::int64_t sums[4] = {};
+    for (int s = 0; s < 4; ++s)
+        for (int l = 0; l < 8; ++l)
+            sums[s] += lanes[s][l];
+    entering += sums[0] + sums[1] * 65536;
+    left += sums[2] + sums[3] * 65536;
+    return i;
+}
+
+// Chosen once when the library loads.
+const bool useAvx2 = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports ("avx2") != 0;
+}();
+
 // The squares of the key (finite) in units take the place of the ring's;
 // the ones they replace go to `leaving`. Returns the sums of both. The ramp
 // (start, step, age) writes its gains for the same frames as it goes: a
-// segment whose key proves quiet needs nothing more.
-KARVON_VECTOR_CLONES
-Exchanged exchangeSquares (const float* key, std::int32_t* ring, std::int32_t* leaving, float start, float step, int age,
-                           float* gains, unsigned long n) noexcept
+// segment whose key proves quiet needs nothing more. n is at most a ring's
+// length.
+Exchanged exchangeSquares (const float* __restrict key, std::int32_t* __restrict ring, std::int32_t* __restrict leaving,
+                           float start, float step, int age, float* __restrict gains, unsigned long n) noexcept
 {
     std::int64_t entering = 0, left = 0;
-    for (unsigned long i = 0; i < n; ++i)
+    unsigned long i = 0;
+    if (useAvx2)
+        i = exchangeSquaresAvx2 (key, ring, leaving, start, step, age, gains, n, entering, left);
+    for (; i < n; ++i)
     {
-        const float units = key[i] * key[i] * kUnitsPerSquare;
-        const auto square = static_cast<std::int32_t> (units > kLargestUnits ? kLargestUnits : units);
+        const std::int32_t square = squareUnits (key[i]);
         left += ring[i];
         leaving[i] = ring[i];
         ring[i] = square;
@@ -76,7 +144,7 @@ void gainsOfRamp (float start, float step, int age, float* out, unsigned long n)
 {
     const float first = start + static_cast<float> (age) * step;
     if (step == 0.0f || (step > 0.0f && first >= 1.0f) || (step < 0.0f && first < 0.0f))
-        std::fill (out, out + n, std::clamp (first, 0.0f, 1.0f));
+        std::fill (out, out + n, std::min (std::max (first, 0.0f), 1.0f));
     else
         ramp (start, step, age, out, n);
 }

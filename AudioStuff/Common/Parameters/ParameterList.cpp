@@ -11,29 +11,47 @@ ParameterList::ParameterList (int n)
     }
 }
 
+void ParameterList::gatherRamped()
+{
+    ramped.clear();
+    for (const auto& p : parameters)
+        if (p->ramper != nullptr && p->isRamped())
+            ramped.push_back ({ p->ramper.get(), static_cast<unsigned long> (p->index) });
+    rampedGathered = true;
+}
+
 bool ParameterList::checkOutBuffers (unsigned long frames, ParameterBufferList* buffers) noexcept
 {
     bool anyWritten = false;
+    if (rampedGathered)
+    {
+        // Most parameters rest most of the time: those cost a few loads here
+        // instead of a call.
+        for (const Ramped& r : ramped)
+            if (! r.ramper->restsFor (frames))
+                anyWritten |= render (*r.ramper, r.index, frames, buffers);
+        return anyWritten;
+    }
     for (const auto& p : parameters)
     {
         ParameterRamper* ramper = p->ramper.get();
-        // Most parameters rest most of the time: those cost a few loads here
-        // instead of a call.
-        if (ramper == nullptr || ! p->isRamped() || ramper->restsFor (frames))
-            continue;
-        bool changed = false;
-        float* b = ramper->getAndStep (frames, changed);
-        // A parameter that stays constant keeps its slot pointing at the
-        // ramper's buffer, which still holds the constant.
-        if (changed && buffers != nullptr)
-        {
-            const auto index = static_cast<unsigned long> (p->index);
-            if (index < buffers->size())
-                buffers->slots[index]->buffer = b;
-            else
-                buffers->writeAt (index, b); // grows: only when the kernel did not size the list
-            anyWritten = true;
-        }
+        if (ramper != nullptr && p->isRamped() && ! ramper->restsFor (frames))
+            anyWritten |= render (*ramper, static_cast<unsigned long> (p->index), frames, buffers);
     }
     return anyWritten;
+}
+
+bool ParameterList::render (ParameterRamper& ramper, unsigned long index, unsigned long frames, ParameterBufferList* buffers) noexcept
+{
+    bool changed = false;
+    float* b = ramper.getAndStep (frames, changed);
+    // A parameter that stays constant keeps its slot pointing at the
+    // ramper's buffer, which still holds the constant.
+    if (! changed || buffers == nullptr)
+        return false;
+    if (index < buffers->size())
+        buffers->slots[index]->buffer = b;
+    else
+        buffers->writeAt (index, b); // grows: only when the kernel did not size the list
+    return true;
 }

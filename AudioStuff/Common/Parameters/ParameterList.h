@@ -28,6 +28,12 @@ public:
     // whether to look them up again.
     bool checkOutBuffers (unsigned long frames, ParameterBufferList* buffers) noexcept;
 
+    // Not on the audio thread, once the parameters are set up (a kernel's
+    // first init): notes the ramped parameters side by side, so that
+    // checkOutBuffers reads only those and not every whole parameter.
+    // Until then it looks through all of them.
+    void gatherRamped();
+
     // Throws std::out_of_range beyond the list.
     Parameter& at (unsigned long index) { return *parameters.at (index); }
     const Parameter& at (unsigned long index) const { return *parameters.at (index); }
@@ -39,4 +45,15 @@ public:
 
 protected:
     std::vector<std::unique_ptr<Parameter>> parameters;
+
+private:
+    struct Ramped
+    {
+        ParameterRamper* ramper;
+        unsigned long index;
+    };
+    bool render (ParameterRamper& ramper, unsigned long index, unsigned long frames, ParameterBufferList* buffers) noexcept;
+
+    std::vector<Ramped> ramped;
+    bool rampedGathered = false;
 };

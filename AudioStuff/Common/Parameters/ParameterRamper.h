@@ -50,6 +50,17 @@ public:
     // jump), unchanged by the ramp's progress.
     float getPendingValue() const noexcept;
 
+private:
+    // bits 0..31: the requested value's float bits; 32..54: duration;
+    // 55: round to integer; 56..63: sequence number, so that a repeated
+    // request is still seen as new.
+    // It leads the object, beside the state restsFor reads with it: a list
+    // of resting parameters then costs one cache line each per block.
+    std::atomic<std::uint64_t> request { 0 };
+    // The last request word applied by the audio thread.
+    std::uint64_t appliedRequest = 0;
+
+public:
     // Ramp state, owned by the audio thread (read it from elsewhere only while
     // no block is being rendered).
     float goal = 0.0f;
@@ -66,11 +77,4 @@ public:
 private:
     void applyPendingRequest() noexcept;
     void apply (float target, std::uint64_t duration) noexcept;
-
-    // bits 0..31: the requested value's float bits; 32..54: duration;
-    // 55: round to integer; 56..63: sequence number, so that a repeated
-    // request is still seen as new.
-    std::atomic<std::uint64_t> request { 0 };
-    // The last request word applied by the audio thread.
-    std::uint64_t appliedRequest = 0;
 };
