@@ -50,8 +50,8 @@ dsp/Dynamics/Ducker.cpp | attack (ch, level (now)); | (void) now;
 dsp/Dynamics/Ducker.cpp | static_cast<double> (ch.energy + added) <= ch.louder | static_cast<double> (ch.energy + added) <= 2.0 * ch.louder
 dsp/Dynamics/Ducker.cpp | static_cast<double> (ch.energy + sums.entering) <= ch.louder | static_cast<double> (ch.energy + sums.entering) <= 2.0 * ch.louder
 dsp/Dynamics/Ducker.cpp | if (step >= ch.step) | if (step >= 0.0f)
-dsp/Dynamics/Ducker.cpp | left += sums[2] + sums[3] * 65536; | left += sums[2];
-dsp/Dynamics/Ducker.cpp | entering += sums[0] + sums[1] * 65536; | entering += sums[0] + sums[1] * 32768;
+dsp/Dynamics/Ducker.cpp | left += laneSum (outLow) + static_cast<std::int64_t> (laneSum (outHigh)) * 65536; | left += laneSum (outLow);
+dsp/Dynamics/Ducker.cpp | static_cast<std::int64_t> (laneSum (inHigh)) * 65536; | static_cast<std::int64_t> (laneSum (inHigh)) * 32768;
 dsp/Dynamics/Ducker.cpp | _mm256_min_ps (largest, | _mm256_max_ps (largest,
 dsp/Kernel/VantrelDSPKernelProcess.cpp | held.resonance = parameterBuffer (P::InputFilterResonance)[start]; | held.resonance = parameterBuffer (P::InputGain)[start];
 dsp/Dynamics/Ducker.cpp | std::max ((level - t) / s.ratio + t, 0.001) | std::max ((level - t) * s.ratio + t, 0.001)

@@ -40,6 +40,15 @@ inline std::int32_t squareUnits (float key) noexcept
     return static_cast<std::int32_t> (std::min (key * key * kUnitsPerSquare, kLargestUnits));
 }
 
+// The sum of eight 32-bit lanes that cannot overflow.
+__attribute__ ((target ("avx2"))) inline std::int32_t laneSum (__m256i v) noexcept
+{
+    __m128i x = _mm_add_epi32 (_mm256_castsi256_si128 (v), _mm256_extracti128_si256 (v, 1));
+    x = _mm_add_epi32 (x, _mm_shuffle_epi32 (x, _MM_SHUFFLE (1, 0, 3, 2)));
+    x = _mm_add_epi32 (x, _mm_shuffle_epi32 (x, _MM_SHUFFLE (2, 3, 0, 1)));
+    return _mm_cvtsi128_si32 (x);
+}
+
 // exchangeSquares on eight lanes, for CPUs with AVX2 (no FMA: the same
 // values). Each lane takes the scalar steps; min and max are taken with the
 // operands in the order of std::min and std::max. The sums of squares (each
@@ -76,17 +85,10 @@ __attribute__ ((target ("avx2"))) unsigned long exchangeSquaresAvx2 (const float
         _mm256_storeu_ps (gains + i, _mm256_min_ps (one, _mm256_max_ps (zero, g)));
         frame = _mm256_add_epi32 (frame, eight);
     }
-    alignas (32) std::int32_t lanes[4][8];
-    _mm256_store_si256 (reinterpret_cast<__m256i*> (lanes[0]), inLow);
-    _mm256_store_si256 (reinterpret_cast<__m256i*> (lanes[1]), inHigh);
-    _mm256_store_si256 (reinterpret_cast<__m256i*> (lanes[2]), outLow);
-    _mm256_store_si256 (reinterpret_cast<__m256i*> (lanes[3]), outHigh);
-    std::int64_t sums[4] = {};
-    for (int s = 0; s < 4; ++s)
-        for (int l = 0; l < 8; ++l)
-            sums[s] += lanes[s][l];
-    entering += sums[0] + sums[1] * 65536;
-    left += sums[2] + sums[3] * 65536;
+    // Each lane sum is below 2^21 and the eight together below 2^24: summed
+    // across in 32 bits, then joined in 64.
+    entering += laneSum (inLow) + static_cast<std::int64_t> (laneSum (inHigh)) * 65536;
+    left += laneSum (outLow) + static_cast<std::int64_t> (laneSum (outHigh)) * 65536;
     return i;
 }
 
