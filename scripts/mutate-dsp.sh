@@ -53,6 +53,10 @@ dsp/Dynamics/Ducker.cpp | if (step >= ch.step) | if (step >= 0.0f)
 dsp/Dynamics/Ducker.cpp | left += laneSum (outLow) + static_cast<std::int64_t> (laneSum (outHigh)) * 65536; | left += laneSum (outLow);
 dsp/Dynamics/Ducker.cpp | static_cast<std::int64_t> (laneSum (inHigh)) * 65536; | static_cast<std::int64_t> (laneSum (inHigh)) * 32768;
 dsp/Dynamics/Ducker.cpp | _mm256_min_ps (largest, | _mm256_max_ps (largest,
+dsp/Pitch/PitchShifter.cpp | SP::biquadSeriesFour (in, highSets, lowSets, x, n, highStates, lowStates); | SP::biquadSeriesFour (in, lowSets, highSets, x, n, highStates, lowStates);
+AudioStuff/Common/Math/Accelerate/SignalProcessing.cpp | _mm_store_ps (y, second.step (first.step (lanes (in[0][k], in[1][k], in[2][k], in[3][k])))); | _mm_store_ps (y, second.step (first.step (lanes (in[1][k], in[0][k], in[2][k], in[3][k]))));
+AudioStuff/Common/Math/Accelerate/SignalProcessing.cpp | storeFourLanes (second, secondState); | (void) secondState;
+dsp/Pitch/Shifter.cpp | b.leaveDelayPair (start, n); | (void) b;
 dsp/Kernel/VantrelDSPKernelProcess.cpp | held.resonance = parameterBuffer (P::InputFilterResonance)[start]; | held.resonance = parameterBuffer (P::InputGain)[start];
 dsp/Dynamics/Ducker.cpp | std::max ((level - t) / s.ratio + t, 0.001) | std::max ((level - t) * s.ratio + t, 0.001)
 dsp/Dynamics/Ducker.cpp | distance < 0.0f ? settings.attackMs : settings.releaseMs | distance < 0.0f ? settings.releaseMs : settings.attackMs

@@ -111,15 +111,30 @@ void takeBothReverbs (float* __restrict a, const float* __restrict b, float* __r
 // A voice shifting its channels' signals in place: shifter, make-up gain,
 // then the voice's own dry/wet crossfade with its amount. The channels are
 // independent; their shifters run together.
-void shiftAndMix (Shifter& voice, const std::array<const float*, 2>& dry, int channels, unsigned long n,
-                  unsigned long gridPosition, bool after = false) noexcept
+void mixShifted (Shifter& voice, const std::array<const float*, 2>& dry, int channels, unsigned long n) noexcept
 {
-    voice.shiftChannels (channels, n, after, gridPosition);
     for (int c = 0; c < channels; ++c)
     {
         float* x = voice.voice[c];
         voice.dryWet.processScaledWet (dry[static_cast<std::size_t> (c)], x, voice.gain, x, n, voice.amount);
     }
+}
+
+void shiftAndMix (Shifter& voice, const std::array<const float*, 2>& dry, int channels, unsigned long n,
+                  unsigned long gridPosition, bool after = false) noexcept
+{
+    voice.shiftChannels (channels, n, after, gridPosition);
+    mixShifted (voice, dry, channels, n);
+}
+
+// shiftAndMix of both voices, shifting at the same place: their shifters in
+// one pass.
+void shiftAndMixBoth (Shifter& a, Shifter& b, const std::array<const float*, 2>& dry, int channels, unsigned long n,
+                      unsigned long gridPosition, bool after = false) noexcept
+{
+    Shifter::shiftChannelsTogether (a, b, channels, n, after, gridPosition);
+    mixShifted (a, dry, channels, n);
+    mixShifted (b, dry, channels, n);
 }
 } // namespace
 
@@ -567,14 +582,19 @@ void VantrelDSPKernel::preReverbStage (unsigned long start, unsigned long n, int
         if (modeB == kModeBefore)
             Memory::copy (work[ch], b.voice[ch], n);
     }
-    if (modeA == kModeBefore)
-        shiftAndMix (a, work, preparedChannels, n, gridPosition);
+    if (modeA == kModeBefore && modeB == kModeBefore)
+        shiftAndMixBoth (a, b, work, preparedChannels, n, gridPosition);
     else
-        a.restShifters (false, work.data(), preparedChannels, n);
-    if (modeB == kModeBefore)
-        shiftAndMix (b, work, preparedChannels, n, gridPosition);
-    else
-        b.restShifters (false, work.data(), preparedChannels, n);
+    {
+        if (modeA == kModeBefore)
+            shiftAndMix (a, work, preparedChannels, n, gridPosition);
+        else
+            a.restShifters (false, work.data(), preparedChannels, n);
+        if (modeB == kModeBefore)
+            shiftAndMix (b, work, preparedChannels, n, gridPosition);
+        else
+            b.restShifters (false, work.data(), preparedChannels, n);
+    }
 
     for (int c = 0; c < preparedChannels; ++c)
     {
@@ -675,6 +695,15 @@ void VantrelDSPKernel::postReverbStage (unsigned long start, unsigned long n, in
             Memory::copy (reverbOut, b.voice[ch], n);
     }
 
+    // Two voices at the same place run side by side: their shifters in one
+    // pass (the voices share nothing until the mix below).
+    if (modeA == modeB && modeA != kModeBefore)
+    {
+        postReverbBoth (start, n, modeA);
+        mixVoices (start, n, modeA, modeB);
+        return;
+    }
+
     // Voice A on every channel, then voice B: within a channel B still comes
     // after A, and the channels do not meet until the ducker. The parts a
     // voice does not use store what they would receive.
@@ -705,13 +734,45 @@ void VantrelDSPKernel::postReverbStage (unsigned long start, unsigned long n, in
             feedbackReturns[v][static_cast<std::size_t> (c)].write (voice.voice[static_cast<std::size_t> (c)], n);
     }
 
+    mixVoices (start, n, modeA, modeB);
+}
+
+void VantrelDSPKernel::postReverbBoth (unsigned long start, unsigned long n, int mode) noexcept
+{
+    Shifter& a = *shifterA;
+    Shifter& b = *shifterB;
+    const std::array<const float*, kMaxChannels> reverbOuts { reverbInputs[0], reverbInputs[1] };
+    if (mode == kModeAfter)
+    {
+        a.restDelayShifters (reverbOuts.data(), n);
+        b.restDelayShifters (reverbOuts.data(), n);
+        shiftAndMixBoth (a, b, reverbOuts, preparedChannels, n, gridPosition, true);
+        for (std::size_t v = 0; v < 2; ++v)
+            for (int c = 0; c < preparedChannels; ++c)
+                feedbackReturns[v][static_cast<std::size_t> (c)].write (nullptr, n);
+        return;
+    }
+    a.restShifters (true, reverbOuts.data(), preparedChannels, n);
+    b.restShifters (true, reverbOuts.data(), preparedChannels, n);
+    Shifter::processDelayShiftersTogether (a, b, start, n, gridPosition);
+    for (std::size_t v = 0; v < 2; ++v)
+    {
+        const Shifter& voice = v == 0 ? a : b;
+        for (int c = 0; c < preparedChannels; ++c)
+            feedbackReturns[v][static_cast<std::size_t> (c)].write (voice.voice[static_cast<std::size_t> (c)], n);
+    }
+}
+
+void VantrelDSPKernel::mixVoices (unsigned long start, unsigned long n, int modeA, int modeB) noexcept
+{
     // The delay's output only returns to the reverb: a voice in feedback
     // mode passes the reverb output on, as does one that shifted before it.
     for (int c = 0; c < preparedChannels; ++c)
     {
         const auto ch = static_cast<std::size_t> (c);
         float* reverbOut = reverbInputs[ch];
-        halfSum (modeA == kModeAfter ? a.voice[ch] : reverbOut, modeB == kModeAfter ? b.voice[ch] : reverbOut, reverbOut, n);
+        halfSum (modeA == kModeAfter ? shifterA->voice[ch] : reverbOut, modeB == kModeAfter ? shifterB->voice[ch] : reverbOut,
+                 reverbOut, n);
 
         duck (ch, start, n, reverbOut);
     }

@@ -261,16 +261,72 @@ void PitchShifter::processPair (PitchShifter& left, PitchShifter& right, float* 
     const ScopedFlushDenormals noDenormals;
     n = std::min (n, kMaxFramesPerBlock);
     position %= kChunkLength;
+    if (tapsPair (left, right, xl, xr, n, position))
+        bandLimitPair (left, right, xl, xr, n);
+}
+
+void PitchShifter::processTwoPairs (PitchShifter& left, PitchShifter& right, float* xl, float* xr, PitchShifter& otherLeft,
+                                    PitchShifter& otherRight, float* otherXl, float* otherXr, unsigned long n,
+                                    unsigned long position) noexcept
+{
+    const ScopedFlushDenormals noDenormals;
+    n = std::min (n, kMaxFramesPerBlock);
+    position %= kChunkLength;
+    // The pairs share nothing their taps write: each pair's taps, then the
+    // band limits of all four channels in the lanes of one vector, whose
+    // recursions then cost what one pair's do.
+    const bool first = tapsPair (left, right, xl, xr, n, position);
+    const bool second = tapsPair (otherLeft, otherRight, otherXl, otherXr, n, position);
+    PitchShifter* shifters[4] = { &left, &right, &otherLeft, &otherRight };
+    BiquadHistory* highStates[4] {};
+    BiquadHistory* lowStates[4] {};
+    bool allStates = first && second;
+    for (int k = 0; k < 4 && allStates; ++k)
+    {
+        PitchShifter& p = *shifters[k];
+        highStates[k] = p.highPass.states.empty() ? nullptr : p.highPass.states[0].get();
+        lowStates[k] = p.lowPass.states.empty() ? nullptr : p.lowPass.states[0].get();
+        allStates = highStates[k] != nullptr && lowStates[k] != nullptr;
+    }
+    if (! allStates)
+    {
+        if (first)
+            bandLimitPair (left, right, xl, xr, n);
+        if (second)
+            bandLimitPair (otherLeft, otherRight, otherXl, otherXr, n);
+        return;
+    }
+    float* x[4] = { xl, xr, otherXl, otherXr };
+    const float* in[4] = { xl, xr, otherXl, otherXr };
+    const float* highSets[4] {};
+    const float* lowSets[4] {};
+    for (int k = 0; k < 4; ++k)
+    {
+        highSets[k] = shifters[k]->highPassSet.data();
+        lowSets[k] = shifters[k]->lowPassSet.data();
+    }
+    SP::biquadSeriesFour (in, highSets, lowSets, x, n, highStates, lowStates);
+    for (int k = 0; k < 4; ++k)
+    {
+        highStates[k]->clearBadStateValue();
+        lowStates[k]->clearBadStateValue();
+        SP::tanh (x[k], x[k], n);
+    }
+}
+
+bool PitchShifter::tapsPair (PitchShifter& left, PitchShifter& right, float* xl, float* xr, unsigned long n,
+                             unsigned long position) noexcept
+{
     const bool together = &left != &right && xl != xr && left.input().size > 0 && right.input().size > 0
                           && left.chunkCount <= 1 && right.chunkCount <= 1;
     if (! together)
     {
         left.process (xl, n, position);
         right.process (xr, n, position);
-        return;
+        return false;
     }
     if (n == 0)
-        return;
+        return false;
     left.resting = right.resting = false;
 
     // The windows depend only on the phase, the interval, the window length
@@ -303,7 +359,11 @@ void PitchShifter::processPair (PitchShifter& left, PitchShifter& right, float* 
         left.windowTaps (xl, n, left);
         right.windowTaps (xr, n, right);
     }
+    return true;
+}
 
+void PitchShifter::bandLimitPair (PitchShifter& left, PitchShifter& right, float* xl, float* xr, unsigned long n) noexcept
+{
     // High-pass then low-pass, both channels in one pass: straight on the
     // filters' histories with the fixed coefficients (the filters' own
     // one-pass form would check and copy them on every call).

@@ -50,6 +50,12 @@ public:
     static void processPair (PitchShifter& left, PitchShifter& right, float* xl, float* xr, unsigned long n,
                              unsigned long gridPosition) noexcept;
     static void processPair (PitchShifter& left, PitchShifter& right, float* xl, float* xr, unsigned long n) noexcept;
+    // processPair on two pairs that share nothing (two voices at the same
+    // place), their four band limits side by side in one pass: the same
+    // samples as two processPair calls.
+    static void processTwoPairs (PitchShifter& left, PitchShifter& right, float* xl, float* xr, PitchShifter& otherLeft,
+                                 PitchShifter& otherRight, float* otherXl, float* otherXr, unsigned long n,
+                                 unsigned long gridPosition) noexcept;
 
     // From now on the shifter stores nothing itself: it reads `written`,
     // which its owner writes with the shifter's input (finite samples, as
@@ -103,6 +109,13 @@ private:
     void readTaps (float* x, unsigned long n, const PitchShifter& windows) noexcept;
     // windowTaps of both channels at the left's windows.
     static void windowTapsPair (PitchShifter& left, PitchShifter& right, float* xl, float* xr, unsigned long n) noexcept;
+    // processPair's steps up to the band limits; false when there is
+    // nothing left to do (nothing to process, or each channel was processed
+    // whole on its own).
+    static bool tapsPair (PitchShifter& left, PitchShifter& right, float* xl, float* xr, unsigned long n,
+                          unsigned long position) noexcept;
+    // processPair's band limits and soft clip.
+    static void bandLimitPair (PitchShifter& left, PitchShifter& right, float* xl, float* xr, unsigned long n) noexcept;
     // The ratio of the interval read now; computed again only when the
     // interval changed since the last block.
     float currentRatio() noexcept;

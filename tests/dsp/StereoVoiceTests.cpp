@@ -172,3 +172,45 @@ TEST (StereoVoice, PlainShiftOfBothChannelsIsEachChannelAlone)
             ASSERT_TRUE (std::equal (alone.voice[c], alone.voice[c] + n, together.voice[c])) << "block " << b;
     }
 }
+
+TEST (StereoVoice, TwoVoicesAtOnePlaceAreEachVoiceAlone)
+{
+    // Two voices with different intervals and windows, their shifters run in
+    // one pass (feedback delays, then the plain shift after the reverb): the
+    // samples of one voice after the other, on the caller's grid.
+    std::vector<float> windowA (4096, 300.0f), windowB (4096, 95.0f);
+    std::array<Shifter, 2> alone, together;
+    for (std::size_t v = 0; v < 2; ++v)
+        for (auto* s : { &alone[v], &together[v] })
+        {
+            s->init (2, kRate);
+            s->setWindowMs (v == 0 ? windowA.data() : windowB.data());
+            s->setPitch (v == 0 ? -24 : 7);
+            s->setFine (v == 0 ? 0.0f : 0.3f);
+        }
+    std::mt19937 rng (8);
+    unsigned long position = 0;
+    for (int b = 0; b < 300; ++b)
+    {
+        const unsigned long n = std::min (kBlocks[b % 8], 256 - position);
+        for (std::size_t v = 0; v < 2; ++v)
+            for (unsigned long c = 0; c < 2; ++c)
+            {
+                const auto x = noise (n, rng);
+                std::copy (x.begin(), x.end(), alone[v].voice[c]);
+                std::copy (x.begin(), x.end(), together[v].voice[c]);
+            }
+        const bool after = b >= 150;
+        for (auto& v : alone)
+            after ? v.shiftChannels (2, n, true, position) : v.processDelayShifters (0, n, position);
+        if (after)
+            Shifter::shiftChannelsTogether (together[0], together[1], 2, n, true, position);
+        else
+            Shifter::processDelayShiftersTogether (together[0], together[1], 0, n, position);
+        for (std::size_t v = 0; v < 2; ++v)
+            for (unsigned long c = 0; c < 2; ++c)
+                ASSERT_TRUE (std::equal (alone[v].voice[c], alone[v].voice[c] + n, together[v].voice[c]))
+                    << "block " << b << ", voice " << v << ", channel " << c;
+        position = (position + n) % 256;
+    }
+}

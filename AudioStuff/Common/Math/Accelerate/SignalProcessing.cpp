@@ -731,6 +731,42 @@ void SignalProcessing::biquadFour (const float* const* in, const float* const* c
     biquadGroups<1> (in, coefficients, out, n, state);
 }
 
+void SignalProcessing::biquadSeriesFour (const float* const* in, const float* const* firstCoefficients,
+                                         const float* const* secondCoefficients, float* const* out, unsigned long n,
+                                         BiquadHistory* const* firstState, BiquadHistory* const* secondState) noexcept
+{
+    if (! allStates (firstState, 4) || ! allStates (secondState, 4))
+    {
+        biquadSeriesTwo (in, firstCoefficients, secondCoefficients, out, n, firstState, secondState);
+        biquadSeriesTwo (in + 2, firstCoefficients + 2, secondCoefficients + 2, out + 2, n, firstState + 2, secondState + 2);
+        return;
+    }
+    SectionLanes first = fourLanes (firstCoefficients, firstState);
+    SectionLanes second = fourLanes (secondCoefficients, secondState);
+    unsigned long k = 0;
+    for (; k + 4 <= n; k += 4)
+    {
+        __m128 r[4];
+        for (int j = 0; j < 4; ++j)
+            r[j] = _mm_loadu_ps (in[j] + k);
+        _MM_TRANSPOSE4_PS (r[0], r[1], r[2], r[3]);
+        for (int j = 0; j < 4; ++j)
+            r[j] = second.step (first.step (r[j]));
+        _MM_TRANSPOSE4_PS (r[0], r[1], r[2], r[3]);
+        for (int j = 0; j < 4; ++j)
+            _mm_storeu_ps (out[j] + k, r[j]);
+    }
+    for (; k < n; ++k)
+    {
+        alignas (16) float y[4];
+        _mm_store_ps (y, second.step (first.step (lanes (in[0][k], in[1][k], in[2][k], in[3][k]))));
+        for (int j = 0; j < 4; ++j)
+            out[j][k] = y[j];
+    }
+    storeFourLanes (first, firstState);
+    storeFourLanes (second, secondState);
+}
+
 void SignalProcessing::biquadEight (const float* const* in, const float* const* coefficients, float* const* out,
                                     unsigned long n, BiquadHistory* const* state) noexcept
 {

@@ -107,6 +107,11 @@ public:
     static void biquadSeriesTwo (const float* const* in, const float* const* firstCoefficients,
                                  const float* const* secondCoefficients, float* const* out, unsigned long n,
                                  BiquadHistory* const* firstState, BiquadHistory* const* secondState) noexcept;
+    // biquadSeriesTwo on four channels (0, 1 and 2, 3 as two such calls),
+    // every lane of one vector in use: the same samples.
+    static void biquadSeriesFour (const float* const* in, const float* const* firstCoefficients,
+                                  const float* const* secondCoefficients, float* const* out, unsigned long n,
+                                  BiquadHistory* const* firstState, BiquadHistory* const* secondState) noexcept;
     // Two independent sections side by side (in[j] through coefficients[j]
     // into out[j] with state[j]; out[j] may be in[j] but no other input):
     // the same samples as two biquad calls, the two recursions overlapping.
