@@ -57,6 +57,7 @@ dsp/Pitch/PitchShifter.cpp | SP::biquadSeriesFour (in, highSets, lowSets, x, n, 
 AudioStuff/Common/Math/Accelerate/SignalProcessing.cpp | _mm_store_ps (y, second.step (first.step (lanes (in[0][k], in[1][k], in[2][k], in[3][k])))); | _mm_store_ps (y, second.step (first.step (lanes (in[1][k], in[0][k], in[2][k], in[3][k]))));
 AudioStuff/Common/Math/Accelerate/SignalProcessing.cpp | storeFourLanes (second, secondState); | (void) secondState;
 dsp/Pitch/Shifter.cpp | b.leaveDelayPair (start, n); | (void) b;
+dsp/Delay/DelayLine.cpp | const DelayWrite* storages[2] = { &writes[0], &writes[1] }; | const DelayWrite* storages[2] = { &writes[0], &writes[0] };
 dsp/Kernel/VantrelDSPKernelProcess.cpp | held.resonance = parameterBuffer (P::InputFilterResonance)[start]; | held.resonance = parameterBuffer (P::InputGain)[start];
 dsp/Dynamics/Ducker.cpp | std::max ((level - t) / s.ratio + t, 0.001) | std::max ((level - t) * s.ratio + t, 0.001)
 dsp/Dynamics/Ducker.cpp | distance < 0.0f ? settings.attackMs : settings.releaseMs | distance < 0.0f ? settings.releaseMs : settings.attackMs

@@ -93,6 +93,31 @@ void DelayLine::delayInto (const float* input, float* delayed, unsigned long fra
     }
 }
 
+void DelayLine::delayPairInPlace (float* left, float* right, unsigned long frames, const float* timeMs) noexcept
+{
+    if (left == nullptr || right == nullptr || timeMs == nullptr || writes.size() < 2)
+    {
+        process (left, frames, 0, timeMs, nullptr, true, false);
+        process (right, frames, 1, timeMs, nullptr, true, false);
+        return;
+    }
+    const bool alike = reads[0].sampleRate == reads[1].sampleRate && reads[0].interpolationMode == reads[1].interpolationMode;
+    const unsigned long longest = longestPiece();
+    for (unsigned long offset = 0; offset < frames; offset += longest)
+    {
+        const unsigned long n = std::min (longest, frames - offset);
+        // Each channel is stored before it is read, as in processPiece.
+        writes[0].write (left + offset, n);
+        writes[1].write (right + offset, n);
+        const float* times[2] = { timeMs + offset, timeMs + offset };
+        float* out[2] = { left + offset, right + offset };
+        const DelayWrite* storages[2] = { &writes[0], &writes[1] };
+        if (! alike || ! reads[0].processMillisecondsAfterWriteAlike (times, out, storages, 2, n))
+            for (std::size_t c = 0; c < 2; ++c)
+                reads[c].processMillisecondsAfterWrite (times[c], out[c], writes[c], n);
+    }
+}
+
 void DelayLine::process (float* buffer, unsigned long frames, unsigned long channel, DelayLineParameters p) noexcept
 {
     if (buffer == nullptr || channel >= writes.size())

@@ -39,6 +39,11 @@ public:
     void delayInto (const float* input, float* delayed, unsigned long frames, unsigned long channel,
                     const float* timeMs) noexcept;
 
+    // The plain delay in place (process with write on, no feedback) of two
+    // channels at the same times: the same samples as a call per channel,
+    // the read's positions found once for both where the reader can.
+    void delayPairInPlace (float* left, float* right, unsigned long frames, const float* timeMs) noexcept;
+
     // Shapes the delayed signal before it is fed back; nothing here.
     virtual void preFeedbackProcess (float* buffer, unsigned long frames, unsigned long channel) noexcept;
 

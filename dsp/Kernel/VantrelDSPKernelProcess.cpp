@@ -625,9 +625,13 @@ void VantrelDSPKernel::preReverbStage (unsigned long start, unsigned long n, int
                 SP::mul_add (returned, b.amount, reverbIn, reverbIn, n);
             }
         }
-
-        preDelay->process (reverbIn, n, ch, preDelayMs, nullptr, true, false);
     }
+
+    // The channels meet only in the reverb: both through the pre-delay at once.
+    if (preparedChannels == 2)
+        preDelay->delayPairInPlace (reverbInputs[0], reverbInputs[1], n, preDelayMs);
+    else if (preparedChannels == 1)
+        preDelay->process (reverbInputs[0], n, 0, preDelayMs, nullptr, true, false);
 }
 
 void VantrelDSPKernel::runReverbs (unsigned long start, unsigned long n, bool both) noexcept
