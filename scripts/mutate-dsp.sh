@@ -175,6 +175,9 @@ dsp/Reverb/VantrelReverb.cpp | const float s = (room[k] + kRoomOffset) / kRoomDi
 dsp/VantrelParameterList.cpp | reverbColor { 800.0f, 18000.0f, ParameterUnitHertz, FlagLinearRamp, | reverbColor { 800.0f, 18000.0f, ParameterUnitHertz, 0,
 AudioStuff/Common/ProcessBlock/Mix/Gain.cpp | const unsigned long computed = holds ? 1 : n; | const unsigned long computed = 1;
 AudioStuff/Common/ProcessBlock/Mix/Gain.cpp | constexpr float decibelsToExponent = 0.115129255f; | constexpr float decibelsToExponent = 0.12f;
+AudioStuff/Common/Parameters/ParameterList.cpp | if (allResting && seen == requestsSeen && frames == restingFrames) | if (allResting && seen == requestsSeen)
+AudioStuff/Common/Parameters/ParameterRamper.cpp | countRequest(); | (void) 0;
+AudioStuff/Common/Parameters/ParameterList.cpp | all = all && r.ramper->restsFor (frames); | (void) all;
 AudioStuff/Common/DSPKernel.cpp | constexpr double rampSeconds = static_cast<double> (0.02f); | constexpr double rampSeconds = static_cast<double> (0.03f);
 AudioStuff/Common/Math/NoteScale.cpp | constexpr float notesPerNeper = 17.31234f; | constexpr float notesPerNeper = 17.0f;
 AudioStuff/Common/ProcessBlock/Filters/BiquadCoefficients.cpp | b1 = -2.0f * norm; | b1 = -1.9f * norm;

@@ -16,7 +16,11 @@ void ParameterList::gatherRamped()
     ramped.clear();
     for (const auto& p : parameters)
         if (p->ramper != nullptr && p->isRamped())
+        {
             ramped.push_back ({ p->ramper.get(), static_cast<unsigned long> (p->index) });
+            p->ramper->countRequestsIn (&requests);
+        }
+    allResting = false;
     rampedGathered = true;
 }
 
@@ -25,11 +29,22 @@ bool ParameterList::checkOutBuffers (unsigned long frames, ParameterBufferList* 
     bool anyWritten = false;
     if (rampedGathered)
     {
-        // Most parameters rest most of the time: those cost a few loads here
-        // instead of a call.
+        // Most of the time every parameter rests, block after block: then
+        // one look at the count of requests says so.
+        const std::uint64_t seen = requests.load (std::memory_order_acquire);
+        if (allResting && seen == requestsSeen && frames == restingFrames)
+            return false;
+        // Otherwise a resting parameter costs a few loads here instead of a call.
+        bool all = true;
         for (const Ramped& r : ramped)
             if (! r.ramper->restsFor (frames))
+            {
                 anyWritten |= render (*r.ramper, r.index, frames, buffers);
+                all = all && r.ramper->restsFor (frames);
+            }
+        allResting = all;
+        restingFrames = frames;
+        requestsSeen = seen;
         return anyWritten;
     }
     for (const auto& p : parameters)

@@ -3,6 +3,8 @@
 #include "Parameters/Parameter.h"
 #include "Parameters/ParameterBufferList.h"
 
+#include <atomic>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -56,4 +58,11 @@ private:
 
     std::vector<Ramped> ramped;
     bool rampedGathered = false;
+    // Requests to the listed rampers, counted; and what the last call found:
+    // the count then, and whether every ramper rested for blocks of
+    // restingFrames. Nothing can change that but a request.
+    std::atomic<std::uint64_t> requests { 0 };
+    std::uint64_t requestsSeen = 0;
+    bool allResting = false;
+    unsigned long restingFrames = 0;
 };

@@ -54,6 +54,13 @@ void ParameterRamper::startRamp (float value, unsigned long duration, bool round
         const std::uint64_t sequence = ((old >> sequenceShift) + 1) & 0xff;
         word = body | (sequence << sequenceShift);
     } while (! request.compare_exchange_weak (old, word, std::memory_order_release, std::memory_order_relaxed));
+    countRequest();
+}
+
+void ParameterRamper::countRequest() noexcept
+{
+    if (auto* count = requestCount.load (std::memory_order_acquire))
+        count->fetch_add (1, std::memory_order_release);
 }
 
 float ParameterRamper::getPendingValue() const noexcept
@@ -99,6 +106,7 @@ void ParameterRamper::snapToTarget() noexcept
     increment = 0.0f;
     remaining = 0;
     isConstant = false;
+    countRequest();
 }
 
 float* ParameterRamper::getAndStep (unsigned long frames, bool& changed) noexcept

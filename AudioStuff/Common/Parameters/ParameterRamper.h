@@ -46,6 +46,9 @@ public:
     // request and comes to rest on the last requested target at once.
     void snapToTarget() noexcept;
 
+    // Every later request (and snap) also counts one up in `count`.
+    void countRequestsIn (std::atomic<std::uint64_t>* count) noexcept { requestCount.store (count, std::memory_order_release); }
+
     // Any thread: the last value handed to startRamp (the rounded target for a
     // jump), unchanged by the ramp's progress.
     float getPendingValue() const noexcept;
@@ -59,6 +62,9 @@ private:
     std::atomic<std::uint64_t> request { 0 };
     // The last request word applied by the audio thread.
     std::uint64_t appliedRequest = 0;
+    // Counts this ramper's requests together with its list's others, so that
+    // the list can tell at once when none came (null until it is listed).
+    std::atomic<std::atomic<std::uint64_t>*> requestCount { nullptr };
 
 public:
     // Ramp state, owned by the audio thread (read it from elsewhere only while
@@ -76,5 +82,6 @@ public:
 
 private:
     void applyPendingRequest() noexcept;
+    void countRequest() noexcept;
     void apply (float target, std::uint64_t duration) noexcept;
 };
