@@ -155,6 +155,23 @@ void BM_biquad_seriesTwo (benchmark::State& s)
 }
 BENCHMARK (BM_biquad_seriesTwo);
 
+// Four channels in the lanes one pair leaves idle: about the cost of one pair.
+void BM_biquad_seriesFour (benchmark::State& s)
+{
+    BiquadHistory h[8];
+    std::vector<float> y (3 * n);
+    run (s, [&] (Data& d) {
+        const float* in[4] = { d.c.data(), d.a.data(), d.b.data(), d.c.data() };
+        float* out[4] = { d.out.data(), y.data(), y.data() + n, y.data() + 2 * n };
+        const float* first[4] = { kHighPass, kHighPass, kHighPass, kHighPass };
+        const float* second[4] = { kLowPass, kLowPass, kLowPass, kLowPass };
+        BiquadHistory* firstStates[4] = { &h[0], &h[1], &h[2], &h[3] };
+        BiquadHistory* secondStates[4] = { &h[4], &h[5], &h[6], &h[7] };
+        SignalProcessing::biquadSeriesFour (in, first, second, out, n, firstStates, secondStates);
+    });
+}
+BENCHMARK (BM_biquad_seriesFour);
+
 void BM_biquad_four (benchmark::State& s)
 {
     BiquadHistory h[4];
