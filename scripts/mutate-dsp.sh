@@ -38,8 +38,8 @@ dsp/Kernel/VantrelDSPKernelProcess.cpp | SP::mul_s (cutoff, 8.1757994f, cutoff, 
 dsp/Kernel/VantrelDSPKernelProcess.cpp | SP::clip (cutoff, 20.0f, static_cast<float> (sampleRate / 2.1) | SP::clip (cutoff, 20.0f, static_cast<float> (sampleRate / 2.5)
 dsp/Kernel/VantrelDSPKernelProcess.cpp | SP::clip (cutoff, 20.0f, | SP::clip (cutoff, 200.0f,
 dsp/Kernel/VantrelDSPKernelProcess.cpp | static_cast<float> (sampleRate / 2.01) | static_cast<float> (sampleRate / 2.5)
-dsp/Kernel/VantrelDSPKernelProcess.cpp | const float a = amount[k] * 0.01f; | const float a = amount[k] * 0.011f;
-dsp/Kernel/VantrelDSPKernelProcess.cpp | g[k] = squared ? a * a : a; | g[k] = squared ? a : a * a;
+dsp/Modulation/Lfo.cpp | const float a = amount[i] * 0.01f; | const float a = amount[i] * 0.011f;
+dsp/Modulation/Lfo.cpp | g[i] = a * a; | g[i] = a;
 # Equivalent: the target is 1 whenever the level is below the threshold, and
 # the threshold is at least -40 dB (0.01), so this floor never decides.
 # dsp/Dynamics/Ducker.cpp | std::max ((level - t) / s.ratio + t, 0.001) | std::max ((level - t) / s.ratio + t, 0.01)
@@ -58,6 +58,9 @@ AudioStuff/Common/Math/Accelerate/SignalProcessing.cpp | _mm_store_ps (y, second
 AudioStuff/Common/Math/Accelerate/SignalProcessing.cpp | storeFourLanes (second, secondState); | (void) secondState;
 dsp/Pitch/Shifter.cpp | b.leaveDelayPair (start, n); | (void) b;
 dsp/Delay/DelayLine.cpp | const DelayWrite* storages[2] = { &writes[0], &writes[1] }; | const DelayWrite* storages[2] = { &writes[0], &writes[0] };
+dsp/Kernel/VantrelDSPKernelProcess.cpp | b.restDelayShifters (reverbOuts.data(), n); | (void) b;
+dsp/Kernel/VantrelDSPKernelProcess.cpp | shiftAndMixBoth (a, b, reverbOuts, preparedChannels, n, gridPosition, true); | shiftAndMixBoth (a, b, reverbOuts, preparedChannels, n, gridPosition, false);
+dsp/Kernel/VantrelDSPKernelProcess.cpp | b.restShifters (true, reverbOuts.data(), preparedChannels, n); | (void) b;
 dsp/Kernel/VantrelDSPKernelProcess.cpp | held.resonance = parameterBuffer (P::InputFilterResonance)[start]; | held.resonance = parameterBuffer (P::InputGain)[start];
 dsp/Dynamics/Ducker.cpp | std::max ((level - t) / s.ratio + t, 0.001) | std::max ((level - t) * s.ratio + t, 0.001)
 dsp/Dynamics/Ducker.cpp | distance < 0.0f ? settings.attackMs : settings.releaseMs | distance < 0.0f ? settings.releaseMs : settings.attackMs
@@ -74,6 +77,7 @@ dsp/Kernel/VantrelDSPKernelProcess.cpp | crossfade = { held.modeA, held.modeB, m
 dsp/Kernel/VantrelDSPKernelProcess.cpp | SP::mul (reverbInputsB[ch], both, reverbInputsB[ch], n); | (void) both;
 dsp/Kernel/VantrelDSPKernelProcess.cpp | in[i] = in[i] + returned[i] * gain[i] * (w[i] - both[i]); | in[i] = in[i] + returned[i] * gain[i] * w[i];
 dsp/Kernel/VantrelDSPKernelProcess.cpp | voice.restDelayShifters (received, n); | (void) received;
+dsp/Kernel/VantrelDSPKernelProcess.cpp | voice.restShifters (true, reverbOuts.data(), preparedChannels, n); | (void) voice;
 dsp/Kernel/VantrelDSPKernelProcess.cpp | postShiftInputs[ch].writeFinite (reverbOut, n); | (void) reverbOut;
 dsp/Kernel/VantrelDSPKernelProcess.cpp | preShiftInputs[ch].writeFinite (work[ch], n); | (void) 0;
 dsp/Delay/DelayWrite.cpp | || silentRun >= size) | || silentRun >= size / 2)

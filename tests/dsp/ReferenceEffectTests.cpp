@@ -231,9 +231,13 @@ TEST (ReferenceEffect, KernelFollowsTheModelThroughModeSwitches)
 
             Signal kernel;
             std::size_t done = 0;
-            const std::array<std::pair<int, int>, 6> modes { { { 1, 1 }, { 2, 1 }, { 1, 1 }, { 0, 1 }, { 1, 0 }, { 1, 1 } } };
+            // Every routing, both voices at one place included, and a voice's
+            // shifters after the reverb resting there and coming back.
+            const std::array<std::pair<int, int>, 8> modes {
+                { { 1, 1 }, { 2, 1 }, { 0, 2 }, { 1, 1 }, { 2, 2 }, { 0, 1 }, { 1, 0 }, { 1, 1 } }
+            };
             std::size_t next = 0;
-            for (const std::size_t chunks : { 40, 41, 60, 61, 30, 100 })
+            for (const std::size_t chunks : { 40, 41, 60, 61, 30, 100, 50, 45 })
             {
                 const std::size_t at = std::min (done + chunks * 256, in[0].size());
                 Signal part;
