@@ -58,9 +58,9 @@ AudioStuff/Common/Math/Accelerate/SignalProcessing.cpp | _mm_store_ps (y, second
 AudioStuff/Common/Math/Accelerate/SignalProcessing.cpp | storeFourLanes (second, secondState); | (void) secondState;
 dsp/Pitch/Shifter.cpp | b.leaveDelayPair (start, n); | (void) b;
 dsp/Delay/DelayLine.cpp | const DelayWrite* storages[2] = { &writes[0], &writes[1] }; | const DelayWrite* storages[2] = { &writes[0], &writes[0] };
-dsp/Kernel/VantrelDSPKernelProcess.cpp | b.restDelayShifters (reverbOuts.data(), n); | (void) b;
-dsp/Kernel/VantrelDSPKernelProcess.cpp | shiftAndMixBoth (a, b, reverbOuts, preparedChannels, n, gridPosition, true); | shiftAndMixBoth (a, b, reverbOuts, preparedChannels, n, gridPosition, false);
-dsp/Kernel/VantrelDSPKernelProcess.cpp | b.restShifters (true, reverbOuts.data(), preparedChannels, n); | (void) b;
+dsp/Kernel/VantrelDSPKernelProcess.cpp | reverbOuts, preparedChannels, n, gridPosition, true); | reverbOuts, preparedChannels, n, gridPosition, false);
+dsp/Kernel/VantrelDSPKernelProcess.cpp | Shifter::shiftChannelsTogether (a, b, channels, n, after, gridPosition); | Shifter::shiftChannelsTogether (a, b, channels, n, false, gridPosition);
+dsp/Kernel/VantrelDSPKernelProcess.cpp | Shifter::processDelayShiftersTogether (a, b, start, n, gridPosition); | a.processDelayShifters (start, n, gridPosition);
 dsp/Kernel/VantrelDSPKernelProcess.cpp | held.resonance = parameterBuffer (P::InputFilterResonance)[start]; | held.resonance = parameterBuffer (P::InputGain)[start];
 dsp/Dynamics/Ducker.cpp | std::max ((level - t) / s.ratio + t, 0.001) | std::max ((level - t) * s.ratio + t, 0.001)
 dsp/Dynamics/Ducker.cpp | distance < 0.0f ? settings.attackMs : settings.releaseMs | distance < 0.0f ? settings.releaseMs : settings.attackMs
@@ -76,7 +76,7 @@ dsp/Kernel/VantrelDSPKernelProcess.cpp | r[i] = fadeShape (f.position + i + 1, f
 dsp/Kernel/VantrelDSPKernelProcess.cpp | crossfade = { held.modeA, held.modeB, modeA, modeB, 0, crossfadeLength }; | crossfade = { held.modeA, held.modeB, modeA, modeB, 0, 0 };
 dsp/Kernel/VantrelDSPKernelProcess.cpp | SP::mul (reverbInputsB[ch], both, reverbInputsB[ch], n); | (void) both;
 dsp/Kernel/VantrelDSPKernelProcess.cpp | in[i] = in[i] + returned[i] * gain[i] * (w[i] - both[i]); | in[i] = in[i] + returned[i] * gain[i] * w[i];
-dsp/Kernel/VantrelDSPKernelProcess.cpp | voice.restDelayShifters (received, n); | (void) received;
+dsp/Kernel/VantrelDSPKernelProcess.cpp | voice.restDelayShifters (reverbOuts.data(), n); | (void) voice;
 dsp/Kernel/VantrelDSPKernelProcess.cpp | voice.restShifters (true, reverbOuts.data(), preparedChannels, n); | (void) voice;
 dsp/Kernel/VantrelDSPKernelProcess.cpp | postShiftInputs[ch].writeFinite (reverbOut, n); | (void) reverbOut;
 dsp/Kernel/VantrelDSPKernelProcess.cpp | preShiftInputs[ch].writeFinite (work[ch], n); | (void) 0;

@@ -14,16 +14,6 @@ using FloatParameter = PublishedParameter<HostNumberFloatParameter>;
 using IntParameter = PublishedParameter<HostNumberIntParameter>;
 using SwitchParameter = PublishedParameter<juce::AudioParameterBool>;
 
-void declareDefault (juce::AudioProcessorParameter& parameter, float normalised)
-{
-    if (auto* number = dynamic_cast<FloatParameter*> (&parameter))
-        number->declareDefault (normalised);
-    else if (auto* integer = dynamic_cast<IntParameter*> (&parameter))
-        integer->declareDefault (normalised);
-    else if (auto* onOff = dynamic_cast<SwitchParameter*> (&parameter))
-        onOff->declareDefault (normalised);
-}
-
 // The value a text names: one of the parameter's value names (in any case),
 // else the number the text starts with.
 int valueNamedBy (const juce::String& text, Parameter::ValueTextFunction name, int min, int max)
@@ -88,7 +78,8 @@ EffectProcessor::EffectProcessor (std::unique_ptr<FilterDSPKernel> dspKernel,
     // parameter, then gets the sound the instance makes. The DEFAULT preset
     // and presets that lack a value keep the parameter list's own defaults.
     for (auto* parameter : getParameters())
-        declareDefault (*parameter, parameter->getValue());
+        if (auto* published = dynamic_cast<DeclaredDefault*> (parameter))
+            published->declareDefault (parameter->getValue());
 
     // The kernel outlives the watcher (see the destructor); the processor's
     // own getTailLengthSeconds is virtual, and a host may be destroying the

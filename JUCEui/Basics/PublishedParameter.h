@@ -13,8 +13,16 @@
 //  - that an integer has steps: JUCE gives formats the step count only for a
 //    discrete parameter, and its integer class is not one, so hosts saw a
 //    voice's mode as a continuous number.
+class DeclaredDefault
+{
+public:
+    virtual ~DeclaredDefault() = default;
+    // Normalised, limited to 0..1.
+    virtual void declareDefault (float normalised) noexcept = 0;
+};
+
 template <typename Base>
-class PublishedParameter : public Base
+class PublishedParameter : public Base, public DeclaredDefault
 {
 public:
     using Base::Base;
@@ -22,7 +30,7 @@ public:
     // Normalised; until one is declared, the value the parameter was made with.
     float getDefaultValue() const override { return declaredDefault.load (std::memory_order_relaxed); }
 
-    void declareDefault (float normalised) noexcept
+    void declareDefault (float normalised) noexcept override
     {
         declaredDefault.store (juce::jlimit (0.0f, 1.0f, normalised), std::memory_order_relaxed);
     }

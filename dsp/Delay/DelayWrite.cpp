@@ -1,7 +1,7 @@
 #include "Delay/DelayWrite.h"
 
 #include "BlockSize.h"
-#include "Math/Accelerate/VectorClones.h"
+#include "Math/Accelerate/SignalProcessing.h"
 #include "Math/Memory.h"
 
 #include <array>
@@ -14,17 +14,10 @@ namespace
 // Room behind the requested delay that the reader's fixed offset needs.
 constexpr int kReadOffset = 64;
 constexpr int kGuard = 4;
-KARVON_VECTOR_CLONES
-void copyFinite (const float* __restrict source, float* __restrict destination, unsigned long n) noexcept
-{
-    for (unsigned long i = 0; i < n; ++i)
-        destination[i] = std::isfinite (source[i]) ? source[i] : 0.0f;
-}
-
 void copySamples (const float* source, float* destination, unsigned long n, bool finiteOnly) noexcept
 {
     if (finiteOnly)
-        copyFinite (source, destination, n);
+        SignalProcessing::finite (source, destination, n);
     else
         Memory::copy (source, destination, n);
 }

@@ -117,11 +117,6 @@ private:
     void modulate (unsigned long start, unsigned long n) noexcept;
     void preReverbStage (unsigned long start, unsigned long n, int modeA, int modeB, bool bothFeedback) noexcept;
     void postReverbStage (unsigned long start, unsigned long n, int modeA, int modeB, bool bothFeedback) noexcept;
-    // postReverbStage's voices when both are in one mode after the reverb
-    // (feedback or after): side by side.
-    void postReverbBoth (unsigned long start, unsigned long n, int mode) noexcept;
-    // The voices' outputs into the wet signal, then the ducker.
-    void mixVoices (unsigned long start, unsigned long n, int modeA, int modeB) noexcept;
     // Sets the reverb's line times, decay time and colour for the sub-block.
     // With `sameRoom`, the line times are that reverb's (set with the same
     // room size and modulation for this sub-block).

@@ -127,14 +127,23 @@ void shiftAndMix (Shifter& voice, const std::array<const float*, 2>& dry, int ch
     mixShifted (voice, dry, channels, n);
 }
 
-// shiftAndMix of both voices, shifting at the same place: their shifters in
-// one pass.
-void shiftAndMixBoth (Shifter& a, Shifter& b, const std::array<const float*, 2>& dry, int channels, unsigned long n,
-                      unsigned long gridPosition, bool after = false) noexcept
+// shiftAndMix of each voice that shifts at this place (before or after the
+// reverb); when both do, their shifters in one pass (the voices share nothing
+// until they are mixed).
+void shiftAndMixVoices (Shifter& a, bool aShifts, Shifter& b, bool bShifts, const std::array<const float*, 2>& dry,
+                        int channels, unsigned long n, unsigned long gridPosition, bool after) noexcept
 {
-    Shifter::shiftChannelsTogether (a, b, channels, n, after, gridPosition);
-    mixShifted (a, dry, channels, n);
-    mixShifted (b, dry, channels, n);
+    if (aShifts && bShifts)
+    {
+        Shifter::shiftChannelsTogether (a, b, channels, n, after, gridPosition);
+        mixShifted (a, dry, channels, n);
+        mixShifted (b, dry, channels, n);
+        return;
+    }
+    if (aShifts)
+        shiftAndMix (a, dry, channels, n, gridPosition, after);
+    if (bShifts)
+        shiftAndMix (b, dry, channels, n, gridPosition, after);
 }
 } // namespace
 
@@ -582,19 +591,11 @@ void VantrelDSPKernel::preReverbStage (unsigned long start, unsigned long n, int
         if (modeB == kModeBefore)
             Memory::copy (work[ch], b.voice[ch], n);
     }
-    if (modeA == kModeBefore && modeB == kModeBefore)
-        shiftAndMixBoth (a, b, work, preparedChannels, n, gridPosition);
-    else
-    {
-        if (modeA == kModeBefore)
-            shiftAndMix (a, work, preparedChannels, n, gridPosition);
-        else
-            a.restShifters (false, work.data(), preparedChannels, n);
-        if (modeB == kModeBefore)
-            shiftAndMix (b, work, preparedChannels, n, gridPosition);
-        else
-            b.restShifters (false, work.data(), preparedChannels, n);
-    }
+    if (modeA != kModeBefore)
+        a.restShifters (false, work.data(), preparedChannels, n);
+    if (modeB != kModeBefore)
+        b.restShifters (false, work.data(), preparedChannels, n);
+    shiftAndMixVoices (a, modeA == kModeBefore, b, modeB == kModeBefore, work, preparedChannels, n, gridPosition, false);
 
     for (int c = 0; c < preparedChannels; ++c)
     {
@@ -699,84 +700,52 @@ void VantrelDSPKernel::postReverbStage (unsigned long start, unsigned long n, in
             Memory::copy (reverbOut, b.voice[ch], n);
     }
 
-    // Two voices at the same place run side by side: their shifters in one
-    // pass (the voices share nothing until the mix below).
-    if (modeA == modeB && modeA != kModeBefore)
-    {
-        postReverbBoth (start, n, modeA);
-        mixVoices (start, n, modeA, modeB);
-        return;
-    }
-
-    // Voice A on every channel, then voice B: within a channel B still comes
-    // after A, and the channels do not meet until the ducker. The parts a
-    // voice does not use store what they would receive.
+    // The parts a voice does not use store what they would receive.
     for (std::size_t v = 0; v < 2; ++v)
     {
         Shifter& voice = v == 0 ? a : b;
         const int mode = v == 0 ? modeA : modeB;
-        // (Pointed at rather than copied: a copy of the array just written
-        // element by element would wait for those stores to complete.)
-        const std::array<const float*, kMaxChannels> ownReverb { voice.voice[0], voice.voice[1] };
-        const float* const* received = bothFeedback ? ownReverb.data() : reverbOuts.data();
         if (mode != kModeFeedback)
-            voice.restDelayShifters (received, n);
-        if (mode == kModeAfter)
-            shiftAndMix (voice, reverbOuts, preparedChannels, n, gridPosition, true);
-        else
+            voice.restDelayShifters (reverbOuts.data(), n);
+        if (mode != kModeAfter)
             voice.restShifters (true, reverbOuts.data(), preparedChannels, n);
-
-        // A voice out of feedback mode returns silence.
-        if (mode != kModeFeedback)
-        {
-            for (int c = 0; c < preparedChannels; ++c)
-                feedbackReturns[v][static_cast<std::size_t> (c)].write (nullptr, n);
-            continue;
-        }
-        voice.processDelayShifters (start, n, gridPosition);
-        for (int c = 0; c < preparedChannels; ++c)
-            feedbackReturns[v][static_cast<std::size_t> (c)].write (voice.voice[static_cast<std::size_t> (c)], n);
     }
 
-    mixVoices (start, n, modeA, modeB);
-}
-
-void VantrelDSPKernel::postReverbBoth (unsigned long start, unsigned long n, int mode) noexcept
-{
-    Shifter& a = *shifterA;
-    Shifter& b = *shifterB;
-    const std::array<const float*, kMaxChannels> reverbOuts { reverbInputs[0], reverbInputs[1] };
-    if (mode == kModeAfter)
+    // Each voice on every channel; two voices at the same place side by side
+    // (the channels do not meet until the ducker, the voices not until the
+    // mix below).
+    shiftAndMixVoices (a, modeA == kModeAfter, b, modeB == kModeAfter, reverbOuts, preparedChannels, n, gridPosition, true);
+    if (bothFeedback)
     {
-        a.restDelayShifters (reverbOuts.data(), n);
-        b.restDelayShifters (reverbOuts.data(), n);
-        shiftAndMixBoth (a, b, reverbOuts, preparedChannels, n, gridPosition, true);
-        for (std::size_t v = 0; v < 2; ++v)
-            for (int c = 0; c < preparedChannels; ++c)
-                feedbackReturns[v][static_cast<std::size_t> (c)].write (nullptr, n);
-        return;
+        Shifter::processDelayShiftersTogether (a, b, start, n, gridPosition);
     }
-    a.restShifters (true, reverbOuts.data(), preparedChannels, n);
-    b.restShifters (true, reverbOuts.data(), preparedChannels, n);
-    Shifter::processDelayShiftersTogether (a, b, start, n, gridPosition);
+    else
+    {
+        if (modeA == kModeFeedback)
+            a.processDelayShifters (start, n, gridPosition);
+        if (modeB == kModeFeedback)
+            b.processDelayShifters (start, n, gridPosition);
+    }
+
+    // A voice out of feedback mode returns silence.
     for (std::size_t v = 0; v < 2; ++v)
     {
         const Shifter& voice = v == 0 ? a : b;
+        const bool returns = (v == 0 ? modeA : modeB) == kModeFeedback;
         for (int c = 0; c < preparedChannels; ++c)
-            feedbackReturns[v][static_cast<std::size_t> (c)].write (voice.voice[static_cast<std::size_t> (c)], n);
+        {
+            const auto ch = static_cast<std::size_t> (c);
+            feedbackReturns[v][ch].write (returns ? voice.voice[ch] : nullptr, n);
+        }
     }
-}
 
-void VantrelDSPKernel::mixVoices (unsigned long start, unsigned long n, int modeA, int modeB) noexcept
-{
     // The delay's output only returns to the reverb: a voice in feedback
     // mode passes the reverb output on, as does one that shifted before it.
     for (int c = 0; c < preparedChannels; ++c)
     {
         const auto ch = static_cast<std::size_t> (c);
         float* reverbOut = reverbInputs[ch];
-        halfSum (modeA == kModeAfter ? shifterA->voice[ch] : reverbOut, modeB == kModeAfter ? shifterB->voice[ch] : reverbOut,
-                 reverbOut, n);
+        halfSum (modeA == kModeAfter ? a.voice[ch] : reverbOut, modeB == kModeAfter ? b.voice[ch] : reverbOut, reverbOut, n);
 
         duck (ch, start, n, reverbOut);
     }

@@ -1,6 +1,5 @@
 #include "Pitch/PitchShifter.h"
 
-#include "Math/Accelerate/VectorClones.h"
 
 #include "Kernel/ScopedFlushDenormals.h"
 #include "Math/Accelerate/BiquadHistory.h"
@@ -44,14 +43,6 @@ float ratioFor (int semitones, float fine) noexcept
     return NoteScale::freq (note) / kMiddleC;
 }
 
-// A sample that is not finite would sit in the storage and spoil every read
-// that reaches it; it is stored as silence instead.
-KARVON_VECTOR_CLONES
-void replaceNonFinite (float* x, unsigned long n) noexcept
-{
-    for (unsigned long i = 0; i < n; ++i)
-        x[i] = std::isfinite (x[i]) ? x[i] : 0.0f;
-}
 using FractionLanes::fractionalPart;
 
 // Chosen once when the library loads.
@@ -484,12 +475,12 @@ void PitchShifter::windowTaps (float* x, unsigned long n, const PitchShifter& wi
     readTaps (x, n, windows);
 }
 
-void PitchShifter::store (float* x, unsigned long n) noexcept
+void PitchShifter::store (const float* x, unsigned long n) noexcept
 {
-    if (sharedInput != nullptr)
-        return;
-    replaceNonFinite (x, n);
-    storage.write (x, n);
+    // A sample that is not finite would sit in the storage and spoil every
+    // read that reaches it; it is stored as silence instead.
+    if (sharedInput == nullptr)
+        storage.writeFinite (x, n);
 }
 
 void PitchShifter::readTaps (float* x, unsigned long n, const PitchShifter& windows) noexcept

@@ -146,8 +146,8 @@ private:
     const DelayWrite& input() const noexcept { return sharedInput != nullptr ? *sharedInput : storage; }
     // rest's part for a shifter that stops, or stores its own input.
     void restAndStore (const float* x, unsigned long n) noexcept;
-    // Stores x (made finite in place) unless the storage is shared.
-    void store (float* x, unsigned long n) noexcept;
+    // Stores x (non-finite samples as silence) unless the storage is shared.
+    void store (const float* x, unsigned long n) noexcept;
     DelayRead reader;
 
     std::vector<float> resonance;      // -8 dB for both filters

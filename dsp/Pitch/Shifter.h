@@ -29,8 +29,8 @@ public:
 
     // A part of the voice that is not heard keeps receiving what it would
     // receive, at the cost of a write, so that it is current whenever it is
-    // heard again: its shifters store their inputs (per channel), and the feedback delay's line, whose repeats are not heard, stores
-    // silence.
+    // heard again: its shifters store their inputs (per channel), and the
+    // feedback delay's line, whose repeats are not heard, stores silence.
     void restDelayShifters (const float* const* inputs, unsigned long n) noexcept;
     void restShifters (bool after, const float* const* inputs, int channelCount, unsigned long n) noexcept;
 

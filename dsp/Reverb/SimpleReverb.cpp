@@ -23,14 +23,6 @@ constexpr float kDecay60dB = 0.001f;
 constexpr float kDefaultLengthSeconds = 5.0f;
 constexpr float kDefaultColourHz = 6000.0f;
 
-// Samples that are not finite would circulate in the network for ever; they
-// enter as silence instead.
-KARVON_VECTOR_CLONES
-void copyFinite (const float* source, float* destination, unsigned long n) noexcept
-{
-    for (unsigned long i = 0; i < n; ++i)
-        destination[i] = std::isfinite (source[i]) ? source[i] : 0.0f;
-}
 // The loop of mixNetwork. Its buffers come in as restrict parameters, the
 // form in which the compiler trusts them apart and vectorises the loop.
 KARVON_VECTOR_CLONES
@@ -270,13 +262,15 @@ bool SimpleReverb::takeInputs (float** buffers, unsigned long n, unsigned long p
 
     float* l = left.data();
     float* r = right.data();
+    // Samples that are not finite would circulate in the network for ever;
+    // they enter as silence instead.
     if (used >= 1)
-        copyFinite (buffers[0], l, n);
+        SP::finite (buffers[0], l, n);
     else
         SP::clear (l, n);
     // Mono: the right side hears silence, never its own last output.
     if (used >= 2)
-        copyFinite (buffers[1], r, n);
+        SP::finite (buffers[1], r, n);
     else
         SP::clear (r, n);
 

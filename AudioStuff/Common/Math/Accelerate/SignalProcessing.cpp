@@ -237,6 +237,13 @@ void SignalProcessing::fill (float* out, float v, unsigned long n) noexcept
     std::fill (out, out + n, v);
 }
 
+KARVON_VECTOR_CLONES
+void SignalProcessing::finite (const float* a, float* out, unsigned long n) noexcept
+{
+    for (unsigned long i = 0; i < n; ++i)
+        out[i] = std::isfinite (a[i]) ? a[i] : 0.0f;
+}
+
 void SignalProcessing::clear (float* out, unsigned long n) noexcept
 {
     std::fill (out, out + n, 0.0f);

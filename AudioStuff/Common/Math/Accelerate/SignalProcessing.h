@@ -55,6 +55,9 @@ public:
     // a = a - (a truncated toward zero), in place
     static void frac (float* a, unsigned long n) noexcept;
     static void abs (const float* a, float* out, unsigned long n) noexcept;
+    // out = a where a is finite, else 0 (NaN and infinities become silence);
+    // in place allowed
+    static void finite (const float* a, float* out, unsigned long n) noexcept;
     static void fill (float* out, float v, unsigned long n) noexcept;
     static void clear (float* out, unsigned long n) noexcept;
     static void clear (double* out, unsigned long n) noexcept;
