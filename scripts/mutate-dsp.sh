@@ -97,8 +97,8 @@ dsp/Reverb/EarlyReflections.cpp | rung (tapB, outLeftB, diffB, n); | rung (tapA,
 dsp/Reverb/EarlyReflections.cpp | firstRung (tapB, leftB, outLeftB, diffB, n); | firstRung (tapB, leftA, outLeftB, diffB, n);
 dsp/Reverb/SimpleReverb.cpp | b.mixAndStore (buffersB, n); | b.mixAndStore (buffersA, n);
 dsp/Delay/DelayReadAvx2.cpp | while (end < count && time[end] == time[first]) | while (end < count)
-AudioStuff/Common/Math/Accelerate/BiquadEightAvx2.cpp | partial = _mm256_sub_ps (partial, _mm256_mul_ps (a2, y2)); | partial = _mm256_sub_ps (partial, _mm256_mul_ps (a2, y1));
-AudioStuff/Common/Math/Accelerate/BiquadEightAvx2.cpp | r[7] = _mm256_permute2f128_ps (s3, s7, 0x31); | r[7] = _mm256_permute2f128_ps (s3, s7, 0x20);
+AudioStuff/Common/Math/Accelerate/VectorKernels.cpp | partial = hn::Sub (partial, hn::Mul (a2, y2)); | partial = hn::Sub (partial, hn::Mul (a2, y1));
+AudioStuff/Common/Math/Accelerate/VectorKernels.cpp | r[j + 4] = hn::ConcatUpperUpper (d, s[j + 4], s[j]); | r[j + 4] = hn::ConcatLowerLower (d, s[j + 4], s[j]);
 dsp/Kernel/VantrelDSPKernelProcess.cpp | reverb.lengthSource = parameterBuffer (P::ReverbLength) + start; | reverb.lengthSource = parameterBuffer (P::DelayTimeA) + start;
 dsp/Kernel/VantrelDSPKernelProcess.cpp | SP::mul_s (parameterBuffer (P::PitchShifterAmountB) + start, held.returnScaleB | SP::mul_s (parameterBuffer (P::PitchShifterAmountA) + start, held.returnScaleB
 dsp/Kernel/VantrelDSPKernelProcess.cpp | shifterB->setWindowMs (parameterBuffer (P::DelayTimeB) + start); | shifterB->setWindowMs (parameterBuffer (P::DelayTimeA) + start);

@@ -7,13 +7,13 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config ccache git
   juce-modules-source
   libgtest-dev libgmock-dev libbenchmark-dev
-  libsleef-dev
+  libsleef-dev libhwy-dev
   libflac-dev libvorbis-dev libogg-dev
   libasound2-dev libjack-jackd2-dev libcurl4-openssl-dev
   libfreetype-dev libfontconfig1-dev libx11-dev libxrandr-dev libxinerama-dev libxcursor-dev libxext-dev
   libgl-dev
   lilv-utils sordi liblilv-dev libsndfile1-dev lv2-dev
-  xvfb xauth sox sndfile-programs
+  xvfb xauth sox sndfile-programs qemu-user
   libxtst-dev locales
   clang libclang-rt-dev
 )

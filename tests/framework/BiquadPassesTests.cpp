@@ -1,10 +1,11 @@
-// The one-pass forms of the biquad (two sections in series, four side by
-// side) must give exactly the samples of the plain section run in turn: the
+// The one-pass forms of the biquad (two sections in series, channels side by
+// side in vector lanes) must give exactly the samples of the plain section run in turn: the
 // engine switches between them freely, and a difference of one bit would
 // make the same setting sound different depending on the code path.
 #include "Math/Accelerate/BiquadHistory.h"
 #include "Math/Accelerate/SignalProcessing.h"
 #include "ProcessBlock/Filters/BiquadFilter.h"
+#include "VectorTargets.h"
 
 #include <gtest/gtest.h>
 
@@ -88,27 +89,29 @@ TEST (BiquadPasses, SeriesGivesTheSamplesOfTwoSectionsInTurn)
     EXPECT_TRUE (sameBits (expected, x));
 }
 
-// Four lanes, and eight (the last four sections in another order, so that a
-// mix-up of the lanes shows), in both forms eight lanes take.
-TEST (BiquadPasses, FourAndEightLanesGiveTheSamplesOfSeparateSections)
+// Every form that runs channels in vector lanes (two, four or eight channels,
+// through one or two sections each) against the plain section run on each
+// channel in turn, on every target: outputs and histories bit for bit. The
+// last four of eight channels take the sections in another order, so that a
+// mix-up of the lanes shows.
+TEST_P (VectorTargets, BiquadLanesGiveTheSamplesOfSeparateSections)
 {
-    enum Form
+    struct Form
     {
-        Four,
-        Eight,
-        EightBaseline
+        std::size_t count, stages;
     };
-    for (const Form form : { Four, Eight, EightBaseline })
+    for (const Form form : { Form { 2, 1 }, Form { 2, 2 }, Form { 4, 1 }, Form { 4, 2 }, Form { 8, 1 } })
     {
-        const std::size_t count = form == Four ? 4 : 8;
-        std::array<BiquadHistory, 8> separate, lanes;
+        SCOPED_TRACE (testing::Message() << form.count << " channels, " << form.stages << " sections each");
+        std::array<std::array<BiquadHistory, 8>, 2> separate, lanes;
+        std::array<std::array<const float*, 8>, 2> section {};
         std::array<std::vector<float>, 8> reference, together;
-        std::array<const float*, 8> section {};
-        for (std::size_t j = 0; j < count; ++j)
+        for (std::size_t j = 0; j < form.count; ++j)
         {
             reference[j] = noise (2500, unsigned (10 + j));
             together[j] = reference[j];
-            section[j] = kSections[j < 4 ? j : 7 - j];
+            for (std::size_t st = 0; st < 2; ++st)
+                section[st][j] = kSections[((j < 4 ? j : 7 - j) + st) % 4];
         }
 
         std::size_t at = 0;
@@ -117,85 +120,41 @@ TEST (BiquadPasses, FourAndEightLanesGiveTheSamplesOfSeparateSections)
             const unsigned long n = std::min<unsigned long> (lengths[call % lengths.size()], 2500 - at);
             const float* in[8];
             float* out[8];
-            BiquadHistory* h[8];
-            for (std::size_t j = 0; j < count; ++j)
+            BiquadHistory* h[2][8];
+            for (std::size_t j = 0; j < form.count; ++j)
             {
-                SignalProcessing::biquad (reference[j].data() + at, section[j], reference[j].data() + at, n, &separate[j]);
+                for (std::size_t st = 0; st < form.stages; ++st)
+                {
+                    SignalProcessing::biquad (reference[j].data() + at, section[st][j], reference[j].data() + at, n, &separate[st][j]);
+                    h[st][j] = &lanes[st][j];
+                }
                 in[j] = together[j].data() + at;
                 out[j] = together[j].data() + at;
-                h[j] = &lanes[j];
             }
-            if (form == Eight)
-                SignalProcessing::biquadEight (in, section.data(), out, n, h);
-            else if (form == EightBaseline)
-                SignalProcessing::biquadEightBaseline (in, section.data(), out, n, h);
+            if (form.count == 2 && form.stages == 1)
+                SignalProcessing::biquadTwo (in, section[0].data(), out, n, h[0]);
+            else if (form.count == 2)
+                SignalProcessing::biquadSeriesTwo (in, section[0].data(), section[1].data(), out, n, h[0], h[1]);
+            else if (form.count == 4 && form.stages == 1)
+                SignalProcessing::biquadFour (in, section[0].data(), out, n, h[0]);
+            else if (form.count == 4)
+                SignalProcessing::biquadSeriesFour (in, section[0].data(), section[1].data(), out, n, h[0], h[1]);
             else
-                SignalProcessing::biquadFour (in, section.data(), out, n, h);
+                SignalProcessing::biquadEight (in, section[0].data(), out, n, h[0]);
             at += n;
         }
-        for (std::size_t j = 0; j < count; ++j)
+        for (std::size_t j = 0; j < form.count; ++j)
         {
-            EXPECT_TRUE (sameBits (reference[j], together[j])) << "form " << form << ", lane " << j;
-            EXPECT_EQ (separate[j].x1, lanes[j].x1);
-            EXPECT_EQ (separate[j].x2, lanes[j].x2);
-            EXPECT_EQ (separate[j].y1, lanes[j].y1);
-            EXPECT_EQ (separate[j].y2, lanes[j].y2);
+            EXPECT_TRUE (sameBits (reference[j], together[j])) << "channel " << j;
+            for (std::size_t st = 0; st < form.stages; ++st)
+            {
+                EXPECT_EQ (separate[st][j].x1, lanes[st][j].x1) << j;
+                EXPECT_EQ (separate[st][j].x2, lanes[st][j].x2) << j;
+                EXPECT_EQ (separate[st][j].y1, lanes[st][j].y1) << j;
+                EXPECT_EQ (separate[st][j].y2, lanes[st][j].y2) << j;
+            }
         }
     }
-}
-
-TEST (BiquadPasses, TwoChannelsInSeriesGiveTheSamplesOfEachChannelsSeries)
-{
-    std::array<BiquadHistory, 4> separate, lanes;
-    std::array<std::vector<float>, 2> reference { noise (1700, 61), noise (1700, 62) };
-    auto together = reference;
-    std::size_t at = 0;
-    for (std::size_t call = 0; at < 1700; ++call)
-    {
-        const unsigned long n = std::min<unsigned long> (lengths[call % lengths.size()], 1700 - at);
-        // Left: high-pass then resonant low-pass; right: peak then shelf.
-        const float* first[2] = { kSections[1], kSections[2] };
-        const float* second[2] = { kSections[0], kSections[3] };
-        for (std::size_t j = 0; j < 2; ++j)
-            SignalProcessing::biquadSeries (reference[j].data() + at, first[j], second[j], reference[j].data() + at, n,
-                                            &separate[2 * j], &separate[2 * j + 1]);
-        const float* in[2] = { together[0].data() + at, together[1].data() + at };
-        float* out[2] = { together[0].data() + at, together[1].data() + at };
-        BiquadHistory* firstStates[2] = { &lanes[0], &lanes[2] };
-        BiquadHistory* secondStates[2] = { &lanes[1], &lanes[3] };
-        SignalProcessing::biquadSeriesTwo (in, first, second, out, n, firstStates, secondStates);
-        at += n;
-    }
-    EXPECT_TRUE (sameBits (reference[0], together[0]));
-    EXPECT_TRUE (sameBits (reference[1], together[1]));
-    for (std::size_t j = 0; j < 4; ++j)
-    {
-        EXPECT_EQ (separate[j].x2, lanes[j].x2) << j;
-        EXPECT_EQ (separate[j].y2, lanes[j].y2) << j;
-    }
-}
-
-TEST (BiquadPasses, TwoSideBySideGiveTheSamplesOfTwoSeparateSections)
-{
-    std::array<BiquadHistory, 2> separate, pair;
-    std::array<std::vector<float>, 2> reference { noise (1500, 41), noise (1500, 42) };
-    auto together = reference;
-    std::size_t at = 0;
-    for (std::size_t call = 0; at < 1500; ++call)
-    {
-        const unsigned long n = std::min<unsigned long> (lengths[call % lengths.size()], 1500 - at);
-        const float* in[2] = { together[0].data() + at, together[1].data() + at };
-        float* out[2] = { together[0].data() + at, together[1].data() + at };
-        const float* c[2] = { kSections[3], kSections[1] };
-        BiquadHistory* h[2] = { &pair[0], &pair[1] };
-        SignalProcessing::biquad (reference[0].data() + at, c[0], reference[0].data() + at, n, &separate[0]);
-        SignalProcessing::biquad (reference[1].data() + at, c[1], reference[1].data() + at, n, &separate[1]);
-        SignalProcessing::biquadTwo (in, c, out, n, h);
-        at += n;
-    }
-    EXPECT_TRUE (sameBits (reference[0], together[0]));
-    EXPECT_TRUE (sameBits (reference[1], together[1]));
-    EXPECT_EQ (separate[1].y1, pair[1].y1);
 }
 
 TEST (BiquadPasses, ReassociatedSectionStaysCloseToTheExactRecursion)

@@ -1,6 +1,6 @@
 #include "Math/Accelerate/BiquadHistory.h"
 #include "Math/Accelerate/SignalProcessing.h"
-#include "Math/Accelerate/TranscendentalKernels.h"
+#include "VectorTargets.h"
 
 #include <gtest/gtest.h>
 
@@ -52,12 +52,10 @@ void expectNearLibm (float got, double reference, std::int64_t maxUlp, float inp
         EXPECT_LE (ulpDistance (got, expected), maxUlp) << "input " << input << " got " << got << " expected " << expected;
 }
 
-using Unary = void (*) (const float*, float*, unsigned long) noexcept;
-
 struct UnaryCase
 {
     const char* name;
-    Unary fromTable;
+    void (*function) (const float*, float*, unsigned long) noexcept;
     double (*reference) (double);
     float lo;
     float hi;
@@ -69,15 +67,6 @@ struct UnaryCase
 constexpr std::int64_t fastUlp = 4;
 constexpr std::int64_t accurateUlp = 2;
 
-std::vector<const TranscendentalKernels::Table*> availableKernels()
-{
-    std::vector<const TranscendentalKernels::Table*> tables { &TranscendentalKernels::baseline() };
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports ("avx2") && __builtin_cpu_supports ("fma"))
-        tables.push_back (&TranscendentalKernels::avx2());
-    return tables;
-}
-
 const std::vector<float> specialValues {
     0.0f, -0.0f, 1.0f, -1.0f,
     std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity(),
@@ -85,6 +74,9 @@ const std::vector<float> specialValues {
     std::numeric_limits<float>::max(), -std::numeric_limits<float>::max(), 88.8f, -104.0f
 };
 } // namespace
+
+INSTANTIATE_TEST_SUITE_P (EveryTarget, VectorTargets, testing::ValuesIn (VectorKernels::targetsThisCpuRuns()),
+                          [] (const testing::TestParamInfo<std::int64_t>& info) { return std::string (VectorKernels::targetName (info.param)); });
 
 TEST (SignalProcessing, ArithmeticKeepsFormulaAndOperandOrder)
 {
@@ -247,31 +239,29 @@ TEST (SignalProcessing, TableReadInterpolatesAndClampsEnds)
     EXPECT_EQ ((std::vector<float> { 0.0f, 0.0f, 5.0f, 12.5f, 30.0f, 40.0f, 40.0f, 0.0f }), out);
 }
 
-TEST (SignalProcessing, TranscendentalsMatchLibmOnEveryKernelSet)
+TEST_P (VectorTargets, TranscendentalsMatchLibm)
 {
     const std::vector<UnaryCase> cases {
-        { "cos", nullptr, [] (double x) { return std::cos (x); }, -100.0f, 100.0f, fastUlp },
-        { "sin", nullptr, [] (double x) { return std::sin (x); }, -100.0f, 100.0f, fastUlp },
-        { "tanh", nullptr, [] (double x) { return std::tanh (x); }, -12.0f, 12.0f, fastUlp },
-        { "exp", nullptr, [] (double x) { return std::exp (x); }, -90.0f, 88.0f, accurateUlp },
-        { "log", nullptr, [] (double x) { return std::log (x); }, 1e-30f, 1e30f, accurateUlp },
-        { "log10", nullptr, [] (double x) { return std::log10 (x); }, 1e-30f, 1e30f, accurateUlp },
+        { "cos", SignalProcessing::cos, [] (double x) { return std::cos (x); }, -100.0f, 100.0f, fastUlp },
+        { "sin", SignalProcessing::sin, [] (double x) { return std::sin (x); }, -100.0f, 100.0f, fastUlp },
+        { "tanh", SignalProcessing::tanh, [] (double x) { return std::tanh (x); }, -12.0f, 12.0f, fastUlp },
+        { "exp", SignalProcessing::exp, [] (double x) { return std::exp (x); }, -90.0f, 88.0f, accurateUlp },
+        { "log", SignalProcessing::log, [] (double x) { return std::log (x); }, 1e-30f, 1e30f, accurateUlp },
+        { "log10", SignalProcessing::log_ten, [] (double x) { return std::log10 (x); }, 1e-30f, 1e30f, accurateUlp },
     };
-    for (const auto* table : availableKernels())
     {
-        const Unary functions[] { table->cos, table->sin, table->tanh, table->exp, table->log, table->log10 };
         for (std::size_t f = 0; f < cases.size(); ++f)
         {
             SCOPED_TRACE (cases[f].name);
             auto input = randomVector (1000, cases[f].lo, cases[f].hi, 17);
             input.insert (input.end(), specialValues.begin(), specialValues.end());
             std::vector<float> out (input.size());
-            functions[f] (input.data(), out.data(), input.size());
+            cases[f].function (input.data(), out.data(), input.size());
             for (std::size_t i = 0; i < input.size(); ++i)
                 expectNearLibm (out[i], cases[f].reference (input[i]), cases[f].maxUlp, input[i]);
         }
 
-        // pow(x, e) and fmod(a, b) through the table's (a, b) order.
+        // pow(x, e) (exponents first in the public order) and fmod(a, b).
         auto x = randomVector (500, 0.0f, 8.0f, 5);
         auto e = randomVector (500, -6.0f, 6.0f, 6);
         for (float s : specialValues)
@@ -282,13 +272,13 @@ TEST (SignalProcessing, TranscendentalsMatchLibmOnEveryKernelSet)
             e.push_back (s);
         }
         std::vector<float> out (x.size());
-        table->pow (x.data(), e.data(), out.data(), x.size());
+        SignalProcessing::pow (out.data(), e.data(), x.data(), x.size());
         for (std::size_t i = 0; i < x.size(); ++i)
             expectNearLibm (out[i], std::pow (double (x[i]), double (e[i])), 2, x[i]);
-        table->fmod (e.data(), x.data(), out.data(), x.size());
+        SignalProcessing::mod (e.data(), x.data(), out.data(), x.size());
         for (std::size_t i = 0; i < x.size(); ++i)
             expectNearLibm (out[i], std::fmod (double (e[i]), double (x[i])), 0, e[i]);
-        table->trunc (specialValues.data(), out.data(), specialValues.size());
+        SignalProcessing::truncToInt (specialValues.data(), out.data(), specialValues.size());
         for (std::size_t i = 0; i < specialValues.size(); ++i)
             expectNearLibm (out[i], std::trunc (double (specialValues[i])), 0, specialValues[i]);
     }
@@ -365,7 +355,7 @@ TEST (SignalProcessing, BiquadHistoryFlushesBadValues)
     EXPECT_EQ (-1e-14f, h.x1);
 }
 
-TEST (SignalProcessing, TranscendentalsMatchLibmOverRandomBitPatterns)
+TEST_P (VectorTargets, TranscendentalsMatchLibmOverRandomBitPatterns)
 {
     // Any float, including subnormals, huge values, infinities and NaN.
     std::mt19937 rng (23);
@@ -375,27 +365,26 @@ TEST (SignalProcessing, TranscendentalsMatchLibmOverRandomBitPatterns)
         a[i] = std::bit_cast<float> (static_cast<std::uint32_t> (rng()));
         b[i] = std::bit_cast<float> (static_cast<std::uint32_t> (rng()));
     }
-    for (const auto* table : availableKernels())
     {
-        table->fmod (a.data(), b.data(), out.data(), a.size());
+        SignalProcessing::mod (a.data(), b.data(), out.data(), a.size());
         for (std::size_t i = 0; i < a.size(); ++i)
             expectNearLibm (out[i], std::fmod (double (a[i]), double (b[i])), 0, a[i]);
-        table->pow (a.data(), b.data(), out.data(), a.size());
+        SignalProcessing::pow (out.data(), b.data(), a.data(), a.size());
         for (std::size_t i = 0; i < a.size(); ++i)
             expectNearLibm (out[i], std::pow (double (a[i]), double (b[i])), 2, a[i]);
-        table->sin (a.data(), out.data(), a.size());
+        SignalProcessing::sin (a.data(), out.data(), a.size());
         for (std::size_t i = 0; i < a.size(); ++i)
             expectNearLibm (out[i], std::sin (double (a[i])), fastUlp, a[i]);
-        table->cos (a.data(), out.data(), a.size());
+        SignalProcessing::cos (a.data(), out.data(), a.size());
         for (std::size_t i = 0; i < a.size(); ++i)
             expectNearLibm (out[i], std::cos (double (a[i])), fastUlp, a[i]);
-        table->exp (a.data(), out.data(), a.size());
+        SignalProcessing::exp (a.data(), out.data(), a.size());
         for (std::size_t i = 0; i < a.size(); ++i)
             expectNearLibm (out[i], std::exp (double (a[i])), 2, a[i]);
-        table->log (a.data(), out.data(), a.size());
+        SignalProcessing::log (a.data(), out.data(), a.size());
         for (std::size_t i = 0; i < a.size(); ++i)
             expectNearLibm (out[i], std::log (double (a[i])), 2, a[i]);
-        table->tanh (a.data(), out.data(), a.size());
+        SignalProcessing::tanh (a.data(), out.data(), a.size());
         for (std::size_t i = 0; i < a.size(); ++i)
             expectNearLibm (out[i], std::tanh (double (a[i])), fastUlp, a[i]);
     }

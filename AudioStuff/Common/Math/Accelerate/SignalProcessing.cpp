@@ -1,42 +1,27 @@
 #include "Math/Accelerate/SignalProcessing.h"
 
-#include "Math/Accelerate/BiquadEightAvx2.h"
 #include "Math/Accelerate/BiquadHistory.h"
-#include "Math/Accelerate/TranscendentalKernels.h"
 #include "Math/Accelerate/VectorClones.h"
+#include "Math/Accelerate/VectorKernels.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <limits>
 #include <xmmintrin.h>
 
-// The arithmetic is written as plain loops that GCC vectorises at -O2/-O3 for
-// the x86-64 baseline; the transcendental functions come from SLEEF (within
-// 1 ulp, with libm's handling of NaN and infinities). This file is compiled
-// with -fno-math-errno (not -ffast-math) so that sqrt vectorises.
+// The element-wise arithmetic is written as plain loops that GCC vectorises
+// (for the x86-64 baseline and, in the loops marked KARVON_VECTOR_CLONES, for
+// AVX2); the transcendental functions and the biquad lanes are the Highway
+// kernels of VectorKernels.cpp. This file is compiled with -fno-math-errno
+// (not -ffast-math) so that sqrt vectorises.
+
+void SignalProcessing::init() noexcept
+{
+    VectorKernels::choose();
+}
 
 namespace
 {
-const TranscendentalKernels::Table* chooseKernels() noexcept
-{
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports ("avx2") && __builtin_cpu_supports ("fma"))
-        return &TranscendentalKernels::avx2();
-    return &TranscendentalKernels::baseline();
-}
-
-// Chosen during static initialisation. Until then (another library's static
-// constructor calling in early) the pointer is null and the baseline is used.
-// Atomic because init() may run while another thread computes.
-std::atomic<const TranscendentalKernels::Table*> selectedKernels { chooseKernels() };
-
-inline const TranscendentalKernels::Table& kernels() noexcept
-{
-    const auto* k = selectedKernels.load (std::memory_order_relaxed);
-    return k != nullptr ? *k : TranscendentalKernels::baseline();
-}
-
 // Horizontal reductions keep four lanes so that the loop runs at vector speed.
 inline float horizontalMax (__m128 v) noexcept
 {
@@ -52,11 +37,6 @@ inline float horizontalMin (__m128 v) noexcept
     return std::min (std::min (lanes[0], lanes[1]), std::min (lanes[2], lanes[3]));
 }
 } // namespace
-
-void SignalProcessing::init() noexcept
-{
-    selectedKernels.store (chooseKernels(), std::memory_order_relaxed);
-}
 
 KARVON_VECTOR_CLONES
 void SignalProcessing::add (const float* a, const float* b, float* out, unsigned long n) noexcept
@@ -164,7 +144,7 @@ void SignalProcessing::div_s (const float* a, float s, float* out, unsigned long
 
 void SignalProcessing::truncToInt (const float* a, float* out, unsigned long n) noexcept
 {
-    kernels().trunc (a, out, n);
+    VectorKernels::trunc (a, out, n);
 }
 
 KARVON_VECTOR_CLONES
@@ -183,7 +163,7 @@ void SignalProcessing::powTwo (float* a, unsigned long n) noexcept
 
 void SignalProcessing::pow (float* out, const float* e, const float* x, unsigned long n) noexcept
 {
-    kernels().pow (x, e, out, n);
+    VectorKernels::pow (x, e, out, n);
 }
 
 KARVON_VECTOR_CLONES
@@ -219,7 +199,7 @@ void SignalProcessing::frac (float* a, unsigned long n) noexcept
     for (unsigned long start = 0; start < n; start += piece)
     {
         const unsigned long count = std::min (piece, n - start);
-        kernels().trunc (a + start, whole, count);
+        VectorKernels::trunc (a + start, whole, count);
         for (unsigned long i = 0; i < count; ++i)
             a[start + i] = a[start + i] - whole[i];
     }
@@ -278,12 +258,12 @@ void SignalProcessing::tableRead (const float* positions, const float* table, un
     }
 }
 
-void SignalProcessing::cos (const float* a, float* out, unsigned long n) noexcept { kernels().cos (a, out, n); }
-void SignalProcessing::sin (const float* a, float* out, unsigned long n) noexcept { kernels().sin (a, out, n); }
-void SignalProcessing::tanh (const float* a, float* out, unsigned long n) noexcept { kernels().tanh (a, out, n); }
-void SignalProcessing::exp (const float* a, float* out, unsigned long n) noexcept { kernels().exp (a, out, n); }
-void SignalProcessing::log (const float* a, float* out, unsigned long n) noexcept { kernels().log (a, out, n); }
-void SignalProcessing::log_ten (const float* a, float* out, unsigned long n) noexcept { kernels().log10 (a, out, n); }
+void SignalProcessing::cos (const float* a, float* out, unsigned long n) noexcept { VectorKernels::cos (a, out, n); }
+void SignalProcessing::sin (const float* a, float* out, unsigned long n) noexcept { VectorKernels::sin (a, out, n); }
+void SignalProcessing::tanh (const float* a, float* out, unsigned long n) noexcept { VectorKernels::tanh (a, out, n); }
+void SignalProcessing::exp (const float* a, float* out, unsigned long n) noexcept { VectorKernels::exp (a, out, n); }
+void SignalProcessing::log (const float* a, float* out, unsigned long n) noexcept { VectorKernels::log (a, out, n); }
+void SignalProcessing::log_ten (const float* a, float* out, unsigned long n) noexcept { VectorKernels::log10 (a, out, n); }
 
 void SignalProcessing::peak (const float* a, float* result, unsigned long n) noexcept
 {
@@ -402,7 +382,7 @@ void SignalProcessing::threshold (const float* a, float t, float* out, unsigned 
 
 void SignalProcessing::mod (const float* a, const float* b, float* out, unsigned long n) noexcept
 {
-    kernels().fmod (a, b, out, n);
+    VectorKernels::fmod (a, b, out, n);
 }
 
 void SignalProcessing::interleaveStereo (const float* left, const float* right, float* out, unsigned long n) noexcept
@@ -461,29 +441,6 @@ struct Section
     }
 };
 
-struct SectionLanes
-{
-    __m128 b0, b1, b2, a1, a2;
-    __m128 x1, x2, y1, y2;
-
-    inline __m128 step (__m128 x) noexcept
-    {
-        __m128 partial = _mm_add_ps (_mm_mul_ps (b0, x), _mm_mul_ps (b1, x1));
-        partial = _mm_add_ps (partial, _mm_mul_ps (b2, x2));
-        partial = _mm_sub_ps (partial, _mm_mul_ps (a2, y2));
-        const __m128 y = _mm_sub_ps (partial, _mm_mul_ps (a1, y1));
-        x2 = x1;
-        x1 = x;
-        y2 = y1;
-        y1 = y;
-        return y;
-    }
-};
-
-inline __m128 lanes (float v0, float v1, float v2, float v3) noexcept
-{
-    return _mm_setr_ps (v0, v1, v2, v3);
-}
 } // namespace
 
 void SignalProcessing::biquad (const float* in, const float* coefficients, float* out, unsigned long n, BiquadHistory* state) noexcept
@@ -520,26 +477,28 @@ void SignalProcessing::biquadSeries (const float* in, const float* firstCoeffici
 
 namespace
 {
-// Two sections (one per channel) in lanes 0 and 1; lanes 2 and 3 idle on
-// copies of the signal.
-SectionLanes twoLanes (const float* c0, const float* c1, const BiquadHistory& h0, const BiquadHistory& h1) noexcept
+bool allStates (BiquadHistory* const* state, int count) noexcept
 {
-    return SectionLanes {
-        lanes (c0[0], c1[0], 0.0f, 0.0f), lanes (c0[1], c1[1], 0.0f, 0.0f), lanes (c0[2], c1[2], 0.0f, 0.0f),
-        lanes (c0[3], c1[3], 0.0f, 0.0f), lanes (c0[4], c1[4], 0.0f, 0.0f), lanes (h0.x1, h1.x1, 0.0f, 0.0f),
-        lanes (h0.x2, h1.x2, 0.0f, 0.0f),     lanes (h0.y1, h1.y1, 0.0f, 0.0f), lanes (h0.y2, h1.y2, 0.0f, 0.0f),
-    };
+    return std::all_of (state, state + count, [] (const BiquadHistory* h) { return h != nullptr; });
 }
 
-void storeTwoLanes (const SectionLanes& s, BiquadHistory& h0, BiquadHistory& h1) noexcept
+// count channels through one or two sections each, in vector lanes where
+// every state is there, else (no memory to run a recursion with for some)
+// one channel at a time through the plain form.
+void sections (const float* const* in, const float* const* first, const float* const* second, float* const* out,
+               unsigned long n, BiquadHistory* const* firstState, BiquadHistory* const* secondState, int count) noexcept
 {
-    alignas (16) float x1[4], x2[4], y1[4], y2[4];
-    _mm_store_ps (x1, s.x1);
-    _mm_store_ps (x2, s.x2);
-    _mm_store_ps (y1, s.y1);
-    _mm_store_ps (y2, s.y2);
-    h0.x1 = x1[0], h0.x2 = x2[0], h0.y1 = y1[0], h0.y2 = y2[0];
-    h1.x1 = x1[1], h1.x2 = x2[1], h1.y1 = y1[1], h1.y2 = y2[1];
+    if (allStates (firstState, count) && (second == nullptr || allStates (secondState, count)))
+    {
+        VectorKernels::biquads ({ in, out, { first, second }, { firstState, secondState }, count, second == nullptr ? 1 : 2 }, n);
+        return;
+    }
+    for (int j = 0; j < count; ++j)
+    {
+        SignalProcessing::biquad (in[j], first[j], out[j], n, firstState[j]);
+        if (second != nullptr)
+            SignalProcessing::biquad (out[j], second[j], out[j], n, secondState[j]);
+    }
 }
 } // namespace
 
@@ -547,253 +506,32 @@ void SignalProcessing::biquadSeriesTwo (const float* const* in, const float* con
                                         const float* const* secondCoefficients, float* const* out, unsigned long n,
                                         BiquadHistory* const* firstState, BiquadHistory* const* secondState) noexcept
 {
-    if (firstState[0] == nullptr || firstState[1] == nullptr || secondState[0] == nullptr || secondState[1] == nullptr)
-    {
-        for (int j = 0; j < 2; ++j)
-            biquadSeries (in[j], firstCoefficients[j], secondCoefficients[j], out[j], n, firstState[j], secondState[j]);
-        return;
-    }
-
-    SectionLanes first = twoLanes (firstCoefficients[0], firstCoefficients[1], *firstState[0], *firstState[1]);
-    SectionLanes second = twoLanes (secondCoefficients[0], secondCoefficients[1], *secondState[0], *secondState[1]);
-    const float* i0 = in[0];
-    const float* i1 = in[1];
-    float* o0 = out[0];
-    float* o1 = out[1];
-
-    // Four samples of both channels at a time: (left, right) pairs in the low
-    // lanes, step by step, then back to one vector per channel.
-    unsigned long k = 0;
-    for (; k + 4 <= n; k += 4)
-    {
-        const __m128 l = _mm_loadu_ps (i0 + k);
-        const __m128 r = _mm_loadu_ps (i1 + k);
-        const __m128 early = _mm_unpacklo_ps (l, r); // l0 r0 l1 r1
-        const __m128 late = _mm_unpackhi_ps (l, r);  // l2 r2 l3 r3
-        const __m128 y0 = second.step (first.step (early));
-        const __m128 y1 = second.step (first.step (_mm_movehl_ps (early, early)));
-        const __m128 y2 = second.step (first.step (late));
-        const __m128 y3 = second.step (first.step (_mm_movehl_ps (late, late)));
-        const __m128 a = _mm_movelh_ps (y0, y1); // l0 r0 l1 r1
-        const __m128 b = _mm_movelh_ps (y2, y3); // l2 r2 l3 r3
-        _mm_storeu_ps (o0 + k, _mm_shuffle_ps (a, b, _MM_SHUFFLE (2, 0, 2, 0)));
-        _mm_storeu_ps (o1 + k, _mm_shuffle_ps (a, b, _MM_SHUFFLE (3, 1, 3, 1)));
-    }
-    for (; k < n; ++k)
-    {
-        alignas (16) float y[4];
-        _mm_store_ps (y, second.step (first.step (lanes (i0[k], i1[k], 0.0f, 0.0f))));
-        o0[k] = y[0];
-        o1[k] = y[1];
-    }
-    storeTwoLanes (first, *firstState[0], *firstState[1]);
-    storeTwoLanes (second, *secondState[0], *secondState[1]);
-}
-
-void SignalProcessing::biquadTwo (const float* const* in, const float* const* coefficients, float* const* out,
-                                  unsigned long n, BiquadHistory* const* state) noexcept
-{
-    if (state[0] == nullptr || state[1] == nullptr)
-    {
-        biquad (in[0], coefficients[0], out[0], n, state[0]);
-        biquad (in[1], coefficients[1], out[1], n, state[1]);
-        return;
-    }
-    // The two sections in lanes 0 and 1, four samples of both channels at a
-    // time as in biquadSeriesTwo: every lane takes the scalar section's steps
-    // in the same order, so the samples are those of one section per channel.
-    SectionLanes s = twoLanes (coefficients[0], coefficients[1], *state[0], *state[1]);
-    const float* i0 = in[0];
-    const float* i1 = in[1];
-    float* o0 = out[0];
-    float* o1 = out[1];
-    unsigned long k = 0;
-    for (; k + 4 <= n; k += 4)
-    {
-        const __m128 l = _mm_loadu_ps (i0 + k);
-        const __m128 r = _mm_loadu_ps (i1 + k);
-        const __m128 early = _mm_unpacklo_ps (l, r); // l0 r0 l1 r1
-        const __m128 late = _mm_unpackhi_ps (l, r);  // l2 r2 l3 r3
-        const __m128 y0 = s.step (early);
-        const __m128 y1 = s.step (_mm_movehl_ps (early, early));
-        const __m128 y2 = s.step (late);
-        const __m128 y3 = s.step (_mm_movehl_ps (late, late));
-        const __m128 a = _mm_movelh_ps (y0, y1); // l0 r0 l1 r1
-        const __m128 b = _mm_movelh_ps (y2, y3); // l2 r2 l3 r3
-        _mm_storeu_ps (o0 + k, _mm_shuffle_ps (a, b, _MM_SHUFFLE (2, 0, 2, 0)));
-        _mm_storeu_ps (o1 + k, _mm_shuffle_ps (a, b, _MM_SHUFFLE (3, 1, 3, 1)));
-    }
-    for (; k < n; ++k)
-    {
-        alignas (16) float y[4];
-        _mm_store_ps (y, s.step (lanes (i0[k], i1[k], 0.0f, 0.0f)));
-        o0[k] = y[0];
-        o1[k] = y[1];
-    }
-    storeTwoLanes (s, *state[0], *state[1]);
-}
-
-namespace
-{
-// Four sections in the lanes of one vector, from their coefficients and
-// histories.
-SectionLanes fourLanes (const float* const* c, BiquadHistory* const* h) noexcept
-{
-    return SectionLanes {
-        lanes (c[0][0], c[1][0], c[2][0], c[3][0]),
-        lanes (c[0][1], c[1][1], c[2][1], c[3][1]),
-        lanes (c[0][2], c[1][2], c[2][2], c[3][2]),
-        lanes (c[0][3], c[1][3], c[2][3], c[3][3]),
-        lanes (c[0][4], c[1][4], c[2][4], c[3][4]),
-        lanes (h[0]->x1, h[1]->x1, h[2]->x1, h[3]->x1),
-        lanes (h[0]->x2, h[1]->x2, h[2]->x2, h[3]->x2),
-        lanes (h[0]->y1, h[1]->y1, h[2]->y1, h[3]->y1),
-        lanes (h[0]->y2, h[1]->y2, h[2]->y2, h[3]->y2),
-    };
-}
-
-void storeFourLanes (const SectionLanes& s, BiquadHistory* const* h) noexcept
-{
-    alignas (16) float x1[4], x2[4], y1[4], y2[4];
-    _mm_store_ps (x1, s.x1);
-    _mm_store_ps (x2, s.x2);
-    _mm_store_ps (y1, s.y1);
-    _mm_store_ps (y2, s.y2);
-    for (int j = 0; j < 4; ++j)
-    {
-        h[j]->x1 = x1[j];
-        h[j]->x2 = x2[j];
-        h[j]->y1 = y1[j];
-        h[j]->y2 = y2[j];
-    }
-}
-
-// Groups (1 or 2) of four sections, group g on in/out/state [4g .. 4g + 3].
-// Four samples of each section at a time, turned so that one vector holds
-// the same sample of a group's four; the groups' recursions are independent
-// and interleave, so the processor overlaps them.
-template <int Groups>
-void biquadGroups (const float* const* in, const float* const* coefficients, float* const* out, unsigned long n,
-                   BiquadHistory* const* state) noexcept
-{
-    SectionLanes s[Groups];
-    for (int g = 0; g < Groups; ++g)
-        s[g] = fourLanes (coefficients + 4 * g, state + 4 * g);
-
-    unsigned long k = 0;
-    for (; k + 4 <= n; k += 4)
-    {
-        __m128 r[Groups][4];
-        for (int g = 0; g < Groups; ++g)
-        {
-            for (int j = 0; j < 4; ++j)
-                r[g][j] = _mm_loadu_ps (in[4 * g + j] + k);
-            _MM_TRANSPOSE4_PS (r[g][0], r[g][1], r[g][2], r[g][3]);
-        }
-        for (int j = 0; j < 4; ++j)
-            for (int g = 0; g < Groups; ++g)
-                r[g][j] = s[g].step (r[g][j]);
-        for (int g = 0; g < Groups; ++g)
-        {
-            _MM_TRANSPOSE4_PS (r[g][0], r[g][1], r[g][2], r[g][3]);
-            for (int j = 0; j < 4; ++j)
-                _mm_storeu_ps (out[4 * g + j] + k, r[g][j]);
-        }
-    }
-    for (; k < n; ++k)
-    {
-        for (int g = 0; g < Groups; ++g)
-        {
-            const float* const* i = in + 4 * g;
-            float* const* o = out + 4 * g;
-            alignas (16) float y[4];
-            _mm_store_ps (y, s[g].step (lanes (i[0][k], i[1][k], i[2][k], i[3][k])));
-            for (int j = 0; j < 4; ++j)
-                o[j][k] = y[j];
-        }
-    }
-
-    for (int g = 0; g < Groups; ++g)
-        storeFourLanes (s[g], state + 4 * g);
-}
-
-// Chosen once, when the library loads.
-const bool avx2Biquads = BiquadEightAvx2::available();
-
-bool allStates (BiquadHistory* const* state, int count) noexcept
-{
-    return std::all_of (state, state + count, [] (const BiquadHistory* h) { return h != nullptr; });
-}
-} // namespace
-
-void SignalProcessing::biquadFour (const float* const* in, const float* const* coefficients, float* const* out,
-                                   unsigned long n, BiquadHistory* const* state) noexcept
-{
-    if (! allStates (state, 4))
-    {
-        for (int j = 0; j < 4; ++j)
-            biquad (in[j], coefficients[j], out[j], n, state[j]);
-        return;
-    }
-    biquadGroups<1> (in, coefficients, out, n, state);
+    sections (in, firstCoefficients, secondCoefficients, out, n, firstState, secondState, 2);
 }
 
 void SignalProcessing::biquadSeriesFour (const float* const* in, const float* const* firstCoefficients,
                                          const float* const* secondCoefficients, float* const* out, unsigned long n,
                                          BiquadHistory* const* firstState, BiquadHistory* const* secondState) noexcept
 {
-    if (! allStates (firstState, 4) || ! allStates (secondState, 4))
-    {
-        biquadSeriesTwo (in, firstCoefficients, secondCoefficients, out, n, firstState, secondState);
-        biquadSeriesTwo (in + 2, firstCoefficients + 2, secondCoefficients + 2, out + 2, n, firstState + 2, secondState + 2);
-        return;
-    }
-    SectionLanes first = fourLanes (firstCoefficients, firstState);
-    SectionLanes second = fourLanes (secondCoefficients, secondState);
-    unsigned long k = 0;
-    for (; k + 4 <= n; k += 4)
-    {
-        __m128 r[4];
-        for (int j = 0; j < 4; ++j)
-            r[j] = _mm_loadu_ps (in[j] + k);
-        _MM_TRANSPOSE4_PS (r[0], r[1], r[2], r[3]);
-        for (int j = 0; j < 4; ++j)
-            r[j] = second.step (first.step (r[j]));
-        _MM_TRANSPOSE4_PS (r[0], r[1], r[2], r[3]);
-        for (int j = 0; j < 4; ++j)
-            _mm_storeu_ps (out[j] + k, r[j]);
-    }
-    for (; k < n; ++k)
-    {
-        alignas (16) float y[4];
-        _mm_store_ps (y, second.step (first.step (lanes (in[0][k], in[1][k], in[2][k], in[3][k]))));
-        for (int j = 0; j < 4; ++j)
-            out[j][k] = y[j];
-    }
-    storeFourLanes (first, firstState);
-    storeFourLanes (second, secondState);
+    sections (in, firstCoefficients, secondCoefficients, out, n, firstState, secondState, 4);
+}
+
+void SignalProcessing::biquadTwo (const float* const* in, const float* const* coefficients, float* const* out,
+                                  unsigned long n, BiquadHistory* const* state) noexcept
+{
+    sections (in, coefficients, nullptr, out, n, state, nullptr, 2);
+}
+
+void SignalProcessing::biquadFour (const float* const* in, const float* const* coefficients, float* const* out,
+                                   unsigned long n, BiquadHistory* const* state) noexcept
+{
+    sections (in, coefficients, nullptr, out, n, state, nullptr, 4);
 }
 
 void SignalProcessing::biquadEight (const float* const* in, const float* const* coefficients, float* const* out,
                                     unsigned long n, BiquadHistory* const* state) noexcept
 {
-    if (! allStates (state, 8))
-    {
-        biquadFour (in, coefficients, out, n, state);
-        biquadFour (in + 4, coefficients + 4, out + 4, n, state + 4);
-        return;
-    }
-    if (avx2Biquads)
-        BiquadEightAvx2::process (in, coefficients, out, n, state);
-    else
-        biquadGroups<2> (in, coefficients, out, n, state);
-}
-
-void SignalProcessing::biquadEightBaseline (const float* const* in, const float* const* coefficients, float* const* out,
-                                            unsigned long n, BiquadHistory* const* state) noexcept
-{
-    if (allStates (state, 8))
-        biquadGroups<2> (in, coefficients, out, n, state);
+    sections (in, coefficients, nullptr, out, n, state, nullptr, 8);
 }
 
 std::unique_ptr<BiquadHistory> SignalProcessing::biquad_createState()

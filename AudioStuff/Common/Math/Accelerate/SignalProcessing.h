@@ -12,8 +12,8 @@ class BiquadHistory;
 class SignalProcessing
 {
 public:
-    // Chooses the fastest implementation of the transcendental functions for
-    // this CPU. Called automatically before first use; calling it is harmless.
+    // Chooses the vector forms for this CPU now rather than at the first call
+    // (which then need not do it on the audio thread); calling it is harmless.
     static void init() noexcept;
 
     static void add (const float* a, const float* b, float* out, unsigned long n) noexcept;
@@ -128,14 +128,9 @@ public:
                             BiquadHistory* const* state) noexcept;
     // Eight independent sections side by side: the same samples as two
     // biquadFour calls (sections 0..3 and 4..7), in the eight lanes of one
-    // vector where the CPU has AVX2, else as two groups of four whose
-    // recursions overlap in time.
+    // vector where the CPU has AVX2, else as groups whose recursions overlap.
     static void biquadEight (const float* const* in, const float* const* coefficients, float* const* out, unsigned long n,
                              BiquadHistory* const* state) noexcept;
-    // biquadEight as it runs on a CPU without AVX2 (all eight states
-    // non-null), for checking the two forms against each other.
-    static void biquadEightBaseline (const float* const* in, const float* const* coefficients, float* const* out,
-                                     unsigned long n, BiquadHistory* const* state) noexcept;
     static std::unique_ptr<BiquadHistory> biquad_createState();
     static void biquad_destroyState (std::unique_ptr<BiquadHistory>& state) noexcept;
 };

@@ -1,0 +1,435 @@
+// Highway compiles this file once per target (foreach_target.h includes it
+// again for each); the dispatch tables at the end pick one at run time.
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "Math/Accelerate/VectorKernels.cpp"
+#include <hwy/foreach_target.h> // IWYU pragma: keep
+
+#include <hwy/highway.h>
+#include <sleef.h>
+
+#include "Math/Accelerate/BiquadHistory.h"
+#include "Math/Accelerate/VectorKernels.h"
+
+#ifndef KARVON_VECTOR_KERNELS_SLEEF_AVX2
+#define KARVON_VECTOR_KERNELS_SLEEF_AVX2
+// sleef.h declares its AVX2 kernels only where the whole file is built for
+// AVX2; here only one target's functions are.
+extern "C"
+{
+__m256 Sleef_cosf8_u35avx2 (__m256);
+__m256 Sleef_sinf8_u35avx2 (__m256);
+__m256 Sleef_tanhf8_u35avx2 (__m256);
+__m256 Sleef_expf8_u10avx2 (__m256);
+__m256 Sleef_logf8_u10avx2 (__m256);
+__m256 Sleef_log10f8_u10avx2 (__m256);
+__m256 Sleef_powf8_u10avx2 (__m256, __m256);
+__m256 Sleef_fmodf8_avx2 (__m256, __m256);
+}
+#endif
+
+HWY_BEFORE_NAMESPACE();
+namespace VectorKernels
+{
+namespace HWY_NAMESPACE
+{
+namespace hn = hwy::HWY_NAMESPACE;
+using D = hn::ScalableTag<float>;
+using V = hn::Vec<D>;
+
+// SLEEF's kernels for this target's vectors. The SSE targets name SLEEF's
+// SSE4.1 or SSE2 kernels outright (its own dispatcher would pick its AVX2
+// ones, with fused multiplies, on a CPU that has them).
+#undef KARVON_SLEEF
+#undef KARVON_SLEEF_EXACT
+#if HWY_TARGET == HWY_AVX2
+#define KARVON_SLEEF(name, accuracy) Sleef_##name##f8_##accuracy##avx2
+#define KARVON_SLEEF_EXACT(name) Sleef_##name##f8_avx2
+#elif HWY_TARGET == HWY_SSE4
+#define KARVON_SLEEF(name, accuracy) Sleef_##name##f4_##accuracy##sse4
+#define KARVON_SLEEF_EXACT(name) Sleef_##name##f4_sse4
+#elif HWY_TARGET == HWY_SSSE3
+#define KARVON_SLEEF(name, accuracy) Sleef_##name##f4_##accuracy##sse2
+#define KARVON_SLEEF_EXACT(name) Sleef_##name##f4_sse2
+#else
+#define KARVON_SLEEF(name, accuracy) Sleef_##name##f_##accuracy
+#define KARVON_SLEEF_EXACT(name) Sleef_##name##f
+#endif
+
+// One vector through a SLEEF kernel. One lane at a time where the target's
+// vectors are not SSE's or AVX's (SLEEF's scalar functions run the same
+// algorithm).
+template <typename F>
+HWY_INLINE V sleef (F f, V x) noexcept
+{
+#if HWY_TARGET == HWY_AVX2 || HWY_TARGET == HWY_SSE4 || HWY_TARGET == HWY_SSSE3
+    V r;
+    r.raw = f (x.raw);
+    return r;
+#else
+    const D d;
+    HWY_ALIGN float lanes[hn::MaxLanes (d)];
+    hn::Store (x, d, lanes);
+    for (float& v : lanes)
+        v = f (v);
+    return hn::Load (d, lanes);
+#endif
+}
+
+template <typename F>
+HWY_INLINE V sleef (F f, V x, V y) noexcept
+{
+#if HWY_TARGET == HWY_AVX2 || HWY_TARGET == HWY_SSE4 || HWY_TARGET == HWY_SSSE3
+    V r;
+    r.raw = f (x.raw, y.raw);
+    return r;
+#else
+    const D d;
+    HWY_ALIGN float xs[hn::MaxLanes (d)];
+    HWY_ALIGN float ys[hn::MaxLanes (d)];
+    hn::Store (x, d, xs);
+    hn::Store (y, d, ys);
+    for (size_t k = 0; k < hn::MaxLanes (d); ++k)
+        xs[k] = f (xs[k], ys[k]);
+    return hn::Load (d, xs);
+#endif
+}
+
+// The last few elements go through the same vector function, padded, so that
+// every element gets identical results whatever its position.
+template <typename F>
+HWY_INLINE void unary (const float* a, float* out, unsigned long n, F f) noexcept
+{
+    const D d;
+    constexpr size_t lanes = hn::MaxLanes (d);
+    size_t i = 0;
+    for (; i + lanes <= n; i += lanes)
+        hn::StoreU (f (hn::LoadU (d, a + i)), d, out + i);
+    if (i < n)
+    {
+        HWY_ALIGN float rest[lanes] = {};
+        for (size_t k = 0; i + k < n; ++k)
+            rest[k] = a[i + k];
+        hn::Store (f (hn::Load (d, rest)), d, rest);
+        for (size_t k = 0; i + k < n; ++k)
+            out[i + k] = rest[k];
+    }
+}
+
+template <typename F>
+HWY_INLINE void binary (const float* a, const float* b, float* out, unsigned long n, F f) noexcept
+{
+    const D d;
+    constexpr size_t lanes = hn::MaxLanes (d);
+    size_t i = 0;
+    for (; i + lanes <= n; i += lanes)
+        hn::StoreU (f (hn::LoadU (d, a + i), hn::LoadU (d, b + i)), d, out + i);
+    if (i < n)
+    {
+        HWY_ALIGN float restA[lanes];
+        HWY_ALIGN float restB[lanes];
+        for (size_t k = 0; k < lanes; ++k)
+        {
+            restA[k] = i + k < n ? a[i + k] : 1.0f;
+            restB[k] = i + k < n ? b[i + k] : 1.0f;
+        }
+        hn::Store (f (hn::Load (d, restA), hn::Load (d, restB)), d, restA);
+        for (size_t k = 0; i + k < n; ++k)
+            out[i + k] = restA[k];
+    }
+}
+
+// cos, sin and tanh use SLEEF's 3.5-ulp kernels: two to three times faster
+// than the 1-ulp ones, and their error (about 1e-7, -140 dB) is far below
+// anything audible. They are on the audio path every sample (pitch windows,
+// the voices' saturation, the oscillator).
+void Cos (const float* a, float* out, unsigned long n)
+{
+    unary (a, out, n, [] (V x) { return sleef (KARVON_SLEEF (cos, u35), x); });
+}
+void Sin (const float* a, float* out, unsigned long n)
+{
+    unary (a, out, n, [] (V x) { return sleef (KARVON_SLEEF (sin, u35), x); });
+}
+void Tanh (const float* a, float* out, unsigned long n)
+{
+    unary (a, out, n, [] (V x) { return sleef (KARVON_SLEEF (tanh, u35), x); });
+}
+void Exp (const float* a, float* out, unsigned long n)
+{
+    unary (a, out, n, [] (V x) { return sleef (KARVON_SLEEF (exp, u10), x); });
+}
+void Log (const float* a, float* out, unsigned long n)
+{
+    unary (a, out, n, [] (V x) { return sleef (KARVON_SLEEF (log, u10), x); });
+}
+void Log10 (const float* a, float* out, unsigned long n)
+{
+    unary (a, out, n, [] (V x) { return sleef (KARVON_SLEEF (log10, u10), x); });
+}
+void Trunc (const float* a, float* out, unsigned long n)
+{
+    unary (a, out, n, [] (V x) { return hn::Trunc (x); });
+}
+void Pow (const float* x, const float* e, float* out, unsigned long n)
+{
+    binary (x, e, out, n, [] (V b, V p) { return sleef (KARVON_SLEEF (pow, u10), b, p); });
+}
+// SLEEF's fmod is exact while the quotient fits a float and the divisor is
+// normal; other lanes (huge quotients, subnormal or zero divisors, NaN and
+// infinities) take libm's fmodf so that every lane matches libm.
+void Fmod (const float* a, const float* b, float* out, unsigned long n)
+{
+    binary (a, b, out, n, [] (V x, V y) {
+        const D d;
+        const V r = sleef (KARVON_SLEEF_EXACT (fmod), x, y);
+        const V ay = hn::Abs (y);
+        const auto sound = hn::And (hn::Lt (hn::Abs (x), hn::Mul (ay, hn::Set (d, 0x1p100f))), hn::Ge (ay, hn::Set (d, 0x1p-126f)));
+        if (hn::AllTrue (d, sound))
+            return r;
+        HWY_ALIGN float xs[hn::MaxLanes (d)];
+        HWY_ALIGN float ys[hn::MaxLanes (d)];
+        hn::Store (x, d, xs);
+        hn::Store (y, d, ys);
+        for (size_t k = 0; k < hn::MaxLanes (d); ++k)
+            xs[k] = __builtin_fmodf (xs[k], ys[k]);
+        return hn::Load (d, xs);
+    });
+}
+
+// Second-order sections in the lanes of one vector: every lane takes
+// SignalProcessing::biquad's steps in its order, the feed-forward terms and
+// the older output first, then the one multiply and subtraction that wait
+// for the previous output.
+template <class DL>
+struct SectionLanes
+{
+    using VL = hn::Vec<DL>;
+    VL b0, b1, b2, a1, a2;
+    VL x1, x2, y1, y2;
+
+    HWY_INLINE VL step (VL x) noexcept
+    {
+        VL partial = hn::Add (hn::Mul (b0, x), hn::Mul (b1, x1));
+        partial = hn::Add (partial, hn::Mul (b2, x2));
+        partial = hn::Sub (partial, hn::Mul (a2, y2));
+        const VL y = hn::Sub (partial, hn::Mul (a1, y1));
+        x2 = x1;
+        x1 = x;
+        y2 = y1;
+        y1 = y;
+        return y;
+    }
+
+    // Lane j from section first + j; lanes past `count` idle on zeros.
+    void load (DL d, const float* const* c, BiquadHistory* const* h, int first, int count) noexcept
+    {
+        constexpr size_t lanes = hn::MaxLanes (d);
+        HWY_ALIGN float v[9][lanes];
+        for (size_t j = 0; j < lanes; ++j)
+        {
+            const int s = first + static_cast<int> (j);
+            const bool used = s < count;
+            for (int i = 0; i < 5; ++i)
+                v[i][j] = used ? c[s][i] : 0.0f;
+            v[5][j] = used ? h[s]->x1 : 0.0f;
+            v[6][j] = used ? h[s]->x2 : 0.0f;
+            v[7][j] = used ? h[s]->y1 : 0.0f;
+            v[8][j] = used ? h[s]->y2 : 0.0f;
+        }
+        b0 = hn::Load (d, v[0]), b1 = hn::Load (d, v[1]), b2 = hn::Load (d, v[2]);
+        a1 = hn::Load (d, v[3]), a2 = hn::Load (d, v[4]);
+        x1 = hn::Load (d, v[5]), x2 = hn::Load (d, v[6]), y1 = hn::Load (d, v[7]), y2 = hn::Load (d, v[8]);
+    }
+
+    void store (DL d, BiquadHistory* const* h, int first, int count) const noexcept
+    {
+        constexpr size_t lanes = hn::MaxLanes (d);
+        HWY_ALIGN float v[4][lanes];
+        hn::Store (x1, d, v[0]);
+        hn::Store (x2, d, v[1]);
+        hn::Store (y1, d, v[2]);
+        hn::Store (y2, d, v[3]);
+        for (size_t j = 0; j < lanes && first + static_cast<int> (j) < count; ++j)
+        {
+            BiquadHistory& s = *h[first + static_cast<int> (j)];
+            s.x1 = v[0][j], s.x2 = v[1][j], s.y1 = v[2][j], s.y2 = v[3][j];
+        }
+    }
+};
+
+// Rows r[j] (the samples of section j) become columns (sample s of every
+// section), and back: the transpose is its own inverse. 4 x 4 within 128-bit
+// blocks; with 8 lanes the blocks' halves are then exchanged.
+template <class DL>
+HWY_INLINE void transpose (DL d, hn::Vec<DL>* r) noexcept
+{
+#if HWY_TARGET != HWY_SCALAR
+    constexpr size_t lanes = hn::MaxLanes (d);
+    if constexpr (lanes == 4 || lanes == 8)
+    {
+        using VL = hn::Vec<DL>;
+        const hn::Repartition<double, DL> dd;
+        const auto low = [&] (VL a, VL b) { return hn::BitCast (d, hn::InterleaveLower (dd, hn::BitCast (dd, a), hn::BitCast (dd, b))); };
+        const auto high = [&] (VL a, VL b) { return hn::BitCast (d, hn::InterleaveUpper (dd, hn::BitCast (dd, a), hn::BitCast (dd, b))); };
+        VL s[lanes];
+        for (size_t q = 0; q < lanes; q += 4)
+        {
+            const VL t0 = hn::InterleaveLower (d, r[q], r[q + 1]);
+            const VL t1 = hn::InterleaveUpper (d, r[q], r[q + 1]);
+            const VL t2 = hn::InterleaveLower (d, r[q + 2], r[q + 3]);
+            const VL t3 = hn::InterleaveUpper (d, r[q + 2], r[q + 3]);
+            s[q] = low (t0, t2);
+            s[q + 1] = high (t0, t2);
+            s[q + 2] = low (t1, t3);
+            s[q + 3] = high (t1, t3);
+        }
+        if constexpr (lanes == 4)
+        {
+            for (size_t j = 0; j < 4; ++j)
+                r[j] = s[j];
+        }
+        else
+        {
+            for (size_t j = 0; j < 4; ++j)
+            {
+                r[j] = hn::ConcatLowerLower (d, s[j + 4], s[j]);
+                r[j + 4] = hn::ConcatUpperUpper (d, s[j + 4], s[j]);
+            }
+        }
+    }
+#else
+    (void) d;
+    (void) r;
+#endif
+}
+
+// Count channels through Stages sections each: groups of as many channels as
+// a vector has lanes (at least four, so two channels share one SSE vector),
+// a group's samples turned so that one vector holds the same sample of every
+// channel; the groups' recursions are independent and interleave.
+template <int Count, int Stages>
+void bank (const SectionBank& b, unsigned long n) noexcept
+{
+    using DL = hn::CappedTag<float, (Count < 4 ? 4 : Count)>;
+    using VL = hn::Vec<DL>;
+    const DL d;
+    constexpr size_t lanes = hn::MaxLanes (d);
+    constexpr int groups = (Count + static_cast<int> (lanes) - 1) / static_cast<int> (lanes);
+    const auto section = [] (int g, size_t j) { return g * static_cast<int> (lanes) + static_cast<int> (j); };
+
+    SectionLanes<DL> s[Stages][groups];
+    for (int st = 0; st < Stages; ++st)
+        for (int g = 0; g < groups; ++g)
+            s[st][g].load (d, b.coefficients[st], b.state[st], section (g, 0), Count);
+
+    const auto run = [&] (int g, VL x) {
+        for (int st = 0; st < Stages; ++st)
+            x = s[st][g].step (x);
+        return x;
+    };
+
+    size_t k = 0;
+    if constexpr (lanes > 1)
+    {
+        for (; k + lanes <= n; k += lanes)
+        {
+            VL r[groups][lanes];
+            for (int g = 0; g < groups; ++g)
+            {
+                for (size_t j = 0; j < lanes; ++j)
+                    r[g][j] = section (g, j) < Count ? hn::LoadU (d, b.in[section (g, j)] + k) : hn::Zero (d);
+                transpose (d, r[g]);
+            }
+            for (size_t j = 0; j < lanes; ++j)
+                for (int g = 0; g < groups; ++g)
+                    r[g][j] = run (g, r[g][j]);
+            for (int g = 0; g < groups; ++g)
+            {
+                transpose (d, r[g]);
+                for (size_t j = 0; j < lanes; ++j)
+                    if (section (g, j) < Count)
+                        hn::StoreU (r[g][j], d, b.out[section (g, j)] + k);
+            }
+        }
+    }
+    for (; k < n; ++k)
+    {
+        for (int g = 0; g < groups; ++g)
+        {
+            HWY_ALIGN float y[lanes];
+            for (size_t j = 0; j < lanes; ++j)
+                y[j] = section (g, j) < Count ? b.in[section (g, j)][k] : 0.0f;
+            hn::Store (run (g, hn::Load (d, y)), d, y);
+            for (size_t j = 0; j < lanes && section (g, j) < Count; ++j)
+                b.out[section (g, j)][k] = y[j];
+        }
+    }
+
+    for (int st = 0; st < Stages; ++st)
+        for (int g = 0; g < groups; ++g)
+            s[st][g].store (d, b.state[st], section (g, 0), Count);
+}
+
+void Biquads (const SectionBank& b, unsigned long n)
+{
+    const int kind = b.count * 2 + b.stages;
+    switch (kind)
+    {
+        case 2 * 2 + 1: bank<2, 1> (b, n); break;
+        case 2 * 2 + 2: bank<2, 2> (b, n); break;
+        case 4 * 2 + 1: bank<4, 1> (b, n); break;
+        case 4 * 2 + 2: bank<4, 2> (b, n); break;
+        case 8 * 2 + 1: bank<8, 1> (b, n); break;
+        default: break;
+    }
+}
+} // namespace HWY_NAMESPACE
+} // namespace VectorKernels
+HWY_AFTER_NAMESPACE();
+
+#if HWY_ONCE
+namespace VectorKernels
+{
+HWY_EXPORT (Cos);
+HWY_EXPORT (Sin);
+HWY_EXPORT (Tanh);
+HWY_EXPORT (Exp);
+HWY_EXPORT (Log);
+HWY_EXPORT (Log10);
+HWY_EXPORT (Trunc);
+HWY_EXPORT (Pow);
+HWY_EXPORT (Fmod);
+HWY_EXPORT (Biquads);
+
+void cos (const float* a, float* out, unsigned long n) noexcept { HWY_DYNAMIC_DISPATCH (Cos) (a, out, n); }
+void sin (const float* a, float* out, unsigned long n) noexcept { HWY_DYNAMIC_DISPATCH (Sin) (a, out, n); }
+void tanh (const float* a, float* out, unsigned long n) noexcept { HWY_DYNAMIC_DISPATCH (Tanh) (a, out, n); }
+void exp (const float* a, float* out, unsigned long n) noexcept { HWY_DYNAMIC_DISPATCH (Exp) (a, out, n); }
+void log (const float* a, float* out, unsigned long n) noexcept { HWY_DYNAMIC_DISPATCH (Log) (a, out, n); }
+void log10 (const float* a, float* out, unsigned long n) noexcept { HWY_DYNAMIC_DISPATCH (Log10) (a, out, n); }
+void trunc (const float* a, float* out, unsigned long n) noexcept { HWY_DYNAMIC_DISPATCH (Trunc) (a, out, n); }
+void pow (const float* x, const float* e, float* out, unsigned long n) noexcept { HWY_DYNAMIC_DISPATCH (Pow) (x, e, out, n); }
+void fmod (const float* a, const float* b, float* out, unsigned long n) noexcept { HWY_DYNAMIC_DISPATCH (Fmod) (a, b, out, n); }
+void biquads (const SectionBank& bank, unsigned long n) noexcept { HWY_DYNAMIC_DISPATCH (Biquads) (bank, n); }
+
+void choose() noexcept
+{
+    hwy::GetChosenTarget().Update (hwy::SupportedTargets());
+}
+
+std::vector<std::int64_t> targetsThisCpuRuns()
+{
+    return hwy::SupportedAndGeneratedTargets();
+}
+
+void useOnlyTarget (std::int64_t target) noexcept
+{
+    hwy::SetSupportedTargetsForTest (target);
+}
+
+const char* targetName (std::int64_t target) noexcept
+{
+    return hwy::TargetName (target);
+}
+} // namespace VectorKernels
+#endif

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+class BiquadHistory;
+
+// Internal to the vector layer: the operations whose fast forms are written
+// once, on Highway, and compiled for every x86 target from SSE2 to AVX2 (on
+// Arm, NEON). Each call runs the form for the best target this CPU has,
+// chosen in one place (Highway's dispatch table) when first called. AVX-512
+// is left out: on some server processors 512-bit arithmetic slows the clock
+// of the whole core, the host's and every other plug-in's work with it.
+//
+// Every target takes the same separate multiplies and adds in the same order
+// as the plain forms (the file is built with -ffp-contract=off), so all give
+// the same samples; only SLEEF's functions differ by target, within their
+// stated error.
+namespace VectorKernels
+{
+// Element-wise SLEEF functions (cos, sin and tanh within 3.5 ulp, the others
+// within 1 ulp), trunc, pow (x raised to e) and fmod (exactly libm's).
+void cos (const float* a, float* out, unsigned long n) noexcept;
+void sin (const float* a, float* out, unsigned long n) noexcept;
+void tanh (const float* a, float* out, unsigned long n) noexcept;
+void exp (const float* a, float* out, unsigned long n) noexcept;
+void log (const float* a, float* out, unsigned long n) noexcept;
+void log10 (const float* a, float* out, unsigned long n) noexcept;
+void trunc (const float* a, float* out, unsigned long n) noexcept;
+void pow (const float* x, const float* e, float* out, unsigned long n) noexcept;
+void fmod (const float* a, const float* b, float* out, unsigned long n) noexcept;
+
+// `count` (2, 4 or 8) independent channels, each through `stages` (1 or 2)
+// second-order sections in series: in[j] through coefficients[0][j] (and
+// then coefficients[1][j]) into out[j], with state[0][j] (and state[1][j]),
+// all non-null; out[j] may be in[j] but no other input. The channels run in
+// the lanes of one vector (two, four or eight groups of them where the
+// vectors are narrower), each lane taking SignalProcessing::biquad's steps.
+struct SectionBank
+{
+    const float* const* in;
+    float* const* out;
+    const float* const* coefficients[2];
+    BiquadHistory* const* state[2];
+    int count;
+    int stages;
+};
+void biquads (const SectionBank& bank, unsigned long n) noexcept;
+
+// Picks the target for this CPU now (else the first call does).
+void choose() noexcept;
+
+// The Highway targets this build holds that this CPU runs, best first, and
+// running every vector operation on one of them (0: the best again). For
+// tests that compare each target's forms with the plain ones.
+std::vector<std::int64_t> targetsThisCpuRuns();
+void useOnlyTarget (std::int64_t target) noexcept;
+const char* targetName (std::int64_t target) noexcept;
+} // namespace VectorKernels
