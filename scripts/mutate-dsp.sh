@@ -125,8 +125,8 @@ dsp/Pitch/PitchShifter.cpp | constexpr float kFilterResonance = -8.0f; | constex
 dsp/Pitch/PitchShifter.cpp | constexpr float kHighPassHz = 40.0f; | constexpr float kHighPassHz = 60.0f;
 dsp/Pitch/PitchShifter.cpp | constexpr float kLowPassHz = 5000.0f; | constexpr float kLowPassHz = 4000.0f;
 dsp/Pitch/PitchShifter.cpp | constexpr float kShortestTapSeconds = 0.001f; | constexpr float kShortestTapSeconds = 0.002f;
-dsp/Modulation/PhaseRampsAvx2.cpp | const __m256 oneAndHalf = _mm256_set1_ps (0.5f + 1.0f); | const __m256 oneAndHalf = _mm256_set1_ps (0.4f + 1.0f);
-dsp/Modulation/PhaseRampsAvx2.cpp | _mm256_mul_ps (_mm256_mul_ps (a, w), milli) | _mm256_mul_ps (_mm256_mul_ps (a, w), _mm256_set1_ps (0.0011f))
+AudioStuff/Common/Math/Accelerate/VectorKernels.cpp | const V oneAndHalf = hn::Set (d, 0.5f + 1.0f); | const V oneAndHalf = hn::Set (d, 0.4f + 1.0f);
+AudioStuff/Common/Math/Accelerate/VectorKernels.cpp | hn::Mul (hn::Mul (a, w), milli) | hn::Mul (hn::Mul (a, w), hn::Set (d, 0.0011f))
 dsp/Modulation/Lfo.cpp | constexpr float kHalfPi = 1.57079632679489661923f; | constexpr float kHalfPi = 1.0f;
 dsp/Modulation/Lfo.cpp | constexpr float kHighestRate = 40.0f; | constexpr float kHighestRate = 10.0f;
 dsp/Modulation/Lfo.cpp | const bool shifted = output != 0 ? offset >= 0.0f : offset < 0.0f; | const bool shifted = output > 1 ? offset >= 0.0f : offset < 0.0f;
@@ -166,7 +166,7 @@ dsp/Modulation/Lfo.cpp | return 1000.0f / rate; | return 1100.0f / rate;
 # Not reached: the one-sample loop takes only what the four- and eight-lane
 # loops leave, and the kernel's calls are 256 samples long.
 # dsp/Modulation/Lfo.cpp | p = fractionalPart ((p + phaseOffset[i]) + 1.0f); | p = fractionalPart ((p - phaseOffset[i]) + 1.0f);
-dsp/Modulation/PhaseRampsAvx2.cpp | p = fractionalPart (_mm256_add_ps (_mm256_add_ps (p, _mm256_loadu_ps (phaseOffset + i)), one)); | p = fractionalPart (_mm256_add_ps (_mm256_sub_ps (p, _mm256_loadu_ps (phaseOffset + i)), one));
+AudioStuff/Common/Math/Accelerate/VectorKernels.cpp | p = fractionalPart (hn::Add (hn::Add (p, hn::LoadU (d, phaseOffset + i)), one)); | p = fractionalPart (hn::Add (hn::Sub (p, hn::LoadU (d, phaseOffset + i)), one));
 dsp/Modulation/Lfo.cpp | 1.0f / (period * 0.001f) : 0.0f; | 1.0f / (period * 0.0011f) : 0.0f;
 dsp/Pitch/PitchShifter.cpp | static_cast<float> (semitones) + 60.0f + fine; | static_cast<float> (semitones) + 61.0f + fine;
 dsp/Pitch/PitchShifter.cpp | ((1.0f - ratio) / windowSeconds) | ((ratio - 1.0f) / windowSeconds)

@@ -1,13 +1,11 @@
 #include "Modulation/Lfo.h"
 
 #include "BlockSize.h"
-#include "Math/Accelerate/FractionLanes.h"
 #include "Math/Accelerate/SignalProcessing.h"
-#include "Modulation/PhaseRampsAvx2.h"
+#include "Math/Accelerate/VectorKernels.h"
 
 #include <algorithm>
 #include <cmath>
-#include <emmintrin.h>
 
 namespace
 {
@@ -16,10 +14,10 @@ constexpr float kHalfPi = 1.57079632679489661923f;
 constexpr float kLowestRate = 0.0625f; // Hz
 constexpr float kHighestRate = 40.0f;  // Hz
 
-using FractionLanes::fractionalPart;
-
-// Chosen once when the library loads.
-const bool useAvx2 = PhaseRampsAvx2::available();
+float fractionalPart (float x) noexcept
+{
+    return x - std::trunc (x);
+}
 
 // out = out g with g = amount 0.01, squared when asked: one pass.
 void applyAmount (const float* __restrict amount, bool squared, float* __restrict out, unsigned long n) noexcept
@@ -160,32 +158,7 @@ float Lfo::phasesOf (float phase, float step, const float* phaseOffset, bool sin
     // Per sample, in this order: u = frac(phase + i step); with an offset
     // u = frac((u + offset) + 1); for the sine u 2 pi + (-pi / 2).
     float last = phase;
-    unsigned long i = 0;
-    if (useAvx2)
-        i = PhaseRampsAvx2::oscillatorPhases (phase, step, phaseOffset, sineArgument, kTwoPi, -kHalfPi, out, n, last);
-    if (n < (1UL << 24)) // the sample index must convert to float exactly
-    {
-        const __m128 start = _mm_set1_ps (phase);
-        const __m128 increment = _mm_set1_ps (step);
-        const __m128 one = _mm_set1_ps (1.0f);
-        const __m128 turn = _mm_set1_ps (kTwoPi);
-        const __m128 quarter = _mm_set1_ps (-kHalfPi);
-        const int first = static_cast<int> (i);
-        __m128i index = _mm_setr_epi32 (first, first + 1, first + 2, first + 3);
-        for (; i + 4 <= n; i += 4)
-        {
-            const __m128 unfolded = FractionLanes::fractionalPart (_mm_add_ps (start, _mm_mul_ps (_mm_cvtepi32_ps (index), increment)));
-            index = _mm_add_epi32 (index, _mm_set1_epi32 (4));
-            __m128 p = unfolded;
-            if (phaseOffset != nullptr)
-                p = FractionLanes::fractionalPart (_mm_add_ps (_mm_add_ps (p, _mm_loadu_ps (phaseOffset + i)), one));
-            if (sineArgument)
-                p = _mm_add_ps (_mm_mul_ps (p, turn), quarter);
-            _mm_storeu_ps (out + i, p);
-            if (i + 4 == n)
-                last = _mm_cvtss_f32 (_mm_shuffle_ps (unfolded, unfolded, _MM_SHUFFLE (3, 3, 3, 3)));
-        }
-    }
+    unsigned long i = VectorKernels::oscillatorPhases (phase, step, phaseOffset, sineArgument, kTwoPi, -kHalfPi, out, n, last);
     for (; i < n; ++i)
     {
         const float unfolded = fractionalPart (phase + static_cast<float> (static_cast<int> (i)) * step);

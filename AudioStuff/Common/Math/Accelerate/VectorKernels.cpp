@@ -383,6 +383,82 @@ void Biquads (const SectionBank& b, unsigned long n)
         default: break;
     }
 }
+
+// x - trunc(x), exact for every float (Highway's Trunc keeps the sign and
+// passes magnitudes of 2^23 and above, infinities and NaN through).
+HWY_INLINE V fractionalPart (V x) noexcept
+{
+    return hn::Sub (x, hn::Trunc (x));
+}
+
+// The sample index must convert to float exactly.
+constexpr unsigned long kLongestRamp = 1UL << 24;
+
+unsigned long WindowPhases (float phase, float inc, const float* window, float shortest, float halfTurn, float* pA,
+                            float* pB, float* dA, float* dB, unsigned long n, unsigned long first, float& last)
+{
+    if (n + first >= kLongestRamp)
+        return 0;
+    const D d;
+    const hn::RebindToSigned<D> di;
+    constexpr size_t lanes = hn::MaxLanes (d);
+    const V start = hn::Set (d, phase);
+    const V step = hn::Set (d, inc);
+    const V one = hn::Set (d, 1.0f);
+    const V oneAndHalf = hn::Set (d, 0.5f + 1.0f);
+    const V milli = hn::Set (d, 0.001f);
+    const V offset = hn::Set (d, shortest);
+    const V minusHalf = hn::Set (d, -0.5f);
+    const V turn = hn::Set (d, halfTurn);
+    auto index = hn::Iota (di, static_cast<int> (first));
+    size_t i = 0;
+    for (; i + lanes <= n; i += lanes)
+    {
+        const V unfolded = fractionalPart (hn::Add (start, hn::Mul (hn::ConvertTo (d, index), step)));
+        index = hn::Add (index, hn::Set (di, static_cast<int> (lanes)));
+        const V a = fractionalPart (hn::Add (unfolded, one));
+        const V b = fractionalPart (hn::Add (a, oneAndHalf));
+        const V w = hn::LoadU (d, window + i);
+        hn::StoreU (hn::Add (hn::Mul (hn::Mul (a, w), milli), offset), d, dA + i);
+        hn::StoreU (hn::Add (hn::Mul (hn::Mul (b, w), milli), offset), d, dB + i);
+        hn::StoreU (hn::Mul (hn::Add (a, minusHalf), turn), d, pA + i);
+        hn::StoreU (hn::Mul (hn::Add (b, minusHalf), turn), d, pB + i);
+        if (i + lanes == n)
+            last = hn::ExtractLane (unfolded, lanes - 1);
+    }
+    return i;
+}
+
+unsigned long OscillatorPhases (float phase, float step, const float* phaseOffset, bool sineArgument, float twoPi,
+                                float minusHalfPi, float* out, unsigned long n, float& last)
+{
+    if (n >= kLongestRamp)
+        return 0;
+    const D d;
+    const hn::RebindToSigned<D> di;
+    constexpr size_t lanes = hn::MaxLanes (d);
+    const V start = hn::Set (d, phase);
+    const V increment = hn::Set (d, step);
+    const V one = hn::Set (d, 1.0f);
+    const V turn = hn::Set (d, twoPi);
+    const V quarter = hn::Set (d, minusHalfPi);
+    auto index = hn::Iota (di, 0);
+    size_t i = 0;
+    for (; i + lanes <= n; i += lanes)
+    {
+        const V unfolded = fractionalPart (hn::Add (start, hn::Mul (hn::ConvertTo (d, index), increment)));
+        index = hn::Add (index, hn::Set (di, static_cast<int> (lanes)));
+        V p = unfolded;
+        if (phaseOffset != nullptr)
+            p = fractionalPart (hn::Add (hn::Add (p, hn::LoadU (d, phaseOffset + i)), one));
+        if (sineArgument)
+            p = hn::Add (hn::Mul (p, turn), quarter);
+        hn::StoreU (p, d, out + i);
+        if (i + lanes == n)
+            last = hn::ExtractLane (unfolded, lanes - 1);
+    }
+    return i;
+}
 } // namespace HWY_NAMESPACE
 } // namespace VectorKernels
 HWY_AFTER_NAMESPACE();
@@ -400,6 +476,8 @@ HWY_EXPORT (Trunc);
 HWY_EXPORT (Pow);
 HWY_EXPORT (Fmod);
 HWY_EXPORT (Biquads);
+HWY_EXPORT (WindowPhases);
+HWY_EXPORT (OscillatorPhases);
 
 void cos (const float* a, float* out, unsigned long n) noexcept { HWY_DYNAMIC_DISPATCH (Cos) (a, out, n); }
 void sin (const float* a, float* out, unsigned long n) noexcept { HWY_DYNAMIC_DISPATCH (Sin) (a, out, n); }
@@ -415,6 +493,18 @@ void biquads (const SectionBank& bank, unsigned long n) noexcept { HWY_DYNAMIC_D
 void choose() noexcept
 {
     hwy::GetChosenTarget().Update (hwy::SupportedTargets());
+}
+
+unsigned long windowPhases (float phase, float inc, const float* window, float shortest, float halfTurn, float* pA, float* pB,
+                            float* dA, float* dB, unsigned long n, unsigned long first, float& last) noexcept
+{
+    return HWY_DYNAMIC_DISPATCH (WindowPhases) (phase, inc, window, shortest, halfTurn, pA, pB, dA, dB, n, first, last);
+}
+
+unsigned long oscillatorPhases (float phase, float step, const float* phaseOffset, bool sineArgument, float twoPi,
+                                float minusHalfPi, float* out, unsigned long n, float& last) noexcept
+{
+    return HWY_DYNAMIC_DISPATCH (OscillatorPhases) (phase, step, phaseOffset, sineArgument, twoPi, minusHalfPi, out, n, last);
 }
 
 std::vector<std::int64_t> targetsThisCpuRuns()

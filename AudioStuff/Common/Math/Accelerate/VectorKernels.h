@@ -5,7 +5,8 @@
 
 class BiquadHistory;
 
-// Internal to the vector layer: the operations whose fast forms are written
+// Internal to the vector layer and the blocks that fold its loops into their
+// own (the oscillator, the pitch shifter): the operations whose fast forms are written
 // once, on Highway, and compiled for every x86 target from SSE2 to AVX2 (on
 // Arm, NEON). Each call runs the form for the best target this CPU has,
 // chosen in one place (Highway's dispatch table) when first called. AVX-512
@@ -46,6 +47,18 @@ struct SectionBank
     int stages;
 };
 void biquads (const SectionBank& bank, unsigned long n) noexcept;
+
+// The phase loops of the pitch shifter's windows and of the oscillator, on
+// whole vectors: each computes exactly what the blocks' own per-sample loops
+// compute (see there), for samples 0 .. (n rounded down to a multiple of the
+// vector's lanes) - 1, and returns how many samples it did (0 where the
+// sample index would not convert to float exactly). `last` receives the
+// unfolded phase of the last sample done. The window phases count samples
+// from `first` (the block's place in the shifter's chunk).
+unsigned long windowPhases (float phase, float inc, const float* window, float shortest, float halfTurn, float* pA, float* pB,
+                            float* dA, float* dB, unsigned long n, unsigned long first, float& last) noexcept;
+unsigned long oscillatorPhases (float phase, float step, const float* phaseOffset, bool sineArgument, float twoPi,
+                                float minusHalfPi, float* out, unsigned long n, float& last) noexcept;
 
 // Picks the target for this CPU now (else the first call does).
 void choose() noexcept;
