@@ -54,7 +54,7 @@ dsp/Dynamics/Ducker.cpp | left += laneSum (outLow) + static_cast<std::int64_t> (
 dsp/Dynamics/Ducker.cpp | static_cast<std::int64_t> (laneSum (inHigh)) * 65536; | static_cast<std::int64_t> (laneSum (inHigh)) * 32768;
 dsp/Dynamics/Ducker.cpp | _mm256_min_ps (largest, | _mm256_max_ps (largest,
 dsp/Pitch/PitchShifter.cpp | SP::biquadSeriesFour (in, highSets, lowSets, x, n, highStates, lowStates); | SP::biquadSeriesFour (in, lowSets, highSets, x, n, highStates, lowStates);
-AudioStuff/Common/Math/Accelerate/SignalProcessing.cpp | _mm_store_ps (y, second.step (first.step (lanes (in[0][k], in[1][k], in[2][k], in[3][k])))); | _mm_store_ps (y, second.step (first.step (lanes (in[1][k], in[0][k], in[2][k], in[3][k]))));
+AudioStuff/Common/Math/Accelerate/VectorKernels.cpp | y[j] = section (g, j) < Count ? b.in[section (g, j)][k] : 0.0f; | y[j] = section (g, j) < Count ? b.in[section (g, 0)][k] : 0.0f;
 AudioStuff/Common/Math/Accelerate/SignalProcessing.cpp | storeFourLanes (second, secondState); | (void) secondState;
 dsp/Pitch/Shifter.cpp | b.leaveDelayPair (start, n); | (void) b;
 dsp/Delay/DelayLine.cpp | const DelayWrite* storages[2] = { &writes[0], &writes[1] }; | const DelayWrite* storages[2] = { &writes[0], &writes[0] };
@@ -96,7 +96,7 @@ dsp/Reverb/Reverb.cpp | = b.convertControls (colourB, dampingB, n); | = b.conver
 dsp/Reverb/EarlyReflections.cpp | rung (tapB, outLeftB, diffB, n); | rung (tapA, outLeftB, diffB, n);
 dsp/Reverb/EarlyReflections.cpp | firstRung (tapB, leftB, outLeftB, diffB, n); | firstRung (tapB, leftA, outLeftB, diffB, n);
 dsp/Reverb/SimpleReverb.cpp | b.mixAndStore (buffersB, n); | b.mixAndStore (buffersA, n);
-dsp/Delay/DelayReadAvx2.cpp | while (end < count && time[end] == time[first]) | while (end < count)
+AudioStuff/Common/Math/Accelerate/VectorKernels.cpp | while (end < count && time[end] == time[first]) | while (end < count)
 AudioStuff/Common/Math/Accelerate/VectorKernels.cpp | partial = hn::Sub (partial, hn::Mul (a2, y2)); | partial = hn::Sub (partial, hn::Mul (a2, y1));
 AudioStuff/Common/Math/Accelerate/VectorKernels.cpp | r[j + 4] = hn::ConcatUpperUpper (d, s[j + 4], s[j]); | r[j + 4] = hn::ConcatLowerLower (d, s[j + 4], s[j]);
 dsp/Kernel/VantrelDSPKernelProcess.cpp | reverb.lengthSource = parameterBuffer (P::ReverbLength) + start; | reverb.lengthSource = parameterBuffer (P::DelayTimeA) + start;
@@ -104,7 +104,7 @@ dsp/Kernel/VantrelDSPKernelProcess.cpp | SP::mul_s (parameterBuffer (P::PitchShi
 dsp/Kernel/VantrelDSPKernelProcess.cpp | shifterB->setWindowMs (parameterBuffer (P::DelayTimeB) + start); | shifterB->setWindowMs (parameterBuffer (P::DelayTimeA) + start);
 dsp/Kernel/VantrelDSPKernel.cpp | dryWet->usePower = false; | dryWet->usePower = true;
 dsp/Pitch/Shifter.cpp | dryWet.twoSegment = false; | dryWet.twoSegment = true;
-dsp/Delay/DelayReadAvx2.cpp | return _mm256_add_ps (_mm256_mul_ps (f, _mm256_sub_ps (y1, y0)), y0); | return _mm256_add_ps (_mm256_mul_ps (f, _mm256_sub_ps (y0, y1)), y1);
+AudioStuff/Common/Math/Accelerate/VectorKernels.cpp | return hn::Add (hn::Mul (f, hn::Sub (y1, y0)), y0); | return hn::Add (hn::Mul (f, hn::Sub (y0, y1)), y1);
 dsp/Kernel/VantrelDSPKernel.cpp | duckerRatio (scratch (10.0f)) | duckerRatio (scratch (8.0f))
 dsp/Kernel/VantrelDSPKernel.cpp | scratch (0.25f * static_cast<float> (i)) | scratch (0.2f * static_cast<float> (i))
 dsp/Kernel/VantrelDSPKernel.cpp | == 0.0f ? LowShelf : HighPass | == 0.0f ? HighPass : LowShelf

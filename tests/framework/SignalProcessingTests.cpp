@@ -75,8 +75,7 @@ const std::vector<float> specialValues {
 };
 } // namespace
 
-INSTANTIATE_TEST_SUITE_P (EveryTarget, VectorTargets, testing::ValuesIn (VectorKernels::targetsThisCpuRuns()),
-                          [] (const testing::TestParamInfo<std::int64_t>& info) { return std::string (VectorKernels::targetName (info.param)); });
+INSTANTIATE_TEST_SUITE_P (EveryTarget, VectorTargets, VectorTargets::all(), VectorTargets::name);
 
 TEST (SignalProcessing, ArithmeticKeepsFormulaAndOperandOrder)
 {

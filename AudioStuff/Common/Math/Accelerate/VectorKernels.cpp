@@ -7,6 +7,8 @@
 #include <hwy/highway.h>
 #include <sleef.h>
 
+#include <cstring>
+
 #include "Math/Accelerate/BiquadHistory.h"
 #include "Math/Accelerate/VectorKernels.h"
 
@@ -459,6 +461,220 @@ unsigned long OscillatorPhases (float phase, float step, const float* phaseOffse
     }
     return i;
 }
+
+// Delay reads: the per-call constants, and the positions and taps of a
+// vector of samples, each lane as DelayRead's per-sample loop computes it.
+// 32-bit lanes: storage sizes and block lengths stay far below 2^31.
+struct Reach
+{
+    using DI = hn::RebindToSigned<D>;
+    using VI = hn::Vec<DI>;
+    static constexpr size_t lanes = hn::MaxLanes (D());
+    V unit, rate, low, high;
+    VI first, wrap, lowest, highest;
+    int highestWindowStart;
+
+    explicit Reach (const DelayReach& r) noexcept
+        : unit (hn::Set (D(), r.toSeconds)),
+          rate (hn::Set (D(), r.sampleRate)),
+          low (hn::Set (D(), r.shortest)),
+          high (hn::Set (D(), r.longest)),
+          first (hn::Iota (DI(), static_cast<int> (r.base))),
+          wrap (hn::Set (DI(), static_cast<int> (r.size))),
+          lowest (hn::Set (DI(), 4)),
+          highest (hn::Set (DI(), static_cast<int> (r.size) + 3)),
+          // Sixteen samples from position - 1 must stay inside the size + 4 floats.
+          highestWindowStart (static_cast<int> (r.size) - 11)
+    {
+    }
+
+    // Positions and fractions of samples i .. i + lanes - 1: the delay limited
+    // to [shortest, longest] (NaN to shortest), truncated, the position
+    // wrapped once and clamped.
+    HWY_INLINE VI positions (const float* time, size_t i, V& f) const noexcept
+    {
+        const D d;
+        const DI di;
+        V delay = hn::Mul (hn::Mul (hn::LoadU (d, time + i), unit), rate);
+        delay = hn::Max (low, delay);
+        delay = hn::Min (high, delay);
+        delay = hn::IfThenElse (hn::Ge (delay, low), delay, low);
+        const VI whole = hn::ConvertTo (di, delay);
+        f = hn::Sub (delay, hn::ConvertTo (d, whole));
+        VI p = hn::Sub (hn::Add (first, hn::Set (di, static_cast<int> (i))), whole);
+        p = hn::Add (p, hn::IfThenElseZero (hn::Lt (p, lowest), wrap));
+        return hn::Min (hn::Max (p, lowest), highest);
+    }
+
+    // The interpolated samples at positions p with fractions f: y0 + F (y1 - y0).
+    HWY_INLINE V taps (const float* data, VI p, V f) const noexcept
+    {
+        const D d;
+        const DI di;
+        V y0, y1;
+        const int p0 = hn::GetLane (p);
+        if (hn::AllTrue (di, hn::Eq (p, hn::Iota (di, p0))))
+        {
+            // Consecutive positions (a delay that holds or moves slowly): two
+            // plain vector loads read the same samples.
+            y0 = hn::LoadU (d, data + p0);
+            y1 = hn::LoadU (d, data + p0 - 1);
+        }
+        else if (! nearby (data, p, p0, y0, y1))
+        {
+            // Each lane's two neighbouring samples as one 8-byte load; on
+            // current CPUs these beat gathers.
+            HWY_ALIGN int at[lanes];
+            HWY_ALIGN float pairs[2 * lanes];
+            hn::Store (p, di, at);
+            for (size_t k = 0; k < lanes; ++k)
+                std::memcpy (pairs + 2 * k, data + at[k] - 1, 2 * sizeof (float));
+            hn::LoadInterleaved2 (d, pairs, y1, y0);
+        }
+        return hn::Add (hn::Mul (f, hn::Sub (y1, y0)), y0);
+    }
+
+    // Eight lanes whose positions lie within fifteen samples after the first
+    // (a tap sweeping at up to twice the speed of the signal, as a pitch
+    // shifter's do): two vector loads hold all their samples, and each lane
+    // picks its two.
+    HWY_INLINE bool nearby (const float* data, VI p, int p0, V& y0, V& y1) const noexcept
+    {
+#if HWY_TARGET != HWY_SCALAR
+        if constexpr (lanes == 8)
+        {
+            const D d;
+            const DI di;
+            if (p0 > highestWindowStart)
+                return false;
+            const VI rel = hn::Sub (p, hn::Set (di, p0));
+            if (! hn::AllFalse (di, hn::Or (hn::Gt (rel, hn::Set (di, 14)), hn::Lt (rel, hn::Zero (di)))))
+                return false;
+            const V lo = hn::LoadU (d, data + p0 - 1);
+            const V hi = hn::LoadU (d, data + p0 + 7);
+            const auto pick = [&] (VI index) {
+                const auto at = hn::IndicesFromVec (d, hn::And (index, hn::Set (di, 7)));
+                return hn::IfThenElse (hn::RebindMask (d, hn::Gt (index, hn::Set (di, 7))), hn::TableLookupLanes (hi, at),
+                                       hn::TableLookupLanes (lo, at));
+            };
+            y1 = pick (rel);
+            y0 = pick (hn::Add (rel, hn::Set (di, 1)));
+            return true;
+        }
+#endif
+        (void) data, (void) p, (void) p0, (void) y0, (void) y1;
+        return false;
+    }
+};
+
+bool readable (const DelayReach& r, unsigned long n) noexcept
+{
+    return n < (1UL << 30) && r.size < (1L << 30);
+}
+
+unsigned long DelayLinear (const float* time, float* out, const float* data, const DelayReach& r, unsigned long n)
+{
+    if (! readable (r, n))
+        return 0;
+    const Reach reach (r);
+    size_t i = 0;
+    for (; i + Reach::lanes <= n; i += Reach::lanes)
+    {
+        V f;
+        const auto p = reach.positions (time, i, f);
+        hn::StoreU (reach.taps (data, p, f), D(), out + i);
+    }
+    return i;
+}
+
+unsigned long DelayLagrange (const float* time, float* out, const float* data, const DelayReach& r, unsigned long n)
+{
+    if (! readable (r, n))
+        return 0;
+    const D d;
+    const Reach reach (r);
+    constexpr size_t lanes = Reach::lanes;
+    const V sixth = hn::Set (d, 0.1666667f);
+    const V minusSixth = hn::Set (d, -0.1666667f);
+    const V two = hn::Set (d, 2.0f);
+    const V three = hn::Set (d, 3.0f);
+    const V minusThree = hn::Set (d, -3.0f);
+    size_t i = 0;
+    for (; i + lanes <= n; i += lanes)
+    {
+        V f;
+        HWY_ALIGN int at[lanes];
+        hn::Store (reach.positions (time, i, f), Reach::DI(), at);
+        HWY_ALIGN float y[4][lanes];
+        for (size_t k = 0; k < lanes; ++k)
+            for (int m = 0; m < 4; ++m)
+                y[m][k] = data[at[k] - m];
+        const V y0 = hn::Load (d, y[0]), y1 = hn::Load (d, y[1]), y2 = hn::Load (d, y[2]), y3 = hn::Load (d, y[3]);
+        // As DelayRead's per-sample Lagrange step, operation by operation.
+        const V c = hn::Add (hn::Mul (f, minusSixth), sixth);
+        V a = hn::Sub (y3, y0);
+        a = hn::Add (hn::Mul (y2, minusThree), a);
+        a = hn::Add (hn::Mul (y1, three), a);
+        a = hn::Mul (f, a);
+        V b = hn::Mul (y0, two);
+        b = hn::Add (hn::Mul (y1, minusThree), b);
+        b = hn::Add (b, y3);
+        b = hn::Add (b, a);
+        b = hn::Mul (c, b);
+        V e = hn::Sub (y2, y1);
+        e = hn::Sub (e, b);
+        hn::StoreU (hn::Add (hn::Mul (f, e), y1), d, out + i);
+    }
+    return i;
+}
+
+// Storages read at one set of times: the positions are found once per
+// vector. A group's storages are read side by side and the next group after
+// it, so that only a few storages stream through the caches at a time.
+void DelayLinearMany (const float* const* time, float* const* out, const float* const* data, int count,
+                      const DelayReach& r, unsigned long n)
+{
+    if (! readable (r, n))
+        return;
+    const Reach reach (r);
+    for (int first = 0; first < count;)
+    {
+        // Storages next to each other at the same times share their positions.
+        int end = first + 1;
+        while (end < count && time[end] == time[first])
+            ++end;
+        for (size_t i = 0; i + Reach::lanes <= n; i += Reach::lanes)
+        {
+            V f;
+            const auto p = reach.positions (time[first], i, f);
+            for (int k = first; k < end; ++k)
+                hn::StoreU (reach.taps (data[k], p, f), D(), out[k] + i);
+        }
+        first = end;
+    }
+}
+
+void DelayWindowedTaps (const float* timeA, const float* timeB, const float* weightA, const float* weightB,
+                        const float* const* data, float* const* out, int channels, const DelayReach& r, unsigned long n)
+{
+    if (! readable (r, n))
+        return;
+    const Reach reach (r);
+    for (size_t i = 0; i + Reach::lanes <= n; i += Reach::lanes)
+    {
+        V fA, fB;
+        const auto pA = reach.positions (timeA, i, fA);
+        const auto pB = reach.positions (timeB, i, fB);
+        const V wA = hn::LoadU (D(), weightA + i);
+        const V wB = hn::LoadU (D(), weightB + i);
+        for (int c = 0; c < channels; ++c)
+        {
+            const V a = reach.taps (data[c], pA, fA);
+            const V b = reach.taps (data[c], pB, fB);
+            hn::StoreU (hn::Add (hn::Mul (wA, a), hn::Mul (wB, b)), D(), out[c] + i);
+        }
+    }
+}
 } // namespace HWY_NAMESPACE
 } // namespace VectorKernels
 HWY_AFTER_NAMESPACE();
@@ -478,6 +694,10 @@ HWY_EXPORT (Fmod);
 HWY_EXPORT (Biquads);
 HWY_EXPORT (WindowPhases);
 HWY_EXPORT (OscillatorPhases);
+HWY_EXPORT (DelayLinear);
+HWY_EXPORT (DelayLagrange);
+HWY_EXPORT (DelayLinearMany);
+HWY_EXPORT (DelayWindowedTaps);
 
 void cos (const float* a, float* out, unsigned long n) noexcept { HWY_DYNAMIC_DISPATCH (Cos) (a, out, n); }
 void sin (const float* a, float* out, unsigned long n) noexcept { HWY_DYNAMIC_DISPATCH (Sin) (a, out, n); }
@@ -505,6 +725,29 @@ unsigned long oscillatorPhases (float phase, float step, const float* phaseOffse
                                 float minusHalfPi, float* out, unsigned long n, float& last) noexcept
 {
     return HWY_DYNAMIC_DISPATCH (OscillatorPhases) (phase, step, phaseOffset, sineArgument, twoPi, minusHalfPi, out, n, last);
+}
+
+unsigned long delayLinear (const float* time, float* out, const float* data, const DelayReach& reach, unsigned long n) noexcept
+{
+    return HWY_DYNAMIC_DISPATCH (DelayLinear) (time, out, data, reach, n);
+}
+
+unsigned long delayLagrange (const float* time, float* out, const float* data, const DelayReach& reach, unsigned long n) noexcept
+{
+    return HWY_DYNAMIC_DISPATCH (DelayLagrange) (time, out, data, reach, n);
+}
+
+void delayLinearMany (const float* const* time, float* const* out, const float* const* data, int count,
+                      const DelayReach& reach, unsigned long n) noexcept
+{
+    HWY_DYNAMIC_DISPATCH (DelayLinearMany) (time, out, data, count, reach, n);
+}
+
+void delayWindowedTaps (const float* timeA, const float* timeB, const float* weightA, const float* weightB,
+                        const float* const* data, float* const* out, int channels, const DelayReach& reach,
+                        unsigned long n) noexcept
+{
+    HWY_DYNAMIC_DISPATCH (DelayWindowedTaps) (timeA, timeB, weightA, weightB, data, out, channels, reach, n);
 }
 
 std::vector<std::int64_t> targetsThisCpuRuns()
