@@ -2,7 +2,7 @@
 
 #include "Math/Accelerate/BiquadState.h"
 
-#include <emmintrin.h>
+#include <cmath>
 
 // The two previous inputs and outputs of one second-order section, carried
 // from one processed piece to the next. x1/y1 are the most recent samples.
@@ -16,17 +16,10 @@ public:
     // infinities and NaN. Inline: every filter call ends with it.
     void clearBadStateValue() noexcept override
     {
-        const __m128 v = _mm_setr_ps (x1, x2, y1, y2);
-        const __m128 m = _mm_andnot_ps (_mm_set1_ps (-0.0f), v);
-        // Ordered comparisons: NaN fails both.
-        const __m128 sound = _mm_and_ps (_mm_cmpgt_ps (m, _mm_set1_ps (kAboveSmallest)),
-                                         _mm_cmplt_ps (m, _mm_set1_ps (kBelowLargest)));
-        alignas (16) float kept[4];
-        _mm_store_ps (kept, _mm_and_ps (sound, v));
-        x1 = kept[0];
-        x2 = kept[1];
-        y1 = kept[2];
-        y2 = kept[3];
+        x1 = sound (x1);
+        x2 = sound (x2);
+        y1 = sound (y1);
+        y2 = sound (y2);
     }
 
     float x1 = 0.0f;
@@ -35,6 +28,13 @@ public:
     float y2 = 0.0f;
 
 private:
+    // Ordered comparisons: NaN fails both.
+    static float sound (float v) noexcept
+    {
+        const float m = std::fabs (v);
+        return m > kAboveSmallest && m < kBelowLargest ? v : 0.0f;
+    }
+
     // Neither bound is a float, so for a float magnitude m: m > 1e-15 exactly
     // when m > the largest float below 1e-15, and m < 1e15 exactly when m <
     // the smallest float above 1e15 (both checked by the tests against the

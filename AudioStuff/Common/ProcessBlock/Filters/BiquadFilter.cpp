@@ -1,6 +1,7 @@
 #include "ProcessBlock/Filters/BiquadFilter.h"
 
 #include "Math/Accelerate/SignalProcessing.h"
+#include "Math/Accelerate/VectorKernels.h"
 
 #include <algorithm>
 
@@ -103,47 +104,9 @@ void BiquadFilter::processSeriesTwo (BiquadFilter* const* first, BiquadFilter* c
                                      const BiquadFilterParameters* firstParameters,
                                      const BiquadFilterParameters* secondParameters) noexcept
 {
-    bool together = frames > 0 && buffers[0] != buffers[1];
-    for (int j = 0; j < 2 && together; ++j)
-        together = first[j]->singlePiece (frames, channel, firstParameters[j])
-                   && second[j]->singlePiece (frames, channel, secondParameters[j]);
-    if (! together)
-    {
-        for (int j = 0; j < 2; ++j)
-            processSeries (*first[j], *second[j], buffers[j], frames, channel, firstParameters[j], secondParameters[j]);
-        return;
-    }
-
-    float c[4][5];
-    const float* firstSets[2];
-    const float* secondSets[2];
-    BiquadHistory* firstStates[2];
-    BiquadHistory* secondStates[2];
-    for (int j = 0; j < 2; ++j)
-    {
-        float frequency, resonance, gain;
-        firstValues (firstParameters[j], frequency, resonance, gain);
-        first[j]->updateCoefficients (frequency, resonance, gain);
-        firstValues (secondParameters[j], frequency, resonance, gain);
-        second[j]->updateCoefficients (frequency, resonance, gain);
-        const BiquadCoefficients& a = first[j]->coefficients;
-        const BiquadCoefficients& b = second[j]->coefficients;
-        float* ca = c[2 * j];
-        float* cb = c[2 * j + 1];
-        ca[0] = a.b0, ca[1] = a.b1, ca[2] = a.b2, ca[3] = a.a1, ca[4] = a.a2;
-        cb[0] = b.b0, cb[1] = b.b1, cb[2] = b.b2, cb[3] = b.a1, cb[4] = b.a2;
-        firstSets[j] = ca;
-        secondSets[j] = cb;
-        firstStates[j] = first[j]->history (channel);
-        secondStates[j] = second[j]->history (channel);
-    }
     const float* in[2] = { buffers[0], buffers[1] };
-    SignalProcessing::biquadSeriesTwo (in, firstSets, secondSets, buffers, frames, firstStates, secondStates);
-    for (int j = 0; j < 2; ++j)
-    {
-        firstStates[j]->clearBadStateValue();
-        secondStates[j]->clearBadStateValue();
-    }
+    processLanes (first, second, in, buffers, frames, channel, firstParameters, secondParameters, 2,
+                  buffers[0] != buffers[1]);
 }
 
 void BiquadFilter::processStereo (float* first, float* second, unsigned long frames, BiquadFilterParameters parameters) noexcept
@@ -170,57 +133,58 @@ void BiquadFilter::processStereo (float* first, float* second, unsigned long fra
 void BiquadFilter::processFour (BiquadFilter* const* filters, const float* const* in, float* const* out,
                                 unsigned long frames, unsigned long channel, const BiquadFilterParameters* parameters) noexcept
 {
-    processGroups (filters, in, out, frames, channel, parameters, 1);
+    processLanes (filters, nullptr, in, out, frames, channel, parameters, nullptr, 4, true);
 }
 
 void BiquadFilter::processEight (BiquadFilter* const* filters, const float* const* in, float* const* out,
                                  unsigned long frames, unsigned long channel, const BiquadFilterParameters* parameters) noexcept
 {
-    processGroups (filters, in, out, frames, channel, parameters, 2);
+    processLanes (filters, nullptr, in, out, frames, channel, parameters, nullptr, 8, true);
 }
 
-void BiquadFilter::processGroups (BiquadFilter* const* filters, const float* const* in, float* const* out,
-                                  unsigned long frames, unsigned long channel, const BiquadFilterParameters* parameters,
-                                  int groups) noexcept
+void BiquadFilter::processLanes (BiquadFilter* const* first, BiquadFilter* const* second, const float* const* in,
+                                 float* const* out, unsigned long frames, unsigned long channel,
+                                 const BiquadFilterParameters* firstParameters,
+                                 const BiquadFilterParameters* secondParameters, int count, bool together) noexcept
 {
-    const int count = 4 * groups;
-    bool together = frames > 0;
+    together = together && frames > 0;
     for (int j = 0; j < count && together; ++j)
-        together = filters[j]->singlePiece (frames, channel, parameters[j]);
+        together = first[j]->singlePiece (frames, channel, firstParameters[j])
+                   && (second == nullptr || second[j]->singlePiece (frames, channel, secondParameters[j]));
     if (! together)
     {
         for (int j = 0; j < count; ++j)
         {
             if (out[j] != in[j])
                 std::copy (in[j], in[j] + frames, out[j]);
-            filters[j]->process (out[j], frames, channel, parameters[j]);
+            if (second != nullptr)
+                processSeries (*first[j], *second[j], out[j], frames, channel, firstParameters[j], secondParameters[j]);
+            else
+                first[j]->process (out[j], frames, channel, firstParameters[j]);
         }
         return;
     }
 
-    float c[8][5];
-    const float* coefficientSets[8] {};
-    BiquadHistory* histories[8] {};
-    for (int j = 0; j < count; ++j)
-    {
-        BiquadFilter& f = *filters[j];
-        float frequency, resonance, gain;
-        firstValues (parameters[j], frequency, resonance, gain);
-        f.updateCoefficients (frequency, resonance, gain);
-        c[j][0] = f.coefficients.b0;
-        c[j][1] = f.coefficients.b1;
-        c[j][2] = f.coefficients.b2;
-        c[j][3] = f.coefficients.a1;
-        c[j][4] = f.coefficients.a2;
-        coefficientSets[j] = c[j];
-        histories[j] = f.history (channel);
-    }
-    if (groups == 2)
-        SignalProcessing::biquadEight (in, coefficientSets, out, frames, histories);
-    else
-        SignalProcessing::biquadFour (in, coefficientSets, out, frames, histories);
-    for (int j = 0; j < count; ++j)
-        histories[j]->clearBadStateValue();
+    const int stages = second != nullptr ? 2 : 1;
+    float c[2][8][5];
+    const float* sets[2][8] {};
+    BiquadHistory* histories[2][8] {};
+    for (int st = 0; st < stages; ++st)
+        for (int j = 0; j < count; ++j)
+        {
+            BiquadFilter& f = *(st == 0 ? first : second)[j];
+            float frequency, resonance, gain;
+            firstValues ((st == 0 ? firstParameters : secondParameters)[j], frequency, resonance, gain);
+            f.updateCoefficients (frequency, resonance, gain);
+            const BiquadCoefficients& k = f.coefficients;
+            c[st][j][0] = k.b0, c[st][j][1] = k.b1, c[st][j][2] = k.b2, c[st][j][3] = k.a1, c[st][j][4] = k.a2;
+            sets[st][j] = c[st][j];
+            histories[st][j] = f.history (channel);
+        }
+    VectorKernels::biquads ({ in, out, { sets[0], sets[1] }, { histories[0], histories[1] }, count, stages }, frames);
+    for (int st = 0; st < stages; ++st)
+        for (int j = 0; j < count; ++j)
+            histories[st][j]->clearBadStateValue();
 }
 
 void BiquadFilter::processFilter (float* buffer, unsigned long n, unsigned long channel, float frequency, float resonance, float gain) noexcept

@@ -64,10 +64,14 @@ public:
     BiquadCoefficients coefficients;
 
 private:
-    // processFour (groups 1) or processEight (groups 2).
-    static void processGroups (BiquadFilter* const* filters, const float* const* in, float* const* out,
-                               unsigned long frames, unsigned long channel, const BiquadFilterParameters* parameters,
-                               int groups) noexcept;
+    // `count` filters side by side (channel `channel` of each), in[j] through
+    // first[j] (and then second[j], unless second is null) into out[j], in the
+    // vector layer's lanes where each is a single piece and `together` allows;
+    // else filter by filter.
+    static void processLanes (BiquadFilter* const* first, BiquadFilter* const* second, const float* const* in,
+                              float* const* out, unsigned long frames, unsigned long channel,
+                              const BiquadFilterParameters* firstParameters,
+                              const BiquadFilterParameters* secondParameters, int count, bool together) noexcept;
     void processFilter (float* buffer, unsigned long n, unsigned long channel, float frequency, float resonance, float gain) noexcept;
     // The one-pass forms run these for every filter on every call, mostly
     // with nothing to recompute: inline, so that the check costs a few
