@@ -89,13 +89,14 @@ VectorKernels::DelayReach DelayRead::reachFor (const DelayWrite& w, unsigned lon
 
 bool DelayRead::onePass (const DelayWrite* const* storages, int count, unsigned long n, const float** data) const noexcept
 {
-    if (interpolationMode != Linear || n == 0 || n % 8 != 0 || n >= (1UL << 30) || count < 1)
+    if (interpolationMode != Linear || n == 0 || n % 8 != 0 || n >= static_cast<unsigned long> (VectorKernels::kLongestVectorRead)
+        || count < 1)
         return false;
     const DelayWrite& first = *storages[0];
     for (int k = 0; k < count; ++k)
     {
         const DelayWrite& w = *storages[k];
-        if (w.size <= 0 || w.size >= (1L << 30) || w.buffer.size() < static_cast<std::size_t> (w.size) + 4 || w.size != first.size
+        if (w.size <= 0 || w.size >= VectorKernels::kLongestVectorRead || w.buffer.size() < static_cast<std::size_t> (w.size) + 4 || w.size != first.size
             || w.writeIndex != first.writeIndex)
             return false;
         data[k] = w.buffer.data();

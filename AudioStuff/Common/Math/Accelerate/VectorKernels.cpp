@@ -7,6 +7,7 @@
 #include <hwy/highway.h>
 #include <sleef.h>
 
+#include <atomic>
 #include <cstring>
 
 #include "Math/Accelerate/BiquadHistory.h"
@@ -386,6 +387,15 @@ void Biquads (const SectionBank& b, unsigned long n)
     }
 }
 
+// 0, 1, 2, ... in the lanes of a vector of ints: Highway's Iota builds it in
+// memory one lane at a time, which costs more than a call's own work.
+HWY_INLINE hn::Vec<hn::RebindToSigned<D>> run (int first) noexcept
+{
+    const hn::RebindToSigned<D> di;
+    alignas (64) static constexpr int kRun[16] = { 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15 };
+    return hn::Add (hn::Load (di, kRun), hn::Set (di, first));
+}
+
 // x - trunc(x), exact for every float (Highway's Trunc keeps the sign and
 // passes magnitudes of 2^23 and above, infinities and NaN through).
 HWY_INLINE V fractionalPart (V x) noexcept
@@ -412,7 +422,7 @@ unsigned long WindowPhases (float phase, float inc, const float* window, float s
     const V offset = hn::Set (d, shortest);
     const V minusHalf = hn::Set (d, -0.5f);
     const V turn = hn::Set (d, halfTurn);
-    auto index = hn::Iota (di, static_cast<int> (first));
+    auto index = run (static_cast<int> (first));
     size_t i = 0;
     for (; i + lanes <= n; i += lanes)
     {
@@ -444,7 +454,7 @@ unsigned long OscillatorPhases (float phase, float step, const float* phaseOffse
     const V one = hn::Set (d, 1.0f);
     const V turn = hn::Set (d, twoPi);
     const V quarter = hn::Set (d, minusHalfPi);
-    auto index = hn::Iota (di, 0);
+    auto index = run (0);
     size_t i = 0;
     for (; i + lanes <= n; i += lanes)
     {
@@ -464,14 +474,14 @@ unsigned long OscillatorPhases (float phase, float step, const float* phaseOffse
 
 // Delay reads: the per-call constants, and the positions and taps of a
 // vector of samples, each lane as DelayRead's per-sample loop computes it.
-// 32-bit lanes: storage sizes and block lengths stay far below 2^31.
+// Storages and blocks below kLongestVectorRead samples (see readable).
 struct Reach
 {
     using DI = hn::RebindToSigned<D>;
     using VI = hn::Vec<DI>;
     static constexpr size_t lanes = hn::MaxLanes (D());
-    V unit, rate, low, high;
-    VI first, wrap, lowest, highest;
+    V unit, rate, low, high, mantissa;
+    VI mantissaBits, first, wrap, lowest, highest;
     int highestWindowStart;
 
     explicit Reach (const DelayReach& r) noexcept
@@ -479,7 +489,9 @@ struct Reach
           rate (hn::Set (D(), r.sampleRate)),
           low (hn::Set (D(), r.shortest)),
           high (hn::Set (D(), r.longest)),
-          first (hn::Iota (DI(), static_cast<int> (r.base))),
+          mantissa (hn::Set (D(), 8388608.0f)),
+          mantissaBits (hn::BitCast (DI(), mantissa)),
+          first (run (static_cast<int> (r.base))),
           wrap (hn::Set (DI(), static_cast<int> (r.size))),
           lowest (hn::Set (DI(), 4)),
           highest (hn::Set (DI(), static_cast<int> (r.size) + 3)),
@@ -499,9 +511,13 @@ struct Reach
         delay = hn::Max (low, delay);
         delay = hn::Min (high, delay);
         delay = hn::IfThenElse (hn::Ge (delay, low), delay, low);
-        const VI whole = hn::ConvertTo (di, delay);
-        f = hn::Sub (delay, hn::ConvertTo (d, whole));
-        VI p = hn::Sub (hn::Add (first, hn::Set (di, static_cast<int> (i))), whole);
+        // The whole samples as an int: below 2^23, x + 2^23 holds x in its
+        // mantissa bits (cheaper than Highway's conversion, which guards
+        // against overflow).
+        const V whole = hn::Trunc (delay);
+        f = hn::Sub (delay, whole);
+        const VI wholeSamples = hn::Sub (hn::BitCast (di, hn::Add (whole, mantissa)), mantissaBits);
+        VI p = hn::Sub (hn::Add (first, hn::Set (di, static_cast<int> (i))), wholeSamples);
         p = hn::Add (p, hn::IfThenElseZero (hn::Lt (p, lowest), wrap));
         return hn::Min (hn::Max (p, lowest), highest);
     }
@@ -513,7 +529,7 @@ struct Reach
         const DI di;
         V y0, y1;
         const int p0 = hn::GetLane (p);
-        if (hn::AllTrue (di, hn::Eq (p, hn::Iota (di, p0))))
+        if (hn::AllTrue (di, hn::Eq (p, run (p0))))
         {
             // Consecutive positions (a delay that holds or moves slowly): two
             // plain vector loads read the same samples.
@@ -521,17 +537,20 @@ struct Reach
             y1 = hn::LoadU (d, data + p0 - 1);
         }
         else if (! nearby (data, p, p0, y0, y1))
-        {
-            // Each lane's two neighbouring samples as one 8-byte load; on
-            // current CPUs these beat gathers.
-            HWY_ALIGN int at[lanes];
-            HWY_ALIGN float pairs[2 * lanes];
-            hn::Store (p, di, at);
-            for (size_t k = 0; k < lanes; ++k)
-                std::memcpy (pairs + 2 * k, data + at[k] - 1, 2 * sizeof (float));
-            hn::LoadInterleaved2 (d, pairs, y1, y0);
-        }
+            pairs (data, p, y0, y1);
         return hn::Add (hn::Mul (f, hn::Sub (y1, y0)), y0);
+    }
+
+    // Each lane's two neighbouring samples as one 8-byte load; on current
+    // CPUs these beat gathers.
+    static HWY_INLINE void pairs (const float* data, VI p, V& y0, V& y1) noexcept
+    {
+        HWY_ALIGN int at[lanes];
+        HWY_ALIGN float both[2 * lanes];
+        hn::Store (p, DI(), at);
+        for (size_t k = 0; k < lanes; ++k)
+            std::memcpy (both + 2 * k, data + at[k] - 1, 2 * sizeof (float));
+        hn::LoadInterleaved2 (D(), both, y1, y0);
     }
 
     // Eight lanes whose positions lie within fifteen samples after the first
@@ -569,22 +588,7 @@ struct Reach
 
 bool readable (const DelayReach& r, unsigned long n) noexcept
 {
-    return n < (1UL << 30) && r.size < (1L << 30);
-}
-
-unsigned long DelayLinear (const float* time, float* out, const float* data, const DelayReach& r, unsigned long n)
-{
-    if (! readable (r, n))
-        return 0;
-    const Reach reach (r);
-    size_t i = 0;
-    for (; i + Reach::lanes <= n; i += Reach::lanes)
-    {
-        V f;
-        const auto p = reach.positions (time, i, f);
-        hn::StoreU (reach.taps (data, p, f), D(), out + i);
-    }
-    return i;
+    return n < static_cast<unsigned long> (kLongestVectorRead) && r.size < kLongestVectorRead;
 }
 
 unsigned long DelayLagrange (const float* time, float* out, const float* data, const DelayReach& r, unsigned long n)
@@ -630,7 +634,31 @@ unsigned long DelayLagrange (const float* time, float* out, const float* data, c
 
 // Storages read at one set of times: the positions are found once per
 // vector. A group's storages are read side by side and the next group after
-// it, so that only a few storages stream through the caches at a time.
+// it, so that only a few storages stream through the caches at a time. G
+// storages (1 or 2: no loop over them, so the compiler does not hoist a
+// path's set-up out of its branch), or `count`.
+template <int G>
+HWY_INLINE void readGroup (const Reach& reach, const float* time, const float* const* data, float* const* out, int count,
+                unsigned long n) noexcept
+{
+    const int storages = G > 0 ? G : count;
+    for (size_t i = 0; i + Reach::lanes <= n; i += Reach::lanes)
+    {
+        V f;
+        const auto p = reach.positions (time, i, f);
+        for (int k = 0; k < storages; ++k)
+            hn::StoreU (reach.taps (data[k], p, f), D(), out[k] + i);
+    }
+}
+
+unsigned long DelayLinear (const float* time, float* out, const float* data, const DelayReach& r, unsigned long n)
+{
+    if (! readable (r, n))
+        return 0;
+    readGroup<1> (Reach (r), time, &data, &out, 1, n);
+    return n / Reach::lanes * Reach::lanes;
+}
+
 void DelayLinearMany (const float* const* time, float* const* out, const float* const* data, int count,
                       const DelayReach& r, unsigned long n)
 {
@@ -643,14 +671,36 @@ void DelayLinearMany (const float* const* time, float* const* out, const float* 
         int end = first + 1;
         while (end < count && time[end] == time[first])
             ++end;
-        for (size_t i = 0; i + Reach::lanes <= n; i += Reach::lanes)
-        {
-            V f;
-            const auto p = reach.positions (time[first], i, f);
-            for (int k = first; k < end; ++k)
-                hn::StoreU (reach.taps (data[k], p, f), D(), out[k] + i);
-        }
+        const int group = end - first;
+        if (group == 1)
+            readGroup<1> (reach, time[first], data + first, out + first, group, n);
+        else if (group == 2)
+            readGroup<2> (reach, time[first], data + first, out + first, group, n);
+        else
+            readGroup<0> (reach, time[first], data + first, out + first, group, n);
         first = end;
+    }
+}
+
+// Channels: 1 or 2, fixed so that no loop over them lets the compiler hoist a
+// read path's set-up out of its branch.
+template <int Channels>
+HWY_INLINE void windowedTaps (const float* timeA, const float* timeB, const float* weightA, const float* weightB,
+                   const float* const* data, float* const* out, const Reach& reach, unsigned long n) noexcept
+{
+    for (size_t i = 0; i + Reach::lanes <= n; i += Reach::lanes)
+    {
+        V fA, fB;
+        const auto pA = reach.positions (timeA, i, fA);
+        const auto pB = reach.positions (timeB, i, fB);
+        const V wA = hn::LoadU (D(), weightA + i);
+        const V wB = hn::LoadU (D(), weightB + i);
+        for (int c = 0; c < Channels; ++c)
+        {
+            const V a = reach.taps (data[c], pA, fA);
+            const V b = reach.taps (data[c], pB, fB);
+            hn::StoreU (hn::Add (hn::Mul (wA, a), hn::Mul (wB, b)), D(), out[c] + i);
+        }
     }
 }
 
@@ -660,20 +710,10 @@ void DelayWindowedTaps (const float* timeA, const float* timeB, const float* wei
     if (! readable (r, n))
         return;
     const Reach reach (r);
-    for (size_t i = 0; i + Reach::lanes <= n; i += Reach::lanes)
-    {
-        V fA, fB;
-        const auto pA = reach.positions (timeA, i, fA);
-        const auto pB = reach.positions (timeB, i, fB);
-        const V wA = hn::LoadU (D(), weightA + i);
-        const V wB = hn::LoadU (D(), weightB + i);
-        for (int c = 0; c < channels; ++c)
-        {
-            const V a = reach.taps (data[c], pA, fA);
-            const V b = reach.taps (data[c], pB, fB);
-            hn::StoreU (hn::Add (hn::Mul (wA, a), hn::Mul (wB, b)), D(), out[c] + i);
-        }
-    }
+    if (channels == 2)
+        windowedTaps<2> (timeA, timeB, weightA, weightB, data, out, reach, n);
+    else
+        windowedTaps<1> (timeA, timeB, weightA, weightB, data, out, reach, n);
 }
 } // namespace HWY_NAMESPACE
 } // namespace VectorKernels
@@ -682,6 +722,32 @@ HWY_AFTER_NAMESPACE();
 #if HWY_ONCE
 namespace VectorKernels
 {
+// Highway's dynamic dispatch, with the record of the chosen target found once
+// instead of through libhwy on every call: each operation's call then costs
+// a load, a mask and an indirect jump.
+namespace
+{
+std::atomic<hwy::ChosenTarget*> chosen { nullptr };
+
+HWY_NOINLINE hwy::ChosenTarget& findChosenTarget() noexcept
+{
+    hwy::ChosenTarget& c = hwy::GetChosenTarget();
+    chosen.store (&c, std::memory_order_relaxed);
+    return c;
+}
+
+inline hwy::ChosenTarget& chosenTarget() noexcept
+{
+    hwy::ChosenTarget* c = chosen.load (std::memory_order_relaxed);
+    return c != nullptr ? *c : findChosenTarget();
+}
+} // namespace
+#if HWY_HAVE_RUNTIME_DISPATCH
+#define KARVON_DISPATCH(name) (*(HWY_DISPATCH_TABLE (name)[chosenTarget().GetIndex()]))
+#else
+#define KARVON_DISPATCH(name) HWY_DYNAMIC_DISPATCH (name)
+#endif
+
 HWY_EXPORT (Cos);
 HWY_EXPORT (Sin);
 HWY_EXPORT (Tanh);
@@ -699,55 +765,55 @@ HWY_EXPORT (DelayLagrange);
 HWY_EXPORT (DelayLinearMany);
 HWY_EXPORT (DelayWindowedTaps);
 
-void cos (const float* a, float* out, unsigned long n) noexcept { HWY_DYNAMIC_DISPATCH (Cos) (a, out, n); }
-void sin (const float* a, float* out, unsigned long n) noexcept { HWY_DYNAMIC_DISPATCH (Sin) (a, out, n); }
-void tanh (const float* a, float* out, unsigned long n) noexcept { HWY_DYNAMIC_DISPATCH (Tanh) (a, out, n); }
-void exp (const float* a, float* out, unsigned long n) noexcept { HWY_DYNAMIC_DISPATCH (Exp) (a, out, n); }
-void log (const float* a, float* out, unsigned long n) noexcept { HWY_DYNAMIC_DISPATCH (Log) (a, out, n); }
-void log10 (const float* a, float* out, unsigned long n) noexcept { HWY_DYNAMIC_DISPATCH (Log10) (a, out, n); }
-void trunc (const float* a, float* out, unsigned long n) noexcept { HWY_DYNAMIC_DISPATCH (Trunc) (a, out, n); }
-void pow (const float* x, const float* e, float* out, unsigned long n) noexcept { HWY_DYNAMIC_DISPATCH (Pow) (x, e, out, n); }
-void fmod (const float* a, const float* b, float* out, unsigned long n) noexcept { HWY_DYNAMIC_DISPATCH (Fmod) (a, b, out, n); }
-void biquads (const SectionBank& bank, unsigned long n) noexcept { HWY_DYNAMIC_DISPATCH (Biquads) (bank, n); }
+void cos (const float* a, float* out, unsigned long n) noexcept { KARVON_DISPATCH (Cos) (a, out, n); }
+void sin (const float* a, float* out, unsigned long n) noexcept { KARVON_DISPATCH (Sin) (a, out, n); }
+void tanh (const float* a, float* out, unsigned long n) noexcept { KARVON_DISPATCH (Tanh) (a, out, n); }
+void exp (const float* a, float* out, unsigned long n) noexcept { KARVON_DISPATCH (Exp) (a, out, n); }
+void log (const float* a, float* out, unsigned long n) noexcept { KARVON_DISPATCH (Log) (a, out, n); }
+void log10 (const float* a, float* out, unsigned long n) noexcept { KARVON_DISPATCH (Log10) (a, out, n); }
+void trunc (const float* a, float* out, unsigned long n) noexcept { KARVON_DISPATCH (Trunc) (a, out, n); }
+void pow (const float* x, const float* e, float* out, unsigned long n) noexcept { KARVON_DISPATCH (Pow) (x, e, out, n); }
+void fmod (const float* a, const float* b, float* out, unsigned long n) noexcept { KARVON_DISPATCH (Fmod) (a, b, out, n); }
+void biquads (const SectionBank& bank, unsigned long n) noexcept { KARVON_DISPATCH (Biquads) (bank, n); }
 
 void choose() noexcept
 {
-    hwy::GetChosenTarget().Update (hwy::SupportedTargets());
+    chosenTarget().Update (hwy::SupportedTargets());
 }
 
 unsigned long windowPhases (float phase, float inc, const float* window, float shortest, float halfTurn, float* pA, float* pB,
                             float* dA, float* dB, unsigned long n, unsigned long first, float& last) noexcept
 {
-    return HWY_DYNAMIC_DISPATCH (WindowPhases) (phase, inc, window, shortest, halfTurn, pA, pB, dA, dB, n, first, last);
+    return KARVON_DISPATCH (WindowPhases) (phase, inc, window, shortest, halfTurn, pA, pB, dA, dB, n, first, last);
 }
 
 unsigned long oscillatorPhases (float phase, float step, const float* phaseOffset, bool sineArgument, float twoPi,
                                 float minusHalfPi, float* out, unsigned long n, float& last) noexcept
 {
-    return HWY_DYNAMIC_DISPATCH (OscillatorPhases) (phase, step, phaseOffset, sineArgument, twoPi, minusHalfPi, out, n, last);
+    return KARVON_DISPATCH (OscillatorPhases) (phase, step, phaseOffset, sineArgument, twoPi, minusHalfPi, out, n, last);
 }
 
 unsigned long delayLinear (const float* time, float* out, const float* data, const DelayReach& reach, unsigned long n) noexcept
 {
-    return HWY_DYNAMIC_DISPATCH (DelayLinear) (time, out, data, reach, n);
+    return KARVON_DISPATCH (DelayLinear) (time, out, data, reach, n);
 }
 
 unsigned long delayLagrange (const float* time, float* out, const float* data, const DelayReach& reach, unsigned long n) noexcept
 {
-    return HWY_DYNAMIC_DISPATCH (DelayLagrange) (time, out, data, reach, n);
+    return KARVON_DISPATCH (DelayLagrange) (time, out, data, reach, n);
 }
 
 void delayLinearMany (const float* const* time, float* const* out, const float* const* data, int count,
                       const DelayReach& reach, unsigned long n) noexcept
 {
-    HWY_DYNAMIC_DISPATCH (DelayLinearMany) (time, out, data, count, reach, n);
+    KARVON_DISPATCH (DelayLinearMany) (time, out, data, count, reach, n);
 }
 
 void delayWindowedTaps (const float* timeA, const float* timeB, const float* weightA, const float* weightB,
                         const float* const* data, float* const* out, int channels, const DelayReach& reach,
                         unsigned long n) noexcept
 {
-    HWY_DYNAMIC_DISPATCH (DelayWindowedTaps) (timeA, timeB, weightA, weightB, data, out, channels, reach, n);
+    KARVON_DISPATCH (DelayWindowedTaps) (timeA, timeB, weightA, weightB, data, out, channels, reach, n);
 }
 
 std::vector<std::int64_t> targetsThisCpuRuns()

@@ -70,6 +70,10 @@ unsigned long oscillatorPhases (float phase, float step, const float* phaseOffse
 // (a multiple of 8) of `count` storages written alike (neighbours with equal
 // time pointers share their positions), or of 1 or 2 storages at two taps
 // weighted and summed (out = weightA tapA + weightB tapB).
+// Storages and blocks this long or longer (174 s at 48 kHz; never in
+// practice) are read by the callers' own per-sample loops: the delay's whole
+// samples must fit a float's mantissa.
+constexpr long kLongestVectorRead = 1L << 23;
 struct DelayReach
 {
     float toSeconds, sampleRate, shortest, longest;
