@@ -199,6 +199,46 @@ void Fmod (const float* a, const float* b, float* out, unsigned long n)
     });
 }
 
+// Lane j of out[m] = from[j][m] (m = 0..3; a null from[j] gives zeros): one
+// 16-byte load per lane and a transpose in registers. Filling an array lane
+// by lane and loading it as a vector would make the load wait for the stores.
+template <class DL>
+HWY_INLINE void gatherQuads (DL d, const float* const* from, hn::Vec<DL> (&out)[4]) noexcept
+{
+#if HWY_TARGET != HWY_SCALAR
+    using VL = hn::Vec<DL>;
+    constexpr size_t lanes = hn::MaxLanes (d);
+    if constexpr (lanes == 4 || lanes == 8)
+    {
+        // Lane k's quad in the vector's first block, lane k + 4's in its second.
+        const hn::Full128<float> d4;
+        const auto quad = [&] (size_t j) { return from[j] != nullptr ? hn::LoadU (d4, from[j]) : hn::Zero (d4); };
+        VL r[4];
+        for (size_t k = 0; k < 4; ++k)
+        {
+            if constexpr (lanes == 8)
+                r[k] = hn::Combine (d, quad (k + 4), quad (k));
+            else
+                r[k] = quad (k);
+        }
+        const hn::Repartition<double, DL> dd;
+        const auto low = [&] (VL a, VL b) { return hn::BitCast (d, hn::InterleaveLower (dd, hn::BitCast (dd, a), hn::BitCast (dd, b))); };
+        const auto high = [&] (VL a, VL b) { return hn::BitCast (d, hn::InterleaveUpper (dd, hn::BitCast (dd, a), hn::BitCast (dd, b))); };
+        const VL t0 = hn::InterleaveLower (d, r[0], r[1]);
+        const VL t1 = hn::InterleaveUpper (d, r[0], r[1]);
+        const VL t2 = hn::InterleaveLower (d, r[2], r[3]);
+        const VL t3 = hn::InterleaveUpper (d, r[2], r[3]);
+        out[0] = low (t0, t2);
+        out[1] = high (t0, t2);
+        out[2] = low (t1, t3);
+        out[3] = high (t1, t3);
+        return;
+    }
+#endif
+    for (size_t m = 0; m < 4; ++m)
+        out[m] = hn::Set (d, from[0] != nullptr ? from[0][m] : 0.0f);
+}
+
 // Second-order sections in the lanes of one vector: every lane takes
 // SignalProcessing::biquad's steps in its order, the feed-forward terms and
 // the older output first, then the one multiply and subtraction that wait
@@ -223,25 +263,29 @@ struct SectionLanes
         return y;
     }
 
-    // Lane j from section first + j; lanes past `count` idle on zeros.
+    // Lane j from section first + j; lanes past `count` idle on zeros. The
+    // coefficients b0, b1, b2, a1 from each set's first four, a2 as the last
+    // of the four after; the history's x1, x2, y1, y2 follow each other.
     void load (DL d, const float* const* c, BiquadHistory* const* h, int first, int count) noexcept
     {
         constexpr size_t lanes = hn::MaxLanes (d);
-        HWY_ALIGN float v[9][lanes];
+        const float* forward[lanes];
+        const float* back[lanes];
+        const float* history[lanes];
         for (size_t j = 0; j < lanes; ++j)
         {
             const int s = first + static_cast<int> (j);
-            const bool used = s < count;
-            for (int i = 0; i < 5; ++i)
-                v[i][j] = used ? c[s][i] : 0.0f;
-            v[5][j] = used ? h[s]->x1 : 0.0f;
-            v[6][j] = used ? h[s]->x2 : 0.0f;
-            v[7][j] = used ? h[s]->y1 : 0.0f;
-            v[8][j] = used ? h[s]->y2 : 0.0f;
+            forward[j] = s < count ? c[s] : nullptr;
+            back[j] = s < count ? c[s] + 1 : nullptr;
+            history[j] = s < count ? &h[s]->x1 : nullptr;
         }
-        b0 = hn::Load (d, v[0]), b1 = hn::Load (d, v[1]), b2 = hn::Load (d, v[2]);
-        a1 = hn::Load (d, v[3]), a2 = hn::Load (d, v[4]);
-        x1 = hn::Load (d, v[5]), x2 = hn::Load (d, v[6]), y1 = hn::Load (d, v[7]), y2 = hn::Load (d, v[8]);
+        VL q[4];
+        gatherQuads (d, forward, q);
+        b0 = q[0], b1 = q[1], b2 = q[2], a1 = q[3];
+        gatherQuads (d, back, q);
+        a2 = q[3];
+        gatherQuads (d, history, q);
+        x1 = q[0], x2 = q[1], y1 = q[2], y2 = q[3];
     }
 
     void store (DL d, BiquadHistory* const* h, int first, int count) const noexcept
@@ -537,20 +581,27 @@ struct Reach
             y1 = hn::LoadU (d, data + p0 - 1);
         }
         else if (! nearby (data, p, p0, y0, y1))
-            pairs (data, p, y0, y1);
+        {
+            V y[4];
+            quads (data, p, y);
+            y0 = y[0];
+            y1 = y[1];
+        }
         return hn::Add (hn::Mul (f, hn::Sub (y1, y0)), y0);
     }
 
-    // Each lane's two neighbouring samples as one 8-byte load; on current
-    // CPUs these beat gathers.
-    static HWY_INLINE void pairs (const float* data, VI p, V& y0, V& y1) noexcept
+    // The four samples up to each lane's position: y[m] = data[p - m].
+    static HWY_INLINE void quads (const float* data, VI p, V (&y)[4]) noexcept
     {
         HWY_ALIGN int at[lanes];
-        HWY_ALIGN float both[2 * lanes];
         hn::Store (p, DI(), at);
+        const float* from[lanes];
         for (size_t k = 0; k < lanes; ++k)
-            std::memcpy (both + 2 * k, data + at[k] - 1, 2 * sizeof (float));
-        hn::LoadInterleaved2 (D(), both, y1, y0);
+            from[k] = data + at[k] - 3;
+        V q[4];
+        gatherQuads (D(), from, q);
+        for (int m = 0; m < 4; ++m)
+            y[m] = q[3 - m];
     }
 
     // Eight lanes whose positions lie within fifteen samples after the first
@@ -607,13 +658,9 @@ unsigned long DelayLagrange (const float* time, float* out, const float* data, c
     for (; i + lanes <= n; i += lanes)
     {
         V f;
-        HWY_ALIGN int at[lanes];
-        hn::Store (reach.positions (time, i, f), Reach::DI(), at);
-        HWY_ALIGN float y[4][lanes];
-        for (size_t k = 0; k < lanes; ++k)
-            for (int m = 0; m < 4; ++m)
-                y[m][k] = data[at[k] - m];
-        const V y0 = hn::Load (d, y[0]), y1 = hn::Load (d, y[1]), y2 = hn::Load (d, y[2]), y3 = hn::Load (d, y[3]);
+        V y[4];
+        Reach::quads (data, reach.positions (time, i, f), y);
+        const V y0 = y[0], y1 = y[1], y2 = y[2], y3 = y[3];
         // As DelayRead's per-sample Lagrange step, operation by operation.
         const V c = hn::Add (hn::Mul (f, minusSixth), sixth);
         V a = hn::Sub (y3, y0);
