@@ -55,7 +55,7 @@ dsp/Dynamics/Ducker.cpp | static_cast<std::int64_t> (laneSum (inHigh)) * 65536; 
 dsp/Dynamics/Ducker.cpp | _mm256_min_ps (largest, | _mm256_max_ps (largest,
 dsp/Pitch/PitchShifter.cpp | SP::biquadSeriesFour (in, highSets, lowSets, x, n, highStates, lowStates); | SP::biquadSeriesFour (in, lowSets, highSets, x, n, highStates, lowStates);
 AudioStuff/Common/Math/Accelerate/VectorKernels.cpp | y[j] = section (g, j) < Count ? b.in[section (g, j)][k] : 0.0f; | y[j] = section (g, j) < Count ? b.in[section (g, 0)][k] : 0.0f;
-AudioStuff/Common/Math/Accelerate/SignalProcessing.cpp | storeFourLanes (second, secondState); | (void) secondState;
+AudioStuff/Common/Math/Accelerate/VectorKernels.cpp | s[st][g].store (d, b.state[st], section (g, 0), Count); | s[0][g].store (d, b.state[0], section (g, 0), Count);
 dsp/Pitch/Shifter.cpp | b.leaveDelayPair (start, n); | (void) b;
 dsp/Delay/DelayLine.cpp | const DelayWrite* storages[2] = { &writes[0], &writes[1] }; | const DelayWrite* storages[2] = { &writes[0], &writes[0] };
 dsp/Kernel/VantrelDSPKernelProcess.cpp | reverbOuts, preparedChannels, n, gridPosition, true); | reverbOuts, preparedChannels, n, gridPosition, false);
