@@ -8,12 +8,11 @@
 #include <sleef.h>
 
 #include <atomic>
-#include <cstring>
 
 #include "Math/Accelerate/BiquadHistory.h"
 #include "Math/Accelerate/VectorKernels.h"
 
-#ifndef KARVON_VECTOR_KERNELS_SLEEF_AVX2
+#if HWY_ARCH_X86 && ! defined(KARVON_VECTOR_KERNELS_SLEEF_AVX2)
 #define KARVON_VECTOR_KERNELS_SLEEF_AVX2
 // sleef.h declares its AVX2 kernels only where the whole file is built for
 // AVX2; here only one target's functions are.
@@ -433,7 +432,7 @@ void Biquads (const SectionBank& b, unsigned long n)
 
 // 0, 1, 2, ... in the lanes of a vector of ints: Highway's Iota builds it in
 // memory one lane at a time, which costs more than a call's own work.
-HWY_INLINE hn::Vec<hn::RebindToSigned<D>> run (int first) noexcept
+HWY_INLINE hn::Vec<hn::RebindToSigned<D>> counting (int first) noexcept
 {
     const hn::RebindToSigned<D> di;
     alignas (64) static constexpr int kRun[16] = { 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15 };
@@ -466,7 +465,7 @@ unsigned long WindowPhases (float phase, float inc, const float* window, float s
     const V offset = hn::Set (d, shortest);
     const V minusHalf = hn::Set (d, -0.5f);
     const V turn = hn::Set (d, halfTurn);
-    auto index = run (static_cast<int> (first));
+    auto index = counting (static_cast<int> (first));
     size_t i = 0;
     for (; i + lanes <= n; i += lanes)
     {
@@ -498,7 +497,7 @@ unsigned long OscillatorPhases (float phase, float step, const float* phaseOffse
     const V one = hn::Set (d, 1.0f);
     const V turn = hn::Set (d, twoPi);
     const V quarter = hn::Set (d, minusHalfPi);
-    auto index = run (0);
+    auto index = counting (0);
     size_t i = 0;
     for (; i + lanes <= n; i += lanes)
     {
@@ -535,7 +534,7 @@ struct Reach
           high (hn::Set (D(), r.longest)),
           mantissa (hn::Set (D(), 8388608.0f)),
           mantissaBits (hn::BitCast (DI(), mantissa)),
-          first (run (static_cast<int> (r.base))),
+          first (counting (static_cast<int> (r.base))),
           wrap (hn::Set (DI(), static_cast<int> (r.size))),
           lowest (hn::Set (DI(), 4)),
           highest (hn::Set (DI(), static_cast<int> (r.size) + 3)),
@@ -573,7 +572,7 @@ struct Reach
         const DI di;
         V y0, y1;
         const int p0 = hn::GetLane (p);
-        if (hn::AllTrue (di, hn::Eq (p, run (p0))))
+        if (hn::AllTrue (di, hn::Eq (p, counting (p0))))
         {
             // Consecutive positions (a delay that holds or moves slowly): two
             // plain vector loads read the same samples.
