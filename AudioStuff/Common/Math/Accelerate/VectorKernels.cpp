@@ -77,14 +77,10 @@ HWY_INLINE V sleef (F f, V x) noexcept
 #endif
 }
 
+// f on each lane's pair of values, one lane at a time.
 template <typename F>
-HWY_INLINE V sleef (F f, V x, V y) noexcept
+HWY_INLINE V eachLane (F f, V x, V y) noexcept
 {
-#if HWY_TARGET == HWY_AVX2 || HWY_TARGET == HWY_SSE4 || HWY_TARGET == HWY_SSSE3
-    V r;
-    r.raw = f (x.raw, y.raw);
-    return r;
-#else
     const D d;
     HWY_ALIGN float xs[hn::MaxLanes (d)];
     HWY_ALIGN float ys[hn::MaxLanes (d)];
@@ -93,6 +89,17 @@ HWY_INLINE V sleef (F f, V x, V y) noexcept
     for (size_t k = 0; k < hn::MaxLanes (d); ++k)
         xs[k] = f (xs[k], ys[k]);
     return hn::Load (d, xs);
+}
+
+template <typename F>
+HWY_INLINE V sleef (F f, V x, V y) noexcept
+{
+#if HWY_TARGET == HWY_AVX2 || HWY_TARGET == HWY_SSE4 || HWY_TARGET == HWY_SSSE3
+    V r;
+    r.raw = f (x.raw, y.raw);
+    return r;
+#else
+    return eachLane (f, x, y);
 #endif
 }
 
@@ -144,30 +151,18 @@ HWY_INLINE void binary (const float* a, const float* b, float* out, unsigned lon
 // than the 1-ulp ones, and their error (about 1e-7, -140 dB) is far below
 // anything audible. They are on the audio path every sample (pitch windows,
 // the voices' saturation, the oscillator).
-void Cos (const float* a, float* out, unsigned long n)
-{
-    unary (a, out, n, [] (V x) { return sleef (KARVON_SLEEF (cos, u35), x); });
-}
-void Sin (const float* a, float* out, unsigned long n)
-{
-    unary (a, out, n, [] (V x) { return sleef (KARVON_SLEEF (sin, u35), x); });
-}
-void Tanh (const float* a, float* out, unsigned long n)
-{
-    unary (a, out, n, [] (V x) { return sleef (KARVON_SLEEF (tanh, u35), x); });
-}
-void Exp (const float* a, float* out, unsigned long n)
-{
-    unary (a, out, n, [] (V x) { return sleef (KARVON_SLEEF (exp, u10), x); });
-}
-void Log (const float* a, float* out, unsigned long n)
-{
-    unary (a, out, n, [] (V x) { return sleef (KARVON_SLEEF (log, u10), x); });
-}
-void Log10 (const float* a, float* out, unsigned long n)
-{
-    unary (a, out, n, [] (V x) { return sleef (KARVON_SLEEF (log10, u10), x); });
-}
+#undef KARVON_UNARY
+#define KARVON_UNARY(Name, name, accuracy)                                                                               \
+    void Name (const float* a, float* out, unsigned long n)                                                               \
+    {                                                                                                                   \
+        unary (a, out, n, [] (V x) { return sleef (KARVON_SLEEF (name, accuracy), x); });                                \
+    }
+KARVON_UNARY (Cos, cos, u35)
+KARVON_UNARY (Sin, sin, u35)
+KARVON_UNARY (Tanh, tanh, u35)
+KARVON_UNARY (Exp, exp, u10)
+KARVON_UNARY (Log, log, u10)
+KARVON_UNARY (Log10, log10, u10)
 void Trunc (const float* a, float* out, unsigned long n)
 {
     unary (a, out, n, [] (V x) { return hn::Trunc (x); });
@@ -186,15 +181,7 @@ void Fmod (const float* a, const float* b, float* out, unsigned long n)
         const V r = sleef (KARVON_SLEEF_EXACT (fmod), x, y);
         const V ay = hn::Abs (y);
         const auto sound = hn::And (hn::Lt (hn::Abs (x), hn::Mul (ay, hn::Set (d, 0x1p100f))), hn::Ge (ay, hn::Set (d, 0x1p-126f)));
-        if (hn::AllTrue (d, sound))
-            return r;
-        HWY_ALIGN float xs[hn::MaxLanes (d)];
-        HWY_ALIGN float ys[hn::MaxLanes (d)];
-        hn::Store (x, d, xs);
-        hn::Store (y, d, ys);
-        for (size_t k = 0; k < hn::MaxLanes (d); ++k)
-            xs[k] = __builtin_fmodf (xs[k], ys[k]);
-        return hn::Load (d, xs);
+        return hn::AllTrue (d, sound) ? r : eachLane ([] (float a, float b) { return __builtin_fmodf (a, b); }, x, y);
     });
 }
 
@@ -449,28 +436,44 @@ HWY_INLINE V fractionalPart (V x) noexcept
 // The sample index must convert to float exactly.
 constexpr unsigned long kLongestRamp = 1UL << 24;
 
+// frac(phase + k inc) for the sample indices k = first, first + 1, ..., a
+// vector at a time.
+struct UnfoldedPhases
+{
+    V start, step;
+    hn::Vec<hn::RebindToSigned<D>> index;
+
+    UnfoldedPhases (float phase, float inc, unsigned long first) noexcept
+        : start (hn::Set (D(), phase)), step (hn::Set (D(), inc)), index (counting (static_cast<int> (first)))
+    {
+    }
+
+    HWY_INLINE V next() noexcept
+    {
+        const V unfolded = fractionalPart (hn::Add (start, hn::Mul (hn::ConvertTo (D(), index), step)));
+        index = hn::Add (index, hn::Set (hn::RebindToSigned<D>(), static_cast<int> (hn::MaxLanes (D()))));
+        return unfolded;
+    }
+};
+
 unsigned long WindowPhases (float phase, float inc, const float* window, float shortest, float halfTurn, float* pA,
                             float* pB, float* dA, float* dB, unsigned long n, unsigned long first, float& last)
 {
     if (n + first >= kLongestRamp)
         return 0;
     const D d;
-    const hn::RebindToSigned<D> di;
     constexpr size_t lanes = hn::MaxLanes (d);
-    const V start = hn::Set (d, phase);
-    const V step = hn::Set (d, inc);
+    UnfoldedPhases phases (phase, inc, first);
     const V one = hn::Set (d, 1.0f);
     const V oneAndHalf = hn::Set (d, 0.5f + 1.0f);
     const V milli = hn::Set (d, 0.001f);
     const V offset = hn::Set (d, shortest);
     const V minusHalf = hn::Set (d, -0.5f);
     const V turn = hn::Set (d, halfTurn);
-    auto index = counting (static_cast<int> (first));
     size_t i = 0;
     for (; i + lanes <= n; i += lanes)
     {
-        const V unfolded = fractionalPart (hn::Add (start, hn::Mul (hn::ConvertTo (d, index), step)));
-        index = hn::Add (index, hn::Set (di, static_cast<int> (lanes)));
+        const V unfolded = phases.next();
         const V a = fractionalPart (hn::Add (unfolded, one));
         const V b = fractionalPart (hn::Add (a, oneAndHalf));
         const V w = hn::LoadU (d, window + i);
@@ -490,19 +493,15 @@ unsigned long OscillatorPhases (float phase, float step, const float* phaseOffse
     if (n >= kLongestRamp)
         return 0;
     const D d;
-    const hn::RebindToSigned<D> di;
     constexpr size_t lanes = hn::MaxLanes (d);
-    const V start = hn::Set (d, phase);
-    const V increment = hn::Set (d, step);
+    UnfoldedPhases phases (phase, step, 0);
     const V one = hn::Set (d, 1.0f);
     const V turn = hn::Set (d, twoPi);
     const V quarter = hn::Set (d, minusHalfPi);
-    auto index = counting (0);
     size_t i = 0;
     for (; i + lanes <= n; i += lanes)
     {
-        const V unfolded = fractionalPart (hn::Add (start, hn::Mul (hn::ConvertTo (d, index), increment)));
-        index = hn::Add (index, hn::Set (di, static_cast<int> (lanes)));
+        const V unfolded = phases.next();
         V p = unfolded;
         if (phaseOffset != nullptr)
             p = fractionalPart (hn::Add (hn::Add (p, hn::LoadU (d, phaseOffset + i)), one));
