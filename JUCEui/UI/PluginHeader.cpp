@@ -52,6 +52,7 @@ PluginHeader::PluginHeader (juce::Image smallLogoImage, juce::Image transparentL
     nameButton.onClick = [this] { onAboutClick(); };
     makerLogoButton.onClick = [this] { openWebSite (juce::URL (MakerWebSite::address)); };
     newVersionButton.onClick = [this] { openWebSite (juce::URL (MakerWebSite::address)); };
+    aboutOverlay->linkButton.open = [this] (const juce::URL& url) { openWebSite (url); };
 
     // The notice stays hidden until the service has answered; the answer is
     // shown by updateUI, so opening the editor never waits for the network.

@@ -84,7 +84,8 @@ public:
     std::unique_ptr<AboutOverlay> aboutOverlay;
     EffectProcessor* processor = nullptr;
 
-    // Opens a page of the maker's web site; the default browser by default.
+    // Opens a page of the maker's web site (the logo, the notice and the
+    // about box's link); the default browser by default.
     std::function<void (const juce::URL&)> openWebSite;
 
 private:

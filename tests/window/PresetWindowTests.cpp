@@ -9,6 +9,7 @@
 #include "EffectWindowTest.h"
 
 #include "UI/Controls/Radio/RadioContainer.h"
+#include "UI/Controls/Slider/SliderContainer.h"
 
 #include <X11/keysym.h>
 
@@ -354,8 +355,6 @@ TEST_F (PresetWindowTest, ARightClickWorksNoButton)
     const auto file = userFolder().getChildFile ("RC.vnprs");
     const auto stored = file.loadFileAsString();
     set ("RoomSize", 70.0f);
-    header().openWebSite = [] (const juce::URL&) {};
-    header().aboutOverlay->linkButton.setURL ({});
 
     struct : juce::Button::Listener
     {
@@ -404,4 +403,93 @@ TEST_F (PresetWindowTest, ARightClickWorksNoButton)
     EXPECT_EQ (file.loadFileAsString(), stored);
     EXPECT_EQ (current(), "RC");
     EXPECT_FLOAT_EQ (value ("RoomSize"), 70.0f);
+}
+
+// Keys act only on what visibly has the focus: no button takes it (a right
+// click least of all), Return and Escape do what the open overlay or dialog
+// offers and nothing when none is open, and the about box's link answers on
+// its text only.
+TEST_F (PresetWindowTest, KeysActOnlyOnWhatHasTheFocus)
+{
+    ASSERT_TRUE (processor->setPreset ("Clear", true));
+    openEditor();
+    auto& about = *header().aboutOverlay;
+    auto& gain = dynamic_cast<SliderContainer&> (container (P::InputGain));
+    const auto rightClick = [&] (juce::Component& target) {
+        pump (juce::MouseEvent::getDoubleClickTimeout() + 100);
+        return input.clickCentre (target, FakeInput::right);
+    };
+
+    // The control editor's Return sets the value; the next ones do nothing.
+    ASSERT_TRUE (rightClick (*gain.slider));
+    ASSERT_TRUE (waitUntil ([&] { return controlEditor().isVisible(); }));
+    input.type ("3");
+    input.key (XK_Return);
+    EXPECT_FLOAT_EQ (value ("InputGain"), 3.0f);
+    input.key (XK_Return);
+    EXPECT_FALSE (about.isVisible()) << "Return after the control editor opened the about box";
+    input.key (XK_Return);
+    EXPECT_EQ (openedPages.size(), 0) << "Return followed the about box's link";
+    input.key (XK_Escape);
+
+    // Escape on the control editor, then Return.
+    ASSERT_TRUE (rightClick (*gain.slider));
+    ASSERT_TRUE (waitUntil ([&] { return controlEditor().isVisible(); }));
+    input.key (XK_Escape);
+    ASSERT_TRUE (waitUntil ([&] { return ! controlEditor().isVisible(); }));
+    input.key (XK_Return);
+    EXPECT_FALSE (about.isVisible()) << "Return after Escape opened the about box";
+    input.key (XK_Escape);
+
+    // A right click on the arrow gives it no focus: Return keeps the preset and its edit.
+    set ("RoomSize", 33.0f);
+    ASSERT_TRUE (rightClick (header().nextButton));
+    input.key (XK_Return);
+    EXPECT_EQ (current(), "CLEAR");
+    EXPECT_FLOAT_EQ (value ("RoomSize"), 33.0f);
+
+    // The about box's link answers on its text, not along the panel's bottom strip.
+    ASSERT_TRUE (input.clickCentre (header().nameButton));
+    ASSERT_TRUE (waitUntil ([&] { return about.isVisible(); }));
+    ASSERT_TRUE (input.click (*editor, { 60, 305 }));
+    EXPECT_EQ (openedPages.size(), 0) << "the strip beside the link's text followed it";
+    input.key (XK_Return);
+    EXPECT_TRUE (about.isVisible());
+    EXPECT_EQ (openedPages.size(), 0);
+    ASSERT_TRUE (input.clickCentre (about.linkButton));
+    EXPECT_EQ (openedPages.joinIntoString (" "), "https://karvon.example/");
+    input.key (XK_Escape);
+    ASSERT_TRUE (waitUntil ([&] { return ! about.isVisible(); }));
+
+    // Save As: a right click on CANCEL leaves the name's field with the
+    // keyboard, and Return saves.
+    ASSERT_TRUE (openBrowser());
+    ASSERT_TRUE (input.clickCentre (browser().saveAsButton));
+    auto& dialog = browser().saveAsDialog;
+    ASSERT_TRUE (waitUntil ([&] { return dialog.nameEditor.hasKeyboardFocus (false); }));
+    input.type ("Beta");
+    ASSERT_TRUE (rightClick (dialog.cancelButton));
+    input.key (XK_Return);
+    EXPECT_EQ (current(), "BETA") << "Return after a right click on CANCEL saved nothing";
+    const auto beta = userFolder().getChildFile ("Beta.vnprs");
+    ASSERT_TRUE (beta.existsAsFile());
+
+    // Saved again under that name: the question takes the keyboard, Escape
+    // puts it back to the name, and Return there asks again and replaces.
+    const auto stored = beta.loadFileAsString();
+    set ("RoomSize", 44.0f);
+    auto& confirm = browser().confirmDialog;
+    ASSERT_TRUE (input.clickCentre (browser().saveAsButton));
+    ASSERT_TRUE (waitUntil ([&] { return dialog.nameEditor.hasKeyboardFocus (false); }));
+    input.key (XK_Return);
+    ASSERT_TRUE (waitUntil ([&] { return confirm.isVisible(); }));
+    input.key (XK_Escape);
+    ASSERT_TRUE (waitUntil ([&] { return ! confirm.isVisible() && dialog.nameEditor.hasKeyboardFocus (false); }));
+    EXPECT_EQ (beta.loadFileAsString(), stored);
+    input.key (XK_Return);
+    ASSERT_TRUE (waitUntil ([&] { return confirm.isVisible(); }));
+    input.key (XK_Return);
+    EXPECT_TRUE (waitUntil ([&] { return ! dialog.isVisible(); }));
+    EXPECT_NE (beta.loadFileAsString(), stored);
+    EXPECT_EQ (current(), "BETA");
 }

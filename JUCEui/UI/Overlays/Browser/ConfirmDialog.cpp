@@ -23,21 +23,36 @@ ConfirmDialog::ConfirmDialog (ConfirmDialogDelegate* confirmDelegate)
     deleteButton.setColour (juce::TextButton::textColourOnId, Karvon::red);
     cancelButton.setColour (juce::TextButton::textColourOnId, juce::Colours::grey);
 
-    deleteButton.onClick = [this] {
-        if (confirmedAction != nullptr)
-        {
-            const auto action = std::exchange (confirmedAction, nullptr);
-            setVisible (false);
-            action();
-            return;
-        }
-        // Without anyone to carry out the deletion the question stays open.
-        if (delegate == nullptr)
-            return;
-        delegate->onDelete();
-        setVisible (false);
-    };
+    deleteButton.onClick = [this] { confirm(); };
     cancelButton.onClick = [this] { setVisible (false); };
+    // The dialog itself holds the keyboard while open (its buttons take none):
+    // Return confirms, as DELETE is what it offers; Escape closes it (the
+    // editor's overlay coordinator).
+    setWantsKeyboardFocus (true);
+}
+
+void ConfirmDialog::confirm()
+{
+    if (confirmedAction != nullptr)
+    {
+        const auto action = std::exchange (confirmedAction, nullptr);
+        setVisible (false);
+        action();
+        return;
+    }
+    // Without anyone to carry out the deletion the question stays open.
+    if (delegate == nullptr)
+        return;
+    delegate->onDelete();
+    setVisible (false);
+}
+
+bool ConfirmDialog::keyPressed (const juce::KeyPress& key)
+{
+    if (key != juce::KeyPress::returnKey)
+        return false;
+    confirm();
+    return true;
 }
 
 ConfirmDialog::~ConfirmDialog()
@@ -83,6 +98,5 @@ void ConfirmDialog::visibilityChanged()
         askAboutDeleting();
         return;
     }
-    toFront (false);
-    deleteButton.toFront (true);
+    toFront (true);
 }

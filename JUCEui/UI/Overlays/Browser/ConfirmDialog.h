@@ -25,6 +25,8 @@ public:
     void paint (juce::Graphics& g) override;
     void resized() override;
     void visibilityChanged() override;
+    // Return confirms.
+    bool keyPressed (const juce::KeyPress& key) override;
 
     ConfirmDialogDelegate* delegate;
     juce::Label messageLabel;
@@ -34,6 +36,8 @@ public:
 
 private:
     void askAboutDeleting();
+    // DELETE, or the confirming button of the question asked.
+    void confirm();
 
     std::function<void()> confirmedAction;
 
