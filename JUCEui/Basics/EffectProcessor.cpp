@@ -2,9 +2,11 @@
 
 #include "BlockSize.h"
 #include "Basics/HostNumber.h"
+#include "Basics/ParameterText.h"
 #include "Basics/PublishedParameter.h"
 #include "Preset/BoundedXml.h"
 #include "Preset/PresetFileName.h"
+#include "UI/Overlays/LeadingNumber.h"
 
 #include <cmath>
 
@@ -14,15 +16,15 @@ using FloatParameter = PublishedParameter<HostNumberFloatParameter>;
 using IntParameter = PublishedParameter<HostNumberIntParameter>;
 using SwitchParameter = PublishedParameter<juce::AudioParameterBool>;
 
-// The value a text names: one of the parameter's value names (in any case),
-// else the number the text starts with.
-int valueNamedBy (const juce::String& text, Parameter::ValueTextFunction name, int min, int max)
+// The value a host's text means, in the parameter's units: read as the
+// control editor reads it (ParameterText), limited to the range. A host cannot
+// be told that a text means nothing: such a text keeps its old reading, the
+// number it starts with (0 without one).
+double valueOfHostText (const juce::String& text, const Parameter& parameter)
 {
-    const auto trimmed = text.trim();
-    for (int value = min; value <= max; ++value)
-        if (trimmed.equalsIgnoreCase (juce::String::fromUTF8 (name (value))))
-            return value;
-    return trimmed.getIntValue();
+    const auto value = ParameterText::read (text, parameter);
+    return juce::jlimit (static_cast<double> (parameter.min), static_cast<double> (parameter.max),
+                         value ? *value : LeadingNumber::read (text).value_or (0.0));
 }
 } // namespace
 
@@ -117,6 +119,10 @@ juce::AudioProcessorValueTreeState::ParameterLayout EffectProcessor::createParam
 
         const auto id = juce::String::fromUTF8 (p.id.c_str());
         const juce::ParameterID parameterID { id, 1 };
+        // Hosts read a typed value as the control editor does ("post", "2k"
+        // Hz); the kernel's parameters outlive the tree.
+        const auto typedAsControls = juce::AudioParameterFloatAttributes().withValueFromStringFunction (
+            [&p] (const juce::String& text) { return static_cast<float> (valueOfHostText (text, p)); });
 
         if (p.type == ParameterUnitIndexed)
         {
@@ -130,8 +136,8 @@ juce::AudioProcessorValueTreeState::ParameterLayout EffectProcessor::createParam
                                  .withStringFromValueFunction ([valueText] (int value, int) {
                                      return juce::String::fromUTF8 (valueText (value));
                                  })
-                                 .withValueFromStringFunction ([valueText, min, max] (const juce::String& text) {
-                                     return valueNamedBy (text, valueText, min, max);
+                                 .withValueFromStringFunction ([&p] (const juce::String& text) {
+                                     return juce::roundToInt (valueOfHostText (text, p));
                                  });
             }
             layout.add (std::make_unique<IntParameter> (parameterID, id, min, max, static_cast<int> (p.defaultValue),
@@ -146,8 +152,8 @@ juce::AudioProcessorValueTreeState::ParameterLayout EffectProcessor::createParam
                                  .withStringFromValueFunction ([valueText] (bool value, int) {
                                      return juce::String::fromUTF8 (valueText (value ? 1 : 0));
                                  })
-                                 .withValueFromStringFunction ([valueText] (const juce::String& text) {
-                                     return valueNamedBy (text, valueText, 0, 1) != 0;
+                                 .withValueFromStringFunction ([&p] (const juce::String& text) {
+                                     return juce::roundToInt (valueOfHostText (text, p)) != 0;
                                  });
             }
             layout.add (std::make_unique<SwitchParameter> (parameterID, id, p.defaultValue != 0.0f, attributes));
@@ -163,12 +169,13 @@ juce::AudioProcessorValueTreeState::ParameterLayout EffectProcessor::createParam
             range.interval = 0.01f;
             layout.add (std::make_unique<FloatParameter> (
                 parameterID, id, range, p.defaultValue,
-                juce::AudioParameterFloatAttributes().withCategory (juce::AudioProcessorParameter::genericParameter)));
+                typedAsControls.withCategory (juce::AudioProcessorParameter::genericParameter)));
         }
         else
         {
             layout.add (std::make_unique<FloatParameter> (
-                parameterID, id, juce::NormalisableRange<float> (p.min, p.max, 0.01f, 1.0f), p.defaultValue));
+                parameterID, id, juce::NormalisableRange<float> (p.min, p.max, 0.01f, 1.0f), p.defaultValue,
+                typedAsControls));
         }
     }
     return layout;

@@ -7,6 +7,7 @@
 // a stale value.
 #include "EffectWindowTest.h"
 
+#include "LookAndFeel/Palette.h"
 #include "UI/Controls/Filter/FilterContainer.h"
 #include "UI/Controls/Radio/RadioContainer.h"
 #include "UI/Controls/Slider/SliderContainer.h"
@@ -322,4 +323,32 @@ TEST_F (EffectWindowTest, TheControlEditorNeverWritesAStaleValue)
     input.key (XK_Return);
     EXPECT_FALSE (overlay.isVisible());
     EXPECT_FLOAT_EQ (value ("ReverbLength"), 7.5f);
+
+    // Modes and the filter type by the names hosts show, in any case.
+    set ("PitchShifterModeA", 0.0f);
+    ASSERT_TRUE (rightClick (P::PitchShifterModeA));
+    EXPECT_EQ (panel.valueEditor.getText(), "PRE");
+    input.type ("post");
+    input.key (XK_Return);
+    EXPECT_FALSE (overlay.isVisible());
+    EXPECT_FLOAT_EQ (value ("PitchShifterModeA"), 2.0f);
+    set ("InputFilterType", 1.0f);
+    ASSERT_TRUE (rightClick (P::InputFilterType));
+    EXPECT_EQ (panel.valueEditor.getText(), "hipass");
+
+    // A frequency typed in thousands; garbage after a number is refused.
+    for (const auto& [typed, expected] : { std::pair<const char*, float> { "2k", 2000.0f }, { "2.5 kHz", 2500.0f } })
+    {
+        ASSERT_TRUE (rightClick (P::InputFilterFrequency));
+        input.type (typed);
+        input.key (XK_Return);
+        EXPECT_FALSE (overlay.isVisible()) << typed;
+        EXPECT_NEAR (value ("InputFilterFrequency"), expected, 0.5f) << typed;
+    }
+    ASSERT_TRUE (rightClick (P::InputFilterFrequency));
+    input.type ("2x");
+    input.key (XK_Return);
+    EXPECT_TRUE (overlay.isVisible());
+    EXPECT_EQ (panel.valueEditor.findColour (juce::TextEditor::focusedOutlineColourId), Karvon::red);
+    EXPECT_NEAR (value ("InputFilterFrequency"), 2500.0f, 0.5f);
 }
