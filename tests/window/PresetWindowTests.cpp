@@ -420,6 +420,9 @@ TEST_F (PresetWindowTest, KeysActOnlyOnWhatHasTheFocus)
         return input.clickCentre (target, FakeInput::right);
     };
 
+    input.key (XK_Return);
+    EXPECT_FALSE (about.isVisible()) << "Return in the window just opened";
+
     // The control editor's Return sets the value; the next ones do nothing.
     ASSERT_TRUE (rightClick (*gain.slider));
     ASSERT_TRUE (waitUntil ([&] { return controlEditor().isVisible(); }));

@@ -96,9 +96,9 @@ juce::String ControlEditorParameter::currentText() const
 {
     if (hostParameter == nullptr)
         return juce::String (0.0f);
-    // Modes, switches and other steps as hosts show them: by name (PRE,
-    // hipass), or the whole number.
-    if (hostParameter->isDiscrete())
+    // Modes and switches with value names as hosts show them (PRE, hipass),
+    // which is also how they are typed.
+    if (shownParameter != nullptr && shownParameter->valueText != nullptr)
         return hostParameter->getCurrentValueAsText();
     const float current = hostParameter->convertFrom0to1 (hostParameter->getValue());
     return juce::String (typedAsPeriod ? static_cast<float> (1000.0 / static_cast<double> (current)) : current);
@@ -172,8 +172,10 @@ void ControlEditorParameter::onConfirm()
     const auto typed = valueEditor.getText();
     if (hostParameter != nullptr && typed != shownText)
     {
+        // Without a kernel parameter, only a plain number means a value.
         static const Parameter plainNumber;
-        const auto normalised = normalisedValueForText (*hostParameter, shownParameter != nullptr ? *shownParameter : plainNumber, typed);
+        const auto& parameter = shownParameter != nullptr ? *shownParameter : plainNumber;
+        const auto normalised = normalisedValueForText (*hostParameter, parameter, typed);
         if (! normalised)
         {
             markRefused (true);
