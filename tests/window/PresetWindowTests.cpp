@@ -4,7 +4,8 @@
 // shows its edits, choosing the current preset again restores it, a refused
 // name keeps the dialog open with its reason, overlays are exclusive and
 // close with Escape, a right click works no button, Save As asks before it
-// replaces a preset, and after a delete the arrows go to its neighbours.
+// replaces a preset, after a delete the arrows go to its neighbours, and keys
+// act only on what has the focus.
 // Pictures of each state go to the build tree's artefacts.
 #include "EffectWindowTest.h"
 
