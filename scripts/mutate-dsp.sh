@@ -156,9 +156,9 @@ dsp/Dynamics/DryWet.cpp | const __m128 percent = _mm_set1_ps (0.01f); | const __
 dsp/Dynamics/DryWet.cpp | d = _mm_add_ps (_mm_mul_ps (m, minusOne), one); | d = _mm_add_ps (_mm_mul_ps (m, minusOne), two);
 dsp/Dynamics/DryWet.cpp | limit (m * -2.0f + 2.0f, 0.0f, 1.0f) : m * -1.0f + 1.0f; | limit (m * -2.0f + 2.1f, 0.0f, 1.0f) : m * -1.0f + 1.0f;
 dsp/Dynamics/DryWet.cpp | w = limit (_mm_mul_ps (m, two), zero, one); | w = limit (_mm_mul_ps (m, one), zero, one);
-dsp/Kernel/VantrelDSPKernelProcess.cpp | modeB == kModeBefore ? b.voice[ch] : work[ch], reverbIn, n); | modeB == kModeBefore ? a.voice[ch] : work[ch], reverbIn, n);
+dsp/Kernel/VantrelDSPKernelProcess.cpp | modeB == ShifterMode::Before ? b.voice[ch] : work[ch], reverbIn, n); | modeB == ShifterMode::Before ? a.voice[ch] : work[ch], reverbIn, n);
 dsp/Kernel/VantrelDSPKernelProcess.cpp | SP::mul_add (returned, a.amount, reverbIn, reverbIn, n); | SP::mul_add (returned, b.amount, reverbIn, reverbIn, n);
-dsp/Kernel/VantrelDSPKernelProcess.cpp | constexpr int kModeAfter = 2; | constexpr int kModeAfter = 3;
+dsp/Pitch/ShifterMode.h | constexpr int After = 2; | constexpr int After = 3;
 # Equivalent: setup() sets the filter's type from the requested one before
 # anything is rendered.
 # dsp/Kernel/VantrelDSPKernel.cpp | inputFilter->setType (LowShelf); | inputFilter->setType (HighPass);

@@ -3,12 +3,13 @@
 #include "Kernel/InputSanitiser.h"
 
 #include "Math/Accelerate/VectorClones.h"
-#include "Kernel/ScopedFlushDenormals.h"
+#include "Math/ScopedFlushDenormals.h"
 #include "Kernel/VantrelDSPKernel.h"
 
 #include "BlockSize.h"
 #include "Math/Accelerate/SignalProcessing.h"
 #include "Math/Memory.h"
+#include "Pitch/ShifterMode.h"
 #include "VantrelParameterList.h"
 
 #include <algorithm>
@@ -18,10 +19,6 @@ namespace
 {
 using P = VantrelParameterList;
 using SP = SignalProcessing;
-
-constexpr int kModeBefore = 0;
-constexpr int kModeFeedback = 1;
-constexpr int kModeAfter = 2;
 
 // The widest interval a voice shifts by, in semitones.
 constexpr float kWidestInterval = 24.0f;
@@ -281,7 +278,7 @@ void VantrelDSPKernel::takeModes() noexcept
     modesTaken = true;
     held.modeA = modeA;
     held.modeB = modeB;
-    held.bothFeedback = modeA == kModeFeedback && modeB == kModeFeedback;
+    held.bothFeedback = modeA == ShifterMode::Feedback && modeB == ShifterMode::Feedback;
 }
 
 void VantrelDSPKernel::beginChunk (unsigned long start) noexcept
@@ -296,8 +293,8 @@ void VantrelDSPKernel::beginChunk (unsigned long start) noexcept
 
     // Modes 0 and 2 hand the percentage to the voice's crossfade; mode 1 uses
     // it as the level of the feedback return.
-    held.returnScaleA = modeA == kModeFeedback ? feedbackReturnScale (*shifterA, returnScaleA) : 1.0f;
-    held.returnScaleB = modeB == kModeFeedback ? feedbackReturnScale (*shifterB, returnScaleB) : 1.0f;
+    held.returnScaleA = modeA == ShifterMode::Feedback ? feedbackReturnScale (*shifterA, returnScaleA) : 1.0f;
+    held.returnScaleB = modeB == ShifterMode::Feedback ? feedbackReturnScale (*shifterB, returnScaleB) : 1.0f;
     if (crossfade.running())
     {
         feedbackScaleA = feedbackReturnScale (*shifterA, returnScaleA);
@@ -398,8 +395,8 @@ void VantrelDSPKernel::processCrossfade (unsigned long start, unsigned long n) n
     const int to[2] = { f.toA, f.toB };
     const float scales[2] = { feedbackScaleA, feedbackScaleB };
     const unsigned long amounts[2] = { P::PitchShifterAmountA, P::PitchShifterAmountB };
-    const bool bothFrom = f.fromA == kModeFeedback && f.fromB == kModeFeedback;
-    const bool bothTo = f.toA == kModeFeedback && f.toB == kModeFeedback;
+    const bool bothFrom = f.fromA == ShifterMode::Feedback && f.fromB == ShifterMode::Feedback;
+    const bool bothTo = f.toA == ShifterMode::Feedback && f.toB == ShifterMode::Feedback;
     const bool secondReverb = bothFrom || bothTo;
 
     // The new routing's weight rises through the fade along half a cosine,
@@ -432,7 +429,7 @@ void VantrelDSPKernel::processCrossfade (unsigned long start, unsigned long n) n
         Shifter& voice = *voices[v];
         Memory::copy (parameterBuffer (amounts[v]) + start, voice.amount, n);
         pre[v] = work;
-        if (! uses (v, kModeBefore))
+        if (! uses (v, ShifterMode::Before))
         {
             voice.restShifters (false, work.data(), preparedChannels, n);
             continue;
@@ -441,7 +438,7 @@ void VantrelDSPKernel::processCrossfade (unsigned long start, unsigned long n) n
             Memory::copy (work[static_cast<std::size_t> (c)], voice.voice[c], n);
         shiftAndMix (voice, work, preparedChannels, n, gridPosition);
         float* w = fadeWeights[0].data();
-        weigh (w, from[v] == kModeBefore, to[v] == kModeBefore);
+        weigh (w, from[v] == ShifterMode::Before, to[v] == ShifterMode::Before);
         for (int c = 0; c < preparedChannels; ++c)
         {
             const auto ch = static_cast<std::size_t> (c);
@@ -461,14 +458,14 @@ void VantrelDSPKernel::processCrossfade (unsigned long start, unsigned long n) n
         halfSum (pre[0][ch], pre[1][ch], in, n);
         float* returned = feedbackScratch.data();
         float* gain = fadeWeights[2].data();
-        if (uses (1, kModeFeedback))
+        if (uses (1, ShifterMode::Feedback))
         {
             feedbackReturns[1][ch].read (returned, n);
             SP::mul_s (parameterBuffer (amounts[1]) + start, scales[1], gain, n);
             if (secondReverb)
                 SP::mul_add (returned, gain, in, reverbInputsB[ch], n);
             float* w = fadeWeights[1].data();
-            weigh (w, from[1] == kModeFeedback, to[1] == kModeFeedback);
+            weigh (w, from[1] == ShifterMode::Feedback, to[1] == ShifterMode::Feedback);
             for (unsigned long i = 0; i < n; ++i)
                 in[i] = in[i] + returned[i] * gain[i] * (w[i] - both[i]);
         }
@@ -480,12 +477,12 @@ void VantrelDSPKernel::processCrossfade (unsigned long start, unsigned long n) n
         // out: what it plays then fades too, wherever it comes out later.
         if (secondReverb)
             SP::mul (reverbInputsB[ch], both, reverbInputsB[ch], n);
-        if (uses (0, kModeFeedback))
+        if (uses (0, ShifterMode::Feedback))
         {
             feedbackReturns[0][ch].read (returned, n);
             SP::mul_s (parameterBuffer (amounts[0]) + start, scales[0], gain, n);
             float* w = fadeWeights[1].data();
-            weigh (w, from[0] == kModeFeedback, to[0] == kModeFeedback);
+            weigh (w, from[0] == ShifterMode::Feedback, to[0] == ShifterMode::Feedback);
             for (unsigned long i = 0; i < n; ++i)
                 in[i] = in[i] + returned[i] * gain[i] * w[i];
         }
@@ -524,11 +521,11 @@ void VantrelDSPKernel::processCrossfade (unsigned long start, unsigned long n) n
     {
         Shifter& voice = *voices[v];
         post[v] = wet;
-        if (uses (v, kModeAfter))
+        if (uses (v, ShifterMode::After))
         {
             shiftAndMix (voice, wet, preparedChannels, n, gridPosition, true);
             float* w = fadeWeights[0].data();
-            weigh (w, from[v] == kModeAfter, to[v] == kModeAfter);
+            weigh (w, from[v] == ShifterMode::After, to[v] == ShifterMode::After);
             for (int c = 0; c < preparedChannels; ++c)
             {
                 const auto ch = static_cast<std::size_t> (c);
@@ -542,10 +539,10 @@ void VantrelDSPKernel::processCrossfade (unsigned long start, unsigned long n) n
             voice.restShifters (true, received[0].data(), preparedChannels, n);
         }
 
-        if (uses (v, kModeFeedback))
+        if (uses (v, ShifterMode::Feedback))
         {
             float* w = fadeWeights[0].data();
-            weigh (w, from[v] == kModeFeedback, to[v] == kModeFeedback);
+            weigh (w, from[v] == ShifterMode::Feedback, to[v] == ShifterMode::Feedback);
             for (int c = 0; c < preparedChannels; ++c)
                 SP::mul (received[v][static_cast<std::size_t> (c)], w, voice.voice[c], n);
             voice.processDelayShifters (start, n, gridPosition);
@@ -586,23 +583,23 @@ void VantrelDSPKernel::preReverbStage (unsigned long start, unsigned long n, int
         const auto ch = static_cast<std::size_t> (c);
         work[ch] = workBuffers[ch].data() + start;
         preShiftInputs[ch].writeFinite (work[ch], n);
-        if (modeA == kModeBefore)
+        if (modeA == ShifterMode::Before)
             Memory::copy (work[ch], a.voice[ch], n);
-        if (modeB == kModeBefore)
+        if (modeB == ShifterMode::Before)
             Memory::copy (work[ch], b.voice[ch], n);
     }
-    if (modeA != kModeBefore)
+    if (modeA != ShifterMode::Before)
         a.restShifters (false, work.data(), preparedChannels, n);
-    if (modeB != kModeBefore)
+    if (modeB != ShifterMode::Before)
         b.restShifters (false, work.data(), preparedChannels, n);
-    shiftAndMixVoices (a, modeA == kModeBefore, b, modeB == kModeBefore, work, preparedChannels, n, gridPosition, false);
+    shiftAndMixVoices (a, modeA == ShifterMode::Before, b, modeB == ShifterMode::Before, work, preparedChannels, n, gridPosition, false);
 
     for (int c = 0; c < preparedChannels; ++c)
     {
         const auto ch = static_cast<std::size_t> (c);
         float* reverbIn = reverbInputs[ch];
 
-        halfSum (modeA == kModeBefore ? a.voice[ch] : work[ch], modeB == kModeBefore ? b.voice[ch] : work[ch], reverbIn, n);
+        halfSum (modeA == ShifterMode::Before ? a.voice[ch] : work[ch], modeB == ShifterMode::Before ? b.voice[ch] : work[ch], reverbIn, n);
 
         // Feedback returns, one sub-block after the feedback delays produced them.
         float* returned = feedbackScratch.data();
@@ -615,12 +612,12 @@ void VantrelDSPKernel::preReverbStage (unsigned long start, unsigned long n, int
         }
         else
         {
-            if (modeA == kModeFeedback)
+            if (modeA == ShifterMode::Feedback)
             {
                 feedbackReturns[0][ch].read (returned, n);
                 SP::mul_add (returned, a.amount, reverbIn, reverbIn, n);
             }
-            if (modeB == kModeFeedback)
+            if (modeB == ShifterMode::Feedback)
             {
                 feedbackReturns[1][ch].read (returned, n);
                 SP::mul_add (returned, b.amount, reverbIn, reverbIn, n);
@@ -678,8 +675,8 @@ void VantrelDSPKernel::postReverbStage (unsigned long start, unsigned long n, in
     // Each voice's buffer receives the reverb output only when the voice
     // works on it (shifts it, or feeds it to its feedback delay); a voice
     // that passes the reverb output on is read from the reverb's buffer.
-    const bool aWorks = modeA != kModeBefore;
-    const bool bWorks = modeB != kModeBefore;
+    const bool aWorks = modeA != ShifterMode::Before;
+    const bool bWorks = modeB != ShifterMode::Before;
     std::array<const float*, kMaxChannels> reverbOuts {};
     for (int c = 0; c < preparedChannels; ++c)
     {
@@ -705,25 +702,25 @@ void VantrelDSPKernel::postReverbStage (unsigned long start, unsigned long n, in
     {
         Shifter& voice = v == 0 ? a : b;
         const int mode = v == 0 ? modeA : modeB;
-        if (mode != kModeFeedback)
+        if (mode != ShifterMode::Feedback)
             voice.restDelayShifters (reverbOuts.data(), n);
-        if (mode != kModeAfter)
+        if (mode != ShifterMode::After)
             voice.restShifters (true, reverbOuts.data(), preparedChannels, n);
     }
 
     // Each voice on every channel; two voices at the same place side by side
     // (the channels do not meet until the ducker, the voices not until the
     // mix below).
-    shiftAndMixVoices (a, modeA == kModeAfter, b, modeB == kModeAfter, reverbOuts, preparedChannels, n, gridPosition, true);
+    shiftAndMixVoices (a, modeA == ShifterMode::After, b, modeB == ShifterMode::After, reverbOuts, preparedChannels, n, gridPosition, true);
     if (bothFeedback)
     {
         Shifter::processDelayShiftersTogether (a, b, start, n, gridPosition);
     }
     else
     {
-        if (modeA == kModeFeedback)
+        if (modeA == ShifterMode::Feedback)
             a.processDelayShifters (start, n, gridPosition);
-        if (modeB == kModeFeedback)
+        if (modeB == ShifterMode::Feedback)
             b.processDelayShifters (start, n, gridPosition);
     }
 
@@ -731,7 +728,7 @@ void VantrelDSPKernel::postReverbStage (unsigned long start, unsigned long n, in
     for (std::size_t v = 0; v < 2; ++v)
     {
         const Shifter& voice = v == 0 ? a : b;
-        const bool returns = (v == 0 ? modeA : modeB) == kModeFeedback;
+        const bool returns = (v == 0 ? modeA : modeB) == ShifterMode::Feedback;
         for (int c = 0; c < preparedChannels; ++c)
         {
             const auto ch = static_cast<std::size_t> (c);
@@ -745,7 +742,7 @@ void VantrelDSPKernel::postReverbStage (unsigned long start, unsigned long n, in
     {
         const auto ch = static_cast<std::size_t> (c);
         float* reverbOut = reverbInputs[ch];
-        halfSum (modeA == kModeAfter ? a.voice[ch] : reverbOut, modeB == kModeAfter ? b.voice[ch] : reverbOut, reverbOut, n);
+        halfSum (modeA == ShifterMode::After ? a.voice[ch] : reverbOut, modeB == ShifterMode::After ? b.voice[ch] : reverbOut, reverbOut, n);
 
         duck (ch, start, n, reverbOut);
     }

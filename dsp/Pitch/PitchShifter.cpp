@@ -1,7 +1,7 @@
 #include "Pitch/PitchShifter.h"
 
 
-#include "Kernel/ScopedFlushDenormals.h"
+#include "Math/ScopedFlushDenormals.h"
 #include "Math/Accelerate/BiquadHistory.h"
 #include "Math/Accelerate/FractionLanes.h"
 #include "Math/Accelerate/SignalProcessing.h"

@@ -1,6 +1,6 @@
 #include "Pitch/Shifter.h"
 
-#include "Kernel/ScopedFlushDenormals.h"
+#include "Math/ScopedFlushDenormals.h"
 #include "Math/Accelerate/SignalProcessing.h"
 #include "Math/Memory.h"
 
