@@ -74,8 +74,13 @@ VantrelDSPKernel::VantrelDSPKernel()
     modulationGain = scratch();
     inputFilterSettings.frequencyBuffer = filterFrequency.data();
     fadeRamp = scratch();
-    for (auto& w : fadeWeights)
-        w = scratch();
+    for (auto& voice : placeWeights)
+        for (auto& w : voice)
+            w = scratch();
+    bothWeight = scratch();
+    returnBWeight = scratch();
+    for (auto& g : returnGains)
+        g = scratch();
     for (std::size_t c = 0; c < kMaxChannels; ++c)
     {
         fadeWet[c] = scratch();

@@ -7,6 +7,7 @@
 #include "Kernel/FeedbackReturn.h"
 #include "Modulation/Lfo.h"
 #include "Pitch/Shifter.h"
+#include "Pitch/ShifterMode.h"
 #include "ProcessBlock/Filters/BiquadFilter.h"
 #include "ProcessBlock/Mix/Gain.h"
 #include "Reverb/SimpleReverb.h"
@@ -93,6 +94,8 @@ public:
     std::vector<float> duckerRatio;                           // 10 everywhere
     std::array<std::vector<float>, kModulationOutputs> modulation;
     std::array<std::vector<float>, kModulationOutputs> lfoPhaseOffsets;
+    // Each repeating voice's return level: its amount times its return scale.
+    std::array<std::vector<float>, 2> returnGains;
 
 protected:
     // Runs inside init, where the channel count is set: keeps it to what the
@@ -109,14 +112,42 @@ private:
     void beginChunk (unsigned long start) noexcept;
     // The voices' modes for the chunk; a change starts a crossfade.
     void takeModes() noexcept;
+    // Where the voices sit for one sub-block, and how loud each part is: a
+    // part is heard whole between mode switches and along a ramp while a
+    // switch fades from the old routing to the new one.
+    struct Routing
+    {
+        // Each voice's modes in the old and the new routing (the same
+        // between switches).
+        std::array<int, 2> from {}, to {};
+        // Both voices repeat in one of the routings: the second reverb runs.
+        bool secondReverb = false;
+        // Voice B's repeats go into the first reverb (not only the second).
+        bool returnBIntoFirst = false;
+        // The weight of each voice at each place (null: 1 throughout), of
+        // the second reverb, and of voice B's return into the first reverb.
+        std::array<std::array<const float*, ShifterMode::Count>, 2> weight {};
+        const float* both = nullptr;
+        const float* returnB = nullptr;
+
+        bool uses (std::size_t voice, int place) const noexcept { return from[voice] == place || to[voice] == place; }
+    };
+
+    // The sub-block's signal flow, in its order.
     void processSubBlock (unsigned long start, unsigned long n) noexcept;
-    // A sub-block inside a crossfade: the old and the new routing both run
-    // and their contributions are mixed by the fade's weights.
-    void processCrossfade (unsigned long start, unsigned long n) noexcept;
+    Routing planRouting (unsigned long n) noexcept;
     void filterInput (unsigned long start, unsigned long n) noexcept;
     void modulate (unsigned long start, unsigned long n) noexcept;
-    void preReverbStage (unsigned long start, unsigned long n, int modeA, int modeB, bool bothFeedback) noexcept;
-    void postReverbStage (unsigned long start, unsigned long n, int modeA, int modeB, bool bothFeedback) noexcept;
+    // The voices that shift the input, then the reverb's input: their average.
+    void shiftBefore (const Routing& routing, unsigned long start, unsigned long n) noexcept;
+    // The repeating voices' returns into the reverbs' inputs.
+    void returnRepeats (const Routing& routing, unsigned long n) noexcept;
+    void delayReverbInput (unsigned long start, unsigned long n) noexcept;
+    // The voices that shift the reverb's output, the repeating voices'
+    // delays, then the wet signal: the voices' average.
+    void shiftAfter (const Routing& routing, unsigned long start, unsigned long n) noexcept;
+    void duckWet (unsigned long start, unsigned long n) noexcept;
+    void mix (unsigned long start, unsigned long n) noexcept;
     // Sets the reverb's line times, decay time and colour for the sub-block.
     // With `sameRoom`, the line times are that reverb's (set with the same
     // room size and modulation for this sub-block).
@@ -162,8 +193,8 @@ private:
     struct ChunkSettings
     {
         int modeA = 0, modeB = 0;
-        bool bothFeedback = false;
-        float returnScaleA = 1.0f, returnScaleB = 1.0f;
+        // The share of the amount a repeating voice returns to the reverb.
+        std::array<float, 2> returnScale {};
         float resonance = 0.0f;  // the input filter's, dB
         float colour = 0.0f;     // the reverbs' damping cutoff, Hz
     } held;
@@ -181,11 +212,16 @@ private:
     } crossfade;
     unsigned long crossfadeLength = kGridLength;
     bool modesTaken = false; // since setup
-    float feedbackScaleA = 0.0f, feedbackScaleB = 0.0f; // the return scales while a crossfade runs
+    // The fade's weights: its ramp, each voice's at each place, the second
+    // reverb's and voice B's return into the first reverb.
     std::vector<float> fadeRamp;
-    std::array<std::vector<float>, 4> fadeWeights;
+    std::array<std::array<std::vector<float>, ShifterMode::Count>, 2> placeWeights;
+    std::vector<float> bothWeight, returnBWeight;
+    // What the fade mixes: the wet signal, voice B's input, each voice's output.
     std::array<std::vector<float>, kMaxChannels> fadeWet, fadeInputB;
     std::array<std::array<std::vector<float>, kMaxChannels>, 2> fadeVoices;
+    // The host's output channels of the piece being rendered.
+    std::array<float*, kMaxChannels> pieceOutputs {};
     // The oscillator's outputs over the whole chunk at full amount; each
     // sub-block scales its part by the amount.
     std::array<std::vector<float>, kModulationOutputs> chunkModulation;
