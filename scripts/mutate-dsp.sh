@@ -45,7 +45,7 @@ dsp/Modulation/Lfo.cpp | g[i] = a * a; | g[i] = a;
 # dsp/Dynamics/Ducker.cpp | std::max ((level - t) / s.ratio + t, 0.001) | std::max ((level - t) / s.ratio + t, 0.01)
 dsp/Dynamics/Ducker.cpp | t, 0.001) / std::max (level, 0.001) | t, 0.001) / std::max (level, 0.1)
 dsp/Dynamics/Ducker.cpp | change += static_cast<std::int64_t> (square) - ring[i]; | change += square;
-dsp/Dynamics/Ducker.cpp | const float lo = std::min (start, target), hi = std::max (start, target); | const float lo = 0.0f, hi = 1.0f;
+dsp/Dynamics/Ducker.cpp | ch.lo = std::min (current, target); | ch.lo = 0.0f;
 dsp/Dynamics/Ducker.h | static constexpr double kWindowMs = 20.0; | static constexpr double kWindowMs = 5.0;
 dsp/Dynamics/Ducker.cpp | windowFrames = framesOf (kWindowMs, newSampleRate); | windowFrames = 960;
 dsp/Dynamics/Ducker.cpp | ch.untilDecision = decisionFrames; | ch.untilDecision = 256;

@@ -15,9 +15,7 @@ constexpr float kUnitsPerSquare = 4194304.0f;
 constexpr float kLargestUnits = 1073741824.0f;
 constexpr double kUnits = kUnitsPerSquare;
 
-// A ramp's gain `frame` frames after its start: on the way from its start
-// to its target, where it stops (lo and hi: the lesser and the greater of
-// the two).
+// A ramp's gain `frame` frames after its start, within lo..hi.
 inline float rampGain (float start, float step, float lo, float hi, int frame) noexcept
 {
     return std::min (std::max (start + static_cast<float> (frame) * step, lo), hi);
@@ -41,9 +39,8 @@ std::int64_t exchangeSquares (const float* __restrict key, std::int32_t* __restr
 // The ramp's gains from `age` frames after its start on (an int count: the
 // conversions to float then take eight lanes at once).
 KARVON_VECTOR_CLONES
-void ramp (float start, float target, float step, int age, float* out, int n) noexcept
+void ramp (float start, float step, float lo, float hi, int age, float* out, int n) noexcept
 {
-    const float lo = std::min (start, target), hi = std::max (start, target);
     for (int i = 0; i < n; ++i)
         out[i] = rampGain (start, step, lo, hi, age + i);
 }
@@ -85,14 +82,14 @@ void Ducker::clear() noexcept
         std::fill (ch.squares.begin(), ch.squares.end(), 0);
         ch.next = 0;
         ch.energy = 0;
-        ch.start = ch.target = ch.step = 0.0f;
+        ch.start = ch.step = ch.lo = ch.hi = 0.0f;
         ch.age = ch.untilDecision = 0;
     }
 }
 
 float Ducker::Channel::gain() const noexcept
 {
-    return rampGain (start, step, std::min (start, target), std::max (start, target), static_cast<int> (age));
+    return rampGain (start, step, lo, hi, static_cast<int> (age));
 }
 
 float Ducker::targetGain (double level, const Settings& s) noexcept
@@ -126,10 +123,12 @@ void Ducker::decide (Channel& ch) noexcept
     // the ramp stops on its target, so a time shorter than a decision's
     // stretch reaches it and stays, never passes it.
     const float current = ch.gain();
-    ch.target = targetGain (level (ch), held);
-    const float distance = ch.target - current;
+    const float target = targetGain (level (ch), held);
+    const float distance = target - current;
     ch.start = current;
     ch.step = static_cast<float> (distance * coefficient (distance < 0.0f ? held.attackMs : held.releaseMs));
+    ch.lo = std::min (current, target);
+    ch.hi = std::max (current, target);
     ch.age = 0;
     ch.untilDecision = decisionFrames;
 }
@@ -146,7 +145,7 @@ void Ducker::follow (std::size_t channel, const float* key, float* gains, unsign
         }
         // Pieces end at decisions and where the ring does.
         const unsigned long m = std::min ({ n - done, ch.untilDecision, windowFrames - ch.next });
-        ramp (ch.start, ch.target, ch.step, static_cast<int> (ch.age), gains + done, static_cast<int> (m));
+        ramp (ch.start, ch.step, ch.lo, ch.hi, static_cast<int> (ch.age), gains + done, static_cast<int> (m));
         ch.energy += exchangeSquares (key + done, ch.squares.data() + ch.next, m);
         ch.next = ch.next + m == windowFrames ? 0 : ch.next + m;
         ch.age += m;

@@ -71,15 +71,18 @@ private:
         std::vector<std::int32_t> squares;
         unsigned long next = 0;  // where the next frame goes
         std::int64_t energy = 0; // the ring's sum
-        // The ramp: its first gain, its target, its step per frame, frames
-        // since it began; and the frames left until the next decision.
-        float start = 0.0f, target = 0.0f, step = 0.0f;
+        // The ramp: its first gain, its step per frame, the bounds it stays
+        // within (its first gain and its target), frames since it began; and
+        // the frames left until the next decision.
+        float start = 0.0f, step = 0.0f, lo = 0.0f, hi = 0.0f;
         unsigned long age = 0, untilDecision = 0;
 
         float gain() const noexcept;
     };
 
+    // A channel's ramp from here on, from the level of its window.
     void decide (Channel& ch) noexcept;
+    // The key's level (an amplitude) over the window.
     double level (const Channel& ch) const noexcept;
     double coefficient (float timeMs) const noexcept;
 
