@@ -44,15 +44,11 @@ dsp/Modulation/Lfo.cpp | g[i] = a * a; | g[i] = a;
 # the threshold is at least -40 dB (0.01), so this floor never decides.
 # dsp/Dynamics/Ducker.cpp | std::max ((level - t) / s.ratio + t, 0.001) | std::max ((level - t) / s.ratio + t, 0.01)
 dsp/Dynamics/Ducker.cpp | t, 0.001) / std::max (level, 0.001) | t, 0.001) / std::max (level, 0.1)
-dsp/Dynamics/Ducker.cpp | ch.energy += added - (quiet ? sums.leaving : sum (out, p)); | ch.energy += added;
-dsp/Dynamics/Ducker.cpp | ch.energy += in[i] - out[i]; | ch.energy += in[i];
-dsp/Dynamics/Ducker.cpp | attack (ch, level (now)); | (void) now;
-dsp/Dynamics/Ducker.cpp | static_cast<double> (ch.energy + added) <= ch.louder | static_cast<double> (ch.energy + added) <= 2.0 * ch.louder
-dsp/Dynamics/Ducker.cpp | static_cast<double> (ch.energy + sums.entering) <= ch.louder | static_cast<double> (ch.energy + sums.entering) <= 2.0 * ch.louder
-dsp/Dynamics/Ducker.cpp | if (step >= ch.step) | if (step >= 0.0f)
-dsp/Dynamics/Ducker.cpp | left += laneSum (outLow) + static_cast<std::int64_t> (laneSum (outHigh)) * 65536; | left += laneSum (outLow);
-dsp/Dynamics/Ducker.cpp | static_cast<std::int64_t> (laneSum (inHigh)) * 65536; | static_cast<std::int64_t> (laneSum (inHigh)) * 32768;
-dsp/Dynamics/Ducker.cpp | _mm256_min_ps (largest, | _mm256_max_ps (largest,
+dsp/Dynamics/Ducker.cpp | change += static_cast<std::int64_t> (square) - ring[i]; | change += square;
+dsp/Dynamics/Ducker.cpp | ch.lo = std::min (current, target); | ch.lo = 0.0f;
+dsp/Dynamics/Ducker.h | static constexpr double kWindowMs = 20.0; | static constexpr double kWindowMs = 5.0;
+dsp/Dynamics/Ducker.cpp | windowFrames = framesOf (kWindowMs, newSampleRate); | windowFrames = 960;
+dsp/Dynamics/Ducker.cpp | ch.untilDecision = decisionFrames; | ch.untilDecision = 256;
 dsp/Pitch/PitchShifter.cpp | SP::biquadSeriesFour (in, highSets, lowSets, x, n, highStates, lowStates); | SP::biquadSeriesFour (in, lowSets, highSets, x, n, highStates, lowStates);
 AudioStuff/Common/Math/Accelerate/SignalProcessing.cpp | _mm_store_ps (y, second.step (first.step (lanes (in[0][k], in[1][k], in[2][k], in[3][k])))); | _mm_store_ps (y, second.step (first.step (lanes (in[1][k], in[0][k], in[2][k], in[3][k]))));
 AudioStuff/Common/Math/Accelerate/SignalProcessing.cpp | storeFourLanes (second, secondState); | (void) secondState;
@@ -63,7 +59,7 @@ dsp/Kernel/VantrelDSPKernelProcess.cpp | Shifter::shiftChannelsTogether (a, b, c
 dsp/Kernel/VantrelDSPKernelProcess.cpp | Shifter::processDelayShiftersTogether (*voices[0], *voices[1], start, n, gridPosition); | voices[0]->processDelayShifters (start, n, gridPosition);
 dsp/Kernel/VantrelDSPKernelProcess.cpp | held.resonance = parameterBuffer (P::InputFilterResonance)[start]; | held.resonance = parameterBuffer (P::InputGain)[start];
 dsp/Dynamics/Ducker.cpp | std::max ((level - t) / s.ratio + t, 0.001) | std::max ((level - t) * s.ratio + t, 0.001)
-dsp/Dynamics/Ducker.cpp | distance < 0.0f ? settings.attackMs : settings.releaseMs | distance < 0.0f ? settings.releaseMs : settings.attackMs
+dsp/Dynamics/Ducker.cpp | distance < 0.0f ? held.attackMs : held.releaseMs | distance < 0.0f ? held.releaseMs : held.attackMs
 dsp/Dynamics/Ducker.cpp | sampleRate * 0.001) | sampleRate * 0.002)
 dsp/Kernel/VantrelDSPKernelProcess.cpp | gain[i] = gain[i] * gain[i]; | (void) gain;
 dsp/Kernel/VantrelDSPKernelProcess.cpp | SP::mul_add (returned, returnGains[1].data(), in, inB, n); | SP::mul_add (returned, returnGains[0].data(), in, inB, n);

@@ -321,13 +321,12 @@ void VantrelDSPKernel::beginChunk (unsigned long start) noexcept
     lfo->processOutputs (outputs.data(), kModulationOutputs, kGridLength, Lfo::LfoParameters { rate, nullptr, nullptr, nullptr },
                          offsets.data());
 
-    // The ducker's ramps from the level of the last 256 frames of its key; an
-    // attack within the chunk starts where it falls (Ducker::follow).
+    // The ducker's settings for its decisions within the chunk.
     const float thresholdDb = parameterBuffer (P::DuckingThreshold)[start];
     if (! duckerThreshold.holds (thresholdDb))
         duckerThreshold.store (thresholdDb, std::exp (static_cast<double> (thresholdDb) * kDecibelsToExponent));
-    ducker->decide (Ducker::Settings { duckerThreshold.precise, duckerRatio[0], parameterBuffer (P::DuckingAttack)[start],
-                                       parameterBuffer (P::DuckingRelease)[start] });
+    ducker->set (Ducker::Settings { duckerThreshold.precise, duckerRatio[0], parameterBuffer (P::DuckingAttack)[start],
+                                    parameterBuffer (P::DuckingRelease)[start] });
 }
 
 void VantrelDSPKernel::filterInput (unsigned long start, unsigned long n) noexcept
