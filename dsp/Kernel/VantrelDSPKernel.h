@@ -5,12 +5,14 @@
 #include "Dynamics/Ducker.h"
 #include "FilterDSPKernel.h"
 #include "Kernel/FeedbackReturn.h"
+#include "Kernel/LengthFade.h"
 #include "Modulation/Lfo.h"
 #include "Pitch/Shifter.h"
 #include "ProcessBlock/Filters/BiquadFilter.h"
 #include "ProcessBlock/Mix/Gain.h"
 #include "Reverb/SimpleReverb.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cmath>
@@ -85,6 +87,20 @@ public:
     // there, and holds it to the next one, however the host cuts its blocks.
     static constexpr unsigned long kGridLength = FeedbackReturn::kLatency;
 
+    // The fastest a delay length glides, in ms of length per ms of time: a
+    // glide reads its line this much faster or slower than real time (0.5:
+    // a fifth up, an octave down). A quicker change jumps and fades instead
+    // (a preset, a program change, a click on a far knob position), over
+    // lengthFadeLength samples. A window's glide moves its taps by less
+    // than the change and its fade ducks the voice: it takes only jumps far
+    // beyond a hand's turn of the knob.
+    static constexpr double kJumpSpeed = 0.5;
+    static constexpr double kWindowJumpSpeed = 2.0;
+    static unsigned long lengthFadeLength (double rate) noexcept
+    {
+        return kGridLength * std::max (1ul, static_cast<unsigned long> (std::ceil (rate * 0.02 / static_cast<double> (kGridLength))));
+    }
+
     // Scratch, kMaxFramesPerBlock floats each.
     std::array<std::vector<float>, kMaxChannels> workBuffers; // gained and filtered input, later the ducked wet signal
     std::array<float*, kMaxChannels> reverbInputs {};         // input and output of reverbA, per sub-block
@@ -110,6 +126,11 @@ private:
     // The voices' modes for the chunk; a change starts a crossfade.
     void takeModes() noexcept;
     void processSubBlock (unsigned long start, unsigned long n) noexcept;
+    // The delay lengths of the sub-block (pre-delay, room size, the voices'
+    // windows), with their jumps' fades.
+    void takeLengths (unsigned long start, unsigned long n) noexcept;
+    // The pre-delay, in place on every channel's reverb input.
+    void delayReverbInputs (unsigned long n) noexcept;
     // A sub-block inside a crossfade: the old and the new routing both run
     // and their contributions are mixed by the fade's weights.
     void processCrossfade (unsigned long start, unsigned long n) noexcept;
@@ -182,6 +203,13 @@ private:
     unsigned long crossfadeLength = kGridLength;
     bool modesTaken = false; // since setup
     float feedbackScaleA = 0.0f, feedbackScaleB = 0.0f; // the return scales while a crossfade runs
+    // A delay length that jumps fades between two reads of its line over
+    // about the parameter ramp's time, in whole chunks.
+    LengthFade preDelayFade, roomFade;
+    std::array<LengthFade, 2> windowFades;
+    float* preDelayMs = nullptr; // the sub-block's lengths
+    float* roomSize = nullptr;
+    std::array<std::array<float, LengthFade::kLongest>, 2> windowScratch {}, windowGains {};
     std::vector<float> fadeRamp;
     std::array<std::vector<float>, 4> fadeWeights;
     std::array<std::vector<float>, kMaxChannels> fadeWet, fadeInputB;

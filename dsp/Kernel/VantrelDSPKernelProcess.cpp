@@ -374,8 +374,7 @@ void VantrelDSPKernel::processSubBlock (unsigned long start, unsigned long n) no
     filterInput (start, n);
     modulate (start, n);
 
-    shifterA->setWindowMs (parameterBuffer (P::DelayTimeA) + start);
-    shifterB->setWindowMs (parameterBuffer (P::DelayTimeB) + start);
+    takeLengths (start, n);
     if (crossfade.running())
     {
         processCrossfade (start, n);
@@ -453,7 +452,6 @@ void VantrelDSPKernel::processCrossfade (unsigned long start, unsigned long n) n
 
     // The feedback returns: voice A's always into the first reverb, voice
     // B's into the second one where both repeat, else into the first.
-    const float* preDelayMs = parameterBuffer (P::PreDelay) + start;
     for (int c = 0; c < preparedChannels; ++c)
     {
         const auto ch = static_cast<std::size_t> (c);
@@ -489,8 +487,8 @@ void VantrelDSPKernel::processCrossfade (unsigned long start, unsigned long n) n
             for (unsigned long i = 0; i < n; ++i)
                 in[i] = in[i] + returned[i] * gain[i] * w[i];
         }
-        preDelay->process (in, n, ch, preDelayMs, nullptr, true, false);
     }
+    delayReverbInputs (n);
 
     runReverbs (start, n, secondReverb);
 
@@ -573,7 +571,6 @@ void VantrelDSPKernel::preReverbStage (unsigned long start, unsigned long n, int
 {
     Shifter& a = *shifterA;
     Shifter& b = *shifterB;
-    const float* preDelayMs = parameterBuffer (P::PreDelay) + start;
 
     // Voices shifting before the reverb: every channel's copy of the input,
     // then each voice on all channels (the channels do not meet until the
@@ -628,6 +625,53 @@ void VantrelDSPKernel::preReverbStage (unsigned long start, unsigned long n, int
         }
     }
 
+    delayReverbInputs (n);
+}
+
+void VantrelDSPKernel::takeLengths (unsigned long start, unsigned long n) noexcept
+{
+    // Each delay length as its lines read it: gliding, or held while a jump
+    // waits for the grid and then faded (LengthFade).
+    const bool atGridPoint = gridPosition == 0;
+    preDelayMs = preDelayFade.take (parameterBuffer (P::PreDelay) + start, n, atGridPoint);
+    roomSize = roomFade.take (parameterBuffer (P::RoomSize) + start, n, atGridPoint);
+    Shifter* voices[2] = { shifterA.get(), shifterB.get() };
+    const unsigned long windows[2] = { P::DelayTimeA, P::DelayTimeB };
+    for (std::size_t v = 0; v < 2; ++v)
+    {
+        LengthFade& fade = windowFades[v];
+        float* window = fade.take (parameterBuffer (windows[v]) + start, n, atGridPoint);
+        if (! fade.fading())
+        {
+            voices[v]->setWindowMs (window);
+            continue;
+        }
+        // A shifter reads its storage through two windowed taps already: a
+        // jump of its window ducks them and switches the length at silence.
+        float* switched = windowScratch[v].data();
+        Memory::copy (window, switched, n);
+        fade.duckAndSwitch (switched, windowGains[v].data(), n);
+        voices[v]->setWindowMs (switched, windowGains[v].data());
+    }
+}
+
+void VantrelDSPKernel::delayReverbInputs (unsigned long n) noexcept
+{
+    if (preDelayFade.fading())
+    {
+        // A jump: the line read at the old length and at the new one.
+        for (int c = 0; c < preparedChannels; ++c)
+        {
+            const auto ch = static_cast<std::size_t> (c);
+            float* older = feedbackScratch.data();
+            DelayWrite& w = preDelay->writer (ch);
+            w.write (reverbInputs[ch], n);
+            preDelay->reader (ch).processMillisecondsAfterWrite (preDelayFade.oldLengths(), older, w, n);
+            preDelay->reader (ch).processMillisecondsAfterWrite (preDelayMs, reverbInputs[ch], w, n);
+            preDelayFade.mix (older, reverbInputs[ch], n);
+        }
+        return;
+    }
     // The channels meet only in the reverb: both through the pre-delay at once.
     if (preparedChannels == 2)
         preDelay->delayPairInPlace (reverbInputs[0], reverbInputs[1], n, preDelayMs);
@@ -664,7 +708,10 @@ void VantrelDSPKernel::prepareReverb (SimpleReverb& reverb, unsigned long start,
         std::array<float*, kModulationOutputs> mod {};
         for (std::size_t i = 0; i < kModulationOutputs; ++i)
             mod[i] = modulation[i].data() + start;
-        reverb.core.setRoomSize (parameterBuffer (P::RoomSize) + start, mod.data(), n);
+        reverb.core.setRoomSize (roomSize, mod.data(), n);
+        const bool fading = roomFade.fading();
+        reverb.core.fadeRoomFrom (roomFade.oldLengths(), mod.data(), fading ? roomFade.oldWeights() : nullptr,
+                                  fading ? roomFade.newWeights() : nullptr, n);
     }
     reverb.lengthSource = parameterBuffer (P::ReverbLength) + start;
     reverb.colourSource = reverbColour.data() + start;
