@@ -17,7 +17,7 @@ void LengthFade::setup (float largestStep, unsigned long fadeLength) noexcept
     position = taken = 0;
 }
 
-float* LengthFade::take (float* requested, unsigned long n, bool atGridPoint) noexcept
+float* LengthFade::takeAny (float* requested, unsigned long n, bool atGridPoint) noexcept
 {
     n = std::min (n, kLongest);
     if (n == 0)

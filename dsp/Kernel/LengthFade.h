@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 
 // One delay length's jumps. Its parameter glides as long as the glide reads
 // the line at a speed close to real time; a larger step (the parameter's
@@ -25,7 +26,16 @@ public:
     // The lengths the line reads for the next n samples (the requested ones,
     // or the old length held while a step waits). atGridPoint: the sub-block
     // starts a grid chunk.
-    float* take (float* requested, unsigned long n, bool atGridPoint) noexcept;
+    float* take (float* requested, unsigned long n, bool atGridPoint) noexcept
+    {
+        // Nearly always: no fade, and the length glides or stands.
+        if (! running && ! waiting && valid && n > 0 && n <= kLongest && std::fabs (requested[0] - last) <= limit)
+        {
+            last = requested[n - 1];
+            return requested;
+        }
+        return takeAny (requested, n, atGridPoint);
+    }
 
     // While fading, for the sub-block taken last: the old length, n times,
     // and the two reads' equal-power weights (the reads are of different
@@ -43,6 +53,8 @@ public:
     void duckAndSwitch (float* lengths, float* gain, unsigned long n) const noexcept;
 
 private:
+    float* takeAny (float* requested, unsigned long n, bool atGridPoint) noexcept;
+
     float limit = 0.0f;
     unsigned long length = kLongest;
     bool valid = false, waiting = false, running = false;
