@@ -67,7 +67,8 @@ float* LengthFade::takeAny (float* requested, unsigned long n, bool atGridPoint)
     return lengths;
 }
 
-void LengthFade::mix (const float* older, float* newer, unsigned long n) const noexcept
+void LengthFade::mixReads (const float* older, float* newer, const float* oldWeight, const float* newWeight,
+                           unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)
         newer[i] = newer[i] * newWeight[i] + older[i] * oldWeight[i];

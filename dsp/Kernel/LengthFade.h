@@ -45,7 +45,12 @@ public:
     const float* oldWeights() const noexcept { return oldWeight.data(); }
     const float* newWeights() const noexcept { return newWeight.data(); }
     // newer = newer (new weight) + older (old weight), per sample.
-    void mix (const float* older, float* newer, unsigned long n) const noexcept;
+    void mix (const float* older, float* newer, unsigned long n) const noexcept
+    {
+        mixReads (older, newer, oldWeight.data(), newWeight.data(), n);
+    }
+    static void mixReads (const float* older, float* newer, const float* oldWeight, const float* newWeight,
+                          unsigned long n) noexcept;
 
     // For lengths read by a shifter's windows instead of a line: the old
     // length up to half way and the new one from there (in `lengths`), under

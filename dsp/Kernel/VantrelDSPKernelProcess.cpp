@@ -630,6 +630,7 @@ void VantrelDSPKernel::preReverbStage (unsigned long start, unsigned long n, int
 
 void VantrelDSPKernel::takeLengths (unsigned long start, unsigned long n) noexcept
 {
+    static_assert (LengthFade::kLongest >= kGridLength);
     // Each delay length as its lines read it: gliding, or held while a jump
     // waits for the grid and then faded (LengthFade).
     const bool atGridPoint = gridPosition == 0;

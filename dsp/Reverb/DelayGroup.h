@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BlockSize.h"
+#include "Kernel/LengthFade.h"
 #include "ProcessBlock/ProcessBlock.h"
 
 #include <array>
@@ -64,8 +65,7 @@ public:
         // newer = newer (new weight) + read (old weight), per sample.
         void mixInto (float* newer, unsigned long n) const noexcept
         {
-            for (unsigned long i = 0; i < n; ++i)
-                newer[i] = newer[i] * newWeight[i] + read[i] * oldWeight[i];
+            LengthFade::mixReads (read.data(), newer, oldWeight, newWeight, n);
         }
     };
 
