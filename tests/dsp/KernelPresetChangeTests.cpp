@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -100,36 +101,28 @@ Outcome change (const Settings& a, const Settings& b)
     return o;
 }
 
+// The factory presets' values, in the order of the parameter list.
 struct Preset
 {
     const char* name;
-    Settings values;
+    std::array<float, P::DuckingPeakMeter> values;
+};
+const Preset kSmooth { "SMOOTH VANTREL",
+                       { 50, 0, -3, 400, 0, 0, 49.935f, -12, 0, 195.2f, 1, 40.115f, 12, 0, 500, 10, 15, 6000, 50, 2.5f, 30, -10, 20, 100 } };
+const Preset kOthers[] = {
+    { "TIGHT BOOTH", { 25, 0, 0, 400, 0, 0, 0, 0, 0, 500, 0, 0, 0, 0, 500, 0, 0.4f, 8000, 5, 2.5f, 5, 0, 20, 100 } },
+    { "HUGE VANTREL", { 60, 0, -3, 400, 0, 0, 50, -12, 0, 200, 1, 45, 12, 0, 500, 60, 20, 7000, 100, 2.5f, 40, -18, 25, 500 } },
+    { "ABYSS", { 55, 0, 0, 60, 1, 1, 40, -12, 0, 500, 2, 20, -24, 0, 700, 40, 25, 2500, 100, 0.8f, 50, -12, 30, 600 } },
+    { "FROZEN PAD", { 70, 0, 0, 400, 0, 2, 30, 0, 8, 800, 2, 30, 0, -8, 750, 10, 30, 7000, 90, 1, 60, 0, 20, 100 } },
 };
 
-// The factory presets' values, in the order of the parameter list.
-const Preset kSmooth { "SMOOTH VANTREL",
-                       { { 0, 50 }, { 1, 0 }, { 2, -3 }, { 3, 400 }, { 4, 0 }, { 5, 0 }, { 6, 49.935f }, { 7, -12 },
-                         { 8, 0 }, { 9, 195.2f }, { 10, 1 }, { 11, 40.115f }, { 12, 12 }, { 13, 0 }, { 14, 500 },
-                         { 15, 10 }, { 16, 15 }, { 17, 6000 }, { 18, 50 }, { 19, 2.5f }, { 20, 30 }, { 21, -10 },
-                         { 22, 20 }, { 23, 100 } } };
-const Preset kOthers[] = {
-    { "TIGHT BOOTH",
-      { { 0, 25 }, { 1, 0 }, { 2, 0 }, { 3, 400 }, { 4, 0 }, { 5, 0 }, { 6, 0 }, { 7, 0 }, { 8, 0 }, { 9, 500 }, { 10, 0 },
-        { 11, 0 }, { 12, 0 }, { 13, 0 }, { 14, 500 }, { 15, 0 }, { 16, 0.4f }, { 17, 8000 }, { 18, 5 }, { 19, 2.5f },
-        { 20, 5 }, { 21, 0 }, { 22, 20 }, { 23, 100 } } },
-    { "HUGE VANTREL",
-      { { 0, 60 }, { 1, 0 }, { 2, -3 }, { 3, 400 }, { 4, 0 }, { 5, 0 }, { 6, 50 }, { 7, -12 }, { 8, 0 }, { 9, 200 }, { 10, 1 },
-        { 11, 45 }, { 12, 12 }, { 13, 0 }, { 14, 500 }, { 15, 60 }, { 16, 20 }, { 17, 7000 }, { 18, 100 }, { 19, 2.5f },
-        { 20, 40 }, { 21, -18 }, { 22, 25 }, { 23, 500 } } },
-    { "ABYSS",
-      { { 0, 55 }, { 1, 0 }, { 2, 0 }, { 3, 60 }, { 4, 1 }, { 5, 1 }, { 6, 40 }, { 7, -12 }, { 8, 0 }, { 9, 500 }, { 10, 2 },
-        { 11, 20 }, { 12, -24 }, { 13, 0 }, { 14, 700 }, { 15, 40 }, { 16, 25 }, { 17, 2500 }, { 18, 100 }, { 19, 0.8f },
-        { 20, 50 }, { 21, -12 }, { 22, 30 }, { 23, 600 } } },
-    { "FROZEN PAD",
-      { { 0, 70 }, { 1, 0 }, { 2, 0 }, { 3, 400 }, { 4, 0 }, { 5, 2 }, { 6, 30 }, { 7, 0 }, { 8, 8 }, { 9, 800 }, { 10, 2 },
-        { 11, 30 }, { 12, 0 }, { 13, -8 }, { 14, 750 }, { 15, 10 }, { 16, 30 }, { 17, 7000 }, { 18, 90 }, { 19, 1 },
-        { 20, 60 }, { 21, 0 }, { 22, 20 }, { 23, 100 } } },
-};
+Settings settings (const Preset& p)
+{
+    Settings s;
+    for (unsigned long i = 0; i < p.values.size(); ++i)
+        s.push_back ({ i, p.values[i] });
+    return s;
+}
 
 class PresetChange : public ::testing::TestWithParam<int>
 {
@@ -144,7 +137,7 @@ TEST_P (PresetChange, IsHeardWithoutChirpOrHole)
     const Preset& other = kOthers[GetParam()];
     for (const bool back : { false, true })
     {
-        const Outcome o = back ? change (other.values, kSmooth.values) : change (kSmooth.values, other.values);
+        const Outcome o = back ? change (settings (other), settings (kSmooth)) : change (settings (kSmooth), settings (other));
         const std::string what = back ? std::string (other.name) + " to SMOOTH VANTREL" : std::string ("SMOOTH VANTREL to ") + other.name;
         RecordProperty (what, std::to_string (o.rise) + " dB above 6 kHz, " + std::to_string (o.hole) + " dB hole");
         EXPECT_LT (o.rise, 10.0) << what;
@@ -165,7 +158,7 @@ TEST (PresetChange, ALengthThatJumpsAloneIsNotHeardAsAChirp)
     for (const Jump j : { Jump { P::RoomSize, 0, 100 }, Jump { P::RoomSize, 100, 0 }, Jump { P::PreDelay, 0, 200 },
                           Jump { P::PreDelay, 200, 0 }, Jump { P::DelayTimeA, 40, 1000 }, Jump { P::DelayTimeA, 1000, 40 } })
     {
-        Settings a = kSmooth.values, b = kSmooth.values;
+        Settings a = settings (kSmooth), b = a;
         a.push_back ({ j.index, j.from });
         b.push_back ({ j.index, j.to });
         const Outcome o = change (a, b);
@@ -193,7 +186,7 @@ TEST (PresetChange, ASweptLengthStillGlides)
         for (const bool glideOnly : { false, true })
         {
             KernelRig rig (2, kRate);
-            for (const auto& [index, value] : kSmooth.values)
+            for (const auto& [index, value] : settings (kSmooth))
                 rig.kernel->setParameter (index, value);
             rig.kernel->setParameter (s.index, s.from);
             rig.settle();
