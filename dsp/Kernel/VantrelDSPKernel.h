@@ -91,14 +91,15 @@ public:
     // glide reads its line this much faster or slower than real time (0.5:
     // a fifth up, an octave down). A quicker change jumps and fades instead
     // (a preset, a program change, a click on a far knob position), over
-    // lengthFadeLength samples. A window's glide moves its taps by less
+    // 20 ms in whole chunks. A window's glide moves its taps by less
     // than the change and its fade ducks the voice: it takes only jumps far
     // beyond a hand's turn of the knob.
     static constexpr double kJumpSpeed = 0.5;
     static constexpr double kWindowJumpSpeed = 2.0;
-    static unsigned long lengthFadeLength (double rate) noexcept
+    // At least `seconds` at the rate, in whole grid chunks.
+    static unsigned long wholeChunks (double rate, double seconds) noexcept
     {
-        return kGridLength * std::max (1ul, static_cast<unsigned long> (std::ceil (rate * 0.02 / static_cast<double> (kGridLength))));
+        return kGridLength * std::max (1ul, static_cast<unsigned long> (std::ceil (rate * seconds / static_cast<double> (kGridLength))));
     }
 
     // Scratch, kMaxFramesPerBlock floats each.
