@@ -177,7 +177,7 @@ void ReferenceEffect::takeLength (LengthFade& f)
         f.newWeight[i] = std::sin (r * 1.57079633f);
         f.gain[i] = std::fabs (std::cos (r * 3.14159265f));
         // A shifter's window switches where its taps are silent.
-        if (&f >= &lengthFades[2] && 2 * reached < lengthFadeLength)
+        if ((f.index == P::DelayTimeA || f.index == P::DelayTimeB) && 2 * reached < lengthFadeLength)
             v[i] = f.from;
     }
 }

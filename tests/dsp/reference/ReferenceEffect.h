@@ -100,7 +100,10 @@ private:
     std::vector<Channel> channels;
     ReferenceOscillator oscillator;
     ReferenceReverb reverbA, reverbB;
-    std::array<LengthFade, 4> lengthFades { { { 15, 1.0f, 0.5 }, { 18, 86.1244f / 32.046154f, 0.5 }, { 9, 1.0f, 2.0 }, { 14, 1.0f, 2.0 } } };
+    std::array<LengthFade, 4> lengthFades { { { VantrelParameterList::PreDelay, 1.0f, 0.5 },
+                                             { VantrelParameterList::RoomSize, 86.1244f / 32.046154f, 0.5 },
+                                             { VantrelParameterList::DelayTimeA, 1.0f, 2.0 },
+                                             { VantrelParameterList::DelayTimeB, 1.0f, 2.0 } } };
     float scaleA = 1.0f, scaleB = 1.0f;
     float colour = 0.0f;
 };
