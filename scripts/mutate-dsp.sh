@@ -65,7 +65,7 @@ dsp/Kernel/VantrelDSPKernelProcess.cpp | gain[i] = gain[i] * gain[i]; | (void) g
 dsp/Kernel/VantrelDSPKernelProcess.cpp | SP::mul_add (returned, returnGains[1].data(), in, inB, n); | SP::mul_add (returned, returnGains[0].data(), in, inB, n);
 dsp/Kernel/VantrelDSPKernelProcess.cpp | a[i] = (a[i] + b[i]) * 0.75f; | a[i] = (a[i] + b[i]) * 0.7f;
 dsp/Kernel/VantrelDSPKernelProcess.cpp | voiceB[i] = b[i]; | voiceB[i] = a[i];
-dsp/Kernel/VantrelDSPKernelProcess.cpp | const float* preDelayMs = parameterBuffer (P::PreDelay) + start; | const float* preDelayMs = parameterBuffer (P::RoomSize) + start;
+dsp/Kernel/VantrelDSPKernelProcess.cpp | preDelayMs = preDelayFade.take (parameterBuffer (P::PreDelay) + start | preDelayMs = preDelayFade.take (parameterBuffer (P::RoomSize) + start
 dsp/Kernel/VantrelDSPKernelProcess.cpp | *reverbB, reverbInputsB.data(), n, gridPosition); | *reverbB, reverbInputs.data(), n, gridPosition);
 dsp/Kernel/VantrelDSPKernelProcess.cpp | reverbB->rest (n); | (void) 0;
 dsp/Kernel/VantrelDSPKernelProcess.cpp | r[i] = fadeShape (crossfade.position + i + 1, crossfade.length); | r[i] = fadeShape (crossfade.position + i, crossfade.length);
@@ -97,13 +97,17 @@ AudioStuff/Common/Math/Accelerate/BiquadEightAvx2.cpp | partial = _mm256_sub_ps 
 AudioStuff/Common/Math/Accelerate/BiquadEightAvx2.cpp | r[7] = _mm256_permute2f128_ps (s3, s7, 0x31); | r[7] = _mm256_permute2f128_ps (s3, s7, 0x20);
 dsp/Kernel/VantrelDSPKernelProcess.cpp | reverb.lengthSource = parameterBuffer (P::ReverbLength) + start; | reverb.lengthSource = parameterBuffer (P::DelayTimeA) + start;
 dsp/Kernel/VantrelDSPKernelProcess.cpp | const unsigned long amounts[2] = { P::PitchShifterAmountA, P::PitchShifterAmountB }; | const unsigned long amounts[2] = { P::PitchShifterAmountA, P::PitchShifterAmountA };
-dsp/Kernel/VantrelDSPKernelProcess.cpp | shifterB->setWindowMs (parameterBuffer (P::DelayTimeB) + start); | shifterB->setWindowMs (parameterBuffer (P::DelayTimeA) + start);
+dsp/Kernel/VantrelDSPKernelProcess.cpp | const unsigned long windows[2] = { P::DelayTimeA, P::DelayTimeB }; | const unsigned long windows[2] = { P::DelayTimeA, P::DelayTimeA };
 dsp/Kernel/VantrelDSPKernel.cpp | dryWet->usePower = false; | dryWet->usePower = true;
 dsp/Pitch/Shifter.cpp | dryWet.twoSegment = false; | dryWet.twoSegment = true;
 dsp/Delay/DelayReadAvx2.cpp | return _mm256_add_ps (_mm256_mul_ps (f, _mm256_sub_ps (y1, y0)), y0); | return _mm256_add_ps (_mm256_mul_ps (f, _mm256_sub_ps (y0, y1)), y1);
 dsp/Kernel/VantrelDSPKernel.cpp | duckerRatio (scratch (10.0f)) | duckerRatio (scratch (8.0f))
 dsp/Kernel/VantrelDSPKernel.cpp | scratch (0.25f * static_cast<float> (i)) | scratch (0.2f * static_cast<float> (i))
 dsp/Kernel/VantrelDSPKernel.cpp | == 0.0f ? LowShelf : HighPass | == 0.0f ? HighPass : LowShelf
+dsp/Kernel/VantrelDSPKernel.h | static constexpr double kJumpSpeed = 0.5; | static constexpr double kJumpSpeed = 0.2;
+dsp/Kernel/VantrelDSPKernel.h | static constexpr double kJumpSpeed = 0.5; | static constexpr double kJumpSpeed = 50.0;
+dsp/Kernel/LengthFade.cpp | newer[i] = newer[i] * newWeight[i] + older[i] * oldWeight[i]; | newer[i] = newer[i] * newWeight[i];
+dsp/Kernel/LengthFade.cpp | gain[i] = std::fabs (std::cos (r * kHalfTurn)); | gain[i] = std::fabs (std::cos (r * kQuarterTurn));
 dsp/Kernel/VantrelDSPKernel.cpp | shifterA->setFine (limitToRange (p, value) / 100.0f); | shifterA->setFine (limitToRange (p, value) / 50.0f);
 dsp/Kernel/VantrelDSPKernel.cpp | shifterA->mode.store (static_cast<int> (std::trunc ( | shifterA->mode.store (static_cast<int> (std::round (
 dsp/Kernel/VantrelDSPKernel.cpp | shifterB->setPitch (static_cast<int> (std::round ( | shifterB->setPitch (static_cast<int> (std::trunc (
@@ -142,7 +146,7 @@ dsp/Reverb/Reverb.cpp | amount[i] = damping[i] / 100.0f; | amount[i] = damping[i
 dsp/Reverb/VantrelReverb.h | { 58.6435f, 69.4325f, 74.5234f, 86.1244f } | { 58.6435f, 69.4325f, 74.5234f, 80.0f }
 dsp/Reverb/VantrelReverb.h | { 19.392f, 16.364f, 7.645f, 4.2546f } | { 19.392f, 16.364f, 7.645f, 5.0f }
 dsp/Reverb/VantrelReverb.cpp | constexpr float kRoomOffset = 20.0f; | constexpr float kRoomOffset = 22.0f;
-dsp/Reverb/VantrelReverb.cpp | constexpr float kRoomDivisor = 32.046154f; | constexpr float kRoomDivisor = 30.0f;
+dsp/Reverb/VantrelReverb.h | static constexpr float roomDivisor = 32.046154f; | static constexpr float roomDivisor = 30.0f;
 dsp/Reverb/VantrelReverb.cpp | constexpr float kLateModulationMs = 1.25f; | constexpr float kLateModulationMs = 1.0f;
 dsp/Reverb/VantrelReverb.cpp | constexpr float kEarlyModulationMs = 1.2f; | constexpr float kEarlyModulationMs = 1.0f;
 dsp/Reverb/EarlyReflections.cpp | difference[i] = a[i] - t[i]; | difference[i] = a[i] + t[i];

@@ -5,6 +5,7 @@
 #include "Dynamics/Ducker.h"
 #include "FilterDSPKernel.h"
 #include "Kernel/FeedbackReturn.h"
+#include "Delay/LengthFade.h"
 #include "Modulation/Lfo.h"
 #include "Pitch/Shifter.h"
 #include "Pitch/ShifterMode.h"
@@ -12,6 +13,7 @@
 #include "ProcessBlock/Mix/Gain.h"
 #include "Reverb/SimpleReverb.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cmath>
@@ -86,6 +88,21 @@ public:
     // there, and holds it to the next one, however the host cuts its blocks.
     static constexpr unsigned long kGridLength = FeedbackReturn::kLatency;
 
+    // The fastest a delay length glides, in ms of length per ms of time: a
+    // glide reads its line this much faster or slower than real time (0.5:
+    // a fifth up, an octave down). A quicker change jumps and fades instead
+    // (a preset, a program change, a click on a far knob position), over
+    // 20 ms in whole chunks. A window's glide moves its taps by less
+    // than the change and its fade ducks the voice: it takes only jumps far
+    // beyond a hand's turn of the knob.
+    static constexpr double kJumpSpeed = 0.5;
+    static constexpr double kWindowJumpSpeed = 2.0;
+    // At least `seconds` at the rate, in whole grid chunks.
+    static unsigned long wholeChunks (double rate, double seconds) noexcept
+    {
+        return kGridLength * std::max (1ul, static_cast<unsigned long> (std::ceil (rate * seconds / static_cast<double> (kGridLength))));
+    }
+
     // Scratch, kMaxFramesPerBlock floats each.
     std::array<std::vector<float>, kMaxChannels> workBuffers; // gained and filtered input, later the ducked wet signal
     std::array<float*, kMaxChannels> reverbInputs {};         // input and output of reverbA, per sub-block
@@ -136,13 +153,17 @@ private:
     // The sub-block's signal flow, in its order.
     void processSubBlock (unsigned long start, unsigned long n) noexcept;
     Routing planRouting (unsigned long n) noexcept;
+    // The delay lengths of the sub-block (pre-delay, room size, the voices'
+    // windows), with their jumps' fades.
+    void takeLengths (unsigned long start, unsigned long n) noexcept;
     void filterInput (unsigned long start, unsigned long n) noexcept;
     void modulate (unsigned long start, unsigned long n) noexcept;
     // The voices that shift the input, then the reverb's input: their average.
     void shiftBefore (const Routing& routing, unsigned long start, unsigned long n) noexcept;
     // The repeating voices' returns into the reverbs' inputs.
     void returnRepeats (const Routing& routing, unsigned long n) noexcept;
-    void delayReverbInput (unsigned long start, unsigned long n) noexcept;
+    // The pre-delay, in place on every channel's reverb input.
+    void delayReverbInputs (unsigned long n) noexcept;
     // The voices that shift the reverb's output, the repeating voices'
     // delays, then the wet signal: the voices' average.
     void shiftAfter (const Routing& routing, unsigned long start, unsigned long n) noexcept;
@@ -212,6 +233,13 @@ private:
     } crossfade;
     unsigned long crossfadeLength = kGridLength;
     bool modesTaken = false; // since setup
+    // A delay length that jumps fades between two reads of its line over
+    // about the parameter ramp's time, in whole chunks.
+    LengthFade preDelayFade, roomFade;
+    std::array<LengthFade, 2> windowFades;
+    float* preDelayMs = nullptr; // the sub-block's lengths
+    float* roomSize = nullptr;
+    std::array<std::array<float, LengthFade::kLongest>, 2> windowScratch {}, windowGains {};
     // The fade's weights: its ramp, each voice's at each place, the second
     // reverb's and voice B's return into the first reverb.
     std::vector<float> fadeRamp;

@@ -357,13 +357,12 @@ void VantrelDSPKernel::processSubBlock (unsigned long start, unsigned long n) no
 {
     filterInput (start, n);
     modulate (start, n);
-    shifterA->setWindowMs (parameterBuffer (P::DelayTimeA) + start);
-    shifterB->setWindowMs (parameterBuffer (P::DelayTimeB) + start);
+    takeLengths (start, n);
     const Routing routing = planRouting (n);
 
     shiftBefore (routing, start, n);
     returnRepeats (routing, n);
-    delayReverbInput (start, n);
+    delayReverbInputs (n);
     runReverbs (start, n, routing.secondReverb);
     shiftAfter (routing, start, n);
     duckWet (start, n);
@@ -504,17 +503,6 @@ void VantrelDSPKernel::returnRepeats (const Routing& routing, unsigned long n) n
     }
 }
 
-void VantrelDSPKernel::delayReverbInput (unsigned long start, unsigned long n) noexcept
-{
-    // Only the first reverb's input is delayed; the channels meet only in
-    // the reverb, so both go through the pre-delay at once.
-    const float* preDelayMs = parameterBuffer (P::PreDelay) + start;
-    if (preparedChannels == 2)
-        preDelay->delayPairInPlace (reverbInputs[0], reverbInputs[1], n, preDelayMs);
-    else if (preparedChannels == 1)
-        preDelay->process (reverbInputs[0], n, 0, preDelayMs, nullptr, true, false);
-}
-
 void VantrelDSPKernel::shiftAfter (const Routing& routing, unsigned long start, unsigned long n) noexcept
 {
     Shifter* voices[2] = { shifterA.get(), shifterB.get() };
@@ -644,6 +632,58 @@ void VantrelDSPKernel::mix (unsigned long start, unsigned long n) noexcept
     }
 }
 
+void VantrelDSPKernel::takeLengths (unsigned long start, unsigned long n) noexcept
+{
+    static_assert (LengthFade::kLongest >= kGridLength);
+    // Each delay length as its lines read it: gliding, or held while a jump
+    // waits for the grid and then faded (LengthFade).
+    const bool atGridPoint = gridPosition == 0;
+    preDelayMs = preDelayFade.take (parameterBuffer (P::PreDelay) + start, n, atGridPoint);
+    roomSize = roomFade.take (parameterBuffer (P::RoomSize) + start, n, atGridPoint);
+    Shifter* voices[2] = { shifterA.get(), shifterB.get() };
+    const unsigned long windows[2] = { P::DelayTimeA, P::DelayTimeB };
+    for (std::size_t v = 0; v < 2; ++v)
+    {
+        LengthFade& fade = windowFades[v];
+        float* window = fade.take (parameterBuffer (windows[v]) + start, n, atGridPoint);
+        if (! fade.fading())
+        {
+            voices[v]->setWindowMs (window);
+            continue;
+        }
+        // A shifter reads its storage through two windowed taps already: a
+        // jump of its window ducks them and switches the length at silence.
+        float* switched = windowScratch[v].data();
+        Memory::copy (window, switched, n);
+        fade.duckAndSwitch (switched, windowGains[v].data(), n);
+        voices[v]->setWindowMs (switched, windowGains[v].data());
+    }
+}
+
+void VantrelDSPKernel::delayReverbInputs (unsigned long n) noexcept
+{
+    if (preDelayFade.fading())
+    {
+        // A jump: the line read at the old length and at the new one.
+        for (int c = 0; c < preparedChannels; ++c)
+        {
+            const auto ch = static_cast<std::size_t> (c);
+            float* older = feedbackScratch.data();
+            DelayWrite& w = preDelay->writer (ch);
+            w.write (reverbInputs[ch], n);
+            preDelay->reader (ch).processMillisecondsAfterWrite (preDelayFade.oldLengths(), older, w, n);
+            preDelay->reader (ch).processMillisecondsAfterWrite (preDelayMs, reverbInputs[ch], w, n);
+            preDelayFade.mix (older, reverbInputs[ch], n);
+        }
+        return;
+    }
+    // The channels meet only in the reverb: both through the pre-delay at once.
+    if (preparedChannels == 2)
+        preDelay->delayPairInPlace (reverbInputs[0], reverbInputs[1], n, preDelayMs);
+    else if (preparedChannels == 1)
+        preDelay->process (reverbInputs[0], n, 0, preDelayMs, nullptr, true, false);
+}
+
 void VantrelDSPKernel::runReverbs (unsigned long start, unsigned long n, bool both) noexcept
 {
     prepareReverb (*reverbA, start, n, nullptr);
@@ -673,7 +713,10 @@ void VantrelDSPKernel::prepareReverb (SimpleReverb& reverb, unsigned long start,
         std::array<float*, kModulationOutputs> mod {};
         for (std::size_t i = 0; i < kModulationOutputs; ++i)
             mod[i] = modulation[i].data() + start;
-        reverb.core.setRoomSize (parameterBuffer (P::RoomSize) + start, mod.data(), n);
+        reverb.core.setRoomSize (roomSize, mod.data(), n);
+        const bool fading = roomFade.fading();
+        reverb.core.fadeRoomFrom (roomFade.oldLengths(), mod.data(), fading ? roomFade.oldWeights() : nullptr,
+                                  fading ? roomFade.newWeights() : nullptr, n);
     }
     reverb.lengthSource = parameterBuffer (P::ReverbLength) + start;
     reverb.colourSource = reverbColour.data() + start;

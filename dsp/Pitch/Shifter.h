@@ -40,8 +40,9 @@ public:
     void setFine (float semitones) noexcept;
 
     // Points all four shifters of the voice (own and feedback) at the
-    // per-sample window length in ms.
-    void setWindowMs (float* windowMs) noexcept;
+    // per-sample window length in ms, and the gain on their windows (null:
+    // none).
+    void setWindowMs (float* windowMs, const float* gain = nullptr) noexcept;
 
     // One sub-block of the feedback mode on voice[channel]: the voice buffer
     // receives the delay's output, which is also kept in feedback[channel]
