@@ -106,8 +106,8 @@ dsp/Kernel/VantrelDSPKernel.cpp | scratch (0.25f * static_cast<float> (i)) | scr
 dsp/Kernel/VantrelDSPKernel.cpp | == 0.0f ? LowShelf : HighPass | == 0.0f ? HighPass : LowShelf
 dsp/Kernel/VantrelDSPKernel.h | static constexpr double kJumpSpeed = 0.5; | static constexpr double kJumpSpeed = 0.2;
 dsp/Kernel/VantrelDSPKernel.h | static constexpr double kJumpSpeed = 0.5; | static constexpr double kJumpSpeed = 50.0;
-dsp/Kernel/LengthFade.cpp | newer[i] = newer[i] * newWeight[i] + older[i] * oldWeight[i]; | newer[i] = newer[i] * newWeight[i];
-dsp/Kernel/LengthFade.cpp | gain[i] = std::fabs (std::cos (r * kHalfTurn)); | gain[i] = std::fabs (std::cos (r * kQuarterTurn));
+dsp/Delay/LengthFade.cpp | newer[i] = newer[i] * newWeight[i] + older[i] * oldWeight[i]; | newer[i] = newer[i] * newWeight[i];
+dsp/Delay/LengthFade.cpp | gain[i] = std::fabs (std::cos (r * kHalfTurn)); | gain[i] = std::fabs (std::cos (r * kQuarterTurn));
 dsp/Kernel/VantrelDSPKernel.cpp | shifterA->setFine (limitToRange (p, value) / 100.0f); | shifterA->setFine (limitToRange (p, value) / 50.0f);
 dsp/Kernel/VantrelDSPKernel.cpp | shifterA->mode.store (static_cast<int> (std::trunc ( | shifterA->mode.store (static_cast<int> (std::round (
 dsp/Kernel/VantrelDSPKernel.cpp | shifterB->setPitch (static_cast<int> (std::round ( | shifterB->setPitch (static_cast<int> (std::trunc (
