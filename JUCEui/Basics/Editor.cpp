@@ -1,6 +1,6 @@
 #include "Basics/Editor.h"
 
-#include "ContainerBuilder.h"
+#include "UI/Controls/ContainerBuilder.h"
 #include "LookAndFeel/Palette.h"
 #include "UI/Overlays/ControlEditorOverlay.h"
 #include "UI/Page.h"

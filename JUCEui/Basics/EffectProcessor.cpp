@@ -312,12 +312,26 @@ void EffectProcessor::renderPiece (juce::AudioBuffer<float>& buffer, int start, 
 //==============================================================================
 // Host state
 
+namespace
+{
+// Beside "PresetName": which list the preset belongs to, so that a project
+// comes back on the preset it used when the user's and the factory's lists
+// both hold its name. States without it find the user's preset first.
+const juce::Identifier presetTypeProperty { "PresetType" };
+const juce::String userType { "USER" };
+const juce::String factoryType { "FACTORY" };
+} // namespace
+
 void EffectProcessor::getStateInformation (juce::MemoryBlock& destData)
 {
     // No current preset is an empty name, which no preset can have: a project
     // saved with edits after a delete must not reopen as a real preset.
     auto state = parameterTree.copyState();
     state.setProperty ("PresetName", currentPreset != nullptr ? currentPreset->name : juce::String(), nullptr);
+    if (currentPreset != nullptr)
+        state.setProperty (presetTypeProperty, currentPreset->isUser ? userType : factoryType, nullptr);
+    else
+        state.removeProperty (presetTypeProperty, nullptr);
     addHostValues (state);
     if (auto xml = state.createXml())
         copyXmlToBinary (*xml, destData);
@@ -337,7 +351,8 @@ void EffectProcessor::setStateInformation (const void* data, int sizeInBytes)
     parameterTree.replaceState (restored);
     restoreHostValues (restored);
     restoredPresetName = xml->getStringAttribute ("PresetName");
-    selectWithoutApplying (restoredPresetName);
+    const auto type = xml->getStringAttribute (presetTypeProperty);
+    selectWithoutApplying (restoredPresetName, type == userType ? userList : type == factoryType ? factoryList : anyList);
     restoredPresetFound = currentPreset != nullptr;
     stateRestoredPending = true;
 }
@@ -435,28 +450,35 @@ std::vector<Preset*> EffectProcessor::getPresetList (int list) const
     return result;
 }
 
-bool EffectProcessor::setPreset (juce::String name, bool apply)
+std::pair<int, int> EffectProcessor::findPreset (const juce::String& name, int list) const
 {
-    // An empty name stands for "no preset" and never selects one.
+    // An empty name stands for "no preset" and never finds one.
     const auto key = PresetFileName::upperCase (name);
     if (key.isEmpty())
-        return false;
-    for (size_t list = 0; list < presetLists.size(); ++list)
+        return { -1, -1 };
+    for (size_t searched = 0; searched < presetLists.size(); ++searched)
     {
-        const auto& presets = presetLists[list];
+        if (list != anyList && static_cast<int> (searched) != list)
+            continue;
+        const auto& presets = presetLists[searched];
         for (size_t index = 0; index < presets.size(); ++index)
-        {
-            if (presets[index]->name != key)
-                continue;
-            currentPresetList = static_cast<int> (list);
-            if (apply)
-                setPreset (static_cast<int> (index));
-            else
-                currentPresetIndex = static_cast<int> (index);
-            return true;
-        }
+            if (presets[index]->name == key)
+                return { static_cast<int> (searched), static_cast<int> (index) };
     }
-    return false;
+    return { -1, -1 };
+}
+
+bool EffectProcessor::setPreset (juce::String name, bool apply)
+{
+    const auto [list, index] = findPreset (name, anyList);
+    if (list < 0)
+        return false;
+    currentPresetList = list;
+    if (apply)
+        setPreset (index);
+    else
+        currentPresetIndex = index;
+    return true;
 }
 
 bool EffectProcessor::setPreset (int index)
@@ -499,6 +521,11 @@ bool EffectProcessor::differsFromPreset (const Preset& preset) const
     return false;
 }
 
+bool EffectProcessor::hasNamesake (const Preset& preset) const
+{
+    return findPreset (preset.name, preset.isUser ? factoryList : userList).first >= 0;
+}
+
 bool EffectProcessor::reapplyCurrentPreset()
 {
     if (currentPreset == nullptr || ! differsFromPreset (*currentPreset))
@@ -507,9 +534,13 @@ bool EffectProcessor::reapplyCurrentPreset()
     return true;
 }
 
-void EffectProcessor::selectWithoutApplying (const juce::String& name)
+void EffectProcessor::selectWithoutApplying (const juce::String& name, int list)
 {
     currentPreset = nullptr;
-    if (setPreset (name, false))
-        currentPreset = presetLists[static_cast<size_t> (currentPresetList)][static_cast<size_t> (currentPresetIndex)].get();
+    const auto [found, index] = findPreset (name, list);
+    if (found < 0)
+        return;
+    currentPresetList = found;
+    currentPresetIndex = index;
+    currentPreset = presetLists[static_cast<size_t> (found)][static_cast<size_t> (index)].get();
 }

@@ -1,7 +1,7 @@
 #include "Pitch/PitchShifter.h"
 
 
-#include "Kernel/ScopedFlushDenormals.h"
+#include "Math/ScopedFlushDenormals.h"
 #include "Math/Accelerate/BiquadHistory.h"
 #include "Math/Accelerate/FractionLanes.h"
 #include "Math/Accelerate/SignalProcessing.h"
@@ -434,6 +434,12 @@ void PitchShifter::computeWindows (const float* window, unsigned long n, float r
     // Half-cosine windows: zero where a tap jumps, and wA^2 + wB^2 = 1.
     SP::cos (pA, pA, n);
     SP::cos (pB, pB, n);
+    if (windowGain != nullptr)
+    {
+        const float* g = windowGain + (window - currentWindow());
+        SP::mul (pA, g, pA, n);
+        SP::mul (pB, g, pB, n);
+    }
 }
 
 float PitchShifter::incrementFor (float windowMsAtStart, float ratio) const noexcept

@@ -70,6 +70,9 @@ public:
     // Per-sample window length in ms, owned by the caller (the kernel points
     // it at the voice's window-time parameter buffer every sub-block).
     float* windowMs = nullptr;
+    // Per-sample gain on both taps' windows, indexed like windowMs, or null
+    // (the kernel's, while a jump of the window length ducks the voice).
+    const float* windowGain = nullptr;
 
     // The block is processed as this many pieces of ceil(n / chunkCount).
     int chunkCount = 1;

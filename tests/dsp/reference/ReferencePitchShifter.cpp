@@ -42,7 +42,7 @@ void ReferencePitchShifter::beginChunk (int semitones, float fine, float windowM
     index = 0;
 }
 
-float ReferencePitchShifter::tick (float x, float windowMs)
+float ReferencePitchShifter::tick (float x, float windowMs, float windowGain)
 {
     ticked = true;
     resting = false;
@@ -52,8 +52,8 @@ float ReferencePitchShifter::tick (float x, float windowMs)
     const float b = frac (a + 1.5f);
     const float delayA = a * windowMs * 0.001f + shortestSeconds;
     const float delayB = b * windowMs * 0.001f + shortestSeconds;
-    const float windowA = ReferenceMaths::cos ((a + -0.5f) * kHalfTurn);
-    const float windowB = ReferenceMaths::cos ((b + -0.5f) * kHalfTurn);
+    const float windowA = ReferenceMaths::cos ((a + -0.5f) * kHalfTurn) * windowGain;
+    const float windowB = ReferenceMaths::cos ((b + -0.5f) * kHalfTurn) * windowGain;
 
     storage.push (std::isfinite (x) ? x : 0.0f);
     const auto rate = static_cast<float> (sampleRate);

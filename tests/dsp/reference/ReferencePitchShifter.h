@@ -12,7 +12,8 @@ public:
     explicit ReferencePitchShifter (double sampleRate);
 
     void beginChunk (int semitones, float fineSemitones, float windowMs);
-    float tick (float x, float windowMs);
+    // windowGain: on both taps' windows (a jump of the window length ducks them).
+    float tick (float x, float windowMs, float windowGain = 1.0f);
     // A sample while the shifter is not heard: only stored; the phase stands
     // still and the band limits are silenced when it stops.
     void rest (float x);

@@ -11,8 +11,9 @@ ConfirmDialog::ConfirmDialog (ConfirmDialogDelegate* confirmDelegate)
     addAndMakeVisible (messageLabel);
     messageLabel.setLookAndFeel (&lookAndFeel);
     messageLabel.setJustificationType (juce::Justification::centred);
+    addChildComponent (reasonLabel);
+    DialogFrame::styleReason (reasonLabel);
     askAboutDeleting();
-    cancelButton.setButtonText ("CANCEL");
     addAndMakeVisible (cancelButton);
     addAndMakeVisible (deleteButton);
     for (auto* button : { &deleteButton, &cancelButton })
@@ -43,15 +44,22 @@ void ConfirmDialog::confirm()
     // Without anyone to carry out the deletion the question stays open.
     if (delegate == nullptr)
         return;
+    told = false;
     delegate->onDelete();
-    setVisible (false);
+    // A deletion that failed says why here, and the dialog stays open.
+    if (! told)
+        setVisible (false);
 }
 
 bool ConfirmDialog::keyPressed (const juce::KeyPress& key)
 {
     if (key != juce::KeyPress::returnKey)
         return false;
-    confirm();
+    // A notice offers only its button to close.
+    if (! deleteButton.isVisible())
+        setVisible (false);
+    else
+        confirm();
     return true;
 }
 
@@ -66,7 +74,26 @@ void ConfirmDialog::askAboutDeleting()
 {
     confirmedAction = nullptr;
     messageLabel.setText ("Are you sure you want to delete this preset?", juce::dontSendNotification);
+    messageLabel.setVisible (true);
+    reasonLabel.setVisible (false);
     deleteButton.setButtonText ("DELETE");
+    deleteButton.setVisible (true);
+    cancelButton.setButtonText ("CANCEL");
+}
+
+void ConfirmDialog::tell (const juce::String& reason)
+{
+    told = true;
+    confirmedAction = nullptr;
+    reasonLabel.setText (reason, juce::dontSendNotification);
+    reasonLabel.setVisible (true);
+    messageLabel.setVisible (false);
+    deleteButton.setVisible (false);
+    cancelButton.setButtonText ("OK");
+    if (isVisible())
+        cancelButton.toFront (true);
+    else
+        setVisible (true);
 }
 
 void ConfirmDialog::ask (const juce::String& question, const juce::String& confirmText, std::function<void()> confirmed)
@@ -89,6 +116,7 @@ void ConfirmDialog::resized()
     deleteButton.setBounds (DialogFrame::leftButton (area, labelArea));
     cancelButton.setBounds (DialogFrame::rightButton (area, labelArea));
     messageLabel.setBounds (area.getX(), area.getY(), area.getWidth(), static_cast<int> (0.7 * labelArea));
+    reasonLabel.setBounds (messageLabel.getBounds());
 }
 
 void ConfirmDialog::visibilityChanged()
