@@ -421,7 +421,6 @@ void VantrelDSPKernel::processCrossfade (unsigned long start, unsigned long n) n
     {
         const auto ch = static_cast<std::size_t> (c);
         work[ch] = workBuffers[ch].data() + start;
-        preShiftInputs[ch].writeFinite (work[ch], n);
     }
 
     // Before the reverb: a voice that shifts there in either routing is
@@ -502,7 +501,6 @@ void VantrelDSPKernel::processCrossfade (unsigned long start, unsigned long n) n
     {
         const auto ch = static_cast<std::size_t> (c);
         const float* ra = reverbInputs[ch];
-        postShiftInputs[ch].writeFinite (ra, n);
         wet[ch] = ra;
         received[0][ch] = ra;
         received[1][ch] = ra;
@@ -526,6 +524,9 @@ void VantrelDSPKernel::processCrossfade (unsigned long start, unsigned long n) n
         post[v] = wet;
         if (uses (v, kModeAfter))
         {
+            // The shifters store what they shift: the first reverb's output.
+            for (int c = 0; c < preparedChannels; ++c)
+                Memory::copy (received[0][static_cast<std::size_t> (c)], voice.voice[c], n);
             shiftAndMix (voice, wet, preparedChannels, n, gridPosition, true);
             float* w = fadeWeights[0].data();
             weigh (w, from[v] == kModeAfter, to[v] == kModeAfter);
@@ -585,7 +586,6 @@ void VantrelDSPKernel::preReverbStage (unsigned long start, unsigned long n, int
     {
         const auto ch = static_cast<std::size_t> (c);
         work[ch] = workBuffers[ch].data() + start;
-        preShiftInputs[ch].writeFinite (work[ch], n);
         if (modeA == kModeBefore)
             Memory::copy (work[ch], a.voice[ch], n);
         if (modeB == kModeBefore)
@@ -682,11 +682,24 @@ void VantrelDSPKernel::postReverbStage (unsigned long start, unsigned long n, in
     const bool bWorks = modeB != kModeBefore;
     std::array<const float*, kMaxChannels> reverbOuts {};
     for (int c = 0; c < preparedChannels; ++c)
+        reverbOuts[static_cast<std::size_t> (c)] = reverbInputs[static_cast<std::size_t> (c)];
+
+    // The parts a voice does not use store what they would receive: the
+    // first reverb's output, before both reverbs are mixed into it.
+    for (std::size_t v = 0; v < 2; ++v)
+    {
+        Shifter& voice = v == 0 ? a : b;
+        const int mode = v == 0 ? modeA : modeB;
+        if (mode != kModeFeedback)
+            voice.restDelayShifters (reverbOuts.data(), n);
+        if (mode != kModeAfter)
+            voice.restShifters (true, reverbOuts.data(), preparedChannels, n);
+    }
+
+    for (int c = 0; c < preparedChannels; ++c)
     {
         const auto ch = static_cast<std::size_t> (c);
         float* reverbOut = reverbInputs[ch];
-        reverbOuts[ch] = reverbOut;
-        postShiftInputs[ch].writeFinite (reverbOut, n);
 
         if (bothFeedback)
         {
@@ -698,17 +711,6 @@ void VantrelDSPKernel::postReverbStage (unsigned long start, unsigned long n, in
             Memory::copy (reverbOut, a.voice[ch], n);
         if (bWorks)
             Memory::copy (reverbOut, b.voice[ch], n);
-    }
-
-    // The parts a voice does not use store what they would receive.
-    for (std::size_t v = 0; v < 2; ++v)
-    {
-        Shifter& voice = v == 0 ? a : b;
-        const int mode = v == 0 ? modeA : modeB;
-        if (mode != kModeFeedback)
-            voice.restDelayShifters (reverbOuts.data(), n);
-        if (mode != kModeAfter)
-            voice.restShifters (true, reverbOuts.data(), preparedChannels, n);
     }
 
     // Each voice on every channel; two voices at the same place side by side
