@@ -78,8 +78,12 @@ dsp/Kernel/VantrelDSPKernelProcess.cpp | SP::mul (reverbInputsB[ch], both, rever
 dsp/Kernel/VantrelDSPKernelProcess.cpp | in[i] = in[i] + returned[i] * gain[i] * (w[i] - both[i]); | in[i] = in[i] + returned[i] * gain[i] * w[i];
 dsp/Kernel/VantrelDSPKernelProcess.cpp | voice.restDelayShifters (reverbOuts.data(), n); | (void) voice;
 dsp/Kernel/VantrelDSPKernelProcess.cpp | voice.restShifters (true, reverbOuts.data(), preparedChannels, n); | (void) voice;
-dsp/Kernel/VantrelDSPKernelProcess.cpp | postShiftInputs[ch].writeFinite (reverbOut, n); | (void) reverbOut;
-dsp/Kernel/VantrelDSPKernelProcess.cpp | preShiftInputs[ch].writeFinite (work[ch], n); | (void) 0;
+dsp/Kernel/VantrelDSPKernelProcess.cpp | Memory::copy (received[0][static_cast<std::size_t> (c)], voice.voice[c], n); | (void) c;
+dsp/Pitch/PitchShifter.h | storage.writeFinite (x, std::min (n, kMaxFramesPerBlock)); | (void) x;
+dsp/Pitch/UpwardBandLimit.cpp | if (! (ratio > 1.0f)) | if (! (ratio > 3.0f))
+dsp/Pitch/UpwardBandLimit.cpp | constexpr double kPassbandEdge = 0.8; | constexpr double kPassbandEdge = 1.0;
+dsp/Pitch/UpwardBandLimit.cpp | { 2.923117618, 1.012613876, 0.293478507 } | { 2.923117618, 1.012613876, 0.35 }
+dsp/Pitch/UpwardBandLimit.cpp | h->x1 = h->y1 = newest; | h->x1 = h->y1 = 0.0f;
 dsp/Delay/DelayWrite.cpp | || silentRun >= size) | || silentRun >= size / 2)
 dsp/Delay/DelayWrite.cpp | if (at < kGuard || | if (at < 1 ||
 dsp/Pitch/PitchShifter.cpp | const bool sameSettings = leftRatio == rightRatio && | const bool sameSettings =
