@@ -98,9 +98,9 @@ void UpwardBandLimit::process (float* x, unsigned long n, unsigned long position
     if (! on)
         return;
     n = std::min (n, kMaxFramesPerBlock);
-    // What is not finite is stored as silence anyway; filtered, it would
-    // silence the rest of the block.
-    SP::finite (x, x, n);
+    // The shifters' inputs in the effect are finite; a sample that is not
+    // would silence the rest of its block (stored as silence), and the
+    // histories, checked after every call, start again from silence.
     float* y = fading ? filtered.data() : x;
     SP::biquadSeries (x, firstSection.data(), secondSection.data(), y, n, &firstHistory, &secondHistory);
     firstHistory.clearBadStateValue();
@@ -115,8 +115,6 @@ void UpwardBandLimit::process (float* x, unsigned long n, unsigned long position
 void UpwardBandLimit::processPair (UpwardBandLimit& left, UpwardBandLimit& right, float* xl, float* xr, unsigned long n) noexcept
 {
     n = std::min (n, kMaxFramesPerBlock);
-    SP::finite (xl, xl, n);
-    SP::finite (xr, xr, n);
     const float* in[2] = { xl, xr };
     float* out[2] = { xl, xr };
     const float* firsts[2] = { left.firstSection.data(), right.firstSection.data() };
