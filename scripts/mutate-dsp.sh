@@ -74,8 +74,12 @@ dsp/Kernel/VantrelDSPKernelProcess.cpp | SP::mul (inB, routing.both, inB, n); | 
 dsp/Kernel/VantrelDSPKernelProcess.cpp | returnBWeight[i] = w[i] - routing.both[i]; | returnBWeight[i] = w[i];
 dsp/Kernel/VantrelDSPKernelProcess.cpp | voices[v]->restDelayShifters (received[v].data(), n); | (void) v;
 dsp/Kernel/VantrelDSPKernelProcess.cpp | voices[v]->restShifters (true, received[0].data(), preparedChannels, n); | (void) v;
-dsp/Kernel/VantrelDSPKernelProcess.cpp | postShiftInputs[ch].writeFinite (ra, n); | (void) ra;
-dsp/Kernel/VantrelDSPKernelProcess.cpp | preShiftInputs[ch].writeFinite (work[ch], n); | (void) 0;
+dsp/Pitch/PitchShifter.h | storage.writeFinite (x, std::min (n, kMaxFramesPerBlock)); | (void) x;
+dsp/Pitch/UpwardBandLimit.cpp | if (! (ratio > 1.0f)) | if (! (ratio > 3.0f))
+dsp/Pitch/UpwardBandLimit.cpp | constexpr double kPassbandEdge = 0.8; | constexpr double kPassbandEdge = 1.0;
+dsp/Pitch/UpwardBandLimit.cpp | { 2.923117618, 1.012613876, 0.293478507 } | { 2.923117618, 1.012613876, 0.35 }
+dsp/Pitch/UpwardBandLimit.cpp | h->x1 = h->y1 = newest; | h->x1 = h->y1 = 0.0f;
+dsp/Kernel/VantrelDSPKernelProcess.cpp | Memory::copy (received[0][ch], voices[v]->voice[c], n); | (void) ch;
 dsp/Delay/DelayWrite.cpp | || silentRun >= size) | || silentRun >= size / 2)
 dsp/Delay/DelayWrite.cpp | if (at < kGuard || | if (at < 1 ||
 dsp/Pitch/PitchShifter.cpp | const bool sameSettings = leftRatio == rightRatio && | const bool sameSettings =

@@ -104,13 +104,6 @@ VantrelDSPKernel::VantrelDSPKernel()
 
     // The feedback returns take the delays' output from the voice buffers.
     shifterA->keepsFeedback = shifterB->keepsFeedback = false;
-    for (std::size_t c = 0; c < kMaxChannels; ++c)
-    {
-        shifterA->pitchShifters[c].readFrom (&preShiftInputs[c]);
-        shifterB->pitchShifters[c].readFrom (&preShiftInputs[c]);
-        shifterA->postShifters[c].readFrom (&postShiftInputs[c]);
-        shifterB->postShifters[c].readFrom (&postShiftInputs[c]);
-    }
 
     // Every parameter gets its slot now, so rendering never grows the list.
     parameterBuffers->checkSize (P::NumParameters - 1);
@@ -142,9 +135,6 @@ void VantrelDSPKernel::setup()
     shifterB->init (c, rate);
     reverbB->init (c, rate);
     lfo->init (kModulationOutputs, rate);
-    for (auto* inputs : { &preShiftInputs, &postShiftInputs })
-        for (auto& input : *inputs)
-            input.init (PitchShifter::storageMs (shifterA->pitchShifters[0].maxWindowMs, rate), rate);
 
     // The modulation must repeat identically: no random steps.
     lfo->randomSteps = false;

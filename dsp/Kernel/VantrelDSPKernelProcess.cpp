@@ -421,15 +421,11 @@ void VantrelDSPKernel::shiftBefore (const Routing& routing, unsigned long start,
     const unsigned long amounts[2] = { P::PitchShifterAmountA, P::PitchShifterAmountB };
     const bool shifts[2] = { routing.uses (0, ShifterMode::Before), routing.uses (1, ShifterMode::Before) };
 
-    // Every voice's input is the same: stored once per channel for the
-    // shifters, read where it lies for the rest.
+    // Every voice's input is the same; a voice that does not shift it reads
+    // it where it lies.
     std::array<const float*, kMaxChannels> work {};
     for (int c = 0; c < preparedChannels; ++c)
-    {
-        const auto ch = static_cast<std::size_t> (c);
-        work[ch] = workBuffers[ch].data() + start;
-        preShiftInputs[ch].writeFinite (work[ch], n);
-    }
+        work[static_cast<std::size_t> (c)] = workBuffers[static_cast<std::size_t> (c)].data() + start;
     for (std::size_t v = 0; v < 2; ++v)
     {
         Shifter& voice = *voices[v];
@@ -515,7 +511,6 @@ void VantrelDSPKernel::shiftAfter (const Routing& routing, unsigned long start, 
     {
         const auto ch = static_cast<std::size_t> (c);
         float* ra = reverbInputs[ch];
-        postShiftInputs[ch].writeFinite (ra, n);
         wet[ch] = ra;
         received[0][ch] = ra;
         received[1][ch] = ra;
@@ -541,7 +536,8 @@ void VantrelDSPKernel::shiftAfter (const Routing& routing, unsigned long start, 
         received[1][ch] = inB;
     }
 
-    // The parts a voice does not use store what they would receive.
+    // The parts a voice does not use store what they would receive; the
+    // shifters after the reverb shift (and store) the first reverb's output.
     const bool shifts[2] = { routing.uses (0, ShifterMode::After), routing.uses (1, ShifterMode::After) };
     const bool repeats[2] = { routing.uses (0, ShifterMode::Feedback), routing.uses (1, ShifterMode::Feedback) };
     for (std::size_t v = 0; v < 2; ++v)
@@ -549,7 +545,16 @@ void VantrelDSPKernel::shiftAfter (const Routing& routing, unsigned long start, 
         if (! repeats[v])
             voices[v]->restDelayShifters (received[v].data(), n);
         if (! shifts[v])
+        {
             voices[v]->restShifters (true, received[0].data(), preparedChannels, n);
+            continue;
+        }
+        for (int c = 0; c < preparedChannels; ++c)
+        {
+            const auto ch = static_cast<std::size_t> (c);
+            if (received[0][ch] != voices[v]->voice[c])
+                Memory::copy (received[0][ch], voices[v]->voice[c], n);
+        }
     }
 
     shiftAndMixVoices (*voices[0], shifts[0], *voices[1], shifts[1], wet, preparedChannels, n, gridPosition, true);

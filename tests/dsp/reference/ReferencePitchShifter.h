@@ -5,7 +5,9 @@
 
 // One channel's pitch shifter: two taps half a window apart sweep through
 // the stored input, each under a half-cosine window; then 40 Hz high-pass,
-// 5 kHz low-pass and tanh. Interval and window length are read at grid points.
+// 5 kHz low-pass and tanh. Shifting up, the input is low-passed before it is
+// stored (an elliptic pair of sections whose band ends at 0.8 Nyquist / ratio).
+// Interval, window length and that band are read at grid points.
 class ReferencePitchShifter
 {
 public:
@@ -26,6 +28,14 @@ private:
     double sampleRate;
     ReferenceLine storage;
     ReferenceBiquad highPass, lowPass;
+    // The band limit before the store: off, on, or fading out over the
+    // chunk after the last one shifted up.
+    ReferenceBiquad bandFirst, bandSecond;
+    bool bandOn = false, bandFading = false;
+    float bandRatio = 0.0f, chunkRatio = 1.0f;
+    void beginBand();
+    float limitBand (float x);
+    void stopBand();
     float increment = 0.0f;
     float shortestSeconds = 0.0f;
     float lastUnfolded = 0.0f;
