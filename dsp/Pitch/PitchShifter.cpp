@@ -298,8 +298,8 @@ void PitchShifter::processTwoPairs (PitchShifter& left, PitchShifter& right, flo
     SP::biquadSeriesFour (in, highSets, lowSets, x, n, highStates, lowStates);
     for (int k = 0; k < 4; ++k)
     {
-        highStates[k]->clearBadStateValue();
-        lowStates[k]->clearBadStateValue();
+        highStates[k]->finishCall (n);
+        lowStates[k]->finishCall (n);
         SP::tanh (x[k], x[k], n);
     }
 }
@@ -370,7 +370,7 @@ void PitchShifter::bandLimitPair (PitchShifter& left, PitchShifter& right, float
         const float* lowSets[2] = { left.lowPassSet.data(), right.lowPassSet.data() };
         SP::biquadSeriesTwo (in, highSets, lowSets, out, n, highStates, lowStates);
         for (BiquadHistory* h : { highStates[0], highStates[1], lowStates[0], lowStates[1] })
-            h->clearBadStateValue();
+            h->finishCall (n);
         SP::tanh (xl, xl, n);
         SP::tanh (xr, xr, n);
         return;

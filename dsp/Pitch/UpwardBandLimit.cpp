@@ -103,8 +103,8 @@ void UpwardBandLimit::process (float* x, unsigned long n, unsigned long position
     // histories, checked after every call, start again from silence.
     float* y = fading ? filtered.data() : x;
     SP::biquadSeries (x, firstSection.data(), secondSection.data(), y, n, &firstHistory, &secondHistory);
-    firstHistory.clearBadStateValue();
-    secondHistory.clearBadStateValue();
+    firstHistory.finishCall (n);
+    secondHistory.finishCall (n);
     if (! fading)
         return;
     const float step = 1.0f / static_cast<float> (PitchShifter::kChunkLength);
@@ -123,5 +123,5 @@ void UpwardBandLimit::processPair (UpwardBandLimit& left, UpwardBandLimit& right
     BiquadHistory* secondStates[2] = { &left.secondHistory, &right.secondHistory };
     SP::biquadSeriesTwo (in, firsts, seconds, out, n, firstStates, secondStates);
     for (BiquadHistory* h : { firstStates[0], firstStates[1], secondStates[0], secondStates[1] })
-        h->clearBadStateValue();
+        h->finishCall (n);
 }
