@@ -1,6 +1,7 @@
 #include "VantrelParameterList.h"
 
 #include "Parameters/GenericTemplates.h"
+#include "Pitch/ShifterMode.h"
 
 #include <memory>
 
@@ -106,7 +107,7 @@ VantrelParameterList::VantrelParameterList()
 const char* VantrelParameterList::shifterModeName (int mode)
 {
     static constexpr const char* names[] { "PRE", "FEEDBACK", "POST" };
-    return mode >= 0 && mode < 3 ? names[mode] : "";
+    return mode >= 0 && mode < ShifterMode::Count ? names[mode] : "";
 }
 
 const char* VantrelParameterList::filterTypeName (int type)

@@ -3,39 +3,18 @@
 #include "BinaryData.h"
 #include "FontData.h"
 #include "LookAndFeel/Palette.h"
+#include "Pitch/ShifterMode.h"
 #include "VantrelParameterList.h"
 
 namespace
 {
-// Parameter indices of the effect's parameter list.
-enum Index
+using P = VantrelParameterList;
+
+// The layout and the settings map name parameters by the list's own indices.
+constexpr int id (P::Index index)
 {
-    dryWet = 0,
-    inputGain = 1,
-    inputFilterFrequency = 3,
-    inputFilterType = 4,
-    modeA = 5,
-    amountA = 6,
-    pitchA = 7,
-    fineA = 8,
-    delayTimeA = 9,
-    modeB = 10,
-    amountB = 11,
-    pitchB = 12,
-    fineB = 13,
-    delayTimeB = 14,
-    preDelay = 15,
-    reverbLength = 16,
-    reverbColor = 17,
-    roomSize = 18,
-    modulationRate = 19,
-    modulationAmount = 20,
-    duckingThreshold = 21,
-    duckingAttack = 22,
-    duckingRelease = 23,
-    duckingPeakMeter = 24,
-    inputFilterResonance = 2,
-};
+    return static_cast<int> (index);
+}
 
 // Container kinds used by the effect.
 constexpr int slider = 0;
@@ -73,25 +52,25 @@ VantrelDesign::VantrelDesign()
                                                        BinaryData::VantrelLogoTransparent_pngSize);
 
     // Slots are (parameter; height in rows, empty rows above, column widths spanned).
-    inputSection = makeSection ({ { { { inputFilterFrequency, 1, 0, 3 }, { inputGain, 1, 0, 1 } }, 1 },
-                                  { { { preDelay, 1, 1, 1 } }, 1 },
-                                  { { { inputFilterType, 1, 1, 1 } }, 1 } },
+    inputSection = makeSection ({ { { { id (P::InputFilterFrequency), 1, 0, 3 }, { id (P::InputGain), 1, 0, 1 } }, 1 },
+                                  { { { id (P::PreDelay), 1, 1, 1 } }, 1 },
+                                  { { { id (P::InputFilterType), 1, 1, 1 } }, 1 } },
                                 "INPUT", Karvon::orange);
-    pitchShifterASection = makeSection ({ { { { pitchA, 1, 0, 1 }, { fineA, 1, 0, 1 }, { delayTimeA, 1, 0, 1 } }, 1 },
-                                          { { { modeA, 1, 0, 1 }, { amountA, 2, 0, 1 } }, 1 } },
+    pitchShifterASection = makeSection ({ { { { id (P::PitchA), 1, 0, 1 }, { id (P::FineA), 1, 0, 1 }, { id (P::DelayTimeA), 1, 0, 1 } }, 1 },
+                                          { { { id (P::PitchShifterModeA), 1, 0, 1 }, { id (P::PitchShifterAmountA), 2, 0, 1 } }, 1 } },
                                         "PITCH SHIFTER A", Karvon::red);
-    pitchShifterBSection = makeSection ({ { { { pitchB, 1, 0, 1 }, { fineB, 1, 0, 1 }, { delayTimeB, 1, 0, 1 } }, 1 },
-                                          { { { modeB, 1, 0, 1 }, { amountB, 2, 0, 1 } }, 1 } },
+    pitchShifterBSection = makeSection ({ { { { id (P::PitchB), 1, 0, 1 }, { id (P::FineB), 1, 0, 1 }, { id (P::DelayTimeB), 1, 0, 1 } }, 1 },
+                                          { { { id (P::PitchShifterModeB), 1, 0, 1 }, { id (P::PitchShifterAmountB), 2, 0, 1 } }, 1 } },
                                         "PITCH SHIFTER B", Karvon::green);
-    reverbSection = makeSection ({ { { { roomSize, 1, 0, 1 }, { modulationRate, 1, 0, 1 },
-                                       { modulationAmount, 1, 0, 1 } }, 1 },
-                                   { { { reverbColor, 1, 0, 1 }, { reverbLength, 2, 0, 1 } }, 1 } },
+    reverbSection = makeSection ({ { { { id (P::RoomSize), 1, 0, 1 }, { id (P::ModulationRate), 1, 0, 1 },
+                                       { id (P::ModulationAmount), 1, 0, 1 } }, 1 },
+                                   { { { id (P::ReverbColor), 1, 0, 1 }, { id (P::ReverbLength), 2, 0, 1 } }, 1 } },
                                  "REVERB", Karvon::blue);
-    duckerSection = makeSection ({ { { { duckingThreshold, 1, 0, 1 }, { duckingAttack, 1, 0, 1 },
-                                       { duckingRelease, 1, 0, 1 } }, 3 },
-                                   { { { duckingPeakMeter, 3, 0, 1 } }, 1 } },
+    duckerSection = makeSection ({ { { { id (P::DuckingThreshold), 1, 0, 1 }, { id (P::DuckingAttack), 1, 0, 1 },
+                                       { id (P::DuckingRelease), 1, 0, 1 } }, 3 },
+                                   { { { id (P::DuckingPeakMeter), 3, 0, 1 } }, 1 } },
                                  "DUCKER", Karvon::yellow);
-    mixSection = makeSection ({ { { { dryWet, 1, 0, 1 } }, 1 } }, "MIX", juce::Colours::grey);
+    mixSection = makeSection ({ { { { id (P::DryWet), 1, 0, 1 } }, 1 } }, "MIX", juce::Colours::grey);
 
     page = std::make_unique<Page> (std::vector<UISection> { { inputSection.get(), 6 },
                                                             { pitchShifterASection.get(), 6 },
@@ -120,35 +99,35 @@ std::vector<Page*> VantrelDesign::getUiStack()
 
 std::map<int, ParameterUISettings> VantrelDesign::getUiSettings()
 {
-    // The filter's resonance (index 2) has no control of its own: the filter
+    // The filter's resonance has no control of its own: the filter
     // display drives it.
-    const auto modes = valueNames (VantrelParameterList::shifterModeName, 3);
+    const auto modes = valueNames (P::shifterModeName, ShifterMode::Count);
     return {
-        { dryWet, settings ("Dry/Wet", slider) },
-        { inputGain, settings ("Gain", slider) },
-        { inputFilterFrequency, settings ("Filter", filterDisplay, { inputFilterResonance }) },
+        { id (P::DryWet), settings ("Dry/Wet", slider) },
+        { id (P::InputGain), settings ("Gain", slider) },
+        { id (P::InputFilterFrequency), settings ("Filter", filterDisplay, { id (P::InputFilterResonance) }) },
         // The texts name the icons the buttons draw.
-        { inputFilterType, settings ("Type", radio, {}, valueNames (VantrelParameterList::filterTypeName, 2)) },
-        { modeA, settings ("Mode", radio, {}, modes) },
-        { amountA, settings ("Amount", slider) },
-        { pitchA, settings ("Pitch", knob) },
-        { fineA, settings ("Fine", knob) },
-        { delayTimeA, settings ("Delay Time", knob) },
-        { modeB, settings ("Mode", radio, {}, modes) },
-        { amountB, settings ("Amount", slider) },
-        { pitchB, settings ("Pitch", knob) },
-        { fineB, settings ("Fine", knob) },
-        { delayTimeB, settings ("Delay Time", knob) },
-        { preDelay, settings ("Predelay", slider) },
-        { reverbLength, settings ("Length", slider) },
-        { reverbColor, settings ("Color", knob) },
-        { roomSize, settings ("Room Size", knob) },
-        { modulationRate, settings ("Mod. Rate", knob) },
-        { modulationAmount, settings ("Mod. Amount", knob) },
-        { duckingThreshold, settings ("Threshold", knob) },
-        { duckingAttack, settings ("Attack", knob) },
-        { duckingRelease, settings ("Release", knob) },
-        { duckingPeakMeter, settings ("", peakMeter) },
+        { id (P::InputFilterType), settings ("Type", radio, {}, valueNames (P::filterTypeName, 2)) },
+        { id (P::PitchShifterModeA), settings ("Mode", radio, {}, modes) },
+        { id (P::PitchShifterAmountA), settings ("Amount", slider) },
+        { id (P::PitchA), settings ("Pitch", knob) },
+        { id (P::FineA), settings ("Fine", knob) },
+        { id (P::DelayTimeA), settings ("Delay Time", knob) },
+        { id (P::PitchShifterModeB), settings ("Mode", radio, {}, modes) },
+        { id (P::PitchShifterAmountB), settings ("Amount", slider) },
+        { id (P::PitchB), settings ("Pitch", knob) },
+        { id (P::FineB), settings ("Fine", knob) },
+        { id (P::DelayTimeB), settings ("Delay Time", knob) },
+        { id (P::PreDelay), settings ("Predelay", slider) },
+        { id (P::ReverbLength), settings ("Length", slider) },
+        { id (P::ReverbColor), settings ("Color", knob) },
+        { id (P::RoomSize), settings ("Room Size", knob) },
+        { id (P::ModulationRate), settings ("Mod. Rate", knob) },
+        { id (P::ModulationAmount), settings ("Mod. Amount", knob) },
+        { id (P::DuckingThreshold), settings ("Threshold", knob) },
+        { id (P::DuckingAttack), settings ("Attack", knob) },
+        { id (P::DuckingRelease), settings ("Release", knob) },
+        { id (P::DuckingPeakMeter), settings ("", peakMeter) },
     };
 }
 

@@ -1,6 +1,6 @@
 #include "VantrelProcessor.h"
 
-#include "ContainerBuilder.h"
+#include "UI/Controls/ContainerBuilder.h"
 #include "Kernel/VantrelDSPKernel.h"
 #include "VantrelDesign.h"
 #include "VantrelEditor.h"

@@ -44,42 +44,42 @@ dsp/Modulation/Lfo.cpp | g[i] = a * a; | g[i] = a;
 # the threshold is at least -40 dB (0.01), so this floor never decides.
 # dsp/Dynamics/Ducker.cpp | std::max ((level - t) / s.ratio + t, 0.001) | std::max ((level - t) / s.ratio + t, 0.01)
 dsp/Dynamics/Ducker.cpp | t, 0.001) / std::max (level, 0.001) | t, 0.001) / std::max (level, 0.1)
-dsp/Dynamics/Ducker.cpp | ch.energy += added - (quiet ? sums.leaving : sum (out, p)); | ch.energy += added;
-dsp/Dynamics/Ducker.cpp | ch.energy += in[i] - out[i]; | ch.energy += in[i];
-dsp/Dynamics/Ducker.cpp | attack (ch, level (now)); | (void) now;
-dsp/Dynamics/Ducker.cpp | static_cast<double> (ch.energy + added) <= ch.louder | static_cast<double> (ch.energy + added) <= 2.0 * ch.louder
-dsp/Dynamics/Ducker.cpp | static_cast<double> (ch.energy + sums.entering) <= ch.louder | static_cast<double> (ch.energy + sums.entering) <= 2.0 * ch.louder
-dsp/Dynamics/Ducker.cpp | if (step >= ch.step) | if (step >= 0.0f)
-dsp/Dynamics/Ducker.cpp | left += laneSum (outLow) + static_cast<std::int64_t> (laneSum (outHigh)) * 65536; | left += laneSum (outLow);
-dsp/Dynamics/Ducker.cpp | static_cast<std::int64_t> (laneSum (inHigh)) * 65536; | static_cast<std::int64_t> (laneSum (inHigh)) * 32768;
-dsp/Dynamics/Ducker.cpp | _mm256_min_ps (largest, | _mm256_max_ps (largest,
+dsp/Dynamics/Ducker.cpp | change += static_cast<std::int64_t> (square) - ring[i]; | change += square;
+dsp/Dynamics/Ducker.cpp | ch.lo = std::min (current, target); | ch.lo = 0.0f;
+dsp/Dynamics/Ducker.h | static constexpr double kWindowMs = 20.0; | static constexpr double kWindowMs = 5.0;
+dsp/Dynamics/Ducker.cpp | windowFrames = framesOf (kWindowMs, newSampleRate); | windowFrames = 960;
+dsp/Dynamics/Ducker.cpp | ch.untilDecision = decisionFrames; | ch.untilDecision = 256;
 dsp/Pitch/PitchShifter.cpp | SP::biquadSeriesFour (in, highSets, lowSets, x, n, highStates, lowStates); | SP::biquadSeriesFour (in, lowSets, highSets, x, n, highStates, lowStates);
 AudioStuff/Common/Math/Accelerate/VectorKernels.cpp | y[j] = section (g, j) < Count ? b.in[section (g, j)][k] : 0.0f; | y[j] = section (g, j) < Count ? b.in[section (g, 0)][k] : 0.0f;
 AudioStuff/Common/Math/Accelerate/VectorKernels.cpp | s[st][g].store (d, b.state[st], section (g, 0), Count); | s[0][g].store (d, b.state[0], section (g, 0), Count);
 dsp/Pitch/Shifter.cpp | b.leaveDelayPair (start, n); | (void) b;
 dsp/Delay/DelayLine.cpp | const DelayWrite* storages[2] = { &writes[0], &writes[1] }; | const DelayWrite* storages[2] = { &writes[0], &writes[0] };
-dsp/Kernel/VantrelDSPKernelProcess.cpp | reverbOuts, preparedChannels, n, gridPosition, true); | reverbOuts, preparedChannels, n, gridPosition, false);
+dsp/Kernel/VantrelDSPKernelProcess.cpp | wet, preparedChannels, n, gridPosition, true); | wet, preparedChannels, n, gridPosition, false);
 dsp/Kernel/VantrelDSPKernelProcess.cpp | Shifter::shiftChannelsTogether (a, b, channels, n, after, gridPosition); | Shifter::shiftChannelsTogether (a, b, channels, n, false, gridPosition);
-dsp/Kernel/VantrelDSPKernelProcess.cpp | Shifter::processDelayShiftersTogether (a, b, start, n, gridPosition); | a.processDelayShifters (start, n, gridPosition);
+dsp/Kernel/VantrelDSPKernelProcess.cpp | Shifter::processDelayShiftersTogether (*voices[0], *voices[1], start, n, gridPosition); | voices[0]->processDelayShifters (start, n, gridPosition);
 dsp/Kernel/VantrelDSPKernelProcess.cpp | held.resonance = parameterBuffer (P::InputFilterResonance)[start]; | held.resonance = parameterBuffer (P::InputGain)[start];
 dsp/Dynamics/Ducker.cpp | std::max ((level - t) / s.ratio + t, 0.001) | std::max ((level - t) * s.ratio + t, 0.001)
-dsp/Dynamics/Ducker.cpp | distance < 0.0f ? settings.attackMs : settings.releaseMs | distance < 0.0f ? settings.releaseMs : settings.attackMs
+dsp/Dynamics/Ducker.cpp | distance < 0.0f ? held.attackMs : held.releaseMs | distance < 0.0f ? held.releaseMs : held.attackMs
 dsp/Dynamics/Ducker.cpp | sampleRate * 0.001) | sampleRate * 0.002)
 dsp/Kernel/VantrelDSPKernelProcess.cpp | gain[i] = gain[i] * gain[i]; | (void) gain;
-dsp/Kernel/VantrelDSPKernelProcess.cpp | SP::mul_add (returned, b.amount, reverbIn, reverbInputsB[ch], n); | SP::mul_add (returned, a.amount, reverbIn, reverbInputsB[ch], n);
+dsp/Kernel/VantrelDSPKernelProcess.cpp | SP::mul_add (returned, returnGains[1].data(), in, inB, n); | SP::mul_add (returned, returnGains[0].data(), in, inB, n);
 dsp/Kernel/VantrelDSPKernelProcess.cpp | a[i] = (a[i] + b[i]) * 0.75f; | a[i] = (a[i] + b[i]) * 0.7f;
 dsp/Kernel/VantrelDSPKernelProcess.cpp | voiceB[i] = b[i]; | voiceB[i] = a[i];
-dsp/Kernel/VantrelDSPKernelProcess.cpp | const float* preDelayMs = parameterBuffer (P::PreDelay) + start; | const float* preDelayMs = parameterBuffer (P::RoomSize) + start;
+dsp/Kernel/VantrelDSPKernelProcess.cpp | preDelayMs = preDelayFade.take (parameterBuffer (P::PreDelay) + start | preDelayMs = preDelayFade.take (parameterBuffer (P::RoomSize) + start
 dsp/Kernel/VantrelDSPKernelProcess.cpp | *reverbB, reverbInputsB.data(), n, gridPosition); | *reverbB, reverbInputs.data(), n, gridPosition);
 dsp/Kernel/VantrelDSPKernelProcess.cpp | reverbB->rest (n); | (void) 0;
-dsp/Kernel/VantrelDSPKernelProcess.cpp | r[i] = fadeShape (f.position + i + 1, f.length); | r[i] = fadeShape (f.position + i, f.length);
+dsp/Kernel/VantrelDSPKernelProcess.cpp | r[i] = fadeShape (crossfade.position + i + 1, crossfade.length); | r[i] = fadeShape (crossfade.position + i, crossfade.length);
 dsp/Kernel/VantrelDSPKernelProcess.cpp | crossfade = { held.modeA, held.modeB, modeA, modeB, 0, crossfadeLength }; | crossfade = { held.modeA, held.modeB, modeA, modeB, 0, 0 };
-dsp/Kernel/VantrelDSPKernelProcess.cpp | SP::mul (reverbInputsB[ch], both, reverbInputsB[ch], n); | (void) both;
-dsp/Kernel/VantrelDSPKernelProcess.cpp | in[i] = in[i] + returned[i] * gain[i] * (w[i] - both[i]); | in[i] = in[i] + returned[i] * gain[i] * w[i];
-dsp/Kernel/VantrelDSPKernelProcess.cpp | voice.restDelayShifters (reverbOuts.data(), n); | (void) voice;
-dsp/Kernel/VantrelDSPKernelProcess.cpp | voice.restShifters (true, reverbOuts.data(), preparedChannels, n); | (void) voice;
-dsp/Kernel/VantrelDSPKernelProcess.cpp | postShiftInputs[ch].writeFinite (reverbOut, n); | (void) reverbOut;
-dsp/Kernel/VantrelDSPKernelProcess.cpp | preShiftInputs[ch].writeFinite (work[ch], n); | (void) 0;
+dsp/Kernel/VantrelDSPKernelProcess.cpp | SP::mul (inB, routing.both, inB, n); | (void) inB;
+dsp/Kernel/VantrelDSPKernelProcess.cpp | returnBWeight[i] = w[i] - routing.both[i]; | returnBWeight[i] = w[i];
+dsp/Kernel/VantrelDSPKernelProcess.cpp | voices[v]->restDelayShifters (received[v].data(), n); | (void) v;
+dsp/Kernel/VantrelDSPKernelProcess.cpp | voices[v]->restShifters (true, received[0].data(), preparedChannels, n); | (void) v;
+dsp/Pitch/PitchShifter.h | storage.writeFinite (x, std::min (n, kMaxFramesPerBlock)); | (void) x;
+dsp/Pitch/UpwardBandLimit.cpp | if (! (ratio > 1.0f)) | if (! (ratio > 3.0f))
+dsp/Pitch/UpwardBandLimit.cpp | constexpr double kPassbandEdge = 0.8; | constexpr double kPassbandEdge = 1.0;
+dsp/Pitch/UpwardBandLimit.cpp | { 2.923117618, 1.012613876, 0.293478507 } | { 2.923117618, 1.012613876, 0.35 }
+dsp/Pitch/UpwardBandLimit.cpp | h->x1 = h->y1 = newest; | h->x1 = h->y1 = 0.0f;
+dsp/Kernel/VantrelDSPKernelProcess.cpp | Memory::copy (received[0][ch], voices[v]->voice[c], n); | (void) ch;
 dsp/Delay/DelayWrite.cpp | || silentRun >= size) | || silentRun >= size / 2)
 dsp/Delay/DelayWrite.cpp | if (at < kGuard || | if (at < 1 ||
 dsp/Pitch/PitchShifter.cpp | const bool sameSettings = leftRatio == rightRatio && | const bool sameSettings =
@@ -100,14 +100,18 @@ dsp/Delay/DelayReadAvx2.cpp | while (end < count && time[end] == time[first]) | 
 AudioStuff/Common/Math/Accelerate/VectorKernels.cpp | partial = hn::Sub (partial, hn::Mul (a2, y2)); | partial = hn::Sub (partial, hn::Mul (a2, y1));
 AudioStuff/Common/Math/Accelerate/VectorKernels.cpp | r[j + 4] = hn::ConcatUpperUpper (d, s[j + 4], s[j]); | r[j + 4] = hn::ConcatLowerLower (d, s[j + 4], s[j]);
 dsp/Kernel/VantrelDSPKernelProcess.cpp | reverb.lengthSource = parameterBuffer (P::ReverbLength) + start; | reverb.lengthSource = parameterBuffer (P::DelayTimeA) + start;
-dsp/Kernel/VantrelDSPKernelProcess.cpp | SP::mul_s (parameterBuffer (P::PitchShifterAmountB) + start, held.returnScaleB | SP::mul_s (parameterBuffer (P::PitchShifterAmountA) + start, held.returnScaleB
-dsp/Kernel/VantrelDSPKernelProcess.cpp | shifterB->setWindowMs (parameterBuffer (P::DelayTimeB) + start); | shifterB->setWindowMs (parameterBuffer (P::DelayTimeA) + start);
+dsp/Kernel/VantrelDSPKernelProcess.cpp | const unsigned long amounts[2] = { P::PitchShifterAmountA, P::PitchShifterAmountB }; | const unsigned long amounts[2] = { P::PitchShifterAmountA, P::PitchShifterAmountA };
+dsp/Kernel/VantrelDSPKernelProcess.cpp | const unsigned long windows[2] = { P::DelayTimeA, P::DelayTimeB }; | const unsigned long windows[2] = { P::DelayTimeA, P::DelayTimeA };
 dsp/Kernel/VantrelDSPKernel.cpp | dryWet->usePower = false; | dryWet->usePower = true;
 dsp/Pitch/Shifter.cpp | dryWet.twoSegment = false; | dryWet.twoSegment = true;
 dsp/Delay/DelayReadAvx2.cpp | return _mm256_add_ps (_mm256_mul_ps (f, _mm256_sub_ps (y1, y0)), y0); | return _mm256_add_ps (_mm256_mul_ps (f, _mm256_sub_ps (y0, y1)), y1);
 dsp/Kernel/VantrelDSPKernel.cpp | duckerRatio (scratch (10.0f)) | duckerRatio (scratch (8.0f))
 dsp/Kernel/VantrelDSPKernel.cpp | scratch (0.25f * static_cast<float> (i)) | scratch (0.2f * static_cast<float> (i))
 dsp/Kernel/VantrelDSPKernel.cpp | == 0.0f ? LowShelf : HighPass | == 0.0f ? HighPass : LowShelf
+dsp/Kernel/VantrelDSPKernel.h | static constexpr double kJumpSpeed = 0.5; | static constexpr double kJumpSpeed = 0.2;
+dsp/Kernel/VantrelDSPKernel.h | static constexpr double kJumpSpeed = 0.5; | static constexpr double kJumpSpeed = 50.0;
+dsp/Delay/LengthFade.cpp | newer[i] = newer[i] * newWeight[i] + older[i] * oldWeight[i]; | newer[i] = newer[i] * newWeight[i];
+dsp/Delay/LengthFade.cpp | gain[i] = std::fabs (std::cos (r * kHalfTurn)); | gain[i] = std::fabs (std::cos (r * kQuarterTurn));
 dsp/Kernel/VantrelDSPKernel.cpp | shifterA->setFine (limitToRange (p, value) / 100.0f); | shifterA->setFine (limitToRange (p, value) / 50.0f);
 dsp/Kernel/VantrelDSPKernel.cpp | shifterA->mode.store (static_cast<int> (std::trunc ( | shifterA->mode.store (static_cast<int> (std::round (
 dsp/Kernel/VantrelDSPKernel.cpp | shifterB->setPitch (static_cast<int> (std::round ( | shifterB->setPitch (static_cast<int> (std::trunc (
@@ -146,7 +150,7 @@ dsp/Reverb/Reverb.cpp | amount[i] = damping[i] / 100.0f; | amount[i] = damping[i
 dsp/Reverb/VantrelReverb.h | { 58.6435f, 69.4325f, 74.5234f, 86.1244f } | { 58.6435f, 69.4325f, 74.5234f, 80.0f }
 dsp/Reverb/VantrelReverb.h | { 19.392f, 16.364f, 7.645f, 4.2546f } | { 19.392f, 16.364f, 7.645f, 5.0f }
 dsp/Reverb/VantrelReverb.cpp | constexpr float kRoomOffset = 20.0f; | constexpr float kRoomOffset = 22.0f;
-dsp/Reverb/VantrelReverb.cpp | constexpr float kRoomDivisor = 32.046154f; | constexpr float kRoomDivisor = 30.0f;
+dsp/Reverb/VantrelReverb.h | static constexpr float roomDivisor = 32.046154f; | static constexpr float roomDivisor = 30.0f;
 dsp/Reverb/VantrelReverb.cpp | constexpr float kLateModulationMs = 1.25f; | constexpr float kLateModulationMs = 1.0f;
 dsp/Reverb/VantrelReverb.cpp | constexpr float kEarlyModulationMs = 1.2f; | constexpr float kEarlyModulationMs = 1.0f;
 dsp/Reverb/EarlyReflections.cpp | difference[i] = a[i] - t[i]; | difference[i] = a[i] + t[i];
@@ -156,9 +160,9 @@ dsp/Dynamics/DryWet.cpp | const __m128 percent = _mm_set1_ps (0.01f); | const __
 dsp/Dynamics/DryWet.cpp | d = _mm_add_ps (_mm_mul_ps (m, minusOne), one); | d = _mm_add_ps (_mm_mul_ps (m, minusOne), two);
 dsp/Dynamics/DryWet.cpp | limit (m * -2.0f + 2.0f, 0.0f, 1.0f) : m * -1.0f + 1.0f; | limit (m * -2.0f + 2.1f, 0.0f, 1.0f) : m * -1.0f + 1.0f;
 dsp/Dynamics/DryWet.cpp | w = limit (_mm_mul_ps (m, two), zero, one); | w = limit (_mm_mul_ps (m, one), zero, one);
-dsp/Kernel/VantrelDSPKernelProcess.cpp | modeB == kModeBefore ? b.voice[ch] : work[ch], reverbIn, n); | modeB == kModeBefore ? a.voice[ch] : work[ch], reverbIn, n);
-dsp/Kernel/VantrelDSPKernelProcess.cpp | SP::mul_add (returned, a.amount, reverbIn, reverbIn, n); | SP::mul_add (returned, b.amount, reverbIn, reverbIn, n);
-dsp/Kernel/VantrelDSPKernelProcess.cpp | constexpr int kModeAfter = 2; | constexpr int kModeAfter = 3;
+dsp/Kernel/VantrelDSPKernelProcess.cpp | halfSum (heard[0][ch], heard[1][ch], reverbInputs[ch], n); | halfSum (heard[0][ch], heard[0][ch], reverbInputs[ch], n);
+dsp/Kernel/VantrelDSPKernelProcess.cpp | addReturn (in, returned, returnGains[0].data(), routing.weight[0][ShifterMode::Feedback], n); | addReturn (in, returned, returnGains[1].data(), routing.weight[0][ShifterMode::Feedback], n);
+dsp/Pitch/ShifterMode.h | constexpr int After = 2; | constexpr int After = 3;
 # Equivalent: setup() sets the filter's type from the requested one before
 # anything is rendered.
 # dsp/Kernel/VantrelDSPKernel.cpp | inputFilter->setType (LowShelf); | inputFilter->setType (HighPass);

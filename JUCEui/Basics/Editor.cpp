@@ -1,6 +1,6 @@
 #include "Basics/Editor.h"
 
-#include "ContainerBuilder.h"
+#include "UI/Controls/ContainerBuilder.h"
 #include "LookAndFeel/Palette.h"
 #include "UI/Overlays/ControlEditorOverlay.h"
 #include "UI/Page.h"
@@ -76,6 +76,10 @@ Editor::Editor (EffectProcessor& effectProcessor, std::unique_ptr<PluginDesign> 
     builder.reset();
     startTimerHz (12);
     addKeyListener (&overlayCoordinator);
+    // The editor holds the keyboard whenever no field, list or dialog does
+    // (a closed overlay hands it back here): keys then act on nothing, rather
+    // than on a control of the window around it, which cannot show focus.
+    setWantsKeyboardFocus (true);
 
     // The browser opens on the list and row of the current preset.
     if (processor.stateRestoredPending)

@@ -56,6 +56,7 @@ public:
     void savePreset (Preset* preset) override;
     void savePresetAs (juce::String name) override;
     void deletePreset (Preset* preset) override;
+    void onPresetBrowserOpening() override;
 
     //==== UIContainerDelegate
     void onRightClickOnControl (std::vector<ControlParameter> controls) override;
@@ -100,6 +101,13 @@ private:
     // Writes the current state as the user preset `name` and shows it; false
     // (the reason shown in the save dialog) when it could not be written.
     bool writePresetAs (const juce::String& name);
+    // Reads the user folder again and shows what it holds: the current preset
+    // (gone when its file is), or the list viewed.
+    void rereadUserPresets();
+    // Before `preset` (or nothing, for null) loads: a user preset's values are
+    // read from its file again. When that fails the reason is shown and the
+    // list read again (`preset` is then gone); false.
+    bool readFromItsFile (Preset* preset);
     // The control editor's title for `control`: its name, and where another
     // section has a control of that name, the words that tell its section
     // apart ("AMOUNT B" in "PITCH SHIFTER B", beside "PITCH SHIFTER A").

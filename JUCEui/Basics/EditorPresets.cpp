@@ -11,12 +11,50 @@ int listSize (const EffectProcessor& processor, int list)
         return 0;
     return static_cast<int> (processor.presetLists[static_cast<std::size_t> (list)].size());
 }
+
+Preset* presetAt (const EffectProcessor& processor, int list, int index)
+{
+    if (index < 0 || index >= listSize (processor, list))
+        return nullptr;
+    return processor.presetLists[static_cast<std::size_t> (list)][static_cast<std::size_t> (index)].get();
+}
 } // namespace
 
 void Editor::setPreset (int index)
 {
+    if (! readFromItsFile (presetAt (processor, processor.currentPresetList, index)))
+        return;
     if (processor.setPreset (index) && processor.currentPreset != nullptr)
         showCurrentPreset();
+}
+
+bool Editor::readFromItsFile (Preset* preset)
+{
+    if (preset == nullptr)
+        return true;
+    const auto read = processor.rereadUserPreset (*preset);
+    if (read.wasOk())
+        return true;
+    rereadUserPresets();
+    getHeader().reportFailure (read.getErrorMessage());
+    return false;
+}
+
+void Editor::rereadUserPresets()
+{
+    const bool hadPreset = processor.currentPreset != nullptr;
+    processor.retrieveUserPresets();
+    if (hadPreset)
+        showCurrentPreset();
+    else
+        showList (viewedList); // the header keeps the name it shows
+}
+
+void Editor::onPresetBrowserOpening()
+{
+    // Files may have been added, edited or removed outside since the list
+    // was read.
+    rereadUserPresets();
 }
 
 void Editor::setPreset (juce::String name)
@@ -36,15 +74,14 @@ void Editor::onPresetDirectorySelected (int) {}
 
 void Editor::onPresetSelected (int index)
 {
-    if (index < 0 || index >= listSize (processor, viewedList))
+    auto* chosen = presetAt (processor, viewedList, index);
+    if (chosen == nullptr)
         return;
-
-    auto* chosen = processor.presetLists[static_cast<std::size_t> (viewedList)][static_cast<std::size_t> (index)].get();
     if (chosen == processor.currentPreset)
     {
-        // Choosing the current preset again brings its stored values back
-        // when they were edited; otherwise there is nothing to do.
-        if (processor.reapplyCurrentPreset())
+        // Choosing the current preset again brings back the values its file
+        // holds when they were edited; otherwise there is nothing to do.
+        if (readFromItsFile (chosen) && processor.reapplyCurrentPreset())
             showCurrentPreset();
         return;
     }
@@ -101,14 +138,20 @@ void Editor::savePreset (Preset* preset)
 {
     if (preset == nullptr)
         return;
+    // A factory preset is saved as the user preset of its name; replacing the
+    // user's own preset of that name (another preset) is asked first.
+    if (! preset->isUser)
+    {
+        savePresetAs (preset->name);
+        return;
+    }
 
     // A preset that could not be written keeps its modified mark: the edits
-    // are not stored anywhere yet. The reason is shown, and the name dialog
-    // offers to store them under another name.
+    // are not stored anywhere yet. The reason is shown where the musician is.
     const auto name = preset->name;
     if (const auto result = processor.overwritePreset (*preset); result.failed())
     {
-        getHeader().reportSaveFailure (result.getErrorMessage(), name);
+        getHeader().reportFailure (name + " was not saved. " + result.getErrorMessage());
         return;
     }
     showCurrentPreset();
@@ -132,7 +175,7 @@ bool Editor::writePresetAs (const juce::String& name)
     // reason, and the header keeps showing a preset that exists.
     if (const auto result = processor.writeUserPreset (name); result.failed())
     {
-        getHeader().reportSaveFailure (result.getErrorMessage(), name);
+        getHeader().reportFailure (result.getErrorMessage());
         return false;
     }
     // The stored name is the typed one made a legal file name, upper-cased;
@@ -143,8 +186,18 @@ bool Editor::writePresetAs (const juce::String& name)
 
 void Editor::deletePreset (Preset* preset)
 {
-    if (preset == nullptr || ! processor.deleteUserPreset (*preset))
+    if (preset == nullptr)
         return;
+    if (const auto result = processor.deleteUserPreset (*preset); result.failed())
+    {
+        // A file already gone: the list is read again to show what is left.
+        // Otherwise the preset, its row and the header stay as they are.
+        const auto reason = result.getErrorMessage();
+        if (! preset->file.exists())
+            rereadUserPresets();
+        getHeader().reportFailure (reason);
+        return;
+    }
 
     // The deleted preset is gone for good: no preset is current, so neither
     // SAVE nor the header can bring its name back.

@@ -2,9 +2,11 @@
 
 #include "BlockSize.h"
 #include "Basics/HostNumber.h"
+#include "Basics/ParameterText.h"
 #include "Basics/PublishedParameter.h"
 #include "Preset/BoundedXml.h"
 #include "Preset/PresetFileName.h"
+#include "UI/Overlays/LeadingNumber.h"
 
 #include <cmath>
 
@@ -14,15 +16,15 @@ using FloatParameter = PublishedParameter<HostNumberFloatParameter>;
 using IntParameter = PublishedParameter<HostNumberIntParameter>;
 using SwitchParameter = PublishedParameter<juce::AudioParameterBool>;
 
-// The value a text names: one of the parameter's value names (in any case),
-// else the number the text starts with.
-int valueNamedBy (const juce::String& text, Parameter::ValueTextFunction name, int min, int max)
+// The value a host's text means, in the parameter's units: read as the
+// control editor reads it (ParameterText), limited to the range. A host cannot
+// be told that a text means nothing: such a text keeps its old reading, the
+// number it starts with (0 without one).
+double valueOfHostText (const juce::String& text, const Parameter& parameter)
 {
-    const auto trimmed = text.trim();
-    for (int value = min; value <= max; ++value)
-        if (trimmed.equalsIgnoreCase (juce::String::fromUTF8 (name (value))))
-            return value;
-    return trimmed.getIntValue();
+    const auto value = ParameterText::read (text, parameter);
+    return juce::jlimit (static_cast<double> (parameter.min), static_cast<double> (parameter.max),
+                         value ? *value : LeadingNumber::read (text).value_or (0.0));
 }
 } // namespace
 
@@ -117,6 +119,10 @@ juce::AudioProcessorValueTreeState::ParameterLayout EffectProcessor::createParam
 
         const auto id = juce::String::fromUTF8 (p.id.c_str());
         const juce::ParameterID parameterID { id, 1 };
+        // Hosts read a typed value as the control editor does ("post", "2k"
+        // Hz); the kernel's parameters outlive the tree.
+        const auto typedAsControls = juce::AudioParameterFloatAttributes().withValueFromStringFunction (
+            [&p] (const juce::String& text) { return static_cast<float> (valueOfHostText (text, p)); });
 
         if (p.type == ParameterUnitIndexed)
         {
@@ -130,8 +136,8 @@ juce::AudioProcessorValueTreeState::ParameterLayout EffectProcessor::createParam
                                  .withStringFromValueFunction ([valueText] (int value, int) {
                                      return juce::String::fromUTF8 (valueText (value));
                                  })
-                                 .withValueFromStringFunction ([valueText, min, max] (const juce::String& text) {
-                                     return valueNamedBy (text, valueText, min, max);
+                                 .withValueFromStringFunction ([&p] (const juce::String& text) {
+                                     return juce::roundToInt (valueOfHostText (text, p));
                                  });
             }
             layout.add (std::make_unique<IntParameter> (parameterID, id, min, max, static_cast<int> (p.defaultValue),
@@ -146,8 +152,8 @@ juce::AudioProcessorValueTreeState::ParameterLayout EffectProcessor::createParam
                                  .withStringFromValueFunction ([valueText] (bool value, int) {
                                      return juce::String::fromUTF8 (valueText (value ? 1 : 0));
                                  })
-                                 .withValueFromStringFunction ([valueText] (const juce::String& text) {
-                                     return valueNamedBy (text, valueText, 0, 1) != 0;
+                                 .withValueFromStringFunction ([&p] (const juce::String& text) {
+                                     return juce::roundToInt (valueOfHostText (text, p)) != 0;
                                  });
             }
             layout.add (std::make_unique<SwitchParameter> (parameterID, id, p.defaultValue != 0.0f, attributes));
@@ -163,12 +169,13 @@ juce::AudioProcessorValueTreeState::ParameterLayout EffectProcessor::createParam
             range.interval = 0.01f;
             layout.add (std::make_unique<FloatParameter> (
                 parameterID, id, range, p.defaultValue,
-                juce::AudioParameterFloatAttributes().withCategory (juce::AudioProcessorParameter::genericParameter)));
+                typedAsControls.withCategory (juce::AudioProcessorParameter::genericParameter)));
         }
         else
         {
             layout.add (std::make_unique<FloatParameter> (
-                parameterID, id, juce::NormalisableRange<float> (p.min, p.max, 0.01f, 1.0f), p.defaultValue));
+                parameterID, id, juce::NormalisableRange<float> (p.min, p.max, 0.01f, 1.0f), p.defaultValue,
+                typedAsControls));
         }
     }
     return layout;
@@ -305,12 +312,26 @@ void EffectProcessor::renderPiece (juce::AudioBuffer<float>& buffer, int start, 
 //==============================================================================
 // Host state
 
+namespace
+{
+// Beside "PresetName": which list the preset belongs to, so that a project
+// comes back on the preset it used when the user's and the factory's lists
+// both hold its name. States without it find the user's preset first.
+const juce::Identifier presetTypeProperty { "PresetType" };
+const juce::String userType { "USER" };
+const juce::String factoryType { "FACTORY" };
+} // namespace
+
 void EffectProcessor::getStateInformation (juce::MemoryBlock& destData)
 {
     // No current preset is an empty name, which no preset can have: a project
     // saved with edits after a delete must not reopen as a real preset.
     auto state = parameterTree.copyState();
     state.setProperty ("PresetName", currentPreset != nullptr ? currentPreset->name : juce::String(), nullptr);
+    if (currentPreset != nullptr)
+        state.setProperty (presetTypeProperty, currentPreset->isUser ? userType : factoryType, nullptr);
+    else
+        state.removeProperty (presetTypeProperty, nullptr);
     addHostValues (state);
     if (auto xml = state.createXml())
         copyXmlToBinary (*xml, destData);
@@ -330,7 +351,8 @@ void EffectProcessor::setStateInformation (const void* data, int sizeInBytes)
     parameterTree.replaceState (restored);
     restoreHostValues (restored);
     restoredPresetName = xml->getStringAttribute ("PresetName");
-    selectWithoutApplying (restoredPresetName);
+    const auto type = xml->getStringAttribute (presetTypeProperty);
+    selectWithoutApplying (restoredPresetName, type == userType ? userList : type == factoryType ? factoryList : anyList);
     restoredPresetFound = currentPreset != nullptr;
     stateRestoredPending = true;
 }
@@ -428,28 +450,35 @@ std::vector<Preset*> EffectProcessor::getPresetList (int list) const
     return result;
 }
 
-bool EffectProcessor::setPreset (juce::String name, bool apply)
+std::pair<int, int> EffectProcessor::findPreset (const juce::String& name, int list) const
 {
-    // An empty name stands for "no preset" and never selects one.
+    // An empty name stands for "no preset" and never finds one.
     const auto key = PresetFileName::upperCase (name);
     if (key.isEmpty())
-        return false;
-    for (size_t list = 0; list < presetLists.size(); ++list)
+        return { -1, -1 };
+    for (size_t searched = 0; searched < presetLists.size(); ++searched)
     {
-        const auto& presets = presetLists[list];
+        if (list != anyList && static_cast<int> (searched) != list)
+            continue;
+        const auto& presets = presetLists[searched];
         for (size_t index = 0; index < presets.size(); ++index)
-        {
-            if (presets[index]->name != key)
-                continue;
-            currentPresetList = static_cast<int> (list);
-            if (apply)
-                setPreset (static_cast<int> (index));
-            else
-                currentPresetIndex = static_cast<int> (index);
-            return true;
-        }
+            if (presets[index]->name == key)
+                return { static_cast<int> (searched), static_cast<int> (index) };
     }
-    return false;
+    return { -1, -1 };
+}
+
+bool EffectProcessor::setPreset (juce::String name, bool apply)
+{
+    const auto [list, index] = findPreset (name, anyList);
+    if (list < 0)
+        return false;
+    currentPresetList = list;
+    if (apply)
+        setPreset (index);
+    else
+        currentPresetIndex = index;
+    return true;
 }
 
 bool EffectProcessor::setPreset (int index)
@@ -492,6 +521,11 @@ bool EffectProcessor::differsFromPreset (const Preset& preset) const
     return false;
 }
 
+bool EffectProcessor::hasNamesake (const Preset& preset) const
+{
+    return findPreset (preset.name, preset.isUser ? factoryList : userList).first >= 0;
+}
+
 bool EffectProcessor::reapplyCurrentPreset()
 {
     if (currentPreset == nullptr || ! differsFromPreset (*currentPreset))
@@ -500,9 +534,13 @@ bool EffectProcessor::reapplyCurrentPreset()
     return true;
 }
 
-void EffectProcessor::selectWithoutApplying (const juce::String& name)
+void EffectProcessor::selectWithoutApplying (const juce::String& name, int list)
 {
     currentPreset = nullptr;
-    if (setPreset (name, false))
-        currentPreset = presetLists[static_cast<size_t> (currentPresetList)][static_cast<size_t> (currentPresetIndex)].get();
+    const auto [found, index] = findPreset (name, list);
+    if (found < 0)
+        return;
+    currentPresetList = found;
+    currentPresetIndex = index;
+    currentPreset = presetLists[static_cast<size_t> (found)][static_cast<size_t> (index)].get();
 }

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The host-facing half of a plug-in built on a DSP kernel: publishes the
@@ -22,6 +23,8 @@ class EffectProcessor : public juce::AudioProcessor, public juce::AudioProcessor
 public:
     static constexpr int userList = 0;
     static constexpr int factoryList = 1;
+    // Searching by name: the user list first, then the factory list.
+    static constexpr int anyList = -1;
 
     EffectProcessor (std::unique_ptr<FilterDSPKernel> kernel,
                      std::string presetExtension,
@@ -59,7 +62,8 @@ public:
     //==== Presets (message thread)
     void retrieveFactoryPresets();
     // Re-reads the user folder. The preset that was current stays current when
-    // it is found again (by name), without re-applying its values.
+    // it is found again (by name, in its own list), without re-applying its
+    // values.
     void retrieveUserPresets();
     // Selects the first preset named `name` (case-insensitive), user list
     // first; applies its values when `apply`. False when no preset matches.
@@ -69,6 +73,13 @@ public:
     bool setPreset (int index);
     // True when a host parameter's value is not the one `preset` stores.
     bool differsFromPreset (const Preset& preset) const;
+    // True when the other list holds a preset of `preset`'s name (the user's
+    // STARLIGHT beside the factory one): whoever shows it says which is meant.
+    bool hasNamesake (const Preset& preset) const;
+    // Reads a user preset's file again, so that a file edited since the list
+    // was read loads as it is now; factory presets stay as they are. Fails,
+    // the preset unchanged, when the file is gone or holds no preset.
+    juce::Result rereadUserPreset (Preset& preset);
     // Puts the current preset's stored values back when they were edited.
     // False (and no change) when no preset is current or nothing differs.
     bool reapplyCurrentPreset();
@@ -78,21 +89,22 @@ public:
     std::vector<Preset*> getPresetList (int list) const;
 
     // The user preset that saving as `typedName` would replace (the same name
-    // once made a file name and upper-cased), or null.
+    // upper-cased), or null; null also for a name that would be refused.
     const Preset* findUserPreset (const juce::String& typedName) const;
     // Writes the current state as the user preset `name` (created, or replacing
     // the user preset of that name), reloads the user list and makes the new
-    // preset current. The name becomes a legal file name inside the user folder;
-    // an empty name is refused. On failure nothing changes.
+    // preset current. A name that is not a legal file name as typed (blanks
+    // around it aside) is refused with the reason. On failure nothing changes.
     juce::Result writeUserPreset (const juce::String& name);
-    // Writes the current state over `preset`: its own file for a user preset, a
-    // new user file of its name for a factory preset (which then hides it).
+    // Writes the current state over `preset`: its own file for a user preset;
+    // for a factory preset the user preset of its name, created or replaced.
     juce::Result overwritePreset (const Preset& preset);
     // Deletes a user preset's file and reloads the user list; no preset is
     // current afterwards, and the position (currentPresetIndex in the user
-    // list) is the deleted preset's place, now its successor's. False (and no
-    // change) when the file could not go.
-    bool deleteUserPreset (const Preset& preset);
+    // list) is the deleted preset's place, now its successor's. On failure
+    // (the file already gone, or it would not go) nothing changes and the
+    // reason says which.
+    juce::Result deleteUserPreset (const Preset& preset);
 
     // The folder "KARVON Vantrel" in "KARVON" in the user's documents.
     juce::File getUserPresetFolder() const;
@@ -105,7 +117,11 @@ protected:
 private:
     void readPreset (std::vector<std::unique_ptr<Preset>>& list, const juce::String& entryName,
                      const juce::String& text, bool isUser, const juce::File& file);
-    void selectWithoutApplying (const juce::String& name);
+    juce::ValueTree stateFromText (const juce::String& text) const;
+    // The list and place of the first preset called `name` (any case) in
+    // `list`, or in either for anyList; {-1, -1} when there is none.
+    std::pair<int, int> findPreset (const juce::String& name, int list) const;
+    void selectWithoutApplying (const juce::String& name, int list);
     juce::ValueTree withFiniteValues (juce::ValueTree restored) const;
     void addHostValues (juce::ValueTree& state);
     void restoreHostValues (const juce::ValueTree& restored);

@@ -10,8 +10,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace
@@ -37,6 +39,29 @@ juce::File ensureFolder (const juce::File& folder)
             return folder;
     return folder.isDirectory() ? folder : juce::File();
 }
+
+juce::String noLongerThere (const Preset& preset)
+{
+    return "The preset " + preset.name + " is no longer in the user folder";
+}
+
+// The system's reason for the last failed call.
+juce::String lastError()
+{
+    return juce::String (std::strerror (errno));
+}
+
+// The file's content on the disk, not only handed to the system: a crash
+// after it replaces the old file must not leave a file without its content.
+bool syncToDisk (const juce::File& file)
+{
+    const int descriptor = ::open (file.getFullPathName().toRawUTF8(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0)
+        return false;
+    const bool synced = ::fsync (descriptor) == 0;
+    ::close (descriptor);
+    return synced;
+}
 } // namespace
 
 juce::File EffectProcessor::getUserPresetFolder() const
@@ -46,18 +71,35 @@ juce::File EffectProcessor::getUserPresetFolder() const
         .getChildFile ("KARVON Vantrel");
 }
 
+juce::ValueTree EffectProcessor::stateFromText (const juce::String& text) const
+{
+    const auto document = BoundedXml::parse (text);
+    const auto* dict = document != nullptr ? PresetParser::findDict (*document) : nullptr;
+    return dict != nullptr ? parser->valueTreeFromPreset (defaultState, *dict) : juce::ValueTree();
+}
+
 void EffectProcessor::readPreset (std::vector<std::unique_ptr<Preset>>& list, const juce::String& entryName,
                                   const juce::String& text, bool isUser, const juce::File& file)
 {
-    const auto document = BoundedXml::parse (text);
-    if (document == nullptr)
+    auto state = stateFromText (text);
+    if (! state.isValid())
         return;
-    const auto* dict = PresetParser::findDict (*document);
-    if (dict == nullptr)
-        return;
-
     const auto name = PresetFileName::upperCase (entryName.dropLastCharacters (static_cast<int> (presetExtension.size()) + 1));
-    list.push_back (std::make_unique<Preset> (name, parser->valueTreeFromPreset (defaultState, *dict), isUser, file));
+    list.push_back (std::make_unique<Preset> (name, std::move (state), isUser, file));
+}
+
+juce::Result EffectProcessor::rereadUserPreset (Preset& preset)
+{
+    if (! preset.isUser)
+        return juce::Result::ok();
+    if (! preset.file.exists())
+        return juce::Result::fail (noLongerThere (preset));
+    const auto text = RegularFileReader::readText (preset.file, maxPresetFileBytes);
+    auto state = text ? stateFromText (*text) : juce::ValueTree();
+    if (! state.isValid())
+        return juce::Result::fail ("The file of " + preset.name + " no longer holds a preset");
+    preset.state = std::move (state);
+    return juce::Result::ok();
 }
 
 void EffectProcessor::retrieveFactoryPresets()
@@ -92,7 +134,10 @@ void EffectProcessor::retrieveFactoryPresets()
 
 void EffectProcessor::retrieveUserPresets()
 {
+    // By name and list: a factory preset stays current when the user list
+    // now holds a preset of its name.
     const auto remembered = currentPreset != nullptr ? currentPreset->name : juce::String();
+    const int rememberedList = currentPreset != nullptr && ! currentPreset->isUser ? factoryList : userList;
     currentPreset = nullptr;
 
     auto& user = presetLists[userList];
@@ -117,7 +162,7 @@ void EffectProcessor::retrieveUserPresets()
     // The preset that was current stays current without re-applying its
     // values, so a reload (after saving or deleting) never discards edits.
     if (remembered.isNotEmpty())
-        selectWithoutApplying (remembered);
+        selectWithoutApplying (remembered, rememberedList);
 }
 
 //==============================================================================
@@ -150,32 +195,40 @@ juce::Result EffectProcessor::writeStateTo (const juce::File& target)
     static std::atomic<int> writes { 0 };
     const auto writer = juce::String (static_cast<int> (getpid())) + "-" + juce::String (++writes);
     const auto temporary = target.getParentDirectory().getNonexistentChildFile (".incoming-preset-" + writer, ".tmp", false);
+    const auto cannotWrite = "Cannot write to " + target.getParentDirectory().getFullPathName() + ": ";
     {
         juce::FileOutputStream out (temporary);
         if (! out.openedOk())
-            return juce::Result::fail ("Cannot write to " + target.getParentDirectory().getFullPathName());
+            return juce::Result::fail (cannotWrite + out.getStatus().getErrorMessage());
         xml->writeTo (out, {});
         out.flush();
         if (out.getStatus().failed())
         {
-            const auto error = out.getStatus();
+            const auto error = out.getStatus().getErrorMessage();
             temporary.deleteFile();
-            return error;
+            return juce::Result::fail (cannotWrite + error);
         }
+    }
+    if (! syncToDisk (temporary))
+    {
+        const auto error = lastError();
+        temporary.deleteFile();
+        return juce::Result::fail (cannotWrite + error);
     }
     if (std::rename (temporary.getFullPathName().toRawUTF8(), target.getFullPathName().toRawUTF8()) != 0)
     {
+        const auto error = lastError();
         temporary.deleteFile();
-        return juce::Result::fail ("Cannot replace " + target.getFullPathName());
+        return juce::Result::fail ("Cannot replace " + target.getFullPathName() + ": " + error);
     }
     return juce::Result::ok();
 }
 
 const Preset* EffectProcessor::findUserPreset (const juce::String& typedName) const
 {
-    const auto presetName = PresetFileName::upperCase (PresetFileName::fromTyped (typedName));
-    if (presetName.isEmpty())
+    if (PresetFileName::whyUnusable (typedName).isNotEmpty())
         return nullptr;
+    const auto presetName = PresetFileName::upperCase (PresetFileName::fromTyped (typedName));
     for (const auto& preset : presetLists[userList])
         if (preset->name == presetName)
             return preset.get();
@@ -184,12 +237,11 @@ const Preset* EffectProcessor::findUserPreset (const juce::String& typedName) co
 
 juce::Result EffectProcessor::writeUserPreset (const juce::String& name)
 {
+    if (const auto reason = PresetFileName::whyUnusable (name); reason.isNotEmpty())
+        return juce::Result::fail (reason);
     auto target = userFileFor (name);
     if (target == juce::File())
-    {
-        const auto reason = PresetFileName::whyUnusable (name);
-        return juce::Result::fail (reason.isNotEmpty() ? reason : "Cannot create the user preset folder");
-    }
+        return juce::Result::fail ("Cannot create the user preset folder");
 
     // Names are compared upper case: an existing user preset of this name is
     // replaced through its own file rather than doubled by a differently cased
@@ -212,14 +264,19 @@ juce::Result EffectProcessor::writeUserPreset (const juce::String& name)
             file.deleteFile();
 
     retrieveUserPresets();
-    selectWithoutApplying (presetName);
+    selectWithoutApplying (presetName, userList);
     return result;
 }
 
 juce::Result EffectProcessor::overwritePreset (const Preset& preset)
 {
+    // A factory preset is saved as the user preset of its name, through that
+    // preset's own file when there is one.
+    if (! preset.isUser)
+        return writeUserPreset (preset.name);
+
     // Copy what is needed: the reload below replaces the user list's presets.
-    const auto target = preset.isUser && preset.file != juce::File() ? preset.file : userFileFor (preset.name);
+    const auto target = preset.file != juce::File() ? preset.file : userFileFor (preset.name);
     if (target == juce::File())
         return juce::Result::fail ("Cannot create the user preset folder");
     const auto presetName = preset.name;
@@ -229,17 +286,22 @@ juce::Result EffectProcessor::overwritePreset (const Preset& preset)
         return result;
 
     retrieveUserPresets();
-    selectWithoutApplying (presetName);
+    selectWithoutApplying (presetName, userList);
     return result;
 }
 
-bool EffectProcessor::deleteUserPreset (const Preset& preset)
+juce::Result EffectProcessor::deleteUserPreset (const Preset& preset)
 {
     if (! preset.isUser)
-        return false;
+        return juce::Result::fail ("A factory preset cannot be deleted");
     const auto file = preset.file != juce::File() ? preset.file : userFileFor (preset.name);
-    if (! file.existsAsFile() || ! file.isAChildOf (getUserPresetFolder()) || ! file.deleteFile())
-        return false;
+    if (! file.exists() && ! file.isSymbolicLink())
+        return juce::Result::fail (noLongerThere (preset));
+    if (! file.isAChildOf (getUserPresetFolder()))
+        return juce::Result::fail ("The file of " + preset.name + " is outside the user folder");
+    // Only the file (or link) goes, never a folder standing in its place.
+    if (::unlink (file.getFullPathName().toRawUTF8()) != 0)
+        return juce::Result::fail ("Cannot delete " + file.getFileName() + ": " + lastError());
 
     // The deleted preset's place stays the position: its successor now holds
     // that index, so the next preset is the one after it and the previous
@@ -252,5 +314,5 @@ bool EffectProcessor::deleteUserPreset (const Preset& preset)
     currentPreset = nullptr;
     currentPresetList = userList;
     currentPresetIndex = juce::jlimit (0, static_cast<int> (presetLists[userList].size()), position);
-    return true;
+    return juce::Result::ok();
 }

@@ -48,10 +48,15 @@ juce::String PresetFileName::upperCase (const juce::String& name)
 
 juce::String PresetFileName::whyUnusable (const juce::String& typed)
 {
-    if (fromTyped (typed).isNotEmpty())
+    // Only the blanks around a name may go unasked: anything else that the
+    // file name would change is refused, so a preset is never stored under a
+    // name other than the one typed.
+    const auto trimmed = typed.trim();
+    const auto stored = fromTyped (typed);
+    if (stored.isNotEmpty() && stored == trimmed)
         return {};
 
-    // Nothing legal is left: name what was typed that cannot stand in a name.
+    // Name what was typed that cannot stand in a name.
     juce::String shown;
     bool controls = false;
     for (auto p = typed.getCharPointer(); ! p.isEmpty();)
@@ -65,9 +70,15 @@ juce::String PresetFileName::whyUnusable (const juce::String& typed)
         return "A preset name cannot use " + shown;
     if (controls)
         return "A preset name cannot use control characters";
-    if (typed.trim().isNotEmpty())
+    if (trimmed.isEmpty())
+        return needsNameText;
+    if (stored.isEmpty())
         return "A preset name cannot be only dots, spaces and ~";
-    return needsNameText;
+    if (trimmed.startsWithChar ('.') || trimmed.startsWithChar ('~'))
+        return "A preset name cannot start with . or ~";
+    if (trimmed.endsWithChar ('.'))
+        return "A preset name cannot end with a dot";
+    return "A preset name is too long";
 }
 
 juce::String PresetFileName::fromTyped (const juce::String& typed)

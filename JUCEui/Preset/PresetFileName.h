@@ -18,8 +18,8 @@ public:
     // Empty when nothing legal is left. Linear in the (capped) text.
     static juce::String fromTyped (const juce::String& typed);
 
-    // Why a typed name leaves no file name (fromTyped is empty); empty when it
-    // does leave one.
+    // Why a typed name cannot be stored as typed (fromTyped would leave
+    // nothing, or change more than the blanks around it); empty when it can.
     static juce::String whyUnusable (const juce::String& typed);
     static constexpr const char* needsNameText = "The preset needs a name";
 

@@ -52,6 +52,7 @@ PluginHeader::PluginHeader (juce::Image smallLogoImage, juce::Image transparentL
     nameButton.onClick = [this] { onAboutClick(); };
     makerLogoButton.onClick = [this] { openWebSite (juce::URL (MakerWebSite::address)); };
     newVersionButton.onClick = [this] { openWebSite (juce::URL (MakerWebSite::address)); };
+    aboutOverlay->linkButton.open = [this] (const juce::URL& url) { openWebSite (url); };
 
     // The notice stays hidden until the service has answered; the answer is
     // shown by updateUI, so opening the editor never waits for the network.
@@ -120,7 +121,7 @@ void PluginHeader::selectPreset (int index)
         return;
 
     presetBrowser->setSelectedPreset (index, current);
-    presetButton.setButtonText (getModifiedMark() + current->name);
+    presetButton.setButtonText (getModifiedMark() + shownName (*current));
     presetName = current->name;
     onCurrentStateGetsDifferentFromCurrentPreset (false);
 }
@@ -156,9 +157,18 @@ void PluginHeader::askToReplace (const juce::String& name, std::function<bool()>
     presetBrowser->askToReplace (name, std::move (replace));
 }
 
-void PluginHeader::reportSaveFailure (const juce::String& reason, const juce::String& name)
+void PluginHeader::reportFailure (const juce::String& reason)
 {
-    presetBrowser->showSaveFailure (reason, name);
+    aboutOverlay->setVisible (false);
+    presetBrowser->setVisible (true);
+    presetBrowser->showFailure (reason);
+}
+
+juce::String PluginHeader::shownName (const Preset& preset) const
+{
+    if (processor == nullptr || ! processor->hasNamesake (preset))
+        return preset.name;
+    return preset.name + (preset.isUser ? " (USER)" : " (FACTORY)");
 }
 
 void PluginHeader::updatePresetsContent()
@@ -174,7 +184,7 @@ void PluginHeader::updateUI()
         return;
     if (processor != nullptr && processor->currentPreset != nullptr)
     {
-        presetButton.setButtonText (getModifiedMark() + processor->currentPreset->name);
+        presetButton.setButtonText (getModifiedMark() + shownName (*processor->currentPreset));
         presetName = processor->currentPreset->name;
     }
 }
@@ -193,7 +203,10 @@ void PluginHeader::onChangePresetClick (bool next)
 void PluginHeader::onPresetClick()
 {
     aboutOverlay->setVisible (false);
-    presetBrowser->setVisible (! presetBrowser->isVisible());
+    const bool opening = ! presetBrowser->isVisible();
+    if (opening && delegate != nullptr)
+        delegate->onPresetBrowserOpening();
+    presetBrowser->setVisible (opening);
 }
 
 void PluginHeader::onAboutClick()

@@ -47,8 +47,8 @@ public:
     // Saving would replace the user preset `presetName`: the browser asks
     // first. `replace` runs once confirmed and answers whether it saved.
     void askToReplace (const juce::String& presetName, std::function<bool()> replace);
-    // A save that failed: the reason goes to the save dialog, which stays open.
-    void reportSaveFailure (const juce::String& reason, const juce::String& name);
+    // Why a save, load or delete failed, in the browser (opened if needed).
+    void reportFailure (const juce::String& reason);
     void updatePresetsContent();
     // The editor's timer: shows the mark and the name, and the new-version
     // notice once the query has answered.
@@ -84,7 +84,8 @@ public:
     std::unique_ptr<AboutOverlay> aboutOverlay;
     EffectProcessor* processor = nullptr;
 
-    // Opens a page of the maker's web site; the default browser by default.
+    // Opens a page of the maker's web site (the logo, the notice and the
+    // about box's link); the default browser by default.
     std::function<void (const juce::URL&)> openWebSite;
 
 private:
@@ -110,6 +111,9 @@ public:
 
 private:
     void showVersionNoticeWhenAnswered();
+    // The preset's name, and which list it belongs to when the other list
+    // holds one of the same name.
+    juce::String shownName (const Preset& preset) const;
 
     // Written from any thread, read on the message thread.
     std::atomic<bool> modified { false };

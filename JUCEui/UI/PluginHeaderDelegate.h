@@ -24,4 +24,7 @@ public:
     // Write the current state as a new user preset called `name`.
     virtual void savePresetAs (juce::String name) = 0;
     virtual void deletePreset (Preset* preset) = 0;
+    // The preset browser is about to open: its lists should show the presets
+    // as they are on disk now.
+    virtual void onPresetBrowserOpening() = 0;
 };

@@ -1,5 +1,7 @@
 #include "Kernel/TailLength.h"
 
+#include "Pitch/ShifterMode.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -50,7 +52,7 @@ double TailLength::loopGain (const Voice& voice) noexcept
     const double interval = std::fabs (limited (voice.interval, -24.5, 24.5, 0.0));
     const double amount = limited (voice.amountPercent, 0.0, 100.0, 100.0) / 100.0;
     // No interval returns nothing to the reverb (the kernel's return scale is 0).
-    if (voice.mode != 1 || interval == 0.0 || amount == 0.0)
+    if (voice.mode != ShifterMode::Feedback || interval == 0.0 || amount == 0.0)
         return 0.0;
     return std::min (kHighestLoopGain, std::pow (amount, 1.3) * gainAtFullAmount (interval));
 }
@@ -71,7 +73,7 @@ double TailLength::seconds (const Settings& settings) noexcept
         gains[v] = loopGain (voice);
         if (gains[v] > 0.0)
             feedbackAmount = std::max (feedbackAmount, amount);
-        else if (voice.mode != 1 && amount > 0.0)
+        else if (voice.mode != ShifterMode::Feedback && amount > 0.0)
             seconds += limited (voice.windowMs, 0.0, 1000.0, 1000.0) / 1000.0;
     }
     const double loop = std::min (kHighestLoopGain, std::max (gains[0], gains[1]) + 0.1 * std::min (gains[0], gains[1]));

@@ -74,8 +74,13 @@ VantrelDSPKernel::VantrelDSPKernel()
     modulationGain = scratch();
     inputFilterSettings.frequencyBuffer = filterFrequency.data();
     fadeRamp = scratch();
-    for (auto& w : fadeWeights)
-        w = scratch();
+    for (auto& voice : placeWeights)
+        for (auto& w : voice)
+            w = scratch();
+    bothWeight = scratch();
+    returnBWeight = scratch();
+    for (auto& g : returnGains)
+        g = scratch();
     for (std::size_t c = 0; c < kMaxChannels; ++c)
     {
         fadeWet[c] = scratch();
@@ -99,13 +104,6 @@ VantrelDSPKernel::VantrelDSPKernel()
 
     // The feedback returns take the delays' output from the voice buffers.
     shifterA->keepsFeedback = shifterB->keepsFeedback = false;
-    for (std::size_t c = 0; c < kMaxChannels; ++c)
-    {
-        shifterA->pitchShifters[c].readFrom (&preShiftInputs[c]);
-        shifterB->pitchShifters[c].readFrom (&preShiftInputs[c]);
-        shifterA->postShifters[c].readFrom (&postShiftInputs[c]);
-        shifterB->postShifters[c].readFrom (&postShiftInputs[c]);
-    }
 
     // Every parameter gets its slot now, so rendering never grows the list.
     parameterBuffers->checkSize (P::NumParameters - 1);
@@ -137,9 +135,6 @@ void VantrelDSPKernel::setup()
     shifterB->init (c, rate);
     reverbB->init (c, rate);
     lfo->init (kModulationOutputs, rate);
-    for (auto* inputs : { &preShiftInputs, &postShiftInputs })
-        for (auto& input : *inputs)
-            input.init (PitchShifter::storageMs (shifterA->pitchShifters[0].maxWindowMs, rate), rate);
 
     // The modulation must repeat identically: no random steps.
     lfo->randomSteps = false;
@@ -160,7 +155,21 @@ void VantrelDSPKernel::setup()
     modesTaken = false;
     crossfade = {};
     // About 5 ms, in whole chunks.
-    crossfadeLength = kGridLength * std::max (1ul, static_cast<unsigned long> (std::ceil (rate * 0.005 / static_cast<double> (kGridLength))));
+    crossfadeLength = wholeChunks (rate, 0.005);
+
+    // A delay length whose ramp would read its line faster or slower than
+    // real time by more than the jump speed jumps instead, and fades
+    // (LengthFade).
+    const auto lengthFade = [this, rate] (unsigned long index, float msPerUnit, LengthFade& fade, double speed) {
+        const float limit = static_cast<float> (speed * 1000.0 / rate) / msPerUnit;
+        parameters->at (index).ramper->limitGlide (limit);
+        fade.setup (limit, wholeChunks (rate, 0.02));
+    };
+    lengthFade (P::PreDelay, 1.0f, preDelayFade, kJumpSpeed);
+    // The room size scales every reverb line; the longest moves the most.
+    lengthFade (P::RoomSize, VantrelReverb::delayInitTimes[3] / VantrelReverb::roomDivisor, roomFade, kJumpSpeed);
+    lengthFade (P::DelayTimeA, 1.0f, windowFades[0], kWindowJumpSpeed);
+    lengthFade (P::DelayTimeB, 1.0f, windowFades[1], kWindowJumpSpeed);
 
     // Nothing renders during setup: the filter type can be applied here.
     applyFilterType();

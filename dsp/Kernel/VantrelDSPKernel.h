@@ -5,12 +5,15 @@
 #include "Dynamics/Ducker.h"
 #include "FilterDSPKernel.h"
 #include "Kernel/FeedbackReturn.h"
+#include "Delay/LengthFade.h"
 #include "Modulation/Lfo.h"
 #include "Pitch/Shifter.h"
+#include "Pitch/ShifterMode.h"
 #include "ProcessBlock/Filters/BiquadFilter.h"
 #include "ProcessBlock/Mix/Gain.h"
 #include "Reverb/SimpleReverb.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cmath>
@@ -85,6 +88,21 @@ public:
     // there, and holds it to the next one, however the host cuts its blocks.
     static constexpr unsigned long kGridLength = FeedbackReturn::kLatency;
 
+    // The fastest a delay length glides, in ms of length per ms of time: a
+    // glide reads its line this much faster or slower than real time (0.5:
+    // a fifth up, an octave down). A quicker change jumps and fades instead
+    // (a preset, a program change, a click on a far knob position), over
+    // 20 ms in whole chunks. A window's glide moves its taps by less
+    // than the change and its fade ducks the voice: it takes only jumps far
+    // beyond a hand's turn of the knob.
+    static constexpr double kJumpSpeed = 0.5;
+    static constexpr double kWindowJumpSpeed = 2.0;
+    // At least `seconds` at the rate, in whole grid chunks.
+    static unsigned long wholeChunks (double rate, double seconds) noexcept
+    {
+        return kGridLength * std::max (1ul, static_cast<unsigned long> (std::ceil (rate * seconds / static_cast<double> (kGridLength))));
+    }
+
     // Scratch, kMaxFramesPerBlock floats each.
     std::array<std::vector<float>, kMaxChannels> workBuffers; // gained and filtered input, later the ducked wet signal
     std::array<float*, kMaxChannels> reverbInputs {};         // input and output of reverbA, per sub-block
@@ -93,6 +111,8 @@ public:
     std::vector<float> duckerRatio;                           // 10 everywhere
     std::array<std::vector<float>, kModulationOutputs> modulation;
     std::array<std::vector<float>, kModulationOutputs> lfoPhaseOffsets;
+    // Each repeating voice's return level: its amount times its return scale.
+    std::array<std::vector<float>, 2> returnGains;
 
 protected:
     // Runs inside init, where the channel count is set: keeps it to what the
@@ -109,14 +129,46 @@ private:
     void beginChunk (unsigned long start) noexcept;
     // The voices' modes for the chunk; a change starts a crossfade.
     void takeModes() noexcept;
+    // Where the voices sit for one sub-block, and how loud each part is: a
+    // part is heard whole between mode switches and along a ramp while a
+    // switch fades from the old routing to the new one.
+    struct Routing
+    {
+        // Each voice's modes in the old and the new routing (the same
+        // between switches).
+        std::array<int, 2> from {}, to {};
+        // Both voices repeat in one of the routings: the second reverb runs.
+        bool secondReverb = false;
+        // Voice B's repeats go into the first reverb (not only the second).
+        bool returnBIntoFirst = false;
+        // The weight of each voice at each place (null: 1 throughout), of
+        // the second reverb, and of voice B's return into the first reverb.
+        std::array<std::array<const float*, ShifterMode::Count>, 2> weight {};
+        const float* both = nullptr;
+        const float* returnB = nullptr;
+
+        bool uses (std::size_t voice, int place) const noexcept { return from[voice] == place || to[voice] == place; }
+    };
+
+    // The sub-block's signal flow, in its order.
     void processSubBlock (unsigned long start, unsigned long n) noexcept;
-    // A sub-block inside a crossfade: the old and the new routing both run
-    // and their contributions are mixed by the fade's weights.
-    void processCrossfade (unsigned long start, unsigned long n) noexcept;
+    Routing planRouting (unsigned long n) noexcept;
+    // The delay lengths of the sub-block (pre-delay, room size, the voices'
+    // windows), with their jumps' fades.
+    void takeLengths (unsigned long start, unsigned long n) noexcept;
     void filterInput (unsigned long start, unsigned long n) noexcept;
     void modulate (unsigned long start, unsigned long n) noexcept;
-    void preReverbStage (unsigned long start, unsigned long n, int modeA, int modeB, bool bothFeedback) noexcept;
-    void postReverbStage (unsigned long start, unsigned long n, int modeA, int modeB, bool bothFeedback) noexcept;
+    // The voices that shift the input, then the reverb's input: their average.
+    void shiftBefore (const Routing& routing, unsigned long start, unsigned long n) noexcept;
+    // The repeating voices' returns into the reverbs' inputs.
+    void returnRepeats (const Routing& routing, unsigned long n) noexcept;
+    // The pre-delay, in place on every channel's reverb input.
+    void delayReverbInputs (unsigned long n) noexcept;
+    // The voices that shift the reverb's output, the repeating voices'
+    // delays, then the wet signal: the voices' average.
+    void shiftAfter (const Routing& routing, unsigned long start, unsigned long n) noexcept;
+    void duckWet (unsigned long start, unsigned long n) noexcept;
+    void mix (unsigned long start, unsigned long n) noexcept;
     // Sets the reverb's line times, decay time and colour for the sub-block.
     // With `sameRoom`, the line times are that reverb's (set with the same
     // room size and modulation for this sub-block).
@@ -140,10 +192,6 @@ private:
     // Each voice's feedback return per channel (voice A first), and the
     // sub-block it is read into.
     std::array<std::array<FeedbackReturn, kMaxChannels>, 2> feedbackReturns;
-    // The voices' shifters before the reverb hear the same input in every
-    // routing, and so do those after it (the first reverb's output): each
-    // input is stored once, per channel, and the shifters read it.
-    std::array<DelayWrite, kMaxChannels> preShiftInputs, postShiftInputs;
     std::vector<float> feedbackScratch;
 
     // The input filter's type as last requested from any thread; the audio
@@ -162,8 +210,8 @@ private:
     struct ChunkSettings
     {
         int modeA = 0, modeB = 0;
-        bool bothFeedback = false;
-        float returnScaleA = 1.0f, returnScaleB = 1.0f;
+        // The share of the amount a repeating voice returns to the reverb.
+        std::array<float, 2> returnScale {};
         float resonance = 0.0f;  // the input filter's, dB
         float colour = 0.0f;     // the reverbs' damping cutoff, Hz
     } held;
@@ -181,11 +229,23 @@ private:
     } crossfade;
     unsigned long crossfadeLength = kGridLength;
     bool modesTaken = false; // since setup
-    float feedbackScaleA = 0.0f, feedbackScaleB = 0.0f; // the return scales while a crossfade runs
+    // A delay length that jumps fades between two reads of its line over
+    // about the parameter ramp's time, in whole chunks.
+    LengthFade preDelayFade, roomFade;
+    std::array<LengthFade, 2> windowFades;
+    float* preDelayMs = nullptr; // the sub-block's lengths
+    float* roomSize = nullptr;
+    std::array<std::array<float, LengthFade::kLongest>, 2> windowScratch {}, windowGains {};
+    // The fade's weights: its ramp, each voice's at each place, the second
+    // reverb's and voice B's return into the first reverb.
     std::vector<float> fadeRamp;
-    std::array<std::vector<float>, 4> fadeWeights;
+    std::array<std::array<std::vector<float>, ShifterMode::Count>, 2> placeWeights;
+    std::vector<float> bothWeight, returnBWeight;
+    // What the fade mixes: the wet signal, voice B's input, each voice's output.
     std::array<std::vector<float>, kMaxChannels> fadeWet, fadeInputB;
     std::array<std::array<std::vector<float>, kMaxChannels>, 2> fadeVoices;
+    // The host's output channels of the piece being rendered.
+    std::array<float*, kMaxChannels> pieceOutputs {};
     // The oscillator's outputs over the whole chunk at full amount; each
     // sub-block scales its part by the amount.
     std::array<std::vector<float>, kModulationOutputs> chunkModulation;

@@ -3,12 +3,13 @@
 #include "Kernel/InputSanitiser.h"
 
 #include "Math/Accelerate/VectorClones.h"
-#include "Kernel/ScopedFlushDenormals.h"
+#include "Math/ScopedFlushDenormals.h"
 #include "Kernel/VantrelDSPKernel.h"
 
 #include "BlockSize.h"
 #include "Math/Accelerate/SignalProcessing.h"
 #include "Math/Memory.h"
+#include "Pitch/ShifterMode.h"
 #include "VantrelParameterList.h"
 
 #include <algorithm>
@@ -18,10 +19,6 @@ namespace
 {
 using P = VantrelParameterList;
 using SP = SignalProcessing;
-
-constexpr int kModeBefore = 0;
-constexpr int kModeFeedback = 1;
-constexpr int kModeAfter = 2;
 
 // The widest interval a voice shifts by, in semitones.
 constexpr float kWidestInterval = 24.0f;
@@ -80,6 +77,18 @@ void fadeInto (const float* a, const float* b, const float* w, float* out, unsig
 {
     for (unsigned long i = 0; i < n; ++i)
         out[i] = w[i] == 1.0f ? b[i] : w[i] == 0.0f ? a[i] : a[i] + w[i] * (b[i] - a[i]);
+}
+
+// in += returned gain, by the weight w (null: 1).
+void addReturn (float* in, const float* returned, const float* gain, const float* w, unsigned long n) noexcept
+{
+    if (w == nullptr)
+    {
+        SP::mul_add (returned, gain, in, in, n);
+        return;
+    }
+    for (unsigned long i = 0; i < n; ++i)
+        in[i] = in[i] + returned[i] * gain[i] * w[i];
 }
 
 // gain = gain^2, then out = wet gain, in one pass.
@@ -223,6 +232,7 @@ void VantrelDSPKernel::renderPiece (unsigned long frames, const std::array<const
     }
 
     prepareBlock (frames, in);
+    pieceOutputs = out;
 
     // Sub-blocks end on the grid: a chunk cut by the host's block runs on in
     // the next block with the decisions taken at its start.
@@ -234,18 +244,6 @@ void VantrelDSPKernel::renderPiece (unsigned long frames, const std::array<const
         processSubBlock (s, n);
         gridPosition = (gridPosition + n) % kGridLength;
         s += n;
-    }
-
-    // The global mix: the dry signal is the host's input as the wet path saw
-    // it, so that no setting lets a non-finite sample through (a dry gain of
-    // 0 does not silence NaN); a fully dry setting returns any ordinary input
-    // bit for bit.
-    const float* mix = parameterBuffer (P::DryWet);
-    for (int c = 0; c < preparedChannels; ++c)
-    {
-        const auto ch = static_cast<std::size_t> (c);
-        if (out[ch] != nullptr)
-            dryWet->process (dryInput[ch].data(), workBuffers[ch].data(), out[ch], frames, mix);
     }
 }
 
@@ -281,7 +279,6 @@ void VantrelDSPKernel::takeModes() noexcept
     modesTaken = true;
     held.modeA = modeA;
     held.modeB = modeB;
-    held.bothFeedback = modeA == kModeFeedback && modeB == kModeFeedback;
 }
 
 void VantrelDSPKernel::beginChunk (unsigned long start) noexcept
@@ -291,18 +288,10 @@ void VantrelDSPKernel::beginChunk (unsigned long start) noexcept
     applyFilterType();
 
     takeModes();
-    const int modeA = held.modeA;
-    const int modeB = held.modeB;
 
-    // Modes 0 and 2 hand the percentage to the voice's crossfade; mode 1 uses
-    // it as the level of the feedback return.
-    held.returnScaleA = modeA == kModeFeedback ? feedbackReturnScale (*shifterA, returnScaleA) : 1.0f;
-    held.returnScaleB = modeB == kModeFeedback ? feedbackReturnScale (*shifterB, returnScaleB) : 1.0f;
-    if (crossfade.running())
-    {
-        feedbackScaleA = feedbackReturnScale (*shifterA, returnScaleA);
-        feedbackScaleB = feedbackReturnScale (*shifterB, returnScaleB);
-    }
+    // The voices before and after the reverb hand their amount to their
+    // crossfade; a repeating voice uses it, scaled, as its return's level.
+    held.returnScale = { feedbackReturnScale (*shifterA, returnScaleA), feedbackReturnScale (*shifterB, returnScaleB) };
 
     // The input filter's cutoff ramps on the note scale: back to Hz, kept
     // below Nyquist with some margin. The filter takes its coefficients from
@@ -332,13 +321,12 @@ void VantrelDSPKernel::beginChunk (unsigned long start) noexcept
     lfo->processOutputs (outputs.data(), kModulationOutputs, kGridLength, Lfo::LfoParameters { rate, nullptr, nullptr, nullptr },
                          offsets.data());
 
-    // The ducker's ramps from the level of the last 256 frames of its key; an
-    // attack within the chunk starts where it falls (Ducker::follow).
+    // The ducker's settings for its decisions within the chunk.
     const float thresholdDb = parameterBuffer (P::DuckingThreshold)[start];
     if (! duckerThreshold.holds (thresholdDb))
         duckerThreshold.store (thresholdDb, std::exp (static_cast<double> (thresholdDb) * kDecibelsToExponent));
-    ducker->decide (Ducker::Settings { duckerThreshold.precise, duckerRatio[0], parameterBuffer (P::DuckingAttack)[start],
-                                       parameterBuffer (P::DuckingRelease)[start] });
+    ducker->set (Ducker::Settings { duckerThreshold.precise, duckerRatio[0], parameterBuffer (P::DuckingAttack)[start],
+                                    parameterBuffer (P::DuckingRelease)[start] });
 }
 
 void VantrelDSPKernel::filterInput (unsigned long start, unsigned long n) noexcept
@@ -367,267 +355,333 @@ void VantrelDSPKernel::modulate (unsigned long start, unsigned long n) noexcept
 
 void VantrelDSPKernel::processSubBlock (unsigned long start, unsigned long n) noexcept
 {
-    const int modeA = held.modeA;
-    const int modeB = held.modeB;
-    const bool bothFeedback = held.bothFeedback;
-
     filterInput (start, n);
     modulate (start, n);
+    takeLengths (start, n);
+    const Routing routing = planRouting (n);
 
-    shifterA->setWindowMs (parameterBuffer (P::DelayTimeA) + start);
-    shifterB->setWindowMs (parameterBuffer (P::DelayTimeB) + start);
+    shiftBefore (routing, start, n);
+    returnRepeats (routing, n);
+    delayReverbInputs (n);
+    runReverbs (start, n, routing.secondReverb);
+    shiftAfter (routing, start, n);
+    duckWet (start, n);
+    mix (start, n);
+
     if (crossfade.running())
-    {
-        processCrossfade (start, n);
         crossfade.position += n;
-        return;
-    }
-    SP::mul_s (parameterBuffer (P::PitchShifterAmountA) + start, held.returnScaleA, shifterA->amount, n);
-    SP::mul_s (parameterBuffer (P::PitchShifterAmountB) + start, held.returnScaleB, shifterB->amount, n);
-
-    preReverbStage (start, n, modeA, modeB, bothFeedback);
-    runReverbs (start, n, bothFeedback);
-    postReverbStage (start, n, modeA, modeB, bothFeedback);
 }
 
-void VantrelDSPKernel::processCrossfade (unsigned long start, unsigned long n) noexcept
+VantrelDSPKernel::Routing VantrelDSPKernel::planRouting (unsigned long n) noexcept
 {
-    const Crossfade& f = crossfade;
-    Shifter* voices[2] = { shifterA.get(), shifterB.get() };
-    const int from[2] = { f.fromA, f.fromB };
-    const int to[2] = { f.toA, f.toB };
-    const float scales[2] = { feedbackScaleA, feedbackScaleB };
-    const unsigned long amounts[2] = { P::PitchShifterAmountA, P::PitchShifterAmountB };
-    const bool bothFrom = f.fromA == kModeFeedback && f.fromB == kModeFeedback;
-    const bool bothTo = f.toA == kModeFeedback && f.toB == kModeFeedback;
-    const bool secondReverb = bothFrom || bothTo;
+    Routing routing;
+    const bool fading = crossfade.running();
+    routing.to = { held.modeA, held.modeB };
+    routing.from = fading ? std::array<int, 2> { crossfade.fromA, crossfade.fromB } : routing.to;
+    const auto bothRepeat = [] (const std::array<int, 2>& modes) noexcept {
+        return modes[0] == ShifterMode::Feedback && modes[1] == ShifterMode::Feedback;
+    };
+    routing.secondReverb = bothRepeat (routing.from) || bothRepeat (routing.to);
+    routing.returnBIntoFirst = routing.uses (1, ShifterMode::Feedback) && (fading || ! routing.secondReverb);
+    if (! fading)
+        return routing;
 
     // The new routing's weight rises through the fade along half a cosine,
     // without a corner at either end; a part's weight is the old routing's
     // share where the old one uses it plus the new one's.
     float* r = fadeRamp.data();
     for (unsigned long i = 0; i < n; ++i)
-        r[i] = fadeShape (f.position + i + 1, f.length);
-    const auto weigh = [n, r] (float* w, bool was, bool is) noexcept {
+        r[i] = fadeShape (crossfade.position + i + 1, crossfade.length);
+    const auto weigh = [n, r] (std::vector<float>& weight, bool was, bool is) noexcept {
+        float* w = weight.data();
         for (unsigned long i = 0; i < n; ++i)
             w[i] = (was ? 1.0f - r[i] : 0.0f) + (is ? r[i] : 0.0f);
+        return w;
     };
-    float* both = fadeWeights[3].data();
-    weigh (both, bothFrom, bothTo);
-    const auto uses = [&] (std::size_t v, int mode) noexcept { return from[v] == mode || to[v] == mode; };
+    routing.both = weigh (bothWeight, bothRepeat (routing.from), bothRepeat (routing.to));
+    for (std::size_t v = 0; v < 2; ++v)
+        for (int place = 0; place < ShifterMode::Count; ++place)
+            if (routing.uses (v, place))
+                routing.weight[v][static_cast<std::size_t> (place)] =
+                    weigh (placeWeights[v][static_cast<std::size_t> (place)], routing.from[v] == place, routing.to[v] == place);
+    if (routing.returnBIntoFirst)
+    {
+        // Voice B's repeats move between the two reverbs with the second one.
+        const float* w = routing.weight[1][ShifterMode::Feedback];
+        for (unsigned long i = 0; i < n; ++i)
+            returnBWeight[i] = w[i] - routing.both[i];
+        routing.returnB = returnBWeight.data();
+    }
+    return routing;
+}
 
+void VantrelDSPKernel::shiftBefore (const Routing& routing, unsigned long start, unsigned long n) noexcept
+{
+    Shifter* voices[2] = { shifterA.get(), shifterB.get() };
+    const unsigned long amounts[2] = { P::PitchShifterAmountA, P::PitchShifterAmountB };
+    const bool shifts[2] = { routing.uses (0, ShifterMode::Before), routing.uses (1, ShifterMode::Before) };
+
+    // Every voice's input is the same; a voice that does not shift it reads
+    // it where it lies.
     std::array<const float*, kMaxChannels> work {};
     for (int c = 0; c < preparedChannels; ++c)
-    {
-        const auto ch = static_cast<std::size_t> (c);
-        work[ch] = workBuffers[ch].data() + start;
-        preShiftInputs[ch].writeFinite (work[ch], n);
-    }
-
-    // Before the reverb: a voice that shifts there in either routing is
-    // heard by its weight, the input passing by for the rest.
-    std::array<std::array<const float*, kMaxChannels>, 2> pre {};
+        work[static_cast<std::size_t> (c)] = workBuffers[static_cast<std::size_t> (c)].data() + start;
     for (std::size_t v = 0; v < 2; ++v)
     {
         Shifter& voice = *voices[v];
-        Memory::copy (parameterBuffer (amounts[v]) + start, voice.amount, n);
-        pre[v] = work;
-        if (! uses (v, kModeBefore))
-        {
+        const float* amount = parameterBuffer (amounts[v]) + start;
+        Memory::copy (amount, voice.amount, n);
+        if (routing.uses (v, ShifterMode::Feedback))
+            SP::mul_s (amount, held.returnScale[v], returnGains[v].data(), n);
+        if (shifts[v])
+            for (int c = 0; c < preparedChannels; ++c)
+                Memory::copy (work[static_cast<std::size_t> (c)], voice.voice[c], n);
+        else
             voice.restShifters (false, work.data(), preparedChannels, n);
+    }
+    shiftAndMixVoices (*voices[0], shifts[0], *voices[1], shifts[1], work, preparedChannels, n, gridPosition, false);
+
+    // A voice that does not shift here passes the input on.
+    std::array<std::array<const float*, kMaxChannels>, 2> heard { work, work };
+    for (std::size_t v = 0; v < 2; ++v)
+    {
+        if (! shifts[v])
             continue;
-        }
-        for (int c = 0; c < preparedChannels; ++c)
-            Memory::copy (work[static_cast<std::size_t> (c)], voice.voice[c], n);
-        shiftAndMix (voice, work, preparedChannels, n, gridPosition);
-        float* w = fadeWeights[0].data();
-        weigh (w, from[v] == kModeBefore, to[v] == kModeBefore);
+        const float* w = routing.weight[v][ShifterMode::Before];
         for (int c = 0; c < preparedChannels; ++c)
         {
             const auto ch = static_cast<std::size_t> (c);
-            float* y = voice.voice[c];
-            fadeInto (work[ch], y, w, y, n);
-            pre[v][ch] = y;
+            float* y = voices[v]->voice[c];
+            if (w != nullptr)
+                fadeInto (work[ch], y, w, y, n);
+            heard[v][ch] = y;
         }
     }
+    for (int c = 0; c < preparedChannels; ++c)
+    {
+        const auto ch = static_cast<std::size_t> (c);
+        halfSum (heard[0][ch], heard[1][ch], reverbInputs[ch], n);
+    }
+}
 
-    // The feedback returns: voice A's always into the first reverb, voice
-    // B's into the second one where both repeat, else into the first.
-    const float* preDelayMs = parameterBuffer (P::PreDelay) + start;
+void VantrelDSPKernel::returnRepeats (const Routing& routing, unsigned long n) noexcept
+{
+    // The returns are read one grid chunk after the feedback delays made
+    // them: voice A's always into the first reverb, voice B's into the
+    // second one where both repeat, else into the first.
+    float* returned = feedbackScratch.data();
     for (int c = 0; c < preparedChannels; ++c)
     {
         const auto ch = static_cast<std::size_t> (c);
         float* in = reverbInputs[ch];
-        halfSum (pre[0][ch], pre[1][ch], in, n);
-        float* returned = feedbackScratch.data();
-        float* gain = fadeWeights[2].data();
-        if (uses (1, kModeFeedback))
+        float* inB = reverbInputsB[ch];
+        if (routing.uses (1, ShifterMode::Feedback))
         {
             feedbackReturns[1][ch].read (returned, n);
-            SP::mul_s (parameterBuffer (amounts[1]) + start, scales[1], gain, n);
-            if (secondReverb)
-                SP::mul_add (returned, gain, in, reverbInputsB[ch], n);
-            float* w = fadeWeights[1].data();
-            weigh (w, from[1] == kModeFeedback, to[1] == kModeFeedback);
-            for (unsigned long i = 0; i < n; ++i)
-                in[i] = in[i] + returned[i] * gain[i] * (w[i] - both[i]);
+            if (routing.secondReverb)
+                SP::mul_add (returned, returnGains[1].data(), in, inB, n);
+            if (routing.returnBIntoFirst)
+                addReturn (in, returned, returnGains[1].data(), routing.returnB, n);
         }
-        else if (secondReverb)
+        else if (routing.secondReverb)
         {
-            Memory::copy (in, reverbInputsB[ch], n);
+            Memory::copy (in, inB, n);
         }
-        // A reverb or delay that starts or stops hears its input fade in or
-        // out: what it plays then fades too, wherever it comes out later.
-        if (secondReverb)
-            SP::mul (reverbInputsB[ch], both, reverbInputsB[ch], n);
-        if (uses (0, kModeFeedback))
+        // A reverb that starts or stops hears its input fade in or out:
+        // what it plays then fades too, wherever it comes out later.
+        if (routing.secondReverb && routing.both != nullptr)
+            SP::mul (inB, routing.both, inB, n);
+        if (routing.uses (0, ShifterMode::Feedback))
         {
             feedbackReturns[0][ch].read (returned, n);
-            SP::mul_s (parameterBuffer (amounts[0]) + start, scales[0], gain, n);
-            float* w = fadeWeights[1].data();
-            weigh (w, from[0] == kModeFeedback, to[0] == kModeFeedback);
-            for (unsigned long i = 0; i < n; ++i)
-                in[i] = in[i] + returned[i] * gain[i] * w[i];
+            addReturn (in, returned, returnGains[0].data(), routing.weight[0][ShifterMode::Feedback], n);
         }
-        preDelay->process (in, n, ch, preDelayMs, nullptr, true, false);
     }
+}
 
-    runReverbs (start, n, secondReverb);
+void VantrelDSPKernel::shiftAfter (const Routing& routing, unsigned long start, unsigned long n) noexcept
+{
+    Shifter* voices[2] = { shifterA.get(), shifterB.get() };
 
-    // After the reverb: the wet signal and each voice's input move from the
-    // first reverb alone to both (or back) by the weight of both repeating.
+    // The wet signal is the first reverb's output, or (a + b) 0.75 of both;
+    // each repeating voice takes its own reverb's.
     std::array<const float*, kMaxChannels> wet {};
     std::array<std::array<const float*, kMaxChannels>, 2> received {};
     for (int c = 0; c < preparedChannels; ++c)
     {
         const auto ch = static_cast<std::size_t> (c);
-        const float* ra = reverbInputs[ch];
-        postShiftInputs[ch].writeFinite (ra, n);
+        float* ra = reverbInputs[ch];
         wet[ch] = ra;
         received[0][ch] = ra;
         received[1][ch] = ra;
-        if (! secondReverb)
+        if (! routing.secondReverb)
             continue;
         const float* rb = reverbInputsB[ch];
+        if (routing.both == nullptr)
+        {
+            takeBothReverbs (ra, rb, voices[0]->voice[ch], voices[1]->voice[ch], n);
+            received[0][ch] = voices[0]->voice[ch];
+            received[1][ch] = voices[1]->voice[ch];
+            continue;
+        }
+        // The second reverb fading in or out: the wet signal and voice B's
+        // input move between the first reverb alone and both.
         float* mixed = fadeWet[ch].data();
         float* inB = fadeInputB[ch].data();
         for (unsigned long i = 0; i < n; ++i)
             mixed[i] = (ra[i] + rb[i]) * 0.75f;
-        fadeInto (ra, mixed, both, mixed, n);
-        fadeInto (ra, rb, both, inB, n);
+        fadeInto (ra, mixed, routing.both, mixed, n);
+        fadeInto (ra, rb, routing.both, inB, n);
         wet[ch] = mixed;
         received[1][ch] = inB;
     }
 
-    std::array<std::array<const float*, kMaxChannels>, 2> post {};
+    // The parts a voice does not use store what they would receive; the
+    // shifters after the reverb shift (and store) the first reverb's output.
+    const bool shifts[2] = { routing.uses (0, ShifterMode::After), routing.uses (1, ShifterMode::After) };
+    const bool repeats[2] = { routing.uses (0, ShifterMode::Feedback), routing.uses (1, ShifterMode::Feedback) };
     for (std::size_t v = 0; v < 2; ++v)
     {
-        Shifter& voice = *voices[v];
-        post[v] = wet;
-        if (uses (v, kModeAfter))
+        if (! repeats[v])
+            voices[v]->restDelayShifters (received[v].data(), n);
+        if (! shifts[v])
         {
-            shiftAndMix (voice, wet, preparedChannels, n, gridPosition, true);
-            float* w = fadeWeights[0].data();
-            weigh (w, from[v] == kModeAfter, to[v] == kModeAfter);
-            for (int c = 0; c < preparedChannels; ++c)
-            {
-                const auto ch = static_cast<std::size_t> (c);
-                float* out = fadeVoices[v][ch].data();
-                fadeInto (wet[ch], voice.voice[c], w, out, n);
-                post[v][ch] = out;
-            }
+            voices[v]->restShifters (true, received[0].data(), preparedChannels, n);
+            continue;
         }
-        else
+        for (int c = 0; c < preparedChannels; ++c)
         {
-            voice.restShifters (true, received[0].data(), preparedChannels, n);
-        }
-
-        if (uses (v, kModeFeedback))
-        {
-            float* w = fadeWeights[0].data();
-            weigh (w, from[v] == kModeFeedback, to[v] == kModeFeedback);
-            for (int c = 0; c < preparedChannels; ++c)
-                SP::mul (received[v][static_cast<std::size_t> (c)], w, voice.voice[c], n);
-            voice.processDelayShifters (start, n, gridPosition);
-            for (int c = 0; c < preparedChannels; ++c)
-                feedbackReturns[v][static_cast<std::size_t> (c)].write (voice.voice[c], n);
-        }
-        else
-        {
-            voice.restDelayShifters (received[v].data(), n);
-            for (int c = 0; c < preparedChannels; ++c)
-                feedbackReturns[v][static_cast<std::size_t> (c)].write (nullptr, n);
+            const auto ch = static_cast<std::size_t> (c);
+            if (received[0][ch] != voices[v]->voice[c])
+                Memory::copy (received[0][ch], voices[v]->voice[c], n);
         }
     }
+
+    shiftAndMixVoices (*voices[0], shifts[0], *voices[1], shifts[1], wet, preparedChannels, n, gridPosition, true);
+    std::array<std::array<const float*, kMaxChannels>, 2> heard { wet, wet };
+    for (std::size_t v = 0; v < 2; ++v)
+    {
+        if (! shifts[v])
+            continue;
+        const float* w = routing.weight[v][ShifterMode::After];
+        for (int c = 0; c < preparedChannels; ++c)
+        {
+            const auto ch = static_cast<std::size_t> (c);
+            float* y = voices[v]->voice[c];
+            if (w != nullptr)
+            {
+                fadeInto (wet[ch], y, w, fadeVoices[v][ch].data(), n);
+                y = fadeVoices[v][ch].data();
+            }
+            heard[v][ch] = y;
+        }
+    }
+
+    // The repeating voices' delays take their reverb's output; what they
+    // give only returns to the reverb, in the next grid chunk.
+    for (std::size_t v = 0; v < 2; ++v)
+    {
+        if (! repeats[v])
+            continue;
+        const float* w = routing.weight[v][ShifterMode::Feedback];
+        for (int c = 0; c < preparedChannels; ++c)
+        {
+            const auto ch = static_cast<std::size_t> (c);
+            if (w != nullptr)
+                SP::mul (received[v][ch], w, voices[v]->voice[c], n);
+            else if (received[v][ch] != voices[v]->voice[c])
+                Memory::copy (received[v][ch], voices[v]->voice[c], n);
+        }
+    }
+    if (repeats[0] && repeats[1])
+    {
+        Shifter::processDelayShiftersTogether (*voices[0], *voices[1], start, n, gridPosition);
+    }
+    else
+    {
+        for (std::size_t v = 0; v < 2; ++v)
+            if (repeats[v])
+                voices[v]->processDelayShifters (start, n, gridPosition);
+    }
+    for (std::size_t v = 0; v < 2; ++v)
+        for (int c = 0; c < preparedChannels; ++c)
+            feedbackReturns[v][static_cast<std::size_t> (c)].write (repeats[v] ? voices[v]->voice[c] : nullptr, n);
 
     for (int c = 0; c < preparedChannels; ++c)
     {
         const auto ch = static_cast<std::size_t> (c);
-        float* out = reverbInputs[ch];
-        halfSum (post[0][ch], post[1][ch], out, n);
-        duck (ch, start, n, out);
+        halfSum (heard[0][ch], heard[1][ch], reverbInputs[ch], n);
     }
 }
 
-void VantrelDSPKernel::preReverbStage (unsigned long start, unsigned long n, int modeA, int modeB, bool bothFeedback) noexcept
+void VantrelDSPKernel::duckWet (unsigned long start, unsigned long n) noexcept
 {
-    Shifter& a = *shifterA;
-    Shifter& b = *shifterB;
-    const float* preDelayMs = parameterBuffer (P::PreDelay) + start;
-
-    // Voices shifting before the reverb: every channel's copy of the input,
-    // then each voice on all channels (the channels do not meet until the
-    // reverb, so this is the order of one channel after the other). A voice
-    // that does not shift here passes the input on as it is: it is read
-    // where it lies instead of copied.
-    std::array<const float*, kMaxChannels> work {};
     for (int c = 0; c < preparedChannels; ++c)
     {
         const auto ch = static_cast<std::size_t> (c);
-        work[ch] = workBuffers[ch].data() + start;
-        preShiftInputs[ch].writeFinite (work[ch], n);
-        if (modeA == kModeBefore)
-            Memory::copy (work[ch], a.voice[ch], n);
-        if (modeB == kModeBefore)
-            Memory::copy (work[ch], b.voice[ch], n);
+        duck (ch, start, n, reverbInputs[ch]);
     }
-    if (modeA != kModeBefore)
-        a.restShifters (false, work.data(), preparedChannels, n);
-    if (modeB != kModeBefore)
-        b.restShifters (false, work.data(), preparedChannels, n);
-    shiftAndMixVoices (a, modeA == kModeBefore, b, modeB == kModeBefore, work, preparedChannels, n, gridPosition, false);
+}
 
+void VantrelDSPKernel::mix (unsigned long start, unsigned long n) noexcept
+{
+    // The dry signal is the host's input as the wet path saw it, so that no
+    // setting lets a non-finite sample through (a dry gain of 0 does not
+    // silence NaN); a fully dry setting returns any ordinary input bit for bit.
+    const float* amount = parameterBuffer (P::DryWet) + start;
     for (int c = 0; c < preparedChannels; ++c)
     {
         const auto ch = static_cast<std::size_t> (c);
-        float* reverbIn = reverbInputs[ch];
-
-        halfSum (modeA == kModeBefore ? a.voice[ch] : work[ch], modeB == kModeBefore ? b.voice[ch] : work[ch], reverbIn, n);
-
-        // Feedback returns, one sub-block after the feedback delays produced them.
-        float* returned = feedbackScratch.data();
-        if (bothFeedback)
-        {
-            feedbackReturns[1][ch].read (returned, n);
-            SP::mul_add (returned, b.amount, reverbIn, reverbInputsB[ch], n);
-            feedbackReturns[0][ch].read (returned, n);
-            SP::mul_add (returned, a.amount, reverbIn, reverbIn, n);
-        }
-        else
-        {
-            if (modeA == kModeFeedback)
-            {
-                feedbackReturns[0][ch].read (returned, n);
-                SP::mul_add (returned, a.amount, reverbIn, reverbIn, n);
-            }
-            if (modeB == kModeFeedback)
-            {
-                feedbackReturns[1][ch].read (returned, n);
-                SP::mul_add (returned, b.amount, reverbIn, reverbIn, n);
-            }
-        }
+        if (pieceOutputs[ch] != nullptr)
+            dryWet->process (dryInput[ch].data() + start, workBuffers[ch].data() + start, pieceOutputs[ch] + start, n, amount);
     }
+}
 
+void VantrelDSPKernel::takeLengths (unsigned long start, unsigned long n) noexcept
+{
+    static_assert (LengthFade::kLongest >= kGridLength);
+    // Each delay length as its lines read it: gliding, or held while a jump
+    // waits for the grid and then faded (LengthFade).
+    const bool atGridPoint = gridPosition == 0;
+    preDelayMs = preDelayFade.take (parameterBuffer (P::PreDelay) + start, n, atGridPoint);
+    roomSize = roomFade.take (parameterBuffer (P::RoomSize) + start, n, atGridPoint);
+    Shifter* voices[2] = { shifterA.get(), shifterB.get() };
+    const unsigned long windows[2] = { P::DelayTimeA, P::DelayTimeB };
+    for (std::size_t v = 0; v < 2; ++v)
+    {
+        LengthFade& fade = windowFades[v];
+        float* window = fade.take (parameterBuffer (windows[v]) + start, n, atGridPoint);
+        if (! fade.fading())
+        {
+            voices[v]->setWindowMs (window);
+            continue;
+        }
+        // A shifter reads its storage through two windowed taps already: a
+        // jump of its window ducks them and switches the length at silence.
+        float* switched = windowScratch[v].data();
+        Memory::copy (window, switched, n);
+        fade.duckAndSwitch (switched, windowGains[v].data(), n);
+        voices[v]->setWindowMs (switched, windowGains[v].data());
+    }
+}
+
+void VantrelDSPKernel::delayReverbInputs (unsigned long n) noexcept
+{
+    if (preDelayFade.fading())
+    {
+        // A jump: the line read at the old length and at the new one.
+        for (int c = 0; c < preparedChannels; ++c)
+        {
+            const auto ch = static_cast<std::size_t> (c);
+            float* older = feedbackScratch.data();
+            DelayWrite& w = preDelay->writer (ch);
+            w.write (reverbInputs[ch], n);
+            preDelay->reader (ch).processMillisecondsAfterWrite (preDelayFade.oldLengths(), older, w, n);
+            preDelay->reader (ch).processMillisecondsAfterWrite (preDelayMs, reverbInputs[ch], w, n);
+            preDelayFade.mix (older, reverbInputs[ch], n);
+        }
+        return;
+    }
     // The channels meet only in the reverb: both through the pre-delay at once.
     if (preparedChannels == 2)
         preDelay->delayPairInPlace (reverbInputs[0], reverbInputs[1], n, preDelayMs);
@@ -664,91 +718,13 @@ void VantrelDSPKernel::prepareReverb (SimpleReverb& reverb, unsigned long start,
         std::array<float*, kModulationOutputs> mod {};
         for (std::size_t i = 0; i < kModulationOutputs; ++i)
             mod[i] = modulation[i].data() + start;
-        reverb.core.setRoomSize (parameterBuffer (P::RoomSize) + start, mod.data(), n);
+        reverb.core.setRoomSize (roomSize, mod.data(), n);
+        const bool fading = roomFade.fading();
+        reverb.core.fadeRoomFrom (roomFade.oldLengths(), mod.data(), fading ? roomFade.oldWeights() : nullptr,
+                                  fading ? roomFade.newWeights() : nullptr, n);
     }
     reverb.lengthSource = parameterBuffer (P::ReverbLength) + start;
     reverb.colourSource = reverbColour.data() + start;
-}
-
-void VantrelDSPKernel::postReverbStage (unsigned long start, unsigned long n, int modeA, int modeB, bool bothFeedback) noexcept
-{
-    Shifter& a = *shifterA;
-    Shifter& b = *shifterB;
-
-    // Each voice's buffer receives the reverb output only when the voice
-    // works on it (shifts it, or feeds it to its feedback delay); a voice
-    // that passes the reverb output on is read from the reverb's buffer.
-    const bool aWorks = modeA != kModeBefore;
-    const bool bWorks = modeB != kModeBefore;
-    std::array<const float*, kMaxChannels> reverbOuts {};
-    for (int c = 0; c < preparedChannels; ++c)
-    {
-        const auto ch = static_cast<std::size_t> (c);
-        float* reverbOut = reverbInputs[ch];
-        reverbOuts[ch] = reverbOut;
-        postShiftInputs[ch].writeFinite (reverbOut, n);
-
-        if (bothFeedback)
-        {
-            // Each feedback delay takes its own reverb; the wet signal is both.
-            takeBothReverbs (reverbOut, reverbInputsB[ch], a.voice[ch], b.voice[ch], n);
-            continue;
-        }
-        if (aWorks)
-            Memory::copy (reverbOut, a.voice[ch], n);
-        if (bWorks)
-            Memory::copy (reverbOut, b.voice[ch], n);
-    }
-
-    // The parts a voice does not use store what they would receive.
-    for (std::size_t v = 0; v < 2; ++v)
-    {
-        Shifter& voice = v == 0 ? a : b;
-        const int mode = v == 0 ? modeA : modeB;
-        if (mode != kModeFeedback)
-            voice.restDelayShifters (reverbOuts.data(), n);
-        if (mode != kModeAfter)
-            voice.restShifters (true, reverbOuts.data(), preparedChannels, n);
-    }
-
-    // Each voice on every channel; two voices at the same place side by side
-    // (the channels do not meet until the ducker, the voices not until the
-    // mix below).
-    shiftAndMixVoices (a, modeA == kModeAfter, b, modeB == kModeAfter, reverbOuts, preparedChannels, n, gridPosition, true);
-    if (bothFeedback)
-    {
-        Shifter::processDelayShiftersTogether (a, b, start, n, gridPosition);
-    }
-    else
-    {
-        if (modeA == kModeFeedback)
-            a.processDelayShifters (start, n, gridPosition);
-        if (modeB == kModeFeedback)
-            b.processDelayShifters (start, n, gridPosition);
-    }
-
-    // A voice out of feedback mode returns silence.
-    for (std::size_t v = 0; v < 2; ++v)
-    {
-        const Shifter& voice = v == 0 ? a : b;
-        const bool returns = (v == 0 ? modeA : modeB) == kModeFeedback;
-        for (int c = 0; c < preparedChannels; ++c)
-        {
-            const auto ch = static_cast<std::size_t> (c);
-            feedbackReturns[v][ch].write (returns ? voice.voice[ch] : nullptr, n);
-        }
-    }
-
-    // The delay's output only returns to the reverb: a voice in feedback
-    // mode passes the reverb output on, as does one that shifted before it.
-    for (int c = 0; c < preparedChannels; ++c)
-    {
-        const auto ch = static_cast<std::size_t> (c);
-        float* reverbOut = reverbInputs[ch];
-        halfSum (modeA == kModeAfter ? a.voice[ch] : reverbOut, modeB == kModeAfter ? b.voice[ch] : reverbOut, reverbOut, n);
-
-        duck (ch, start, n, reverbOut);
-    }
 }
 
 void VantrelDSPKernel::duck (unsigned long channel, unsigned long start, unsigned long n, const float* wet) noexcept

@@ -1,7 +1,7 @@
 #include "Pitch/PitchShifter.h"
 
 
-#include "Kernel/ScopedFlushDenormals.h"
+#include "Math/ScopedFlushDenormals.h"
 #include "Math/Accelerate/BiquadHistory.h"
 #include "Math/Accelerate/FractionLanes.h"
 #include "Math/Accelerate/SignalProcessing.h"
@@ -132,10 +132,8 @@ void PitchShifter::init (int numChannels, double newSampleRate)
 {
     ProcessBlock::init (numChannels, newSampleRate);
 
-    if (sharedInput == nullptr)
-        storage.init (storageMs (maxWindowMs, newSampleRate), newSampleRate);
-    else
-        storage = DelayWrite {};
+    storage.init (storageMs (maxWindowMs, newSampleRate), newSampleRate);
+    inputBand.stop();
     reader.sampleRate = static_cast<float> (newSampleRate);
     reader.interpolationMode = DelayRead::Linear;
 
@@ -163,8 +161,8 @@ void PitchShifter::init (int numChannels, double newSampleRate)
 void PitchShifter::clear() noexcept
 {
     // A cleared shifter must not replay what it heard before.
-    if (sharedInput == nullptr)
-        storage.clear();
+    storage.clear();
+    inputBand.stop();
     highPass.clear();
     lowPass.clear();
 }
@@ -182,12 +180,13 @@ void PitchShifter::process (float* x, unsigned long n, unsigned long gridPositio
     // denormals.
     const ScopedFlushDenormals noDenormals;
     n = std::min (n, kMaxFramesPerBlock);
-    if (n == 0 || input().size == 0)
+    if (n == 0 || storage.size == 0)
         return;
 
     resting = false;
     const float ratio = currentRatio();
     const float* window = currentWindow();
+    limitInput (x, n, ratio, gridPosition);
 
     const unsigned long pieces = static_cast<unsigned long> (std::max (1, chunkCount));
     const unsigned long pieceLength = (n + pieces - 1) / pieces;
@@ -198,16 +197,16 @@ void PitchShifter::process (float* x, unsigned long n, unsigned long gridPositio
 void PitchShifter::restAndStore (const float* x, unsigned long n) noexcept
 {
     n = std::min (n, kMaxFramesPerBlock);
-    if (n == 0 || input().size == 0)
+    if (n == 0 || storage.size == 0)
         return;
     if (! resting)
     {
         highPass.clear();
         lowPass.clear();
+        inputBand.stop();
         resting = true;
     }
-    if (sharedInput == nullptr)
-        storage.writeFinite (x, n);
+    storage.writeFinite (x, n);
 }
 
 float PitchShifter::currentRatio() noexcept
@@ -299,8 +298,8 @@ void PitchShifter::processTwoPairs (PitchShifter& left, PitchShifter& right, flo
     SP::biquadSeriesFour (in, highSets, lowSets, x, n, highStates, lowStates);
     for (int k = 0; k < 4; ++k)
     {
-        highStates[k]->clearBadStateValue();
-        lowStates[k]->clearBadStateValue();
+        highStates[k]->finishCall (n);
+        lowStates[k]->finishCall (n);
         SP::tanh (x[k], x[k], n);
     }
 }
@@ -308,7 +307,7 @@ void PitchShifter::processTwoPairs (PitchShifter& left, PitchShifter& right, flo
 bool PitchShifter::tapsPair (PitchShifter& left, PitchShifter& right, float* xl, float* xr, unsigned long n,
                              unsigned long position) noexcept
 {
-    const bool together = &left != &right && xl != xr && left.input().size > 0 && right.input().size > 0
+    const bool together = &left != &right && xl != xr && left.storage.size > 0 && right.storage.size > 0
                           && left.chunkCount <= 1 && right.chunkCount <= 1;
     if (! together)
     {
@@ -332,6 +331,7 @@ bool PitchShifter::tapsPair (PitchShifter& left, PitchShifter& right, float* xl,
     const bool sameSettings = leftRatio == rightRatio && (position == 0 || left.chunkIncrement == right.chunkIncrement);
     const bool sameWindows = left.phase == right.phase && sameSettings && leftWindow == rightWindow
                              && left.sampleRate == right.sampleRate;
+    limitInputPair (left, right, xl, xr, n, leftRatio, rightRatio, position);
 
     left.computeWindows (leftWindow, n, leftRatio, position);
     if (sameWindows)
@@ -370,7 +370,7 @@ void PitchShifter::bandLimitPair (PitchShifter& left, PitchShifter& right, float
         const float* lowSets[2] = { left.lowPassSet.data(), right.lowPassSet.data() };
         SP::biquadSeriesTwo (in, highSets, lowSets, out, n, highStates, lowStates);
         for (BiquadHistory* h : { highStates[0], highStates[1], lowStates[0], lowStates[1] })
-            h->clearBadStateValue();
+            h->finishCall (n);
         SP::tanh (xl, xl, n);
         SP::tanh (xr, xr, n);
         return;
@@ -434,6 +434,12 @@ void PitchShifter::computeWindows (const float* window, unsigned long n, float r
     // Half-cosine windows: zero where a tap jumps, and wA^2 + wB^2 = 1.
     SP::cos (pA, pA, n);
     SP::cos (pB, pB, n);
+    if (windowGain != nullptr)
+    {
+        const float* g = windowGain + (window - currentWindow());
+        SP::mul (pA, g, pA, n);
+        SP::mul (pB, g, pB, n);
+    }
 }
 
 float PitchShifter::incrementFor (float windowMsAtStart, float ratio) const noexcept
@@ -456,7 +462,7 @@ void PitchShifter::windowTapsPair (PitchShifter& left, PitchShifter& right, floa
     // positions computed once for the two storages (written alike).
     left.store (xl, n);
     right.store (xr, n);
-    const DelayWrite* storages[2] = { &left.input(), &right.input() };
+    const DelayWrite* storages[2] = { &left.storage, &right.storage };
     float* out[2] = { xl, xr };
     if (left.reader.sampleRate == right.reader.sampleRate && right.reader.interpolationMode == left.reader.interpolationMode
         && left.reader.processWindowedTapsAfterWrite (left.delayA.data(), left.delayB.data(), left.phaseA.data(),
@@ -479,13 +485,61 @@ void PitchShifter::store (const float* x, unsigned long n) noexcept
 {
     // A sample that is not finite would sit in the storage and spoil every
     // read that reaches it; it is stored as silence instead.
-    if (sharedInput == nullptr)
-        storage.writeFinite (x, n);
+    storage.writeFinite (x, n);
+}
+
+void PitchShifter::beginBandChunk (float ratio, const float* x, unsigned long done) noexcept
+{
+    // The band starts from the last two samples stored, or about to be
+    // stored: those of this call before the chunk, then the storage's.
+    auto stored = [this, x, done] (unsigned long age) noexcept {
+        if (age < done)
+            return std::isfinite (x[done - 1 - age]) ? x[done - 1 - age] : 0.0f;
+        const auto size = static_cast<unsigned long> (storage.size);
+        return storage.buffer[(static_cast<unsigned long> (storage.writeIndex) + 2 * size - 1 - (age - done)) % size];
+    };
+    inputBand.beginChunk (ratio, stored (0), stored (1));
+}
+
+void PitchShifter::limitInput (float* x, unsigned long n, float ratio, unsigned long position) noexcept
+{
+    for (unsigned long done = 0; done < n;)
+    {
+        if (position == 0)
+            beginBandChunk (ratio, x, done);
+        const unsigned long piece = std::min (n - done, kChunkLength - position);
+        inputBand.process (x + done, piece, position);
+        done += piece;
+        position = (position + piece) % kChunkLength;
+    }
+}
+
+void PitchShifter::limitInputPair (PitchShifter& left, PitchShifter& right, float* xl, float* xr, unsigned long n,
+                                   float leftRatio, float rightRatio, unsigned long position) noexcept
+{
+    for (unsigned long done = 0; done < n;)
+    {
+        if (position == 0)
+        {
+            left.beginBandChunk (leftRatio, xl, done);
+            right.beginBandChunk (rightRatio, xr, done);
+        }
+        const unsigned long piece = std::min (n - done, kChunkLength - position);
+        if (left.inputBand.steady() && right.inputBand.steady())
+            UpwardBandLimit::processPair (left.inputBand, right.inputBand, xl + done, xr + done, piece);
+        else
+        {
+            left.inputBand.process (xl + done, piece, position);
+            right.inputBand.process (xr + done, piece, position);
+        }
+        done += piece;
+        position = (position + piece) % kChunkLength;
+    }
 }
 
 void PitchShifter::readTaps (float* x, unsigned long n, const PitchShifter& windows) noexcept
 {
-    reader.processAfterWrite (windows.delayA.data(), tapA.data(), input(), n);
-    reader.processAfterWrite (windows.delayB.data(), tapB.data(), input(), n);
+    reader.processAfterWrite (windows.delayA.data(), tapA.data(), storage, n);
+    reader.processAfterWrite (windows.delayB.data(), tapB.data(), storage, n);
     SP::mul_mul_add (windows.phaseA.data(), tapA.data(), windows.phaseB.data(), tapB.data(), x, n);
 }

@@ -3,6 +3,7 @@
 #include "BlockSize.h"
 #include "Delay/DelayRead.h"
 #include "Delay/DelayWrite.h"
+#include "Pitch/UpwardBandLimit.h"
 #include "ProcessBlock/Filters/BiquadFilter.h"
 #include "ProcessBlock/ProcessBlock.h"
 
@@ -13,8 +14,9 @@
 
 // A mono delay-line pitch shifter: two taps half a window apart sweep through
 // the recent input at a rate set by the pitch ratio, each faded in and out by
-// a half-cosine window so that one tap is silent while it jumps back. The
-// result is band-limited to 40..5000 Hz and soft-clipped.
+// a half-cosine window so that one tap is silent while it jumps back. Shifting
+// up, the input is first band-limited to what the shift keeps below Nyquist.
+// The result is band-limited to 40..5000 Hz and soft-clipped.
 class PitchShifter : public ProcessBlock
 {
 public:
@@ -36,13 +38,13 @@ public:
     // more (the window phase stands still, the filters are silenced when it
     // stops), so that when it is heard again its taps find the signal it
     // would have received, and nothing of what it played before.
+    // The input is stored as it comes: the band limit of a shift up starts
+    // again when the shifter is heard.
     void rest (const float* x, unsigned long n) noexcept
     {
-        // At rest on a shared storage there is nothing to do, and on its own
-        // storage only the store.
         if (! resting)
             restAndStore (x, n);
-        else if (sharedInput == nullptr)
+        else
             storage.writeFinite (x, std::min (n, kMaxFramesPerBlock));
     }
     // left.process (xl, n) and right.process (xr, n) for two different
@@ -57,12 +59,6 @@ public:
                                  PitchShifter& otherRight, float* otherXl, float* otherXr, unsigned long n,
                                  unsigned long gridPosition) noexcept;
 
-    // From now on the shifter stores nothing itself: it reads `written`,
-    // which its owner writes with the shifter's input (finite samples, as
-    // process would store them) before every call. Shifters that hear the
-    // same input share one storage this way. Before init.
-    void readFrom (DelayWrite* written) noexcept { sharedInput = written; }
-
     // Written from any thread; each call reads them once.
     std::atomic<int> semitones { 0 };
     std::atomic<float> fine { 0.0f }; // semitones
@@ -70,6 +66,9 @@ public:
     // Per-sample window length in ms, owned by the caller (the kernel points
     // it at the voice's window-time parameter buffer every sub-block).
     float* windowMs = nullptr;
+    // Per-sample gain on both taps' windows, indexed like windowMs, or null
+    // (the kernel's, while a jump of the window length ducks the voice).
+    const float* windowGain = nullptr;
 
     // The block is processed as this many pieces of ceil(n / chunkCount).
     int chunkCount = 1;
@@ -105,6 +104,13 @@ private:
     // Stores x and replaces it by the windowed taps, with the windows and
     // delays held by `windows` (this shifter or one whose windows are equal).
     void windowTaps (float* x, unsigned long n, const PitchShifter& windows) noexcept;
+    // The upward band limit of a call's input, in place, its setting taken
+    // at each chunk's start (of this shifter, or of a pair side by side).
+    void limitInput (float* x, unsigned long n, float ratio, unsigned long position) noexcept;
+    static void limitInputPair (PitchShifter& left, PitchShifter& right, float* xl, float* xr, unsigned long n,
+                                float leftRatio, float rightRatio, unsigned long position) noexcept;
+    // The band's setting at a chunk's start, `done` samples into the call's x.
+    void beginBandChunk (float ratio, const float* x, unsigned long done) noexcept;
     // The taps of the stored block into x at the windows of `windows`.
     void readTaps (float* x, unsigned long n, const PitchShifter& windows) noexcept;
     // windowTaps of both channels at the left's windows.
@@ -140,13 +146,13 @@ private:
 
     std::vector<float> phaseA, phaseB, delayA, delayB, tapA, tapB;
 
+    // What the shifter stores is its own: shifting up, the input is
+    // band-limited for the shifter's interval before it is stored.
     DelayWrite storage;
-    DelayWrite* sharedInput = nullptr;
-    DelayWrite& input() noexcept { return sharedInput != nullptr ? *sharedInput : storage; }
-    const DelayWrite& input() const noexcept { return sharedInput != nullptr ? *sharedInput : storage; }
-    // rest's part for a shifter that stops, or stores its own input.
+    UpwardBandLimit inputBand;
+    // rest's part for a shifter that stops.
     void restAndStore (const float* x, unsigned long n) noexcept;
-    // Stores x (non-finite samples as silence) unless the storage is shared.
+    // Stores x (non-finite samples as silence).
     void store (const float* x, unsigned long n) noexcept;
     DelayRead reader;
 

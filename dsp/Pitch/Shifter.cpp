@@ -1,6 +1,6 @@
 #include "Pitch/Shifter.h"
 
-#include "Kernel/ScopedFlushDenormals.h"
+#include "Math/ScopedFlushDenormals.h"
 #include "Math/Accelerate/SignalProcessing.h"
 #include "Math/Memory.h"
 
@@ -97,14 +97,14 @@ void Shifter::setFine (float semitones) noexcept
         s.fine.store (semitones, std::memory_order_relaxed);
 }
 
-void Shifter::setWindowMs (float* windowMs) noexcept
+void Shifter::setWindowMs (float* windowMs, const float* gain) noexcept
 {
     for (auto& s : pitchShifters)
-        s.windowMs = windowMs;
+        s.windowMs = windowMs, s.windowGain = gain;
     for (auto& s : postShifters)
-        s.windowMs = windowMs;
+        s.windowMs = windowMs, s.windowGain = gain;
     for (auto& s : delayShifter.shifters)
-        s.windowMs = windowMs;
+        s.windowMs = windowMs, s.windowGain = gain;
 }
 
 void Shifter::processDelayShifter (unsigned long start, unsigned long channel, unsigned long n) noexcept

@@ -3,14 +3,15 @@
 #include "Dynamics/DryWet.h"
 #include "Pitch/PitchShiftedDelay.h"
 #include "Pitch/PitchShifter.h"
+#include "Pitch/ShifterMode.h"
 #include "ProcessBlock/ProcessBlock.h"
 
 #include <array>
 #include <atomic>
 #include <vector>
 
-// One pitch voice of the effect. Mode 0 shifts before the reverb, mode 2
-// after it (each with its own shifters, gain, linear dry/wet with `amount`); mode 1
+// One pitch voice of the effect. Before and after the reverb it shifts with
+// its own shifters, gain and linear dry/wet with `amount`; in feedback mode it
 // runs the reverb output through a pitch-shifting feedback delay whose output
 // the kernel feeds back into the reverb. The kernel decides where a voice sits.
 class Shifter : public ProcessBlock
@@ -39,8 +40,9 @@ public:
     void setFine (float semitones) noexcept;
 
     // Points all four shifters of the voice (own and feedback) at the
-    // per-sample window length in ms.
-    void setWindowMs (float* windowMs) noexcept;
+    // per-sample window length in ms, and the gain on their windows (null:
+    // none).
+    void setWindowMs (float* windowMs, const float* gain = nullptr) noexcept;
 
     // One sub-block of the feedback mode on voice[channel]: the voice buffer
     // receives the delay's output, which is also kept in feedback[channel]
@@ -86,7 +88,7 @@ public:
 
     std::atomic<int> pitch { 0 };       // semitones
     std::atomic<float> fine { 0.0f };   // semitones
-    std::atomic<int> mode { 0 };        // 0 before, 1 feedback around, 2 after the reverb
+    std::atomic<int> mode { ShifterMode::Before };
 
 private:
     // The feedback gain of a channel's delay for the chunk a call at

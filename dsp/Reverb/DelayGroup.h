@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BlockSize.h"
+#include "Delay/LengthFade.h"
 #include "ProcessBlock/ProcessBlock.h"
 
 #include <array>
@@ -34,6 +35,9 @@ public:
             r.timeMsBuffer.assign (kMaxFramesPerBlock, t);
             lines.push_back (std::move (r));
         }
+        for (auto& t : fade.fromTimesMs)
+            t.assign (kMaxFramesPerBlock, 0.0f);
+        fade.read.assign (kMaxFramesPerBlock, 0.0f);
     }
 
     void init (int numChannels, double newSampleRate) override
@@ -49,6 +53,23 @@ public:
             r.line->clear();
     }
 
+    // While the owner fades from old line times to new ones: each line's old
+    // times, and the weights of the old and the new read (null otherwise).
+    struct Fade
+    {
+        std::array<std::vector<float>, kLineCount> fromTimesMs;
+        std::vector<float> read;
+        const float* oldWeight = nullptr;
+        const float* newWeight = nullptr;
+        bool running() const noexcept { return oldWeight != nullptr; }
+        // newer = newer (new weight) + read (old weight), per sample.
+        void mixInto (float* newer, unsigned long n) const noexcept
+        {
+            LengthFade::mixReads (read.data(), newer, oldWeight, newWeight, n);
+        }
+    };
+
     std::vector<Record> lines;
     std::uint64_t lineCount = kLineCount;
+    Fade fade;
 };

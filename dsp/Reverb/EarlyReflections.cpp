@@ -68,9 +68,18 @@ void EarlyReflections::process (const float* left, const float* right, float* ou
     float* diff = x.data();
     float* t = tap.data();
 
+    // A room size that jumped: each line read at its old time too.
+    const auto fadeRead = [this, n] (std::size_t i, float* out) noexcept {
+        if (! fade.running())
+            return;
+        DelayLine& line = *lines[i].line;
+        line.reader (0).processMillisecondsAfterWrite (fade.fromTimesMs[i].data(), fade.read.data(), line.writer (0), n);
+        fade.mixInto (out, n);
+    };
     for (std::size_t i = 0; i < 3; ++i)
     {
         lines[i].line->delayInto (i == 0 ? right : diff, t, n, 0, lines[i].timeMsBuffer.data());
+        fadeRead (i, t);
         if (i == 0)
             firstRung (t, left, a, diff, n);
         else
@@ -78,13 +87,14 @@ void EarlyReflections::process (const float* left, const float* right, float* ou
     }
 
     lines[3].line->delayInto (diff, outRight, n, 0, lines[3].timeMsBuffer.data());
+    fadeRead (3, outRight);
 }
 
 void EarlyReflections::processPair (EarlyReflections& a, const float* leftA, const float* rightA, float* outLeftA,
                                     float* outRightA, EarlyReflections& b, const float* leftB, const float* rightB,
                                     float* outLeftB, float* outRightB, unsigned long n) noexcept
 {
-    const auto fits = [n] (const EarlyReflections& e) { return e.x.size() >= n && e.lines.size() >= kLineCount && n <= e.longestPair; };
+    const auto fits = [n] (const EarlyReflections& e) { return ! e.fade.running() && e.x.size() >= n && e.lines.size() >= kLineCount && n <= e.longestPair; };
     if (! fits (a) || ! fits (b))
     {
         a.process (leftA, rightA, outLeftA, outRightA, n);

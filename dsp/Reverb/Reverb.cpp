@@ -108,6 +108,13 @@ void Reverb::readLines (float* const* out, unsigned long n) noexcept
     if (! linesAlike (*this) || ! reader.processMillisecondsAlike (times, out, storages, static_cast<int> (kLineCount), n))
         for (std::size_t i = 0; i < kLineCount; ++i)
             lines[i].line->reader (0).processMilliseconds (times[i], out[i], *storages[i], n);
+    // A room size that jumped: each line read at its old times too.
+    if (fade.running())
+        for (std::size_t i = 0; i < kLineCount; ++i)
+        {
+            lines[i].line->reader (0).processMilliseconds (fade.fromTimesMs[i].data(), fade.read.data(), *storages[i], n);
+            fade.mixInto (out[i], n);
+        }
 }
 
 void Reverb::processReadDelayLinesPair (Reverb& a, float* const* outA, const float* colourA, const float* dampingA,
@@ -136,7 +143,7 @@ void Reverb::processReadDelayLinesPair (Reverb& a, float* const* outA, const flo
         out[2 * i + 1] = outB[i];
     }
     DelayRead& reader = a.lines[0].line->reader (0);
-    if (! a.linesAlike (b) || ! reader.processMillisecondsAlike (times, out, storages, static_cast<int> (2 * kLineCount), n))
+    if (a.fade.running() || b.fade.running() || ! a.linesAlike (b) || ! reader.processMillisecondsAlike (times, out, storages, static_cast<int> (2 * kLineCount), n))
     {
         a.readLines (outA, n);
         b.readLines (outB, n);

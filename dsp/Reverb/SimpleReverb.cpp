@@ -2,7 +2,7 @@
 
 #include "Math/Accelerate/VectorClones.h"
 
-#include "Kernel/ScopedFlushDenormals.h"
+#include "Math/ScopedFlushDenormals.h"
 #include "Math/Accelerate/SignalProcessing.h"
 #include "Math/Memory.h"
 

@@ -15,7 +15,7 @@ namespace
 {
 // Room size 0..100 maps to a time scale of 0.62..3.74.
 constexpr float kRoomOffset = 20.0f;
-constexpr float kRoomDivisor = 32.046154f;
+constexpr float kRoomDivisor = VantrelReverb::roomDivisor;
 // Modulation depth in ms at full modulation.
 constexpr float kLateModulationMs = 1.25f;
 constexpr float kEarlyModulationMs = 1.2f;
@@ -65,8 +65,27 @@ void modulatedTimes (const float* __restrict room, const float* __restrict m0, c
 } // namespace
 
 VantrelReverb::VantrelReverb()
-    : Reverb (lateMaxDelayMs, delayInitTimes, earlyMaxDelayMs, reflectionInitTimes)
+    : Reverb (lateMaxDelayMs, delayInitTimes, earlyMaxDelayMs, reflectionInitTimes),
+      fadeScale (kMaxFramesPerBlock, 0.0f)
 {
+}
+
+void VantrelReverb::fadeRoomFrom (const float* oldRoomSize, const float* const* modulation, const float* oldWeight,
+                                  const float* newWeight, unsigned long n) noexcept
+{
+    n = std::min (n, kMaxFramesPerBlock);
+    auto& early = earlyReflections.fade;
+    fade.oldWeight = early.oldWeight = oldWeight;
+    fade.newWeight = early.newWeight = newWeight;
+    if (oldWeight == nullptr || newWeight == nullptr || modulation == nullptr)
+    {
+        fade.oldWeight = early.oldWeight = nullptr;
+        return;
+    }
+    const auto late = [this] (std::size_t i) { return fade.fromTimesMs[i].data(); };
+    const auto first = [&early] (std::size_t i) { return early.fromTimesMs[i].data(); };
+    modulatedTimes (oldRoomSize, modulation[0], modulation[1], modulation[2], modulation[3], fadeScale.data(), late (0),
+                    late (1), late (2), late (3), first (0), first (1), first (2), first (3), n);
 }
 
 void VantrelReverb::init (int numChannels, double newSampleRate)
@@ -125,4 +144,13 @@ void VantrelReverb::copyRoomSize (const VantrelReverb& other, unsigned long n) n
         lines[i].timeMs = other.lines[i].timeMs;
         Memory::copy (other.earlyReflections.lines[i].timeMsBuffer.data(), earlyReflections.lines[i].timeMsBuffer.data(), n);
     }
+    // And the room's fade, read from the other's old times.
+    fade.oldWeight = earlyReflections.fade.oldWeight = other.fade.oldWeight;
+    fade.newWeight = earlyReflections.fade.newWeight = other.fade.newWeight;
+    if (fade.running())
+        for (std::size_t i = 0; i < kLineCount; ++i)
+        {
+            Memory::copy (other.fade.fromTimesMs[i].data(), fade.fromTimesMs[i].data(), n);
+            Memory::copy (other.earlyReflections.fade.fromTimesMs[i].data(), earlyReflections.fade.fromTimesMs[i].data(), n);
+        }
 }

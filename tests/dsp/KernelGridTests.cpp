@@ -241,8 +241,8 @@ TEST (KernelGrid, ALoudBurstIsDuckedFromItsFirstAttackWhereverItFalls)
     // Wet only, a loud noise burst after silence, wherever it starts within a
     // grid chunk: over its first 30 ms the wet signal ducked at -40 dB with a
     // 1 ms attack lies far below the same signal not ducked. With no
-    // pre-delay the early reflections carry the burst at once, so the attack
-    // time itself lets a little through.
+    // pre-delay the early reflections carry the burst at once, so the
+    // ducker's first millisecond and the attack time let a little through.
     for (const double rate : { 8000.0, 22050.0, 48000.0, 96000.0, 192000.0 })
         for (const float preDelayMs : { 0.0f, 10.0f })
             for (const std::size_t offset : { 0UL, 100UL, 255UL })

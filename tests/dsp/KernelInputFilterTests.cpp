@@ -61,7 +61,7 @@ TEST (KernelSettings, ValuesKeptFromBlockToBlockFollowEveryChange)
         rig.set ({ { P::PitchA, float (intervals[step]) }, { P::ReverbLength, lengths[step] } });
         rig.render (tone, 256);
         const float expectedScale = std::pow (std::fabs (float (intervals[step])) / 24.0f, 0.05f) / 100.0f;
-        EXPECT_FLOAT_EQ (100.0f * expectedScale, rig.kernel->shifterA->amount[0]) << "step " << step;
+        EXPECT_FLOAT_EQ (100.0f * expectedScale, rig.kernel->returnGains[0][0]) << "step " << step;
 
         auto& core = rig.kernel->reverbA->core;
         const float lineSeconds = core.lines[3].timeMs * 0.001f;

@@ -1,12 +1,14 @@
 // The pitch shifter against the shifter written out sample by sample: window
-// phases, tap delays, half-cosine windows, interpolated taps, band limits and
-// soft clipping, each in double precision or in the same float steps. The
+// phases, tap delays, half-cosine windows, interpolated taps, the band limit
+// of a shift up before the store (its sections as the shifter designs them),
+// band limits and soft clipping, each in double precision or in the same float steps. The
 // block-wise engine (several samples per step, filters in one pass) must
 // follow it to within float rounding (about 1e-4, mostly the float recursion of
 // the 40 Hz high-pass), whatever the block lengths: its decisions are taken
 // per 256-sample chunk of its input, not per call.
 #include "Math/NoteScale.h"
 #include "Pitch/PitchShifter.h"
+#include "Pitch/UpwardBandLimit.h"
 #include "ProcessBlock/Filters/BiquadCoefficients.h"
 
 #include "SignalAnalysis.h"
@@ -14,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <iterator>
 #include <utility>
 #include <cmath>
@@ -26,9 +29,11 @@ constexpr double kRate = 48000.0;
 
 struct Section
 {
-    double b0, b1, b2, a1, a2;
+    double b0 = 1, b1 = 0, b2 = 0, a1 = 0, a2 = 0;
     double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
 
+    Section() = default;
+    explicit Section (const std::array<float, 5>& c) : b0 (c[0]), b1 (c[1]), b2 (c[2]), a1 (c[3]), a2 (c[4]) {}
     Section (BiquadFilterType type, float frequency)
     {
         BiquadCoefficients c;
@@ -60,9 +65,12 @@ public:
         auto frac = [] (float v) { return v - std::trunc (v); };
         for (unsigned long i = 0; i < n; ++i)
         {
-            history.push_back (x[i]);
             if (position == 0)
+            {
                 inc = float (((1.0f - ratio) / (windowMs * 0.001f)) / kRate);
+                beginBand();
+            }
+            history.push_back (band (x[i]));
             const float unfolded = frac (phase + float (int (position)) * inc);
             const float a = frac (unfolded + 1.0f);
             const float b = frac (a + 1.5f);
@@ -79,6 +87,39 @@ public:
     }
 
 private:
+    // Shifting up, the input is low-passed before it is stored; the band
+    // starts from the last two stored samples, and fades out over the chunk
+    // after the last one shifted up.
+    void beginBand()
+    {
+        const bool up = ratio > 1.0f;
+        fading = ! up && bandOn && ! fading;
+        if (up)
+        {
+            std::array<float, 5> first, second;
+            UpwardBandLimit::design (ratio, first, second);
+            const double newer = history.empty() ? 0.0 : history.back();
+            const double older = history.size() < 2 ? 0.0 : history[history.size() - 2];
+            for (auto [section, c] : { std::pair { &bandA, first }, std::pair { &bandB, second } })
+            {
+                Section designed (c);
+                if (bandOn)
+                    designed.x1 = section->x1, designed.x2 = section->x2, designed.y1 = section->y1, designed.y2 = section->y2;
+                else
+                    designed.x1 = designed.y1 = newer, designed.x2 = designed.y2 = older;
+                *section = designed;
+            }
+        }
+        bandOn = up || fading;
+    }
+    float band (float v)
+    {
+        if (! bandOn)
+            return v;
+        const double y = bandB.step (bandA.step (v));
+        return float (fading ? y + (v - y) * double (position + 1) / 256.0 : y);
+    }
+
     // The stored input `seconds` behind the newest sample, linearly
     // interpolated.
     double tap (float seconds) const
@@ -96,6 +137,8 @@ private:
     float ratio;
     float phase = 0.0f;
     std::vector<float> history;
+    Section bandA, bandB;
+    bool bandOn = false, fading = false;
     Section highPass { HighPass, 40.0f };
     Section lowPass { LowPass, 5000.0f };
 };

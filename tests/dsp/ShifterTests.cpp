@@ -1,4 +1,5 @@
 #include "Pitch/Shifter.h"
+#include "Pitch/UpwardBandLimit.h"
 
 #include "AllocationCounter.h"
 #include "SignalAnalysis.h"
@@ -36,6 +37,22 @@ struct VoiceRig
             std::copy_n (x.begin() + static_cast<std::ptrdiff_t> (s), n, voice.voice[c]);
             voice.processDelayShifter (0, c, n);
             std::copy_n (voice.voice[c], n, y.begin() + static_cast<std::ptrdiff_t> (s));
+        }
+        return y;
+    }
+
+    // Feeds `x` to both channels of the plain shift before (after = false)
+    // or after the reverb; returns channel 0 of the shifted voice.
+    std::vector<float> runPlain (const std::vector<float>& x, bool after)
+    {
+        std::vector<float> y (x.size());
+        for (std::size_t s = 0; s < x.size(); s += kBlock)
+        {
+            const auto n = static_cast<unsigned long> (std::min<std::size_t> (kBlock, x.size() - s));
+            for (int c = 0; c < 2; ++c)
+                std::copy_n (x.begin() + static_cast<std::ptrdiff_t> (s), n, voice.voice[c]);
+            voice.shiftChannels (2, n, after);
+            std::copy_n (voice.voice[0], n, y.begin() + static_cast<std::ptrdiff_t> (s));
         }
         return y;
     }
@@ -211,4 +228,61 @@ TEST (ShifterThreads, PitchFineAndModeChangeWhileProcessing)
     done = true;
     control.join();
     EXPECT_TRUE (finite);
+}
+
+// Shifting up, a tone the shift would carry past Nyquist must not fold back
+// down as an inharmonic tone: below 5 kHz, what it leaves is at least 50 dB
+// under the shifted output of a 1 kHz tone of the same level, before and
+// after the reverb and in the feedback delay (shifted again on every pass).
+TEST (Shifter, ShiftingUpFoldsNothingBackBelowFiveKilohertz)
+{
+    for (const double rate : { 44100.0, 48000.0 })
+        for (const int semitones : { 12, 24 })
+            for (const int mode : { 0, 1, 2 })
+            {
+                const double ratio = std::exp2 (semitones / 12.0);
+                // Steady output, measured over a power of two of samples.
+                auto render = [&] (double hz) {
+                    VoiceRig rig;
+                    rig.voice.init (2, rate);
+                    rig.voice.setPitch (semitones);
+                    const std::size_t settle = static_cast<std::size_t> (rate / 2), length = 8192;
+                    const auto x = testsupport::sine (hz, rate, settle + length, 0.25f);
+                    const auto y = mode == 1 ? rig.runFeedback (x) : rig.runPlain (x, mode == 2);
+                    return std::vector<float> (y.begin() + static_cast<std::ptrdiff_t> (settle), y.end());
+                };
+                const auto reference = render (1000.0);
+                const double referenceEnergy = std::pow (testsupport::rms (reference.data(), reference.size()), 2.0);
+                ASSERT_GT (referenceEnergy, 1e-4);
+                // Tones that fold to 1, 2.5 and 4 kHz (past Nyquist once, or twice).
+                for (const double lands : { rate - 4000.0, rate - 2500.0, rate + 1000.0, 2.0 * rate - 2500.0 })
+                {
+                    const double hz = lands / ratio;
+                    if (hz > 0.49 * rate)
+                        continue;
+                    const auto y = render (hz);
+                    const double energy = std::pow (testsupport::rms (y.data(), y.size()), 2.0);
+                    const double above = std::pow (10.0, testsupport::bandAboveDecibels (y.data(), y.size(), rate, 5000.0) / 10.0);
+                    EXPECT_LT (10.0 * std::log10 (energy * (1.0 - above) / referenceEnergy + 1e-30), -50.0)
+                        << hz << " Hz at +" << semitones << ", mode " << mode << ", " << rate << " Hz";
+                }
+            }
+}
+
+// What stays below Nyquist after the shift passes the band limit within
+// 0.5 dB (up to 0.8 Nyquist / ratio), fine tuning included.
+TEST (Shifter, TheUpwardBandLimitKeepsWhatTheShiftKeeps)
+{
+    for (const double ratio : { 1.02, std::exp2 (12.0 / 12.0), std::exp2 (19.3 / 12.0), std::exp2 (24.5 / 12.0) })
+        for (double share = 0.01; share <= 0.8; share += 0.03)
+        {
+            const double hz = share * 0.5 * kRate / ratio;
+            UpwardBandLimit band;
+            band.beginChunk (static_cast<float> (ratio), 0.0f, 0.0f);
+            auto x = testsupport::sine (hz, kRate, 16384, 0.5f);
+            for (std::size_t s = 0; s < x.size(); s += kBlock)
+                band.process (x.data() + s, kBlock, 0);
+            const double gain = testsupport::toneMagnitude (x.data() + 8192, 8192, hz, kRate) / 0.5;
+            EXPECT_NEAR (20.0 * std::log10 (gain), 0.0, 0.5) << hz << " Hz at ratio " << ratio;
+        }
 }

@@ -25,7 +25,12 @@ TEST (AboutOverlay, LaysOutLogoNameVersionAndLink)
     EXPECT_EQ (about.logo.getBounds(), juce::Rectangle<int> (405, 0, 50, 50));
     EXPECT_EQ (about.nameLabel.getBounds(), juce::Rectangle<int> (0, 50, 860, 50));
     EXPECT_EQ (about.versionLabel.getBounds(), juce::Rectangle<int> (0, 92, 860, 25));
-    EXPECT_EQ (about.linkButton.getBounds(), juce::Rectangle<int> (20, 384, 860, 22));
+    // The link is its text alone, centred at the bottom of the panel.
+    const auto link = about.linkButton.getBounds();
+    EXPECT_EQ (link.withX (20).withWidth (860), juce::Rectangle<int> (20, 384, 860, 22));
+    EXPECT_NEAR (link.getCentreX(), 450, 1);
+    EXPECT_GT (link.getWidth(), 80);
+    EXPECT_LT (link.getWidth(), 200);
 }
 
 TEST (AboutOverlay, DrawsItsPanelAndClosesFromTheMargin)

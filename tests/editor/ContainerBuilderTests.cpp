@@ -3,7 +3,7 @@
 // anything is built. Also the design description's build and ownership.
 #include <gtest/gtest.h>
 
-#include "ContainerBuilder.h"
+#include "UI/Controls/ContainerBuilder.h"
 #include "EditorTestRig.h"
 #include "UI/Controls/CurveSequencer/CurveSequencerContainer.h"
 #include "UI/Controls/DropdownList/DropdownListContainer.h"

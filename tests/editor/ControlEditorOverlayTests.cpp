@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "OverlayTestHelpers.h"
+#include "LookAndFeel/SliderLookAndFeel.h"
 #include "UI/Overlays/ControlEditorOverlay.h"
 #include "VantrelParameterList.h"
 
@@ -108,7 +109,7 @@ TEST (ControlEditorOverlay, ShowsTheCurrentValueInItsOwnUnits)
                                rig.entry (VantrelParameterList::PitchShifterModeA, "MODE") });
     EXPECT_EQ (rig.overlay.panels[0]->valueEditor.getText(), "5");
     EXPECT_EQ (rig.overlay.panels[0]->unitLabel.getText(), "s");
-    EXPECT_EQ (rig.overlay.panels[1]->valueEditor.getText(), "0");
+    EXPECT_EQ (rig.overlay.panels[1]->valueEditor.getText(), "PRE"); // as hosts show it
     EXPECT_EQ (rig.overlay.panels[1]->unitLabel.getText(), "");
 
     rig.overlay.setControls ({ rig.entry (VantrelParameterList::ModulationRate, "RATE"),
@@ -157,13 +158,14 @@ TEST (ControlEditorOverlay, TypedValuesAreSetInTheParametersUnitsAndClamped)
     EXPECT_FLOAT_EQ (rig.value ("InputGain"), -30.0f);
 
     // Exponents of any length, signs, points and commas, and what follows the
-    // number; 11 stands for "unchanged".
+    // number: the parameter's unit, or nothing; 11 stands for "unchanged".
     const std::pair<const char*, float> texts[] = {
         { "2e3930039309", 12.0f }, { "-2e3930039309", -30.0f }, { "1e-3930039309", 0.0f }, { "0e99999999999", 0.0f },
         { " +.5e1dB", 5.0f },      { "-7.", -7.0f },            { "0x1F", 11.0f },          { "inf", 11.0f },
-        { "nan", 11.0f },          { "1e", 1.0f },              { "-e5", 11.0f },           { "3e+0x", 3.0f },
-        { "7,5", 7.5f },           { "\xe2\x88\x92" "7,9", -7.9f }, { "5%", 5.0f },           { "abc", 11.0f },
-        { "", 11.0f },             { "-", 11.0f },              { "1e999", 12.0f },         { "10x", 10.0f },
+        { "nan", 11.0f },          { "1e", 11.0f },             { "-e5", 11.0f },           { "3e+0x", 11.0f },
+        { "7,5", 7.5f },           { "\xe2\x88\x92" "7,9", -7.9f }, { "5%", 11.0f },          { "abc", 11.0f },
+        { "", 11.0f },             { "-", 11.0f },              { "1e999", 12.0f },         { "10x", 11.0f },
+        { "-6 DB ", -6.0f },       { "3 dB x", 11.0f },
     };
     for (const auto& [text, expected] : texts)
     {
@@ -173,6 +175,55 @@ TEST (ControlEditorOverlay, TypedValuesAreSetInTheParametersUnitsAndClamped)
         panel.onConfirm();
         EXPECT_FLOAT_EQ (rig.value ("InputGain"), expected) << text;
     }
+}
+
+// A value typed as its control shows it (250ms, 1.5s, 45%, -6dB, 2000Hz, a
+// rate's period) reads back as that value; a frequency may be typed in
+// thousands and a step by its name, as hosts read them; text after the
+// number that is not a unit of the parameter means no value.
+TEST (ControlEditorOverlay, ValuesTypedAsTheControlsShowThemReadBack)
+{
+    OverlayRig rig;
+    auto& processor = *rig.processor;
+    SliderLookAndFeel shown;
+    for (const auto& parameter : *processor.getKernel().parameters)
+    {
+        auto* host = processor.parameterTree.getParameter (juce::String (parameter->id));
+        if (host == nullptr || host->isDiscrete())
+            continue;
+        shown.unit = static_cast<int> (parameter->type);
+        shown.flags = static_cast<int> (parameter->flags);
+        for (const float fraction : { 0.0f, 0.1f, 0.5f, 1.0f })
+        {
+            const float value = host->convertFrom0to1 (fraction);
+            const auto text = shown.updateValueText (juce::String (value).toStdString());
+            const auto read = ControlEditorParameter::normalisedValueForText (*host, *parameter, text);
+            ASSERT_TRUE (read.has_value()) << parameter->id << " " << text;
+            EXPECT_NEAR (host->convertFrom0to1 (*read), value, 0.02f * std::abs (value) + 0.5f) << parameter->id << " " << text;
+        }
+    }
+
+    const auto typed = [&] (unsigned long index, const char* text) -> std::optional<float> {
+        auto& parameter = processor.getKernel().parameters->at (index);
+        auto& host = *processor.parameterTree.getParameter (juce::String (parameter.id));
+        const auto normalised = ControlEditorParameter::normalisedValueForText (host, parameter, juce::String::fromUTF8 (text));
+        if (normalised)
+            return host.convertFrom0to1 (*normalised);
+        return std::nullopt;
+    };
+    using P = VantrelParameterList;
+    for (const auto* text : { "2k", "2.0kHz", "2 KHZ", "2000 hz", "2,0k" })
+        EXPECT_NEAR (typed (P::InputFilterFrequency, text).value_or (0.0f), 2000.0f, 0.5f) << text;
+    EXPECT_NEAR (typed (P::ReverbLength, "1500ms").value_or (0.0f), 1.5f, 0.01f);
+    EXPECT_EQ (typed (P::PitchShifterModeB, "FeedBack"), 1.0f);
+    EXPECT_EQ (typed (P::PitchShifterModeB, " post "), 2.0f);
+    EXPECT_EQ (typed (P::PitchShifterModeB, "1"), 1.0f);
+    EXPECT_EQ (typed (P::InputFilterType, "HIPASS"), 1.0f);
+    EXPECT_EQ (typed (P::InputFilterType, "0"), 0.0f);
+    for (const auto* text : { "2x", "2 k Hz", "2kHzz", "5%", "post" })
+        EXPECT_FALSE (typed (P::InputFilterFrequency, text)) << text;
+    for (const auto* text : { "posts", "1 x", "" })
+        EXPECT_FALSE (typed (P::PitchShifterModeB, text)) << text;
 }
 
 TEST (ControlEditorOverlay, IntegerAndSwitchParametersAreSetAsSuch)

@@ -161,7 +161,7 @@ TEST_F (EditorPresetTest, SaveAsThroughTheHeaderAndWithHostileNames)
     EXPECT_EQ (currentName(), current);
 }
 
-TEST_F (EditorPresetTest, SavingAFactoryPresetMakesAUserCopyThatHidesIt)
+TEST_F (EditorPresetTest, SavingAFactoryPresetMakesAUserPresetOfItsName)
 {
     ASSERT_TRUE (processor->setPreset ("ABYSS", true));
     editor->onPresetTypeSelected (1);
@@ -175,7 +175,7 @@ TEST_F (EditorPresetTest, SavingAFactoryPresetMakesAUserCopyThatHidesIt)
     ASSERT_NE (processor->currentPreset, nullptr);
     EXPECT_TRUE (processor->currentPreset->isUser);
     EXPECT_EQ (currentName(), "ABYSS");
-    EXPECT_EQ (shownName(), "ABYSS");
+    EXPECT_EQ (shownName(), "ABYSS (USER)");
     EXPECT_NEAR (hostValue (*processor, "RoomSize"), 12.0f, 0.01f);
 
     // From now on the name finds the user copy.
@@ -188,7 +188,7 @@ TEST_F (EditorPresetTest, SavingAFactoryPresetMakesAUserCopyThatHidesIt)
     // Saving over the current user preset rewrites its file.
     setHostValue (*processor, "RoomSize", 80.0f);
     header().onSavePreset();
-    EXPECT_EQ (shownName(), "ABYSS");
+    EXPECT_EQ (shownName(), "ABYSS (USER)");
     const auto text = folder().getChildFile ("ABYSS.vnprs").loadFileAsString();
     EXPECT_TRUE (text.contains ("80")) << text;
 }

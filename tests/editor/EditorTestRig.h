@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Basics/Editor.h"
-#include "ContainerBuilder.h"
+#include "UI/Controls/ContainerBuilder.h"
 #include "LookAndFeel/Palette.h"
 #include "UI/Page.h"
 #include "UI/PluginDesign.h"

@@ -64,6 +64,7 @@ public:
     void savePreset (Preset* preset) override { calls.push_back ("save " + preset->name.toStdString()); }
     void savePresetAs (juce::String name) override { calls.push_back ("saveAs " + name.toStdString()); }
     void deletePreset (Preset* preset) override { calls.push_back ("delete " + preset->name.toStdString()); }
+    void onPresetBrowserOpening() override { calls.push_back ("opening"); }
 
     std::vector<std::string> calls;
     std::function<void (int)> onType;

@@ -198,6 +198,8 @@ TEST (PluginHeader, OpensOneOverlayAtATime)
     EXPECT_TRUE (browser.isVisible());
     rig.header.onPresetClick();
     EXPECT_FALSE (browser.isVisible());
+    // Only opening asks for the lists to be read again.
+    EXPECT_EQ (rig.delegate.calls, (std::vector<std::string> { "opening" }));
 
     rig.header.onPresetClick();
     rig.header.nameButton.onClick();

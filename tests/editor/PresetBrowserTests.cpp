@@ -174,7 +174,7 @@ TEST (PresetBrowser, ButtonsSaveOpenTheDialogsAndClose)
     EXPECT_FALSE (rig.browser.isVisible());
 }
 
-TEST (PresetBrowser, ConfirmingADeletionClearsTheSelectionThenReports)
+TEST (PresetBrowser, ConfirmingADeletionReportsItAndKeepsTheRowUntilThePresetIsGone)
 {
     BrowserRig rig;
     auto user = rig.presets ({ "ONE", "TWO" }, true);
@@ -183,8 +183,31 @@ TEST (PresetBrowser, ConfirmingADeletionClearsTheSelectionThenReports)
     rig.browser.deleteButton.onClick();
     rig.browser.confirmDialog.deleteButton.onClick();
     EXPECT_EQ (rig.delegate.calls, (std::vector<std::string> { "delete" }));
-    EXPECT_EQ (rig.browser.presetsList.getSelectedRow(), -1);
+    EXPECT_EQ (rig.browser.presetsList.getSelectedRow(), 1);
     EXPECT_FALSE (rig.browser.confirmDialog.isVisible());
+
+    // A failure told while the deletion runs keeps the dialog open with the
+    // reason and only a button to close it.
+    rig.browser.deleteButton.onClick();
+    auto& confirm = rig.browser.confirmDialog;
+    struct Failing : ConfirmDialogDelegate
+    {
+        explicit Failing (PresetBrowser& b) : browser (b) {}
+        void onDelete() override { browser.showFailure ("Cannot delete ONE"); }
+        PresetBrowser& browser;
+    } failing (rig.browser);
+    confirm.delegate = &failing;
+    confirm.deleteButton.onClick();
+    EXPECT_TRUE (confirm.isVisible());
+    EXPECT_EQ (confirm.reasonLabel.getText(), "Cannot delete ONE");
+    EXPECT_FALSE (confirm.deleteButton.isVisible());
+    EXPECT_EQ (confirm.cancelButton.getButtonText(), "OK");
+    confirm.cancelButton.onClick();
+    // Asked again, it asks about deleting.
+    rig.browser.deleteButton.onClick();
+    EXPECT_TRUE (confirm.deleteButton.isVisible());
+    EXPECT_EQ (confirm.cancelButton.getButtonText(), "CANCEL");
+    EXPECT_FALSE (confirm.reasonLabel.isVisible());
 }
 
 TEST (PresetBrowser, APressOutsideThePanelCloses)

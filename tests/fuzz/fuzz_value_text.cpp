@@ -19,20 +19,24 @@ extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t siz
         return 0;
     const auto typed = juce::String::fromUTF8 (bytes, static_cast<int> (size));
 
-    for (auto* parameter : fuzzsupport::processor().getParameters())
+    auto& processor = fuzzsupport::processor();
+    for (const auto& parameter : *processor.getKernel().parameters)
     {
-        auto& ranged = *dynamic_cast<juce::RangedAudioParameter*> (parameter);
-        for (const bool asPeriod : { false, true })
+        auto* ranged = processor.parameterTree.getParameter (juce::String::fromUTF8 (parameter->id.c_str()));
+        if (ranged == nullptr)
+            continue; // output only
+        // Text that cannot mean a value sets nothing.
+        const auto normalised = ControlEditorParameter::normalisedValueForText (*ranged, *parameter, typed);
+        if (normalised)
         {
-            // Text that does not start with a number sets nothing.
-            const auto normalised = ControlEditorParameter::normalisedValueForText (ranged, typed, asPeriod);
-            if (! normalised)
-                continue;
             fuzzsupport::require (*normalised >= 0.0f && *normalised <= 1.0f, "a typed value outside 0..1");
-            const float value = ranged.convertFrom0to1 (*normalised);
-            const auto& range = ranged.getNormalisableRange();
+            const float value = ranged->convertFrom0to1 (*normalised);
+            const auto& range = ranged->getNormalisableRange();
             fuzzsupport::require (value >= range.start && value <= range.end, "a typed value outside the parameter's range");
         }
+        // What a host's text sets lies in the range too.
+        const float hosts = ranged->getValueForText (typed);
+        fuzzsupport::require (hosts >= 0.0f && hosts <= 1.0f, "a host's text outside 0..1");
     }
 
     static auto& lookAndFeel = *new SliderLookAndFeel; // outlives the framework, like the processor

@@ -122,6 +122,36 @@ TEST_F (ProcessorTest, AnOldStateSayingDefaultStillSelectsTheDefaultPresetAndKee
     EXPECT_FALSE (reopened->reapplyCurrentPreset());
 }
 
+TEST_F (ProcessorTest, AStateNamesThePresetsListAndOneWithoutItFindsTheUsersPresetFirst)
+{
+    writeUserFile ("Abyss.vnprs", presetText ({ { "RoomSize", "20" } }));
+    processor->retrieveUserPresets();
+    processor->currentPresetList = EffectProcessor::factoryList;
+    ASSERT_TRUE (processor->setPreset (1)); // the factory ABYSS
+    auto xml = juce::AudioProcessor::getXmlFromBinary (stateOf (*processor).getData(),
+                                                       static_cast<int> (stateOf (*processor).getSize()));
+    EXPECT_EQ (xml->getStringAttribute ("PresetName"), "ABYSS");
+    EXPECT_EQ (xml->getStringAttribute ("PresetType"), "FACTORY");
+
+    const std::pair<const char*, bool> cases[] = { { "FACTORY", false }, { "USER", true }, { nullptr, true } };
+    for (const auto& [type, isUser] : cases)
+    {
+        if (type != nullptr)
+            xml->setAttribute ("PresetType", type);
+        else
+            xml->removeAttribute ("PresetType"); // saved before the list was stored
+        auto reopened = VantrelProcessor::create();
+        restore (*reopened, blockFromXml (xml->toString()));
+        ASSERT_NE (reopened->currentPreset, nullptr);
+        EXPECT_EQ (reopened->currentPreset->isUser, isUser) << (type != nullptr ? type : "none");
+    }
+
+    // With no preset current the state names no list.
+    processor->currentPreset = nullptr;
+    const auto none = stateOf (*processor);
+    EXPECT_FALSE (juce::AudioProcessor::getXmlFromBinary (none.getData(), static_cast<int> (none.getSize()))->hasAttribute ("PresetType"));
+}
+
 TEST_F (ProcessorTest, ForeignOrBrokenStateChangesNothing)
 {
     prepare();

@@ -69,4 +69,12 @@ TEST (PresetFileName, NamesAreUpperCasedInEveryScriptAndRefusedNamesSayWhy)
     EXPECT_EQ (PresetFileName::whyUnusable ("//?/"), "A preset name cannot use / ?");
     EXPECT_EQ (PresetFileName::whyUnusable ("\t\x01"), "A preset name cannot use control characters");
     EXPECT_EQ (PresetFileName::whyUnusable (". ~.."), "A preset name cannot be only dots, spaces and ~");
+    // A name the file name would change is refused, not changed.
+    EXPECT_EQ (PresetFileName::whyUnusable ("  Blank Ends "), "");
+    EXPECT_EQ (PresetFileName::whyUnusable ("AC/DC: Live?"), "A preset name cannot use / : ?");
+    EXPECT_EQ (PresetFileName::whyUnusable ("tab\there"), "A preset name cannot use control characters");
+    EXPECT_EQ (PresetFileName::whyUnusable ("~home"), "A preset name cannot start with . or ~");
+    EXPECT_EQ (PresetFileName::whyUnusable ("Fade ."), "A preset name cannot end with a dot");
+    EXPECT_EQ (PresetFileName::whyUnusable (juce::String::repeatedString ("a", 201)), "A preset name is too long");
+    EXPECT_EQ (PresetFileName::whyUnusable (juce::String::repeatedString ("a", 200)), "");
 }

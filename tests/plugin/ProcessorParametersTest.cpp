@@ -108,6 +108,12 @@ TEST_F (ProcessorTest, PublishesTheTwentyFourParametersWithTheirKindsRangesSteps
     EXPECT_EQ (type->getText (0.0f, 64) + " " + type->getText (1.0f, 64), "lowshelf hipass");
     EXPECT_EQ (type->getValueForText ("hipass"), 1.0f);
     EXPECT_EQ (processor->parameterTree.getParameter ("PitchA")->getText (0.25f, 64), "-12");
+    // A value with its unit reads as the control editor reads it: thousands
+    // of a frequency, seconds of milliseconds.
+    auto* frequency = processor->parameterTree.getParameter ("InputFilterFrequency");
+    EXPECT_NEAR (frequency->convertFrom0to1 (frequency->getValueForText ("2.5 kHz")), 2500.0f, 0.5f);
+    auto* window = processor->parameterTree.getParameter ("DelayTimeA");
+    EXPECT_NEAR (window->convertFrom0to1 (window->getValueForText ("0.5s")), 500.0f, 0.01f);
 }
 
 TEST_F (ProcessorTest, StartsOnTheDefaultPresetAndDeclaresItsValuesTheDefaults)

@@ -7,6 +7,7 @@
 // a stale value.
 #include "EffectWindowTest.h"
 
+#include "LookAndFeel/Palette.h"
 #include "UI/Controls/Filter/FilterContainer.h"
 #include "UI/Controls/Radio/RadioContainer.h"
 #include "UI/Controls/Slider/SliderContainer.h"
@@ -14,6 +15,7 @@
 #include <X11/keysym.h>
 
 #include <cmath>
+#include <tuple>
 
 using namespace windowtest;
 using P = VantrelParameterList;
@@ -250,8 +252,9 @@ TEST_F (EffectWindowTest, TwoQuickRightClicksOnASliderChangeNoValue)
 // The control editor as a musician meets it: it names the voice, takes the
 // keyboard, closes when another preset loads (its OK never writes the value
 // it showed before), follows a value automated under it, opens for the next
-// control right-clicked, speaks the knob's unit and refuses text that is no
-// number.
+// control right-clicked, speaks the knob's unit, shows and reads modes by
+// the names hosts show, reads a frequency in thousands and refuses text that
+// cannot mean a value.
 TEST_F (EffectWindowTest, TheControlEditorNeverWritesAStaleValue)
 {
     ASSERT_TRUE (processor->setPreset ("Smooth Vantrel", true));
@@ -322,4 +325,30 @@ TEST_F (EffectWindowTest, TheControlEditorNeverWritesAStaleValue)
     input.key (XK_Return);
     EXPECT_FALSE (overlay.isVisible());
     EXPECT_FLOAT_EQ (value ("ReverbLength"), 7.5f);
+
+    // Modes and the filter type by the names hosts show, in any case.
+    set ("PitchShifterModeA", 0.0f);
+    ASSERT_TRUE (rightClick (P::PitchShifterModeA));
+    EXPECT_EQ (panel.valueEditor.getText(), "PRE");
+    input.type ("post");
+    input.key (XK_Return);
+    EXPECT_FALSE (overlay.isVisible());
+    EXPECT_FLOAT_EQ (value ("PitchShifterModeA"), 2.0f);
+    set ("InputFilterType", 1.0f);
+    ASSERT_TRUE (rightClick (P::InputFilterType));
+    EXPECT_EQ (panel.valueEditor.getText(), "hipass");
+
+    // A frequency typed in thousands; garbage after a number is refused.
+    const std::tuple<const char*, float, bool> frequencies[] { { "2k", 2000.0f, true },
+                                                               { "2.5 kHz", 2500.0f, true },
+                                                               { "2x", 2500.0f, false } };
+    for (const auto& [typed, expected, accepted] : frequencies)
+    {
+        ASSERT_TRUE (rightClick (P::InputFilterFrequency));
+        input.type (typed);
+        input.key (XK_Return);
+        EXPECT_EQ (overlay.isVisible(), ! accepted) << typed;
+        EXPECT_NEAR (value ("InputFilterFrequency"), expected, 0.5f) << typed;
+    }
+    EXPECT_EQ (panel.valueEditor.findColour (juce::TextEditor::focusedOutlineColourId), Karvon::red);
 }

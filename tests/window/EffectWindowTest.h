@@ -37,6 +37,10 @@ protected:
         window = std::make_unique<TopLevelWindow> (*editor);
         ASSERT_TRUE (window->isReady());
         record = std::make_unique<HostRecord> (*processor);
+        // No test opens a real web browser: the pages the editor would open
+        // are recorded instead.
+        openedPages.clear();
+        header().openWebSite = [this] (const juce::URL& url) { openedPages.add (url.toString (false)); };
     }
 
     UIContainer& container (unsigned long index) { return *editor->containers.at (static_cast<int> (index)); }
@@ -65,6 +69,7 @@ protected:
     std::unique_ptr<VantrelEditor> editor;
     std::unique_ptr<TopLevelWindow> window;
     std::unique_ptr<HostRecord> record;
+    juce::StringArray openedPages;
     FakeInput input;
 };
 } // namespace windowtest

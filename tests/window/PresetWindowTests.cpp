@@ -4,11 +4,15 @@
 // shows its edits, choosing the current preset again restores it, a refused
 // name keeps the dialog open with its reason, overlays are exclusive and
 // close with Escape, a right click works no button, Save As asks before it
-// replaces a preset, and after a delete the arrows go to its neighbours.
+// replaces a preset, after a delete the arrows go to its neighbours, keys act
+// only on what has the focus; a user and a factory preset of one name stay
+// apart, failed saves and deletes say why, and the browser shows what the
+// folder holds.
 // Pictures of each state go to the build tree's artefacts.
 #include "EffectWindowTest.h"
 
 #include "UI/Controls/Radio/RadioContainer.h"
+#include "UI/Controls/Slider/SliderContainer.h"
 
 #include <X11/keysym.h>
 
@@ -54,6 +58,43 @@ protected:
         return -1;
     }
     juce::String current() { return processor->currentPreset != nullptr ? processor->currentPreset->name : "(none)"; }
+    // Types `name` into the open browser's Save As dialog and leaves it open.
+    bool typeInSaveAs (const juce::String& name)
+    {
+        auto& dialog = browser().saveAsDialog;
+        if (! input.clickCentre (browser().saveAsButton)
+            || ! waitUntil ([&] { return dialog.nameEditor.hasKeyboardFocus (false); }))
+            return false;
+        input.type (name);
+        return waitUntil ([&] { return dialog.nameEditor.getText() == name; });
+    }
+    // The project saved, then opened again in a fresh instance, as a host does.
+    void reopenProject()
+    {
+        juce::MemoryBlock project;
+        processor->getStateInformation (project);
+        record.reset();
+        window.reset();
+        editor.reset();
+        processor = VantrelProcessor::create();
+        processor->setStateInformation (project.getData(), static_cast<int> (project.getSize()));
+        processor->setRateAndBufferSizeDetails (48000.0, 512);
+        processor->prepareToPlay (48000.0, 512);
+        openEditor();
+    }
+    // What the browser's confirmation dialog says once it is open.
+    juce::String confirmation()
+    {
+        auto& confirm = browser().confirmDialog;
+        if (! waitUntil ([&] { return confirm.isVisible(); }))
+            return "(closed)";
+        return (confirm.reasonLabel.isVisible() ? confirm.reasonLabel : confirm.messageLabel).getText();
+    }
+    void closeConfirmation()
+    {
+        input.clickCentre (browser().confirmDialog.cancelButton);
+        waitUntil ([&] { return ! browser().confirmDialog.isVisible(); });
+    }
 };
 } // namespace
 
@@ -78,7 +119,7 @@ TEST_F (PresetWindowTest, ViewingATabAppliesNothingAndKeepsTheEdits)
     ASSERT_TRUE (viewTab (EffectProcessor::userList));
     EXPECT_FLOAT_EQ (value ("RoomSize"), 50.0f) << "the edit survives";
     EXPECT_EQ (browser().presetsList.getSelectedRow(), rowOf ("ABYSS"));
-    EXPECT_EQ (shownPresetAfterTick(), "*ABYSS");
+    EXPECT_EQ (shownPresetAfterTick(), "*ABYSS (USER)");
     saveArtefact (*editor, "browser-user-tab");
 }
 
@@ -160,18 +201,7 @@ TEST_F (PresetWindowTest, AReopenedProjectShowsItsEditsAndChoosingThePresetAgain
     const float stored = value ("RoomSize");
     set ("RoomSize", stored > 50.0f ? 10.0f : 90.0f);
     const float edited = value ("RoomSize");
-    juce::MemoryBlock project;
-    processor->getStateInformation (project);
-
-    // Reopened: a fresh instance, state restored, then the window.
-    record.reset();
-    window.reset();
-    editor.reset();
-    processor = VantrelProcessor::create();
-    processor->setStateInformation (project.getData(), static_cast<int> (project.getSize()));
-    processor->setRateAndBufferSizeDetails (48000.0, 512);
-    processor->prepareToPlay (48000.0, 512);
-    openEditor();
+    reopenProject();
     EXPECT_FLOAT_EQ (value ("RoomSize"), edited);
     EXPECT_EQ (shownPresetAfterTick(), "*GOLDEN FIFTH");
     saveArtefact (*editor, "modified-after-restore");
@@ -191,6 +221,7 @@ TEST_F (PresetWindowTest, AReopenedProjectShowsItsEditsAndChoosingThePresetAgain
     // A project saved with no preset current reopens showing none, even though
     // a factory preset is called DEFAULT.
     processor->currentPreset = nullptr;
+    juce::MemoryBlock project;
     processor->getStateInformation (project);
     processor->setStateInformation (project.getData(), static_cast<int> (project.getSize()));
     EXPECT_EQ (shownPresetAfterTick(), PluginHeader::noPresetText);
@@ -354,8 +385,6 @@ TEST_F (PresetWindowTest, ARightClickWorksNoButton)
     const auto file = userFolder().getChildFile ("RC.vnprs");
     const auto stored = file.loadFileAsString();
     set ("RoomSize", 70.0f);
-    header().openWebSite = [] (const juce::URL&) {};
-    header().aboutOverlay->linkButton.setURL ({});
 
     struct : juce::Button::Listener
     {
@@ -404,4 +433,230 @@ TEST_F (PresetWindowTest, ARightClickWorksNoButton)
     EXPECT_EQ (file.loadFileAsString(), stored);
     EXPECT_EQ (current(), "RC");
     EXPECT_FLOAT_EQ (value ("RoomSize"), 70.0f);
+}
+
+// The factory STARLIGHT and the user's own STARLIGHT are two presets: the
+// header says which one is current, a reopened project comes back on the one
+// it was saved with, and saving the factory one asks before it replaces the
+// user's file.
+TEST_F (PresetWindowTest, TwoPresetsOfOneNameStayApartAcrossAReopenedProject)
+{
+    set ("RoomSize", 12.0f);
+    ASSERT_TRUE (openBrowser());
+    ASSERT_TRUE (typeInSaveAs ("Starlight"));
+    ASSERT_TRUE (input.clickCentre (browser().saveAsDialog.saveButton));
+    ASSERT_EQ (current(), "STARLIGHT");
+    const auto userFile = userFolder().getChildFile ("Starlight.vnprs");
+    const auto users = userFile.loadFileAsString();
+    EXPECT_EQ (shownPresetAfterTick(), "STARLIGHT (USER)");
+
+    ASSERT_TRUE (viewTab (EffectProcessor::factoryList));
+    ASSERT_TRUE (clickRow (browser().presetsList, rowOf ("STARLIGHT")));
+    EXPECT_FLOAT_EQ (value ("RoomSize"), 80.0f);
+    EXPECT_EQ (shownPresetAfterTick(), "STARLIGHT (FACTORY)");
+
+    reopenProject();
+    EXPECT_FLOAT_EQ (value ("RoomSize"), 80.0f);
+    EXPECT_EQ (shownPresetAfterTick(), "STARLIGHT (FACTORY)");
+    ASSERT_TRUE (openBrowser());
+    EXPECT_EQ (browser().typesList.getSelectedRow(), EffectProcessor::factoryList);
+    EXPECT_EQ (browser().presetsList.getSelectedRow(), rowOf ("STARLIGHT"));
+    EXPECT_FALSE (browser().saveButton.isEnabled());
+    saveArtefact (*editor, "factory-namesake-reopened");
+
+    // Saving the factory STARLIGHT would replace the user's: asked first.
+    set ("RoomSize", 40.0f);
+    input.clickCentre (browser().saveButton);
+    header().onSavePreset();
+    EXPECT_EQ (confirmation(), "Replace the preset STARLIGHT?");
+    closeConfirmation();
+    EXPECT_EQ (userFile.loadFileAsString(), users);
+    EXPECT_EQ (shownPresetAfterTick(), "*STARLIGHT (FACTORY)");
+
+    // The user's one, from its own tab.
+    ASSERT_TRUE (viewTab (EffectProcessor::userList));
+    ASSERT_TRUE (clickRow (browser().presetsList, rowOf ("STARLIGHT")));
+    EXPECT_FLOAT_EQ (value ("RoomSize"), 12.0f);
+    EXPECT_EQ (shownPresetAfterTick(), "STARLIGHT (USER)");
+    EXPECT_TRUE (browser().saveButton.isEnabled());
+}
+
+// A save or delete that fails says why in the browser, keeps what was typed,
+// and leaves the header, the selection and the files as they are on disk.
+// Tests run as root, which no permission bit stops: a file in the folder's
+// place, and a folder in the preset file's place, make the writes fail.
+TEST_F (PresetWindowTest, AFailedSaveOrDeleteSaysWhyAndLosesNothing)
+{
+    ASSERT_TRUE (processor->writeUserPreset ("Mine").wasOk());
+    openEditor();
+    const auto file = userFolder().getChildFile ("Mine.vnprs");
+    const auto stored = file.loadFileAsString();
+    ASSERT_TRUE (openBrowser());
+    ASSERT_TRUE (typeInSaveAs ("Beta"));
+    ASSERT_TRUE (input.clickCentre (browser().saveAsDialog.cancelButton));
+    set ("InputGain", -6.0f);
+
+    const auto aside = userFolder().getSiblingFile ("aside");
+    ASSERT_TRUE (userFolder().moveFileTo (aside));
+    ASSERT_TRUE (userFolder().replaceWithText ("in the way"));
+    ASSERT_TRUE (input.clickCentre (browser().saveButton));
+    const auto why = confirmation();
+    EXPECT_TRUE (why.contains ("MINE") && why.contains ("Not a directory")) << why;
+    EXPECT_FALSE (browser().saveAsDialog.isVisible());
+    EXPECT_EQ (browser().saveAsDialog.nameEditor.getText(), "Beta");
+    EXPECT_EQ (shownPresetAfterTick(), "*MINE");
+    saveArtefact (*editor, "save-failed");
+    closeConfirmation();
+    ASSERT_TRUE (userFolder().deleteFile() && aside.moveFileTo (userFolder()));
+    EXPECT_EQ (file.loadFileAsString(), stored);
+
+    ASSERT_TRUE (file.deleteFile() && file.getChildFile ("inside").create().wasOk());
+    ASSERT_TRUE (input.clickCentre (browser().deleteButton));
+    ASSERT_TRUE (waitUntil ([&] { return browser().confirmDialog.isVisible(); }));
+    ASSERT_TRUE (input.clickCentre (browser().confirmDialog.deleteButton));
+    const auto refusal = confirmation();
+    EXPECT_TRUE (refusal.contains ("Mine.vnprs") && refusal.contains ("Is a directory")) << refusal;
+    EXPECT_EQ (browser().presetsList.getSelectedRow(), rowOf ("MINE"));
+    EXPECT_EQ (shownPresetAfterTick(), "*MINE");
+    EXPECT_EQ (current(), "MINE");
+    saveArtefact (*editor, "delete-failed");
+    closeConfirmation();
+    EXPECT_TRUE (file.isDirectory());
+}
+
+// The browser lists what the folder holds each time it opens, a preset loads
+// the values its file holds now, a preset whose file went says so, and a name
+// that would have to change to be saved is refused.
+TEST_F (PresetWindowTest, TheBrowserShowsWhatIsOnDiskAndPresetsLoadFromTheirFiles)
+{
+    for (const char* name : { "Gone", "Mine", "Other" })
+        ASSERT_TRUE (processor->writeUserPreset (name).wasOk());
+    openEditor();
+    ASSERT_EQ (current(), "OTHER");
+    ASSERT_TRUE (userFolder().getChildFile ("Gone.vnprs").deleteFile());
+    ASSERT_TRUE (userFolder().getChildFile ("Other.vnprs").copyFileTo (userFolder().getChildFile ("Added.vnprs")));
+    ASSERT_TRUE (userFolder().getChildFile ("Mine.vnprs").replaceWithText (
+        "<plist version=\"1.0\"><dict><key>InputGain</key><real>-20</real></dict></plist>"));
+
+    ASSERT_TRUE (openBrowser());
+    EXPECT_EQ (browser().presetsModel.elements, (std::vector<juce::String> { "ADDED", "MINE", "OTHER" }));
+    ASSERT_TRUE (clickRow (browser().presetsList, rowOf ("MINE")));
+    EXPECT_FLOAT_EQ (value ("InputGain"), -20.0f);
+    EXPECT_EQ (shownPresetAfterTick(), "MINE");
+
+    // Removed while the browser lists it: choosing or deleting it says so.
+    ASSERT_TRUE (userFolder().getChildFile ("Other.vnprs").deleteFile());
+    ASSERT_TRUE (clickRow (browser().presetsList, rowOf ("OTHER")));
+    EXPECT_EQ (confirmation(), "The preset OTHER is no longer in the user folder");
+    closeConfirmation();
+    EXPECT_EQ (browser().presetsModel.elements, (std::vector<juce::String> { "ADDED", "MINE" }));
+    EXPECT_EQ (current(), "MINE");
+    EXPECT_EQ (browser().presetsList.getSelectedRow(), rowOf ("MINE"));
+
+    ASSERT_TRUE (userFolder().getChildFile ("Mine.vnprs").deleteFile());
+    ASSERT_TRUE (input.clickCentre (browser().deleteButton));
+    ASSERT_TRUE (waitUntil ([&] { return browser().confirmDialog.isVisible(); }));
+    ASSERT_TRUE (input.clickCentre (browser().confirmDialog.deleteButton));
+    EXPECT_EQ (confirmation(), "The preset MINE is no longer in the user folder");
+    closeConfirmation();
+    EXPECT_EQ (browser().presetsModel.elements, (std::vector<juce::String> { "ADDED" }));
+
+    // "AC/DC Live" would be stored as "ACDC Live": refused, nothing written.
+    ASSERT_TRUE (typeInSaveAs ("AC/DC Live"));
+    ASSERT_TRUE (input.clickCentre (browser().saveAsDialog.saveButton));
+    EXPECT_TRUE (browser().saveAsDialog.isVisible());
+    EXPECT_EQ (browser().saveAsDialog.reasonLabel.getText(), "A preset name cannot use /");
+    EXPECT_EQ (userFolder().findChildFiles (juce::File::findFiles, false).size(), 1);
+}
+
+// Keys act only on what visibly has the focus: no button takes it (a right
+// click least of all), Return and Escape do what the open overlay or dialog
+// offers and nothing when none is open, and the about box's link answers on
+// its text only.
+TEST_F (PresetWindowTest, KeysActOnlyOnWhatHasTheFocus)
+{
+    ASSERT_TRUE (processor->setPreset ("Clear", true));
+    openEditor();
+    auto& about = *header().aboutOverlay;
+    auto& gain = dynamic_cast<SliderContainer&> (container (P::InputGain));
+    const auto rightClick = [&] (juce::Component& target) {
+        pump (juce::MouseEvent::getDoubleClickTimeout() + 100);
+        return input.clickCentre (target, FakeInput::right);
+    };
+
+    input.key (XK_Return);
+    EXPECT_FALSE (about.isVisible()) << "Return in the window just opened";
+
+    // The control editor's Return sets the value; the next ones do nothing.
+    ASSERT_TRUE (rightClick (*gain.slider));
+    ASSERT_TRUE (waitUntil ([&] { return controlEditor().isVisible(); }));
+    input.type ("3");
+    input.key (XK_Return);
+    EXPECT_FLOAT_EQ (value ("InputGain"), 3.0f);
+    input.key (XK_Return);
+    EXPECT_FALSE (about.isVisible()) << "Return after the control editor opened the about box";
+    input.key (XK_Return);
+    EXPECT_EQ (openedPages.size(), 0) << "Return followed the about box's link";
+    input.key (XK_Escape);
+
+    // Escape on the control editor, then Return.
+    ASSERT_TRUE (rightClick (*gain.slider));
+    ASSERT_TRUE (waitUntil ([&] { return controlEditor().isVisible(); }));
+    input.key (XK_Escape);
+    ASSERT_TRUE (waitUntil ([&] { return ! controlEditor().isVisible(); }));
+    input.key (XK_Return);
+    EXPECT_FALSE (about.isVisible()) << "Return after Escape opened the about box";
+    input.key (XK_Escape);
+
+    // A right click on the arrow gives it no focus: Return keeps the preset and its edit.
+    set ("RoomSize", 33.0f);
+    ASSERT_TRUE (rightClick (header().nextButton));
+    input.key (XK_Return);
+    EXPECT_EQ (current(), "CLEAR");
+    EXPECT_FLOAT_EQ (value ("RoomSize"), 33.0f);
+
+    // The about box's link answers on its text, not along the panel's bottom strip.
+    ASSERT_TRUE (input.clickCentre (header().nameButton));
+    ASSERT_TRUE (waitUntil ([&] { return about.isVisible(); }));
+    ASSERT_TRUE (input.click (*editor, { 60, 305 }));
+    EXPECT_EQ (openedPages.size(), 0) << "the strip beside the link's text followed it";
+    input.key (XK_Return);
+    EXPECT_TRUE (about.isVisible());
+    EXPECT_EQ (openedPages.size(), 0);
+    ASSERT_TRUE (input.clickCentre (about.linkButton));
+    EXPECT_EQ (openedPages.joinIntoString (" "), "https://karvon.example/");
+    input.key (XK_Escape);
+    ASSERT_TRUE (waitUntil ([&] { return ! about.isVisible(); }));
+
+    // Save As: a right click on CANCEL leaves the name's field with the
+    // keyboard, and Return saves.
+    ASSERT_TRUE (openBrowser());
+    ASSERT_TRUE (input.clickCentre (browser().saveAsButton));
+    auto& dialog = browser().saveAsDialog;
+    ASSERT_TRUE (waitUntil ([&] { return dialog.nameEditor.hasKeyboardFocus (false); }));
+    input.type ("Beta");
+    ASSERT_TRUE (rightClick (dialog.cancelButton));
+    input.key (XK_Return);
+    EXPECT_EQ (current(), "BETA") << "Return after a right click on CANCEL saved nothing";
+    const auto beta = userFolder().getChildFile ("Beta.vnprs");
+    ASSERT_TRUE (beta.existsAsFile());
+
+    // Saved again under that name: the question takes the keyboard, Escape
+    // puts it back to the name, and Return there asks again and replaces.
+    const auto stored = beta.loadFileAsString();
+    set ("RoomSize", 44.0f);
+    auto& confirm = browser().confirmDialog;
+    ASSERT_TRUE (input.clickCentre (browser().saveAsButton));
+    ASSERT_TRUE (waitUntil ([&] { return dialog.nameEditor.hasKeyboardFocus (false); }));
+    input.key (XK_Return);
+    ASSERT_TRUE (waitUntil ([&] { return confirm.isVisible(); }));
+    input.key (XK_Escape);
+    ASSERT_TRUE (waitUntil ([&] { return ! confirm.isVisible() && dialog.nameEditor.hasKeyboardFocus (false); }));
+    EXPECT_EQ (beta.loadFileAsString(), stored);
+    input.key (XK_Return);
+    ASSERT_TRUE (waitUntil ([&] { return confirm.isVisible(); }));
+    input.key (XK_Return);
+    EXPECT_TRUE (waitUntil ([&] { return ! dialog.isVisible(); }));
+    EXPECT_NE (beta.loadFileAsString(), stored);
+    EXPECT_EQ (current(), "BETA");
 }

@@ -81,10 +81,10 @@ void ParameterRamper::applyPendingRequest() noexcept
 
 void ParameterRamper::apply (float target, std::uint64_t duration) noexcept
 {
-    if (duration > 0)
+    // Start from where the running ramp stands now, not from its goal.
+    const float current = goal + static_cast<float> (remaining) * increment;
+    if (duration > 0 && ! (std::fabs (current - target) > glideLimit * static_cast<float> (duration)))
     {
-        // Start from where the running ramp stands now, not from its goal.
-        const float current = goal + static_cast<float> (remaining) * increment;
         increment = (current - target) / static_cast<float> (duration);
         remaining = duration;
         goal = target;

@@ -5,6 +5,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <limits>
 
 // Turns a new target value into a per-sample ramp.
 //
@@ -46,6 +47,11 @@ public:
     // request and comes to rest on the last requested target at once.
     void snapToTarget() noexcept;
 
+    // Not concurrently with getAndStep (set-up): a request whose ramp would
+    // move by more than `largestStep` per sample jumps to its target instead
+    // (the owner then hears a step where it can fade). Infinite by default.
+    void limitGlide (float largestStep) noexcept { glideLimit = largestStep; }
+
     // Every later request (and snap) also counts one up in `count`.
     void countRequestsIn (std::atomic<std::uint64_t>* count) noexcept { requestCount.store (count, std::memory_order_release); }
 
@@ -75,6 +81,7 @@ public:
     bool isConstant = false;
     std::uint64_t constantFrames = 0;
     std::array<float, kMaxFramesPerBlock> buffer {};
+    float glideLimit = std::numeric_limits<float>::infinity();
 
     // Longest duration a request can carry (over 80 s at 96 kHz); longer ones
     // are shortened to it.

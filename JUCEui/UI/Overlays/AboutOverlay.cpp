@@ -41,6 +41,8 @@ void AboutOverlay::resized()
     const auto& p = panel;
     const int linkHeight = p.getHeight() / 18;
     linkButton.setBounds (p.getX(), static_cast<int> (p.getHeight() - 0.7 * linkHeight), p.getWidth(), linkHeight);
+    // Only the address itself is the link, not the panel's whole bottom strip.
+    linkButton.fitToText();
 
     aboutArea.setBounds (p.getX(), p.getY(), p.getWidth(), p.getHeight() / 2);
     logo.setBounds (p.getWidth() / 2 - 25, 0, 50, 50);

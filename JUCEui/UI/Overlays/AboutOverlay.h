@@ -1,7 +1,7 @@
 #pragma once
 
 #include "UI/Overlays/Overlay.h"
-#include "UI/Controls/Buttons/LeftClickOnly.h"
+#include "UI/Overlays/WebLink.h"
 
 // The product's logo, name and version and a link to the maker's web site,
 // over the editor.
@@ -18,7 +18,7 @@ public:
     juce::ImageComponent logo;
     juce::Label nameLabel;
     juce::Label versionLabel;
-    LeftClickOnly<juce::HyperlinkButton> linkButton;
+    WebLink linkButton;
 
 private:
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (AboutOverlay)

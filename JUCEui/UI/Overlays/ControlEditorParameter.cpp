@@ -1,7 +1,7 @@
 #include "UI/Overlays/ControlEditorParameter.h"
 
 #include "LookAndFeel/Palette.h"
-#include "UI/Overlays/LeadingNumber.h"
+#include "Basics/ParameterText.h"
 
 #include <array>
 #include <cmath>
@@ -74,12 +74,13 @@ void ControlEditorParameter::setControl (EditableParameter entry)
     hostParameter = entry.hostParameter;
     // The default hosts are told, which is the value a new instance starts with.
     defaultValue = hostParameter != nullptr ? hostParameter->convertFrom0to1 (hostParameter->getDefaultValue()) : 0.0f;
-    typedAsPeriod = entry.parameter != nullptr && showsPeriod (*entry.parameter);
+    shownParameter = entry.parameter;
+    typedAsPeriod = shownParameter != nullptr && showsPeriod (*shownParameter);
 
     showCurrentValue();
 
     const auto unit = typedAsPeriod ? ParameterUnitMilliseconds
-                                    : static_cast<ParameterUnit> (entry.parameter != nullptr ? entry.parameter->type : 0);
+                                    : static_cast<ParameterUnit> (shownParameter != nullptr ? shownParameter->type : 0);
     titleLabel.setText (entry.name, juce::dontSendNotification);
     unitLabel.setText (juce::String::fromUTF8 (getUnitString (unit).c_str()), juce::dontSendNotification);
 
@@ -95,6 +96,10 @@ juce::String ControlEditorParameter::currentText() const
 {
     if (hostParameter == nullptr)
         return juce::String (0.0f);
+    // Modes and switches with value names as hosts show them (PRE, hipass),
+    // which is also how they are typed.
+    if (shownParameter != nullptr && shownParameter->valueText != nullptr)
+        return hostParameter->getCurrentValueAsText();
     const float current = hostParameter->convertFrom0to1 (hostParameter->getValue());
     return juce::String (typedAsPeriod ? static_cast<float> (1000.0 / static_cast<double> (current)) : current);
 }
@@ -136,16 +141,17 @@ float ControlEditorParameter::normalisedValueFor (const juce::RangedAudioParamet
     return juce::jlimit (0.0f, 1.0f, parameter.convertTo0to1 (range.snapToLegalValue (inRange)));
 }
 
-std::optional<float> ControlEditorParameter::normalisedValueForText (const juce::RangedAudioParameter& parameter,
-                                                                     const juce::String& typed, bool typedAsPeriod)
+std::optional<float> ControlEditorParameter::normalisedValueForText (const juce::RangedAudioParameter& host,
+                                                                     const Parameter& parameter, const juce::String& typed)
 {
-    auto value = LeadingNumber::read (typed);
+    const bool asPeriod = showsPeriod (parameter);
+    auto value = asPeriod ? ParameterText::read (typed, ParameterUnitMilliseconds) : ParameterText::read (typed, parameter);
     if (! value)
         return std::nullopt;
     // A period of no length or less is the shortest there is.
-    if (typedAsPeriod)
+    if (asPeriod)
         value = *value > 0.0 ? 1000.0 / *value : std::numeric_limits<double>::infinity();
-    return normalisedValueFor (parameter, *value);
+    return normalisedValueFor (host, *value);
 }
 
 void ControlEditorParameter::assign (float normalised)
@@ -166,7 +172,10 @@ void ControlEditorParameter::onConfirm()
     const auto typed = valueEditor.getText();
     if (hostParameter != nullptr && typed != shownText)
     {
-        const auto normalised = normalisedValueForText (*hostParameter, typed, typedAsPeriod);
+        // Without a kernel parameter, only a plain number means a value.
+        static const Parameter plainNumber;
+        const auto& parameter = shownParameter != nullptr ? *shownParameter : plainNumber;
+        const auto normalised = normalisedValueForText (*hostParameter, parameter, typed);
         if (! normalised)
         {
             markRefused (true);

@@ -44,11 +44,12 @@ public:
     // The normalised value that `value`, in the parameter's own units, sets:
     // clamped into its range and snapped to what it can hold (0 for NaN).
     static float normalisedValueFor (const juce::RangedAudioParameter& parameter, double value);
-    // The same for typed text: its leading number (LeadingNumber), in
-    // milliseconds of one period when `typedAsPeriod` (a rate shown as its
-    // period); nothing when the text does not start with a number.
-    static std::optional<float> normalisedValueForText (const juce::RangedAudioParameter& parameter,
-                                                        const juce::String& typed, bool typedAsPeriod = false);
+    // The same for text typed for `parameter` (ParameterText: a value name,
+    // or a number with the unit the control shows, as hosts read it too),
+    // in milliseconds of one period for a rate shown as its period; nothing
+    // when the text cannot mean a value.
+    static std::optional<float> normalisedValueForText (const juce::RangedAudioParameter& host,
+                                                        const Parameter& parameter, const juce::String& typed);
     // A rate parameter whose control shows it as a period: the panel speaks
     // milliseconds too.
     static bool showsPeriod (const Parameter& parameter);
@@ -73,6 +74,8 @@ private:
     // Marks the field's outline: red while it holds refused text.
     void markRefused (bool refused);
 
+    // The kernel parameter shown (its unit and value names); null until setControl.
+    const Parameter* shownParameter = nullptr;
     bool typedAsPeriod = false;
     // The text last put into the field by the panel, not by the user.
     juce::String shownText;

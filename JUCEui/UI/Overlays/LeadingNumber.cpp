@@ -14,6 +14,13 @@ constexpr juce::juce_wchar typographicMinus = 0x2212;
 
 std::optional<double> LeadingNumber::read (const juce::String& text)
 {
+    juce::String rest;
+    return read (text, rest);
+}
+
+std::optional<double> LeadingNumber::read (const juce::String& text, juce::String& rest)
+{
+    rest = {};
     auto p = text.getCharPointer();
     p.incrementToEndOfWhitespace();
 
@@ -49,8 +56,10 @@ std::optional<double> LeadingNumber::read (const juce::String& text)
             number += "e" + sign;
             while (exponent.isDigit())
                 number += static_cast<char> (exponent.getAndAdvance());
+            p = exponent;
         }
     }
+    rest = juce::String (p);
 
     static const locale_t cLocale = newlocale (LC_ALL_MASK, "C", nullptr);
     return strtod_l (number.c_str(), nullptr, cLocale);

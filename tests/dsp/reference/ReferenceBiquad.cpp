@@ -97,3 +97,9 @@ void ReferenceBiquad::clear()
 {
     x1 = x2 = y1 = y2 = 0.0f;
 }
+
+void ReferenceBiquad::prime (float newer, float older)
+{
+    x1 = y1 = newer;
+    x2 = y2 = older;
+}

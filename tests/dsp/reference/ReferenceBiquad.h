@@ -20,6 +20,9 @@ public:
     void design (Type type, float frequency, float resonanceDb, float gainDb, float sampleRate);
     float tick (float x);
     void clear();
+    // The history of a section that has been passing DC at unity on these
+    // two inputs (x1 the newer).
+    void prime (float newer, float older);
 
     float b0 = 1.0f, b1 = 0.0f, b2 = 0.0f, a1 = 0.0f, a2 = 0.0f;
 

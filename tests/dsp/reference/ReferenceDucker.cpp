@@ -5,22 +5,23 @@
 
 namespace
 {
-constexpr double kWindowUnits = 4194304.0 * 256.0;
-
-double rms (long long energy)
+std::size_t frames (double ms, double rate)
 {
-    return std::sqrt (static_cast<double> (energy) / kWindowUnits);
+    return static_cast<std::size_t> (std::max (1.0, std::round (ms * 0.001 * rate)));
 }
 } // namespace
 
 ReferenceDucker::ReferenceDucker (double rate)
-    : sampleRate (rate)
+    : sampleRate (rate),
+      squares (frames (20.0, rate), 0),
+      decisionFrames (frames (1.0, rate))
 {
 }
 
 float ReferenceDucker::gain() const
 {
-    return std::clamp (start + static_cast<float> (age) * increment, 0.0f, 1.0f);
+    const float g = start + static_cast<float> (age) * increment;
+    return std::clamp (g, std::min (start, goal), std::max (start, goal));
 }
 
 float ReferenceDucker::target (double level) const
@@ -39,34 +40,25 @@ void ReferenceDucker::beginChunk (float thresholdDb, float attackMs, float relea
     threshold = std::exp (static_cast<double> (thresholdDb) * 0.11512925464970002);
     attack = attackMs;
     release = releaseMs;
-    const float current = gain();
-    const float distance = target (rms (energy)) - current;
-    // The ramp runs on past the target, to the bounds.
-    increment = static_cast<float> (distance * coefficient (distance < 0.0f ? attack : release));
-    start = current;
-    age = 0;
-    louder = std::max (static_cast<double> (energy), threshold * threshold * kWindowUnits);
 }
 
 float ReferenceDucker::tick (float key)
 {
-    const auto units = static_cast<long long> (static_cast<int> (std::min (key * key * 4194304.0f, 1073741824.0f)));
-    energy += units - squares[next];
-    squares[next] = units;
-    next = (next + 1) % kWindow;
-    if (static_cast<double> (energy) > louder)
+    if (sinceDecision++ % decisionFrames == 0)
     {
-        louder = static_cast<double> (energy);
+        const double rms = std::sqrt (static_cast<double> (energy) / (4194304.0 * static_cast<double> (squares.size())));
         const float current = gain();
-        const auto steeper = static_cast<float> ((target (rms (energy)) - current) * coefficient (attack));
-        if (steeper < increment)
-        {
-            start = current;
-            increment = steeper;
-            age = 0;
-        }
+        goal = target (rms);
+        const float distance = goal - current;
+        increment = static_cast<float> (distance * coefficient (distance < 0.0f ? attack : release));
+        start = current;
+        age = 0;
     }
     const float g = gain();
     ++age;
+    const auto units = static_cast<long long> (static_cast<int> (std::min (key * key * 4194304.0f, 1073741824.0f)));
+    energy += units - squares[next];
+    squares[next] = units;
+    next = (next + 1) % squares.size();
     return g * g;
 }

@@ -1,14 +1,14 @@
 #pragma once
 
-#include <array>
 #include <cstddef>
+#include <vector>
 
 // One channel of the ducker: the wet signal's gain follows a target set by
-// the dry input's RMS level over the last 256 samples (its squares counted in
-// whole units of 2^-22, up to 256) against the threshold (ratio 10), by a straight ramp whose slope comes from the attack or release
-// time; the square of the gain is applied. A ramp is decided at grid points,
-// and again at any sample where the level rises above everything the ramp
-// answered, when the attack from there falls faster.
+// the dry input's RMS level over the last 20 ms (its squares counted in whole
+// units of 2^-22, up to 256) against the threshold (ratio 10), by a straight
+// ramp whose slope comes from the attack or release time and which stops on
+// its target; the square of the gain is applied. A ramp is decided every
+// 1 ms of stream, with the settings of the latest chunk.
 class ReferenceDucker
 {
 public:
@@ -19,8 +19,6 @@ public:
     float tick (float key);
 
 private:
-    static constexpr std::size_t kWindow = 256;
-
     float gain() const;
     float target (double level) const;
     double coefficient (float timeMs) const;
@@ -28,10 +26,10 @@ private:
     double sampleRate;
     double threshold = 1.0;
     float attack = 0.0f, release = 0.0f;
-    std::array<long long, kWindow> squares {};
+    std::vector<long long> squares;
     std::size_t next = 0;
-    long long energy = 0; // of the last 256 keys, in units
-    double louder = 0.0;  // the energy above which an attack is weighed
-    float start = 0.0f, increment = 0.0f;
+    long long energy = 0; // of the last 20 ms of keys, in units
+    std::size_t decisionFrames = 1, sinceDecision = 0;
+    float start = 0.0f, goal = 0.0f, increment = 0.0f;
     long age = 0;
 };

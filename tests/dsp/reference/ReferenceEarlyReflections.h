@@ -15,7 +15,11 @@ public:
     explicit ReferenceEarlyReflections (double sampleRate);
 
     // timesMs: each line's time for this sample.
-    std::pair<float, float> tick (float left, float right, const std::array<float, 4>& timesMs);
+    // With `fromTimesMs`, each line is also read there, the two reads
+    // weighted by oldWeight and newWeight (a jump of the room size).
+    std::pair<float, float> tick (float left, float right, const std::array<float, 4>& timesMs,
+                                  const std::array<float, 4>* fromTimesMs = nullptr, float oldWeight = 0.0f,
+                                  float newWeight = 1.0f);
     void clear();
     // A sample of silence into every line.
     void rest();

@@ -52,6 +52,7 @@ ReferenceEffect::ReferenceEffect (double rate, const ReferenceSettings& s, int c
     : sampleRate (static_cast<double> (static_cast<float> (rate))),
       rampLength (rampSamples (sampleRate)),
       fadeLength (ReferenceTiming::kGrid * std::max (1L, static_cast<long> (std::ceil (sampleRate * 0.005 / static_cast<double> (ReferenceTiming::kGrid))))),
+      lengthFadeLength (ReferenceTiming::kGrid * std::max (1L, static_cast<long> (std::ceil (sampleRate * 0.02 / static_cast<double> (ReferenceTiming::kGrid))))),
       settings (s),
       oscillator (sampleRate),
       reverbA (sampleRate),
@@ -59,6 +60,8 @@ ReferenceEffect::ReferenceEffect (double rate, const ReferenceSettings& s, int c
 {
     for (unsigned long i = 0; i < ReferenceSettings::kCount; ++i)
         ramps[i].jump (settings.target (i));
+    for (auto& f : lengthFades)
+        f.limit = static_cast<float> (f.speed * 1000.0 / sampleRate) / f.msPerUnit;
     for (int c = 0; c < std::clamp (channelCount, 1, 2); ++c)
         channels.emplace_back (sampleRate);
 }
@@ -74,8 +77,13 @@ void ReferenceEffect::beginChunk (std::size_t start)
         if (c.frame == start)
         {
             settings.set (c.index, c.value);
-            if (! ReferenceSettings::isSwitch (c.index))
-                ramps[c.index].start (settings.target (c.index), rampLength);
+            if (ReferenceSettings::isSwitch (c.index))
+                continue;
+            float limit = 1e30f;
+            for (const auto& f : lengthFades)
+                if (f.index == c.index)
+                    limit = f.limit;
+            ramps[c.index].start (settings.target (c.index), rampLength, limit);
         }
 
     // The modes are taken when no crossfade runs; a change starts one.
@@ -103,6 +111,8 @@ void ReferenceEffect::beginChunk (std::size_t start)
     }
     for (unsigned long i = 0; i < ReferenceSettings::kCount; ++i)
         ramps[i].render (chunk[i].data(), ReferenceTiming::kGrid);
+    for (auto& f : lengthFades)
+        takeLength (f);
 
     const auto& s = settings;
     const float rate = static_cast<float> (sampleRate);
@@ -131,6 +141,47 @@ void ReferenceEffect::beginChunk (std::size_t start)
     scaleB = returnScale (s.semitones (true), s.fineSemitones (true));
 }
 
+void ReferenceEffect::takeLength (LengthFade& f)
+{
+    auto& v = chunk[f.index];
+    if (f.running && f.position >= lengthFadeLength)
+        f.running = false;
+    if (! f.valid)
+    {
+        f.valid = true;
+        f.last = v[0];
+    }
+    if (! (std::fabs (v[0] - f.last) <= f.limit))
+        f.waiting = true;
+    if (f.waiting && ! f.running)
+    {
+        f.running = true;
+        f.waiting = false;
+        f.position = 0;
+        f.from = f.last;
+    }
+    if (f.waiting)
+        v.fill (f.last);
+    f.last = v.back();
+    for (long k = 0; k < ReferenceTiming::kGrid; ++k)
+    {
+        const auto i = static_cast<std::size_t> (k);
+        const long reached = f.position + k + 1;
+        f.oldWeight[i] = 0.0f;
+        f.newWeight[i] = 1.0f;
+        f.gain[i] = 1.0f;
+        if (! f.running || reached >= lengthFadeLength)
+            continue;
+        const float r = static_cast<float> (reached) / static_cast<float> (lengthFadeLength);
+        f.oldWeight[i] = std::cos (r * 1.57079633f);
+        f.newWeight[i] = std::sin (r * 1.57079633f);
+        f.gain[i] = std::fabs (std::cos (r * 3.14159265f));
+        // A shifter's window switches where its taps are silent.
+        if ((f.index == P::DelayTimeA || f.index == P::DelayTimeB) && 2 * reached < lengthFadeLength)
+            v[i] = f.from;
+    }
+}
+
 float ReferenceEffect::fadeWeight (long k) const
 {
     // Half a cosine.
@@ -151,6 +202,9 @@ ReferenceEffect::Signal ReferenceEffect::render (const Signal& input)
         for (long k = 0; k < frames; ++k)
             tick (input, output, start + static_cast<std::size_t> (k), k);
         fadePosition += frames;
+        for (auto& f : lengthFades)
+            if (f.running)
+                f.position += frames;
     }
     return output;
 }
@@ -176,6 +230,11 @@ void ReferenceEffect::tick (const Signal& input, Signal& output, std::size_t t, 
     const float returnGainB = amountB * scaleB;
     const float gainFactor = ReferenceMaths::exp (at (P::InputGain, k) * 0.115129255f); // 10^(dB / 20)
     const float preDelaySamples = (at (P::PreDelay, k) * 0.001f) * static_cast<float> (sampleRate);
+    const auto i = static_cast<std::size_t> (k);
+    const LengthFade& preDelayFade = lengthFades[0];
+    const LengthFade& roomFade = lengthFades[1];
+    const float gainA = lengthFades[2].gain[i];
+    const float gainB = lengthFades[3].gain[i];
 
     const auto modulation = oscillator.tick (at (P::ModulationAmount, k));
 
@@ -191,10 +250,12 @@ void ReferenceEffect::tick (const Signal& input, Signal& output, std::size_t t, 
         ReferenceVoice* voices[2] = { &ch.voiceA, &ch.voiceB };
         const float amounts[2] = { amountA, amountB };
         const float windows[2] = { windowA, windowB };
+        const float windowGains[2] = { gainA, gainB };
         for (std::size_t v = 0; v < 2; ++v)
         {
             if (uses (v, kBefore))
-                pre[v] = fade (x, voices[v]->shiftAndMix (false, x, x, amounts[v], windows[v]), modeWeight (v, kBefore));
+                pre[v] = fade (x, voices[v]->shiftAndMix (false, x, x, amounts[v], windows[v], windowGains[v]),
+                               modeWeight (v, kBefore));
             else
                 voices[v]->restShifter (false, x);
         }
@@ -222,15 +283,22 @@ void ReferenceEffect::tick (const Signal& input, Signal& output, std::size_t t, 
 
         ch.preDelay.push (in);
         reverbIn[c] = ReferenceTiming::read (ch.preDelay, preDelaySamples, ReferenceTiming::kAfterWrite);
+        if (preDelayFade.running)
+            reverbIn[c] = reverbIn[c] * preDelayFade.newWeight[i]
+                          + ReferenceTiming::read (ch.preDelay, (preDelayFade.from * 0.001f) * static_cast<float> (sampleRate),
+                                                   ReferenceTiming::kAfterWrite)
+                                * preDelayFade.oldWeight[i];
     }
 
     const float room = at (P::RoomSize, k);
-    auto [left, right] = reverbA.tick (reverbIn[0], reverbIn[1], room, modulation);
+    const ReferenceReverb::RoomFade roomFrom { roomFade.from, roomFade.oldWeight[i], roomFade.newWeight[i] };
+    const ReferenceReverb::RoomFade* fadeRoom = roomFade.running ? &roomFrom : nullptr;
+    auto [left, right] = reverbA.tick (reverbIn[0], reverbIn[1], room, modulation, fadeRoom);
     std::array<float, 2> reverbOut { left, right };
     std::array<float, 2> reverbOutB {};
     if (second)
     {
-        const auto [l, rr] = reverbB.tick (reverbInB[0], reverbInB[1], room, modulation);
+        const auto [l, rr] = reverbB.tick (reverbInB[0], reverbInB[1], room, modulation, fadeRoom);
         reverbOutB = { l, rr };
     }
     else
@@ -256,16 +324,18 @@ void ReferenceEffect::tick (const Signal& input, Signal& output, std::size_t t, 
         ReferenceLine* returns[2] = { &ch.returnA, &ch.returnB };
         const float amounts[2] = { amountA, amountB };
         const float windows[2] = { windowA, windowB };
+        const float windowGains[2] = { gainA, gainB };
         std::array<float, 2> post { ro, ro };
         for (std::size_t v = 0; v < 2; ++v)
         {
             if (uses (v, kAfter))
-                post[v] = fade (ro, voices[v]->shiftAndMix (true, ra, ro, amounts[v], windows[v]), modeWeight (v, kAfter));
+                post[v] = fade (ro, voices[v]->shiftAndMix (true, ra, ro, amounts[v], windows[v], windowGains[v]),
+                                modeWeight (v, kAfter));
             else
                 voices[v]->restShifter (true, ra);
             if (uses (v, kRepeat))
             {
-                returns[v]->push (voices[v]->repeat (received[v] * modeWeight (v, kRepeat), windows[v]));
+                returns[v]->push (voices[v]->repeat (received[v] * modeWeight (v, kRepeat), windows[v], windowGains[v]));
             }
             else
             {

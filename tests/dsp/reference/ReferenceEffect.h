@@ -65,9 +65,31 @@ private:
     // crossfade.
     float fadeWeight (long k) const;
 
+    // A delay length (pre-delay, room size, a voice's window) whose ramp
+    // would read its line more than half again faster or slower than real
+    // time (a window: twice) jumps instead; the jump waits for the end of a fade that runs,
+    // then fades between the old length and the new over lengthFadeLength
+    // samples: two reads of a line at equal power, or a shifter's windows
+    // ducked to silence where the length switches.
+    struct LengthFade
+    {
+        unsigned long index;
+        float msPerUnit;
+        double speed;
+        float limit = 0.0f;
+        bool valid = false, waiting = false, running = false;
+        float last = 0.0f, from = 0.0f;
+        long position = 0;
+        Chunk oldWeight {}, newWeight {}, gain {};
+    };
+    // At a grid point: the chunk's lengths (held while a jump waits) and
+    // their fades' weights.
+    void takeLength (LengthFade& f);
+
     double sampleRate;
     std::uint64_t rampLength;
     long fadeLength;
+    long lengthFadeLength;
     bool modesTaken = false;
     int fromA = 0, fromB = 0, toA = 0, toB = 0; // the routings faded between
     long fadePosition = 0, fadeRunning = 0;     // at the chunk's start; fadeRunning: the fade's length while it runs
@@ -78,6 +100,10 @@ private:
     std::vector<Channel> channels;
     ReferenceOscillator oscillator;
     ReferenceReverb reverbA, reverbB;
+    std::array<LengthFade, 4> lengthFades { { { VantrelParameterList::PreDelay, 1.0f, 0.5 },
+                                             { VantrelParameterList::RoomSize, 86.1244f / 32.046154f, 0.5 },
+                                             { VantrelParameterList::DelayTimeA, 1.0f, 2.0 },
+                                             { VantrelParameterList::DelayTimeB, 1.0f, 2.0 } } };
     float scaleA = 1.0f, scaleB = 1.0f;
     float colour = 0.0f;
 };

@@ -1,6 +1,7 @@
 #include "ReferenceRamp.h"
 
 #include <algorithm>
+#include <cmath>
 
 void ReferenceRamp::jump (float target)
 {
@@ -9,9 +10,14 @@ void ReferenceRamp::jump (float target)
     remaining = 0;
 }
 
-void ReferenceRamp::start (float target, std::uint64_t duration)
+void ReferenceRamp::start (float target, std::uint64_t duration, float largestStep)
 {
     const float current = goal + static_cast<float> (remaining) * increment;
+    if (std::fabs (current - target) > largestStep * static_cast<float> (duration))
+    {
+        jump (target);
+        return;
+    }
     increment = (current - target) / static_cast<float> (duration);
     remaining = duration;
     goal = target;

@@ -11,8 +11,9 @@ class ReferenceRamp
 public:
     // At rest on the target at once.
     void jump (float target);
-    // From the value reached now to the target over `duration` samples.
-    void start (float target, std::uint64_t duration);
+    // From the value reached now to the target over `duration` samples; a
+    // ramp steeper than `largestStep` per sample jumps there instead.
+    void start (float target, std::uint64_t duration, float largestStep = 1e30f);
     void render (float* out, long frames);
 
 private:

@@ -38,24 +38,34 @@ void ReferenceReverb::beginChunk (float lengthSeconds, float colourHz, float roo
         d.design (ReferenceBiquad::LowPass, colourHz, -3.0f, 0.0f, static_cast<float> (sampleRate));
 }
 
-std::pair<float, float> ReferenceReverb::tick (float left, float right, float roomSize, const std::array<float, 4>& modulation)
+std::pair<float, float> ReferenceReverb::tick (float left, float right, float roomSize, const std::array<float, 4>& modulation,
+                                               const RoomFade* fade)
 {
     resting = false;
     const float gain = chunkStart + static_cast<float> (index++) * chunkStep;
     const float scale = roomScale (roomSize);
 
-    std::array<float, 4> earlyTimes {};
+    const float fromScale = fade != nullptr ? roomScale (fade->fromRoomSize) : scale;
+    std::array<float, 4> earlyTimes {}, earlyFrom {};
     for (std::size_t i = 0; i < 4; ++i)
+    {
         earlyTimes[i] = std::fabs (modulation[i] * 1.2f + scale * ReferenceEarlyReflections::kTimesMs[i]);
-    const auto [earlyLeft, earlyRight] = early.tick (std::isfinite (left) ? left : 0.0f,
-                                                     std::isfinite (right) ? right : 0.0f, earlyTimes);
+        earlyFrom[i] = std::fabs (modulation[i] * 1.2f + fromScale * ReferenceEarlyReflections::kTimesMs[i]);
+    }
+    const auto [earlyLeft, earlyRight] = early.tick (std::isfinite (left) ? left : 0.0f, std::isfinite (right) ? right : 0.0f,
+                                                     earlyTimes, fade != nullptr ? &earlyFrom : nullptr,
+                                                     fade != nullptr ? fade->oldWeight : 0.0f, fade != nullptr ? fade->newWeight : 1.0f);
 
+    const auto read = [&] (std::size_t i, float s) {
+        const float timeMs = std::fabs (modulation[i] * 1.25f + s * kLateTimesMs[i]);
+        return ReferenceTiming::read (lines[i], (timeMs * 0.001f) * static_cast<float> (sampleRate), ReferenceTiming::kInLoop);
+    };
     std::array<float, 4> o {};
     for (std::size_t i = 0; i < 4; ++i)
     {
-        const float timeMs = std::fabs (modulation[i] * 1.25f + scale * kLateTimesMs[i]);
-        const float y = ReferenceTiming::read (lines[i], (timeMs * 0.001f) * static_cast<float> (sampleRate),
-                                               ReferenceTiming::kInLoop);
+        float y = read (i, scale);
+        if (fade != nullptr)
+            y = y * fade->newWeight + read (i, fromScale) * fade->oldWeight;
         // 70 % damped, 30 % direct, then the loop gain.
         const float low = damping[i].tick (y);
         o[i] = ((low - y) * (70.0f / 100.0f) + y) * gain;

@@ -21,7 +21,14 @@ public:
     // below Nyquist), room size (percent) for the chunk of `frames` samples.
     void beginChunk (float lengthSeconds, float colourHz, float roomSize, long frames);
     // modulation: the oscillator's four outputs for this sample.
-    std::pair<float, float> tick (float left, float right, float roomSize, const std::array<float, 4>& modulation);
+    // While a jump of the room size fades, every line is also read at the
+    // times of `fromRoomSize`, the reads weighted by oldWeight and newWeight.
+    struct RoomFade
+    {
+        float fromRoomSize, oldWeight, newWeight;
+    };
+    std::pair<float, float> tick (float left, float right, float roomSize, const std::array<float, 4>& modulation,
+                                  const RoomFade* fade = nullptr);
     void clear();
     // A sample while the reverb is not heard: silence into every line; the
     // damping filters are silenced when it stops.

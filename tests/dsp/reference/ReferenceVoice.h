@@ -14,9 +14,9 @@ public:
     void beginChunk (int semitones, float fineSemitones, float windowMs);
     // Modes 0 and 2 (`after`): the shifted signal x mixed with dry by amount
     // (percent), each mode with its own shifter.
-    float shiftAndMix (bool after, float x, float dry, float amountPercent, float windowMs);
+    float shiftAndMix (bool after, float x, float dry, float amountPercent, float windowMs, float windowGain = 1.0f);
     // Mode 1: x enters the repeating delay; returns the delay's output.
-    float repeat (float x, float windowMs);
+    float repeat (float x, float windowMs, float windowGain = 1.0f);
     // The parts not heard store what they would receive (the repeating
     // delay's line silence).
     void restShifter (bool after, float x);

@@ -3,4 +3,5 @@
 void BiquadHistory::clear() noexcept
 {
     x1 = x2 = y1 = y2 = 0.0f;
+    framesRun = 0;
 }

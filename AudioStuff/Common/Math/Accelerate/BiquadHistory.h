@@ -22,12 +22,40 @@ public:
         y2 = sound (y2);
     }
 
+    // The end of a call that ran `frames` samples through the section:
+    // non-finite and blown-up values go at once; small ones only where the
+    // frames run so far reach a multiple of kSettlePeriod. A call's end
+    // follows the host's block, so clearing small values there would make
+    // the samples depend on how the host cut its blocks; owners that call on
+    // a fixed grid of this period (the effect's kernel) get the same
+    // samples whatever the blocks.
+    void finishCall (unsigned long frames) noexcept
+    {
+        framesRun = (framesRun + frames) % kSettlePeriod;
+        if (framesRun == 0)
+        {
+            clearBadStateValue();
+            return;
+        }
+        x1 = bounded (x1);
+        x2 = bounded (x2);
+        y1 = bounded (y1);
+        y2 = bounded (y2);
+    }
+
+    static constexpr unsigned long kSettlePeriod = 256;
+
     float x1 = 0.0f;
     float x2 = 0.0f;
     float y1 = 0.0f;
     float y2 = 0.0f;
 
 private:
+    unsigned long framesRun = 0;
+
+    // Finite and not blown up (NaN fails the ordered comparison).
+    static float bounded (float v) noexcept { return std::fabs (v) < kBelowLargest ? v : 0.0f; }
+
     // Ordered comparisons: NaN fails both.
     static float sound (float v) noexcept
     {

@@ -95,8 +95,8 @@ void BiquadFilter::processSeries (BiquadFilter& first, BiquadFilter& second, flo
     BiquadHistory* firstState = first.history (channel);
     BiquadHistory* secondState = second.history (channel);
     SignalProcessing::biquadSeries (buffer, firstCoefficients, secondCoefficients, buffer, frames, firstState, secondState);
-    firstState->clearBadStateValue();
-    secondState->clearBadStateValue();
+    firstState->finishCall (frames);
+    secondState->finishCall (frames);
 }
 
 void BiquadFilter::processSeriesTwo (BiquadFilter* const* first, BiquadFilter* const* second, float* const* buffers,
@@ -126,8 +126,8 @@ void BiquadFilter::processStereo (float* first, float* second, unsigned long fra
     float* out[2] = { first, second };
     BiquadHistory* histories[2] = { history (0), history (1) };
     SignalProcessing::biquadTwo (in, sets, out, frames, histories);
-    histories[0]->clearBadStateValue();
-    histories[1]->clearBadStateValue();
+    histories[0]->finishCall (frames);
+    histories[1]->finishCall (frames);
 }
 
 void BiquadFilter::processFour (BiquadFilter* const* filters, const float* const* in, float* const* out,
@@ -184,7 +184,7 @@ void BiquadFilter::processLanes (BiquadFilter* const* first, BiquadFilter* const
     VectorKernels::biquads ({ in, out, { sets[0], sets[1] }, { histories[0], histories[1] }, count, stages }, frames);
     for (int st = 0; st < stages; ++st)
         for (int j = 0; j < count; ++j)
-            histories[st][j]->clearBadStateValue();
+            histories[st][j]->finishCall (frames);
 }
 
 void BiquadFilter::processFilter (float* buffer, unsigned long n, unsigned long channel, float frequency, float resonance, float gain) noexcept
@@ -198,6 +198,6 @@ void BiquadFilter::processFilter (float* buffer, unsigned long n, unsigned long 
     {
         BiquadHistory* state = states[static_cast<std::size_t> (s) * static_cast<std::size_t> (channels) + channel].get();
         SignalProcessing::biquad (buffer, c, buffer, n, state);
-        state->clearBadStateValue();
+        state->finishCall (n);
     }
 }

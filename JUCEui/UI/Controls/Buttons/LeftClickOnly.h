@@ -13,11 +13,20 @@
 // A release is passed on exactly when its press was: with two buttons held,
 // JUCE reports the release carrying the buttons that were down last, which
 // need not include the left one.
+// Nor do they take the keyboard focus, from a click or otherwise: no focus
+// is ever drawn on them, so Return or the space bar would work a button the
+// musician cannot see is meant. Keys go to the value and name fields, the
+// preset lists and the dialogs, which say what Return does.
 template <typename Widget>
 class LeftClickOnly : public Widget
 {
 public:
-    using Widget::Widget;
+    template <typename... Arguments>
+    explicit LeftClickOnly (Arguments&&... arguments) : Widget (std::forward<Arguments> (arguments)...)
+    {
+        this->setWantsKeyboardFocus (false);
+        this->setMouseClickGrabsKeyboardFocus (false);
+    }
 
     void mouseDown (const juce::MouseEvent& e) override
     {

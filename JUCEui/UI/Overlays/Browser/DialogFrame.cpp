@@ -39,4 +39,12 @@ void styleButton (juce::TextButton& button, juce::Colour outline)
     button.setColour (juce::TextButton::buttonOnColourId, Karvon::background);
     button.setColour (juce::TextButton::textColourOnId, outline);
 }
+
+void styleReason (juce::Label& label)
+{
+    label.setFont (Karvon::getFontLight().withHeight (18.0f));
+    label.setColour (juce::Label::textColourId, Karvon::red);
+    label.setJustificationType (juce::Justification::centred);
+    label.setMinimumHorizontalScale (0.5f);
+}
 } // namespace DialogFrame

@@ -20,4 +20,7 @@ void paint (juce::Graphics& g, int width, int height);
 
 // Fill, outline and pressed colours of a dialog button.
 void styleButton (juce::TextButton& button, juce::Colour outline);
+
+// The red line that says why something was refused or failed.
+void styleReason (juce::Label& label);
 } // namespace DialogFrame

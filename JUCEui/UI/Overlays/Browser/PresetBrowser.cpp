@@ -149,11 +149,12 @@ void PresetBrowser::askToReplace (const juce::String& presetName, std::function<
     });
 }
 
-void PresetBrowser::showSaveFailure (const juce::String& reason, const juce::String& name)
+void PresetBrowser::showFailure (const juce::String& reason)
 {
-    if (! saveAsDialog.isVisible())
-        saveAsDialog.nameEditor.setText (name, true);
-    saveAsDialog.showFailure (reason);
+    if (saveAsDialog.isVisible())
+        saveAsDialog.showFailure (reason);
+    else
+        confirmDialog.tell (reason);
 }
 
 void PresetBrowser::restoreSelections()
@@ -218,8 +219,8 @@ void PresetBrowser::onItemSelected (BrowserListBoxModel* model, int row)
 
 void PresetBrowser::onDelete()
 {
-    quietly ([&] { presetsList.deselectAllRows(); });
-    acceptedPresetRow = -1;
+    // The row stays selected until the preset is gone: a delete that fails
+    // leaves it as it was.
     if (delegate != nullptr)
         delegate->onDeletePreset();
 }

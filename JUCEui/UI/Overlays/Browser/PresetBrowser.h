@@ -49,9 +49,9 @@ public:
     // the name dialog closes when it answers that it saved; cancelling leaves
     // the name dialog as it was.
     void askToReplace (const juce::String& presetName, std::function<bool()> replace);
-    // A save that failed: the name dialog stays (or comes) open with the name
-    // and a one-line reason.
-    void showSaveFailure (const juce::String& reason, const juce::String& name);
+    // Why a save, load or delete failed: in the name dialog while it is open
+    // (its text as typed), else in the confirmation dialog's place.
+    void showFailure (const juce::String& reason);
 
     void onItemSelected (BrowserListBoxModel* model, int row) override;
     void onItemClicked (BrowserListBoxModel* model, int row, const juce::MouseEvent& e) override;

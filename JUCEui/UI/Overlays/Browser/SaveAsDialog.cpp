@@ -13,10 +13,7 @@ SaveAsDialog::SaveAsDialog (SaveAsDialogDelegate* saveDelegate)
     titleLabel.setText ("Save preset as...", juce::dontSendNotification);
     titleLabel.setJustificationType (juce::Justification::centred);
     addChildComponent (reasonLabel);
-    reasonLabel.setFont (Karvon::getFontLight().withHeight (18.0f));
-    reasonLabel.setColour (juce::Label::textColourId, Karvon::red);
-    reasonLabel.setJustificationType (juce::Justification::centred);
-    reasonLabel.setMinimumHorizontalScale (0.5f);
+    DialogFrame::styleReason (reasonLabel);
 
     saveButton.setButtonText ("SAVE");
     cancelButton.setButtonText ("CANCEL");

@@ -1,4 +1,4 @@
-#include "ContainerBuilder.h"
+#include "UI/Controls/ContainerBuilder.h"
 
 #include "UI/Controls/CurveSequencer/CurveSequencerContainer.h"
 #include "UI/Controls/DropdownList/DropdownListContainer.h"
