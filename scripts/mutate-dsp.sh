@@ -59,7 +59,7 @@ dsp/Kernel/VantrelDSPKernelProcess.cpp | Shifter::shiftChannelsTogether (a, b, c
 dsp/Kernel/VantrelDSPKernelProcess.cpp | Shifter::processDelayShiftersTogether (*voices[0], *voices[1], start, n, gridPosition); | voices[0]->processDelayShifters (start, n, gridPosition);
 dsp/Kernel/VantrelDSPKernelProcess.cpp | held.resonance = parameterBuffer (P::InputFilterResonance)[start]; | held.resonance = parameterBuffer (P::InputGain)[start];
 dsp/Dynamics/Ducker.cpp | std::max ((level - t) / s.ratio + t, 0.001) | std::max ((level - t) * s.ratio + t, 0.001)
-dsp/Dynamics/Ducker.cpp | distance < 0.0f ? held.attackMs : held.releaseMs | distance < 0.0f ? held.releaseMs : held.attackMs
+dsp/Dynamics/Ducker.cpp | distance < 0.0f ? attackCoefficient : releaseCoefficient | distance < 0.0f ? releaseCoefficient : attackCoefficient
 dsp/Dynamics/Ducker.cpp | sampleRate * 0.001) | sampleRate * 0.002)
 dsp/Kernel/VantrelDSPKernelProcess.cpp | gain[i] = gain[i] * gain[i]; | (void) gain;
 dsp/Kernel/VantrelDSPKernelProcess.cpp | SP::mul_add (returned, returnGains[1].data(), in, inB, n); | SP::mul_add (returned, returnGains[0].data(), in, inB, n);
@@ -160,7 +160,7 @@ dsp/Dynamics/DryWet.cpp | const __m128 percent = _mm_set1_ps (0.01f); | const __
 dsp/Dynamics/DryWet.cpp | d = _mm_add_ps (_mm_mul_ps (m, minusOne), one); | d = _mm_add_ps (_mm_mul_ps (m, minusOne), two);
 dsp/Dynamics/DryWet.cpp | limit (m * -2.0f + 2.0f, 0.0f, 1.0f) : m * -1.0f + 1.0f; | limit (m * -2.0f + 2.1f, 0.0f, 1.0f) : m * -1.0f + 1.0f;
 dsp/Dynamics/DryWet.cpp | w = limit (_mm_mul_ps (m, two), zero, one); | w = limit (_mm_mul_ps (m, one), zero, one);
-dsp/Kernel/VantrelDSPKernelProcess.cpp | halfSum (heard[0][ch], heard[1][ch], reverbInputs[ch], n); | halfSum (heard[0][ch], heard[0][ch], reverbInputs[ch], n);
+dsp/Kernel/VantrelDSPKernelProcess.cpp | average (heard[0][ch], heard[1][ch], reverbInputs[ch], n); | average (heard[0][ch], heard[0][ch], reverbInputs[ch], n);
 dsp/Kernel/VantrelDSPKernelProcess.cpp | addReturn (in, returned, returnGains[0].data(), routing.weight[0][ShifterMode::Feedback], n); | addReturn (in, returned, returnGains[1].data(), routing.weight[0][ShifterMode::Feedback], n);
 dsp/Pitch/ShifterMode.h | constexpr int After = 2; | constexpr int After = 3;
 # Equivalent: setup() sets the filter's type from the requested one before

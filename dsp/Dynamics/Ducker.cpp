@@ -70,7 +70,7 @@ void Ducker::init (int numChannels, double newSampleRate)
     for (auto& ch : channelStates)
         ch.squares = std::vector<std::int32_t> (windowFrames, 0);
     std::fill (gainBuffer.begin(), gainBuffer.end(), 0.0f);
-    held = Settings {};
+    set (Settings {});
 }
 
 void Ducker::clear() noexcept
@@ -115,6 +115,8 @@ double Ducker::level (const Channel& ch) const noexcept
 void Ducker::set (const Settings& settings) noexcept
 {
     held = settings;
+    attackCoefficient = coefficient (settings.attackMs);
+    releaseCoefficient = coefficient (settings.releaseMs);
 }
 
 void Ducker::decide (Channel& ch) noexcept
@@ -126,7 +128,7 @@ void Ducker::decide (Channel& ch) noexcept
     const float target = targetGain (level (ch), held);
     const float distance = target - current;
     ch.start = current;
-    ch.step = static_cast<float> (distance * coefficient (distance < 0.0f ? held.attackMs : held.releaseMs));
+    ch.step = static_cast<float> (distance * (distance < 0.0f ? attackCoefficient : releaseCoefficient));
     ch.lo = std::min (current, target);
     ch.hi = std::max (current, target);
     ch.age = 0;

@@ -89,4 +89,7 @@ private:
     std::vector<Channel> channelStates;
     unsigned long windowFrames = 1, decisionFrames = 1;
     Settings held;
+    // coefficient() of the held attack and release, worked out when they are
+    // set rather than at every decision.
+    double attackCoefficient = 1.0, releaseCoefficient = 1.0;
 };

@@ -62,6 +62,17 @@ void halfSum (const float* a, const float* b, float* out, unsigned long n) noexc
         out[i] = (a[i] + b[i]) * 0.5f;
 }
 
+// The two voices' average where neither may have shifted: a signal's average
+// with itself is the signal (doubling and halving are exact in binary), so it
+// is passed on, or left where it lies.
+void average (const float* a, const float* b, float* out, unsigned long n) noexcept
+{
+    if (a != b)
+        halfSum (a, b, out, n);
+    else if (a != out)
+        Memory::copy (a, out, n);
+}
+
 // The weight of the new routing at sample `reached` (1 .. length) of a
 // crossfade.
 float fadeShape (unsigned long reached, unsigned long length) noexcept
@@ -460,7 +471,7 @@ void VantrelDSPKernel::shiftBefore (const Routing& routing, unsigned long start,
     for (int c = 0; c < preparedChannels; ++c)
     {
         const auto ch = static_cast<std::size_t> (c);
-        halfSum (heard[0][ch], heard[1][ch], reverbInputs[ch], n);
+        average (heard[0][ch], heard[1][ch], reverbInputs[ch], n);
     }
 }
 
@@ -610,7 +621,7 @@ void VantrelDSPKernel::shiftAfter (const Routing& routing, unsigned long start, 
     for (int c = 0; c < preparedChannels; ++c)
     {
         const auto ch = static_cast<std::size_t> (c);
-        halfSum (heard[0][ch], heard[1][ch], reverbInputs[ch], n);
+        average (heard[0][ch], heard[1][ch], reverbInputs[ch], n);
     }
 }
 
