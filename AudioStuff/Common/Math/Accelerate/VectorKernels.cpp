@@ -362,6 +362,42 @@ void bank (const SectionBank& b, unsigned long n) noexcept
     };
 
     size_t k = 0;
+#if HWY_TARGET != HWY_SCALAR
+    if constexpr (Count == 2 && lanes == 4)
+    {
+        // Two channels: (left, right) pairs in the low lanes, four samples a
+        // step, without transposing rows that would be zeros. The sections
+        // are held by name (not in the array) so that their histories stay
+        // in registers.
+        SectionLanes<DL> first = s[0][0];
+        SectionLanes<DL> second = s[Stages - 1][0];
+        const auto run = [&first, &second] (int, VL x) HWY_ATTR {
+            x = first.step (x);
+            if constexpr (Stages == 2)
+                x = second.step (x);
+            return x;
+        };
+        for (; k + 4 <= n; k += 4)
+        {
+            const VL l = hn::LoadU (d, b.in[0] + k);
+            const VL r = hn::LoadU (d, b.in[1] + k);
+            const VL early = hn::InterleaveLower (d, l, r); // l0 r0 l1 r1
+            const VL late = hn::InterleaveUpper (d, l, r);  // l2 r2 l3 r3
+            const VL y0 = run (0, early);
+            const VL y1 = run (0, hn::ConcatUpperUpper (d, early, early));
+            const VL y2 = run (0, late);
+            const VL y3 = run (0, hn::ConcatUpperUpper (d, late, late));
+            const VL a = hn::ConcatLowerLower (d, y1, y0); // l0 r0 l1 r1
+            const VL c = hn::ConcatLowerLower (d, y3, y2); // l2 r2 l3 r3
+            hn::StoreU (hn::ConcatEven (d, c, a), d, b.out[0] + k);
+            hn::StoreU (hn::ConcatOdd (d, c, a), d, b.out[1] + k);
+        }
+        s[0][0] = first;
+        if constexpr (Stages == 2)
+            s[1][0] = second;
+    }
+    else
+#endif
     if constexpr (lanes > 1)
     {
         for (; k + lanes <= n; k += lanes)
