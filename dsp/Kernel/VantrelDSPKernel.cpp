@@ -104,6 +104,12 @@ VantrelDSPKernel::VantrelDSPKernel()
 
     // The feedback returns take the delays' output from the voice buffers.
     shifterA->keepsFeedback = shifterB->keepsFeedback = false;
+    for (std::size_t c = 0; c < kMaxChannels; ++c)
+        for (Shifter* voice : { shifterA.get(), shifterB.get() })
+        {
+            voice->pitchShifters[c].readFrom (&preShiftInputs[c]);
+            voice->postShifters[c].readFrom (&postShiftInputs[c]);
+        }
 
     // Every parameter gets its slot now, so rendering never grows the list.
     parameterBuffers->checkSize (P::NumParameters - 1);
@@ -135,6 +141,9 @@ void VantrelDSPKernel::setup()
     shifterB->init (c, rate);
     reverbB->init (c, rate);
     lfo->init (kModulationOutputs, rate);
+    for (auto* inputs : { &preShiftInputs, &postShiftInputs })
+        for (auto& input : *inputs)
+            input.init (PitchShifter::storageMs (shifterA->pitchShifters[0].maxWindowMs, rate), rate);
 
     // The modulation must repeat identically: no random steps.
     lfo->randomSteps = false;

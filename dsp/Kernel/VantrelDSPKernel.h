@@ -192,6 +192,11 @@ private:
     // Each voice's feedback return per channel (voice A first), and the
     // sub-block it is read into.
     std::array<std::array<FeedbackReturn, kMaxChannels>, 2> feedbackReturns;
+    // The voices' shifters before the reverb hear the same input in every
+    // routing, and so do those after it (the first reverb's output): each
+    // input is stored once per channel, and the shifters read it while
+    // their own storage would hold the same.
+    std::array<DelayWrite, kMaxChannels> preShiftInputs, postShiftInputs;
     std::vector<float> feedbackScratch;
 
     // The input filter's type as last requested from any thread; the audio

@@ -432,11 +432,15 @@ void VantrelDSPKernel::shiftBefore (const Routing& routing, unsigned long start,
     const unsigned long amounts[2] = { P::PitchShifterAmountA, P::PitchShifterAmountB };
     const bool shifts[2] = { routing.uses (0, ShifterMode::Before), routing.uses (1, ShifterMode::Before) };
 
-    // Every voice's input is the same; a voice that does not shift it reads
-    // it where it lies.
+    // Every voice's input is the same: stored once per channel for the
+    // shifters, read where it lies for the rest.
     std::array<const float*, kMaxChannels> work {};
     for (int c = 0; c < preparedChannels; ++c)
-        work[static_cast<std::size_t> (c)] = workBuffers[static_cast<std::size_t> (c)].data() + start;
+    {
+        const auto ch = static_cast<std::size_t> (c);
+        work[ch] = workBuffers[ch].data() + start;
+        preShiftInputs[ch].writeFinite (work[ch], n);
+    }
     for (std::size_t v = 0; v < 2; ++v)
     {
         Shifter& voice = *voices[v];
@@ -522,6 +526,7 @@ void VantrelDSPKernel::shiftAfter (const Routing& routing, unsigned long start, 
     {
         const auto ch = static_cast<std::size_t> (c);
         float* ra = reverbInputs[ch];
+        postShiftInputs[ch].writeFinite (ra, n);
         wet[ch] = ra;
         received[0][ch] = ra;
         received[1][ch] = ra;

@@ -134,6 +134,7 @@ void PitchShifter::init (int numChannels, double newSampleRate)
 
     storage.init (storageMs (maxWindowMs, newSampleRate), newSampleRate);
     inputBand.stop();
+    ownFromNow();
     reader.sampleRate = static_cast<float> (newSampleRate);
     reader.interpolationMode = DelayRead::Linear;
 
@@ -163,6 +164,7 @@ void PitchShifter::clear() noexcept
     // A cleared shifter must not replay what it heard before.
     storage.clear();
     inputBand.stop();
+    ownFromNow();
     highPass.clear();
     lowPass.clear();
 }
@@ -206,7 +208,8 @@ void PitchShifter::restAndStore (const float* x, unsigned long n) noexcept
         inputBand.stop();
         resting = true;
     }
-    storage.writeFinite (x, n);
+    bandTouched = false;
+    store (x, n);
 }
 
 float PitchShifter::currentRatio() noexcept
@@ -462,7 +465,7 @@ void PitchShifter::windowTapsPair (PitchShifter& left, PitchShifter& right, floa
     // positions computed once for the two storages (written alike).
     left.store (xl, n);
     right.store (xr, n);
-    const DelayWrite* storages[2] = { &left.storage, &right.storage };
+    const DelayWrite* storages[2] = { &left.input(), &right.input() };
     float* out[2] = { xl, xr };
     if (left.reader.sampleRate == right.reader.sampleRate && right.reader.interpolationMode == left.reader.interpolationMode
         && left.reader.processWindowedTapsAfterWrite (left.delayA.data(), left.delayB.data(), left.phaseA.data(),
@@ -485,7 +488,51 @@ void PitchShifter::store (const float* x, unsigned long n) noexcept
 {
     // A sample that is not finite would sit in the storage and spoil every
     // read that reaches it; it is stored as silence instead.
+    const bool limited = bandTouched;
+    bandTouched = false;
+    if (! sharing())
+    {
+        storage.writeFinite (x, n);
+        return;
+    }
+    if (limited)
+    {
+        // What is stored now differs from the shared input: from here the
+        // shifter keeps its own storage, starting from the shared one.
+        if (! ownStorage)
+            adoptShared();
+        storage.writeFinite (x, n);
+        plainRun = 0;
+        return;
+    }
+    if (! ownStorage)
+        return; // the owner has stored it
     storage.writeFinite (x, n);
+    const auto size = static_cast<unsigned long> (storage.size);
+    plainRun = std::min (plainRun + n, size);
+    // Once every sample it holds came as it came, in the same places, it
+    // holds what the shared storage does.
+    if (plainRun == size && storage.writeIndex == sharedInput->writeIndex)
+        ownStorage = false;
+}
+
+void PitchShifter::adoptShared() noexcept
+{
+    // The owner has written the call's input already: the storage takes
+    // the shared one's samples and its position before them.
+    const DelayWrite& shared = *sharedInput;
+    std::copy (shared.buffer.begin(), shared.buffer.end(), storage.buffer.begin());
+    const auto size = static_cast<unsigned long> (storage.size);
+    storage.writeIndex = static_cast<int> ((static_cast<unsigned long> (shared.writeIndex) + size - callFrames % size) % size);
+    storage.silentRun = shared.silentRun;
+    ownStorage = true;
+}
+
+void PitchShifter::ownFromNow() noexcept
+{
+    ownStorage = true;
+    plainRun = 0;
+    bandTouched = false;
 }
 
 void PitchShifter::beginBandChunk (float ratio, const float* x, unsigned long done) noexcept
@@ -495,19 +542,24 @@ void PitchShifter::beginBandChunk (float ratio, const float* x, unsigned long do
     auto stored = [this, x, done] (unsigned long age) noexcept {
         if (age < done)
             return std::isfinite (x[done - 1 - age]) ? x[done - 1 - age] : 0.0f;
-        const auto size = static_cast<unsigned long> (storage.size);
-        return storage.buffer[(static_cast<unsigned long> (storage.writeIndex) + 2 * size - 1 - (age - done)) % size];
+        // The shared storage holds the call's input already.
+        const DelayWrite& in = input();
+        const auto size = static_cast<unsigned long> (in.size);
+        const unsigned long ahead = &in == &storage ? 0 : callFrames % size;
+        return in.buffer[(static_cast<unsigned long> (in.writeIndex) + 2 * size - 1 - ahead - (age - done)) % size];
     };
     inputBand.beginChunk (ratio, stored (0), stored (1));
 }
 
 void PitchShifter::limitInput (float* x, unsigned long n, float ratio, unsigned long position) noexcept
 {
+    callFrames = n;
     for (unsigned long done = 0; done < n;)
     {
         if (position == 0)
             beginBandChunk (ratio, x, done);
         const unsigned long piece = std::min (n - done, kChunkLength - position);
+        bandTouched = bandTouched || inputBand.running();
         inputBand.process (x + done, piece, position);
         done += piece;
         position = (position + piece) % kChunkLength;
@@ -517,6 +569,7 @@ void PitchShifter::limitInput (float* x, unsigned long n, float ratio, unsigned 
 void PitchShifter::limitInputPair (PitchShifter& left, PitchShifter& right, float* xl, float* xr, unsigned long n,
                                    float leftRatio, float rightRatio, unsigned long position) noexcept
 {
+    left.callFrames = right.callFrames = n;
     for (unsigned long done = 0; done < n;)
     {
         if (position == 0)
@@ -525,6 +578,8 @@ void PitchShifter::limitInputPair (PitchShifter& left, PitchShifter& right, floa
             right.beginBandChunk (rightRatio, xr, done);
         }
         const unsigned long piece = std::min (n - done, kChunkLength - position);
+        left.bandTouched = left.bandTouched || left.inputBand.running();
+        right.bandTouched = right.bandTouched || right.inputBand.running();
         if (left.inputBand.steady() && right.inputBand.steady())
             UpwardBandLimit::processPair (left.inputBand, right.inputBand, xl + done, xr + done, piece);
         else
@@ -539,7 +594,7 @@ void PitchShifter::limitInputPair (PitchShifter& left, PitchShifter& right, floa
 
 void PitchShifter::readTaps (float* x, unsigned long n, const PitchShifter& windows) noexcept
 {
-    reader.processAfterWrite (windows.delayA.data(), tapA.data(), storage, n);
-    reader.processAfterWrite (windows.delayB.data(), tapB.data(), storage, n);
+    reader.processAfterWrite (windows.delayA.data(), tapA.data(), input(), n);
+    reader.processAfterWrite (windows.delayB.data(), tapB.data(), input(), n);
     SP::mul_mul_add (windows.phaseA.data(), tapA.data(), windows.phaseB.data(), tapB.data(), x, n);
 }

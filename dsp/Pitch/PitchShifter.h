@@ -45,7 +45,7 @@ public:
         if (! resting)
             restAndStore (x, n);
         else
-            storage.writeFinite (x, std::min (n, kMaxFramesPerBlock));
+            store (x, std::min (n, kMaxFramesPerBlock));
     }
     // left.process (xl, n) and right.process (xr, n) for two different
     // shifters, their band limits running side by side in one pass.
@@ -58,6 +58,14 @@ public:
     static void processTwoPairs (PitchShifter& left, PitchShifter& right, float* xl, float* xr, PitchShifter& otherLeft,
                                  PitchShifter& otherRight, float* otherXl, float* otherXr, unsigned long n,
                                  unsigned long gridPosition) noexcept;
+
+    // Shifters that hear the same input (the voices before the reverb, or
+    // those after it) may read it from one storage that their owner writes
+    // with it, finite as process would store it, before every call: a
+    // shifter then stores its input itself only while its own storage holds
+    // something else (its input band-limited for a shift up, in the last
+    // storage length). `written` is sized as storageMs gives; before init.
+    void readFrom (DelayWrite* written) noexcept { sharedInput = written; }
 
     // Written from any thread; each call reads them once.
     std::atomic<int> semitones { 0 };
@@ -150,6 +158,25 @@ private:
     // band-limited for the shifter's interval before it is stored.
     DelayWrite storage;
     UpwardBandLimit inputBand;
+    // The owner's storage of the shared input, if any; the taps read it
+    // while `storage` is not kept (ownStorage false).
+    DelayWrite* sharedInput = nullptr;
+    bool ownStorage = true;
+    // This call's input went through the band before it was stored.
+    bool bandTouched = false;
+    // Samples stored as they came since the band last touched one (up to
+    // the storage's size), and the frames of the current call.
+    unsigned long plainRun = 0;
+    unsigned long callFrames = 0;
+    bool sharing() const noexcept
+    {
+        return sharedInput != nullptr && sharedInput->size == storage.size && chunkCount <= 1;
+    }
+    const DelayWrite& input() const noexcept { return ownStorage || ! sharing() ? storage : *sharedInput; }
+    // Own storage from the shared one, as it was before the current call.
+    void adoptShared() noexcept;
+    // The storage starts over on its own (it no longer matches the shared one).
+    void ownFromNow() noexcept;
     // rest's part for a shifter that stops.
     void restAndStore (const float* x, unsigned long n) noexcept;
     // Stores x (non-finite samples as silence).
