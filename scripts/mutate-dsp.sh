@@ -74,7 +74,7 @@ dsp/Kernel/VantrelDSPKernelProcess.cpp | SP::mul (inB, routing.both, inB, n); | 
 dsp/Kernel/VantrelDSPKernelProcess.cpp | returnBWeight[i] = w[i] - routing.both[i]; | returnBWeight[i] = w[i];
 dsp/Kernel/VantrelDSPKernelProcess.cpp | voices[v]->restDelayShifters (received[v].data(), n); | (void) v;
 dsp/Kernel/VantrelDSPKernelProcess.cpp | voices[v]->restShifters (true, received[0].data(), preparedChannels, n); | (void) v;
-dsp/Pitch/PitchShifter.h | store (x, std::min (n, kMaxFramesPerBlock)); | (void) x;
+dsp/Pitch/PitchShifter.h | store (x, callFrames); | (void) x;
 dsp/Pitch/UpwardBandLimit.cpp | if (! (ratio > 1.0f)) | if (! (ratio > 3.0f))
 dsp/Pitch/UpwardBandLimit.cpp | constexpr double kPassbandEdge = 0.8; | constexpr double kPassbandEdge = 1.0;
 dsp/Pitch/UpwardBandLimit.cpp | { 2.923117618, 1.012613876, 0.293478507 } | { 2.923117618, 1.012613876, 0.35 }
@@ -127,7 +127,7 @@ dsp/Pitch/PitchShiftedDelay.cpp | constexpr float kRepeatMs = 100.0f; | constexp
 dsp/Pitch/PitchShifter.cpp | constexpr float kMiddleC = 261.62558f; | constexpr float kMiddleC = 262.5f;
 dsp/Pitch/PitchShifter.cpp | constexpr float kFilterResonance = -8.0f; | constexpr float kFilterResonance = -6.0f;
 dsp/Pitch/PitchShifter.cpp | std::copy (shared.buffer.begin(), shared.buffer.end(), storage.buffer.begin()); | (void) shared;
-dsp/Pitch/PitchShifter.cpp | const unsigned long ahead = &in == &storage ? 0 : callFrames % size; | const unsigned long ahead = 0;
+dsp/Pitch/PitchShifter.cpp | const unsigned long ahead = &in == &storage ? 0 : (callFrames - storedFrames) % size; | const unsigned long ahead = 0;
 dsp/Pitch/PitchShifter.cpp | bandTouched = bandTouched || inputBand.running(); | bandTouched = false;
 dsp/Pitch/PitchShifter.cpp | if (plainRun == size && | if (plainRun >= size / 2 &&
 dsp/Pitch/PitchShifter.cpp | constexpr float kHighPassHz = 40.0f; | constexpr float kHighPassHz = 60.0f;

@@ -192,6 +192,10 @@ void PitchShifter::process (float* x, unsigned long n, unsigned long gridPositio
 
     const unsigned long pieces = static_cast<unsigned long> (std::max (1, chunkCount));
     const unsigned long pieceLength = (n + pieces - 1) / pieces;
+    // The taps of a piece read the storage as written up to its end: the
+    // shared one is written a whole call ahead.
+    if (pieces > 1 && ! ownStorage)
+        adoptShared();
     for (unsigned long start = 0; start < n; start += pieceLength)
         processChunk (x + start, window + start, std::min (pieceLength, n - start), ratio, (gridPosition + start) % kChunkLength);
 }
@@ -208,7 +212,7 @@ void PitchShifter::restAndStore (const float* x, unsigned long n) noexcept
         inputBand.stop();
         resting = true;
     }
-    bandTouched = false;
+    startCall (n);
     store (x, n);
 }
 
@@ -488,31 +492,27 @@ void PitchShifter::store (const float* x, unsigned long n) noexcept
 {
     // A sample that is not finite would sit in the storage and spoil every
     // read that reaches it; it is stored as silence instead.
-    const bool limited = bandTouched;
-    bandTouched = false;
-    if (! sharing())
+    if (! bandTouched && ! ownStorage)
     {
-        storage.writeFinite (x, n);
-        return;
-    }
-    if (limited)
-    {
-        // What is stored now differs from the shared input: from here the
-        // shifter keeps its own storage, starting from the shared one.
-        if (! ownStorage)
-            adoptShared();
-        storage.writeFinite (x, n);
-        plainRun = 0;
+        storedFrames += n; // the owner has stored it
         return;
     }
     if (! ownStorage)
-        return; // the owner has stored it
+        adoptShared(); // from here on, what is stored differs from the shared input
     storage.writeFinite (x, n);
+    storedFrames += n;
+    if (bandTouched)
+    {
+        plainRun = 0;
+        return;
+    }
+    if (sharedInput == nullptr || sharedInput->size != storage.size)
+        return;
     const auto size = static_cast<unsigned long> (storage.size);
     plainRun = std::min (plainRun + n, size);
     // Once every sample it holds came as it came, in the same places, it
     // holds what the shared storage does.
-    if (plainRun == size && storage.writeIndex == sharedInput->writeIndex)
+    if (plainRun == size && storage.writeIndex == sharedInput->writeIndex && chunkCount <= 1)
         ownStorage = false;
 }
 
@@ -523,7 +523,8 @@ void PitchShifter::adoptShared() noexcept
     const DelayWrite& shared = *sharedInput;
     std::copy (shared.buffer.begin(), shared.buffer.end(), storage.buffer.begin());
     const auto size = static_cast<unsigned long> (storage.size);
-    storage.writeIndex = static_cast<int> ((static_cast<unsigned long> (shared.writeIndex) + size - callFrames % size) % size);
+    const unsigned long ahead = (callFrames - storedFrames) % size;
+    storage.writeIndex = static_cast<int> ((static_cast<unsigned long> (shared.writeIndex) + size - ahead) % size);
     storage.silentRun = shared.silentRun;
     ownStorage = true;
 }
@@ -532,7 +533,7 @@ void PitchShifter::ownFromNow() noexcept
 {
     ownStorage = true;
     plainRun = 0;
-    bandTouched = false;
+    startCall (0);
 }
 
 void PitchShifter::beginBandChunk (float ratio, const float* x, unsigned long done) noexcept
@@ -545,7 +546,7 @@ void PitchShifter::beginBandChunk (float ratio, const float* x, unsigned long do
         // The shared storage holds the call's input already.
         const DelayWrite& in = input();
         const auto size = static_cast<unsigned long> (in.size);
-        const unsigned long ahead = &in == &storage ? 0 : callFrames % size;
+        const unsigned long ahead = &in == &storage ? 0 : (callFrames - storedFrames) % size;
         return in.buffer[(static_cast<unsigned long> (in.writeIndex) + 2 * size - 1 - ahead - (age - done)) % size];
     };
     inputBand.beginChunk (ratio, stored (0), stored (1));
@@ -553,7 +554,7 @@ void PitchShifter::beginBandChunk (float ratio, const float* x, unsigned long do
 
 void PitchShifter::limitInput (float* x, unsigned long n, float ratio, unsigned long position) noexcept
 {
-    callFrames = n;
+    startCall (n);
     for (unsigned long done = 0; done < n;)
     {
         if (position == 0)
@@ -569,7 +570,8 @@ void PitchShifter::limitInput (float* x, unsigned long n, float ratio, unsigned 
 void PitchShifter::limitInputPair (PitchShifter& left, PitchShifter& right, float* xl, float* xr, unsigned long n,
                                    float leftRatio, float rightRatio, unsigned long position) noexcept
 {
-    left.callFrames = right.callFrames = n;
+    left.startCall (n);
+    right.startCall (n);
     for (unsigned long done = 0; done < n;)
     {
         if (position == 0)

@@ -45,7 +45,10 @@ public:
         if (! resting)
             restAndStore (x, n);
         else
-            store (x, std::min (n, kMaxFramesPerBlock));
+        {
+            startCall (std::min (n, kMaxFramesPerBlock));
+            store (x, callFrames);
+        }
     }
     // left.process (xl, n) and right.process (xr, n) for two different
     // shifters, their band limits running side by side in one pass.
@@ -165,15 +168,20 @@ private:
     // This call's input went through the band before it was stored.
     bool bandTouched = false;
     // Samples stored as they came since the band last touched one (up to
-    // the storage's size), and the frames of the current call.
+    // the storage's size); the frames of the current call and how many of
+    // them are stored.
     unsigned long plainRun = 0;
     unsigned long callFrames = 0;
-    bool sharing() const noexcept
+    unsigned long storedFrames = 0;
+    const DelayWrite& input() const noexcept { return ownStorage ? storage : *sharedInput; }
+    void startCall (unsigned long n) noexcept
     {
-        return sharedInput != nullptr && sharedInput->size == storage.size && chunkCount <= 1;
+        callFrames = n;
+        storedFrames = 0;
+        bandTouched = false;
     }
-    const DelayWrite& input() const noexcept { return ownStorage || ! sharing() ? storage : *sharedInput; }
-    // Own storage from the shared one, as it was before the current call.
+    // Own storage from the shared one, as it was before the frames of the
+    // current call not yet stored.
     void adoptShared() noexcept;
     // The storage starts over on its own (it no longer matches the shared one).
     void ownFromNow() noexcept;

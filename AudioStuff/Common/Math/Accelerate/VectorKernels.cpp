@@ -249,9 +249,11 @@ struct SectionLanes
         return y;
     }
 
-    // Lane j from section first + j; lanes past `count` idle on zeros. The
-    // coefficients b0, b1, b2, a1 from each set's first four, a2 as the last
-    // of the four after; the history's x1, x2, y1, y2 follow each other.
+    // Lane j from section first + j; lanes past `count` run the first
+    // sections again, on inputs whose results are never stored (lanes known
+    // to be zero let the compiler use encodings that valgrind cannot run).
+    // The coefficients b0, b1, b2, a1 from each set's first four, a2 as the
+    // last of the four after; the history's x1, x2, y1, y2 follow each other.
     void load (DL d, const float* const* c, BiquadHistory* const* h, int first, int count) noexcept
     {
         constexpr size_t lanes = hn::MaxLanes (d);
@@ -260,10 +262,10 @@ struct SectionLanes
         const float* history[lanes];
         for (size_t j = 0; j < lanes; ++j)
         {
-            const int s = first + static_cast<int> (j);
-            forward[j] = s < count ? c[s] : nullptr;
-            back[j] = s < count ? c[s] + 1 : nullptr;
-            history[j] = s < count ? &h[s]->x1 : nullptr;
+            const int s = (first + static_cast<int> (j)) % count;
+            forward[j] = c[s];
+            back[j] = c[s] + 1;
+            history[j] = &h[s]->x1;
         }
         VL q[4];
         gatherQuads (d, forward, q);
