@@ -162,7 +162,7 @@ TEST_P (VectorTargets, ArithmeticKeepsFormulaAndOperandOrder)
         SignalProcessing::mul_s_add (inPlace.data(), 2.0f, inPlace.data(), inPlace.data(), n);
         out = inPlace;
         check ("mul_s_add in place", [&] (auto i) { return a[i] * 2.0f + a[i]; });
-        // The sum in place of its first operand, the difference taken first.
+        // The sum in place of its first operand.
         inPlace = a;
         SignalProcessing::add_sub (inPlace.data(), b.data(), inPlace.data(), out.data(), n);
         check ("add_sub difference", [&] (auto i) { return a[i] - b[i]; });

@@ -7,6 +7,8 @@
 
 #include <hwy/highway.h>
 
+#include <limits>
+
 #include "Math/Accelerate/VectorDispatch.h"
 #include "Math/Accelerate/VectorKernels.h"
 
@@ -84,7 +86,9 @@ void Lerp (const float* a, const float* b, const float* t, float* out, unsigned 
 
 void LerpMul (const float* a, const float* b, const float* t, const float* g, float* out, unsigned long n)
 {
-    map (out, n, [] (auto, auto x, auto y, auto w, auto v) { return hn::Mul (hn::Add (hn::Mul (hn::Sub (y, x), w), x), v); }, a, b, t, g);
+    map (out, n, [] (auto, auto x, auto y, auto w, auto v) {
+        return hn::Mul (hn::Add (hn::Mul (hn::Sub (y, x), w), x), v);
+    }, a, b, t, g);
 }
 
 // x < lo ? lo : x and x > hi ? hi : x, NaN passing through both. x86's max
@@ -108,7 +112,9 @@ void Clip (const float* a, float lo, float hi, float* out, unsigned long n)
 // |x| <= the largest float fails for NaN and the infinities alone.
 void Finite (const float* a, float* out, unsigned long n)
 {
-    map (out, n, [] (auto d, auto x) { return hn::IfThenElseZero (hn::Le (hn::Abs (x), hn::Set (d, 3.402823466e38f)), x); }, a);
+    map (out, n, [] (auto d, auto x) {
+        return hn::IfThenElseZero (hn::Le (hn::Abs (x), hn::Set (d, std::numeric_limits<float>::max())), x);
+    }, a);
 }
 void NetworkMixPass (const NetworkMix& mix, unsigned long n)
 {
@@ -145,7 +151,8 @@ void ModulatedTimesPass (const ModulatedTimes& times, unsigned long n)
             const auto m = hn::LoadU (d, t.modulation[line] + i);
             for (size_t set = 0; set < 2; ++set)
             {
-                const auto time = hn::Add (hn::Mul (m, hn::Set (d, t.depth[set])), hn::Mul (s, hn::Set (d, t.nominal[set][line])));
+                const auto nominal = hn::Set (d, t.nominal[set][line]);
+                const auto time = hn::Add (hn::Mul (m, hn::Set (d, t.depth[set])), hn::Mul (s, nominal));
                 hn::StoreU (hn::Abs (time), d, t.time[set][line] + i);
             }
         }
