@@ -142,12 +142,12 @@ dsp/Reverb/SimpleReverb.cpp | constexpr float kDampingPercent = 70.0f; | constex
 dsp/Reverb/SimpleReverb.cpp | constexpr float kOutputScale = 0.7f; | constexpr float kOutputScale = 0.75f;
 dsp/Reverb/SimpleReverb.cpp | constexpr float kMatrixNorm = 0.5f; | constexpr float kMatrixNorm = 0.45f;
 dsp/Reverb/SimpleReverb.cpp | constexpr float kDecay60dB = 0.001f; | constexpr float kDecay60dB = 0.002f;
-dsp/Reverb/SimpleReverb.cpp | const float a = o0[i] + eL[i]; | const float a = o0[i] + eR[i];
-dsp/Reverb/SimpleReverb.cpp | const float b = o1[i] + eR[i]; | const float b = o1[i] + eL[i];
-dsp/Reverb/SimpleReverb.cpp | const float s3 = c - d; | const float s3 = d - c;
-dsp/Reverb/SimpleReverb.cpp | left[i] = (a * gain + c * gain) * scale; | left[i] = (a * gain + d * gain) * scale;
-dsp/Reverb/SimpleReverb.cpp | m1[i] = s1 + s3; | m1[i] = s1 - s3;
-dsp/Reverb/SimpleReverb.cpp | m2[i] = s0 - s2; | m2[i] = s0 + s2;
+AudioStuff/Common/Math/Accelerate/VectorArithmetic.cpp | hn::LoadU (d, m.line[0] + i), hn::LoadU (d, m.early[0] + i) | hn::LoadU (d, m.line[0] + i), hn::LoadU (d, m.early[1] + i)
+AudioStuff/Common/Math/Accelerate/VectorArithmetic.cpp | hn::LoadU (d, m.line[1] + i), hn::LoadU (d, m.early[1] + i) | hn::LoadU (d, m.line[1] + i), hn::LoadU (d, m.early[0] + i)
+AudioStuff/Common/Math/Accelerate/VectorArithmetic.cpp | const auto s3 = hn::Sub (c, e); | const auto s3 = hn::Sub (e, c);
+AudioStuff/Common/Math/Accelerate/VectorArithmetic.cpp | hn::Add (hn::Mul (a, gain), hn::Mul (c, gain)) | hn::Add (hn::Mul (a, gain), hn::Mul (e, gain))
+AudioStuff/Common/Math/Accelerate/VectorArithmetic.cpp | hn::StoreU (hn::Add (s1, s3), d, m.mix[1] + i); | hn::StoreU (hn::Sub (s1, s3), d, m.mix[1] + i);
+AudioStuff/Common/Math/Accelerate/VectorArithmetic.cpp | hn::StoreU (hn::Sub (s0, s2), d, m.mix[2] + i); | hn::StoreU (hn::Add (s0, s2), d, m.mix[2] + i);
 dsp/Reverb/SimpleReverb.cpp | core.lines[3].timeMs * 0.001f | core.lines[2].timeMs * 0.001f
 dsp/Reverb/Reverb.h | float outputGain = 0.259f; | float outputGain = 0.28f;
 dsp/Reverb/Reverb.cpp | amount[i] = damping[i] / 100.0f; | amount[i] = damping[i] / 90.0f;
@@ -157,7 +157,7 @@ dsp/Reverb/VantrelReverb.cpp | constexpr float kRoomOffset = 20.0f; | constexpr 
 dsp/Reverb/VantrelReverb.h | static constexpr float roomDivisor = 32.046154f; | static constexpr float roomDivisor = 30.0f;
 dsp/Reverb/VantrelReverb.cpp | constexpr float kLateModulationMs = 1.25f; | constexpr float kLateModulationMs = 1.0f;
 dsp/Reverb/VantrelReverb.cpp | constexpr float kEarlyModulationMs = 1.2f; | constexpr float kEarlyModulationMs = 1.0f;
-dsp/Reverb/EarlyReflections.cpp | difference[i] = a[i] - t[i]; | difference[i] = a[i] + t[i];
+AudioStuff/Common/Math/Accelerate/VectorArithmetic.cpp | hn::StoreU (hn::Sub (x, y), d, difference + i); | hn::StoreU (hn::Add (x, y), d, difference + i);
 dsp/Reverb/EarlyReflections.cpp | for (std::size_t i = 0; i < 3; ++i) | for (std::size_t i = 0; i < 2; ++i)
 dsp/Delay/DelayLineDamped.cpp | constexpr float kResonanceDb = -3.0f; | constexpr float kResonanceDb = -1.0f;
 dsp/Dynamics/DryWet.cpp | const __m128 percent = _mm_set1_ps (0.01f); | const __m128 percent = _mm_set1_ps (0.011f);
@@ -179,11 +179,11 @@ dsp/Modulation/Lfo.cpp | 1.0f / (period * 0.001f) : 0.0f; | 1.0f / (period * 0.0
 dsp/Pitch/PitchShifter.cpp | static_cast<float> (semitones) + 60.0f + fine; | static_cast<float> (semitones) + 61.0f + fine;
 dsp/Pitch/PitchShifter.cpp | ((1.0f - ratio) / windowSeconds) | ((ratio - 1.0f) / windowSeconds)
 dsp/Pitch/PitchShifter.cpp | const float halfTurn = 2.0f * kPi * 0.5f; | const float halfTurn = 2.0f * kPi * 0.45f;
-dsp/Reverb/EarlyReflections.cpp | a[i] = a[i] + t[i]; | a[i] = a[i] - t[i];
-dsp/Delay/DelayLineDamped.cpp | x[i] = ((low[i] - x[i]) * amount[i] + x[i]) * gain[i]; | x[i] = ((x[i] - low[i]) * amount[i] + x[i]) * gain[i];
+AudioStuff/Common/Math/Accelerate/VectorArithmetic.cpp | hn::StoreU (hn::Add (x, y), d, sum + i); | hn::StoreU (hn::Sub (x, y), d, sum + i);
+AudioStuff/Common/Math/Accelerate/VectorArithmetic.cpp | hn::Mul (hn::Add (hn::Mul (hn::Sub (y, x), w), x), v) | hn::Mul (hn::Add (hn::Mul (hn::Sub (x, y), w), x), v)
 dsp/Dynamics/PeakMeter.cpp | reading = 20.0f * std::log10 (std::min (largest, FLT_MAX)) + 100.0f; | reading = 20.0f * std::log10 (std::min (largest, FLT_MAX)) + 90.0f;
 dsp/VantrelParameterList.cpp | define (PreDelay, "PreDelay", t.preDelay, 10.0f); | define (PreDelay, "PreDelay", t.preDelay, 20.0f);
-dsp/Reverb/VantrelReverb.cpp | const float s = (room[k] + kRoomOffset) / kRoomDivisor; | const float s = (room[0] + kRoomOffset) / kRoomDivisor;
+AudioStuff/Common/Math/Accelerate/VectorArithmetic.cpp | hn::Add (hn::LoadU (d, t.room + i), | hn::Add (hn::LoadU (d, t.room),
 dsp/VantrelParameterList.cpp | reverbColor { 800.0f, 18000.0f, ParameterUnitHertz, FlagLinearRamp, | reverbColor { 800.0f, 18000.0f, ParameterUnitHertz, 0,
 AudioStuff/Common/ProcessBlock/Mix/Gain.cpp | const unsigned long computed = holds ? 1 : n; | const unsigned long computed = 1;
 AudioStuff/Common/ProcessBlock/Mix/Gain.cpp | constexpr float decibelsToExponent = 0.115129255f; | constexpr float decibelsToExponent = 0.12f;

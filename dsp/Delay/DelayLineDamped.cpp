@@ -1,7 +1,5 @@
 #include "Delay/DelayLineDamped.h"
 
-#include "Math/Accelerate/VectorClones.h"
-
 #include "BlockSize.h"
 #include "Math/Accelerate/SignalProcessing.h"
 #include "Math/Memory.h"
@@ -14,18 +12,12 @@ constexpr float kResonanceDb = -3.0f; // Q = 10^(-3/20), close to Butterworth
 
 // x = (low - x) amount + x, then x = x gain when a gain is given: the steps
 // of preFeedbackProcess (and of the owner's scaling) in one pass.
-KARVON_VECTOR_CLONES
-void blend (const float* __restrict low, const float* __restrict amount, const float* __restrict gain,
-            float* __restrict x, unsigned long n) noexcept
+void blend (const float* low, const float* amount, const float* gain, float* x, unsigned long n) noexcept
 {
     if (gain == nullptr)
-    {
-        for (unsigned long i = 0; i < n; ++i)
-            x[i] = (low[i] - x[i]) * amount[i] + x[i];
-        return;
-    }
-    for (unsigned long i = 0; i < n; ++i)
-        x[i] = ((low[i] - x[i]) * amount[i] + x[i]) * gain[i];
+        SignalProcessing::lerp (x, low, amount, x, n);
+    else
+        SignalProcessing::lerp_mul (x, low, amount, gain, x, n);
 }
 } // namespace
 

@@ -1,7 +1,5 @@
 #include "Reverb/EarlyReflections.h"
 
-#include "Math/Accelerate/VectorClones.h"
-
 #include "Math/Accelerate/SignalProcessing.h"
 #include "Math/Memory.h"
 
@@ -11,30 +9,16 @@ using SP = SignalProcessing;
 
 namespace
 {
-// difference = a - t, then a = a + t, in one pass.
-KARVON_VECTOR_CLONES
-void rung (const float* __restrict t, float* __restrict a, float* __restrict difference, unsigned long n) noexcept
+// difference = start - t, then a = start + t (start may be a itself).
+void firstRung (const float* t, const float* start, float* a, float* difference, unsigned long n) noexcept
 {
-    for (unsigned long i = 0; i < n; ++i)
-    {
-        difference[i] = a[i] - t[i];
-        a[i] = a[i] + t[i];
-    }
+    SP::add_sub (start, t, a, difference, n);
 }
 
-// rung with a read from `start` instead of updated in place: difference =
-// start - t, a = start + t (start may be a itself).
-KARVON_VECTOR_CLONES
-void firstRung (const float* __restrict t, const float* start, float* a, float* __restrict difference,
-                unsigned long n) noexcept
+// firstRung with a updated in place.
+void rung (const float* t, float* a, float* difference, unsigned long n) noexcept
 {
-    for (unsigned long i = 0; i < n; ++i)
-    {
-        const float s = start[i];
-        const float tap = t[i];
-        difference[i] = s - tap;
-        a[i] = s + tap;
-    }
+    firstRung (t, a, a, difference, n);
 }
 } // namespace
 

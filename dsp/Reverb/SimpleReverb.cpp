@@ -1,9 +1,8 @@
 #include "Reverb/SimpleReverb.h"
 
-#include "Math/Accelerate/VectorClones.h"
-
 #include "Math/ScopedFlushDenormals.h"
 #include "Math/Accelerate/SignalProcessing.h"
+#include "Math/Accelerate/VectorKernels.h"
 #include "Math/Memory.h"
 
 #include <algorithm>
@@ -22,33 +21,6 @@ constexpr float kMatrixNorm = 0.5f;
 constexpr float kDecay60dB = 0.001f;
 constexpr float kDefaultLengthSeconds = 5.0f;
 constexpr float kDefaultColourHz = 6000.0f;
-
-// The loop of mixNetwork. Its buffers come in as restrict parameters, the
-// form in which the compiler trusts them apart and vectorises the loop.
-KARVON_VECTOR_CLONES
-void mixLines (const float* __restrict o0, const float* __restrict o1, const float* __restrict o2,
-               const float* __restrict o3, const float* __restrict eL, const float* __restrict eR, float gain,
-               float scale, float* __restrict left, float* __restrict right, float* __restrict m0,
-               float* __restrict m1, float* __restrict m2, float* __restrict m3, unsigned long n) noexcept
-{
-    for (unsigned long i = 0; i < n; ++i)
-    {
-        const float a = o0[i] + eL[i];
-        const float b = o1[i] + eR[i];
-        const float c = o2[i];
-        const float d = o3[i];
-        const float s0 = a + b;
-        const float s1 = a - b;
-        const float s2 = c + d;
-        const float s3 = c - d;
-        left[i] = (a * gain + c * gain) * scale;
-        right[i] = (b * gain + d * gain) * scale;
-        m0[i] = s0 + s2;
-        m1[i] = s1 + s3;
-        m2[i] = s0 - s2;
-        m3[i] = s1 - s3;
-    }
-}
 } // namespace
 
 SimpleReverb::SimpleReverb()
@@ -141,8 +113,10 @@ void SimpleReverb::updateFeedbackGain (unsigned long n, unsigned long chunkPosit
 void SimpleReverb::mixNetwork (float* const* lineOut, const float* earlyL, const float* earlyR, float gain, float scale,
                                float* outL, float* outR, unsigned long n) noexcept
 {
-    mixLines (lineOut[0], lineOut[1], lineOut[2], lineOut[3], earlyL, earlyR, gain, scale, outL, outR,
-              core.mix[0].data(), core.mix[1].data(), core.mix[2].data(), core.mix[3].data(), n);
+    const VectorKernels::NetworkMix mix { { lineOut[0], lineOut[1], lineOut[2], lineOut[3] }, { earlyL, earlyR }, gain, scale,
+                                          { outL, outR },
+                                          { core.mix[0].data(), core.mix[1].data(), core.mix[2].data(), core.mix[3].data() } };
+    VectorKernels::networkMix (mix, n);
 }
 
 void SimpleReverb::process (float** buffers, unsigned long n) noexcept

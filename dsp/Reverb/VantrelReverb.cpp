@@ -1,12 +1,12 @@
 #include "Reverb/VantrelReverb.h"
 
-#include "Math/Accelerate/VectorClones.h"
-
 #include "Math/Memory.h"
 
 #include "Math/Accelerate/SignalProcessing.h"
+#include "Math/Accelerate/VectorKernels.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 using SP = SignalProcessing;
@@ -36,31 +36,25 @@ void lineTimes (const float* __restrict scale, float nominal, const float* __res
 }
 
 // The room scale and all eight line times of a block in one pass, with the
-// modulation of line i read once for its late and its early line. Per
-// sample, in the order of the separate steps: scale = (room + offset) /
+// modulation of line i read once for its late and its early line: per
+// sample, in the order of the separate steps, scale = (room + offset) /
 // divisor, then each line's time as lineTimes computes it.
-KARVON_VECTOR_CLONES
-void modulatedTimes (const float* __restrict room, const float* __restrict m0, const float* __restrict m1,
-                     const float* __restrict m2, const float* __restrict m3, float* __restrict scale,
-                     float* __restrict l0, float* __restrict l1, float* __restrict l2, float* __restrict l3,
-                     float* __restrict e0, float* __restrict e1, float* __restrict e2, float* __restrict e3,
-                     unsigned long n) noexcept
+void modulatedTimes (const float* room, const float* const* modulation, float* scale, const std::array<float*, 4>& late,
+                     const std::array<float*, 4>& early, unsigned long n) noexcept
 {
-    constexpr auto& late = VantrelReverb::delayInitTimes;
-    constexpr auto& early = VantrelReverb::reflectionInitTimes;
-    for (unsigned long k = 0; k < n; ++k)
-    {
-        const float s = (room[k] + kRoomOffset) / kRoomDivisor;
-        scale[k] = s;
-        l0[k] = std::fabs (m0[k] * kLateModulationMs + s * late[0]);
-        l1[k] = std::fabs (m1[k] * kLateModulationMs + s * late[1]);
-        l2[k] = std::fabs (m2[k] * kLateModulationMs + s * late[2]);
-        l3[k] = std::fabs (m3[k] * kLateModulationMs + s * late[3]);
-        e0[k] = std::fabs (m0[k] * kEarlyModulationMs + s * early[0]);
-        e1[k] = std::fabs (m1[k] * kEarlyModulationMs + s * early[1]);
-        e2[k] = std::fabs (m2[k] * kEarlyModulationMs + s * early[2]);
-        e3[k] = std::fabs (m3[k] * kEarlyModulationMs + s * early[3]);
-    }
+    constexpr auto& lateTimes = VantrelReverb::delayInitTimes;
+    constexpr auto& earlyTimes = VantrelReverb::reflectionInitTimes;
+    const VectorKernels::ModulatedTimes times {
+        room,
+        { modulation[0], modulation[1], modulation[2], modulation[3] },
+        kRoomOffset,
+        kRoomDivisor,
+        { kLateModulationMs, kEarlyModulationMs },
+        { { lateTimes[0], lateTimes[1], lateTimes[2], lateTimes[3] }, { earlyTimes[0], earlyTimes[1], earlyTimes[2], earlyTimes[3] } },
+        scale,
+        { { late[0], late[1], late[2], late[3] }, { early[0], early[1], early[2], early[3] } },
+    };
+    VectorKernels::modulatedTimes (times, n);
 }
 } // namespace
 
@@ -84,8 +78,8 @@ void VantrelReverb::fadeRoomFrom (const float* oldRoomSize, const float* const* 
     }
     const auto late = [this] (std::size_t i) { return fade.fromTimesMs[i].data(); };
     const auto first = [&early] (std::size_t i) { return early.fromTimesMs[i].data(); };
-    modulatedTimes (oldRoomSize, modulation[0], modulation[1], modulation[2], modulation[3], fadeScale.data(), late (0),
-                    late (1), late (2), late (3), first (0), first (1), first (2), first (3), n);
+    modulatedTimes (oldRoomSize, modulation, fadeScale.data(), { late (0), late (1), late (2), late (3) },
+                    { first (0), first (1), first (2), first (3) }, n);
 }
 
 void VantrelReverb::init (int numChannels, double newSampleRate)
@@ -107,8 +101,8 @@ void VantrelReverb::setRoomSize (const float* roomSize, const float* const* modu
     {
         auto late = [this] (std::size_t i) { return lines[i].timeMsBuffer.data(); };
         auto early = [this] (std::size_t i) { return earlyReflections.lines[i].timeMsBuffer.data(); };
-        modulatedTimes (roomSize, modulation[0], modulation[1], modulation[2], modulation[3], scale, late (0), late (1),
-                        late (2), late (3), early (0), early (1), early (2), early (3), n);
+        modulatedTimes (roomSize, modulation, scale, { late (0), late (1), late (2), late (3) },
+                        { early (0), early (1), early (2), early (3) }, n);
         // The nominal time (which sets the decay) ignores the modulation.
         for (std::size_t i = 0; i < kLineCount; ++i)
             lines[i].timeMs = scale[0] * delayInitTimes[i];

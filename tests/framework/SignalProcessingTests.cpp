@@ -77,11 +77,14 @@ const std::vector<float> specialValues {
 
 INSTANTIATE_TEST_SUITE_P (EveryTarget, VectorTargets, VectorTargets::all(), VectorTargets::name);
 
-TEST (SignalProcessing, ArithmeticKeepsFormulaAndOperandOrder)
+TEST_P (VectorTargets, ArithmeticKeepsFormulaAndOperandOrder)
 {
     for (const auto n : sizes)
     {
-        const auto a = randomVector (n, -4.0f, 4.0f, 1);
+        auto a = randomVector (n, -4.0f, 4.0f, 1);
+        // Special values both in whole vectors and in the tails.
+        for (unsigned long i = 3; i < n; i += 7)
+            a[i] = specialValues[(i / 7) % specialValues.size()];
         const auto b = randomVector (n, 0.5f, 3.0f, 2);
         const auto c = randomVector (n, -2.0f, 2.0f, 3);
         const auto d = randomVector (n, -2.0f, 2.0f, 4);
@@ -89,7 +92,11 @@ TEST (SignalProcessing, ArithmeticKeepsFormulaAndOperandOrder)
         const auto check = [&] (const char* what, const std::function<float (unsigned long)>& expected)
         {
             for (unsigned long i = 0; i < n; ++i)
-                ASSERT_EQ (expected (i), out[i]) << what << " n=" << n << " i=" << i;
+            {
+                const float e = expected (i);
+                ASSERT_TRUE (std::isnan (e) ? std::isnan (out[i]) : std::bit_cast<std::uint32_t> (e) == std::bit_cast<std::uint32_t> (out[i]))
+                    << what << " n=" << n << " i=" << i << " a=" << a[i] << " expected " << e << " got " << out[i];
+            }
         };
         SignalProcessing::add (a.data(), b.data(), out.data(), n);
         check ("add", [&] (auto i) { return a[i] + b[i]; });
@@ -105,6 +112,8 @@ TEST (SignalProcessing, ArithmeticKeepsFormulaAndOperandOrder)
         check ("add_mul", [&] (auto i) { return (a[i] + b[i]) * c[i]; });
         SignalProcessing::mul_add (a.data(), b.data(), c.data(), out.data(), n);
         check ("mul_add", [&] (auto i) { return a[i] * b[i] + c[i]; });
+        SignalProcessing::lerp (a.data(), b.data(), c.data(), out.data(), n);
+        check ("lerp", [&] (auto i) { return (b[i] - a[i]) * c[i] + a[i]; });
         SignalProcessing::mul_add_s (a.data(), b.data(), 0.5f, out.data(), n);
         check ("mul_add_s", [&] (auto i) { return a[i] * b[i] + 0.5f; });
         SignalProcessing::mul_s_add (a.data(), 0.5f, b.data(), out.data(), n);
@@ -125,6 +134,8 @@ TEST (SignalProcessing, ArithmeticKeepsFormulaAndOperandOrder)
         check ("abs", [&] (auto i) { return std::fabs (a[i]); });
         SignalProcessing::clip (a.data(), -1.0f, 2.0f, out.data(), n);
         check ("clip", [&] (auto i) { return std::clamp (a[i], -1.0f, 2.0f); });
+        SignalProcessing::finite (a.data(), out.data(), n);
+        check ("finite", [&] (auto i) { return std::isfinite (a[i]) ? a[i] : 0.0f; });
         SignalProcessing::limit (a.data(), 0.5f, 2.0f, out.data(), n);
         check ("limit", [&] (auto i) { return a[i] >= 0.5f ? 2.0f : -2.0f; });
         SignalProcessing::threshold (a.data(), 0.5f, out.data(), n);
@@ -151,6 +162,59 @@ TEST (SignalProcessing, ArithmeticKeepsFormulaAndOperandOrder)
         SignalProcessing::mul_s_add (inPlace.data(), 2.0f, inPlace.data(), inPlace.data(), n);
         out = inPlace;
         check ("mul_s_add in place", [&] (auto i) { return a[i] * 2.0f + a[i]; });
+        // The sum in place of its first operand.
+        inPlace = a;
+        SignalProcessing::add_sub (inPlace.data(), b.data(), inPlace.data(), out.data(), n);
+        check ("add_sub difference", [&] (auto i) { return a[i] - b[i]; });
+        out = inPlace;
+        check ("add_sub sum", [&] (auto i) { return a[i] + b[i]; });
+        inPlace = a;
+        SignalProcessing::lerp_mul (inPlace.data(), b.data(), c.data(), d.data(), inPlace.data(), n);
+        out = inPlace;
+        check ("lerp_mul in place", [&] (auto i) { return ((b[i] - a[i]) * c[i] + a[i]) * d[i]; });
+    }
+}
+
+// The reverb's fused passes, each output against its per-sample steps.
+TEST_P (VectorTargets, ReverbPassesKeepTheirSteps)
+{
+    for (const auto n : sizes)
+    {
+        std::vector<std::vector<float>> in (6), out (15, std::vector<float> (n));
+        for (unsigned s = 0; s < in.size(); ++s)
+            in[s] = randomVector (n, -2.0f, 2.0f, 30 + s);
+        const auto expect = [n] (const std::vector<float>& got, const std::function<float (unsigned long)>& step, int which)
+        {
+            for (unsigned long i = 0; i < n; ++i)
+                ASSERT_EQ (std::bit_cast<std::uint32_t> (step (i)), std::bit_cast<std::uint32_t> (got[i])) << "output " << which << " n=" << n << " i=" << i;
+        };
+
+        const VectorKernels::NetworkMix mix { { in[0].data(), in[1].data(), in[2].data(), in[3].data() }, { in[4].data(), in[5].data() },
+                                              0.3f, 0.7f, { out[0].data(), out[1].data() },
+                                              { out[2].data(), out[3].data(), out[4].data(), out[5].data() } };
+        VectorKernels::networkMix (mix, n);
+        const auto a = [&] (auto i) { return in[0][i] + in[4][i]; };
+        const auto b = [&] (auto i) { return in[1][i] + in[5][i]; };
+        const auto sum = [&] (auto i, int k) { return k == 0 ? a (i) + b (i) : k == 1 ? a (i) - b (i) : k == 2 ? in[2][i] + in[3][i] : in[2][i] - in[3][i]; };
+        expect (out[0], [&] (auto i) { return (a (i) * 0.3f + in[2][i] * 0.3f) * 0.7f; }, 0);
+        expect (out[1], [&] (auto i) { return (b (i) * 0.3f + in[3][i] * 0.3f) * 0.7f; }, 1);
+        expect (out[2], [&] (auto i) { return sum (i, 0) + sum (i, 2); }, 2);
+        expect (out[3], [&] (auto i) { return sum (i, 1) + sum (i, 3); }, 3);
+        expect (out[4], [&] (auto i) { return sum (i, 0) - sum (i, 2); }, 4);
+        expect (out[5], [&] (auto i) { return sum (i, 1) - sum (i, 3); }, 5);
+
+        VectorKernels::ModulatedTimes times { in[4].data(), { in[0].data(), in[1].data(), in[2].data(), in[3].data() }, 20.0f, 32.0f,
+                                              { 1.25f, 1.2f }, { { 31.0f, 37.0f, 41.0f, 43.0f }, { 3.0f, 5.0f, 7.0f, 11.0f } },
+                                              out[6].data(), {} };
+        for (int line = 0; line < 8; ++line)
+            times.time[line / 4][line % 4] = out[7 + line].data();
+        VectorKernels::modulatedTimes (times, n);
+        const auto scale = [&] (auto i) { return (in[4][i] + 20.0f) / 32.0f; };
+        expect (out[6], scale, 6);
+        for (int line = 0; line < 8; ++line)
+            expect (out[7 + line], [&] (auto i) {
+                return std::fabs (in[line % 4][i] * times.depth[line / 4] + scale (i) * times.nominal[line / 4][line % 4]);
+            }, 7 + line);
     }
 }
 

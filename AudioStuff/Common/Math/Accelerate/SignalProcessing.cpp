@@ -1,7 +1,6 @@
 #include "Math/Accelerate/SignalProcessing.h"
 
 #include "Math/Accelerate/BiquadHistory.h"
-#include "Math/Accelerate/VectorClones.h"
 #include "Math/Accelerate/VectorKernels.h"
 
 #include <algorithm>
@@ -9,11 +8,12 @@
 #include <limits>
 #include <xmmintrin.h>
 
-// The element-wise arithmetic is written as plain loops that GCC vectorises
-// (for the x86-64 baseline and, in the loops marked KARVON_VECTOR_CLONES, for
-// AVX2); the transcendental functions and the biquad lanes are the Highway
-// kernels of VectorKernels.cpp. This file is compiled with -fno-math-errno
-// (not -ffast-math) so that sqrt vectorises.
+// The element-wise operations the engine runs every block in any number are
+// the Highway forms of VectorArithmetic.cpp; the rest are plain loops that GCC
+// vectorises for the x86-64 baseline (a faster form of them would not show
+// in the plug-in's cost). The transcendental functions and the biquad lanes
+// are the Highway kernels of VectorKernels.cpp. This file is compiled with
+// -fno-math-errno (not -ffast-math) so that sqrt vectorises.
 
 void SignalProcessing::init() noexcept
 {
@@ -38,14 +38,11 @@ inline float horizontalMin (__m128 v) noexcept
 }
 } // namespace
 
-KARVON_VECTOR_CLONES
 void SignalProcessing::add (const float* a, const float* b, float* out, unsigned long n) noexcept
 {
-    for (unsigned long i = 0; i < n; ++i)
-        out[i] = a[i] + b[i];
+    VectorKernels::add (a, b, out, n);
 }
 
-KARVON_VECTOR_CLONES
 void SignalProcessing::add_s (const float* a, float s, float* out, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)
@@ -58,84 +55,84 @@ void SignalProcessing::add_s_D (const double* a, double s, double* out, unsigned
         out[i] = a[i] + s;
 }
 
-KARVON_VECTOR_CLONES
 void SignalProcessing::sub (const float* a, const float* b, float* out, unsigned long n) noexcept
 {
-    for (unsigned long i = 0; i < n; ++i)
-        out[i] = a[i] - b[i];
+    VectorKernels::sub (a, b, out, n);
 }
 
-KARVON_VECTOR_CLONES
+void SignalProcessing::add_sub (const float* a, const float* b, float* sum, float* difference, unsigned long n) noexcept
+{
+    VectorKernels::add_sub (a, b, sum, difference, n);
+}
+
 void SignalProcessing::mul (const float* a, const float* b, float* out, unsigned long n) noexcept
 {
-    for (unsigned long i = 0; i < n; ++i)
-        out[i] = a[i] * b[i];
+    VectorKernels::mul (a, b, out, n);
 }
 
-KARVON_VECTOR_CLONES
 void SignalProcessing::mul_s (const float* a, float s, float* out, unsigned long n) noexcept
 {
-    for (unsigned long i = 0; i < n; ++i)
-        out[i] = a[i] * s;
+    VectorKernels::mul_s (a, s, out, n);
 }
 
-KARVON_VECTOR_CLONES
 void SignalProcessing::add_mul (const float* a, const float* b, const float* c, float* out, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)
         out[i] = (a[i] + b[i]) * c[i];
 }
 
-KARVON_VECTOR_CLONES
 void SignalProcessing::mul_add (const float* a, const float* b, const float* c, float* out, unsigned long n) noexcept
 {
-    for (unsigned long i = 0; i < n; ++i)
-        out[i] = a[i] * b[i] + c[i];
+    VectorKernels::mul_add (a, b, c, out, n);
 }
 
-KARVON_VECTOR_CLONES
+void SignalProcessing::lerp (const float* a, const float* b, const float* t, float* out, unsigned long n) noexcept
+{
+    VectorKernels::lerp (a, b, t, out, n);
+}
+
+void SignalProcessing::lerp_mul (const float* a, const float* b, const float* t, const float* g, float* out,
+                                 unsigned long n) noexcept
+{
+    VectorKernels::lerp_mul (a, b, t, g, out, n);
+}
+
 void SignalProcessing::mul_add_s (const float* a, const float* b, float s, float* out, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)
         out[i] = a[i] * b[i] + s;
 }
 
-KARVON_VECTOR_CLONES
 void SignalProcessing::mul_s_add (const float* a, float s, const float* b, float* out, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)
         out[i] = a[i] * s + b[i];
 }
 
-KARVON_VECTOR_CLONES
 void SignalProcessing::mul_s_add_s (const float* a, float s1, float s2, float* out, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)
         out[i] = a[i] * s1 + s2;
 }
 
-KARVON_VECTOR_CLONES
 void SignalProcessing::mul_mul_add (const float* a, const float* b, const float* c, const float* d, float* out, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)
         out[i] = a[i] * b[i] + c[i] * d[i];
 }
 
-KARVON_VECTOR_CLONES
 void SignalProcessing::div (const float* a, const float* b, float* out, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)
         out[i] = a[i] / b[i];
 }
 
-KARVON_VECTOR_CLONES
 void SignalProcessing::s_div (float s, const float* a, float* out, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)
         out[i] = s / a[i];
 }
 
-KARVON_VECTOR_CLONES
 void SignalProcessing::div_s (const float* a, float s, float* out, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)
@@ -147,14 +144,12 @@ void SignalProcessing::truncToInt (const float* a, float* out, unsigned long n) 
     VectorKernels::trunc (a, out, n);
 }
 
-KARVON_VECTOR_CLONES
 void SignalProcessing::squareRoot (const float* a, float* out, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)
         out[i] = std::sqrt (a[i]);
 }
 
-KARVON_VECTOR_CLONES
 void SignalProcessing::powTwo (float* a, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)
@@ -166,17 +161,11 @@ void SignalProcessing::pow (float* out, const float* e, const float* x, unsigned
     VectorKernels::pow (x, e, out, n);
 }
 
-KARVON_VECTOR_CLONES
 void SignalProcessing::clip (const float* a, float lo, float hi, float* out, unsigned long n) noexcept
 {
-    for (unsigned long i = 0; i < n; ++i)
-    {
-        const float v = a[i] < lo ? lo : a[i];
-        out[i] = v > hi ? hi : v;
-    }
+    VectorKernels::clip (a, lo, hi, out, n);
 }
 
-KARVON_VECTOR_CLONES
 void SignalProcessing::ramp (float start, float step, float* out, unsigned long n) noexcept
 {
     // Each value from its own index, so that long ramps do not accumulate error.
@@ -205,7 +194,6 @@ void SignalProcessing::frac (float* a, unsigned long n) noexcept
     }
 }
 
-KARVON_VECTOR_CLONES
 void SignalProcessing::abs (const float* a, float* out, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)
@@ -217,11 +205,9 @@ void SignalProcessing::fill (float* out, float v, unsigned long n) noexcept
     std::fill (out, out + n, v);
 }
 
-KARVON_VECTOR_CLONES
 void SignalProcessing::finite (const float* a, float* out, unsigned long n) noexcept
 {
-    for (unsigned long i = 0; i < n; ++i)
-        out[i] = std::isfinite (a[i]) ? a[i] : 0.0f;
+    VectorKernels::finite (a, out, n);
 }
 
 void SignalProcessing::clear (float* out, unsigned long n) noexcept
@@ -320,7 +306,6 @@ void SignalProcessing::min (const float* a, float* result, unsigned long n) noex
     *result = m;
 }
 
-KARVON_VECTOR_CLONES
 void SignalProcessing::min_compare (const float* a, const float* b, float* out, unsigned long n) noexcept
 {
     // fmin semantics: a NaN on one side gives the other side.
@@ -331,7 +316,6 @@ void SignalProcessing::min_compare (const float* a, const float* b, float* out, 
     }
 }
 
-KARVON_VECTOR_CLONES
 void SignalProcessing::max_compare (const float* a, const float* b, float* out, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)
@@ -366,14 +350,12 @@ void SignalProcessing::rms (const float* a, float* result, unsigned long n) noex
     *result = std::sqrt (sum / static_cast<float> (n));
 }
 
-KARVON_VECTOR_CLONES
 void SignalProcessing::limit (const float* a, float t, float v, float* out, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)
         out[i] = a[i] >= t ? v : -v;
 }
 
-KARVON_VECTOR_CLONES
 void SignalProcessing::threshold (const float* a, float t, float* out, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)

@@ -20,12 +20,18 @@ public:
     static void add_s (const float* a, float s, float* out, unsigned long n) noexcept;
     static void add_s_D (const double* a, double s, double* out, unsigned long n) noexcept;
     static void sub (const float* a, const float* b, float* out, unsigned long n) noexcept;
+    // sum = a + b and difference = a - b in one pass (either may be a or b)
+    static void add_sub (const float* a, const float* b, float* sum, float* difference, unsigned long n) noexcept;
     static void mul (const float* a, const float* b, float* out, unsigned long n) noexcept;
     static void mul_s (const float* a, float s, float* out, unsigned long n) noexcept;
     // (a + b) * c
     static void add_mul (const float* a, const float* b, const float* c, float* out, unsigned long n) noexcept;
     // a * b + c
     static void mul_add (const float* a, const float* b, const float* c, float* out, unsigned long n) noexcept;
+    // (b - a) * t + a: from a toward b by t
+    static void lerp (const float* a, const float* b, const float* t, float* out, unsigned long n) noexcept;
+    // ((b - a) * t + a) * g
+    static void lerp_mul (const float* a, const float* b, const float* t, const float* g, float* out, unsigned long n) noexcept;
     // a * b + s
     static void mul_add_s (const float* a, const float* b, float s, float* out, unsigned long n) noexcept;
     // a * s + b

@@ -7,9 +7,8 @@
 #include <hwy/highway.h>
 #include <sleef.h>
 
-#include <atomic>
-
 #include "Math/Accelerate/BiquadHistory.h"
+#include "Math/Accelerate/VectorDispatch.h"
 #include "Math/Accelerate/VectorKernels.h"
 
 #if HWY_ARCH_X86 && ! defined(KARVON_VECTOR_KERNELS_SLEEF_AVX2)
@@ -559,32 +558,6 @@ HWY_AFTER_NAMESPACE();
 #if HWY_ONCE
 namespace VectorKernels
 {
-// Highway's dynamic dispatch, with the record of the chosen target found once
-// instead of through libhwy on every call: each operation's call then costs
-// a load, a mask and an indirect jump.
-namespace
-{
-std::atomic<hwy::ChosenTarget*> chosen { nullptr };
-
-HWY_NOINLINE hwy::ChosenTarget& findChosenTarget() noexcept
-{
-    hwy::ChosenTarget& c = hwy::GetChosenTarget();
-    chosen.store (&c, std::memory_order_relaxed);
-    return c;
-}
-
-inline hwy::ChosenTarget& chosenTarget() noexcept
-{
-    hwy::ChosenTarget* c = chosen.load (std::memory_order_relaxed);
-    return c != nullptr ? *c : findChosenTarget();
-}
-} // namespace
-#if HWY_HAVE_RUNTIME_DISPATCH
-#define KARVON_DISPATCH(name) (*(HWY_DISPATCH_TABLE (name)[chosenTarget().GetIndex()]))
-#else
-#define KARVON_DISPATCH(name) HWY_DYNAMIC_DISPATCH (name)
-#endif
-
 HWY_EXPORT (Cos);
 HWY_EXPORT (Sin);
 HWY_EXPORT (Tanh);
@@ -609,9 +582,19 @@ void pow (const float* x, const float* e, float* out, unsigned long n) noexcept 
 void fmod (const float* a, const float* b, float* out, unsigned long n) noexcept { KARVON_DISPATCH (Fmod) (a, b, out, n); }
 void biquads (const SectionBank& bank, unsigned long n) noexcept { KARVON_DISPATCH (Biquads) (bank, n); }
 
+std::size_t findTargetIndex() noexcept
+{
+    hwy::ChosenTarget& c = hwy::GetChosenTarget();
+    if (! c.IsInitialized())
+        c.Update (hwy::SupportedTargets());
+    const std::size_t i = c.GetIndex();
+    chosenIndex.store (i, std::memory_order_relaxed);
+    return i;
+}
+
 void choose() noexcept
 {
-    chosenTarget().Update (hwy::SupportedTargets());
+    findTargetIndex();
 }
 
 unsigned long windowPhases (float phase, float inc, const float* window, float shortest, float halfTurn, float* pA, float* pB,
@@ -634,6 +617,8 @@ std::vector<std::int64_t> targetsThisCpuRuns()
 void useOnlyTarget (std::int64_t target) noexcept
 {
     hwy::SetSupportedTargetsForTest (target);
+    hwy::GetChosenTarget().DeInit();
+    findTargetIndex();
 }
 
 const char* targetName (std::int64_t target) noexcept

@@ -6,10 +6,11 @@
 class BiquadHistory;
 
 // Internal to the vector layer and the blocks that fold its loops into their
-// own (the oscillator, the pitch shifter): the operations whose fast forms are written
-// once, on Highway, and compiled for every x86 target from SSE2 to AVX2 (on
-// Arm, NEON). Each call runs the form for the best target this CPU has,
-// chosen in one place (Highway's dispatch table) when first called. AVX-512
+// own (the oscillator, the pitch shifter, the reverbs): the operations whose
+// fast forms are written once, on Highway, and compiled for every x86 target
+// from SSE2 to AVX2 (on Arm, NEON). Each call runs the form for the best
+// target this CPU has, chosen in one place (VectorDispatch.h) when first
+// called. AVX-512
 // is left out: on some server processors 512-bit arithmetic slows the clock
 // of the whole core, the host's and every other plug-in's work with it.
 //
@@ -30,6 +31,51 @@ void log10 (const float* a, float* out, unsigned long n) noexcept;
 void trunc (const float* a, float* out, unsigned long n) noexcept;
 void pow (const float* x, const float* e, float* out, unsigned long n) noexcept;
 void fmod (const float* a, const float* b, float* out, unsigned long n) noexcept;
+
+// Element-wise arithmetic (VectorArithmetic.cpp), as SignalProcessing's
+// operations of the same names describe it. Every element takes the same
+// rounded steps on every target; an output may be an input.
+void add (const float* a, const float* b, float* out, unsigned long n) noexcept;
+void sub (const float* a, const float* b, float* out, unsigned long n) noexcept;
+void add_sub (const float* a, const float* b, float* sum, float* difference, unsigned long n) noexcept;
+void mul (const float* a, const float* b, float* out, unsigned long n) noexcept;
+void mul_s (const float* a, float s, float* out, unsigned long n) noexcept;
+void mul_add (const float* a, const float* b, const float* c, float* out, unsigned long n) noexcept;
+void lerp (const float* a, const float* b, const float* t, float* out, unsigned long n) noexcept;
+void lerp_mul (const float* a, const float* b, const float* t, const float* g, float* out, unsigned long n) noexcept;
+void clip (const float* a, float lo, float hi, float* out, unsigned long n) noexcept;
+void finite (const float* a, float* out, unsigned long n) noexcept;
+
+// The reverb network's mixing step in one pass, per sample in this order:
+// a = line0 + early0, b = line1 + early1, c = line2, d = line3;
+// s0 = a + b, s1 = a - b, s2 = c + d, s3 = c - d;
+// out0 = (a gain + c gain) scale, out1 = (b gain + d gain) scale;
+// mix = { s0 + s2, s1 + s3, s0 - s2, s1 - s3 }. No output is an input.
+struct NetworkMix
+{
+    const float* line[4];
+    const float* early[2];
+    float gain, scale;
+    float* out[2];
+    float* mix[4];
+};
+void networkMix (const NetworkMix& m, unsigned long n) noexcept;
+
+// Two sets of four modulated delay times in one pass, per sample in this
+// order: scale = (room + offset) / divisor, then for set s and line i
+// time[s][i] = |modulation[i] depth[s] + scale nominal[s][i]|. No output is
+// an input.
+struct ModulatedTimes
+{
+    const float* room;
+    const float* modulation[4];
+    float offset, divisor;
+    float depth[2];
+    float nominal[2][4];
+    float* scale;
+    float* time[2][4];
+};
+void modulatedTimes (const ModulatedTimes& t, unsigned long n) noexcept;
 
 // `count` (2, 4 or 8) independent channels, each through `stages` (1 or 2)
 // second-order sections in series: in[j] through coefficients[0][j] (and
