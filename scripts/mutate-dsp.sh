@@ -28,7 +28,7 @@ export CCACHE_MAXSIZE="${CCACHE_MAXSIZE:-20G}"
 # file | text to find (its first occurrence is changed) | replacement. Lines
 # starting with # are skipped: mutants shown by hand to change nothing.
 MUTANTS=$(cat <<'EOF'
-dsp/Kernel/VantrelDSPKernelProcess.cpp | out[i] = (a[i] + b[i]) * 0.5f; | out[i] = (a[i] + b[i]) * 0.55f;
+dsp/Kernel/VantrelDSPKernelProcess.cpp | SP::add_mul_s (a, b, 0.5f, out, n); | SP::add_mul_s (a, b, 0.55f, out, n);
 dsp/Kernel/VantrelDSPKernelProcess.cpp | constexpr float kWidestInterval = 24.0f; | constexpr float kWidestInterval = 20.0f;
 dsp/Kernel/VantrelDSPKernelProcess.cpp | kWidestInterval, 0.05f) / 100.0f | kWidestInterval, 0.1f) / 100.0f
 dsp/Kernel/VantrelDSPKernelProcess.cpp | kWidestInterval, 0.05f) / 100.0f | kWidestInterval, 0.05f) / 110.0f
@@ -44,7 +44,7 @@ dsp/Modulation/Lfo.cpp | g[i] = a * a; | g[i] = a;
 # the threshold is at least -40 dB (0.01), so this floor never decides.
 # dsp/Dynamics/Ducker.cpp | std::max ((level - t) / s.ratio + t, 0.001) | std::max ((level - t) / s.ratio + t, 0.01)
 dsp/Dynamics/Ducker.cpp | t, 0.001) / std::max (level, 0.001) | t, 0.001) / std::max (level, 0.1)
-dsp/Dynamics/Ducker.cpp | change += static_cast<std::int64_t> (square) - ring[i]; | change += square;
+AudioStuff/Common/Math/Accelerate/VectorArithmetic.cpp | sum = hn::Add (sum, hn::PromoteTo (wide, hn::UpperHalf (half, difference))); | (void) half;
 dsp/Dynamics/Ducker.cpp | ch.lo = std::min (current, target); | ch.lo = 0.0f;
 dsp/Dynamics/Ducker.h | static constexpr double kWindowMs = 20.0; | static constexpr double kWindowMs = 5.0;
 dsp/Dynamics/Ducker.cpp | windowFrames = framesOf (kWindowMs, newSampleRate); | windowFrames = 960;
@@ -61,7 +61,7 @@ dsp/Kernel/VantrelDSPKernelProcess.cpp | held.resonance = parameterBuffer (P::In
 dsp/Dynamics/Ducker.cpp | std::max ((level - t) / s.ratio + t, 0.001) | std::max ((level - t) * s.ratio + t, 0.001)
 dsp/Dynamics/Ducker.cpp | distance < 0.0f ? attackCoefficient : releaseCoefficient | distance < 0.0f ? releaseCoefficient : attackCoefficient
 dsp/Dynamics/Ducker.cpp | sampleRate * 0.001) | sampleRate * 0.002)
-dsp/Kernel/VantrelDSPKernelProcess.cpp | gain[i] = gain[i] * gain[i]; | (void) gain;
+dsp/Kernel/VantrelDSPKernelProcess.cpp | SP::mul (gain, gain, gain, n); | (void) gain;
 dsp/Kernel/VantrelDSPKernelProcess.cpp | SP::mul_add (returned, returnGains[1].data(), in, inB, n); | SP::mul_add (returned, returnGains[0].data(), in, inB, n);
 dsp/Kernel/VantrelDSPKernelProcess.cpp | a[i] = (a[i] + b[i]) * 0.75f; | a[i] = (a[i] + b[i]) * 0.7f;
 dsp/Kernel/VantrelDSPKernelProcess.cpp | voiceB[i] = b[i]; | voiceB[i] = a[i];

@@ -1,8 +1,8 @@
 #include "Dynamics/Ducker.h"
 
 #include "BlockSize.h"
-
-#include "Math/Accelerate/VectorClones.h"
+#include "Math/Accelerate/SignalProcessing.h"
+#include "Math/Accelerate/VectorKernels.h"
 
 #include <algorithm>
 #include <cmath>
@@ -19,30 +19,6 @@ constexpr double kUnits = kUnitsPerSquare;
 inline float rampGain (float start, float step, float lo, float hi, int frame) noexcept
 {
     return std::min (std::max (start + static_cast<float> (frame) * step, lo), hi);
-}
-
-// The squares of the key (finite) in units take the place of the ring's;
-// returns by how much their sum grew.
-KARVON_VECTOR_CLONES
-std::int64_t exchangeSquares (const float* __restrict key, std::int32_t* __restrict ring, unsigned long n) noexcept
-{
-    std::int64_t change = 0;
-    for (unsigned long i = 0; i < n; ++i)
-    {
-        const auto square = static_cast<std::int32_t> (std::min (key[i] * key[i] * kUnitsPerSquare, kLargestUnits));
-        change += static_cast<std::int64_t> (square) - ring[i];
-        ring[i] = square;
-    }
-    return change;
-}
-
-// The ramp's gains from `age` frames after its start on (an int count: the
-// conversions to float then take eight lanes at once).
-KARVON_VECTOR_CLONES
-void ramp (float start, float step, float lo, float hi, int age, float* out, int n) noexcept
-{
-    for (int i = 0; i < n; ++i)
-        out[i] = rampGain (start, step, lo, hi, age + i);
 }
 
 unsigned long framesOf (double ms, double sampleRate) noexcept
@@ -147,8 +123,11 @@ void Ducker::follow (std::size_t channel, const float* key, float* gains, unsign
         }
         // Pieces end at decisions and where the ring does.
         const unsigned long m = std::min ({ n - done, ch.untilDecision, windowFrames - ch.next });
-        ramp (ch.start, ch.step, ch.lo, ch.hi, static_cast<int> (ch.age), gains + done, static_cast<int> (m));
-        ch.energy += exchangeSquares (key + done, ch.squares.data() + ch.next, m);
+        // The ramp's gains from its age on, within lo..hi, as rampGain gives them.
+        SignalProcessing::ramp (ch.start, ch.step, static_cast<int> (ch.age), gains + done, m);
+        SignalProcessing::clip (gains + done, ch.lo, ch.hi, gains + done, m);
+        // The squares of the key (finite) in units take the place of the ring's.
+        ch.energy += VectorKernels::exchangeSquares (key + done, ch.squares.data() + ch.next, kUnitsPerSquare, kLargestUnits, m);
         ch.next = ch.next + m == windowFrames ? 0 : ch.next + m;
         ch.age += m;
         ch.untilDecision -= m;

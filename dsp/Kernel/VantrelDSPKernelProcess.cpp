@@ -2,7 +2,6 @@
 
 #include "Kernel/InputSanitiser.h"
 
-#include "Math/Accelerate/VectorClones.h"
 #include "Math/ScopedFlushDenormals.h"
 #include "Kernel/VantrelDSPKernel.h"
 
@@ -38,28 +37,14 @@ float feedbackReturnScale (const Shifter& voice, VantrelDSPKernel::ScalarCache& 
     return cache.value;
 }
 
-// out_i = shape_i g for the four oscillator outputs, in one pass.
-KARVON_VECTOR_CLONES
-void scaleOutputs (const float* __restrict s0, const float* __restrict s1, const float* __restrict s2,
-                   const float* __restrict s3, const float* __restrict g, float* __restrict o0, float* __restrict o1,
-                   float* __restrict o2, float* __restrict o3, unsigned long n) noexcept
+// out_i = shape_i g for the four oscillator outputs.
+void scaleOutputs (const float* s0, const float* s1, const float* s2, const float* s3, const float* g, float* o0, float* o1,
+                   float* o2, float* o3, unsigned long n) noexcept
 {
-    for (unsigned long k = 0; k < n; ++k)
-    {
-        o0[k] = s0[k] * g[k];
-        o1[k] = s1[k] * g[k];
-        o2[k] = s2[k] * g[k];
-        o3[k] = s3[k] * g[k];
-    }
-}
-
-// out = (a + b) 0.5, the two voices' average, in one pass. a and b may be
-// the same buffer, and either may be out.
-KARVON_VECTOR_CLONES
-void halfSum (const float* a, const float* b, float* out, unsigned long n) noexcept
-{
-    for (unsigned long i = 0; i < n; ++i)
-        out[i] = (a[i] + b[i]) * 0.5f;
+    SP::mul (s0, g, o0, n);
+    SP::mul (s1, g, o1, n);
+    SP::mul (s2, g, o2, n);
+    SP::mul (s3, g, o3, n);
 }
 
 // The two voices' average where neither may have shifted: a signal's average
@@ -68,7 +53,7 @@ void halfSum (const float* a, const float* b, float* out, unsigned long n) noexc
 void average (const float* a, const float* b, float* out, unsigned long n) noexcept
 {
     if (a != b)
-        halfSum (a, b, out, n);
+        SP::add_mul_s (a, b, 0.5f, out, n);
     else if (a != out)
         Memory::copy (a, out, n);
 }
@@ -102,21 +87,16 @@ void addReturn (float* in, const float* returned, const float* gain, const float
         in[i] = in[i] + returned[i] * gain[i] * w[i];
 }
 
-// gain = gain^2, then out = wet gain, in one pass.
-KARVON_VECTOR_CLONES
-void squareAndApply (float* __restrict gain, const float* __restrict wet, float* __restrict out, unsigned long n) noexcept
+// gain = gain^2, then out = wet gain.
+void squareAndApply (float* gain, const float* wet, float* out, unsigned long n) noexcept
 {
-    for (unsigned long i = 0; i < n; ++i)
-    {
-        gain[i] = gain[i] * gain[i];
-        out[i] = wet[i] * gain[i];
-    }
+    SP::mul (gain, gain, gain, n);
+    SP::mul (wet, gain, out, n);
 }
 
 // Both voices in feedback mode: each voice takes its own reverb's output
 // (a into voiceA, b into voiceB), and a becomes the wet signal, (a + b)
 // 0.75, in one pass.
-KARVON_VECTOR_CLONES
 void takeBothReverbs (float* __restrict a, const float* __restrict b, float* __restrict voiceA,
                       float* __restrict voiceB, unsigned long n) noexcept
 {

@@ -112,6 +112,10 @@ TEST_P (VectorTargets, ArithmeticKeepsFormulaAndOperandOrder)
         check ("add_mul", [&] (auto i) { return (a[i] + b[i]) * c[i]; });
         SignalProcessing::mul_add (a.data(), b.data(), c.data(), out.data(), n);
         check ("mul_add", [&] (auto i) { return a[i] * b[i] + c[i]; });
+        SignalProcessing::add_mul_s (a.data(), b.data(), 0.75f, out.data(), n);
+        check ("add_mul_s", [&] (auto i) { return (a[i] + b[i]) * 0.75f; });
+        SignalProcessing::ramp (0.5f, -0.03f, 7, out.data(), n);
+        check ("ramp", [&] (auto i) { return 0.5f + static_cast<float> (7 + static_cast<int> (i)) * -0.03f; });
         SignalProcessing::lerp (a.data(), b.data(), c.data(), out.data(), n);
         check ("lerp", [&] (auto i) { return (b[i] - a[i]) * c[i] + a[i]; });
         SignalProcessing::mul_add_s (a.data(), b.data(), 0.5f, out.data(), n);
@@ -172,6 +176,22 @@ TEST_P (VectorTargets, ArithmeticKeepsFormulaAndOperandOrder)
         SignalProcessing::lerp_mul (inPlace.data(), b.data(), c.data(), d.data(), inPlace.data(), n);
         out = inPlace;
         check ("lerp_mul in place", [&] (auto i) { return ((b[i] - a[i]) * c[i] + a[i]) * d[i]; });
+
+        // The ducker's window: capped squares in units take the ring's place,
+        // the exact sum of the differences returned.
+        std::vector<std::int32_t> ring (n), expectedRing (n);
+        for (unsigned long i = 0; i < n; ++i)
+            ring[i] = expectedRing[i] = static_cast<std::int32_t> (i * 7919u % 1000003u);
+        auto key = randomVector (n, -20.0f, 20.0f, 5);
+        std::int64_t expectedChange = 0;
+        for (unsigned long i = 0; i < n; ++i)
+        {
+            const auto square = static_cast<std::int32_t> (std::min (key[i] * key[i] * 4194304.0f, 1073741824.0f));
+            expectedChange += static_cast<std::int64_t> (square) - expectedRing[i];
+            expectedRing[i] = square;
+        }
+        ASSERT_EQ (VectorKernels::exchangeSquares (key.data(), ring.data(), 4194304.0f, 1073741824.0f, n), expectedChange) << n;
+        ASSERT_EQ (ring, expectedRing) << n;
     }
 }
 

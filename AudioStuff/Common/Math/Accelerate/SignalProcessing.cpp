@@ -75,6 +75,11 @@ void SignalProcessing::mul_s (const float* a, float s, float* out, unsigned long
     VectorKernels::mul_s (a, s, out, n);
 }
 
+void SignalProcessing::add_mul_s (const float* a, const float* b, float s, float* out, unsigned long n) noexcept
+{
+    VectorKernels::add_mul_s (a, b, s, out, n);
+}
+
 void SignalProcessing::add_mul (const float* a, const float* b, const float* c, float* out, unsigned long n) noexcept
 {
     for (unsigned long i = 0; i < n; ++i)
@@ -168,9 +173,14 @@ void SignalProcessing::clip (const float* a, float lo, float hi, float* out, uns
 
 void SignalProcessing::ramp (float start, float step, float* out, unsigned long n) noexcept
 {
+    ramp (start, step, 0, out, n);
+}
+
+void SignalProcessing::ramp (float start, float step, int first, float* out, unsigned long n) noexcept
+{
     // Each value from its own index, so that long ramps do not accumulate error.
     for (unsigned long i = 0; i < n; ++i)
-        out[i] = start + static_cast<float> (static_cast<int> (i)) * step;
+        out[i] = start + static_cast<float> (first + static_cast<int> (i)) * step;
 }
 
 void SignalProcessing::rampD (double start, double step, double* out, unsigned long n) noexcept

@@ -26,6 +26,8 @@ public:
     static void mul_s (const float* a, float s, float* out, unsigned long n) noexcept;
     // (a + b) * c
     static void add_mul (const float* a, const float* b, const float* c, float* out, unsigned long n) noexcept;
+    // (a + b) * s
+    static void add_mul_s (const float* a, const float* b, float s, float* out, unsigned long n) noexcept;
     // a * b + c
     static void mul_add (const float* a, const float* b, const float* c, float* out, unsigned long n) noexcept;
     // (b - a) * t + a: from a toward b by t
@@ -57,6 +59,8 @@ public:
     static void clip (const float* a, float lo, float hi, float* out, unsigned long n) noexcept;
     // out[k] = start + k * step
     static void ramp (float start, float step, float* out, unsigned long n) noexcept;
+    // start + (first + i) * step, the index counted as an int.
+    static void ramp (float start, float step, int first, float* out, unsigned long n) noexcept;
     static void rampD (double start, double step, double* out, unsigned long n) noexcept;
     // a = a - (a truncated toward zero), in place
     static void frac (float* a, unsigned long n) noexcept;

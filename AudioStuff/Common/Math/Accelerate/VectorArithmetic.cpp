@@ -7,6 +7,7 @@
 
 #include <hwy/highway.h>
 
+#include <cstdint>
 #include <limits>
 
 #include "Math/Accelerate/VectorDispatch.h"
@@ -116,6 +117,45 @@ void Finite (const float* a, float* out, unsigned long n)
         return hn::IfThenElseZero (hn::Le (hn::Abs (x), hn::Set (d, std::numeric_limits<float>::max())), x);
     }, a);
 }
+void AddMulS (const float* a, const float* b, float s, float* out, unsigned long n)
+{
+    map (out, n, [s] (auto d, auto x, auto y) { return hn::Mul (hn::Add (x, y), hn::Set (d, s)); }, a, b);
+}
+
+// The squares of the key in whole units (capped, then truncated) take the
+// place of the ring's; the sum of their differences, exact in 64 bits.
+std::int64_t ExchangeSquaresPass (const float* key, std::int32_t* ring, float units, float largest, unsigned long n)
+{
+    std::int64_t change = 0;
+    size_t i = 0;
+#if HWY_TARGET != HWY_SCALAR
+    const hn::ScalableTag<float> d;
+    const hn::RebindToSigned<decltype (d)> di;
+    const hn::Half<decltype (di)> half;
+    const hn::Repartition<std::int64_t, decltype (d)> wide;
+    constexpr size_t lanes = hn::MaxLanes (d);
+    auto sum = hn::Zero (wide);
+    for (; i + lanes <= n; i += lanes)
+    {
+        const auto k = hn::LoadU (d, key + i);
+        const auto square = hn::ConvertTo (di, hn::Min (hn::Mul (hn::Mul (k, k), hn::Set (d, units)), hn::Set (d, largest)));
+        const auto difference = hn::Sub (square, hn::LoadU (di, ring + i));
+        hn::StoreU (square, di, ring + i);
+        sum = hn::Add (sum, hn::PromoteTo (wide, hn::LowerHalf (half, difference)));
+        sum = hn::Add (sum, hn::PromoteTo (wide, hn::UpperHalf (half, difference)));
+    }
+    change = hn::GetLane (hn::SumOfLanes (wide, sum));
+#endif
+    for (; i < n; ++i)
+    {
+        const float capped = key[i] * key[i] * units;
+        const auto square = static_cast<std::int32_t> (largest < capped ? largest : capped);
+        change += static_cast<std::int64_t> (square) - ring[i];
+        ring[i] = square;
+    }
+    return change;
+}
+
 void NetworkMixPass (const NetworkMix& mix, unsigned long n)
 {
     // A copy the stores cannot touch, so that its values stay in registers.
@@ -175,6 +215,8 @@ HWY_EXPORT (Lerp);
 HWY_EXPORT (LerpMul);
 HWY_EXPORT (Clip);
 HWY_EXPORT (Finite);
+HWY_EXPORT (AddMulS);
+HWY_EXPORT (ExchangeSquaresPass);
 HWY_EXPORT (NetworkMixPass);
 HWY_EXPORT (ModulatedTimesPass);
 
@@ -200,6 +242,14 @@ void lerp_mul (const float* a, const float* b, const float* t, const float* g, f
 }
 void clip (const float* a, float lo, float hi, float* out, unsigned long n) noexcept { KARVON_DISPATCH (Clip) (a, lo, hi, out, n); }
 void finite (const float* a, float* out, unsigned long n) noexcept { KARVON_DISPATCH (Finite) (a, out, n); }
+void add_mul_s (const float* a, const float* b, float s, float* out, unsigned long n) noexcept
+{
+    KARVON_DISPATCH (AddMulS) (a, b, s, out, n);
+}
+std::int64_t exchangeSquares (const float* key, std::int32_t* ring, float units, float largest, unsigned long n) noexcept
+{
+    return KARVON_DISPATCH (ExchangeSquaresPass) (key, ring, units, largest, n);
+}
 void networkMix (const NetworkMix& m, unsigned long n) noexcept { KARVON_DISPATCH (NetworkMixPass) (m, n); }
 void modulatedTimes (const ModulatedTimes& t, unsigned long n) noexcept { KARVON_DISPATCH (ModulatedTimesPass) (t, n); }
 } // namespace VectorKernels

@@ -44,6 +44,11 @@ void mul_add (const float* a, const float* b, const float* c, float* out, unsign
 void lerp (const float* a, const float* b, const float* t, float* out, unsigned long n) noexcept;
 void lerp_mul (const float* a, const float* b, const float* t, const float* g, float* out, unsigned long n) noexcept;
 void clip (const float* a, float lo, float hi, float* out, unsigned long n) noexcept;
+void add_mul_s (const float* a, const float* b, float s, float* out, unsigned long n) noexcept;
+
+// The ducker's window: ring[i] = (int32) min (key[i] key[i] units, largest),
+// returning the sum of the new values less the old ones (exact).
+std::int64_t exchangeSquares (const float* key, std::int32_t* ring, float units, float largest, unsigned long n) noexcept;
 void finite (const float* a, float* out, unsigned long n) noexcept;
 
 // The reverb network's mixing step in one pass, per sample in this order:
