@@ -179,8 +179,7 @@ void SignalProcessing::ramp (float start, float step, float* out, unsigned long 
 void SignalProcessing::ramp (float start, float step, int first, float* out, unsigned long n) noexcept
 {
     // Each value from its own index, so that long ramps do not accumulate error.
-    for (unsigned long i = 0; i < n; ++i)
-        out[i] = start + static_cast<float> (first + static_cast<int> (i)) * step;
+    VectorKernels::ramp (start, step, first, out, n);
 }
 
 void SignalProcessing::rampD (double start, double step, double* out, unsigned long n) noexcept

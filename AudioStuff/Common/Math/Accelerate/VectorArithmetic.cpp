@@ -122,6 +122,29 @@ void AddMulS (const float* a, const float* b, float s, float* out, unsigned long
     map (out, n, [s] (auto d, auto x, auto y) { return hn::Mul (hn::Add (x, y), hn::Set (d, s)); }, a, b);
 }
 
+// start + (first + i) step, each value from its own index; the indices
+// counted in int lanes (Highway's Iota would build them in memory).
+void Ramp (float start, float step, int first, float* out, unsigned long n)
+{
+    size_t i = 0;
+#if HWY_TARGET != HWY_SCALAR
+    const hn::ScalableTag<float> d;
+    const hn::RebindToSigned<decltype (d)> di;
+    constexpr size_t lanes = hn::MaxLanes (d);
+    alignas (64) static constexpr std::int32_t kRun[16] = { 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15 };
+    auto index = hn::Add (hn::Load (di, kRun), hn::Set (di, first));
+    const auto v0 = hn::Set (d, start);
+    const auto dv = hn::Set (d, step);
+    for (; i + lanes <= n; i += lanes)
+    {
+        hn::StoreU (hn::Add (v0, hn::Mul (hn::ConvertTo (d, index), dv)), d, out + i);
+        index = hn::Add (index, hn::Set (di, static_cast<std::int32_t> (lanes)));
+    }
+#endif
+    for (; i < n; ++i)
+        out[i] = start + static_cast<float> (first + static_cast<int> (i)) * step;
+}
+
 // The squares of the key in whole units (capped, then truncated) take the
 // place of the ring's; the sum of their differences, exact in 64 bits.
 std::int64_t ExchangeSquaresPass (const float* key, std::int32_t* ring, float units, float largest, unsigned long n)
@@ -216,6 +239,7 @@ HWY_EXPORT (LerpMul);
 HWY_EXPORT (Clip);
 HWY_EXPORT (Finite);
 HWY_EXPORT (AddMulS);
+HWY_EXPORT (Ramp);
 HWY_EXPORT (ExchangeSquaresPass);
 HWY_EXPORT (NetworkMixPass);
 HWY_EXPORT (ModulatedTimesPass);
@@ -245,6 +269,10 @@ void finite (const float* a, float* out, unsigned long n) noexcept { KARVON_DISP
 void add_mul_s (const float* a, const float* b, float s, float* out, unsigned long n) noexcept
 {
     KARVON_DISPATCH (AddMulS) (a, b, s, out, n);
+}
+void ramp (float start, float step, int first, float* out, unsigned long n) noexcept
+{
+    KARVON_DISPATCH (Ramp) (start, step, first, out, n);
 }
 std::int64_t exchangeSquares (const float* key, std::int32_t* ring, float units, float largest, unsigned long n) noexcept
 {

@@ -45,6 +45,7 @@ void lerp (const float* a, const float* b, const float* t, float* out, unsigned 
 void lerp_mul (const float* a, const float* b, const float* t, const float* g, float* out, unsigned long n) noexcept;
 void clip (const float* a, float lo, float hi, float* out, unsigned long n) noexcept;
 void add_mul_s (const float* a, const float* b, float s, float* out, unsigned long n) noexcept;
+void ramp (float start, float step, int first, float* out, unsigned long n) noexcept;
 
 // The ducker's window: ring[i] = (int32) min (key[i] key[i] units, largest),
 // returning the sum of the new values less the old ones (exact).
