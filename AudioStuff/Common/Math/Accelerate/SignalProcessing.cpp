@@ -6,13 +6,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
-#include <xmmintrin.h>
 
 // The element-wise arithmetic is written as plain loops that GCC vectorises
 // (for the x86-64 baseline and, in the loops marked KARVON_VECTOR_CLONES, for
-// AVX2); the transcendental functions and the biquad lanes are the Highway
-// kernels of VectorKernels.cpp. This file is compiled with -fno-math-errno
+// AVX2); the transcendental functions, the biquad lanes and the reductions
+// are the Highway kernels of VectorKernels.cpp. This file is compiled with -fno-math-errno
 // (not -ffast-math) so that sqrt vectorises.
 
 void SignalProcessing::init() noexcept
@@ -22,19 +20,30 @@ void SignalProcessing::init() noexcept
 
 namespace
 {
-// Horizontal reductions keep four lanes so that the loop runs at vector speed.
-inline float horizontalMax (__m128 v) noexcept
+// The vector layer's eight running values folded in one fixed order, value k
+// with value k + 4, then in pairs: the same result from every target.
+float foldLargest (const float (&r)[8]) noexcept
 {
-    alignas (16) float lanes[4];
-    _mm_store_ps (lanes, v);
-    return std::max (std::max (lanes[0], lanes[1]), std::max (lanes[2], lanes[3]));
+    float l[4];
+    for (int k = 0; k < 4; ++k)
+        l[k] = r[k] > r[k + 4] ? r[k] : r[k + 4];
+    return std::max (std::max (l[0], l[1]), std::max (l[2], l[3]));
 }
 
-inline float horizontalMin (__m128 v) noexcept
+float foldSmallest (const float (&r)[8]) noexcept
 {
-    alignas (16) float lanes[4];
-    _mm_store_ps (lanes, v);
-    return std::min (std::min (lanes[0], lanes[1]), std::min (lanes[2], lanes[3]));
+    float l[4];
+    for (int k = 0; k < 4; ++k)
+        l[k] = r[k] < r[k + 4] ? r[k] : r[k + 4];
+    return std::min (std::min (l[0], l[1]), std::min (l[2], l[3]));
+}
+
+float foldSum (const float (&r)[8]) noexcept
+{
+    float l[4];
+    for (int k = 0; k < 4; ++k)
+        l[k] = r[k] + r[k + 4];
+    return (l[0] + l[1]) + (l[2] + l[3]);
 }
 } // namespace
 
@@ -268,16 +277,9 @@ void SignalProcessing::log_ten (const float* a, float* out, unsigned long n) noe
 void SignalProcessing::peak (const float* a, float* result, unsigned long n) noexcept
 {
     // Like fmax, a NaN element is passed over.
-    const __m128 signMask = _mm_castsi128_ps (_mm_set1_epi32 (0x7fffffff));
-    __m128 m0 = _mm_setzero_ps();
-    __m128 m1 = _mm_setzero_ps();
-    unsigned long i = 0;
-    for (; i + 8 <= n; i += 8)
-    {
-        m0 = _mm_max_ps (_mm_and_ps (_mm_loadu_ps (a + i), signMask), m0);
-        m1 = _mm_max_ps (_mm_and_ps (_mm_loadu_ps (a + i + 4), signMask), m1);
-    }
-    float m = horizontalMax (_mm_max_ps (m0, m1));
+    float running[8];
+    unsigned long i = VectorKernels::reduce (VectorKernels::Reduction::largestMagnitude, a, n, running);
+    float m = foldLargest (running);
     for (; i < n; ++i)
     {
         const float v = std::fabs (a[i]);
@@ -288,16 +290,9 @@ void SignalProcessing::peak (const float* a, float* result, unsigned long n) noe
 
 void SignalProcessing::max (const float* a, float* result, unsigned long n) noexcept
 {
-    const float lowest = -std::numeric_limits<float>::infinity();
-    __m128 m0 = _mm_set1_ps (lowest);
-    __m128 m1 = m0;
-    unsigned long i = 0;
-    for (; i + 8 <= n; i += 8)
-    {
-        m0 = _mm_max_ps (_mm_loadu_ps (a + i), m0);
-        m1 = _mm_max_ps (_mm_loadu_ps (a + i + 4), m1);
-    }
-    float m = horizontalMax (_mm_max_ps (m0, m1));
+    float running[8];
+    unsigned long i = VectorKernels::reduce (VectorKernels::Reduction::largest, a, n, running);
+    float m = foldLargest (running);
     for (; i < n; ++i)
         m = a[i] > m ? a[i] : m;
     *result = m;
@@ -305,16 +300,9 @@ void SignalProcessing::max (const float* a, float* result, unsigned long n) noex
 
 void SignalProcessing::min (const float* a, float* result, unsigned long n) noexcept
 {
-    const float highest = std::numeric_limits<float>::infinity();
-    __m128 m0 = _mm_set1_ps (highest);
-    __m128 m1 = m0;
-    unsigned long i = 0;
-    for (; i + 8 <= n; i += 8)
-    {
-        m0 = _mm_min_ps (_mm_loadu_ps (a + i), m0);
-        m1 = _mm_min_ps (_mm_loadu_ps (a + i + 4), m1);
-    }
-    float m = horizontalMin (_mm_min_ps (m0, m1));
+    float running[8];
+    unsigned long i = VectorKernels::reduce (VectorKernels::Reduction::smallest, a, n, running);
+    float m = foldSmallest (running);
     for (; i < n; ++i)
         m = a[i] < m ? a[i] : m;
     *result = m;
@@ -348,19 +336,9 @@ void SignalProcessing::rms (const float* a, float* result, unsigned long n) noex
         *result = 0.0f;
         return;
     }
-    __m128 s0 = _mm_setzero_ps();
-    __m128 s1 = _mm_setzero_ps();
-    unsigned long i = 0;
-    for (; i + 8 <= n; i += 8)
-    {
-        const __m128 x0 = _mm_loadu_ps (a + i);
-        const __m128 x1 = _mm_loadu_ps (a + i + 4);
-        s0 = _mm_add_ps (s0, _mm_mul_ps (x0, x0));
-        s1 = _mm_add_ps (s1, _mm_mul_ps (x1, x1));
-    }
-    alignas (16) float lanes[4];
-    _mm_store_ps (lanes, _mm_add_ps (s0, s1));
-    float sum = (lanes[0] + lanes[1]) + (lanes[2] + lanes[3]);
+    float running[8];
+    unsigned long i = VectorKernels::reduce (VectorKernels::Reduction::sumOfSquares, a, n, running);
+    float sum = foldSum (running);
     for (; i < n; ++i)
         sum += a[i] * a[i];
     *result = std::sqrt (sum / static_cast<float> (n));

@@ -514,6 +514,113 @@ unsigned long OscillatorPhases (float phase, float step, const float* phaseOffse
     return i;
 }
 
+// a > b ? a : b and a < b ? a : b, a NaN in either giving b, on every
+// target. On x86 that is what the max and min instructions do; Highway's one-
+// lane Max and Min would pass a NaN over instead.
+#undef KARVON_X86_MIN_MAX
+#define KARVON_X86_MIN_MAX (HWY_ARCH_X86 && HWY_TARGET != HWY_SCALAR && HWY_TARGET != HWY_EMU128)
+template <class VL>
+HWY_INLINE VL greater (VL a, VL b) noexcept
+{
+#if KARVON_X86_MIN_MAX
+    return hn::Max (a, b);
+#else
+    return hn::IfThenElse (hn::Gt (a, b), a, b);
+#endif
+}
+
+template <class VL>
+HWY_INLINE VL lesser (VL a, VL b) noexcept
+{
+#if KARVON_X86_MIN_MAX
+    return hn::Min (a, b);
+#else
+    return hn::IfThenElse (hn::Lt (a, b), a, b);
+#endif
+}
+
+// v < lo ? lo : v, then v > hi ? hi : v: NaN passes through.
+HWY_INLINE V limit (V v, V lo, V hi) noexcept
+{
+    return lesser (hi, greater (lo, v));
+}
+
+template <bool TwoSegment>
+HWY_INLINE size_t fade (const float* dry, const float* wet, float* out, size_t n, const float* mixPercent, float wetScale) noexcept
+{
+    const D d;
+    constexpr size_t lanes = hn::MaxLanes (d);
+    const V scale = hn::Set (d, wetScale);
+    const V zero = hn::Zero (d);
+    const V one = hn::Set (d, 1.0f);
+    const V two = hn::Set (d, 2.0f);
+    const V minusOne = hn::Set (d, -1.0f);
+    const V minusTwo = hn::Set (d, -2.0f);
+    const V percent = hn::Set (d, 0.01f);
+    size_t i = 0;
+    for (; i + lanes <= n; i += lanes)
+    {
+        const V m = limit (hn::Mul (hn::LoadU (d, mixPercent + i), percent), zero, one);
+        V w = m;
+        V g;
+        if constexpr (TwoSegment)
+        {
+            w = limit (hn::Mul (m, two), zero, one);
+            g = limit (hn::Add (hn::Mul (m, minusTwo), two), zero, one);
+        }
+        else
+            g = hn::Add (hn::Mul (m, minusOne), one);
+        const V x = hn::LoadU (d, dry + i);
+        const V y = hn::Mul (hn::LoadU (d, wet + i), scale);
+        hn::StoreU (hn::Add (hn::Mul (x, g), hn::Mul (y, w)), d, out + i);
+    }
+    return i;
+}
+
+unsigned long Crossfade (const float* dry, const float* wet, float* out, unsigned long n, const float* mixPercent,
+                         bool twoSegment, float wetScale)
+{
+    return twoSegment ? fade<true> (dry, wet, out, n, mixPercent, wetScale) : fade<false> (dry, wet, out, n, mixPercent, wetScale);
+}
+
+// Eight running values in one vector of eight lanes, two of four or eight of
+// one, so that every target meets the same elements in the same order.
+template <typename Step>
+HWY_INLINE unsigned long eightRunning (const float* a, unsigned long n, float start, float (&running)[8], Step step) noexcept
+{
+    using D8 = hn::CappedTag<float, 8>;
+    const D8 d;
+    constexpr size_t lanes = hn::MaxLanes (d);
+    constexpr size_t count = 8 / lanes;
+    hn::Vec<D8> r[count];
+    for (auto& v : r)
+        v = hn::Set (d, start);
+    unsigned long i = 0;
+    for (; i + 8 <= n; i += 8)
+        for (size_t k = 0; k < count; ++k)
+            r[k] = step (hn::LoadU (d, a + i + k * lanes), r[k]);
+    for (size_t k = 0; k < count; ++k)
+        hn::StoreU (r[k], d, running + k * lanes);
+    return i;
+}
+
+unsigned long Reduce (Reduction kind, const float* a, unsigned long n, float (&running)[8])
+{
+    constexpr float infinity = __builtin_huge_valf();
+    switch (kind)
+    {
+        case Reduction::largestMagnitude:
+            return eightRunning (a, n, 0.0f, running, [] (auto x, auto r) { return greater (hn::Abs (x), r); });
+        case Reduction::largest:
+            return eightRunning (a, n, -infinity, running, [] (auto x, auto r) { return greater (x, r); });
+        case Reduction::smallest:
+            return eightRunning (a, n, infinity, running, [] (auto x, auto r) { return lesser (x, r); });
+        case Reduction::sumOfSquares:
+            return eightRunning (a, n, 0.0f, running, [] (auto x, auto r) { return hn::Add (r, hn::Mul (x, x)); });
+    }
+    return 0;
+}
+
 } // namespace HWY_NAMESPACE
 } // namespace VectorKernels
 HWY_AFTER_NAMESPACE();
@@ -559,6 +666,8 @@ HWY_EXPORT (Fmod);
 HWY_EXPORT (Biquads);
 HWY_EXPORT (WindowPhases);
 HWY_EXPORT (OscillatorPhases);
+HWY_EXPORT (Crossfade);
+HWY_EXPORT (Reduce);
 
 void cos (const float* a, float* out, unsigned long n) noexcept { KARVON_DISPATCH (Cos) (a, out, n); }
 void sin (const float* a, float* out, unsigned long n) noexcept { KARVON_DISPATCH (Sin) (a, out, n); }
@@ -586,6 +695,17 @@ unsigned long oscillatorPhases (float phase, float step, const float* phaseOffse
                                 float minusHalfPi, float* out, unsigned long n, float& last) noexcept
 {
     return KARVON_DISPATCH (OscillatorPhases) (phase, step, phaseOffset, sineArgument, twoPi, minusHalfPi, out, n, last);
+}
+
+unsigned long crossfade (const float* dry, const float* wet, float* out, unsigned long n, const float* mixPercent,
+                         bool twoSegment, float wetScale) noexcept
+{
+    return KARVON_DISPATCH (Crossfade) (dry, wet, out, n, mixPercent, twoSegment, wetScale);
+}
+
+unsigned long reduce (Reduction kind, const float* a, unsigned long n, float (&running)[8]) noexcept
+{
+    return KARVON_DISPATCH (Reduce) (kind, a, n, running);
 }
 
 std::vector<std::int64_t> targetsThisCpuRuns()

@@ -6,7 +6,7 @@
 class BiquadHistory;
 
 // Internal to the vector layer and the blocks that fold its loops into their
-// own (the oscillator, the pitch shifter): the operations whose fast forms are written
+// own (the oscillator, the pitch shifter, the dry/wet mixer): the operations whose fast forms are written
 // once, on Highway, and compiled for every x86 target from SSE2 to AVX2 (on
 // Arm, NEON). Each call runs the form for the best target this CPU has,
 // chosen in one place (Highway's dispatch table) when first called. AVX-512
@@ -59,6 +59,28 @@ unsigned long windowPhases (float phase, float inc, const float* window, float s
                             float* dA, float* dB, unsigned long n, unsigned long first, float& last) noexcept;
 unsigned long oscillatorPhases (float phase, float step, const float* phaseOffset, bool sineArgument, float twoPi,
                                 float minusHalfPi, float* out, unsigned long n, float& last) noexcept;
+
+// The dry/wet mixer's crossfade without the power curve, on whole vectors:
+// exactly what its own per-sample loop computes (see there), out[i] from
+// dry[i], wet[i] x wetScale and mixPercent[i], for the same samples as the
+// phase loops; returns how many it did. out may be dry or wet.
+unsigned long crossfade (const float* dry, const float* wet, float* out, unsigned long n, const float* mixPercent,
+                         bool twoSegment, float wetScale) noexcept;
+
+// Reductions over whole groups of eight elements (n rounded down to a
+// multiple of 8; returns how many that is) into eight running values, value
+// k over elements k, k + 8, k + 16, ... in order, whatever the vector width:
+// the largest magnitude (from 0), the largest (from -inf), the smallest (from
+// +inf), each step x > r ? x : r (x < r for the smallest) so that a NaN
+// element is passed over; or the sum of squares (from 0, r + x x).
+enum class Reduction
+{
+    largestMagnitude,
+    largest,
+    smallest,
+    sumOfSquares
+};
+unsigned long reduce (Reduction kind, const float* a, unsigned long n, float (&running)[8]) noexcept;
 
 // Picks the target for this CPU now (else the first call does).
 void choose() noexcept;
