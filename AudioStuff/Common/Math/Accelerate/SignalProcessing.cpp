@@ -10,8 +10,8 @@
 // The element-wise arithmetic is written as plain loops that GCC vectorises
 // (for the x86-64 baseline and, in the loops marked KARVON_VECTOR_CLONES, for
 // AVX2); the transcendental functions, the biquad lanes and the reductions
-// are the Highway kernels of VectorKernels.cpp. This file is compiled with -fno-math-errno
-// (not -ffast-math) so that sqrt vectorises.
+// are the Highway kernels of VectorKernels.cpp. This file is compiled with
+// -fno-math-errno (not -ffast-math) so that sqrt vectorises.
 
 void SignalProcessing::init() noexcept
 {

@@ -515,8 +515,8 @@ unsigned long OscillatorPhases (float phase, float step, const float* phaseOffse
 }
 
 // a > b ? a : b and a < b ? a : b, a NaN in either giving b, on every
-// target. On x86 that is what the max and min instructions do; Highway's one-
-// lane Max and Min would pass a NaN over instead.
+// target. On x86 that is what the max and min instructions do; Highway's
+// Max and Min on one lane (and on Arm) treat a NaN otherwise.
 #undef KARVON_X86_MIN_MAX
 #define KARVON_X86_MIN_MAX (HWY_ARCH_X86 && HWY_TARGET != HWY_SCALAR && HWY_TARGET != HWY_EMU128)
 template <class VL>
