@@ -20,30 +20,16 @@ void SignalProcessing::init() noexcept
 
 namespace
 {
-// The vector layer's eight running values folded in one fixed order, value k
-// with value k + 4, then in pairs: the same result from every target.
-float foldLargest (const float (&r)[8]) noexcept
+// The vector layer's four folded values taken together in pairs: one fixed
+// order, the same result from every target.
+float largestOf (const float (&l)[4]) noexcept
 {
-    float l[4];
-    for (int k = 0; k < 4; ++k)
-        l[k] = r[k] > r[k + 4] ? r[k] : r[k + 4];
     return std::max (std::max (l[0], l[1]), std::max (l[2], l[3]));
 }
 
-float foldSmallest (const float (&r)[8]) noexcept
+float smallestOf (const float (&l)[4]) noexcept
 {
-    float l[4];
-    for (int k = 0; k < 4; ++k)
-        l[k] = r[k] < r[k + 4] ? r[k] : r[k + 4];
     return std::min (std::min (l[0], l[1]), std::min (l[2], l[3]));
-}
-
-float foldSum (const float (&r)[8]) noexcept
-{
-    float l[4];
-    for (int k = 0; k < 4; ++k)
-        l[k] = r[k] + r[k + 4];
-    return (l[0] + l[1]) + (l[2] + l[3]);
 }
 } // namespace
 
@@ -277,9 +263,9 @@ void SignalProcessing::log_ten (const float* a, float* out, unsigned long n) noe
 void SignalProcessing::peak (const float* a, float* result, unsigned long n) noexcept
 {
     // Like fmax, a NaN element is passed over.
-    float running[8];
-    unsigned long i = VectorKernels::reduce (VectorKernels::Reduction::largestMagnitude, a, n, running);
-    float m = foldLargest (running);
+    float folded[4];
+    unsigned long i = VectorKernels::reduce (VectorKernels::Reduction::largestMagnitude, a, n, folded);
+    float m = largestOf (folded);
     for (; i < n; ++i)
     {
         const float v = std::fabs (a[i]);
@@ -290,9 +276,9 @@ void SignalProcessing::peak (const float* a, float* result, unsigned long n) noe
 
 void SignalProcessing::max (const float* a, float* result, unsigned long n) noexcept
 {
-    float running[8];
-    unsigned long i = VectorKernels::reduce (VectorKernels::Reduction::largest, a, n, running);
-    float m = foldLargest (running);
+    float folded[4];
+    unsigned long i = VectorKernels::reduce (VectorKernels::Reduction::largest, a, n, folded);
+    float m = largestOf (folded);
     for (; i < n; ++i)
         m = a[i] > m ? a[i] : m;
     *result = m;
@@ -300,9 +286,9 @@ void SignalProcessing::max (const float* a, float* result, unsigned long n) noex
 
 void SignalProcessing::min (const float* a, float* result, unsigned long n) noexcept
 {
-    float running[8];
-    unsigned long i = VectorKernels::reduce (VectorKernels::Reduction::smallest, a, n, running);
-    float m = foldSmallest (running);
+    float folded[4];
+    unsigned long i = VectorKernels::reduce (VectorKernels::Reduction::smallest, a, n, folded);
+    float m = smallestOf (folded);
     for (; i < n; ++i)
         m = a[i] < m ? a[i] : m;
     *result = m;
@@ -336,9 +322,9 @@ void SignalProcessing::rms (const float* a, float* result, unsigned long n) noex
         *result = 0.0f;
         return;
     }
-    float running[8];
-    unsigned long i = VectorKernels::reduce (VectorKernels::Reduction::sumOfSquares, a, n, running);
-    float sum = foldSum (running);
+    float folded[4];
+    unsigned long i = VectorKernels::reduce (VectorKernels::Reduction::sumOfSquares, a, n, folded);
+    float sum = (folded[0] + folded[1]) + (folded[2] + folded[3]);
     for (; i < n; ++i)
         sum += a[i] * a[i];
     *result = std::sqrt (sum / static_cast<float> (n));

@@ -584,9 +584,16 @@ unsigned long Crossfade (const float* dry, const float* wet, float* out, unsigne
 }
 
 // Eight running values in one vector of eight lanes, two of four or eight of
-// one, so that every target meets the same elements in the same order.
-template <typename Step>
-HWY_INLINE unsigned long eightRunning (const float* a, unsigned long n, float start, float (&running)[8], Step step) noexcept
+// one, so that every target meets the same elements in the same order; then
+// value k folded with value k + 4 into folded[k], in registers (a value read
+// back from memory right after a wider store can wait for that store). Split:
+// two sets over alternate groups of eight, folded together at the end, for a
+// result that does not depend on the order (the largest magnitude): the loop
+// then waits on two chains of steps half as long (the meter's 1024-sample
+// calls ran a third faster).
+template <bool Split, typename Step, typename Fold>
+HWY_INLINE unsigned long eightRunning (const float* a, unsigned long n, float start, float (&folded)[4], Step step,
+                                       Fold fold) noexcept
 {
     using D8 = hn::CappedTag<float, 8>;
     const D8 d;
@@ -596,27 +603,52 @@ HWY_INLINE unsigned long eightRunning (const float* a, unsigned long n, float st
     for (auto& v : r)
         v = hn::Set (d, start);
     unsigned long i = 0;
+    if constexpr (Split)
+    {
+        hn::Vec<D8> q[count];
+        for (auto& v : q)
+            v = hn::Set (d, start);
+        for (; i + 16 <= n; i += 16)
+            for (size_t k = 0; k < count; ++k)
+            {
+                r[k] = step (hn::LoadU (d, a + i + k * lanes), r[k]);
+                q[k] = step (hn::LoadU (d, a + i + 8 + k * lanes), q[k]);
+            }
+        for (size_t k = 0; k < count; ++k)
+            r[k] = fold (r[k], q[k]);
+    }
     for (; i + 8 <= n; i += 8)
         for (size_t k = 0; k < count; ++k)
             r[k] = step (hn::LoadU (d, a + i + k * lanes), r[k]);
-    for (size_t k = 0; k < count; ++k)
-        hn::StoreU (r[k], d, running + k * lanes);
+#if HWY_TARGET != HWY_SCALAR
+    if constexpr (lanes == 8)
+    {
+        const hn::Half<D8> dh;
+        hn::StoreU (fold (hn::LowerHalf (dh, r[0]), hn::UpperHalf (dh, r[0])), dh, folded);
+        return i;
+    }
+#endif
+    for (size_t k = 0; k < count / 2; ++k)
+        hn::StoreU (fold (r[k], r[k + count / 2]), d, folded + k * lanes);
     return i;
 }
 
-unsigned long Reduce (Reduction kind, const float* a, unsigned long n, float (&running)[8])
+unsigned long Reduce (Reduction kind, const float* a, unsigned long n, float (&folded)[4])
 {
     constexpr float infinity = __builtin_huge_valf();
+    const auto larger = [] (auto p, auto q) { return greater (p, q); };
+    const auto smaller = [] (auto p, auto q) { return lesser (p, q); };
     switch (kind)
     {
         case Reduction::largestMagnitude:
-            return eightRunning (a, n, 0.0f, running, [] (auto x, auto r) { return greater (hn::Abs (x), r); });
+            return eightRunning<true> (a, n, 0.0f, folded, [] (auto x, auto r) { return greater (hn::Abs (x), r); }, larger);
         case Reduction::largest:
-            return eightRunning (a, n, -infinity, running, [] (auto x, auto r) { return greater (x, r); });
+            return eightRunning<false> (a, n, -infinity, folded, [] (auto x, auto r) { return greater (x, r); }, larger);
         case Reduction::smallest:
-            return eightRunning (a, n, infinity, running, [] (auto x, auto r) { return lesser (x, r); });
+            return eightRunning<false> (a, n, infinity, folded, [] (auto x, auto r) { return lesser (x, r); }, smaller);
         case Reduction::sumOfSquares:
-            return eightRunning (a, n, 0.0f, running, [] (auto x, auto r) { return hn::Add (r, hn::Mul (x, x)); });
+            return eightRunning<false> (a, n, 0.0f, folded, [] (auto x, auto r) { return hn::Add (r, hn::Mul (x, x)); },
+                                 [] (auto p, auto q) { return hn::Add (p, q); });
     }
     return 0;
 }
@@ -703,9 +735,9 @@ unsigned long crossfade (const float* dry, const float* wet, float* out, unsigne
     return KARVON_DISPATCH (Crossfade) (dry, wet, out, n, mixPercent, twoSegment, wetScale);
 }
 
-unsigned long reduce (Reduction kind, const float* a, unsigned long n, float (&running)[8]) noexcept
+unsigned long reduce (Reduction kind, const float* a, unsigned long n, float (&folded)[4]) noexcept
 {
-    return KARVON_DISPATCH (Reduce) (kind, a, n, running);
+    return KARVON_DISPATCH (Reduce) (kind, a, n, folded);
 }
 
 std::vector<std::int64_t> targetsThisCpuRuns()

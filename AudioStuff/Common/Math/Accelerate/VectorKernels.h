@@ -68,11 +68,14 @@ unsigned long crossfade (const float* dry, const float* wet, float* out, unsigne
                          bool twoSegment, float wetScale) noexcept;
 
 // Reductions over whole groups of eight elements (n rounded down to a
-// multiple of 8; returns how many that is) into eight running values, value
-// k over elements k, k + 8, k + 16, ... in order, whatever the vector width:
+// multiple of 8; returns how many that is) in eight running values, value k
+// over elements k, k + 8, k + 16, ... in order, whatever the vector width
+// (in any order for the largest magnitude, whose result order cannot change):
 // the largest magnitude (from 0), the largest (from -inf), the smallest (from
 // +inf), each step x > r ? x : r (x < r for the smallest) so that a NaN
-// element is passed over; or the sum of squares (from 0, r + x x).
+// element is passed over; or the sum of squares (from 0, r + x x). folded[k]
+// receives values k and k + 4 taken together the same way: the larger,
+// r[k] > r[k + 4] ? r[k] : r[k + 4] (the smaller likewise), or the sum.
 enum class Reduction
 {
     largestMagnitude,
@@ -80,7 +83,7 @@ enum class Reduction
     smallest,
     sumOfSquares
 };
-unsigned long reduce (Reduction kind, const float* a, unsigned long n, float (&running)[8]) noexcept;
+unsigned long reduce (Reduction kind, const float* a, unsigned long n, float (&folded)[4]) noexcept;
 
 // Picks the target for this CPU now (else the first call does).
 void choose() noexcept;
