@@ -648,7 +648,7 @@ unsigned long Reduce (Reduction kind, const float* a, unsigned long n, float (&f
             return eightRunning<false> (a, n, infinity, folded, [] (auto x, auto r) { return lesser (x, r); }, smaller);
         case Reduction::sumOfSquares:
             return eightRunning<false> (a, n, 0.0f, folded, [] (auto x, auto r) { return hn::Add (r, hn::Mul (x, x)); },
-                                 [] (auto p, auto q) { return hn::Add (p, q); });
+                                        [] (auto p, auto q) { return hn::Add (p, q); });
     }
     return 0;
 }

@@ -6,12 +6,13 @@
 class BiquadHistory;
 
 // Internal to the vector layer and the blocks that fold its loops into their
-// own (the oscillator, the pitch shifter, the dry/wet mixer): the operations whose fast forms are written
-// once, on Highway, and compiled for every x86 target from SSE2 to AVX2 (on
-// Arm, NEON). Each call runs the form for the best target this CPU has,
-// chosen in one place (Highway's dispatch table) when first called. AVX-512
-// is left out: on some server processors 512-bit arithmetic slows the clock
-// of the whole core, the host's and every other plug-in's work with it.
+// own (the oscillator, the pitch shifter, the dry/wet mixer): the operations
+// whose fast forms are written once, on Highway, and compiled for every x86
+// target from SSE2 to AVX2 (on Arm, NEON). Each call runs the form for the
+// best target this CPU has, chosen in one place (Highway's dispatch table)
+// when first called. AVX-512 is left out: on some server processors 512-bit
+// arithmetic slows the clock of the whole core, the host's and every other
+// plug-in's work with it.
 //
 // Every target takes the same separate multiplies and adds in the same order
 // as the plain forms (the file is built with -ffp-contract=off), so all give
@@ -70,7 +71,7 @@ unsigned long crossfade (const float* dry, const float* wet, float* out, unsigne
 // Reductions over whole groups of eight elements (n rounded down to a
 // multiple of 8; returns how many that is) in eight running values, value k
 // over elements k, k + 8, k + 16, ... in order, whatever the vector width
-// (in any order for the largest magnitude, whose result order cannot change):
+// (the largest magnitude, which no order changes, may take them otherwise):
 // the largest magnitude (from 0), the largest (from -inf), the smallest (from
 // +inf), each step x > r ? x : r (x < r for the smallest) so that a NaN
 // element is passed over; or the sum of squares (from 0, r + x x). folded[k]
