@@ -160,10 +160,10 @@ dsp/Reverb/VantrelReverb.cpp | constexpr float kEarlyModulationMs = 1.2f; | cons
 AudioStuff/Common/Math/Accelerate/VectorArithmetic.cpp | hn::StoreU (hn::Sub (x, y), d, difference + i); | hn::StoreU (hn::Add (x, y), d, difference + i);
 dsp/Reverb/EarlyReflections.cpp | for (std::size_t i = 0; i < 3; ++i) | for (std::size_t i = 0; i < 2; ++i)
 dsp/Delay/DelayLineDamped.cpp | constexpr float kResonanceDb = -3.0f; | constexpr float kResonanceDb = -1.0f;
-dsp/Dynamics/DryWet.cpp | const __m128 percent = _mm_set1_ps (0.01f); | const __m128 percent = _mm_set1_ps (0.011f);
-dsp/Dynamics/DryWet.cpp | d = _mm_add_ps (_mm_mul_ps (m, minusOne), one); | d = _mm_add_ps (_mm_mul_ps (m, minusOne), two);
+AudioStuff/Common/Math/Accelerate/VectorKernels.cpp | const V percent = hn::Set (d, 0.01f); | const V percent = hn::Set (d, 0.011f);
+AudioStuff/Common/Math/Accelerate/VectorKernels.cpp | g = hn::Add (hn::Mul (m, minusOne), one); | g = hn::Add (hn::Mul (m, minusOne), two);
 dsp/Dynamics/DryWet.cpp | limit (m * -2.0f + 2.0f, 0.0f, 1.0f) : m * -1.0f + 1.0f; | limit (m * -2.0f + 2.1f, 0.0f, 1.0f) : m * -1.0f + 1.0f;
-dsp/Dynamics/DryWet.cpp | w = limit (_mm_mul_ps (m, two), zero, one); | w = limit (_mm_mul_ps (m, one), zero, one);
+AudioStuff/Common/Math/Accelerate/VectorKernels.cpp | w = limit (hn::Mul (m, two), zero, one); | w = limit (hn::Mul (m, one), zero, one);
 dsp/Kernel/VantrelDSPKernelProcess.cpp | average (heard[0][ch], heard[1][ch], reverbInputs[ch], n); | average (heard[0][ch], heard[0][ch], reverbInputs[ch], n);
 dsp/Kernel/VantrelDSPKernelProcess.cpp | addReturn (in, returned, returnGains[0].data(), routing.weight[0][ShifterMode::Feedback], n); | addReturn (in, returned, returnGains[1].data(), routing.weight[0][ShifterMode::Feedback], n);
 dsp/Pitch/ShifterMode.h | constexpr int After = 2; | constexpr int After = 3;

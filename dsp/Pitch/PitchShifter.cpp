@@ -3,17 +3,15 @@
 
 #include "Math/ScopedFlushDenormals.h"
 #include "Math/Accelerate/BiquadHistory.h"
-#include "Math/Accelerate/FractionLanes.h"
 #include "Math/Accelerate/SignalProcessing.h"
+#include "Math/Accelerate/VectorKernels.h"
 #include "Math/NoteScale.h"
-#include "Modulation/PhaseRampsAvx2.h"
 
 #include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdint>
 #include <cmath>
-#include <emmintrin.h>
 
 using SP = SignalProcessing;
 
@@ -43,10 +41,11 @@ float ratioFor (int semitones, float fine) noexcept
     return NoteScale::freq (note) / kMiddleC;
 }
 
-using FractionLanes::fractionalPart;
-
-// Chosen once when the library loads.
-const bool useAvx2 = PhaseRampsAvx2::available();
+// x - trunc(x), exactly the vector layer's fractional part.
+float fractionalPart (float x) noexcept
+{
+    return x - std::trunc (x);
+}
 
 // The window phases of the two taps over one chunk, and from them the taps'
 // delays (seconds) and the arguments of their cosine windows, in one pass.
@@ -61,36 +60,7 @@ float windowPhases (float phase, float inc, const float* window, float shortest,
 {
     const float halfTurn = 2.0f * kPi * 0.5f;
     float last = phase;
-    unsigned long i = 0;
-    if (useAvx2)
-        i = PhaseRampsAvx2::windowPhases (phase, inc, window, shortest, halfTurn, pA, pB, dA, dB, n, first, last);
-    if (n + first < (1UL << 24)) // the sample index must convert to float exactly
-    {
-        const __m128 start = _mm_set1_ps (phase);
-        const __m128 step = _mm_set1_ps (inc);
-        const __m128 one = _mm_set1_ps (1.0f);
-        const __m128 oneAndHalf = _mm_set1_ps (0.5f + 1.0f);
-        const __m128 milli = _mm_set1_ps (0.001f);
-        const __m128 offset = _mm_set1_ps (shortest);
-        const __m128 minusHalf = _mm_set1_ps (-0.5f);
-        const __m128 turn = _mm_set1_ps (halfTurn);
-        const int from = static_cast<int> (first + i);
-        __m128i index = _mm_setr_epi32 (from, from + 1, from + 2, from + 3);
-        for (; i + 4 <= n; i += 4)
-        {
-            const __m128 unfolded = fractionalPart (_mm_add_ps (start, _mm_mul_ps (_mm_cvtepi32_ps (index), step)));
-            index = _mm_add_epi32 (index, _mm_set1_epi32 (4));
-            const __m128 a = fractionalPart (_mm_add_ps (unfolded, one));
-            const __m128 b = fractionalPart (_mm_add_ps (a, oneAndHalf));
-            const __m128 w = _mm_loadu_ps (window + i);
-            _mm_storeu_ps (dA + i, _mm_add_ps (_mm_mul_ps (_mm_mul_ps (a, w), milli), offset));
-            _mm_storeu_ps (dB + i, _mm_add_ps (_mm_mul_ps (_mm_mul_ps (b, w), milli), offset));
-            _mm_storeu_ps (pA + i, _mm_mul_ps (_mm_add_ps (a, minusHalf), turn));
-            _mm_storeu_ps (pB + i, _mm_mul_ps (_mm_add_ps (b, minusHalf), turn));
-            if (i + 4 == n)
-                last = _mm_cvtss_f32 (_mm_shuffle_ps (unfolded, unfolded, _MM_SHUFFLE (3, 3, 3, 3)));
-        }
-    }
+    unsigned long i = VectorKernels::windowPhases (phase, inc, window, shortest, halfTurn, pA, pB, dA, dB, n, first, last);
     for (; i < n; ++i)
     {
         const float unfolded = fractionalPart (phase + static_cast<float> (static_cast<int> (first + i)) * inc);

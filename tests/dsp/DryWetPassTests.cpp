@@ -1,8 +1,10 @@
 // The crossfade without the power curve runs in one pass; every sample must
-// be exactly what the law's steps give one vector operation at a time,
-// including mixes out of range and crossfades written over either input.
+// be exactly what the law's steps give one vector operation at a time, on
+// every vector target, including mixes out of range and crossfades written
+// over either input.
 #include "Dynamics/DryWet.h"
 #include "Math/Accelerate/SignalProcessing.h"
+#include "VectorTargets.h"
 
 #include <gtest/gtest.h>
 
@@ -39,7 +41,9 @@ std::vector<float> stepByStep (const std::vector<float>& dry, const std::vector<
 }
 } // namespace
 
-TEST (DryWetPass, OnePassIsTheStepByStepLaw)
+INSTANTIATE_TEST_SUITE_P (EveryTarget, VectorTargets, VectorTargets::all(), VectorTargets::name);
+
+TEST_P (VectorTargets, DryWetOnePassIsTheStepByStepLaw)
 {
     std::mt19937 rng (10);
     std::uniform_real_distribution<float> sample (-1.0f, 1.0f);

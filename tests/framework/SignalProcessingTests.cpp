@@ -276,7 +276,7 @@ TEST (SignalProcessing, RampsFillsAndCopies)
     EXPECT_EQ (-std::numeric_limits<float>::infinity(), fl[1]);
 }
 
-TEST (SignalProcessing, ReductionsIncludingTailsAndNaN)
+TEST_P (VectorTargets, ReductionsIncludingTailsAndNaN)
 {
     for (const auto n : sizes)
     {
@@ -288,21 +288,30 @@ TEST (SignalProcessing, ReductionsIncludingTailsAndNaN)
         SignalProcessing::rms (a.data(), &r, n);
         double sum = 0;
         float ep = 0, emx = -INFINITY, emn = INFINITY;
-        for (float x : a)
+        // Every target sums the squares in eight running sums, folded k with
+        // k + 4 and then in pairs, the rest in order: the same result on each.
+        float lanes[8] = {};
+        for (unsigned long i = 0; i < n; ++i)
         {
+            const float x = a[i];
             ep = std::max (ep, std::fabs (x));
             emx = std::max (emx, x);
             emn = std::min (emn, x);
             sum += double (x) * x;
+            lanes[i % 8] += i < n / 8 * 8 ? x * x : 0.0f;
         }
+        float grouped = ((lanes[0] + lanes[4]) + (lanes[1] + lanes[5])) + ((lanes[2] + lanes[6]) + (lanes[3] + lanes[7]));
+        for (unsigned long i = n / 8 * 8; i < n; ++i)
+            grouped += a[i] * a[i];
         EXPECT_EQ (ep, p) << n;
         EXPECT_EQ (emx, mx) << n;
         EXPECT_EQ (emn, mn) << n;
         EXPECT_NEAR (n ? std::sqrt (sum / n) : 0.0, r, 1e-5) << n;
+        EXPECT_EQ (n ? std::sqrt (grouped / float (n)) : 0.0f, r) << n;
     }
     // Like fmax/fmin, a NaN element is passed over rather than hiding the rest.
     std::vector<float> withNaN (40, 0.5f);
-    withNaN[3] = NAN;
+    withNaN[3] = withNaN[36] = NAN; // in the first and in the last whole group of eight
     withNaN[37] = -2.0f;
     float p = 0, mx = 0, mn = 0;
     SignalProcessing::peak (withNaN.data(), &p, 40);

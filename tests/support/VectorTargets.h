@@ -11,7 +11,7 @@
 // this CPU runs (AVX2, SSE4, SSSE3 and the one-lane form on a current x86
 // machine; what an emulated CPU has under QEMU), each checked against the
 // plain forms. A test executable that uses it instantiates it once (framework
-// tests: SignalProcessingTests.cpp), named by target:
+// tests: SignalProcessingTests.cpp; DSP tests: DryWetPassTests.cpp), named by target:
 // INSTANTIATE_TEST_SUITE_P (EveryTarget, VectorTargets, VectorTargets::all(), VectorTargets::name);
 class VectorTargets : public testing::TestWithParam<std::int64_t>
 {

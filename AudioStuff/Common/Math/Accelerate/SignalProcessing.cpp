@@ -5,13 +5,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
-#include <xmmintrin.h>
 
 // The element-wise operations the engine runs every block in any number are
 // the Highway forms of VectorArithmetic.cpp; the rest are plain loops that GCC
 // vectorises for the x86-64 baseline (a faster form of them would not show
-// in the plug-in's cost). The transcendental functions and the biquad lanes
+// in the plug-in's cost). The transcendental functions, the biquad lanes and
+// the reductions
 // are the Highway kernels of VectorKernels.cpp. This file is compiled with
 // -fno-math-errno (not -ffast-math) so that sqrt vectorises.
 
@@ -22,19 +21,16 @@ void SignalProcessing::init() noexcept
 
 namespace
 {
-// Horizontal reductions keep four lanes so that the loop runs at vector speed.
-inline float horizontalMax (__m128 v) noexcept
+// The vector layer's four folded values taken together in pairs: one fixed
+// order, the same result from every target.
+float largestOf (const float (&l)[4]) noexcept
 {
-    alignas (16) float lanes[4];
-    _mm_store_ps (lanes, v);
-    return std::max (std::max (lanes[0], lanes[1]), std::max (lanes[2], lanes[3]));
+    return std::max (std::max (l[0], l[1]), std::max (l[2], l[3]));
 }
 
-inline float horizontalMin (__m128 v) noexcept
+float smallestOf (const float (&l)[4]) noexcept
 {
-    alignas (16) float lanes[4];
-    _mm_store_ps (lanes, v);
-    return std::min (std::min (lanes[0], lanes[1]), std::min (lanes[2], lanes[3]));
+    return std::min (std::min (l[0], l[1]), std::min (l[2], l[3]));
 }
 } // namespace
 
@@ -263,16 +259,9 @@ void SignalProcessing::log_ten (const float* a, float* out, unsigned long n) noe
 void SignalProcessing::peak (const float* a, float* result, unsigned long n) noexcept
 {
     // Like fmax, a NaN element is passed over.
-    const __m128 signMask = _mm_castsi128_ps (_mm_set1_epi32 (0x7fffffff));
-    __m128 m0 = _mm_setzero_ps();
-    __m128 m1 = _mm_setzero_ps();
-    unsigned long i = 0;
-    for (; i + 8 <= n; i += 8)
-    {
-        m0 = _mm_max_ps (_mm_and_ps (_mm_loadu_ps (a + i), signMask), m0);
-        m1 = _mm_max_ps (_mm_and_ps (_mm_loadu_ps (a + i + 4), signMask), m1);
-    }
-    float m = horizontalMax (_mm_max_ps (m0, m1));
+    float folded[4];
+    unsigned long i = VectorKernels::reduce (VectorKernels::Reduction::largestMagnitude, a, n, folded);
+    float m = largestOf (folded);
     for (; i < n; ++i)
     {
         const float v = std::fabs (a[i]);
@@ -283,16 +272,9 @@ void SignalProcessing::peak (const float* a, float* result, unsigned long n) noe
 
 void SignalProcessing::max (const float* a, float* result, unsigned long n) noexcept
 {
-    const float lowest = -std::numeric_limits<float>::infinity();
-    __m128 m0 = _mm_set1_ps (lowest);
-    __m128 m1 = m0;
-    unsigned long i = 0;
-    for (; i + 8 <= n; i += 8)
-    {
-        m0 = _mm_max_ps (_mm_loadu_ps (a + i), m0);
-        m1 = _mm_max_ps (_mm_loadu_ps (a + i + 4), m1);
-    }
-    float m = horizontalMax (_mm_max_ps (m0, m1));
+    float folded[4];
+    unsigned long i = VectorKernels::reduce (VectorKernels::Reduction::largest, a, n, folded);
+    float m = largestOf (folded);
     for (; i < n; ++i)
         m = a[i] > m ? a[i] : m;
     *result = m;
@@ -300,16 +282,9 @@ void SignalProcessing::max (const float* a, float* result, unsigned long n) noex
 
 void SignalProcessing::min (const float* a, float* result, unsigned long n) noexcept
 {
-    const float highest = std::numeric_limits<float>::infinity();
-    __m128 m0 = _mm_set1_ps (highest);
-    __m128 m1 = m0;
-    unsigned long i = 0;
-    for (; i + 8 <= n; i += 8)
-    {
-        m0 = _mm_min_ps (_mm_loadu_ps (a + i), m0);
-        m1 = _mm_min_ps (_mm_loadu_ps (a + i + 4), m1);
-    }
-    float m = horizontalMin (_mm_min_ps (m0, m1));
+    float folded[4];
+    unsigned long i = VectorKernels::reduce (VectorKernels::Reduction::smallest, a, n, folded);
+    float m = smallestOf (folded);
     for (; i < n; ++i)
         m = a[i] < m ? a[i] : m;
     *result = m;
@@ -341,19 +316,9 @@ void SignalProcessing::rms (const float* a, float* result, unsigned long n) noex
         *result = 0.0f;
         return;
     }
-    __m128 s0 = _mm_setzero_ps();
-    __m128 s1 = _mm_setzero_ps();
-    unsigned long i = 0;
-    for (; i + 8 <= n; i += 8)
-    {
-        const __m128 x0 = _mm_loadu_ps (a + i);
-        const __m128 x1 = _mm_loadu_ps (a + i + 4);
-        s0 = _mm_add_ps (s0, _mm_mul_ps (x0, x0));
-        s1 = _mm_add_ps (s1, _mm_mul_ps (x1, x1));
-    }
-    alignas (16) float lanes[4];
-    _mm_store_ps (lanes, _mm_add_ps (s0, s1));
-    float sum = (lanes[0] + lanes[1]) + (lanes[2] + lanes[3]);
+    float folded[4];
+    unsigned long i = VectorKernels::reduce (VectorKernels::Reduction::sumOfSquares, a, n, folded);
+    float sum = (folded[0] + folded[1]) + (folded[2] + folded[3]);
     for (; i < n; ++i)
         sum += a[i] * a[i];
     *result = std::sqrt (sum / static_cast<float> (n));

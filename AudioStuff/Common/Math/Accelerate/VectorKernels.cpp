@@ -551,6 +551,145 @@ unsigned long OscillatorPhases (float phase, float step, const float* phaseOffse
     return i;
 }
 
+// a > b ? a : b and a < b ? a : b, a NaN in either giving b, on every
+// target. On x86 that is what the max and min instructions do; Highway's
+// Max and Min on one lane (and on Arm) treat a NaN otherwise.
+#undef KARVON_X86_MIN_MAX
+#define KARVON_X86_MIN_MAX (HWY_ARCH_X86 && HWY_TARGET != HWY_SCALAR && HWY_TARGET != HWY_EMU128)
+template <class VL>
+HWY_INLINE VL greater (VL a, VL b) noexcept
+{
+#if KARVON_X86_MIN_MAX
+    return hn::Max (a, b);
+#else
+    return hn::IfThenElse (hn::Gt (a, b), a, b);
+#endif
+}
+
+template <class VL>
+HWY_INLINE VL lesser (VL a, VL b) noexcept
+{
+#if KARVON_X86_MIN_MAX
+    return hn::Min (a, b);
+#else
+    return hn::IfThenElse (hn::Lt (a, b), a, b);
+#endif
+}
+
+// v < lo ? lo : v, then v > hi ? hi : v: NaN passes through.
+HWY_INLINE V limit (V v, V lo, V hi) noexcept
+{
+    return lesser (hi, greater (lo, v));
+}
+
+template <bool TwoSegment>
+HWY_INLINE size_t fade (const float* dry, const float* wet, float* out, size_t n, const float* mixPercent, float wetScale) noexcept
+{
+    const D d;
+    constexpr size_t lanes = hn::MaxLanes (d);
+    const V scale = hn::Set (d, wetScale);
+    const V zero = hn::Zero (d);
+    const V one = hn::Set (d, 1.0f);
+    const V two = hn::Set (d, 2.0f);
+    const V minusOne = hn::Set (d, -1.0f);
+    const V minusTwo = hn::Set (d, -2.0f);
+    const V percent = hn::Set (d, 0.01f);
+    size_t i = 0;
+    for (; i + lanes <= n; i += lanes)
+    {
+        const V m = limit (hn::Mul (hn::LoadU (d, mixPercent + i), percent), zero, one);
+        V w = m;
+        V g;
+        if constexpr (TwoSegment)
+        {
+            w = limit (hn::Mul (m, two), zero, one);
+            g = limit (hn::Add (hn::Mul (m, minusTwo), two), zero, one);
+        }
+        else
+            g = hn::Add (hn::Mul (m, minusOne), one);
+        const V x = hn::LoadU (d, dry + i);
+        const V y = hn::Mul (hn::LoadU (d, wet + i), scale);
+        hn::StoreU (hn::Add (hn::Mul (x, g), hn::Mul (y, w)), d, out + i);
+    }
+    return i;
+}
+
+unsigned long Crossfade (const float* dry, const float* wet, float* out, unsigned long n, const float* mixPercent,
+                         bool twoSegment, float wetScale)
+{
+    return twoSegment ? fade<true> (dry, wet, out, n, mixPercent, wetScale) : fade<false> (dry, wet, out, n, mixPercent, wetScale);
+}
+
+// Eight running values in one vector of eight lanes, two of four or eight of
+// one, so that every target meets the same elements in the same order; then
+// value k folded with value k + 4 into folded[k], in registers (a value read
+// back from memory right after a wider store can wait for that store). Split:
+// two sets over alternate groups of eight, folded together at the end, for a
+// result that does not depend on the order (the largest magnitude): the loop
+// then waits on two chains of steps half as long (the meter's 1024-sample
+// calls ran a third faster).
+template <bool Split, typename Step, typename Fold>
+HWY_INLINE unsigned long eightRunning (const float* a, unsigned long n, float start, float (&folded)[4], Step step,
+                                       Fold fold) noexcept
+{
+    using D8 = hn::CappedTag<float, 8>;
+    const D8 d;
+    constexpr size_t lanes = hn::MaxLanes (d);
+    constexpr size_t count = 8 / lanes;
+    hn::Vec<D8> r[count];
+    for (auto& v : r)
+        v = hn::Set (d, start);
+    unsigned long i = 0;
+    if constexpr (Split)
+    {
+        hn::Vec<D8> q[count];
+        for (auto& v : q)
+            v = hn::Set (d, start);
+        for (; i + 16 <= n; i += 16)
+            for (size_t k = 0; k < count; ++k)
+            {
+                r[k] = step (hn::LoadU (d, a + i + k * lanes), r[k]);
+                q[k] = step (hn::LoadU (d, a + i + 8 + k * lanes), q[k]);
+            }
+        for (size_t k = 0; k < count; ++k)
+            r[k] = fold (r[k], q[k]);
+    }
+    for (; i + 8 <= n; i += 8)
+        for (size_t k = 0; k < count; ++k)
+            r[k] = step (hn::LoadU (d, a + i + k * lanes), r[k]);
+#if HWY_TARGET != HWY_SCALAR
+    if constexpr (lanes == 8)
+    {
+        const hn::Half<D8> dh;
+        hn::StoreU (fold (hn::LowerHalf (dh, r[0]), hn::UpperHalf (dh, r[0])), dh, folded);
+        return i;
+    }
+#endif
+    for (size_t k = 0; k < count / 2; ++k)
+        hn::StoreU (fold (r[k], r[k + count / 2]), d, folded + k * lanes);
+    return i;
+}
+
+unsigned long Reduce (Reduction kind, const float* a, unsigned long n, float (&folded)[4])
+{
+    constexpr float infinity = __builtin_huge_valf();
+    const auto larger = [] (auto p, auto q) { return greater (p, q); };
+    const auto smaller = [] (auto p, auto q) { return lesser (p, q); };
+    switch (kind)
+    {
+        case Reduction::largestMagnitude:
+            return eightRunning<true> (a, n, 0.0f, folded, [] (auto x, auto r) { return greater (hn::Abs (x), r); }, larger);
+        case Reduction::largest:
+            return eightRunning<false> (a, n, -infinity, folded, [] (auto x, auto r) { return greater (x, r); }, larger);
+        case Reduction::smallest:
+            return eightRunning<false> (a, n, infinity, folded, [] (auto x, auto r) { return lesser (x, r); }, smaller);
+        case Reduction::sumOfSquares:
+            return eightRunning<false> (a, n, 0.0f, folded, [] (auto x, auto r) { return hn::Add (r, hn::Mul (x, x)); },
+                                        [] (auto p, auto q) { return hn::Add (p, q); });
+    }
+    return 0;
+}
+
 } // namespace HWY_NAMESPACE
 } // namespace VectorKernels
 HWY_AFTER_NAMESPACE();
@@ -570,6 +709,8 @@ HWY_EXPORT (Fmod);
 HWY_EXPORT (Biquads);
 HWY_EXPORT (WindowPhases);
 HWY_EXPORT (OscillatorPhases);
+HWY_EXPORT (Crossfade);
+HWY_EXPORT (Reduce);
 
 void cos (const float* a, float* out, unsigned long n) noexcept { KARVON_DISPATCH (Cos) (a, out, n); }
 void sin (const float* a, float* out, unsigned long n) noexcept { KARVON_DISPATCH (Sin) (a, out, n); }
@@ -607,6 +748,17 @@ unsigned long oscillatorPhases (float phase, float step, const float* phaseOffse
                                 float minusHalfPi, float* out, unsigned long n, float& last) noexcept
 {
     return KARVON_DISPATCH (OscillatorPhases) (phase, step, phaseOffset, sineArgument, twoPi, minusHalfPi, out, n, last);
+}
+
+unsigned long crossfade (const float* dry, const float* wet, float* out, unsigned long n, const float* mixPercent,
+                         bool twoSegment, float wetScale) noexcept
+{
+    return KARVON_DISPATCH (Crossfade) (dry, wet, out, n, mixPercent, twoSegment, wetScale);
+}
+
+unsigned long reduce (Reduction kind, const float* a, unsigned long n, float (&folded)[4]) noexcept
+{
+    return KARVON_DISPATCH (Reduce) (kind, a, n, folded);
 }
 
 std::vector<std::int64_t> targetsThisCpuRuns()

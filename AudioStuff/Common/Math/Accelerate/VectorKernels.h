@@ -6,13 +6,13 @@
 class BiquadHistory;
 
 // Internal to the vector layer and the blocks that fold its loops into their
-// own (the oscillator, the pitch shifter, the reverbs): the operations whose
-// fast forms are written once, on Highway, and compiled for every x86 target
-// from SSE2 to AVX2 (on Arm, NEON). Each call runs the form for the best
-// target this CPU has, chosen in one place (VectorDispatch.h) when first
-// called. AVX-512
-// is left out: on some server processors 512-bit arithmetic slows the clock
-// of the whole core, the host's and every other plug-in's work with it.
+// own (the oscillator, the pitch shifter, the reverbs, the dry/wet mixer, the
+// ducker): the operations whose fast forms are written once, on Highway, and
+// compiled for every x86 target from SSE2 to AVX2 (on Arm, NEON). Each call
+// runs the form for the best target this CPU has, chosen in one place
+// (VectorDispatch.h) when first called. AVX-512 is left out: on some server
+// processors 512-bit arithmetic slows the clock of the whole core, the
+// host's and every other plug-in's work with it.
 //
 // Every target takes the same separate multiplies and adds in the same order
 // as the plain forms (the file is built with -ffp-contract=off), so all give
@@ -111,6 +111,31 @@ unsigned long windowPhases (float phase, float inc, const float* window, float s
                             float* dA, float* dB, unsigned long n, unsigned long first, float& last) noexcept;
 unsigned long oscillatorPhases (float phase, float step, const float* phaseOffset, bool sineArgument, float twoPi,
                                 float minusHalfPi, float* out, unsigned long n, float& last) noexcept;
+
+// The dry/wet mixer's crossfade without the power curve, on whole vectors:
+// exactly what its own per-sample loop computes (see there), out[i] from
+// dry[i], wet[i] x wetScale and mixPercent[i], for the same samples as the
+// phase loops; returns how many it did. out may be dry or wet.
+unsigned long crossfade (const float* dry, const float* wet, float* out, unsigned long n, const float* mixPercent,
+                         bool twoSegment, float wetScale) noexcept;
+
+// Reductions over whole groups of eight elements (n rounded down to a
+// multiple of 8; returns how many that is) in eight running values, value k
+// over elements k, k + 8, k + 16, ... in order, whatever the vector width
+// (the largest magnitude, which no order changes, may take them otherwise):
+// the largest magnitude (from 0), the largest (from -inf), the smallest (from
+// +inf), each step x > r ? x : r (x < r for the smallest) so that a NaN
+// element is passed over; or the sum of squares (from 0, r + x x). folded[k]
+// receives values k and k + 4 taken together the same way: the larger,
+// r[k] > r[k + 4] ? r[k] : r[k + 4] (the smaller likewise), or the sum.
+enum class Reduction
+{
+    largestMagnitude,
+    largest,
+    smallest,
+    sumOfSquares
+};
+unsigned long reduce (Reduction kind, const float* a, unsigned long n, float (&folded)[4]) noexcept;
 
 // Picks the target for this CPU now (else the first call does).
 void choose() noexcept;
