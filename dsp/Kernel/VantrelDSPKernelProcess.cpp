@@ -2,7 +2,7 @@
 
 #include "Kernel/InputSanitiser.h"
 
-#include "Math/ScopedFlushDenormals.h"
+#include "Math/Accelerate/ScopedFlushDenormals.h"
 #include "Kernel/VantrelDSPKernel.h"
 
 #include "BlockSize.h"

@@ -1,7 +1,7 @@
 #include "Pitch/PitchShifter.h"
 
 
-#include "Math/ScopedFlushDenormals.h"
+#include "Math/Accelerate/ScopedFlushDenormals.h"
 #include "Math/Accelerate/BiquadHistory.h"
 #include "Math/Accelerate/SignalProcessing.h"
 #include "Math/Accelerate/VectorKernels.h"

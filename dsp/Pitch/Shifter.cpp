@@ -1,6 +1,6 @@
 #include "Pitch/Shifter.h"
 
-#include "Math/ScopedFlushDenormals.h"
+#include "Math/Accelerate/ScopedFlushDenormals.h"
 #include "Math/Accelerate/SignalProcessing.h"
 #include "Math/Memory.h"
 

@@ -1,6 +1,6 @@
 #include "Reverb/SimpleReverb.h"
 
-#include "Math/ScopedFlushDenormals.h"
+#include "Math/Accelerate/ScopedFlushDenormals.h"
 #include "Math/Accelerate/SignalProcessing.h"
 #include "Math/Accelerate/VectorKernels.h"
 #include "Math/Memory.h"

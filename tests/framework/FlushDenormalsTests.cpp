@@ -1,6 +1,6 @@
 // Flushing denormals is scoped: whatever the blocks nest, the caller gets its
 // own floating-point mode back, and subnormal results vanish only inside.
-#include "Math/ScopedFlushDenormals.h"
+#include "Math/Accelerate/ScopedFlushDenormals.h"
 
 #include <gtest/gtest.h>
 
