@@ -550,8 +550,8 @@ struct Reach
           wrap (hn::Set (DI(), static_cast<int> (r.size))),
           lowest (hn::Set (DI(), 4)),
           highest (hn::Set (DI(), static_cast<int> (r.size) + 3)),
-          // Seventeen samples from position - 1 must stay inside the size + 4 floats.
-          highestWindowStart (static_cast<int> (r.size) - 12)
+          // Sixteen samples from position - 1 must stay inside the size + 4 floats.
+          highestWindowStart (static_cast<int> (r.size) - 11)
     {
     }
 
@@ -593,13 +593,45 @@ struct Reach
             y1 = hn::LoadU (d, data + p0 - 1);
         }
         else if (! nearby (data, p, p0, y0, y1))
-        {
-            V y[4];
-            quads (data, p, y);
-            y0 = y[0];
-            y1 = y[1];
-        }
+            pairs (data, p, y0, y1);
         return hn::Add (hn::Mul (f, hn::Sub (y1, y0)), y0);
+    }
+
+    // Each lane's newest sample data[p] (y0) and the one before it (y1): one
+    // 8-byte load per lane, the pairs then sorted into the two vectors.
+    // (A template so that the branch for the other width is discarded.)
+    template <class DL = D>
+    static HWY_INLINE void pairs (const float* data, VI p, hn::Vec<DL>& y0, hn::Vec<DL>& y1) noexcept
+    {
+        HWY_ALIGN int at[lanes];
+        hn::Store (p, DI(), at);
+#if HWY_TARGET != HWY_SCALAR
+        if constexpr (lanes == 4 || lanes == 8)
+        {
+            const DL d;
+            const hn::Full128<float> d4;
+            const auto four = [&] (size_t k) {
+                const hn::Full64<float> d2;
+                return hn::Combine (d4, hn::LoadU (d2, data + at[k + 1] - 1), hn::LoadU (d2, data + at[k] - 1));
+            };
+            hn::Vec<DL> lo, hi;
+            if constexpr (lanes == 8)
+            {
+                lo = hn::Combine (d, four (2), four (0));
+                hi = hn::Combine (d, four (6), four (4));
+            }
+            else
+            {
+                lo = four (0);
+                hi = four (2);
+            }
+            y1 = hn::ConcatEven (d, hi, lo);
+            y0 = hn::ConcatOdd (d, hi, lo);
+            return;
+        }
+#endif
+        y0 = hn::Set (DL(), data[at[0]]);
+        y1 = hn::Set (DL(), data[at[0] - 1]);
     }
 
     // The four samples up to each lane's position: y[m] = data[p - m].
@@ -618,8 +650,8 @@ struct Reach
 
     // Eight lanes whose positions lie within fifteen samples after the first
     // (a tap sweeping at up to twice the speed of the signal, as a pitch
-    // shifter's do): a few vector loads hold all their samples, and each
-    // lane picks its two.
+    // shifter's do): two vector loads hold all their samples, and each lane
+    // picks its two.
     HWY_INLINE bool nearby (const float* data, VI p, int p0, V& y0, V& y1) const noexcept
     {
 #if HWY_TARGET != HWY_SCALAR
@@ -636,16 +668,16 @@ struct Reach
             if (! hn::AllTrue (du, hn::Eq (hn::Min (relU, hn::Set (du, 14u)), relU)))
                 return false;
             // Lane k's older sample is element rel[k] of the sixteen from
-            // p0 - 1, its newer one the same element of the sixteen from p0:
-            // one set of indices and one blend mask serve both.
-            const auto at = hn::IndicesFromVec (d, hn::And (rel, hn::Set (di, 7)));
-            const auto high = hn::RebindMask (d, hn::Gt (rel, hn::Set (di, 7)));
-            const auto pick = [&] (const float* from) {
-                return hn::IfThenElse (high, hn::TableLookupLanes (hn::LoadU (d, from + 8), at),
-                                       hn::TableLookupLanes (hn::LoadU (d, from), at));
+            // p0 - 1, its newer one element rel[k] + 1.
+            const V lo = hn::LoadU (d, data + p0 - 1);
+            const V hi = hn::LoadU (d, data + p0 + 7);
+            const auto pick = [&] (VI index) {
+                const auto at = hn::IndicesFromVec (d, hn::And (index, hn::Set (di, 7)));
+                return hn::IfThenElse (hn::RebindMask (d, hn::Gt (index, hn::Set (di, 7))), hn::TableLookupLanes (hi, at),
+                                       hn::TableLookupLanes (lo, at));
             };
-            y1 = pick (data + p0 - 1);
-            y0 = pick (data + p0);
+            y1 = pick (rel);
+            y0 = pick (hn::Add (rel, hn::Set (di, 1)));
             return true;
         }
 #endif
