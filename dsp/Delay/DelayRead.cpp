@@ -38,6 +38,19 @@ inline long tapPosition (long base, unsigned long i, long whole, long size) noex
 // At most this many storages are read in one call.
 constexpr int kMostLines = 8;
 
+// Sample i's newest tap and how far behind it the read lies.
+struct Tap
+{
+    long position;
+    float fraction;
+};
+inline Tap tapOf (const float* time, unsigned long i, const VectorKernels::DelayReach& r) noexcept
+{
+    const float d = delayInSamples (time[i], r.toSeconds, r.sampleRate, r.shortest, r.longest);
+    const long whole = static_cast<long> (d);
+    return { tapPosition (r.base, i, whole, r.size), d - static_cast<float> (whole) };
+}
+
 // The plain forms, one sample at a time: samples first .. n - 1 (the vector
 // layer has read the ones before).
 inline void readLinearFrom (const float* time, float* out, const float* data, const VectorKernels::DelayReach& r,
@@ -45,10 +58,7 @@ inline void readLinearFrom (const float* time, float* out, const float* data, co
 {
     for (unsigned long i = first; i < n; ++i)
     {
-        const float d = delayInSamples (time[i], r.toSeconds, r.sampleRate, r.shortest, r.longest);
-        const long whole = static_cast<long> (d);
-        const float f = d - static_cast<float> (whole);
-        const long p = tapPosition (r.base, i, whole, r.size);
+        const auto [p, f] = tapOf (time, i, r);
         // y0 + F (y1 - y0): the position lies F samples behind y0.
         const float y0 = data[p];
         const float y1 = data[p - 1];
@@ -61,10 +71,7 @@ inline void readLagrangeFrom (const float* time, float* out, const float* data, 
 {
     for (unsigned long i = first; i < n; ++i)
     {
-        const float d = delayInSamples (time[i], r.toSeconds, r.sampleRate, r.shortest, r.longest);
-        const long whole = static_cast<long> (d);
-        const float f = d - static_cast<float> (whole);
-        const long p = tapPosition (r.base, i, whole, r.size);
+        const auto [p, f] = tapOf (time, i, r);
         const float y0 = data[p];
         const float y1 = data[p - 1];
         const float y2 = data[p - 2];

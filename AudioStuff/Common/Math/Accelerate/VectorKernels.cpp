@@ -518,9 +518,9 @@ unsigned long OscillatorPhases (float phase, float step, const float* phaseOffse
 // vector of samples, each lane as DelayRead's per-sample loop computes it.
 // Storages and blocks below kLongestVectorRead samples (see readable).
 // The whole part of delays in [0, 2^23) as ints. x86's truncating
-// conversion is exact there; Highway's ConvertTo adds three steps that
-// guard against overflow, on the path from the delay to the load address,
-// and slowed the reads by 10 to 20 %.
+// conversion is exact there and one step on the path from the delay to the
+// load address; Highway's ConvertTo adds three that guard against overflow,
+// Trunc is a two-step rounding, and either slowed the reads by 10 to 20 %.
 HWY_INLINE hn::Vec<hn::RebindToSigned<D>> truncated (V x) noexcept
 {
 #if HWY_TARGET == HWY_AVX2
