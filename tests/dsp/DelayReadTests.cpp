@@ -1,8 +1,9 @@
 // Delay reads compute several samples per step (eight, four or one lanes,
 // on every target the CPU runs, then single samples at the end of a block).
 // Every sample, whatever lane or tail it falls in, must be exactly the
-// interpolation written out for that sample alone: the delay clipped to the block and the storage, the read position
-// wrapped once, and the interpolation in its documented order.
+// interpolation written out for that sample alone: the delay clipped to the
+// block and the storage, the read position wrapped once, and the
+// interpolation in its documented order.
 #include "Delay/DelayLine.h"
 #include "Delay/DelayRead.h"
 #include "Delay/DelayWrite.h"
