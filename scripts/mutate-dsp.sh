@@ -96,7 +96,7 @@ dsp/Reverb/Reverb.cpp | = b.convertControls (colourB, dampingB, n); | = b.conver
 dsp/Reverb/EarlyReflections.cpp | rung (tapB, outLeftB, diffB, n); | rung (tapA, outLeftB, diffB, n);
 dsp/Reverb/EarlyReflections.cpp | firstRung (tapB, leftB, outLeftB, diffB, n); | firstRung (tapB, leftA, outLeftB, diffB, n);
 dsp/Reverb/SimpleReverb.cpp | b.mixAndStore (buffersB, n); | b.mixAndStore (buffersA, n);
-dsp/Delay/DelayReadAvx2.cpp | while (end < count && time[end] == time[first]) | while (end < count)
+AudioStuff/Common/Math/Accelerate/VectorKernels.cpp | while (end < count && time[end] == time[first]) | while (end < count)
 AudioStuff/Common/Math/Accelerate/VectorKernels.cpp | partial = hn::Sub (partial, hn::Mul (a2, y2)); | partial = hn::Sub (partial, hn::Mul (a2, y1));
 AudioStuff/Common/Math/Accelerate/VectorKernels.cpp | r[j + 4] = hn::ConcatUpperUpper (d, s[j + 4], s[j]); | r[j + 4] = hn::ConcatLowerLower (d, s[j + 4], s[j]);
 dsp/Kernel/VantrelDSPKernelProcess.cpp | reverb.lengthSource = parameterBuffer (P::ReverbLength) + start; | reverb.lengthSource = parameterBuffer (P::DelayTimeA) + start;
@@ -104,7 +104,7 @@ dsp/Kernel/VantrelDSPKernelProcess.cpp | const unsigned long amounts[2] = { P::P
 dsp/Kernel/VantrelDSPKernelProcess.cpp | const unsigned long windows[2] = { P::DelayTimeA, P::DelayTimeB }; | const unsigned long windows[2] = { P::DelayTimeA, P::DelayTimeA };
 dsp/Kernel/VantrelDSPKernel.cpp | dryWet->usePower = false; | dryWet->usePower = true;
 dsp/Pitch/Shifter.cpp | dryWet.twoSegment = false; | dryWet.twoSegment = true;
-dsp/Delay/DelayReadAvx2.cpp | return _mm256_add_ps (_mm256_mul_ps (f, _mm256_sub_ps (y1, y0)), y0); | return _mm256_add_ps (_mm256_mul_ps (f, _mm256_sub_ps (y0, y1)), y1);
+AudioStuff/Common/Math/Accelerate/VectorKernels.cpp | return hn::Add (hn::Mul (f, hn::Sub (y1, y0)), y0); | return hn::Add (hn::Mul (f, hn::Sub (y0, y1)), y1);
 dsp/Kernel/VantrelDSPKernel.cpp | duckerRatio (scratch (10.0f)) | duckerRatio (scratch (8.0f))
 dsp/Kernel/VantrelDSPKernel.cpp | scratch (0.25f * static_cast<float> (i)) | scratch (0.2f * static_cast<float> (i))
 dsp/Kernel/VantrelDSPKernel.cpp | == 0.0f ? LowShelf : HighPass | == 0.0f ? HighPass : LowShelf

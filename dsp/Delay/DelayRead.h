@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Delay/DelayWrite.h"
+#include "Math/Accelerate/VectorKernels.h"
 
 // A block reader of one channel's DelayWrite with a fractional delay per
 // sample, in one of two placements:
@@ -44,8 +45,8 @@ public:
     // tapA + weightB[i] tapB, with tapA and tapB what processAfterWrite gives
     // at timeA and timeB (seconds) on storages[c]. Returns false and does
     // nothing where no one-pass form applies (storages that differ, Lagrange
-    // reads, a CPU without AVX2, a block that is not a multiple of 8); the
-    // caller then reads tap by tap.
+    // reads, a block that is not a multiple of 8); the caller then reads tap
+    // by tap.
     bool processWindowedTapsAfterWrite (const float* timeA, const float* timeB, const float* weightA,
                                         const float* weightB, const DelayWrite* const* storages, float* const* out,
                                         int channels, unsigned long n) noexcept;
@@ -55,9 +56,8 @@ public:
     // with this reader's rate and interpolation: the same samples as count
     // calls. Storages next to each other with the same time pointer share
     // their positions. Returns false and does nothing where no one-pass
-    // form applies (storages that differ, Lagrange reads, a CPU without
-    // AVX2, a block that is not a multiple of 8); the caller then reads one
-    // by one.
+    // form applies (storages that differ, Lagrange reads, a block that is
+    // not a multiple of 8); the caller then reads one by one.
     bool processMillisecondsAlike (const float* const* timeMs, float* const* out, const DelayWrite* const* storages,
                                    int count, unsigned long n) noexcept;
     // The same for reads after the write, as processMillisecondsAfterWrite.
@@ -68,16 +68,12 @@ public:
     float sampleRate = 44100.0f;
 
 private:
-    struct Reach
-    {
-        long base;
-        float shortest, longest;
-    };
-    // Where sample 0 of an n-sample read sits and the delays it may take.
-    static Reach reachFor (const DelayWrite& w, unsigned long n, bool afterWrite) noexcept;
+    // Where sample 0 of an n-sample read sits, the delays it may take, and
+    // this reader's rate, for times in units of toSeconds seconds (1 or 0.001).
+    VectorKernels::DelayReach reachFor (const DelayWrite& w, unsigned long n, bool afterWrite, float toSeconds) const noexcept;
     // Whether `count` storages can be read in one vector pass of n samples
-    // (AVX2, linear reads, n a multiple of 8, storages of one size written
-    // alike); fills data[0 .. count - 1] with their samples when they can.
+    // (linear reads, n a multiple of 8, storages of one size written alike);
+    // fills data[0 .. count - 1] with their samples when they can.
     bool onePass (const DelayWrite* const* storages, int count, unsigned long n, const float** data) const noexcept;
     bool readAlike (const float* const* timeMs, float* const* out, const DelayWrite* const* storages, int count,
                     unsigned long n, bool afterWrite) noexcept;
@@ -85,13 +81,7 @@ private:
     // Each sample is read in one pass (delay, position, taps and
     // interpolation together): the reader needs no scratch memory, and the
     // per-sample arithmetic is the same sequence of operations whatever the
-    // block length.
-    // Times in units of toSeconds seconds (1 or 0.001).
+    // block length. Whole vectors through the vector layer, the rest here.
     void read (const float* time, float toSeconds, float* out, const DelayWrite& w, unsigned long n,
                bool afterWrite) noexcept;
-    // Samples first .. n - 1 (the ones before are read already).
-    void readLinear (const float* time, float toSeconds, float* out, const DelayWrite& w, unsigned long n, long base,
-                     float shortest, float longest, unsigned long first) const noexcept;
-    void readLagrange (const float* time, float toSeconds, float* out, const DelayWrite& w, unsigned long n, long base,
-                       float shortest, float longest) const noexcept;
 };

@@ -41,7 +41,7 @@ std::vector<float> stepByStep (const std::vector<float>& dry, const std::vector<
 }
 } // namespace
 
-INSTANTIATE_TEST_SUITE_P (EveryTarget, VectorTargets, VectorTargets::all(), VectorTargets::name);
+// (VectorTargets is instantiated once for the DSP tests, in DelayReadTests.cpp.)
 
 TEST_P (VectorTargets, DryWetOnePassIsTheStepByStepLaw)
 {

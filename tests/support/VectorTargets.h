@@ -10,8 +10,8 @@
 // A test of the vector layer's fast forms, run once on every Highway target
 // this CPU runs (AVX2, SSE4, SSSE3 and the one-lane form on a current x86
 // machine; what an emulated CPU has under QEMU), each checked against the
-// plain forms. A test executable that uses it instantiates it once (framework
-// tests: SignalProcessingTests.cpp; DSP tests: DryWetPassTests.cpp), named by target:
+// plain forms. Each test executable instantiates it once (framework tests:
+// SignalProcessingTests.cpp; DSP tests: DelayReadTests.cpp), named by target:
 // INSTANTIATE_TEST_SUITE_P (EveryTarget, VectorTargets, VectorTargets::all(), VectorTargets::name);
 class VectorTargets : public testing::TestWithParam<std::int64_t>
 {

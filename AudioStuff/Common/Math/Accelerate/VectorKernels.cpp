@@ -690,6 +690,303 @@ unsigned long Reduce (Reduction kind, const float* a, unsigned long n, float (&f
     return 0;
 }
 
+// Delay reads: the per-call constants, and the positions and taps of a
+// vector of samples, each lane as DelayRead's per-sample loop computes it.
+// Storages and blocks below kLongestVectorRead samples (see readable).
+// The whole part of delays in [0, 2^23) as ints. x86's truncating
+// conversion is exact there and one step on the path from the delay to the
+// load address; Highway's ConvertTo adds three that guard against overflow,
+// Trunc is a two-step rounding, and either slowed the reads by 10 to 20 %.
+HWY_INLINE hn::Vec<hn::RebindToSigned<D>> truncated (V x) noexcept
+{
+#if HWY_TARGET == HWY_AVX2
+    return hn::Vec<hn::RebindToSigned<D>> { _mm256_cvttps_epi32 (x.raw) };
+#elif HWY_TARGET == HWY_SSE4 || HWY_TARGET == HWY_SSSE3
+    return hn::Vec<hn::RebindToSigned<D>> { _mm_cvttps_epi32 (x.raw) };
+#else
+    return hn::ConvertTo (hn::RebindToSigned<D>(), x);
+#endif
+}
+
+struct Reach
+{
+    using DI = hn::RebindToSigned<D>;
+    using VI = hn::Vec<DI>;
+    static constexpr size_t lanes = hn::MaxLanes (D());
+    V unit, rate, low, high;
+    VI first, wrap, lowest, highest;
+    int highestWindowStart;
+
+    explicit Reach (const DelayReach& r) noexcept
+        : unit (hn::Set (D(), r.toSeconds)),
+          rate (hn::Set (D(), r.sampleRate)),
+          low (hn::Set (D(), r.shortest)),
+          high (hn::Set (D(), r.longest)),
+          first (counting (static_cast<int> (r.base))),
+          wrap (hn::Set (DI(), static_cast<int> (r.size))),
+          lowest (hn::Set (DI(), 4)),
+          highest (hn::Set (DI(), static_cast<int> (r.size) + 3)),
+          // Sixteen samples from position - 1 must stay inside the size + 4 floats.
+          highestWindowStart (static_cast<int> (r.size) - 11)
+    {
+    }
+
+    // Positions and fractions of samples i .. i + lanes - 1: the delay limited
+    // to [shortest, longest] (NaN to shortest), truncated, the position
+    // wrapped once and clamped. Seconds: times already in seconds, whose
+    // x 1 is exact and left out (one register fewer in the two-tap loop).
+    template <bool Seconds = false>
+    HWY_INLINE VI positions (const float* time, size_t i, V& f) const noexcept
+    {
+        const D d;
+        const DI di;
+        V delay = hn::LoadU (d, time + i);
+        if constexpr (! Seconds)
+            delay = hn::Mul (delay, unit);
+        delay = hn::Mul (delay, rate);
+        delay = hn::Max (low, delay);
+        delay = hn::Min (high, delay);
+        delay = hn::IfThenElse (hn::Ge (delay, low), delay, low);
+        const VI whole = truncated (delay);
+        f = hn::Sub (delay, hn::ConvertTo (d, whole));
+        VI p = hn::Sub (hn::Add (first, hn::Set (di, static_cast<int> (i))), whole);
+        p = hn::Add (p, hn::IfThenElseZero (hn::Lt (p, lowest), wrap));
+        return hn::Min (hn::Max (p, lowest), highest);
+    }
+
+    // The interpolated samples at positions p with fractions f: y0 + F (y1 - y0).
+    HWY_INLINE V taps (const float* data, VI p, V f) const noexcept
+    {
+        const D d;
+        const DI di;
+        V y0, y1;
+        const int p0 = hn::GetLane (p);
+        if (hn::AllTrue (di, hn::Eq (p, counting (p0))))
+        {
+            // Consecutive positions (a delay that holds or moves slowly): two
+            // plain vector loads read the same samples.
+            y0 = hn::LoadU (d, data + p0);
+            y1 = hn::LoadU (d, data + p0 - 1);
+        }
+        else if (! nearby (data, p, p0, y0, y1))
+            pairs (data, p, y0, y1);
+        return hn::Add (hn::Mul (f, hn::Sub (y1, y0)), y0);
+    }
+
+    // Each lane's newest sample data[p] (y0) and the one before it (y1): one
+    // 8-byte load per lane, the pairs then sorted into the two vectors.
+    // (A template so that the branch for the other width is discarded.)
+    template <class DL = D>
+    static HWY_INLINE void pairs (const float* data, VI p, hn::Vec<DL>& y0, hn::Vec<DL>& y1) noexcept
+    {
+        HWY_ALIGN int at[lanes];
+        hn::Store (p, DI(), at);
+#if HWY_TARGET != HWY_SCALAR
+        if constexpr (lanes == 4 || lanes == 8)
+        {
+            const DL d;
+            const hn::Full128<float> d4;
+            const auto four = [&] (size_t k) {
+                const hn::Full64<float> d2;
+                return hn::Combine (d4, hn::LoadU (d2, data + at[k + 1] - 1), hn::LoadU (d2, data + at[k] - 1));
+            };
+            hn::Vec<DL> lo, hi;
+            if constexpr (lanes == 8)
+            {
+                lo = hn::Combine (d, four (2), four (0));
+                hi = hn::Combine (d, four (6), four (4));
+            }
+            else
+            {
+                lo = four (0);
+                hi = four (2);
+            }
+            y1 = hn::ConcatEven (d, hi, lo);
+            y0 = hn::ConcatOdd (d, hi, lo);
+            return;
+        }
+#endif
+        y0 = hn::Set (DL(), data[at[0]]);
+        y1 = hn::Set (DL(), data[at[0] - 1]);
+    }
+
+    // The four samples up to each lane's position: y[m] = data[p - m].
+    static HWY_INLINE void quads (const float* data, VI p, V (&y)[4]) noexcept
+    {
+        HWY_ALIGN int at[lanes];
+        hn::Store (p, DI(), at);
+        const float* from[lanes];
+        for (size_t k = 0; k < lanes; ++k)
+            from[k] = data + at[k] - 3;
+        V q[4];
+        gatherQuads (D(), from, q);
+        for (int m = 0; m < 4; ++m)
+            y[m] = q[3 - m];
+    }
+
+    // Eight lanes whose positions lie within fifteen samples after the first
+    // (a tap sweeping at up to twice the speed of the signal, as a pitch
+    // shifter's do): two vector loads hold all their samples, and each lane
+    // picks its two.
+    HWY_INLINE bool nearby (const float* data, VI p, int p0, V& y0, V& y1) const noexcept
+    {
+#if HWY_TARGET != HWY_SCALAR
+        if constexpr (lanes == 8)
+        {
+            const D d;
+            const DI di;
+            if (p0 > highestWindowStart)
+                return false;
+            const VI rel = hn::Sub (p, hn::Set (di, p0));
+            // 0 <= rel <= 14 in one unsigned comparison.
+            const hn::RebindToUnsigned<D> du;
+            const auto relU = hn::BitCast (du, rel);
+            if (! hn::AllTrue (du, hn::Eq (hn::Min (relU, hn::Set (du, 14u)), relU)))
+                return false;
+            // Lane k's older sample is element rel[k] of the sixteen from
+            // p0 - 1, its newer one element rel[k] + 1.
+            const V lo = hn::LoadU (d, data + p0 - 1);
+            const V hi = hn::LoadU (d, data + p0 + 7);
+            const auto pick = [&] (VI index) {
+                const auto at = hn::IndicesFromVec (d, hn::And (index, hn::Set (di, 7)));
+                return hn::IfThenElse (hn::RebindMask (d, hn::Gt (index, hn::Set (di, 7))), hn::TableLookupLanes (hi, at),
+                                       hn::TableLookupLanes (lo, at));
+            };
+            y1 = pick (rel);
+            y0 = pick (hn::Add (rel, hn::Set (di, 1)));
+            return true;
+        }
+#endif
+        (void) data, (void) p, (void) p0, (void) y0, (void) y1;
+        return false;
+    }
+};
+
+bool readable (const DelayReach& r, unsigned long n) noexcept
+{
+    return n < static_cast<unsigned long> (kLongestVectorRead) && r.size < kLongestVectorRead;
+}
+
+unsigned long DelayLagrange (const float* time, float* out, const float* data, const DelayReach& r, unsigned long n)
+{
+    if (! readable (r, n))
+        return 0;
+    const D d;
+    const Reach reach (r);
+    constexpr size_t lanes = Reach::lanes;
+    const V sixth = hn::Set (d, 0.1666667f);
+    const V minusSixth = hn::Set (d, -0.1666667f);
+    const V two = hn::Set (d, 2.0f);
+    const V three = hn::Set (d, 3.0f);
+    const V minusThree = hn::Set (d, -3.0f);
+    size_t i = 0;
+    for (; i + lanes <= n; i += lanes)
+    {
+        V f;
+        V y[4];
+        Reach::quads (data, reach.positions (time, i, f), y);
+        const V y0 = y[0], y1 = y[1], y2 = y[2], y3 = y[3];
+        // As DelayRead's per-sample Lagrange step, operation by operation.
+        const V c = hn::Add (hn::Mul (f, minusSixth), sixth);
+        V a = hn::Sub (y3, y0);
+        a = hn::Add (hn::Mul (y2, minusThree), a);
+        a = hn::Add (hn::Mul (y1, three), a);
+        a = hn::Mul (f, a);
+        V b = hn::Mul (y0, two);
+        b = hn::Add (hn::Mul (y1, minusThree), b);
+        b = hn::Add (b, y3);
+        b = hn::Add (b, a);
+        b = hn::Mul (c, b);
+        V e = hn::Sub (y2, y1);
+        e = hn::Sub (e, b);
+        hn::StoreU (hn::Add (hn::Mul (f, e), y1), d, out + i);
+    }
+    return i;
+}
+
+// Storages read at one set of times: the positions are found once per
+// vector. G storages (1 or 2: no loop over them, so the compiler does not
+// hoist a path's set-up out of its branch), or `count`.
+template <int G>
+HWY_INLINE void readGroup (const Reach& reach, const float* time, const float* const* data, float* const* out, int count,
+                           unsigned long n) noexcept
+{
+    const int storages = G > 0 ? G : count;
+    for (size_t i = 0; i + Reach::lanes <= n; i += Reach::lanes)
+    {
+        V f;
+        const auto p = reach.positions (time, i, f);
+        for (int k = 0; k < storages; ++k)
+            hn::StoreU (reach.taps (data[k], p, f), D(), out[k] + i);
+    }
+}
+
+unsigned long DelayLinear (const float* time, float* out, const float* data, const DelayReach& r, unsigned long n)
+{
+    if (! readable (r, n))
+        return 0;
+    readGroup<1> (Reach (r), time, &data, &out, 1, n);
+    return n / Reach::lanes * Reach::lanes;
+}
+
+void DelayLinearMany (const float* const* time, float* const* out, const float* const* data, int count,
+                      const DelayReach& r, unsigned long n)
+{
+    if (! readable (r, n))
+        return;
+    const Reach reach (r);
+    for (int first = 0; first < count;)
+    {
+        // Storages next to each other at the same times share their
+        // positions; a group is read side by side and the next after it, so
+        // that only a few storages stream through the caches at a time.
+        int end = first + 1;
+        while (end < count && time[end] == time[first])
+            ++end;
+        const int group = end - first;
+        if (group == 1)
+            readGroup<1> (reach, time[first], data + first, out + first, group, n);
+        else if (group == 2)
+            readGroup<2> (reach, time[first], data + first, out + first, group, n);
+        else
+            readGroup<0> (reach, time[first], data + first, out + first, group, n);
+        first = end;
+    }
+}
+
+// Channels: 1 or 2, fixed so that no loop over them lets the compiler hoist a
+// read path's set-up out of its branch.
+template <int Channels>
+HWY_INLINE void windowedTaps (const float* timeA, const float* timeB, const float* weightA, const float* weightB,
+                              const float* const* data, float* const* out, const Reach& reach, unsigned long n) noexcept
+{
+    for (size_t i = 0; i + Reach::lanes <= n; i += Reach::lanes)
+    {
+        V fA, fB;
+        const auto pA = reach.positions<true> (timeA, i, fA);
+        const auto pB = reach.positions<true> (timeB, i, fB);
+        const V wA = hn::LoadU (D(), weightA + i);
+        const V wB = hn::LoadU (D(), weightB + i);
+        for (int c = 0; c < Channels; ++c)
+        {
+            const V a = reach.taps (data[c], pA, fA);
+            const V b = reach.taps (data[c], pB, fB);
+            hn::StoreU (hn::Add (hn::Mul (wA, a), hn::Mul (wB, b)), D(), out[c] + i);
+        }
+    }
+}
+
+void DelayWindowedTaps (const float* timeA, const float* timeB, const float* weightA, const float* weightB,
+                        const float* const* data, float* const* out, int channels, const DelayReach& r, unsigned long n)
+{
+    if (! readable (r, n))
+        return;
+    const Reach reach (r);
+    if (channels == 2)
+        windowedTaps<2> (timeA, timeB, weightA, weightB, data, out, reach, n);
+    else
+        windowedTaps<1> (timeA, timeB, weightA, weightB, data, out, reach, n);
+}
 } // namespace HWY_NAMESPACE
 } // namespace VectorKernels
 HWY_AFTER_NAMESPACE();
@@ -711,6 +1008,10 @@ HWY_EXPORT (WindowPhases);
 HWY_EXPORT (OscillatorPhases);
 HWY_EXPORT (Crossfade);
 HWY_EXPORT (Reduce);
+HWY_EXPORT (DelayLinear);
+HWY_EXPORT (DelayLagrange);
+HWY_EXPORT (DelayLinearMany);
+HWY_EXPORT (DelayWindowedTaps);
 
 void cos (const float* a, float* out, unsigned long n) noexcept { KARVON_DISPATCH (Cos) (a, out, n); }
 void sin (const float* a, float* out, unsigned long n) noexcept { KARVON_DISPATCH (Sin) (a, out, n); }
@@ -759,6 +1060,29 @@ unsigned long crossfade (const float* dry, const float* wet, float* out, unsigne
 unsigned long reduce (Reduction kind, const float* a, unsigned long n, float (&folded)[4]) noexcept
 {
     return KARVON_DISPATCH (Reduce) (kind, a, n, folded);
+}
+
+unsigned long delayLinear (const float* time, float* out, const float* data, const DelayReach& reach, unsigned long n) noexcept
+{
+    return KARVON_DISPATCH (DelayLinear) (time, out, data, reach, n);
+}
+
+unsigned long delayLagrange (const float* time, float* out, const float* data, const DelayReach& reach, unsigned long n) noexcept
+{
+    return KARVON_DISPATCH (DelayLagrange) (time, out, data, reach, n);
+}
+
+void delayLinearMany (const float* const* time, float* const* out, const float* const* data, int count,
+                      const DelayReach& reach, unsigned long n) noexcept
+{
+    KARVON_DISPATCH (DelayLinearMany) (time, out, data, count, reach, n);
+}
+
+void delayWindowedTaps (const float* timeA, const float* timeB, const float* weightA, const float* weightB,
+                        const float* const* data, float* const* out, int channels, const DelayReach& reach,
+                        unsigned long n) noexcept
+{
+    KARVON_DISPATCH (DelayWindowedTaps) (timeA, timeB, weightA, weightB, data, out, channels, reach, n);
 }
 
 std::vector<std::int64_t> targetsThisCpuRuns()

@@ -6,13 +6,13 @@
 class BiquadHistory;
 
 // Internal to the vector layer and the blocks that fold its loops into their
-// own (the oscillator, the pitch shifter, the reverbs, the dry/wet mixer, the
-// ducker): the operations whose fast forms are written once, on Highway, and
-// compiled for every x86 target from SSE2 to AVX2 (on Arm, NEON). Each call
-// runs the form for the best target this CPU has, chosen in one place
-// (VectorDispatch.h) when first called. AVX-512 is left out: on some server
-// processors 512-bit arithmetic slows the clock of the whole core, the
-// host's and every other plug-in's work with it.
+// own (the oscillator, the pitch shifter, the delay reads, the reverbs, the
+// dry/wet mixer, the ducker): the operations whose fast forms are written
+// once, on Highway, and compiled for every x86 target from SSE2 to AVX2 (on
+// Arm, NEON). Each call runs the form for the best target this CPU has,
+// chosen in one place (VectorDispatch.h) when first called. AVX-512 is left
+// out: on some server processors 512-bit arithmetic slows the clock of the
+// whole core, the host's and every other plug-in's work with it.
 //
 // Every target takes the same separate multiplies and adds in the same order
 // as the plain forms (the file is built with -ffp-contract=off), so all give
@@ -136,6 +136,33 @@ enum class Reduction
     sumOfSquares
 };
 unsigned long reduce (Reduction kind, const float* a, unsigned long n, float (&folded)[4]) noexcept;
+// Delay reads of one storage (`data`, as DelayWrite keeps it: size + 4
+// floats, the first four guarding the wrap), per sample: the delay (time x
+// toSeconds x sampleRate) limited to [shortest, longest] (NaN to shortest),
+// the newest tap at base + i - the delay's whole samples, wrapped once, and
+// the linear or four-point Lagrange interpolation of DelayRead's per-sample
+// loops, operation by operation. delayLinear and delayLagrange read whole
+// vectors and return how many samples they read; the two others read all n
+// (a multiple of 8) of `count` storages written alike (neighbours with equal
+// time pointers share their positions), or of 1 or 2 storages at two taps
+// weighted and summed (out = weightA tapA + weightB tapB; times in seconds,
+// toSeconds 1).
+// Storages and blocks this long or longer (174 s at 48 kHz; never in
+// practice) are read by the callers' own per-sample loops: the delay's whole
+// samples must fit a float's mantissa.
+constexpr long kLongestVectorRead = 1L << 23;
+struct DelayReach
+{
+    float toSeconds, sampleRate, shortest, longest;
+    long base, size;
+};
+unsigned long delayLinear (const float* time, float* out, const float* data, const DelayReach& reach, unsigned long n) noexcept;
+unsigned long delayLagrange (const float* time, float* out, const float* data, const DelayReach& reach, unsigned long n) noexcept;
+void delayLinearMany (const float* const* time, float* const* out, const float* const* data, int count,
+                      const DelayReach& reach, unsigned long n) noexcept;
+void delayWindowedTaps (const float* timeA, const float* timeB, const float* weightA, const float* weightB,
+                        const float* const* data, float* const* out, int channels, const DelayReach& reach,
+                        unsigned long n) noexcept;
 
 // Picks the target for this CPU now (else the first call does).
 void choose() noexcept;
