@@ -209,7 +209,7 @@ void DelayRead::read (const float* time, float toSeconds, float* out, const Dela
     const VectorKernels::DelayReach reach = reachFor (w, n, afterWrite, toSeconds);
     const float* data = w.buffer.data();
     if (interpolationMode == Lagrange)
-        readLagrangeFrom (time, out, data, reach, VectorKernels::delayLagrange (time, out, data, reach, n), n);
+        readLagrangeFrom (time, out, data, reach, 0, n); // no reader of the effect interpolates so
     else
         readLinearFrom (time, out, data, reach, VectorKernels::delayLinear (time, out, data, reach, n), n);
 }

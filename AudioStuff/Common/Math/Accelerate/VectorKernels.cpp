@@ -810,20 +810,6 @@ struct Reach
         y1 = hn::Set (DL(), data[at[0] - 1]);
     }
 
-    // The four samples up to each lane's position: y[m] = data[p - m].
-    static HWY_INLINE void quads (const float* data, VI p, V (&y)[4]) noexcept
-    {
-        HWY_ALIGN int at[lanes];
-        hn::Store (p, DI(), at);
-        const float* from[lanes];
-        for (size_t k = 0; k < lanes; ++k)
-            from[k] = data + at[k] - 3;
-        V q[4];
-        gatherQuads (D(), from, q);
-        for (int m = 0; m < 4; ++m)
-            y[m] = q[3 - m];
-    }
-
     // Eight lanes whose positions lie within fifteen samples after the first
     // (a tap sweeping at up to twice the speed of the signal, as a pitch
     // shifter's do): two vector loads hold all their samples, and each lane
@@ -865,43 +851,6 @@ struct Reach
 bool readable (const DelayReach& r, unsigned long n) noexcept
 {
     return n < static_cast<unsigned long> (kLongestVectorRead) && r.size < kLongestVectorRead;
-}
-
-unsigned long DelayLagrange (const float* time, float* out, const float* data, const DelayReach& r, unsigned long n)
-{
-    if (! readable (r, n))
-        return 0;
-    const D d;
-    const Reach reach (r);
-    constexpr size_t lanes = Reach::lanes;
-    const V sixth = hn::Set (d, 0.1666667f);
-    const V minusSixth = hn::Set (d, -0.1666667f);
-    const V two = hn::Set (d, 2.0f);
-    const V three = hn::Set (d, 3.0f);
-    const V minusThree = hn::Set (d, -3.0f);
-    size_t i = 0;
-    for (; i + lanes <= n; i += lanes)
-    {
-        V f;
-        V y[4];
-        Reach::quads (data, reach.positions (time, i, f), y);
-        const V y0 = y[0], y1 = y[1], y2 = y[2], y3 = y[3];
-        // As DelayRead's per-sample Lagrange step, operation by operation.
-        const V c = hn::Add (hn::Mul (f, minusSixth), sixth);
-        V a = hn::Sub (y3, y0);
-        a = hn::Add (hn::Mul (y2, minusThree), a);
-        a = hn::Add (hn::Mul (y1, three), a);
-        a = hn::Mul (f, a);
-        V b = hn::Mul (y0, two);
-        b = hn::Add (hn::Mul (y1, minusThree), b);
-        b = hn::Add (b, y3);
-        b = hn::Add (b, a);
-        b = hn::Mul (c, b);
-        V e = hn::Sub (y2, y1);
-        e = hn::Sub (e, b);
-        hn::StoreU (hn::Add (hn::Mul (f, e), y1), d, out + i);
-    }
-    return i;
 }
 
 // Storages read at one set of times: the positions are found once per
@@ -1009,7 +958,6 @@ HWY_EXPORT (OscillatorPhases);
 HWY_EXPORT (Crossfade);
 HWY_EXPORT (Reduce);
 HWY_EXPORT (DelayLinear);
-HWY_EXPORT (DelayLagrange);
 HWY_EXPORT (DelayLinearMany);
 HWY_EXPORT (DelayWindowedTaps);
 
@@ -1065,11 +1013,6 @@ unsigned long reduce (Reduction kind, const float* a, unsigned long n, float (&f
 unsigned long delayLinear (const float* time, float* out, const float* data, const DelayReach& reach, unsigned long n) noexcept
 {
     return KARVON_DISPATCH (DelayLinear) (time, out, data, reach, n);
-}
-
-unsigned long delayLagrange (const float* time, float* out, const float* data, const DelayReach& reach, unsigned long n) noexcept
-{
-    return KARVON_DISPATCH (DelayLagrange) (time, out, data, reach, n);
 }
 
 void delayLinearMany (const float* const* time, float* const* out, const float* const* data, int count,

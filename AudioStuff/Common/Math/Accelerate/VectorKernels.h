@@ -136,13 +136,15 @@ enum class Reduction
     sumOfSquares
 };
 unsigned long reduce (Reduction kind, const float* a, unsigned long n, float (&folded)[4]) noexcept;
+
 // Delay reads of one storage (`data`, as DelayWrite keeps it: size + 4
 // floats, the first four guarding the wrap), per sample: the delay (time x
 // toSeconds x sampleRate) limited to [shortest, longest] (NaN to shortest),
 // the newest tap at base + i - the delay's whole samples, wrapped once, and
-// the linear or four-point Lagrange interpolation of DelayRead's per-sample
-// loops, operation by operation. delayLinear and delayLagrange read whole
-// vectors and return how many samples they read; the two others read all n
+// the linear interpolation of DelayRead's per-sample loop, operation by
+// operation (the four-point Lagrange read, which no reader of the effect
+// uses, has only its plain form). delayLinear reads whole vectors and
+// returns how many samples it read; the two others read all n
 // (a multiple of 8) of `count` storages written alike (neighbours with equal
 // time pointers share their positions), or of 1 or 2 storages at two taps
 // weighted and summed (out = weightA tapA + weightB tapB; times in seconds,
@@ -157,7 +159,6 @@ struct DelayReach
     long base, size;
 };
 unsigned long delayLinear (const float* time, float* out, const float* data, const DelayReach& reach, unsigned long n) noexcept;
-unsigned long delayLagrange (const float* time, float* out, const float* data, const DelayReach& reach, unsigned long n) noexcept;
 void delayLinearMany (const float* const* time, float* const* out, const float* const* data, int count,
                       const DelayReach& reach, unsigned long n) noexcept;
 void delayWindowedTaps (const float* timeA, const float* timeB, const float* weightA, const float* weightB,
