@@ -372,7 +372,7 @@ void bank (const SectionBank& b, unsigned long n) noexcept
         // in registers.
         SectionLanes<DL> first = s[0][0];
         SectionLanes<DL> second = s[Stages - 1][0];
-        const auto run = [&first, &second] (int, VL x) HWY_ATTR {
+        const auto run = [&] (int, VL x) HWY_ATTR {
             x = first.step (x);
             if constexpr (Stages == 2)
                 x = second.step (x);
