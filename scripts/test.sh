@@ -25,8 +25,9 @@ step "Build everything (release)" cmake --build build/release -j"$JOBS"
 step "Full suite, release build" ctest --test-dir build/release --output-on-failure -j"$JOBS" --repeat until-pass:2
 
 # The JUCE-free DSP tests once more on an emulated CPU without AVX (QEMU user
-# mode as a Nehalem, SSE4.2), where the vector layer runs its SSE forms on
-# whole blocks, in $JOBS shards at once. Three long renders that check pitch
+# mode as a Nehalem, whose best Highway target is SSSE3: Highway's SSE4
+# target also needs AES and CLMUL), where the vector layer runs its SSE forms
+# on whole blocks, in $JOBS shards at once. Three long renders that check pitch
 # and tone rather than a code path (about a third of the emulated time) are
 # left to the native run above.
 qemu_dsp_tests() {
