@@ -127,7 +127,7 @@ dsp/Pitch/PitchShiftedDelay.cpp | constexpr float kRepeatMs = 100.0f; | constexp
 dsp/Pitch/PitchShifter.cpp | constexpr float kMiddleC = 261.62558f; | constexpr float kMiddleC = 262.5f;
 dsp/Pitch/PitchShifter.cpp | constexpr float kFilterResonance = -8.0f; | constexpr float kFilterResonance = -6.0f;
 dsp/Pitch/PitchShifter.cpp | std::copy (shared.buffer.begin(), shared.buffer.end(), storage.buffer.begin()); | (void) shared;
-dsp/Pitch/PitchShifter.cpp | const unsigned long ahead = &in == &storage ? 0 : (callFrames - storedFrames) % size; | const unsigned long ahead = 0;
+dsp/Pitch/PitchShifter.cpp | const unsigned long ahead = &in == &storage ? 0 : sharedAhead() % size; | const unsigned long ahead = 0;
 dsp/Pitch/PitchShifter.cpp | bandTouched = bandTouched || inputBand.running(); | bandTouched = false;
 dsp/Pitch/PitchShifter.cpp | if (plainRun == size && | if (plainRun >= size / 2 &&
 dsp/Pitch/PitchShifter.cpp | constexpr float kHighPassHz = 40.0f; | constexpr float kHighPassHz = 60.0f;

@@ -66,10 +66,12 @@ inline void readLinearFrom (const float* time, float* out, const float* data, co
     }
 }
 
-inline void readLagrangeFrom (const float* time, float* out, const float* data, const VectorKernels::DelayReach& r,
-                              unsigned long first, unsigned long n) noexcept
+// The four-point Lagrange read has no vector form: no reader of the effect
+// interpolates so.
+inline void readLagrange (const float* time, float* out, const float* data, const VectorKernels::DelayReach& r,
+                          unsigned long n) noexcept
 {
-    for (unsigned long i = first; i < n; ++i)
+    for (unsigned long i = 0; i < n; ++i)
     {
         const auto [p, f] = tapOf (time, i, r);
         const float y0 = data[p];
@@ -209,7 +211,7 @@ void DelayRead::read (const float* time, float toSeconds, float* out, const Dela
     const VectorKernels::DelayReach reach = reachFor (w, n, afterWrite, toSeconds);
     const float* data = w.buffer.data();
     if (interpolationMode == Lagrange)
-        readLagrangeFrom (time, out, data, reach, 0, n); // no reader of the effect interpolates so
+        readLagrange (time, out, data, reach, n);
     else
         readLinearFrom (time, out, data, reach, VectorKernels::delayLinear (time, out, data, reach, n), n);
 }

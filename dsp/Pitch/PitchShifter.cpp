@@ -493,7 +493,7 @@ void PitchShifter::adoptShared() noexcept
     const DelayWrite& shared = *sharedInput;
     std::copy (shared.buffer.begin(), shared.buffer.end(), storage.buffer.begin());
     const auto size = static_cast<unsigned long> (storage.size);
-    const unsigned long ahead = (callFrames - storedFrames) % size;
+    const unsigned long ahead = sharedAhead() % size;
     storage.writeIndex = static_cast<int> ((static_cast<unsigned long> (shared.writeIndex) + size - ahead) % size);
     storage.silentRun = shared.silentRun;
     ownStorage = true;
@@ -516,7 +516,7 @@ void PitchShifter::beginBandChunk (float ratio, const float* x, unsigned long do
         // The shared storage holds the call's input already.
         const DelayWrite& in = input();
         const auto size = static_cast<unsigned long> (in.size);
-        const unsigned long ahead = &in == &storage ? 0 : (callFrames - storedFrames) % size;
+        const unsigned long ahead = &in == &storage ? 0 : sharedAhead() % size;
         return in.buffer[(static_cast<unsigned long> (in.writeIndex) + 2 * size - 1 - ahead - (age - done)) % size];
     };
     inputBand.beginChunk (ratio, stored (0), stored (1));

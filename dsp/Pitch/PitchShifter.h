@@ -157,8 +157,8 @@ private:
 
     std::vector<float> phaseA, phaseB, delayA, delayB, tapA, tapB;
 
-    // What the shifter stores is its own: shifting up, the input is
-    // band-limited for the shifter's interval before it is stored.
+    // What the shifter stores: shifting up, its input band-limited for its
+    // interval before it is stored.
     DelayWrite storage;
     UpwardBandLimit inputBand;
     // The owner's storage of the shared input, if any; the taps read it
@@ -174,6 +174,9 @@ private:
     unsigned long callFrames = 0;
     unsigned long storedFrames = 0;
     const DelayWrite& input() const noexcept { return ownStorage ? storage : *sharedInput; }
+    // How far the shared storage is ahead of this shifter: the frames of the
+    // call its owner stored and the shifter has not yet.
+    unsigned long sharedAhead() const noexcept { return callFrames - storedFrames; }
     void startCall (unsigned long n) noexcept
     {
         callFrames = n;

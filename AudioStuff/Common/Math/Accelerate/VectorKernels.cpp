@@ -372,7 +372,7 @@ void bank (const SectionBank& b, unsigned long n) noexcept
         // in registers.
         SectionLanes<DL> first = s[0][0];
         SectionLanes<DL> second = s[Stages - 1][0];
-        const auto run = [&] (int, VL x) HWY_ATTR {
+        const auto sections = [&] (VL x) HWY_ATTR {
             x = first.step (x);
             if constexpr (Stages == 2)
                 x = second.step (x);
@@ -384,10 +384,10 @@ void bank (const SectionBank& b, unsigned long n) noexcept
             const VL r = hn::LoadU (d, b.in[1] + k);
             const VL early = hn::InterleaveLower (d, l, r); // l0 r0 l1 r1
             const VL late = hn::InterleaveUpper (d, l, r);  // l2 r2 l3 r3
-            const VL y0 = run (0, early);
-            const VL y1 = run (0, hn::ConcatUpperUpper (d, early, early));
-            const VL y2 = run (0, late);
-            const VL y3 = run (0, hn::ConcatUpperUpper (d, late, late));
+            const VL y0 = sections (early);
+            const VL y1 = sections (hn::ConcatUpperUpper (d, early, early));
+            const VL y2 = sections (late);
+            const VL y3 = sections (hn::ConcatUpperUpper (d, late, late));
             const VL a = hn::ConcatLowerLower (d, y1, y0); // l0 r0 l1 r1
             const VL c = hn::ConcatLowerLower (d, y3, y2); // l2 r2 l3 r3
             hn::StoreU (hn::ConcatEven (d, c, a), d, b.out[0] + k);
