@@ -75,38 +75,44 @@ TEST (PitchShifterStorage, ReadingASharedInputPlaysWhatItsOwnStoragePlays)
 {
     const double rate = 48000.0;
     const auto input = noise (static_cast<std::size_t> (rate * 4.5));
-    PitchShifter own, reader;
-    DelayWrite shared;
-    reader.readFrom (&shared);
-    // The longest window: the taps reach the oldest samples a storage holds.
-    std::vector<float> window (kMaxFramesPerBlock, 1000.0f);
-    for (PitchShifter* p : { &own, &reader })
-    {
-        p->init (1, rate);
-        p->windowMs = window.data();
-    }
-    shared.init (PitchShifter::storageMs (reader.maxWindowMs, rate), rate);
     // Seconds at which the interval changes: up, down for longer than the
     // storage holds, up, at rest, down, up.
     const std::vector<std::pair<double, int>> plan { { 0.0, -12 }, { 0.4, 12 }, { 0.9, -5 }, { 2.4, 19 },
                                                      { 2.7, 0 }, { 3.0, 100 }, { 3.5, -7 }, { 4.0, 7 } };
-    auto a = input, b = input;
-    constexpr unsigned long kBlock = 64;
-    std::size_t step = 0;
-    for (std::size_t s = 0; s < input.size(); s += kBlock)
+    // Calls on the kernel's grid, and of odd and changing lengths as hosts
+    // cut their blocks.
+    const std::vector<std::vector<unsigned long>> cuts { { 64 }, { 64, 37, 1, 300, 13, 256 } };
+    for (const auto& blocks : cuts)
     {
-        while (step + 1 < plan.size() && s >= static_cast<std::size_t> (plan[step + 1].first * rate))
-            ++step;
-        shared.writeFinite (b.data() + s, kBlock);
-        if (plan[step].second == 100) // at rest
+        PitchShifter own, reader;
+        DelayWrite shared;
+        reader.readFrom (&shared);
+        // The longest window: the taps reach the oldest samples a storage holds.
+        std::vector<float> window (kMaxFramesPerBlock, 1000.0f);
+        for (PitchShifter* p : { &own, &reader })
         {
-            own.rest (a.data() + s, kBlock);
-            reader.rest (b.data() + s, kBlock);
-            continue;
+            p->init (1, rate);
+            p->windowMs = window.data();
         }
-        own.semitones = reader.semitones = plan[step].second;
-        own.process (a.data() + s, kBlock, s % PitchShifter::kChunkLength);
-        reader.process (b.data() + s, kBlock, s % PitchShifter::kChunkLength);
+        shared.init (PitchShifter::storageMs (reader.maxWindowMs, rate), rate);
+        auto a = input, b = input;
+        std::size_t step = 0, call = 0;
+        for (std::size_t s = 0; s < input.size(); s += blocks[call++ % blocks.size()])
+        {
+            const auto n = static_cast<unsigned long> (std::min<std::size_t> (blocks[call % blocks.size()], input.size() - s));
+            while (step + 1 < plan.size() && s >= static_cast<std::size_t> (plan[step + 1].first * rate))
+                ++step;
+            shared.writeFinite (b.data() + s, n);
+            if (plan[step].second == 100) // at rest
+            {
+                own.rest (a.data() + s, n);
+                reader.rest (b.data() + s, n);
+                continue;
+            }
+            own.semitones = reader.semitones = plan[step].second;
+            own.process (a.data() + s, n, s % PitchShifter::kChunkLength);
+            reader.process (b.data() + s, n, s % PitchShifter::kChunkLength);
+        }
+        ASSERT_EQ (a, b) << "blocks of " << blocks.size() << " lengths";
     }
-    ASSERT_EQ (a, b);
 }
