@@ -19,24 +19,6 @@ float noteToHz (float note)
 }
 constexpr float kHalfTurn = 3.14159265358979f;
 
-// The band limit's low-pass prototype (band edge 1): zero, pole magnitude and
-// -2 Re(pole) of each section, and the gain that centres its 0.7 dB ripple.
-constexpr double kBand[2][3] = { { 6.879060368, 0.582681913, 0.779204022 }, { 2.923117618, 1.012613876, 0.293478507 } };
-constexpr double kBandGain = 0.9605058184;
-
-// One section of the prototype by the bilinear transform, its band edge at
-// 0.8 Nyquist / ratio, unity at DC times `gain`.
-void designBand (ReferenceBiquad& section, const double* p, float ratio, double gain)
-{
-    const double edge = std::tan (3.14159265358979323846 * 0.4 / static_cast<double> (ratio));
-    const double c1 = p[2] * edge, c0 = p[1] * p[1] * edge * edge, z = p[0] * p[0] * edge * edge;
-    const double a0 = 1.0 + c1 + c0, g = gain * c0 / z;
-    section.b0 = static_cast<float> (g * (1.0 + z) / a0);
-    section.b1 = static_cast<float> (2.0 * g * (z - 1.0) / a0);
-    section.b2 = section.b0;
-    section.a1 = static_cast<float> (2.0 * (c0 - 1.0) / a0);
-    section.a2 = static_cast<float> ((1.0 - c1 + c0) / a0);
-}
 } // namespace
 
 ReferencePitchShifter::ReferencePitchShifter (double rate)
@@ -117,25 +99,19 @@ void ReferencePitchShifter::beginBand()
             stopBand();
         return;
     }
-    if (! bandOn || bandFading || chunkRatio != bandRatio)
-    {
-        designBand (bandFirst, kBand[0], chunkRatio, kBandGain);
-        designBand (bandSecond, kBand[1], chunkRatio, 1.0);
-        bandRatio = chunkRatio;
-    }
     if (! bandOn)
-    {
         // As if it had been running on the last two stored samples.
-        bandFirst.prime (storage.read (0, 0.0f), storage.read (1, 0.0f));
-        bandSecond.prime (storage.read (0, 0.0f), storage.read (1, 0.0f));
-    }
+        band.start (chunkRatio, storage.read (0, 0.0f), storage.read (1, 0.0f));
+    else if (chunkRatio != bandRatio)
+        band.redesign (chunkRatio);
+    bandRatio = chunkRatio;
     bandOn = true;
     bandFading = false;
 }
 
 float ReferencePitchShifter::limitBand (float x)
 {
-    const float y = bandSecond.tick (bandFirst.tick (x));
+    const float y = band.tick (x);
     if (! bandFading)
         return y;
     return y + (x - y) * (static_cast<float> (index) * (1.0f / 256.0f));
@@ -144,6 +120,5 @@ float ReferencePitchShifter::limitBand (float x)
 void ReferencePitchShifter::stopBand()
 {
     bandOn = bandFading = false;
-    bandFirst.clear();
-    bandSecond.clear();
+    band.clear();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ReferenceBandLimit.h"
 #include "ReferenceBiquad.h"
 #include "ReferenceLine.h"
 
@@ -30,7 +31,7 @@ private:
     ReferenceBiquad highPass, lowPass;
     // The band limit before the store: off, on, or fading out over the
     // chunk after the last one shifted up.
-    ReferenceBiquad bandFirst, bandSecond;
+    ReferenceBandLimit band;
     bool bandOn = false, bandFading = false;
     float bandRatio = 0.0f, chunkRatio = 1.0f;
     void beginBand();

@@ -7,6 +7,8 @@
 #include <hwy/highway.h>
 #include <sleef.h>
 
+#include <algorithm>
+
 #include "Math/Accelerate/BiquadHistory.h"
 #include "Math/Accelerate/VectorDispatch.h"
 #include "Math/Accelerate/VectorKernels.h"
@@ -452,6 +454,86 @@ void Biquads (const SectionBank& b, unsigned long n)
         case 8 * 2 + 1: bank<8, 1> (b, n); break;
         default: break;
     }
+}
+
+// The state-space blocks (see VectorKernels.h): every lane sums its
+// products in the plain form's order. Two channels share one eight-lane
+// vector where there is one (Broadcast repeats a lane within each half).
+void StateBlocks (const StateBlocks& b, unsigned long blocks)
+{
+#if HWY_TARGET == HWY_SCALAR
+    for (int j = 0; j < b.count; ++j)
+        for (unsigned long k = 0; k < 4 * blocks; k += 4)
+        {
+            float x[4];
+            std::copy (b.in[j] + k, b.in[j] + k + 4, x);
+            stateBlock (b.matrices[j], b.state[j], x, b.out[j] + k);
+        }
+#else
+    const auto block = [] (auto d, auto x, auto& z, const auto* m) HWY_ATTR {
+        const auto sum = [&] (int first, auto v) HWY_ATTR {
+            const auto a = hn::Add (hn::Mul (m[first], hn::Broadcast<0> (v)), hn::Mul (m[first + 1], hn::Broadcast<1> (v)));
+            const auto c = hn::Add (hn::Mul (m[first + 2], hn::Broadcast<2> (v)), hn::Mul (m[first + 3], hn::Broadcast<3> (v)));
+            return hn::Add (a, c);
+        };
+        (void) d;
+        const auto y = hn::Add (sum (0, x), sum (4, z));
+        z = hn::Add (sum (8, x), sum (12, z));
+        return y;
+    };
+    const hn::CappedTag<float, 4> d4;
+    using V4 = hn::Vec<decltype (d4)>;
+    const unsigned long n = 4 * blocks;
+#if HWY_TARGET == HWY_AVX2
+    {
+        if (b.count == 2)
+        {
+            const hn::CappedTag<float, 8> d8;
+            using V8 = hn::Vec<decltype (d8)>;
+            V8 m[16];
+            for (int c = 0; c < 16; ++c)
+                m[c] = hn::Combine (d8, hn::LoadU (d4, b.matrices[1] + 4 * c), hn::LoadU (d4, b.matrices[0] + 4 * c));
+            V8 z = hn::Combine (d8, hn::LoadU (d4, b.state[1]), hn::LoadU (d4, b.state[0]));
+            for (unsigned long k = 0; k < n; k += 4)
+            {
+                const V8 x = hn::Combine (d8, hn::LoadU (d4, b.in[1] + k), hn::LoadU (d4, b.in[0] + k));
+                const V8 y = block (d8, x, z, m);
+                hn::StoreU (hn::LowerHalf (d4, y), d4, b.out[0] + k);
+                hn::StoreU (hn::UpperHalf (d4, y), d4, b.out[1] + k);
+            }
+            hn::StoreU (hn::LowerHalf (d4, z), d4, b.state[0]);
+            hn::StoreU (hn::UpperHalf (d4, z), d4, b.state[1]);
+            return;
+        }
+    }
+#endif
+    V4 m[2][16];
+    V4 z[2];
+    for (int j = 0; j < b.count; ++j)
+    {
+        for (int c = 0; c < 16; ++c)
+            m[j][c] = hn::LoadU (d4, b.matrices[j] + 4 * c);
+        z[j] = hn::LoadU (d4, b.state[j]);
+    }
+    if (b.count == 2)
+    {
+        // The two channels' recursions are independent and interleave.
+        for (unsigned long k = 0; k < n; k += 4)
+        {
+            const V4 y0 = block (d4, hn::LoadU (d4, b.in[0] + k), z[0], m[0]);
+            const V4 y1 = block (d4, hn::LoadU (d4, b.in[1] + k), z[1], m[1]);
+            hn::StoreU (y0, d4, b.out[0] + k);
+            hn::StoreU (y1, d4, b.out[1] + k);
+        }
+    }
+    else
+    {
+        for (unsigned long k = 0; k < n; k += 4)
+            hn::StoreU (block (d4, hn::LoadU (d4, b.in[0] + k), z[0], m[0]), d4, b.out[0] + k);
+    }
+    for (int j = 0; j < b.count; ++j)
+        hn::StoreU (z[j], d4, b.state[j]);
+#endif
 }
 
 // 0, 1, 2, ... in the lanes of a vector of ints: Highway's Iota builds it in
@@ -953,6 +1035,7 @@ HWY_EXPORT (Trunc);
 HWY_EXPORT (Pow);
 HWY_EXPORT (Fmod);
 HWY_EXPORT (Biquads);
+HWY_EXPORT (StateBlocks);
 HWY_EXPORT (WindowPhases);
 HWY_EXPORT (OscillatorPhases);
 HWY_EXPORT (Crossfade);
@@ -971,6 +1054,22 @@ void trunc (const float* a, float* out, unsigned long n) noexcept { KARVON_DISPA
 void pow (const float* x, const float* e, float* out, unsigned long n) noexcept { KARVON_DISPATCH (Pow) (x, e, out, n); }
 void fmod (const float* a, const float* b, float* out, unsigned long n) noexcept { KARVON_DISPATCH (Fmod) (a, b, out, n); }
 void biquads (const SectionBank& bank, unsigned long n) noexcept { KARVON_DISPATCH (Biquads) (bank, n); }
+void stateBlocks (const StateBlocks& b, unsigned long blocks) noexcept { KARVON_DISPATCH (StateBlocks) (b, blocks); }
+
+void stateBlock (const float* m, float* state, const float* x, float* y) noexcept
+{
+    const float* z = state;
+    const auto sum = [] (const float* c, const float* v, int k) {
+        return (c[k] * v[0] + c[4 + k] * v[1]) + (c[8 + k] * v[2] + c[12 + k] * v[3]);
+    };
+    float next[4];
+    for (int k = 0; k < 4; ++k)
+    {
+        y[k] = sum (m, x, k) + sum (m + 16, z, k);
+        next[k] = sum (m + 32, x, k) + sum (m + 48, z, k);
+    }
+    std::copy (next, next + 4, state);
+}
 
 std::size_t findTargetIndex() noexcept
 {

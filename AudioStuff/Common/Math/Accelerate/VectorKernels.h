@@ -100,6 +100,29 @@ struct SectionBank
 };
 void biquads (const SectionBank& bank, unsigned long n) noexcept;
 
+// A fourth-order recursion in state-space form, four samples at a time: its
+// four states z and a block's inputs x0..x3 give the block's outputs and the
+// states after it, each a sum of products with fixed matrices (64 floats,
+// four columns of four each):
+//   out[k]   = ((m[k] x0 + m[4 + k] x1) + (m[8 + k] x2 + m[12 + k] x3))
+//            + ((m[16 + k] z0 + m[20 + k] z1) + (m[24 + k] z2 + m[28 + k] z3))
+//   state[i] = the same with m[32 + ..] and m[48 + ..] in place of m[..] and m[16 + ..].
+// Its outputs wait on the previous block's states only, not on each
+// previous sample as a section's do, so the four samples cost about what one
+// does. stateBlocks runs whole blocks of `count` (1 or 2) channels, each with
+// matrices[j] and state[j] (four values); out[j] may be in[j].
+struct StateBlocks
+{
+    const float* const* in;
+    float* const* out;
+    const float* const* matrices;
+    float* const* state;
+    int count;
+};
+void stateBlocks (const StateBlocks& b, unsigned long blocks) noexcept;
+// One block in the plain form: y[0..3] from x[0..3], state updated in place.
+void stateBlock (const float* matrices, float* state, const float* x, float* y) noexcept;
+
 // The phase loops of the pitch shifter's windows and of the oscillator, on
 // whole vectors: each computes exactly what the blocks' own per-sample loops
 // compute (see there), for samples 0 .. (n rounded down to a multiple of the
