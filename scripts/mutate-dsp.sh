@@ -78,7 +78,11 @@ dsp/Pitch/PitchShifter.h | store (x, callFrames); | (void) x;
 dsp/Pitch/UpwardBandLimit.cpp | if (! (ratio > 1.0f)) | if (! (ratio > 3.0f))
 dsp/Pitch/UpwardBandLimit.cpp | constexpr double kPassbandEdge = 0.8; | constexpr double kPassbandEdge = 1.0;
 dsp/Pitch/UpwardBandLimit.cpp | { 2.923117618, 1.012613876, 0.293478507 } | { 2.923117618, 1.012613876, 0.35 }
-dsp/Pitch/UpwardBandLimit.cpp | h->x1 = h->y1 = newest; | h->x1 = h->y1 = 0.0f;
+dsp/Pitch/UpwardBandLimit.cpp | startFrom (newest, older, newest, older, newest, older); | startFrom (0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f);
+dsp/Pitch/UpwardBandLimit.cpp | r.heldCount = at + take; | r.heldCount = 0;
+dsp/Pitch/UpwardBandLimit.cpp | const double u1 = (f[2] * x1 - r.state[1]) / f[4]; | const double u1 = x1;
+dsp/Pitch/UpwardBandLimit.cpp | r.in[0] = last[j][0]; | r.in[0] = last[j][1];
+AudioStuff/Common/Math/Accelerate/VectorKernels.cpp | V8 z = hn::Combine (d8, hn::LoadU (d4, b.state[1]), hn::LoadU (d4, b.state[0])); | V8 z = hn::Combine (d8, hn::LoadU (d4, b.state[0]), hn::LoadU (d4, b.state[1]));
 dsp/Kernel/VantrelDSPKernelProcess.cpp | Memory::copy (received[0][ch], voices[v]->voice[c], n); | (void) ch;
 dsp/Delay/DelayWrite.cpp | || silentRun >= size) | || silentRun >= size / 2)
 dsp/Delay/DelayWrite.cpp | if (at < kGuard || | if (at < 1 ||

@@ -470,13 +470,12 @@ void StateBlocks (const StateBlocks& b, unsigned long blocks)
             stateBlock (b.matrices[j], b.state[j], x, b.out[j] + k);
         }
 #else
-    const auto block = [] (auto d, auto x, auto& z, const auto* m) HWY_ATTR {
+    const auto block = [] (auto x, auto& z, const auto* m) HWY_ATTR {
         const auto sum = [&] (int first, auto v) HWY_ATTR {
             const auto a = hn::Add (hn::Mul (m[first], hn::Broadcast<0> (v)), hn::Mul (m[first + 1], hn::Broadcast<1> (v)));
             const auto c = hn::Add (hn::Mul (m[first + 2], hn::Broadcast<2> (v)), hn::Mul (m[first + 3], hn::Broadcast<3> (v)));
             return hn::Add (a, c);
         };
-        (void) d;
         const auto y = hn::Add (sum (0, x), sum (4, z));
         z = hn::Add (sum (8, x), sum (12, z));
         return y;
@@ -485,26 +484,24 @@ void StateBlocks (const StateBlocks& b, unsigned long blocks)
     using V4 = hn::Vec<decltype (d4)>;
     const unsigned long n = 4 * blocks;
 #if HWY_TARGET == HWY_AVX2
+    if (b.count == 2)
     {
-        if (b.count == 2)
+        const hn::CappedTag<float, 8> d8;
+        using V8 = hn::Vec<decltype (d8)>;
+        V8 m[16];
+        for (int c = 0; c < 16; ++c)
+            m[c] = hn::Combine (d8, hn::LoadU (d4, b.matrices[1] + 4 * c), hn::LoadU (d4, b.matrices[0] + 4 * c));
+        V8 z = hn::Combine (d8, hn::LoadU (d4, b.state[1]), hn::LoadU (d4, b.state[0]));
+        for (unsigned long k = 0; k < n; k += 4)
         {
-            const hn::CappedTag<float, 8> d8;
-            using V8 = hn::Vec<decltype (d8)>;
-            V8 m[16];
-            for (int c = 0; c < 16; ++c)
-                m[c] = hn::Combine (d8, hn::LoadU (d4, b.matrices[1] + 4 * c), hn::LoadU (d4, b.matrices[0] + 4 * c));
-            V8 z = hn::Combine (d8, hn::LoadU (d4, b.state[1]), hn::LoadU (d4, b.state[0]));
-            for (unsigned long k = 0; k < n; k += 4)
-            {
-                const V8 x = hn::Combine (d8, hn::LoadU (d4, b.in[1] + k), hn::LoadU (d4, b.in[0] + k));
-                const V8 y = block (d8, x, z, m);
-                hn::StoreU (hn::LowerHalf (d4, y), d4, b.out[0] + k);
-                hn::StoreU (hn::UpperHalf (d4, y), d4, b.out[1] + k);
-            }
-            hn::StoreU (hn::LowerHalf (d4, z), d4, b.state[0]);
-            hn::StoreU (hn::UpperHalf (d4, z), d4, b.state[1]);
-            return;
+            const V8 x = hn::Combine (d8, hn::LoadU (d4, b.in[1] + k), hn::LoadU (d4, b.in[0] + k));
+            const V8 y = block (x, z, m);
+            hn::StoreU (hn::LowerHalf (d4, y), d4, b.out[0] + k);
+            hn::StoreU (hn::UpperHalf (d4, y), d4, b.out[1] + k);
         }
+        hn::StoreU (hn::LowerHalf (d4, z), d4, b.state[0]);
+        hn::StoreU (hn::UpperHalf (d4, z), d4, b.state[1]);
+        return;
     }
 #endif
     V4 m[2][16];
@@ -520,8 +517,8 @@ void StateBlocks (const StateBlocks& b, unsigned long blocks)
         // The two channels' recursions are independent and interleave.
         for (unsigned long k = 0; k < n; k += 4)
         {
-            const V4 y0 = block (d4, hn::LoadU (d4, b.in[0] + k), z[0], m[0]);
-            const V4 y1 = block (d4, hn::LoadU (d4, b.in[1] + k), z[1], m[1]);
+            const V4 y0 = block (hn::LoadU (d4, b.in[0] + k), z[0], m[0]);
+            const V4 y1 = block (hn::LoadU (d4, b.in[1] + k), z[1], m[1]);
             hn::StoreU (y0, d4, b.out[0] + k);
             hn::StoreU (y1, d4, b.out[1] + k);
         }
@@ -529,7 +526,7 @@ void StateBlocks (const StateBlocks& b, unsigned long blocks)
     else
     {
         for (unsigned long k = 0; k < n; k += 4)
-            hn::StoreU (block (d4, hn::LoadU (d4, b.in[0] + k), z[0], m[0]), d4, b.out[0] + k);
+            hn::StoreU (block (hn::LoadU (d4, b.in[0] + k), z[0], m[0]), d4, b.out[0] + k);
     }
     for (int j = 0; j < b.count; ++j)
         hn::StoreU (z[j], d4, b.state[j]);

@@ -120,7 +120,8 @@ struct StateBlocks
     int count;
 };
 void stateBlocks (const StateBlocks& b, unsigned long blocks) noexcept;
-// One block in the plain form: y[0..3] from x[0..3], state updated in place.
+// One block in the plain form: y[0..3] from x[0..3] (y neither x nor the
+// state), the state updated in place.
 void stateBlock (const float* matrices, float* state, const float* x, float* y) noexcept;
 
 // The phase loops of the pitch shifter's windows and of the oscillator, on
