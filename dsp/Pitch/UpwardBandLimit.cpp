@@ -1,6 +1,7 @@
 #include "Pitch/UpwardBandLimit.h"
 
 #include "BlockSize.h"
+#include "Math/Accelerate/BiquadHistory.h"
 #include "Math/Accelerate/VectorKernels.h"
 #include "Pitch/PitchShifter.h"
 
@@ -23,9 +24,6 @@ constexpr PrototypeSection kPrototype[2] = { { 6.879060368, 0.582681913, 0.77920
 constexpr double kRippleCentre = 0.9605058184; // 10^(-0.7 / 40)
 constexpr double kPassbandEdge = 0.8;            // of Nyquist, divided by the ratio
 constexpr double kPi = 3.14159265358979323846;
-// As a biquad section's histories: values are settled on the stream's grid.
-constexpr unsigned long kSettlePeriod = 256;
-constexpr float kSmallest = 1.0e-15f;
 
 void section (const PrototypeSection& p, double warpedEdge, double gain, std::array<float, 5>& out) noexcept
 {
@@ -40,6 +38,7 @@ void section (const PrototypeSection& p, double warpedEdge, double gain, std::ar
             static_cast<float> (g * (1.0 + z) * norm), static_cast<float> (2.0 * (c0 - 1.0) * norm),
             static_cast<float> ((1.0 - c1 + c0) * norm) };
 }
+
 // One step of the two sections in series, each in transposed direct form:
 // z0, z1 the first's states, z2, z3 the second's.
 struct Step
@@ -60,11 +59,6 @@ void statesOf (const std::array<float, 5>& c, double x1, double x2, double y1, d
 {
     s1 = static_cast<float> (c[1] * x1 + c[2] * x2 - c[3] * y1 - c[4] * y2);
     s2 = static_cast<float> (c[2] * x1 - c[4] * y1);
-}
-
-bool sound (float v) noexcept
-{
-    return std::fabs (v) < 1.0e15f;
 }
 } // namespace
 
@@ -237,12 +231,9 @@ void UpwardBandLimit::finishCall (unsigned long n) noexcept
     // and at each whole settle period (on the stream's grid) values too
     // small to be heard go too, so that they do not linger as subnormals.
     Recursion& r = recursion;
-    r.framesRun = (r.framesRun + n) % kSettlePeriod;
+    r.framesRun = (r.framesRun + n) % BiquadHistory::kSettlePeriod;
     const bool settle = r.framesRun == 0;
-    const auto keep = [settle] (float& v) noexcept {
-        if (! sound (v) || (settle && std::fabs (v) < kSmallest))
-            v = 0.0f;
-    };
+    const auto keep = [settle] (float& v) noexcept { v = settle ? BiquadHistory::sound (v) : BiquadHistory::bounded (v); };
     for (float& v : r.state)
         keep (v);
     for (float& v : r.held)

@@ -50,18 +50,19 @@ public:
     float y1 = 0.0f;
     float y2 = 0.0f;
 
-private:
-    unsigned long framesRun = 0;
-
-    // Finite and not blown up (NaN fails the ordered comparison).
+    // The two rules for a value carried from one call to the next, for
+    // other recursions that settle as these histories do: v if finite and
+    // not blown up, else 0 (NaN fails the ordered comparison); and v if
+    // also not too small to be heard, else 0.
     static float bounded (float v) noexcept { return std::fabs (v) < kBelowLargest ? v : 0.0f; }
-
-    // Ordered comparisons: NaN fails both.
     static float sound (float v) noexcept
     {
         const float m = std::fabs (v);
         return m > kAboveSmallest && m < kBelowLargest ? v : 0.0f;
     }
+
+private:
+    unsigned long framesRun = 0;
 
     // Neither bound is a float, so for a float magnitude m: m > 1e-15 exactly
     // when m > the largest float below 1e-15, and m < 1e15 exactly when m <

@@ -12,6 +12,7 @@
 
 #include "Math/Accelerate/VectorDispatch.h"
 #include "Math/Accelerate/VectorKernels.h"
+#include "Math/Accelerate/VectorMinMax-inl.h"
 
 HWY_BEFORE_NAMESPACE();
 namespace VectorKernels
@@ -92,22 +93,10 @@ void LerpMul (const float* a, const float* b, const float* t, const float* g, fl
     }, a, b, t, g);
 }
 
-// x < lo ? lo : x and x > hi ? hi : x, NaN passing through both. x86's max
-// and min instructions are exactly these selects (the second operand
-// wherever the comparison fails); elsewhere Max and Min may treat NaN
-// otherwise, so the comparisons are written out.
+// x < lo ? lo : x and x > hi ? hi : x, NaN passing through both.
 void Clip (const float* a, float lo, float hi, float* out, unsigned long n)
 {
-    map (out, n, [lo, hi] (auto d, auto x) {
-        const auto low = hn::Set (d, lo);
-        const auto high = hn::Set (d, hi);
-#if HWY_ARCH_X86 && HWY_TARGET != HWY_SCALAR && HWY_TARGET != HWY_EMU128
-        return hn::Min (high, hn::Max (low, x));
-#else
-        const auto v = hn::IfThenElse (hn::Lt (x, low), low, x);
-        return hn::IfThenElse (hn::Gt (v, high), high, v);
-#endif
-    }, a);
+    map (out, n, [lo, hi] (auto d, auto x) { return limit (x, hn::Set (d, lo), hn::Set (d, hi)); }, a);
 }
 
 // |x| <= the largest float fails for NaN and the infinities alone.

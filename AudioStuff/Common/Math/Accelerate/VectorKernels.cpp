@@ -12,6 +12,7 @@
 #include "Math/Accelerate/BiquadHistory.h"
 #include "Math/Accelerate/VectorDispatch.h"
 #include "Math/Accelerate/VectorKernels.h"
+#include "Math/Accelerate/VectorMinMax-inl.h"
 
 #if HWY_ARCH_X86 && ! defined(KARVON_VECTOR_KERNELS_SLEEF_AVX2)
 #define KARVON_VECTOR_KERNELS_SLEEF_AVX2
@@ -628,37 +629,6 @@ unsigned long OscillatorPhases (float phase, float step, const float* phaseOffse
             last = hn::ExtractLane (unfolded, lanes - 1);
     }
     return i;
-}
-
-// a > b ? a : b and a < b ? a : b, a NaN in either giving b, on every
-// target. On x86 that is what the max and min instructions do; Highway's
-// Max and Min on one lane (and on Arm) treat a NaN otherwise.
-#undef KARVON_X86_MIN_MAX
-#define KARVON_X86_MIN_MAX (HWY_ARCH_X86 && HWY_TARGET != HWY_SCALAR && HWY_TARGET != HWY_EMU128)
-template <class VL>
-HWY_INLINE VL greater (VL a, VL b) noexcept
-{
-#if KARVON_X86_MIN_MAX
-    return hn::Max (a, b);
-#else
-    return hn::IfThenElse (hn::Gt (a, b), a, b);
-#endif
-}
-
-template <class VL>
-HWY_INLINE VL lesser (VL a, VL b) noexcept
-{
-#if KARVON_X86_MIN_MAX
-    return hn::Min (a, b);
-#else
-    return hn::IfThenElse (hn::Lt (a, b), a, b);
-#endif
-}
-
-// v < lo ? lo : v, then v > hi ? hi : v: NaN passes through.
-HWY_INLINE V limit (V v, V lo, V hi) noexcept
-{
-    return lesser (hi, greater (lo, v));
 }
 
 template <bool TwoSegment>
