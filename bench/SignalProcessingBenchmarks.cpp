@@ -2,6 +2,7 @@
 // functions) on 256-float vectors, the engine's usual sub-block length.
 #include "Math/Accelerate/BiquadHistory.h"
 #include "Math/Accelerate/SignalProcessing.h"
+#include "ProcessBlock/Filters/FourthOrderBlocks.h"
 
 #include <benchmark/benchmark.h>
 
@@ -113,19 +114,22 @@ void BM_biquad_vector (benchmark::State& s)
 }
 BENCHMARK (BM_biquad_vector);
 
-// The one-pass forms, each on 256 samples per section: two sections in
-// series, two channels side by side, two channels each through two sections,
-// four sections side by side. Per section-sample they cost less than one
-// section alone because the independent recursions overlap.
+// The one-pass forms, each on 256 samples per section: two channels side
+// by side, four sections side by side. Per section-sample they cost less
+// than one section alone because the independent recursions overlap.
 const float kLowPass[5] { 0.2f, 0.4f, 0.2f, -0.5f, 0.3f };
 const float kHighPass[5] { 0.9f, -1.8f, 0.9f, -1.79f, 0.81f };
 
-void BM_biquad_series (benchmark::State& s)
+// Two sections in series as one recursion four samples at a time, one
+// channel and two.
+void BM_fourth_order (benchmark::State& s)
 {
-    BiquadHistory first, second;
-    run (s, [&] (Data& d) { SignalProcessing::biquadSeries (d.c.data(), kHighPass, kLowPass, d.out.data(), n, &first, &second); });
+    FourthOrderBlocks f;
+    f.setSections ({ kHighPass[0], kHighPass[1], kHighPass[2], kHighPass[3], kHighPass[4] },
+                   { kLowPass[0], kLowPass[1], kLowPass[2], kLowPass[3], kLowPass[4] });
+    run (s, [&] (Data& d) { f.process (d.c.data(), d.out.data(), n); });
 }
-BENCHMARK (BM_biquad_series);
+BENCHMARK (BM_fourth_order);
 
 void BM_biquad_two (benchmark::State& s)
 {
@@ -140,37 +144,21 @@ void BM_biquad_two (benchmark::State& s)
 }
 BENCHMARK (BM_biquad_two);
 
-void BM_biquad_seriesTwo (benchmark::State& s)
+void BM_fourth_order_pair (benchmark::State& s)
 {
-    BiquadHistory h[4];
+    FourthOrderBlocks f[2];
+    for (auto& one : f)
+        one.setSections ({ kHighPass[0], kHighPass[1], kHighPass[2], kHighPass[3], kHighPass[4] },
+                         { kLowPass[0], kLowPass[1], kLowPass[2], kLowPass[3], kLowPass[4] });
+    std::vector<float> y (n);
     run (s, [&] (Data& d) {
-        const float* in[2] = { d.c.data(), d.a.data() };
-        float* out[2] = { d.out.data(), d.b.data() };
-        const float* first[2] = { kHighPass, kHighPass };
-        const float* second[2] = { kLowPass, kLowPass };
-        BiquadHistory* firstStates[2] = { &h[0], &h[1] };
-        BiquadHistory* secondStates[2] = { &h[2], &h[3] };
-        SignalProcessing::biquadSeriesTwo (in, first, second, out, n, firstStates, secondStates);
+        // In place: the inputs copied first, as the pitch shifter's are its own.
+        std::copy (d.c.begin(), d.c.end(), d.out.begin());
+        std::copy (d.a.begin(), d.a.end(), y.begin());
+        FourthOrderBlocks::processPair (f[0], f[1], d.out.data(), y.data(), n);
     });
 }
-BENCHMARK (BM_biquad_seriesTwo);
-
-// Four channels in the lanes one pair leaves idle: about the cost of one pair.
-void BM_biquad_seriesFour (benchmark::State& s)
-{
-    BiquadHistory h[8];
-    std::vector<float> y (3 * n);
-    run (s, [&] (Data& d) {
-        const float* in[4] = { d.c.data(), d.a.data(), d.b.data(), d.c.data() };
-        float* out[4] = { d.out.data(), y.data(), y.data() + n, y.data() + 2 * n };
-        const float* first[4] = { kHighPass, kHighPass, kHighPass, kHighPass };
-        const float* second[4] = { kLowPass, kLowPass, kLowPass, kLowPass };
-        BiquadHistory* firstStates[4] = { &h[0], &h[1], &h[2], &h[3] };
-        BiquadHistory* secondStates[4] = { &h[4], &h[5], &h[6], &h[7] };
-        SignalProcessing::biquadSeriesFour (in, first, second, out, n, firstStates, secondStates);
-    });
-}
-BENCHMARK (BM_biquad_seriesFour);
+BENCHMARK (BM_fourth_order_pair);
 
 void BM_biquad_four (benchmark::State& s)
 {

@@ -49,14 +49,14 @@ dsp/Dynamics/Ducker.cpp | ch.lo = std::min (current, target); | ch.lo = 0.0f;
 dsp/Dynamics/Ducker.h | static constexpr double kWindowMs = 20.0; | static constexpr double kWindowMs = 5.0;
 dsp/Dynamics/Ducker.cpp | windowFrames = framesOf (kWindowMs, newSampleRate); | windowFrames = 960;
 dsp/Dynamics/Ducker.cpp | ch.untilDecision = decisionFrames; | ch.untilDecision = 256;
-dsp/Pitch/PitchShifter.cpp | SP::biquadSeriesFour (in, highSets, lowSets, x, n, highStates, lowStates); | SP::biquadSeriesFour (in, lowSets, highSets, x, n, highStates, lowStates);
+dsp/Pitch/PitchShifter.cpp | FourthOrderBlocks::processPair (left.outputBand, right.outputBand, xl, xr, n); | FourthOrderBlocks::processPair (left.outputBand, left.outputBand, xl, xr, n);
 AudioStuff/Common/Math/Accelerate/VectorKernels.cpp | y[j] = section (g, j) < Count ? b.in[section (g, j)][k] : 0.0f; | y[j] = section (g, j) < Count ? b.in[section (g, 0)][k] : 0.0f;
-AudioStuff/Common/Math/Accelerate/VectorKernels.cpp | s[st][g].store (d, b.state[st], section (g, 0), Count); | s[0][g].store (d, b.state[0], section (g, 0), Count);
-dsp/Pitch/Shifter.cpp | b.leaveDelayPair (start, n); | (void) b;
+AudioStuff/Common/Math/Accelerate/VectorKernels.cpp | s[g].store (d, b.state, section (g, 0), Count); | s[0].store (d, b.state, section (0, 0), Count);
+dsp/Pitch/Shifter.cpp |     leaveDelayPair (start, n); | (void) start;
 dsp/Delay/DelayLine.cpp | const DelayWrite* storages[2] = { &writes[0], &writes[1] }; | const DelayWrite* storages[2] = { &writes[0], &writes[0] };
 dsp/Kernel/VantrelDSPKernelProcess.cpp | wet, preparedChannels, n, gridPosition, true); | wet, preparedChannels, n, gridPosition, false);
-dsp/Kernel/VantrelDSPKernelProcess.cpp | Shifter::shiftChannelsTogether (a, b, channels, n, after, gridPosition); | Shifter::shiftChannelsTogether (a, b, channels, n, false, gridPosition);
-dsp/Kernel/VantrelDSPKernelProcess.cpp | Shifter::processDelayShiftersTogether (*voices[0], *voices[1], start, n, gridPosition); | voices[0]->processDelayShifters (start, n, gridPosition);
+dsp/Kernel/VantrelDSPKernelProcess.cpp | shiftAndMix (*voices[v], wet, preparedChannels, n, gridPosition, true); | shiftAndMix (*voices[v], wet, preparedChannels, n, gridPosition, false);
+dsp/Kernel/VantrelDSPKernelProcess.cpp | voices[v]->processDelayShifters (start, n, gridPosition); | voices[0]->processDelayShifters (start, n, gridPosition);
 dsp/Kernel/VantrelDSPKernelProcess.cpp | held.resonance = parameterBuffer (P::InputFilterResonance)[start]; | held.resonance = parameterBuffer (P::InputGain)[start];
 dsp/Dynamics/Ducker.cpp | std::max ((level - t) / s.ratio + t, 0.001) | std::max ((level - t) * s.ratio + t, 0.001)
 dsp/Dynamics/Ducker.cpp | distance < 0.0f ? attackCoefficient : releaseCoefficient | distance < 0.0f ? releaseCoefficient : attackCoefficient
@@ -79,9 +79,10 @@ dsp/Pitch/UpwardBandLimit.cpp | if (! (ratio > 1.0f)) | if (! (ratio > 3.0f))
 dsp/Pitch/UpwardBandLimit.cpp | constexpr double kPassbandEdge = 0.8; | constexpr double kPassbandEdge = 1.0;
 dsp/Pitch/UpwardBandLimit.cpp | { 2.923117618, 1.012613876, 0.293478507 } | { 2.923117618, 1.012613876, 0.35 }
 dsp/Pitch/UpwardBandLimit.cpp | startFrom (newest, older, newest, older, newest, older); | startFrom (0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f);
-dsp/Pitch/UpwardBandLimit.cpp | r.heldCount = at + take; | r.heldCount = 0;
-dsp/Pitch/UpwardBandLimit.cpp | const double u1 = (f[2] * x1 - r.state[1]) / f[4]; | const double u1 = x1;
-dsp/Pitch/UpwardBandLimit.cpp | r.in[0] = last[j][0]; | r.in[0] = last[j][1];
+AudioStuff/Common/ProcessBlock/Filters/FourthOrderBlocks.cpp | r.heldCount = at + take; | r.heldCount = 0;
+AudioStuff/Common/ProcessBlock/Filters/FourthOrderBlocks.cpp | matrices[(input ? 32 : 48) + 4 * j + i] = static_cast<float> (z[i]); | matrices[(input ? 32 : 48) + 4 * j + i] = static_cast<float> (z[3 - i]);
+AudioStuff/Common/ProcessBlock/Filters/FourthOrderBlocks.cpp | const double u1 = (first[2] * x1 - state[1]) / first[4]; | const double u1 = x1;
+AudioStuff/Common/ProcessBlock/Filters/FourthOrderBlocks.cpp | r.in[0] = last[j][0]; | r.in[0] = last[j][1];
 AudioStuff/Common/Math/Accelerate/VectorKernels.cpp | V8 z = hn::Combine (d8, hn::LoadU (d4, b.state[1]), hn::LoadU (d4, b.state[0])); | V8 z = hn::Combine (d8, hn::LoadU (d4, b.state[0]), hn::LoadU (d4, b.state[1]));
 dsp/Kernel/VantrelDSPKernelProcess.cpp | Memory::copy (received[0][ch], voices[v]->voice[c], n); | (void) ch;
 dsp/Delay/DelayWrite.cpp | || silentRun >= size) | || silentRun >= size / 2)

@@ -111,8 +111,10 @@ void takeBothReverbs (float* __restrict a, const float* __restrict b, float* __r
 // A voice shifting its channels' signals in place: shifter, make-up gain,
 // then the voice's own dry/wet crossfade with its amount. The channels are
 // independent; their shifters run together.
-void mixShifted (Shifter& voice, const std::array<const float*, 2>& dry, int channels, unsigned long n) noexcept
+void shiftAndMix (Shifter& voice, const std::array<const float*, 2>& dry, int channels, unsigned long n,
+                  unsigned long gridPosition, bool after) noexcept
 {
+    voice.shiftChannels (channels, n, after, gridPosition);
     for (int c = 0; c < channels; ++c)
     {
         float* x = voice.voice[c];
@@ -120,31 +122,6 @@ void mixShifted (Shifter& voice, const std::array<const float*, 2>& dry, int cha
     }
 }
 
-void shiftAndMix (Shifter& voice, const std::array<const float*, 2>& dry, int channels, unsigned long n,
-                  unsigned long gridPosition, bool after = false) noexcept
-{
-    voice.shiftChannels (channels, n, after, gridPosition);
-    mixShifted (voice, dry, channels, n);
-}
-
-// shiftAndMix of each voice that shifts at this place (before or after the
-// reverb); when both do, their shifters in one pass (the voices share nothing
-// until they are mixed).
-void shiftAndMixVoices (Shifter& a, bool aShifts, Shifter& b, bool bShifts, const std::array<const float*, 2>& dry,
-                        int channels, unsigned long n, unsigned long gridPosition, bool after) noexcept
-{
-    if (aShifts && bShifts)
-    {
-        Shifter::shiftChannelsTogether (a, b, channels, n, after, gridPosition);
-        mixShifted (a, dry, channels, n);
-        mixShifted (b, dry, channels, n);
-        return;
-    }
-    if (aShifts)
-        shiftAndMix (a, dry, channels, n, gridPosition, after);
-    if (bShifts)
-        shiftAndMix (b, dry, channels, n, gridPosition, after);
-}
 } // namespace
 
 float* VantrelDSPKernel::parameterBuffer (unsigned long index) noexcept
@@ -434,7 +411,9 @@ void VantrelDSPKernel::shiftBefore (const Routing& routing, unsigned long start,
         else
             voice.restShifters (false, work.data(), preparedChannels, n);
     }
-    shiftAndMixVoices (*voices[0], shifts[0], *voices[1], shifts[1], work, preparedChannels, n, gridPosition, false);
+    for (std::size_t v = 0; v < 2; ++v)
+        if (shifts[v])
+            shiftAndMix (*voices[v], work, preparedChannels, n, gridPosition, false);
 
     // A voice that does not shift here passes the input on.
     std::array<std::array<const float*, kMaxChannels>, 2> heard { work, work };
@@ -553,7 +532,9 @@ void VantrelDSPKernel::shiftAfter (const Routing& routing, unsigned long start, 
         }
     }
 
-    shiftAndMixVoices (*voices[0], shifts[0], *voices[1], shifts[1], wet, preparedChannels, n, gridPosition, true);
+    for (std::size_t v = 0; v < 2; ++v)
+        if (shifts[v])
+            shiftAndMix (*voices[v], wet, preparedChannels, n, gridPosition, true);
     std::array<std::array<const float*, kMaxChannels>, 2> heard { wet, wet };
     for (std::size_t v = 0; v < 2; ++v)
     {
@@ -589,16 +570,9 @@ void VantrelDSPKernel::shiftAfter (const Routing& routing, unsigned long start, 
                 Memory::copy (received[v][ch], voices[v]->voice[c], n);
         }
     }
-    if (repeats[0] && repeats[1])
-    {
-        Shifter::processDelayShiftersTogether (*voices[0], *voices[1], start, n, gridPosition);
-    }
-    else
-    {
-        for (std::size_t v = 0; v < 2; ++v)
-            if (repeats[v])
-                voices[v]->processDelayShifters (start, n, gridPosition);
-    }
+    for (std::size_t v = 0; v < 2; ++v)
+        if (repeats[v])
+            voices[v]->processDelayShifters (start, n, gridPosition);
     for (std::size_t v = 0; v < 2; ++v)
         for (int c = 0; c < preparedChannels; ++c)
             feedbackReturns[v][static_cast<std::size_t> (c)].write (repeats[v] ? voices[v]->voice[c] : nullptr, n);

@@ -2,10 +2,10 @@
 
 
 #include "Math/Accelerate/ScopedFlushDenormals.h"
-#include "Math/Accelerate/BiquadHistory.h"
 #include "Math/Accelerate/SignalProcessing.h"
 #include "Math/Accelerate/VectorKernels.h"
 #include "Math/NoteScale.h"
+#include "ProcessBlock/Filters/BiquadCoefficients.h"
 
 #include <algorithm>
 #include <array>
@@ -83,13 +83,8 @@ PitchShifter::PitchShifter()
       delayB (kMaxFramesPerBlock, 0.0f),
       tapA (kMaxFramesPerBlock, 0.0f),
       tapB (kMaxFramesPerBlock, 0.0f),
-      resonance (kMaxFramesPerBlock, kFilterResonance),
-      highPassCutoff (kMaxFramesPerBlock, kHighPassHz),
-      lowPassCutoff (kMaxFramesPerBlock, kLowPassHz),
       defaultWindow (kMaxFramesPerBlock, kDefaultWindowMs)
 {
-    highPass.setType (HighPass);
-    lowPass.setType (LowPass);
 }
 
 float PitchShifter::storageMs (float maxWindow, double rate) noexcept
@@ -108,25 +103,19 @@ void PitchShifter::init (int numChannels, double newSampleRate)
     reader.sampleRate = static_cast<float> (newSampleRate);
     reader.interpolationMode = DelayRead::Linear;
 
-    // Mono filters whose coefficients come from the first sample of a call.
     // A new stream starts a new chunk.
     ownPosition = 0;
 
-    highPass.init (1, newSampleRate);
-    highPass.subBlockSize = kMaxFramesPerBlock;
-    lowPass.init (1, newSampleRate);
-    lowPass.subBlockSize = kMaxFramesPerBlock;
-
-    // The band limits never move: their coefficients for the pair's one
-    // pass, as the filters compute them from their first cutoff.
-    auto sections = [&newSampleRate] (float cutoff, BiquadFilterType type, std::array<float, 5>& set) {
+    // The output's band never moves: its sections as the biquad filter
+    // computes them at the rate.
+    auto section = [&newSampleRate] (float cutoff, BiquadFilterType type) {
         BiquadCoefficients c;
         c.sampleRate = static_cast<float> (newSampleRate);
         c.calculateParams (cutoff, kFilterResonance, 0.0f, type);
-        set = { c.b0, c.b1, c.b2, c.a1, c.a2 };
+        return FourthOrderBlocks::Section { c.b0, c.b1, c.b2, c.a1, c.a2 };
     };
-    sections (kHighPassHz, HighPass, highPassSet);
-    sections (kLowPassHz, LowPass, lowPassSet);
+    outputBand.setSections (section (kHighPassHz, HighPass), section (kLowPassHz, LowPass));
+    outputBand.clear();
 }
 
 void PitchShifter::clear() noexcept
@@ -135,8 +124,7 @@ void PitchShifter::clear() noexcept
     storage.clear();
     inputBand.stop();
     ownFromNow();
-    highPass.clear();
-    lowPass.clear();
+    outputBand.clear();
 }
 
 void PitchShifter::process (float* x, unsigned long n) noexcept
@@ -177,8 +165,7 @@ void PitchShifter::restAndStore (const float* x, unsigned long n) noexcept
         return;
     if (! resting)
     {
-        highPass.clear();
-        lowPass.clear();
+        outputBand.clear();
         inputBand.stop();
         resting = true;
     }
@@ -232,55 +219,6 @@ void PitchShifter::processPair (PitchShifter& left, PitchShifter& right, float* 
         bandLimitPair (left, right, xl, xr, n);
 }
 
-void PitchShifter::processTwoPairs (PitchShifter& left, PitchShifter& right, float* xl, float* xr, PitchShifter& otherLeft,
-                                    PitchShifter& otherRight, float* otherXl, float* otherXr, unsigned long n,
-                                    unsigned long position) noexcept
-{
-    const ScopedFlushDenormals noDenormals;
-    n = std::min (n, kMaxFramesPerBlock);
-    position %= kChunkLength;
-    // The pairs share nothing their taps write: each pair's taps, then the
-    // band limits of all four channels in the lanes of one vector, whose
-    // recursions then cost what one pair's do.
-    const bool first = tapsPair (left, right, xl, xr, n, position);
-    const bool second = tapsPair (otherLeft, otherRight, otherXl, otherXr, n, position);
-    PitchShifter* shifters[4] = { &left, &right, &otherLeft, &otherRight };
-    BiquadHistory* highStates[4] {};
-    BiquadHistory* lowStates[4] {};
-    bool allStates = first && second;
-    for (int k = 0; k < 4 && allStates; ++k)
-    {
-        PitchShifter& p = *shifters[k];
-        highStates[k] = p.highPass.states.empty() ? nullptr : p.highPass.states[0].get();
-        lowStates[k] = p.lowPass.states.empty() ? nullptr : p.lowPass.states[0].get();
-        allStates = highStates[k] != nullptr && lowStates[k] != nullptr;
-    }
-    if (! allStates)
-    {
-        if (first)
-            bandLimitPair (left, right, xl, xr, n);
-        if (second)
-            bandLimitPair (otherLeft, otherRight, otherXl, otherXr, n);
-        return;
-    }
-    float* x[4] = { xl, xr, otherXl, otherXr };
-    const float* in[4] = { xl, xr, otherXl, otherXr };
-    const float* highSets[4] {};
-    const float* lowSets[4] {};
-    for (int k = 0; k < 4; ++k)
-    {
-        highSets[k] = shifters[k]->highPassSet.data();
-        lowSets[k] = shifters[k]->lowPassSet.data();
-    }
-    SP::biquadSeriesFour (in, highSets, lowSets, x, n, highStates, lowStates);
-    for (int k = 0; k < 4; ++k)
-    {
-        highStates[k]->finishCall (n);
-        lowStates[k]->finishCall (n);
-        SP::tanh (x[k], x[k], n);
-    }
-}
-
 bool PitchShifter::tapsPair (PitchShifter& left, PitchShifter& right, float* xl, float* xr, unsigned long n,
                              unsigned long position) noexcept
 {
@@ -332,38 +270,7 @@ bool PitchShifter::tapsPair (PitchShifter& left, PitchShifter& right, float* xl,
 
 void PitchShifter::bandLimitPair (PitchShifter& left, PitchShifter& right, float* xl, float* xr, unsigned long n) noexcept
 {
-    // High-pass then low-pass, both channels in one pass: straight on the
-    // filters' histories with the fixed coefficients (the filters' own
-    // one-pass form would check and copy them on every call).
-    BiquadHistory* highStates[2] = { left.highPass.states.empty() ? nullptr : left.highPass.states[0].get(),
-                                     right.highPass.states.empty() ? nullptr : right.highPass.states[0].get() };
-    BiquadHistory* lowStates[2] = { left.lowPass.states.empty() ? nullptr : left.lowPass.states[0].get(),
-                                    right.lowPass.states.empty() ? nullptr : right.lowPass.states[0].get() };
-    if (highStates[0] != nullptr && highStates[1] != nullptr && lowStates[0] != nullptr && lowStates[1] != nullptr)
-    {
-        const float* in[2] = { xl, xr };
-        float* out[2] = { xl, xr };
-        const float* highSets[2] = { left.highPassSet.data(), right.highPassSet.data() };
-        const float* lowSets[2] = { left.lowPassSet.data(), right.lowPassSet.data() };
-        SP::biquadSeriesTwo (in, highSets, lowSets, out, n, highStates, lowStates);
-        for (BiquadHistory* h : { highStates[0], highStates[1], lowStates[0], lowStates[1] })
-            h->finishCall (n);
-        SP::tanh (xl, xl, n);
-        SP::tanh (xr, xr, n);
-        return;
-    }
-    BiquadFilter* first[2] = { &left.highPass, &right.highPass };
-    BiquadFilter* second[2] = { &left.lowPass, &right.lowPass };
-    float* buffers[2] = { xl, xr };
-    const BiquadFilterParameters high[2] = {
-        { 0.0f, left.highPassCutoff.data(), 0.0f, left.resonance.data(), 0.0f, nullptr },
-        { 0.0f, right.highPassCutoff.data(), 0.0f, right.resonance.data(), 0.0f, nullptr },
-    };
-    const BiquadFilterParameters low[2] = {
-        { 0.0f, left.lowPassCutoff.data(), 0.0f, left.resonance.data(), 0.0f, nullptr },
-        { 0.0f, right.lowPassCutoff.data(), 0.0f, right.resonance.data(), 0.0f, nullptr },
-    };
-    BiquadFilter::processSeriesTwo (first, second, buffers, n, 0, high, low);
+    FourthOrderBlocks::processPair (left.outputBand, right.outputBand, xl, xr, n);
     SP::tanh (xl, xl, n);
     SP::tanh (xr, xr, n);
 }
@@ -372,10 +279,7 @@ void PitchShifter::processChunk (float* x, const float* window, unsigned long n,
 {
     shiftChunk (x, window, n, ratio, position);
 
-    // High-pass then low-pass, in one pass over the block.
-    BiquadFilter::processSeries (highPass, lowPass, x, n, 0,
-                                 BiquadFilterParameters { 0.0f, highPassCutoff.data(), 0.0f, resonance.data(), 0.0f, nullptr },
-                                 BiquadFilterParameters { 0.0f, lowPassCutoff.data(), 0.0f, resonance.data(), 0.0f, nullptr });
+    outputBand.process (x, x, n);
     SP::tanh (x, x, n);
 }
 

@@ -4,7 +4,7 @@
 #include "Delay/DelayRead.h"
 #include "Delay/DelayWrite.h"
 #include "Pitch/UpwardBandLimit.h"
-#include "ProcessBlock/Filters/BiquadFilter.h"
+#include "ProcessBlock/Filters/FourthOrderBlocks.h"
 #include "ProcessBlock/ProcessBlock.h"
 
 #include <algorithm>
@@ -55,12 +55,6 @@ public:
     static void processPair (PitchShifter& left, PitchShifter& right, float* xl, float* xr, unsigned long n,
                              unsigned long gridPosition) noexcept;
     static void processPair (PitchShifter& left, PitchShifter& right, float* xl, float* xr, unsigned long n) noexcept;
-    // processPair on two pairs that share nothing (two voices at the same
-    // place), their four band limits side by side in one pass: the same
-    // samples as two processPair calls.
-    static void processTwoPairs (PitchShifter& left, PitchShifter& right, float* xl, float* xr, PitchShifter& otherLeft,
-                                 PitchShifter& otherRight, float* otherXl, float* otherXr, unsigned long n,
-                                 unsigned long gridPosition) noexcept;
 
     // Shifters that hear the same input (the voices before the reverb, or
     // those after it) may read it from one storage that their owner writes
@@ -139,11 +133,9 @@ private:
     float incrementFor (float windowMsAtStart, float ratio) const noexcept;
     const float* currentWindow() const noexcept;
 
-    BiquadFilter highPass;
-    BiquadFilter lowPass;
-    // Their coefficients (b0, b1, b2, a1, a2) at the current rate.
-    std::array<float, 5> highPassSet {};
-    std::array<float, 5> lowPassSet {};
+    // The output's band: a 40 Hz high-pass then a 5000 Hz low-pass (the
+    // biquad filter's sections at -8 dB resonance), in one recursion.
+    FourthOrderBlocks outputBand;
     float phase = 0.0f;
     bool resting = false;
     int ratioSemitones = 0;
@@ -194,8 +186,5 @@ private:
     void store (const float* x, unsigned long n) noexcept;
     DelayRead reader;
 
-    std::vector<float> resonance;      // -8 dB for both filters
-    std::vector<float> highPassCutoff; // 40 Hz
-    std::vector<float> lowPassCutoff;  // 5000 Hz
     std::vector<float> defaultWindow;  // used while no window buffer is set
 };

@@ -183,33 +183,6 @@ void Shifter::processDelayShifters (unsigned long start, unsigned long n, unsign
     leaveDelayPair (start, n);
 }
 
-void Shifter::processDelayShiftersTogether (Shifter& a, Shifter& b, unsigned long start, unsigned long n,
-                                            unsigned long gridPosition) noexcept
-{
-    if (&a == &b || ! a.delayPairFits (start) || ! b.delayPairFits (start))
-    {
-        a.processDelayShifters (start, n, gridPosition);
-        if (&a != &b)
-            b.processDelayShifters (start, n, gridPosition);
-        return;
-    }
-    const ScopedFlushDenormals noDenormals;
-    n = std::min (n, kMaxFramesPerBlock - start);
-    if (n == 0)
-        return;
-    // The two voices' delays share nothing: their steps side by side, the
-    // four shifters in one pass.
-    a.enterDelayPair (n, gridPosition);
-    b.enterDelayPair (n, gridPosition);
-    auto& da = a.delayShifter;
-    auto& db = b.delayShifter;
-    PitchShifter::processTwoPairs (da.shifters[0], da.shifters[1], a.lineInputPair[0].data(), a.lineInputPair[1].data(),
-                                   db.shifters[0], db.shifters[1], b.lineInputPair[0].data(), b.lineInputPair[1].data(), n,
-                                   gridPosition);
-    a.leaveDelayPair (start, n);
-    b.leaveDelayPair (start, n);
-}
-
 bool Shifter::delayPairFits (unsigned long start) const noexcept
 {
     return delayShifter.activeChannels() == 2 && start < kMaxFramesPerBlock;
@@ -286,22 +259,6 @@ void Shifter::shiftChannels (int channelCount, unsigned long n, bool after) noex
     }
     if (channelCount == 1)
         shifters[0].process (voice[0], n);
-}
-
-void Shifter::shiftChannelsTogether (Shifter& a, Shifter& b, int channelCount, unsigned long n, bool after,
-                                     unsigned long gridPosition) noexcept
-{
-    if (channelCount < 2 || &a == &b)
-    {
-        a.shiftChannels (channelCount, n, after, gridPosition);
-        if (&a != &b)
-            b.shiftChannels (channelCount, n, after, gridPosition);
-        return;
-    }
-    auto& first = after ? a.postShifters : a.pitchShifters;
-    auto& second = after ? b.postShifters : b.pitchShifters;
-    PitchShifter::processTwoPairs (first[0], first[1], a.voice[0], a.voice[1], second[0], second[1], b.voice[0], b.voice[1],
-                                   n, gridPosition);
 }
 
 void Shifter::shiftChannels (int channelCount, unsigned long n, bool after, unsigned long gridPosition) noexcept

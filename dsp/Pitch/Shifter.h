@@ -55,20 +55,12 @@ public:
     // in stereo with the two channels' shifters in one pass.
     void processDelayShifters (unsigned long start, unsigned long n, unsigned long gridPosition) noexcept;
     void processDelayShifters (unsigned long start, unsigned long n) noexcept;
-    // a.processDelayShifters and b.processDelayShifters for two voices at the
-    // same place, the four shifters in one pass: the same samples.
-    static void processDelayShiftersTogether (Shifter& a, Shifter& b, unsigned long start, unsigned long n,
-                                              unsigned long gridPosition) noexcept;
     // The plain shift of voice[0 .. channelCount - 1] (at most 2) by the
     // voice's own shifters before the reverb (pitchShifters) or after it
     // (postShifters), each channel as its shifter's process, in stereo in
     // one pass.
     void shiftChannels (int channelCount, unsigned long n, bool after, unsigned long gridPosition) noexcept;
     void shiftChannels (int channelCount, unsigned long n, bool after = false) noexcept;
-    // a.shiftChannels and b.shiftChannels (the same count, place and grid
-    // position) for two voices, their shifters in one pass: the same samples.
-    static void shiftChannelsTogether (Shifter& a, Shifter& b, int channelCount, unsigned long n, bool after,
-                                       unsigned long gridPosition) noexcept;
 
     int count = 2;          // own shifters, one per channel
     float gain = 1.995f;    // make-up after the shifter's windows and band limits

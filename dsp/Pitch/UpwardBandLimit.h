@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ProcessBlock/Filters/FourthOrderBlocks.h"
+
 #include <array>
 #include <vector>
 
@@ -12,15 +14,9 @@
 // would still fold lands well above the 5 kHz band limit after the shift.
 // Shifting down (r <= 1) folds nothing and leaves the input untouched.
 //
-// The two sections run as one fourth-order recursion in state-space form,
-// four samples at a time (VectorKernels::stateBlocks): a section's output
-// waits on its previous one, so two sections in series cost a multiply and
-// a subtraction per sample on the critical path, where a block of four waits
-// only on the previous block's states. The blocks lie on the stream (the
-// band starts at a chunk's start, and a chunk is whole blocks): a call that
-// ends inside a block gives that block's first samples from the inputs so
-// far and finishes it in the next call, so the samples do not depend on how
-// the calls are cut.
+// The two sections run as one fourth-order recursion four samples at a time
+// (FourthOrderBlocks), its blocks on the stream from the band's start (a
+// chunk's start, and a chunk is whole blocks).
 //
 // The band is decided at each chunk's start, as the interval is. It starts
 // as if it had been running on the last stored samples, so that switching it
@@ -52,34 +48,8 @@ public:
     static void design (float ratio, std::array<float, 5>& first, std::array<float, 5>& second) noexcept;
 
 private:
-    // The states (z0, z1 of the first section, z2, z3 of the second; each
-    // section's transposed direct form) before the block in progress, and
-    // that block's inputs so far.
-    struct Recursion
-    {
-        std::array<float, 4> state {};
-        std::array<float, 4> held {};
-        unsigned long heldCount = 0;
-        // The last two inputs and outputs, newest first: a change of ratio
-        // carries the sections' histories over, as plain sections would.
-        float in[2] {}, out[2] {};
-        unsigned long framesRun = 0;
-    };
-
-    // The block matrices of the two sections in series (VectorKernels.h).
-    static void blockMatrices (const std::array<float, 5>& first, const std::array<float, 5>& second,
-                               std::array<float, 64>& m) noexcept;
-    // The states that the sections' last inputs x, outputs y and, between
-    // them, the first section's outputs u give.
-    void startFrom (double x1, double x2, double u1, double u2, double y1, double y2) noexcept;
-    // n samples of count (1 or 2) bands with the same block in progress,
-    // from in into out (out may be in).
-    static void run (UpwardBandLimit* const* bands, const float* const* in, float* const* out, int count, unsigned long n) noexcept;
-    void finishCall (unsigned long n) noexcept;
-
     std::array<float, 5> firstSection {}, secondSection {};
-    alignas (16) std::array<float, 64> matrices {};
-    Recursion recursion;
+    FourthOrderBlocks blocks;
     float designedRatio = 0.0f;
     bool on = false;
     bool fading = false;

@@ -1,5 +1,5 @@
-// The one-pass forms of the biquad (two sections in series, channels side by
-// side in vector lanes) must give exactly the samples of the plain section run in turn: the
+// The one-pass forms of the biquad (channels side by side in vector lanes)
+// must give exactly the samples of the plain section run in turn: the
 // engine switches between them freely, and a difference of one bit would
 // make the same setting sound different depending on the code path.
 #include "Math/Accelerate/BiquadHistory.h"
@@ -49,70 +49,23 @@ bool sameBits (const std::vector<float>& a, const std::vector<float>& b)
 }
 } // namespace
 
-TEST (BiquadPasses, SeriesGivesTheSamplesOfTwoSectionsInTurn)
-{
-    // Several calls of changing lengths, so the histories carry over, both in
-    // place and into another buffer.
-    for (const bool inPlace : { false, true })
-    {
-        BiquadHistory firstA, secondA, firstB, secondB;
-        const auto input = noise (2000, 3);
-        std::vector<float> reference (input), series (input.size());
-        std::size_t at = 0;
-        for (std::size_t call = 0; at < input.size(); ++call)
-        {
-            const unsigned long n = std::min<unsigned long> (lengths[call % lengths.size()], input.size() - at);
-            SignalProcessing::biquad (reference.data() + at, kSections[1], reference.data() + at, n, &firstA);
-            SignalProcessing::biquad (reference.data() + at, kSections[0], reference.data() + at, n, &secondA);
-            if (inPlace)
-            {
-                std::copy (input.begin() + long (at), input.begin() + long (at + n), series.begin() + long (at));
-                SignalProcessing::biquadSeries (series.data() + at, kSections[1], kSections[0], series.data() + at, n, &firstB, &secondB);
-            }
-            else
-            {
-                SignalProcessing::biquadSeries (input.data() + at, kSections[1], kSections[0], series.data() + at, n, &firstB, &secondB);
-            }
-            at += n;
-        }
-        EXPECT_TRUE (sameBits (reference, series)) << (inPlace ? "in place" : "out of place");
-        EXPECT_EQ (firstA.y1, firstB.y1);
-        EXPECT_EQ (secondA.y2, secondB.y2);
-    }
-
-    // Without memory for one of the sections the signal passes that section unchanged.
-    BiquadHistory only;
-    auto x = noise (64, 4);
-    auto expected = x;
-    BiquadHistory alone;
-    SignalProcessing::biquad (expected.data(), kSections[2], expected.data(), 64, &alone);
-    SignalProcessing::biquadSeries (x.data(), kSections[0], kSections[2], x.data(), 64, nullptr, &only);
-    EXPECT_TRUE (sameBits (expected, x));
-}
-
-// Every form that runs channels in vector lanes (two, four or eight channels,
-// through one or two sections each) against the plain section run on each
-// channel in turn, on every target: outputs and histories bit for bit. The
+// Every form that runs channels in vector lanes (two, four or eight channels)
+// against the plain section run on each channel in turn, on every target: outputs and histories bit for bit. The
 // last four of eight channels take the sections in another order, so that a
 // mix-up of the lanes shows.
 TEST_P (VectorTargets, BiquadLanesGiveTheSamplesOfSeparateSections)
 {
-    struct Form
+    for (const std::size_t count : { 2u, 4u, 8u })
     {
-        std::size_t count, stages;
-    };
-    for (const Form form : { Form { 2, 1 }, Form { 2, 2 }, Form { 4, 1 }, Form { 4, 2 }, Form { 8, 1 } })
-    {
-        SCOPED_TRACE (testing::Message() << form.count << " channels, " << form.stages << " sections each");
-        std::array<std::array<BiquadHistory, 8>, 2> separate, lanes;
-        std::array<std::array<const float*, 8>, 2> section {};
+        SCOPED_TRACE (testing::Message() << count << " channels");
+        std::array<BiquadHistory, 8> separate, lanes;
+        std::array<const float*, 8> section {};
         std::array<std::vector<float>, 8> reference, together;
-        for (std::size_t j = 0; j < form.count; ++j)
+        for (std::size_t j = 0; j < count; ++j)
         {
             reference[j] = noise (2500, unsigned (10 + j));
             together[j] = reference[j];
-            for (std::size_t st = 0; st < 2; ++st)
-                section[st][j] = kSections[((j < 4 ? j : 7 - j) + st) % 4];
+            section[j] = kSections[(j < 4 ? j : 7 - j) % 4];
         }
 
         std::size_t at = 0;
@@ -121,39 +74,29 @@ TEST_P (VectorTargets, BiquadLanesGiveTheSamplesOfSeparateSections)
             const unsigned long n = std::min<unsigned long> (lengths[call % lengths.size()], 2500 - at);
             const float* in[8];
             float* out[8];
-            BiquadHistory* h[2][8];
-            for (std::size_t j = 0; j < form.count; ++j)
+            BiquadHistory* h[8];
+            for (std::size_t j = 0; j < count; ++j)
             {
-                for (std::size_t st = 0; st < form.stages; ++st)
-                {
-                    SignalProcessing::biquad (reference[j].data() + at, section[st][j], reference[j].data() + at, n, &separate[st][j]);
-                    h[st][j] = &lanes[st][j];
-                }
+                SignalProcessing::biquad (reference[j].data() + at, section[j], reference[j].data() + at, n, &separate[j]);
+                h[j] = &lanes[j];
                 in[j] = together[j].data() + at;
                 out[j] = together[j].data() + at;
             }
-            if (form.count == 2 && form.stages == 1)
-                SignalProcessing::biquadTwo (in, section[0].data(), out, n, h[0]);
-            else if (form.count == 2)
-                SignalProcessing::biquadSeriesTwo (in, section[0].data(), section[1].data(), out, n, h[0], h[1]);
-            else if (form.count == 4 && form.stages == 1)
-                SignalProcessing::biquadFour (in, section[0].data(), out, n, h[0]);
-            else if (form.count == 4)
-                SignalProcessing::biquadSeriesFour (in, section[0].data(), section[1].data(), out, n, h[0], h[1]);
+            if (count == 2)
+                SignalProcessing::biquadTwo (in, section.data(), out, n, h);
+            else if (count == 4)
+                SignalProcessing::biquadFour (in, section.data(), out, n, h);
             else
-                SignalProcessing::biquadEight (in, section[0].data(), out, n, h[0]);
+                SignalProcessing::biquadEight (in, section.data(), out, n, h);
             at += n;
         }
-        for (std::size_t j = 0; j < form.count; ++j)
+        for (std::size_t j = 0; j < count; ++j)
         {
             EXPECT_TRUE (sameBits (reference[j], together[j])) << "channel " << j;
-            for (std::size_t st = 0; st < form.stages; ++st)
-            {
-                EXPECT_EQ (separate[st][j].x1, lanes[st][j].x1) << j;
-                EXPECT_EQ (separate[st][j].x2, lanes[st][j].x2) << j;
-                EXPECT_EQ (separate[st][j].y1, lanes[st][j].y1) << j;
-                EXPECT_EQ (separate[st][j].y2, lanes[st][j].y2) << j;
-            }
+            EXPECT_EQ (separate[j].x1, lanes[j].x1) << j;
+            EXPECT_EQ (separate[j].x2, lanes[j].x2) << j;
+            EXPECT_EQ (separate[j].y1, lanes[j].y1) << j;
+            EXPECT_EQ (separate[j].y2, lanes[j].y2) << j;
         }
     }
 }
@@ -180,7 +123,7 @@ TEST (BiquadPasses, ReassociatedSectionStaysCloseToTheExactRecursion)
     EXPECT_LT (worst, 1e-4 * largest);
 }
 
-TEST (BiquadFilterPasses, SeriesAndFourMatchTheFiltersRunInTurn)
+TEST (BiquadFilterPasses, StereoAndFourMatchTheFiltersRunInTurn)
 {
     constexpr double rate = 48000.0;
     auto prepare = [] (BiquadFilter& f, BiquadFilterType type) {
@@ -189,46 +132,7 @@ TEST (BiquadFilterPasses, SeriesAndFourMatchTheFiltersRunInTurn)
         f.subBlockSize = 4096;
     };
 
-    // Series: a high-pass into a low-pass on channel 1, the cutoffs changing
-    // between calls so that coefficients are recomputed on the way.
-    BiquadFilter hpA, lpA, hpB, lpB;
-    prepare (hpA, HighPass);
-    prepare (lpA, LowPass);
-    prepare (hpB, HighPass);
-    prepare (lpB, LowPass);
-    auto reference = noise (4096, 21);
-    auto series = reference;
-    std::vector<float> low (4096), high (4096), resonance (4096, -8.0f);
-    for (unsigned long at = 0, call = 0; at < 4096; ++call)
-    {
-        const unsigned long n = std::min<unsigned long> (call % 2 == 0 ? 256 : 37, 4096 - at);
-        std::fill (low.begin(), low.end(), 40.0f + float (call));
-        std::fill (high.begin(), high.end(), 5000.0f - 10.0f * float (call));
-        const BiquadFilterParameters hp { 0.0f, low.data(), 0.0f, resonance.data(), 0.0f, nullptr };
-        const BiquadFilterParameters lp { 0.0f, high.data(), 0.0f, resonance.data(), 0.0f, nullptr };
-        hpA.process (reference.data() + at, n, 1, hp);
-        lpA.process (reference.data() + at, n, 1, lp);
-        BiquadFilter::processSeries (hpB, lpB, series.data() + at, n, 1, hp, lp);
-        at += n;
-    }
-    EXPECT_TRUE (sameBits (reference, series));
-
-    // A bad sample flushes both histories exactly as the separate calls do,
-    // and both chains recover together.
-    std::vector<float> burst (64, 0.5f), burstSeries (64, 0.5f);
-    burst[10] = burstSeries[10] = NAN;
-    const BiquadFilterParameters fixedHp { 100.0f, nullptr, -8.0f, nullptr, 0.0f, nullptr };
-    const BiquadFilterParameters fixedLp { 3000.0f, nullptr, -8.0f, nullptr, 0.0f, nullptr };
-    hpA.process (burst.data(), 64, 0, fixedHp);
-    lpA.process (burst.data(), 64, 0, fixedLp);
-    BiquadFilter::processSeries (hpB, lpB, burstSeries.data(), 64, 0, fixedHp, fixedLp);
-    EXPECT_EQ (0.0f, hpB.states[0]->y1);
-    EXPECT_EQ (0.0f, lpB.states[0]->y1);
-    std::vector<float> after (64, 0.25f), afterSeries (64, 0.25f);
-    hpA.process (after.data(), 64, 0, fixedHp);
-    lpA.process (after.data(), 64, 0, fixedLp);
-    BiquadFilter::processSeries (hpB, lpB, afterSeries.data(), 64, 0, fixedHp, fixedLp);
-    EXPECT_TRUE (sameBits (after, afterSeries));
+    std::vector<float> low (4096), resonance (4096, -8.0f);
 
     // Both channels of one filter in one pass, the cutoff moving between calls.
     BiquadFilter perChannel, stereo;

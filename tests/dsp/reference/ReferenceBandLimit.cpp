@@ -33,6 +33,19 @@ void ReferenceBandLimit::design (float ratio)
 {
     first = designBand (kBand[0], ratio, kBandGain);
     second = designBand (kBand[1], ratio, 1.0);
+    weigh();
+}
+
+void ReferenceBandLimit::startSections (const Section& a, const Section& b)
+{
+    first = a;
+    second = b;
+    weigh();
+    clear();
+}
+
+void ReferenceBandLimit::weigh()
+{
     // Four samples of the two sections in double, from each unit input or
     // unit state alone.
     for (int c = 0; c < 8; ++c)
@@ -107,5 +120,7 @@ float ReferenceBandLimit::tick (float x)
 
 void ReferenceBandLimit::clear()
 {
-    *this = ReferenceBandLimit {};
+    statesFrom (0.0, 0.0, 0.0, 0.0, 0.0, 0.0);
+    for (float& v : held)
+        v = 0.0f;
 }

@@ -3,7 +3,8 @@
 #include <array>
 
 // The band limit before a shifter's store: an elliptic pair of sections
-// whose band ends at 0.8 Nyquist / ratio, run as one fourth-order recursion
+// whose band ends at 0.8 Nyquist / ratio (or any other pair of sections in
+// series, as the shifter's output band), run as one fourth-order recursion
 // whose states are taken every fourth sample from where it started (each
 // section in transposed direct form, its states the two that carry to the
 // next sample). Within four samples every output is the sum of the block's
@@ -19,10 +20,14 @@ public:
     // outputs, as sections of the old ratio would have.
     void redesign (float ratio);
     float tick (float x);
+    // Silence, the sections kept.
     void clear();
 
-private:
     using Section = std::array<float, 5>; // b0, b1, b2, a1, a2
+    // Any two sections in series (the shifter's output band), from silence.
+    void startSections (const Section& first, const Section& second);
+
+private:
     Section first {}, second {};
     // weights[0..3][k]: of input j at output k; [4..7][k]: of state i.
     // next[0..7][i]: the same for the states after the four samples.
@@ -33,5 +38,6 @@ private:
     float lastIn[2] {}, lastOut[2] {};
 
     void design (float ratio);
+    void weigh();
     void statesFrom (double x1, double x2, double u1, double u2, double y1, double y2);
 };

@@ -1,5 +1,6 @@
 #include "ReferencePitchShifter.h"
 
+#include "ReferenceBiquad.h"
 #include "ReferenceTiming.h"
 
 #include "ReferenceMaths.h"
@@ -25,8 +26,10 @@ ReferencePitchShifter::ReferencePitchShifter (double rate)
     : sampleRate (rate),
       storage (static_cast<std::size_t> (rate * 5.2))
 {
-    highPass.design (ReferenceBiquad::HighPass, 40.0f, -8.0f, 0.0f, static_cast<float> (rate));
-    lowPass.design (ReferenceBiquad::LowPass, 5000.0f, -8.0f, 0.0f, static_cast<float> (rate));
+    ReferenceBiquad high, low;
+    high.design (ReferenceBiquad::HighPass, 40.0f, -8.0f, 0.0f, static_cast<float> (rate));
+    low.design (ReferenceBiquad::LowPass, 5000.0f, -8.0f, 0.0f, static_cast<float> (rate));
+    output.startSections ({ high.b0, high.b1, high.b2, high.a1, high.a2 }, { low.b0, low.b1, low.b2, low.a1, low.a2 });
 }
 
 void ReferencePitchShifter::beginChunk (int semitones, float fine, float windowMs)
@@ -66,15 +69,14 @@ float ReferencePitchShifter::tick (float x, float windowMs, float windowGain)
     const float tapB = ReferenceTiming::read (storage, delayB * rate, ReferenceTiming::kAfterWrite);
 
     const float y = windowA * tapA + windowB * tapB;
-    return ReferenceMaths::tanh (lowPass.tick (highPass.tick (y)));
+    return ReferenceMaths::tanh (output.tick (y));
 }
 
 void ReferencePitchShifter::rest (float x)
 {
     if (! resting)
     {
-        highPass.clear();
-        lowPass.clear();
+        output.clear();
         stopBand();
     }
     resting = true;
@@ -85,8 +87,7 @@ void ReferencePitchShifter::clear()
 {
     storage.clear();
     stopBand();
-    highPass.clear();
-    lowPass.clear();
+    output.clear();
 }
 
 void ReferencePitchShifter::beginBand()

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "ReferenceBandLimit.h"
-#include "ReferenceBiquad.h"
 #include "ReferenceLine.h"
 
 // One channel's pitch shifter: two taps half a window apart sweep through
@@ -28,7 +27,8 @@ public:
 private:
     double sampleRate;
     ReferenceLine storage;
-    ReferenceBiquad highPass, lowPass;
+    // 40 Hz high-pass then 5 kHz low-pass, run as one recursion.
+    ReferenceBandLimit output;
     // The band limit before the store: off, on, or fading out over the
     // chunk after the last one shifted up.
     ReferenceBandLimit band;

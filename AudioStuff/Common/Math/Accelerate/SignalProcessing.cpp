@@ -414,23 +414,6 @@ void SignalProcessing::biquad (const float* in, const float* coefficients, float
     s.store (*state);
 }
 
-void SignalProcessing::biquadSeries (const float* in, const float* firstCoefficients, const float* secondCoefficients,
-                                     float* out, unsigned long n, BiquadHistory* firstState, BiquadHistory* secondState) noexcept
-{
-    if (firstState == nullptr || secondState == nullptr)
-    {
-        biquad (in, firstCoefficients, out, n, firstState);
-        biquad (out, secondCoefficients, out, n, secondState);
-        return;
-    }
-    Section first (firstCoefficients, *firstState);
-    Section second (secondCoefficients, *secondState);
-    for (unsigned long k = 0; k < n; ++k)
-        out[k] = second.step (first.step (in[k]));
-    first.store (*firstState);
-    second.store (*secondState);
-}
-
 namespace
 {
 bool allStates (BiquadHistory* const* state, int count) noexcept
@@ -438,56 +421,38 @@ bool allStates (BiquadHistory* const* state, int count) noexcept
     return std::all_of (state, state + count, [] (const BiquadHistory* h) { return h != nullptr; });
 }
 
-// count channels through one or two sections each, in vector lanes where
-// every state is there, else (no memory to run a recursion with for some)
-// one channel at a time through the plain form.
-void sections (const float* const* in, const float* const* first, const float* const* second, float* const* out,
-               unsigned long n, BiquadHistory* const* firstState, BiquadHistory* const* secondState, int count) noexcept
+// count channels through a section each, in vector lanes where every state
+// is there, else (no memory to run a recursion with for some) one channel at
+// a time through the plain form.
+void sections (const float* const* in, const float* const* coefficients, float* const* out, unsigned long n,
+               BiquadHistory* const* state, int count) noexcept
 {
-    if (allStates (firstState, count) && (second == nullptr || allStates (secondState, count)))
+    if (allStates (state, count))
     {
-        VectorKernels::biquads ({ in, out, { first, second }, { firstState, secondState }, count, second == nullptr ? 1 : 2 }, n);
+        VectorKernels::biquads ({ in, out, coefficients, state, count }, n);
         return;
     }
     for (int j = 0; j < count; ++j)
-    {
-        SignalProcessing::biquad (in[j], first[j], out[j], n, firstState[j]);
-        if (second != nullptr)
-            SignalProcessing::biquad (out[j], second[j], out[j], n, secondState[j]);
-    }
+        SignalProcessing::biquad (in[j], coefficients[j], out[j], n, state[j]);
 }
 } // namespace
-
-void SignalProcessing::biquadSeriesTwo (const float* const* in, const float* const* firstCoefficients,
-                                        const float* const* secondCoefficients, float* const* out, unsigned long n,
-                                        BiquadHistory* const* firstState, BiquadHistory* const* secondState) noexcept
-{
-    sections (in, firstCoefficients, secondCoefficients, out, n, firstState, secondState, 2);
-}
-
-void SignalProcessing::biquadSeriesFour (const float* const* in, const float* const* firstCoefficients,
-                                         const float* const* secondCoefficients, float* const* out, unsigned long n,
-                                         BiquadHistory* const* firstState, BiquadHistory* const* secondState) noexcept
-{
-    sections (in, firstCoefficients, secondCoefficients, out, n, firstState, secondState, 4);
-}
 
 void SignalProcessing::biquadTwo (const float* const* in, const float* const* coefficients, float* const* out,
                                   unsigned long n, BiquadHistory* const* state) noexcept
 {
-    sections (in, coefficients, nullptr, out, n, state, nullptr, 2);
+    sections (in, coefficients, out, n, state, 2);
 }
 
 void SignalProcessing::biquadFour (const float* const* in, const float* const* coefficients, float* const* out,
                                    unsigned long n, BiquadHistory* const* state) noexcept
 {
-    sections (in, coefficients, nullptr, out, n, state, nullptr, 4);
+    sections (in, coefficients, out, n, state, 4);
 }
 
 void SignalProcessing::biquadEight (const float* const* in, const float* const* coefficients, float* const* out,
                                     unsigned long n, BiquadHistory* const* state) noexcept
 {
-    sections (in, coefficients, nullptr, out, n, state, nullptr, 8);
+    sections (in, coefficients, out, n, state, 8);
 }
 
 std::unique_ptr<BiquadHistory> SignalProcessing::biquad_createState()

@@ -107,24 +107,6 @@ public:
     // Summed as (b0 x[k] + b1 x[k-1] + b2 x[k-2] - a2 y[k-2]) - a1 y[k-1]:
     // only the last multiply and subtraction wait for the previous output.
     static void biquad (const float* in, const float* coefficients, float* out, unsigned long n, BiquadHistory* state) noexcept;
-    // Two sections in series, the first's output feeding the second, in one
-    // pass: the same samples as two biquad calls, the two recursions
-    // overlapping in time.
-    static void biquadSeries (const float* in, const float* firstCoefficients, const float* secondCoefficients, float* out,
-                              unsigned long n, BiquadHistory* firstState, BiquadHistory* secondState) noexcept;
-    // Two channels, each through two sections in series (in[j] through
-    // firstCoefficients[j] and then secondCoefficients[j] into out[j], with
-    // firstState[j] and secondState[j]; out[j] may be in[j] but no other
-    // input): the same samples as biquadSeries on each channel, the channels
-    // in the lanes of one vector.
-    static void biquadSeriesTwo (const float* const* in, const float* const* firstCoefficients,
-                                 const float* const* secondCoefficients, float* const* out, unsigned long n,
-                                 BiquadHistory* const* firstState, BiquadHistory* const* secondState) noexcept;
-    // biquadSeriesTwo on four channels (0, 1 and 2, 3 as two such calls),
-    // every lane of one vector in use: the same samples.
-    static void biquadSeriesFour (const float* const* in, const float* const* firstCoefficients,
-                                  const float* const* secondCoefficients, float* const* out, unsigned long n,
-                                  BiquadHistory* const* firstState, BiquadHistory* const* secondState) noexcept;
     // Two independent sections side by side (in[j] through coefficients[j]
     // into out[j] with state[j]; out[j] may be in[j] but no other input):
     // the same samples as two biquad calls, the two recursions overlapping.

@@ -340,11 +340,11 @@ HWY_INLINE void transpose (DL d, hn::Vec<DL>* r) noexcept
 #endif
 }
 
-// Count channels through Stages sections each: groups of as many channels as
+// Count channels through a section each: groups of as many channels as
 // a vector has lanes (at least four, so two channels share one SSE vector),
 // a group's samples turned so that one vector holds the same sample of every
 // channel; the groups' recursions are independent and interleave.
-template <int Count, int Stages>
+template <int Count>
 void bank (const SectionBank& b, unsigned long n) noexcept
 {
     using DL = hn::CappedTag<float, (Count < 4 ? 4 : Count)>;
@@ -354,33 +354,21 @@ void bank (const SectionBank& b, unsigned long n) noexcept
     constexpr int groups = (Count + static_cast<int> (lanes) - 1) / static_cast<int> (lanes);
     const auto section = [] (int g, size_t j) { return g * static_cast<int> (lanes) + static_cast<int> (j); };
 
-    SectionLanes<DL> s[Stages][groups];
-    for (int st = 0; st < Stages; ++st)
-        for (int g = 0; g < groups; ++g)
-            s[st][g].load (d, b.coefficients[st], b.state[st], section (g, 0), Count);
-
-    const auto run = [&] (int g, VL x) {
-        for (int st = 0; st < Stages; ++st)
-            x = s[st][g].step (x);
-        return x;
-    };
+    SectionLanes<DL> s[groups];
+    for (int g = 0; g < groups; ++g)
+        s[g].load (d, b.coefficients, b.state, section (g, 0), Count);
+    const auto run = [&] (int g, VL x) { return s[g].step (x); };
 
     size_t k = 0;
 #if HWY_TARGET != HWY_SCALAR
     if constexpr (Count == 2 && lanes == 4)
     {
         // Two channels: (left, right) pairs in the low lanes, four samples a
-        // step, without transposing rows that would be zeros. The sections
-        // are held by name (not in the array) so that their histories stay
-        // in registers.
-        SectionLanes<DL> first = s[0][0];
-        SectionLanes<DL> second = s[Stages - 1][0];
-        const auto sections = [&] (VL x) HWY_ATTR {
-            x = first.step (x);
-            if constexpr (Stages == 2)
-                x = second.step (x);
-            return x;
-        };
+        // step, without transposing rows that would be zeros. The section
+        // is held by name (not in the array) so that its history stays in
+        // registers.
+        SectionLanes<DL> first = s[0];
+        const auto sections = [&] (VL x) HWY_ATTR { return first.step (x); };
         for (; k + 4 <= n; k += 4)
         {
             const VL l = hn::LoadU (d, b.in[0] + k);
@@ -396,9 +384,7 @@ void bank (const SectionBank& b, unsigned long n) noexcept
             hn::StoreU (hn::ConcatEven (d, c, a), d, b.out[0] + k);
             hn::StoreU (hn::ConcatOdd (d, c, a), d, b.out[1] + k);
         }
-        s[0][0] = first;
-        if constexpr (Stages == 2)
-            s[1][0] = second;
+        s[0] = first;
     }
     else
 #endif
@@ -438,21 +424,17 @@ void bank (const SectionBank& b, unsigned long n) noexcept
         }
     }
 
-    for (int st = 0; st < Stages; ++st)
-        for (int g = 0; g < groups; ++g)
-            s[st][g].store (d, b.state[st], section (g, 0), Count);
+    for (int g = 0; g < groups; ++g)
+        s[g].store (d, b.state, section (g, 0), Count);
 }
 
 void Biquads (const SectionBank& b, unsigned long n)
 {
-    const int kind = b.count * 2 + b.stages;
-    switch (kind)
+    switch (b.count)
     {
-        case 2 * 2 + 1: bank<2, 1> (b, n); break;
-        case 2 * 2 + 2: bank<2, 2> (b, n); break;
-        case 4 * 2 + 1: bank<4, 1> (b, n); break;
-        case 4 * 2 + 2: bank<4, 2> (b, n); break;
-        case 8 * 2 + 1: bank<8, 1> (b, n); break;
+        case 2: bank<2> (b, n); break;
+        case 4: bank<4> (b, n); break;
+        case 8: bank<8> (b, n); break;
         default: break;
     }
 }

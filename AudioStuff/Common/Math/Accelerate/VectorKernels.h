@@ -83,20 +83,19 @@ struct ModulatedTimes
 };
 void modulatedTimes (const ModulatedTimes& t, unsigned long n) noexcept;
 
-// `count` (2, 4 or 8) independent channels, each through `stages` (1 or 2)
-// second-order sections in series: in[j] through coefficients[0][j] (and
-// then coefficients[1][j]) into out[j], with state[0][j] (and state[1][j]),
-// all non-null; out[j] may be in[j] but no other input. The channels run in
-// the lanes of one vector (two, four or eight groups of them where the
-// vectors are narrower), each lane taking SignalProcessing::biquad's steps.
+// `count` (2, 4 or 8) independent channels, each through its own
+// second-order section: in[j] through coefficients[j] into out[j], with
+// state[j], all non-null; out[j] may be in[j] but no other input. The
+// channels run in the lanes of one vector (two, four or eight groups of
+// them where the vectors are narrower), each lane taking
+// SignalProcessing::biquad's steps.
 struct SectionBank
 {
     const float* const* in;
     float* const* out;
-    const float* const* coefficients[2];
-    BiquadHistory* const* state[2];
+    const float* const* coefficients;
+    BiquadHistory* const* state;
     int count;
-    int stages;
 };
 void biquads (const SectionBank& bank, unsigned long n) noexcept;
 

@@ -70,45 +70,6 @@ void BiquadFilter::recalculate (float frequency, float resonance, float gain) no
     coefficientsValid = true;
 }
 
-void BiquadFilter::processSeries (BiquadFilter& first, BiquadFilter& second, float* buffer, unsigned long frames,
-                                  unsigned long channel, BiquadFilterParameters firstParameters,
-                                  BiquadFilterParameters secondParameters) noexcept
-{
-    if (frames == 0 || ! first.singlePiece (frames, channel, firstParameters)
-        || ! second.singlePiece (frames, channel, secondParameters))
-    {
-        first.process (buffer, frames, channel, firstParameters);
-        second.process (buffer, frames, channel, secondParameters);
-        return;
-    }
-
-    float frequency, resonance, gain;
-    firstValues (firstParameters, frequency, resonance, gain);
-    first.updateCoefficients (frequency, resonance, gain);
-    firstValues (secondParameters, frequency, resonance, gain);
-    second.updateCoefficients (frequency, resonance, gain);
-
-    const auto& a = first.coefficients;
-    const auto& b = second.coefficients;
-    const float firstCoefficients[5] = { a.b0, a.b1, a.b2, a.a1, a.a2 };
-    const float secondCoefficients[5] = { b.b0, b.b1, b.b2, b.a1, b.a2 };
-    BiquadHistory* firstState = first.history (channel);
-    BiquadHistory* secondState = second.history (channel);
-    SignalProcessing::biquadSeries (buffer, firstCoefficients, secondCoefficients, buffer, frames, firstState, secondState);
-    firstState->finishCall (frames);
-    secondState->finishCall (frames);
-}
-
-void BiquadFilter::processSeriesTwo (BiquadFilter* const* first, BiquadFilter* const* second, float* const* buffers,
-                                     unsigned long frames, unsigned long channel,
-                                     const BiquadFilterParameters* firstParameters,
-                                     const BiquadFilterParameters* secondParameters) noexcept
-{
-    const float* in[2] = { buffers[0], buffers[1] };
-    processLanes (first, second, in, buffers, frames, channel, firstParameters, secondParameters, 2,
-                  buffers[0] != buffers[1]);
-}
-
 void BiquadFilter::processStereo (float* first, float* second, unsigned long frames, BiquadFilterParameters parameters) noexcept
 {
     if (frames == 0 || first == second || ! singlePiece (frames, 0, parameters) || ! singlePiece (frames, 1, parameters))
@@ -133,58 +94,50 @@ void BiquadFilter::processStereo (float* first, float* second, unsigned long fra
 void BiquadFilter::processFour (BiquadFilter* const* filters, const float* const* in, float* const* out,
                                 unsigned long frames, unsigned long channel, const BiquadFilterParameters* parameters) noexcept
 {
-    processLanes (filters, nullptr, in, out, frames, channel, parameters, nullptr, 4, true);
+    processLanes (filters, in, out, frames, channel, parameters, 4);
 }
 
 void BiquadFilter::processEight (BiquadFilter* const* filters, const float* const* in, float* const* out,
                                  unsigned long frames, unsigned long channel, const BiquadFilterParameters* parameters) noexcept
 {
-    processLanes (filters, nullptr, in, out, frames, channel, parameters, nullptr, 8, true);
+    processLanes (filters, in, out, frames, channel, parameters, 8);
 }
 
-void BiquadFilter::processLanes (BiquadFilter* const* first, BiquadFilter* const* second, const float* const* in,
-                                 float* const* out, unsigned long frames, unsigned long channel,
-                                 const BiquadFilterParameters* firstParameters,
-                                 const BiquadFilterParameters* secondParameters, int count, bool together) noexcept
+void BiquadFilter::processLanes (BiquadFilter* const* filters, const float* const* in, float* const* out,
+                                 unsigned long frames, unsigned long channel, const BiquadFilterParameters* parameters,
+                                 int count) noexcept
 {
-    together = together && frames > 0;
+    bool together = frames > 0;
     for (int j = 0; j < count && together; ++j)
-        together = first[j]->singlePiece (frames, channel, firstParameters[j])
-                   && (second == nullptr || second[j]->singlePiece (frames, channel, secondParameters[j]));
+        together = filters[j]->singlePiece (frames, channel, parameters[j]);
     if (! together)
     {
         for (int j = 0; j < count; ++j)
         {
             if (out[j] != in[j])
                 std::copy (in[j], in[j] + frames, out[j]);
-            if (second != nullptr)
-                processSeries (*first[j], *second[j], out[j], frames, channel, firstParameters[j], secondParameters[j]);
-            else
-                first[j]->process (out[j], frames, channel, firstParameters[j]);
+            filters[j]->process (out[j], frames, channel, parameters[j]);
         }
         return;
     }
 
-    const int stages = second != nullptr ? 2 : 1;
-    float c[2][8][5];
-    const float* sets[2][8] {};
-    BiquadHistory* histories[2][8] {};
-    for (int st = 0; st < stages; ++st)
-        for (int j = 0; j < count; ++j)
-        {
-            BiquadFilter& f = *(st == 0 ? first : second)[j];
-            float frequency, resonance, gain;
-            firstValues ((st == 0 ? firstParameters : secondParameters)[j], frequency, resonance, gain);
-            f.updateCoefficients (frequency, resonance, gain);
-            const BiquadCoefficients& k = f.coefficients;
-            c[st][j][0] = k.b0, c[st][j][1] = k.b1, c[st][j][2] = k.b2, c[st][j][3] = k.a1, c[st][j][4] = k.a2;
-            sets[st][j] = c[st][j];
-            histories[st][j] = f.history (channel);
-        }
-    VectorKernels::biquads ({ in, out, { sets[0], sets[1] }, { histories[0], histories[1] }, count, stages }, frames);
-    for (int st = 0; st < stages; ++st)
-        for (int j = 0; j < count; ++j)
-            histories[st][j]->finishCall (frames);
+    float c[8][5];
+    const float* sets[8] {};
+    BiquadHistory* histories[8] {};
+    for (int j = 0; j < count; ++j)
+    {
+        BiquadFilter& f = *filters[j];
+        float frequency, resonance, gain;
+        firstValues (parameters[j], frequency, resonance, gain);
+        f.updateCoefficients (frequency, resonance, gain);
+        const BiquadCoefficients& k = f.coefficients;
+        c[j][0] = k.b0, c[j][1] = k.b1, c[j][2] = k.b2, c[j][3] = k.a1, c[j][4] = k.a2;
+        sets[j] = c[j];
+        histories[j] = f.history (channel);
+    }
+    VectorKernels::biquads ({ in, out, sets, histories, count }, frames);
+    for (int j = 0; j < count; ++j)
+        histories[j]->finishCall (frames);
 }
 
 void BiquadFilter::processFilter (float* buffer, unsigned long n, unsigned long channel, float frequency, float resonance, float gain) noexcept

@@ -26,19 +26,6 @@ public:
     void process (float* buffer, unsigned long frames, unsigned long channel,
                   float* frequencyBuffer, float* resonanceBuffer, float* gainBuffer) noexcept;
 
-    // `first` and then `second` on one channel's buffer in a single pass,
-    // their recursions overlapping: the same samples as first.process and
-    // then second.process with these parameters.
-    static void processSeries (BiquadFilter& first, BiquadFilter& second, float* buffer, unsigned long frames,
-                               unsigned long channel, BiquadFilterParameters firstParameters,
-                               BiquadFilterParameters secondParameters) noexcept;
-    // processSeries of two channels' own pairs of filters (first[j] and
-    // then second[j] on buffers[j], channel `channel` of each) in one pass:
-    // the same samples as processSeries on each in turn. The four filters
-    // must be different objects.
-    static void processSeriesTwo (BiquadFilter* const* first, BiquadFilter* const* second, float* const* buffers,
-                                  unsigned long frames, unsigned long channel, const BiquadFilterParameters* firstParameters,
-                                  const BiquadFilterParameters* secondParameters) noexcept;
     // Channels 0 and 1 of this filter in one pass, their recursions
     // overlapping: the same samples as process on each channel in turn.
     void processStereo (float* first, float* second, unsigned long frames, BiquadFilterParameters parameters) noexcept;
@@ -65,13 +52,11 @@ public:
 
 private:
     // `count` filters side by side (channel `channel` of each), in[j] through
-    // first[j] (and then second[j], unless second is null) into out[j], in the
-    // vector layer's lanes where each is a single piece and `together` allows;
-    // else filter by filter.
-    static void processLanes (BiquadFilter* const* first, BiquadFilter* const* second, const float* const* in,
-                              float* const* out, unsigned long frames, unsigned long channel,
-                              const BiquadFilterParameters* firstParameters,
-                              const BiquadFilterParameters* secondParameters, int count, bool together) noexcept;
+    // filters[j] into out[j], in the vector layer's lanes where each is a
+    // single piece; else filter by filter.
+    static void processLanes (BiquadFilter* const* filters, const float* const* in, float* const* out,
+                              unsigned long frames, unsigned long channel, const BiquadFilterParameters* parameters,
+                              int count) noexcept;
     void processFilter (float* buffer, unsigned long n, unsigned long channel, float frequency, float resonance, float gain) noexcept;
     // The one-pass forms run these for every filter on every call, mostly
     // with nothing to recompute: inline, so that the check costs a few
