@@ -167,14 +167,22 @@ void FourthOrderBlocks::finishCall (unsigned long n) noexcept
     // and at each whole settle period (on the stream's grid) values too
     // small to be heard go too, so that they do not linger as subnormals.
     framesRun = (framesRun + n) % BiquadHistory::kSettlePeriod;
-    const bool settle = framesRun == 0;
-    const auto keep = [settle] (float& v) noexcept { v = settle ? BiquadHistory::sound (v) : BiquadHistory::bounded (v); };
-    for (float& v : state)
-        keep (v);
-    for (float& v : held)
-        keep (v);
-    for (float* v : { &in[0], &in[1], &out[0], &out[1] })
-        keep (*v);
+    const auto keep = [] (auto rule, std::array<float, 4>& values, float* pair) noexcept {
+        for (float& v : values)
+            v = rule (v);
+        pair[0] = rule (pair[0]);
+        pair[1] = rule (pair[1]);
+    };
+    if (framesRun == 0)
+    {
+        keep (BiquadHistory::sound, state, in);
+        keep (BiquadHistory::sound, held, out);
+    }
+    else
+    {
+        keep (BiquadHistory::bounded, state, in);
+        keep (BiquadHistory::bounded, held, out);
+    }
 }
 
 void FourthOrderBlocks::process (const float* x, float* y, unsigned long n) noexcept
