@@ -38,6 +38,15 @@ public:
     const juce::String getName() const override;
     void prepareToPlay (double sampleRate, int maximumExpectedSamplesPerBlock) override;
     void releaseResources() override {}
+    // JUCE's LV2 client passes the host's offline state before every block.
+    // Storing the flag is a locked exchange that first waits for every store
+    // still pending from the block before (a few hundred cycles at 32-frame
+    // blocks): an unchanged state is left as it is.
+    void setNonRealtime (bool nonRealtime) noexcept override
+    {
+        if (nonRealtime != isNonRealtime())
+            juce::AudioProcessor::setNonRealtime (nonRealtime);
+    }
     void processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) override;
     using juce::AudioProcessor::processBlock;
     bool isBusesLayoutSupported (const BusesLayout& layout) const override;

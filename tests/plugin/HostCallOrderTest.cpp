@@ -96,3 +96,13 @@ TEST_F (ProcessorTest, AReopenedProjectSoundsAsSavedWhenTheHostActivatesBeforeRe
     EXPECT_EQ (currentValues (*reopened), expected);
     EXPECT_NEAR (reopened->getKernel().getParameter (7), 7.0f, 1e-6f);
 }
+
+TEST_F (ProcessorTest, TheOfflineStateFollowsTheHostBlockAfterBlock)
+{
+    // Hosts pass it before every block, mostly unchanged.
+    for (const bool offline : { true, true, false, false, true })
+    {
+        processor->setNonRealtime (offline);
+        EXPECT_EQ (processor->isNonRealtime(), offline);
+    }
+}
