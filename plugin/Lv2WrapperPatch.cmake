@@ -113,7 +113,10 @@ vantrel_lv2_insert("    /*  This is the string that will be used to uniquely ide
     void announceIndex (size_t index) noexcept
     {
         if (auto* param = legacyParameters.getParamForIndex ((int) index))
+        {
             stateCache.setValueAndBits (index, param->getValue(), newClientValue);
+            changesPending.store (true, std::memory_order_release);
+        }
     }
 
 ]==] BEFORE)
@@ -156,6 +159,28 @@ vantrel_lv2_insert("        processor->setStateInformation (block.getData(), (in
 vantrel_lv2_insert("    X (LV2_PATCH__Set)\n" [==[
     X (LV2_PATCH__Get)
 ]==] AFTER)
+
+# The audio thread looks for changed parameters and a changed state before
+# every block. Draining the change flags takes a locked exchange per word of
+# them, and each waits for every store still pending from the block before
+# (about 1 % of the plug-in's time at 32-frame blocks), though most blocks
+# change nothing: one flag says whether any was set, and an exchange is made
+# only once a plain load has seen something to take.
+vantrel_lv2_insert("        stateCache.ifSet ([this, &callback] (size_t parameterIndex, float, uint32_t bits)\n" [==[
+        if (! changesPending.load (std::memory_order_relaxed) || ! changesPending.exchange (false, std::memory_order_acq_rel))
+            return;
+]==] BEFORE)
+vantrel_lv2_replace("stateCache.setValueAndBits ((size_t) parameterIndex, value, newClientValue);"
+                    "{ stateCache.setValueAndBits ((size_t) parameterIndex, value, newClientValue); changesPending.store (true, std::memory_order_release); }")
+vantrel_lv2_replace("stateCache.setBits ((size_t) parameterIndex, gestureBegan);"
+                    "{ stateCache.setBits ((size_t) parameterIndex, gestureBegan); changesPending.store (true, std::memory_order_release); }")
+vantrel_lv2_replace("stateCache.setBits ((size_t) parameterIndex, gestureEnded);"
+                    "{ stateCache.setBits ((size_t) parameterIndex, gestureEnded); changesPending.store (true, std::memory_order_release); }")
+vantrel_lv2_insert("    FlaggedFloatCache<3> stateCache { (size_t) legacyParameters.getNumParameters() };\n" [==[
+    std::atomic<bool> changesPending { false };
+]==] AFTER)
+vantrel_lv2_replace("        if (shouldSendStateChange.exchange (false))\n"
+                    "        if (shouldSendStateChange.load (std::memory_order_relaxed) && shouldSendStateChange.exchange (false))\n")
 
 if(VANTREL_LV2_PATCHABLE)
   vantrel_write_if_changed("${VANTREL_LV2_OVERRIDE_DIR}/juce_LV2_Client.cpp" "${VANTREL_LV2_TEXT}")
