@@ -42,7 +42,11 @@ std::span<const Suffix> suffixesOf (std::uint32_t unit)
 std::optional<double> ParameterText::read (const juce::String& text, std::uint32_t unit,
                                            Parameter::ValueTextFunction names, int first, int last)
 {
-    const auto trimmed = text.trim();
+    // Each character written afresh in its shortest form: JUCE takes text
+    // that is valid but not (an overlong sequence) as valid, then sizes a
+    // copy of its end by the characters and fills it with the bytes, past
+    // the copy's end.
+    const auto trimmed = juce::String (text.toUTF32()).trim();
     if (names != nullptr)
     {
         for (int value = first; value <= last; ++value)

@@ -59,7 +59,10 @@ std::optional<double> LeadingNumber::read (const juce::String& text, juce::Strin
             p = exponent;
         }
     }
-    rest = juce::String (p);
+    // The rest as the bytes it is: text that is valid but not in shortest
+    // form (an overlong sequence) would be sized by its characters and
+    // copied by its bytes, past the end of the copy.
+    rest = juce::String (p, text.getCharPointer().findTerminatingNull());
 
     static const locale_t cLocale = newlocale (LC_ALL_MASK, "C", nullptr);
     return strtod_l (number.c_str(), nullptr, cLocale);
