@@ -18,7 +18,7 @@ using SP = SignalProcessing;
 namespace
 {
 constexpr float kMiddleC = 261.62558f;           // frequency of note 60
-constexpr float kFilterResonance = -8.0f;        // dB, for both band limits
+constexpr float kFilterResonance = -8.0f;        // dB, both sections of the output band
 constexpr float kHighPassHz = 40.0f;
 constexpr float kLowPassHz = 5000.0f;
 constexpr float kDefaultWindowMs = 500.0f;       // the window-time parameters' default

@@ -10,9 +10,8 @@
 // the Highway forms of VectorArithmetic.cpp; the rest are plain loops that GCC
 // vectorises for the x86-64 baseline (a faster form of them would not show
 // in the plug-in's cost). The transcendental functions, the biquad lanes and
-// the reductions
-// are the Highway kernels of VectorKernels.cpp. This file is compiled with
-// -fno-math-errno (not -ffast-math) so that sqrt vectorises.
+// the reductions are the Highway kernels of VectorKernels.cpp. This file is
+// compiled with -fno-math-errno (not -ffast-math) so that sqrt vectorises.
 
 void SignalProcessing::init() noexcept
 {

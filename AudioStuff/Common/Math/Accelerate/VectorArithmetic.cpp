@@ -12,7 +12,7 @@
 
 #include "Math/Accelerate/VectorDispatch.h"
 #include "Math/Accelerate/VectorKernels.h"
-#include "Math/Accelerate/VectorMinMax-inl.h"
+#include "Math/Accelerate/VectorLanes-inl.h"
 
 HWY_BEFORE_NAMESPACE();
 namespace VectorKernels
@@ -112,7 +112,7 @@ void AddMulS (const float* a, const float* b, float s, float* out, unsigned long
 }
 
 // start + (first + i) step, each value from its own index; the indices
-// counted in int lanes (Highway's Iota would build them in memory).
+// counted in int lanes.
 void Ramp (float start, float step, int first, float* out, unsigned long n)
 {
     size_t i = 0;
@@ -120,8 +120,7 @@ void Ramp (float start, float step, int first, float* out, unsigned long n)
     const hn::ScalableTag<float> d;
     const hn::RebindToSigned<decltype (d)> di;
     constexpr size_t lanes = hn::MaxLanes (d);
-    alignas (64) static constexpr std::int32_t kRun[16] = { 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15 };
-    auto index = hn::Add (hn::Load (di, kRun), hn::Set (di, first));
+    auto index = counting (di, first);
     const auto v0 = hn::Set (d, start);
     const auto dv = hn::Set (d, step);
     for (; i + lanes <= n; i += lanes)

@@ -12,7 +12,7 @@
 #include "Math/Accelerate/BiquadHistory.h"
 #include "Math/Accelerate/VectorDispatch.h"
 #include "Math/Accelerate/VectorKernels.h"
-#include "Math/Accelerate/VectorMinMax-inl.h"
+#include "Math/Accelerate/VectorLanes-inl.h"
 
 #if HWY_ARCH_X86 && ! defined(KARVON_VECTOR_KERNELS_SLEEF_AVX2)
 #define KARVON_VECTOR_KERNELS_SLEEF_AVX2
@@ -516,13 +516,10 @@ void StateBlocks (const StateBlocks& b, unsigned long blocks)
 #endif
 }
 
-// 0, 1, 2, ... in the lanes of a vector of ints: Highway's Iota builds it in
-// memory one lane at a time, which costs more than a call's own work.
+// first, first + 1, ... in the int lanes that go with D.
 HWY_INLINE hn::Vec<hn::RebindToSigned<D>> counting (int first) noexcept
 {
-    const hn::RebindToSigned<D> di;
-    alignas (64) static constexpr int kRun[16] = { 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15 };
-    return hn::Add (hn::Load (di, kRun), hn::Set (di, first));
+    return counting (hn::RebindToSigned<D>(), first);
 }
 
 // x - trunc(x), exact for every float (Highway's Trunc keeps the sign and

@@ -1,13 +1,16 @@
-// The vector layer's larger, smaller and limit, for both of its Highway
-// files; included after foreach_target.h, once per target.
-#if defined(KARVON_VECTOR_MIN_MAX_INL_H_) == defined(HWY_TARGET_TOGGLE)
-#ifdef KARVON_VECTOR_MIN_MAX_INL_H_
-#undef KARVON_VECTOR_MIN_MAX_INL_H_
+// Lane helpers both of the vector layer's Highway files use (larger,
+// smaller and limit; a run of indices); included after foreach_target.h,
+// once per target.
+#if defined(KARVON_VECTOR_LANES_INL_H_) == defined(HWY_TARGET_TOGGLE)
+#ifdef KARVON_VECTOR_LANES_INL_H_
+#undef KARVON_VECTOR_LANES_INL_H_
 #else
-#define KARVON_VECTOR_MIN_MAX_INL_H_
+#define KARVON_VECTOR_LANES_INL_H_
 #endif
 
 #include <hwy/highway.h>
+
+#include <cstdint>
 
 HWY_BEFORE_NAMESPACE();
 namespace VectorKernels
@@ -44,6 +47,17 @@ template <class VL>
 HWY_INLINE VL limit (VL v, VL lo, VL hi) noexcept
 {
     return lesser (hi, greater (lo, v));
+}
+
+// first, first + 1, ... in the lanes of a vector of ints: Highway's Iota
+// builds it in memory one lane at a time, which costs more than a call's own
+// work.
+template <class DI>
+HWY_INLINE hwy::HWY_NAMESPACE::Vec<DI> counting (DI di, int first) noexcept
+{
+    alignas (64) static constexpr std::int32_t kRun[16] = { 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15 };
+    static_assert (hwy::HWY_NAMESPACE::MaxLanes (DI()) <= 16);
+    return hwy::HWY_NAMESPACE::Add (hwy::HWY_NAMESPACE::Load (di, kRun), hwy::HWY_NAMESPACE::Set (di, first));
 }
 } // namespace HWY_NAMESPACE
 } // namespace VectorKernels
