@@ -62,22 +62,26 @@ void UpwardBandLimit::beginChunk (float ratio, float newest, float older) noexce
             blocks.clear();
         return;
     }
-    if (! on)
+    if (on && ratio == designedRatio)
     {
-        design (ratio, firstSection, secondSection);
-        designedRatio = ratio;
+        fading = false;
+        return;
+    }
+    std::array<float, 5> first, second;
+    design (ratio, first, second);
+    designedRatio = ratio;
+    if (on)
+    {
+        // The new sections take over the old ones' histories.
+        blocks.changeSections (first, second);
+    }
+    else
+    {
         // Both sections pass DC at unity: as if they had been running on
         // the last stored samples.
         blocks.clear();
-        blocks.setSections (firstSection, secondSection);
+        blocks.setSections (first, second);
         blocks.startFrom (newest, older, newest, older, newest, older);
-    }
-    else if (ratio != designedRatio)
-    {
-        // The new sections take over the old ones' histories.
-        design (ratio, firstSection, secondSection);
-        designedRatio = ratio;
-        blocks.changeSections (firstSection, secondSection);
     }
     on = true;
     fading = false;

@@ -48,7 +48,6 @@ public:
     static void design (float ratio, std::array<float, 5>& first, std::array<float, 5>& second) noexcept;
 
 private:
-    std::array<float, 5> firstSection {}, secondSection {};
     FourthOrderBlocks blocks;
     float designedRatio = 0.0f;
     bool on = false;
