@@ -144,6 +144,9 @@ TEST_F (ProcessorTest, ANumberBetweenStepsIsTheHostsOnlyTheSteppedValueIsRendere
     pitchA->setValueNotifyingHost (0.3141f);
     *dynamic_cast<juce::AudioParameterInt*> (pitchA) = 5;
     EXPECT_EQ (pitchA->getValue(), pitchA->convertTo0to1 (5.0f));
+    // A number past the end reads back as the end, the value it sets.
+    pitchA->setValueNotifyingHost (1.5f);
+    EXPECT_EQ (pitchA->getValue(), 1.0f);
 }
 
 TEST_F (ProcessorTest, AHostNumberThatMeansThePresetsValueIsNoEditOfThePreset)

@@ -109,11 +109,13 @@ TEST_F (ProcessorTest, PublishesTheTwentyFourParametersWithTheirKindsRangesSteps
     EXPECT_EQ (type->getValueForText ("hipass"), 1.0f);
     EXPECT_EQ (processor->parameterTree.getParameter ("PitchA")->getText (0.25f, 64), "-12");
     // A value with its unit reads as the control editor reads it: thousands
-    // of a frequency, seconds of milliseconds.
+    // of a frequency, seconds of milliseconds, a cut below 0 dB.
     auto* frequency = processor->parameterTree.getParameter ("InputFilterFrequency");
     EXPECT_NEAR (frequency->convertFrom0to1 (frequency->getValueForText ("2.5 kHz")), 2500.0f, 0.5f);
     auto* window = processor->parameterTree.getParameter ("DelayTimeA");
     EXPECT_NEAR (window->convertFrom0to1 (window->getValueForText ("0.5s")), 500.0f, 0.01f);
+    auto* gain = processor->parameterTree.getParameter ("InputGain");
+    EXPECT_NEAR (gain->convertFrom0to1 (gain->getValueForText ("-6 dB")), -6.0f, 0.01f);
 }
 
 TEST_F (ProcessorTest, StartsOnTheDefaultPresetAndDeclaresItsValuesTheDefaults)

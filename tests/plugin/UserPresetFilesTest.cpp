@@ -160,8 +160,13 @@ TEST_F (ProcessorTest, AFailedWriteLeavesNoTemporaryFileAndChangesNothing)
 TEST_F (ProcessorTest, DeletingRefusesFactoryPresetsAndMissingFiles)
 {
     ASSERT_TRUE (processor->setPreset ("Clear", true));
-    EXPECT_FALSE (processor->deleteUserPreset (*processor->currentPreset));
+    auto* factoryClear = processor->currentPreset;
+    EXPECT_FALSE (processor->deleteUserPreset (*factoryClear));
     EXPECT_NE (processor->currentPreset, nullptr);
+    // Nor the user's preset of its name, whose file it names where case is ignored.
+    ASSERT_TRUE (processor->writeUserPreset ("CLEAR").wasOk());
+    EXPECT_FALSE (processor->deleteUserPreset (*factoryClear));
+    EXPECT_TRUE (userFolder().getChildFile ("CLEAR.vnprs").existsAsFile());
 
     const Preset ghost ("GHOST", processor->defaultState, true, userFolder().getChildFile ("Ghost.vnprs"));
     EXPECT_FALSE (processor->deleteUserPreset (ghost));

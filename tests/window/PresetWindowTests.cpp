@@ -479,6 +479,8 @@ TEST_F (PresetWindowTest, TwoPresetsOfOneNameStayApartAcrossAReopenedProject)
     EXPECT_FLOAT_EQ (value ("RoomSize"), 12.0f);
     EXPECT_EQ (shownPresetAfterTick(), "STARLIGHT (USER)");
     EXPECT_TRUE (browser().saveButton.isEnabled());
+    reopenProject();
+    EXPECT_EQ (shownPresetAfterTick(), "STARLIGHT (USER)");
 }
 
 // A save or delete that fails says why in the browser, keeps what was typed,
@@ -492,7 +494,7 @@ TEST_F (PresetWindowTest, AFailedSaveOrDeleteSaysWhyAndLosesNothing)
     const auto file = userFolder().getChildFile ("Mine.vnprs");
     const auto stored = file.loadFileAsString();
     ASSERT_TRUE (openBrowser());
-    ASSERT_TRUE (typeInSaveAs ("Beta"));
+    ASSERT_TRUE (typeInSaveAs ("Mine"));
     ASSERT_TRUE (input.clickCentre (browser().saveAsDialog.cancelButton));
     set ("InputGain", -6.0f);
 
@@ -503,10 +505,19 @@ TEST_F (PresetWindowTest, AFailedSaveOrDeleteSaysWhyAndLosesNothing)
     const auto why = confirmation();
     EXPECT_TRUE (why.contains ("MINE") && why.contains ("Not a directory")) << why;
     EXPECT_FALSE (browser().saveAsDialog.isVisible());
-    EXPECT_EQ (browser().saveAsDialog.nameEditor.getText(), "Beta");
+    EXPECT_EQ (browser().saveAsDialog.nameEditor.getText(), "Mine");
     EXPECT_EQ (shownPresetAfterTick(), "*MINE");
     saveArtefact (*editor, "save-failed");
     closeConfirmation();
+    // Save As over MINE, confirmed: the dialog stays open with the reason.
+    ASSERT_TRUE (input.clickCentre (browser().saveAsButton));
+    ASSERT_TRUE (waitUntil ([&] { return browser().saveAsDialog.isVisible(); }));
+    ASSERT_TRUE (input.clickCentre (browser().saveAsDialog.saveButton));
+    ASSERT_TRUE (waitUntil ([&] { return browser().confirmDialog.isVisible(); }));
+    ASSERT_TRUE (input.clickCentre (browser().confirmDialog.deleteButton));
+    EXPECT_TRUE (browser().saveAsDialog.isVisible());
+    EXPECT_EQ (browser().saveAsDialog.reasonLabel.getText(), "Cannot create the user preset folder");
+    input.clickCentre (browser().saveAsDialog.cancelButton);
     ASSERT_TRUE (userFolder().deleteFile() && aside.moveFileTo (userFolder()));
     EXPECT_EQ (file.loadFileAsString(), stored);
 
@@ -560,6 +571,11 @@ TEST_F (PresetWindowTest, TheBrowserShowsWhatIsOnDiskAndPresetsLoadFromTheirFile
     EXPECT_EQ (confirmation(), "The preset MINE is no longer in the user folder");
     closeConfirmation();
     EXPECT_EQ (browser().presetsModel.elements, (std::vector<juce::String> { "ADDED" }));
+    // Changed while the browser lists it: chosen, it loads what it holds now.
+    ASSERT_TRUE (userFolder().getChildFile ("Added.vnprs").replaceWithText (
+        "<plist version=\"1.0\"><dict><key>InputGain</key><real>-10</real></dict></plist>"));
+    ASSERT_TRUE (clickRow (browser().presetsList, rowOf ("ADDED")));
+    EXPECT_FLOAT_EQ (value ("InputGain"), -10.0f);
 
     // "AC/DC Live" would be stored as "ACDC Live": refused, nothing written.
     ASSERT_TRUE (typeInSaveAs ("AC/DC Live"));
@@ -604,6 +620,7 @@ TEST_F (PresetWindowTest, KeysActOnlyOnWhatHasTheFocus)
     ASSERT_TRUE (waitUntil ([&] { return controlEditor().isVisible(); }));
     input.key (XK_Escape);
     ASSERT_TRUE (waitUntil ([&] { return ! controlEditor().isVisible(); }));
+    EXPECT_TRUE (editor->hasKeyboardFocus (false)) << "keys would reach the window around the editor";
     input.key (XK_Return);
     EXPECT_FALSE (about.isVisible()) << "Return after Escape opened the about box";
     input.key (XK_Escape);
