@@ -284,6 +284,14 @@ TEST (ControlEditorOverlay, TheHostHearsOneGesturePerChangeAndNothingForTheSameV
     panel.onConfirm(); // unchanged text
     EXPECT_EQ (host.changes, 1);
     EXPECT_EQ (host.gestures, 1);
+
+    // Automated before the field followed: the untouched text is stale, and
+    // confirming it writes nothing.
+    auto* size = rig.processor->parameterTree.getParameter ("RoomSize");
+    size->setValueNotifyingHost (size->convertTo0to1 (40.0f));
+    panel.onConfirm();
+    EXPECT_FLOAT_EQ (rig.value ("RoomSize"), 40.0f);
+    EXPECT_EQ (host.gestures, 1);
     rig.processor->removeListener (&host);
 }
 

@@ -180,6 +180,7 @@ TEST_F (ProcessorTest, NonFiniteValuesInAStateKeepTheirParametersAndOutOfRangeVa
     automate (*processor, "RoomSize", 33.0f);
     automate (*processor, "DryWet", 70.0f);
     restore (*processor, blockFromXml (R"(<Parameters PresetName="Nothing">
+        <PARAM id="ReverbLength"/>
         <PARAM id="RoomSize" value="nan"/>
         <PARAM id="DryWet" value="inf"/>
         <PARAM id="PreDelay" value="1e9"/>
@@ -191,6 +192,9 @@ TEST_F (ProcessorTest, NonFiniteValuesInAStateKeepTheirParametersAndOutOfRangeVa
     EXPECT_NEAR (hostValue (*processor, "DryWet"), 70.0f, 1e-3f);
     EXPECT_NEAR (hostValue (*processor, "PreDelay"), 200.0f, 1e-3f);
     EXPECT_NEAR (hostValue (*processor, "InputGain"), -30.0f, 1e-3f);
+    // No value at all leaves the parameter on the default a new instance
+    // starts with, not on the bottom of the range.
+    EXPECT_NEAR (hostValue (*processor, "ReverbLength"), 15.0f, 1e-3f);
     for (unsigned long i = 0; i < 24; ++i)
         EXPECT_TRUE (std::isfinite (processor->getKernel().getParameter (i)));
 }

@@ -251,10 +251,10 @@ TEST_F (EffectWindowTest, TwoQuickRightClicksOnASliderChangeNoValue)
 
 // The control editor as a musician meets it: it names the voice, takes the
 // keyboard, closes when another preset loads (its OK never writes the value
-// it showed before), follows a value automated under it, opens for the next
-// control right-clicked, speaks the knob's unit, shows and reads modes by
-// the names hosts show, reads a frequency in thousands and refuses text that
-// cannot mean a value.
+// it showed before), follows a value automated under it but not over what is
+// being typed, opens for the next control right-clicked, speaks the knob's
+// unit, shows and reads modes by the names hosts show, reads a frequency in
+// thousands and refuses text that cannot mean a value.
 TEST_F (EffectWindowTest, TheControlEditorNeverWritesAStaleValue)
 {
     ASSERT_TRUE (processor->setPreset ("Smooth Vantrel", true));
@@ -298,6 +298,14 @@ TEST_F (EffectWindowTest, TheControlEditorNeverWritesAStaleValue)
     ASSERT_TRUE (input.clickCentre (panel.okButton));
     EXPECT_FLOAT_EQ (value ("PitchShifterAmountB"), 60.0f);
     EXPECT_EQ (record->totalWrites(), 0);
+
+    // What is being typed is not replaced by a value automated meanwhile.
+    ASSERT_TRUE (rightClick (P::PitchShifterAmountB));
+    input.type ("45");
+    set ("PitchShifterAmountB", 70.0f);
+    pumpTicks (3, 12);
+    input.key (XK_Return);
+    EXPECT_FLOAT_EQ (value ("PitchShifterAmountB"), 45.0f);
 
     // A right click on another control while it is open opens it there.
     ASSERT_TRUE (rightClick (P::PitchShifterModeA));
