@@ -228,6 +228,38 @@ AudioStuff/Common/ProcessBlock/Filters/BiquadCoefficients.cpp | b1 = -2.0f * nor
 AudioStuff/Common/ProcessBlock/Filters/BiquadCoefficients.cpp | b0 = (1.0f + W + V * KK) * norm; | b0 = (1.0f + S + V * KK) * norm;
 AudioStuff/Common/Math/NoteScale.cpp | constexpr float nepersPerNote = 0.057762265f; | constexpr float nepersPerNote = 0.0578f;
 AudioStuff/Common/Math/NoteScale.cpp | constexpr float noteZeroHertz = 8.175799f; | constexpr float noteZeroHertz = 8.3f;
+dsp/Reverb/Reverb.cpp | storages[2 * i + 1] = &b.lines[i].line->writer (0); | storages[2 * i + 1] = &a.lines[i].line->writer (0);
+dsp/Reverb/Reverb.cpp | times[i] = lines[i].timeMsBuffer.data(); | times[i] = lines[0].timeMsBuffer.data();
+dsp/Reverb/Reverb.cpp | earlyReflections.clear(); | (void) 0;
+dsp/Reverb/Reverb.cpp | fade.mixInto (out[i], n); | (void) n;
+dsp/Reverb/EarlyReflections.cpp | lines[i].line->delayInto (i == 0 ? right : diff, | lines[i].line->delayInto (i == 0 ? left : diff,
+dsp/Reverb/EarlyReflections.cpp | firstRung (tapA, leftA, outLeftA, diffA, n); | firstRung (tapA, rightA, outLeftA, diffA, n);
+dsp/Reverb/EarlyReflections.cpp | fadeRead (3, outRight); | (void) 0;
+dsp/Reverb/VantrelReverb.cpp | lines[i].timeMs = scale[0] * delayInitTimes[i]; | lines[i].timeMs = scale[0] * delayInitTimes[0];
+dsp/Reverb/VantrelReverb.cpp | lines[i].timeMs = other.lines[i].timeMs; | (void) other;
+dsp/Reverb/SimpleReverb.cpp | SP::finite (buffers[0], l, n); | Memory::copy (buffers[0], l, n);
+dsp/Reverb/SimpleReverb.cpp | silentThrough = silentThrough && w.silentRun >= w.size; | (void) w;
+dsp/Reverb/SimpleReverb.cpp | static_cast<float> (static_cast<int> (chunkPosition + i)) * chunkStep | static_cast<float> (static_cast<int> (i)) * chunkStep
+dsp/Reverb/SimpleReverb.cpp | SP::clear (r, n); | (void) r;
+dsp/Delay/DelayRead.cpp | r.base = static_cast<long> (w.writeIndex) - static_cast<long> (n); | r.base = static_cast<long> (w.writeIndex) - static_cast<long> (n) + 1;
+dsp/Delay/DelayRead.cpp | out[i] = f * (y1 - y0) + y0; | out[i] = f * (y0 - y1) + y0;
+dsp/Delay/DelayWrite.cpp | for (int k = 0; k < kGuard; ++k) | for (int k = 0; k < 2; ++k)
+dsp/Delay/DelayWrite.cpp | writeIndex = static_cast<int> (n - toEnd); | writeIndex = static_cast<int> (n - toEnd + 1);
+dsp/Delay/DelayLine.cpp | writes[1].write (right + offset, n); | writes[1].write (left + offset, n);
+dsp/Delay/DelayLine.cpp | reads[c].sampleRate = static_cast<float> (newSampleRate); | reads[c].sampleRate = 48000.0f;
+dsp/Delay/DelayLineDamped.cpp | float* cutoff = shared != nullptr ? const_cast<float*> (shared->cutoff) : line.cutoff.data(); | float* cutoff = shared != nullptr ? line.cutoff.data() : line.cutoff.data();
+dsp/Kernel/FeedbackReturn.cpp | const unsigned long start = (writeIndex + kSize - kLatency) & (kSize - 1); | const unsigned long start = (writeIndex + kSize - kLatency + 1) & (kSize - 1);
+dsp/Kernel/FeedbackReturn.cpp | std::fill_n (ring.data() + writeIndex, first, 0.0f); | (void) first;
+dsp/Kernel/InputSanitiser.cpp | SignalProcessing::clip (output, -kLargestSample, kLargestSample, output, n); | (void) 0;
+dsp/Kernel/InputSanitiser.cpp | SignalProcessing::finite (input, output, n); | for (unsigned long i = 0; i < n; ++i) output[i] = input[i];
+dsp/Kernel/TailLength.cpp | constexpr double kFallPerLength = 90.0 / 60.0; | constexpr double kFallPerLength = 75.0 / 60.0;
+dsp/Kernel/TailLength.cpp | seconds += limited (voice.windowMs, 0.0, 1000.0, 1000.0) / 1000.0; | seconds += 0.0;
+dsp/Dynamics/DryWet.cpp | out[i] = dry[i] * d + (wet[i] * wetScale) * w; | out[i] = dry[i] * d + wet[i] * w;
+dsp/Dynamics/PeakMeter.cpp | SignalProcessing::peak (window, &largest, position); | SignalProcessing::peak (window + position - piece, &largest, piece);
+dsp/Modulation/Lfo.cpp | phases[output] = fractionalPart (step + last); | phases[output] = fractionalPart (last);
+dsp/Modulation/Lfo.cpp | const float step = perSample (frequency, sampleRate); | const float step = perSample (frequency, 48000.0);
+# Not reached: every sub-block writes the return and ends on the 256-sample grid, so no write crosses the end of the 512-sample ring.
+# dsp/Kernel/FeedbackReturn.cpp | std::copy_n (in + first, n - first, ring.data()); | std::fill_n (ring.data(), n - first, 0.0f);
 EOF
 )
 

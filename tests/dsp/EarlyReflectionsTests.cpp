@@ -118,6 +118,18 @@ TEST (EarlyReflections, ClearSilencesTheLines)
     rig.run (silence, silence);
     EXPECT_EQ (testsupport::peak (rig.outLeft.data(), 4096), 0.0);
     EXPECT_EQ (testsupport::peak (rig.outRight.data(), 4096), 0.0);
+
+    // The whole reverb, cleared, replays nothing it heard either.
+    SimpleReverb reverb;
+    reverb.init (2, kRate);
+    auto left = noise, right = noise;
+    float* heard[] = { left.data(), right.data() };
+    reverb.process (heard, 4096);
+    reverb.clear();
+    std::vector<float> quietLeft (4096, 0.0f), quietRight (4096, 0.0f);
+    float* after[] = { quietLeft.data(), quietRight.data() };
+    reverb.process (after, 4096);
+    EXPECT_EQ (testsupport::peak (quietLeft.data(), 4096) + testsupport::peak (quietRight.data(), 4096), 0.0);
 }
 
 namespace
