@@ -94,6 +94,13 @@ TEST (VersionQueryLimitsThreads, ASlowReplyThatEndsInTimeCounts)
     Query query (juce::URL (service.baseAddress()), "id");
     ASSERT_TRUE (query.waitUntilFinished (5000));
     EXPECT_EQ (query.getResult(), Query::Result::newerVersion);
+
+    // A server that keeps the connection open: the reply ends at its stated
+    // length, not at the time-out.
+    editortest::VersionServiceStub open (200, "1.2.0", {}, true, false);
+    Query kept (juce::URL (open.baseAddress()), "id", 3000);
+    ASSERT_TRUE (kept.waitUntilFinished (2000));
+    EXPECT_EQ (kept.getResult(), Query::Result::newerVersion);
 }
 
 TEST (VersionQueryLimitsThreads, AnAddressItCannotReachAnswersAtOnce)

@@ -52,9 +52,11 @@ class VersionServiceStub
 public:
     // How the reply goes out: `byteInterval` 0 sends it at once, otherwise
     // one byte per interval; `answers` false reads the request and then keeps
-    // the connection open without a word.
-    VersionServiceStub (int status, std::string body, std::chrono::milliseconds byteInterval = {}, bool answers = true)
-        : statusCode (status), replyBody (std::move (body)), interval (byteInterval), answering (answers)
+    // the connection open without a word; `closes` false keeps it open after
+    // a reply sent at once.
+    VersionServiceStub (int status, std::string body, std::chrono::milliseconds byteInterval = {}, bool answers = true,
+                        bool closes = true)
+        : statusCode (status), replyBody (std::move (body)), interval (byteInterval), answering (answers), closing (closes)
     {
         listener = listenOnLoopback (8, port);
         if (listener >= 0)
@@ -118,17 +120,16 @@ private:
         const std::string reply = "HTTP/1.1 " + std::to_string (statusCode) + (statusCode == 200 ? " OK" : " Not Found")
                                   + "\r\nContent-Type: text/plain\r\nContent-Length: " + std::to_string (replyBody.size())
                                   + "\r\nConnection: close\r\n\r\n" + replyBody;
-        if (! answering)
+        if (answering && interval.count() == 0)
+            ::send (connection, reply.data(), reply.size(), MSG_NOSIGNAL);
+        if (! answering || (interval.count() == 0 && ! closing))
         {
             while (! stopping)
                 std::this_thread::sleep_for (std::chrono::milliseconds (5));
             return;
         }
         if (interval.count() == 0)
-        {
-            ::send (connection, reply.data(), reply.size(), MSG_NOSIGNAL);
             return;
-        }
         for (std::size_t i = 0; i < reply.size() && ! stopping; ++i)
         {
             ::send (connection, reply.data() + i, 1, MSG_NOSIGNAL);
@@ -141,6 +142,7 @@ private:
     const std::string replyBody;
     const std::chrono::milliseconds interval;
     const bool answering;
+    const bool closing;
     int listener = -1;
     int port = 0;
     std::atomic<bool> stopping { false };

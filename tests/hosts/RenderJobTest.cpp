@@ -317,6 +317,9 @@ TEST_F (RenderJobTest, MistakesAreNamedAndWriteNothing)
     writeWav (file ("quad.wav"), noise (3, 4800, 0.3f, 1), rate);
     file ("garbage.wav").replaceWithText ("RIFF, but not really a wave file");
     file ("garbage.state").replaceWithText ("<Parameters/>");
+    juce::MemoryBlock otherTree; // wrapped as a state, but not the plug-in's
+    juce::AudioProcessor::copyXmlToBinary (juce::XmlElement ("plist"), otherTree);
+    file ("other.state").replaceWithData (otherTree.getData(), otherTree.getSize());
     {
         // A state block nested 100,000 deep: refused, not a crash.
         juce::MemoryBlock deep;
@@ -346,6 +349,7 @@ TEST_F (RenderJobTest, MistakesAreNamedAndWriteNothing)
         { "output folder missing", [this] (auto& o) { o.output = file ("nowhere/out.wav"); }, "folder does not exist", render::exitFileError },
         { "output is a folder", [this] (auto& o) { o.output = folder; }, "it is a folder", render::exitFileError },
         { "state not a state", [this] (auto& o) { o.stateIn = file ("garbage.state"); }, "is not a KARVON Vantrel state", render::exitFileError },
+        { "state of another tree", [this] (auto& o) { o.stateIn = file ("other.state"); }, "is not a KARVON Vantrel state", render::exitFileError },
         { "state nested without end", [this] (auto& o) { o.stateIn = file ("deep.state"); }, "is not a KARVON Vantrel state", render::exitFileError },
         { "state missing", [this] (auto& o) { o.stateIn = file ("none.state"); }, "cannot read state file", render::exitFileError },
         { "state out folder missing", [this] (auto& o) { o.stateOut = file ("nowhere/x.state"); }, "folder does not exist", render::exitFileError },

@@ -78,6 +78,7 @@ TEST (RenderOptions, MistakesAreNamedInOneLine)
         { { "--preset", "", "a", "b" }, "preset" },
         { { "--preset" }, "needs a value" },
         { { "--louder", "a", "b" }, "unknown option --louder" },
+        { { "-q", "a", "b" }, "unknown option -q" },
         { { "a" }, "INPUT and an OUTPUT" },
         { { "a", "b", "c" }, "too many files" },
         { { "--list-presets", "a" }, "no files" },

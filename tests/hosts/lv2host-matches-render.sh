@@ -28,6 +28,8 @@ LV2_PATH="$(dirname "$bundle")" "$host" render --block $block $settings --output
   "$work/input.wav" "$uri" > "$work/lv2host.txt" 2> "$work/lv2host.err" \
   || { cat "$work/lv2host.err"; fail "vantrel-lv2host render failed"; }
 grep -q 'cpu_per_audio_s=' "$work/lv2host.txt" || fail "vantrel-lv2host render printed no timing"
+LV2_PATH="$(dirname "$bundle")" "$host" render --block ${block}x "$work/input.wav" "$uri" > /dev/null 2>&1 \
+  && fail "vantrel-lv2host render took --block ${block}x"
 "$render" --quiet --block $block --tail 0 $settings "$work/input.wav" "$work/render.wav" \
   || fail "vantrel-render failed"
 

@@ -110,6 +110,9 @@ TEST_F (ProcessorTest, HostileStateBlocksChangeNothing)
         // More attributes than any state has.
         "<Parameters PresetName=\"Clear\"><PARAM id=\"RoomSize\" value=\"1\""
             + [] { juce::String s; for (int i = 0; i < 300; ++i) s << " a" << i << "=\"\""; return s; }() + "/></Parameters>",
+        // Larger than any state: a megabyte of white space in a good one.
+        "<Parameters PresetName=\"Clear\">" + juce::String::repeatedString (" ", 1 << 20)
+            + "<PARAM id=\"RoomSize\" value=\"1\"/></Parameters>",
     };
     for (const auto& text : blocks)
     {
@@ -166,6 +169,7 @@ TEST_F (ProcessorTest, NamesAndTextsThatAreNotUtf8AreSkippedAndNamesStayInsideTh
     };
     writeRaw ("ok.vnprs", preset);
     writeRaw ("~home.vnprs", preset);
+    writeRaw ("bom.vnprs", "\xef\xbb\xbf" + preset);
     writeRaw ("latin.vnprs", preset + "<!-- caf\xe9 -->");
     writeRaw ("overlong.vnprs", preset + "<!-- \xe0\x99\x99 -->");
     writeRaw ("caf\xe9.vnprs", preset);
@@ -174,7 +178,7 @@ TEST_F (ProcessorTest, NamesAndTextsThatAreNotUtf8AreSkippedAndNamesStayInsideTh
 
     processor->retrieveUserPresets();
 
-    EXPECT_EQ (namesOf (processor->getPresetList (EffectProcessor::userList)), (std::vector<juce::String> { "OK", "~HOME" }));
+    EXPECT_EQ (namesOf (processor->getPresetList (EffectProcessor::userList)), (std::vector<juce::String> { "BOM", "OK", "~HOME" }));
     for (auto* p : processor->getPresetList (EffectProcessor::userList))
         EXPECT_EQ (p->file.getParentDirectory(), userFolder()) << p->file.getFullPathName();
     EXPECT_EQ (folderContents(), before);
