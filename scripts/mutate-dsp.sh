@@ -260,6 +260,47 @@ dsp/Modulation/Lfo.cpp | phases[output] = fractionalPart (step + last); | phases
 dsp/Modulation/Lfo.cpp | const float step = perSample (frequency, sampleRate); | const float step = perSample (frequency, 48000.0);
 # Not reached: every sub-block writes the return and ends on the 256-sample grid, so no write crosses the end of the 512-sample ring.
 # dsp/Kernel/FeedbackReturn.cpp | std::copy_n (in + first, n - first, ring.data()); | std::fill_n (ring.data(), n - first, 0.0f);
+AudioStuff/Common/ProcessBlock/Filters/BiquadCoefficients.cpp | b2 = -b0; | b2 = b0;
+AudioStuff/Common/ProcessBlock/Filters/BiquadCoefficients.cpp | b0 = (1.0f + KK) * norm; | b0 = (1.0f + KQ + KK) * norm;
+AudioStuff/Common/ProcessBlock/Filters/BiquadCoefficients.cpp | b2 = (1.0f - V * KQ + KK) * norm; | b2 = (1.0f - KQ + KK) * norm;
+AudioStuff/Common/ProcessBlock/Filters/BiquadCoefficients.cpp | a2 = (1.0f - V * KQ + KK) * norm; | a2 = (1.0f - KQ + KK) * norm;
+AudioStuff/Common/ProcessBlock/Filters/BiquadCoefficients.cpp | a1 = 2.0f * (V * KK - 1.0f) * norm; | a1 = 2.0f * (KK - 1.0f) * norm;
+AudioStuff/Common/ProcessBlock/Filters/BiquadCoefficients.cpp | b1 = 2.0f * (KK - V) * norm; | b1 = 2.0f * (KK - 1.0f) * norm;
+AudioStuff/Common/ProcessBlock/Filters/BiquadCoefficients.cpp | norm = 1.0f / (V + W + KK); | norm = 1.0f / (1.0f + W + KK);
+AudioStuff/Common/ProcessBlock/Filters/BiquadCoefficients.cpp | resonance) * 0.05)) | resonance) * 0.1))
+AudioStuff/Common/ProcessBlock/Filters/BiquadCoefficients.cpp | const float level = type == Peak ? gain : resonance; | const float level = gain;
+AudioStuff/Common/ProcessBlock/Filters/BiquadCoefficients.cpp | 0.49f * sampleRate); | 0.45f * sampleRate);
+AudioStuff/Common/ProcessBlock/Filters/BiquadFilter.cpp | filterType = type; | filterType = type; return;
+AudioStuff/Common/ProcessBlock/Filters/BiquadFilter.cpp | state->clear(); | (void) state;
+AudioStuff/Common/ProcessBlock/Filters/BiquadFilter.cpp | coefficientsValid = false; | (void) 0;
+AudioStuff/Common/ProcessBlock/Filters/BiquadFilter.cpp | BiquadHistory* histories[2] = { history (0), history (1) }; | BiquadHistory* histories[2] = { history (0), history (0) };
+AudioStuff/Common/ProcessBlock/Filters/BiquadFilter.cpp | histories[j] = f.history (channel); | histories[j] = f.history (0);
+AudioStuff/Common/ProcessBlock/Filters/BiquadFilter.cpp | p.gainBuffer != nullptr ? p.gainBuffer[k] : p.gain; | p.gainBuffer != nullptr ? p.gainBuffer[0] : p.gain;
+AudioStuff/Common/ProcessBlock/Mix/Gain.cpp | SignalProcessing::mul (x, work, x, n); | SignalProcessing::mul_s (x, work[0], x, n);
+AudioStuff/Common/ProcessBlock/Mix/Gain.cpp | std::exp (static_cast<double> (parameters.gain) | std::exp (-static_cast<double> (parameters.gain)
+# Not reached: Gain::process asserts frames <= kMaxFramesPerBlock, so its piece loop runs once with start 0.
+# AudioStuff/Common/ProcessBlock/Mix/Gain.cpp | SignalProcessing::mul (buffer + start, work, buffer + start, n); | SignalProcessing::mul (buffer, work, buffer + start, n);
+AudioStuff/Common/Math/NoteScale.cpp | constexpr float hertzToRatio = 0.1223122f; | constexpr float hertzToRatio = 0.125f;
+AudioStuff/Common/Math/NoteScale.cpp | (note > highestNote ? hugeFrequency : f) | (note > highestNote ? f : f)
+AudioStuff/Common/Math/NoteScale.cpp | return lowestNote; | return 0.0f;
+AudioStuff/Common/Math/Accelerate/SignalProcessing.cpp | const float v = std::fabs (a[i]); | const float v = a[i];
+AudioStuff/Common/Math/Accelerate/SignalProcessing.cpp | std::fill (out, out + n, v); | std::fill (out, out + n, 0.0f);
+AudioStuff/Common/Math/Accelerate/SignalProcessing.cpp | out[i] = a[i] * s1 + s2; | out[i] = a[i] * s1 - s2;
+AudioStuff/Common/Math/Accelerate/SignalProcessing.cpp | out[i] = table[q] + r * (table[q + 1] - table[q]); | out[i] = table[q] + (1.0f - r) * (table[q + 1] - table[q]);
+AudioStuff/Common/Math/Accelerate/SignalProcessing.cpp | out[i] = a[i] != a[i] ? b[i] : m; | out[i] = m;
+AudioStuff/Common/Math/Accelerate/SignalProcessing.cpp | sum += a[i] * a[i]; | sum += a[i];
+AudioStuff/Common/Math/Accelerate/SignalProcessing.cpp | out[i] = a[i] >= t ? v : -v; | out[i] = a[i] >= t ? v : 0.0f;
+AudioStuff/Common/Math/Accelerate/BiquadHistory.h | framesRun = (framesRun + frames) % kSettlePeriod; | framesRun = frames % kSettlePeriod;
+AudioStuff/Common/Math/Accelerate/BiquadHistory.h | y2 = bounded (y2); | (void) 0;
+AudioStuff/Common/Math/Accelerate/BiquadHistory.h | y2 = sound (y2); | (void) 0;
+AudioStuff/Common/Math/Accelerate/BiquadHistory.h | std::fabs (v) < kBelowLargest ? v : 0.0f; | std::fabs (v) < 1.0e10f ? v : 0.0f;
+# Equivalent: before the stream starts the seeding ramps have length 0 and land on the default anyway; only a process() ahead of the first init would tell.
+# AudioStuff/Common/DSPKernel.cpp | p->ramper->snapToTarget(); | (void) 0;
+AudioStuff/Common/DSPKernel.cpp | NoteScale::note (p.max)), d, false); | p.max), d, false);
+# Equivalent: every parameter of the effect's list has scale 1.
+# AudioStuff/Common/DSPKernel.cpp | ? p.ramper->getPendingValue() / p.scale | ? p.ramper->getPendingValue()
+AudioStuff/Common/DSPKernel.cpp | std::max<std::uint64_t> (duration, rampLength.load (std::memory_order_relaxed)) | static_cast<std::uint64_t> (duration)
+AudioStuff/Common/FilterDSPKernel.cpp | parameterBuffers->checkSize (parameters->size() - 1); | (void) 0;
 EOF
 )
 

@@ -147,15 +147,21 @@ TEST (BiquadFilter, ControlBuffersAreReadAtTheStartOfEachPiece)
     b.process (y.data(), 512, 0, BiquadFilterParameters { 200.0f, nullptr, 0.0f, nullptr, 0.0f, nullptr });
     EXPECT_EQ (y, x);
 
-    // Both buffers: pieces of subBlockSize, each with its own first sample.
+    // Both buffers: pieces of subBlockSize, each with its own first sample,
+    // a peak's gain too.
+    std::vector<float> gain (512);
+    for (std::size_t i = 0; i < gain.size(); ++i)
+        gain[i] = -12.0f + 0.05f * float (i);
     BiquadFilter moving, reference;
     moving.init (1, rate);
     reference.init (1, rate);
+    moving.setType (Peak);
+    reference.setType (Peak);
     x = input;
     y = input;
-    moving.process (x.data(), 512, 0, freq.data(), res.data(), nullptr);
+    moving.process (x.data(), 512, 0, freq.data(), res.data(), gain.data());
     for (unsigned long k = 0; k < 512; k += 64)
-        reference.process (y.data() + k, 64, 0, BiquadFilterParameters { freq[k], nullptr, 0.0f, nullptr, 0.0f, nullptr });
+        reference.process (y.data() + k, 64, 0, BiquadFilterParameters { freq[k], nullptr, 0.0f, nullptr, gain[k], nullptr });
     EXPECT_EQ (y, x);
 }
 
@@ -164,8 +170,9 @@ TEST (BiquadFilter, BadStateIsFlushedAndTypeChangesRestart)
     BiquadFilter filter;
     filter.init (2, rate);
     const BiquadFilterParameters params { 1000.0f, nullptr, 0.0f, nullptr, 0.0f, nullptr };
+    // NaN in the last two samples: every value of the history goes bad.
     std::vector<float> x (64, 0.5f);
-    x[63] = NAN;
+    x[62] = x[63] = NAN;
     filter.process (x.data(), 64, 1, params);
     auto y = testsupport::sine (440.0, rate, 256);
     filter.process (y.data(), 256, 1, params);
@@ -196,7 +203,8 @@ TEST (BiquadFilter, BadStateIsFlushedAndTypeChangesRestart)
 
 TEST (BiquadHistory, KeepsExactlyTheValuesStrictlyBetweenTheDoubleBounds)
 {
-    // The rule: keep v when 1e-15 < |v| < 1e15 in double precision, else 0.
+    // The rule: keep v when 1e-15 < |v| < 1e15 in double precision, else 0;
+    // at a call's end off the settling grid, only the upper bound counts.
     // Every float around both bounds (a few hundred steps each way), both
     // signs, in every one of the four places, and the special values.
     auto rule = [] (float v) {
@@ -228,6 +236,9 @@ TEST (BiquadHistory, KeepsExactlyTheValuesStrictlyBetweenTheDoubleBounds)
             const float expected = rule (v[j]);
             ASSERT_EQ (std::bit_cast<std::uint32_t> (expected), std::bit_cast<std::uint32_t> (kept[j]))
                 << "value " << v[j] << " in place " << j;
+            const float bounded = std::fabs (double (v[j])) < 1e15 ? v[j] : 0.0f;
+            ASSERT_EQ (std::bit_cast<std::uint32_t> (bounded), std::bit_cast<std::uint32_t> (BiquadHistory::bounded (v[j])))
+                << "value " << v[j];
         }
     }
 }

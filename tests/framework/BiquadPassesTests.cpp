@@ -16,6 +16,7 @@
 #include <cmath>
 #include <cstdint>
 #include <random>
+#include <utility>
 #include <vector>
 
 namespace
@@ -154,7 +155,8 @@ TEST (BiquadFilterPasses, StereoAndFourMatchTheFiltersRunInTurn)
     EXPECT_TRUE (sameBits (channels[1], paired[1]));
 
     // Four filters of different types and cutoffs side by side, and the
-    // piecewise fallback when a moving cutoff asks for several pieces.
+    // piecewise fallback when a moving cutoff asks for several pieces; the
+    // first pass on the second channel, which keeps its own history.
     std::array<BiquadFilter, 4> alone, lanes;
     const BiquadFilterType types[4] = { LowPass, HighPass, LowPass, LowShelf };
     for (std::size_t j = 0; j < 4; ++j)
@@ -162,7 +164,7 @@ TEST (BiquadFilterPasses, StereoAndFourMatchTheFiltersRunInTurn)
         prepare (alone[j], types[j]);
         prepare (lanes[j], types[j]);
     }
-    for (const unsigned long pieceLength : { 4096UL, 64UL })
+    for (const auto& [pieceLength, channel] : { std::pair { 4096UL, 1UL }, std::pair { 64UL, 0UL } })
     {
         std::array<std::vector<float>, 4> a, b;
         std::array<std::vector<float>, 4> cutoff;
@@ -181,11 +183,11 @@ TEST (BiquadFilterPasses, StereoAndFourMatchTheFiltersRunInTurn)
         for (std::size_t j = 0; j < 4; ++j)
         {
             p[j] = BiquadFilterParameters { 0.0f, cutoff[j].data(), 0.0f, resonance.data(), 3.0f, nullptr };
-            alone[j].process (a[j].data(), 1000, 0, p[j]);
+            alone[j].process (a[j].data(), 1000, channel, p[j]);
             filters[j] = &lanes[j];
             buffers[j] = b[j].data();
         }
-        BiquadFilter::processFour (filters, buffers, buffers, 1000, 0, p);
+        BiquadFilter::processFour (filters, buffers, buffers, 1000, channel, p);
         for (std::size_t j = 0; j < 4; ++j)
             EXPECT_TRUE (sameBits (a[j], b[j])) << "filter " << j << ", pieces of " << pieceLength;
     }
