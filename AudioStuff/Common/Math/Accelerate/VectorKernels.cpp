@@ -39,6 +39,8 @@ namespace HWY_NAMESPACE
 namespace hn = hwy::HWY_NAMESPACE;
 using D = hn::ScalableTag<float>;
 using V = hn::Vec<D>;
+using DI = hn::RebindToSigned<D>;
+using VI = hn::Vec<DI>;
 
 // SLEEF's kernels for this target's vectors. The SSE targets name SLEEF's
 // SSE4.1 or SSE2 kernels outright (its own dispatcher would pick its AVX2
@@ -516,12 +518,6 @@ void StateBlocks (const StateBlocks& b, unsigned long blocks)
 #endif
 }
 
-// first, first + 1, ... in the int lanes that go with D.
-HWY_INLINE hn::Vec<hn::RebindToSigned<D>> counting (int first) noexcept
-{
-    return counting (hn::RebindToSigned<D>(), first);
-}
-
 // x - trunc(x), exact for every float (Highway's Trunc keeps the sign and
 // passes magnitudes of 2^23 and above, infinities and NaN through).
 HWY_INLINE V fractionalPart (V x) noexcept
@@ -537,17 +533,17 @@ constexpr unsigned long kLongestRamp = 1UL << 24;
 struct UnfoldedPhases
 {
     V start, step;
-    hn::Vec<hn::RebindToSigned<D>> index;
+    VI index;
 
     UnfoldedPhases (float phase, float inc, unsigned long first) noexcept
-        : start (hn::Set (D(), phase)), step (hn::Set (D(), inc)), index (counting (static_cast<int> (first)))
+        : start (hn::Set (D(), phase)), step (hn::Set (D(), inc)), index (counting (DI(), static_cast<int> (first)))
     {
     }
 
     HWY_INLINE V next() noexcept
     {
         const V unfolded = fractionalPart (hn::Add (start, hn::Mul (hn::ConvertTo (D(), index), step)));
-        index = hn::Add (index, hn::Set (hn::RebindToSigned<D>(), static_cast<int> (hn::MaxLanes (D()))));
+        index = hn::Add (index, hn::Set (DI(), static_cast<int> (hn::MaxLanes (D()))));
         return unfolded;
     }
 };
@@ -725,21 +721,19 @@ unsigned long Reduce (Reduction kind, const float* a, unsigned long n, float (&f
 // conversion is exact there and one step on the path from the delay to the
 // load address; Highway's ConvertTo adds three that guard against overflow,
 // Trunc is a two-step rounding, and either slowed the reads by 10 to 20 %.
-HWY_INLINE hn::Vec<hn::RebindToSigned<D>> truncated (V x) noexcept
+HWY_INLINE VI truncated (V x) noexcept
 {
 #if HWY_TARGET == HWY_AVX2
-    return hn::Vec<hn::RebindToSigned<D>> { _mm256_cvttps_epi32 (x.raw) };
+    return VI { _mm256_cvttps_epi32 (x.raw) };
 #elif HWY_TARGET == HWY_SSE4 || HWY_TARGET == HWY_SSSE3
-    return hn::Vec<hn::RebindToSigned<D>> { _mm_cvttps_epi32 (x.raw) };
+    return VI { _mm_cvttps_epi32 (x.raw) };
 #else
-    return hn::ConvertTo (hn::RebindToSigned<D>(), x);
+    return hn::ConvertTo (DI(), x);
 #endif
 }
 
 struct Reach
 {
-    using DI = hn::RebindToSigned<D>;
-    using VI = hn::Vec<DI>;
     static constexpr size_t lanes = hn::MaxLanes (D());
     V unit, rate, low, high;
     VI first, wrap, lowest, highest;
@@ -750,7 +744,7 @@ struct Reach
           rate (hn::Set (D(), r.sampleRate)),
           low (hn::Set (D(), r.shortest)),
           high (hn::Set (D(), r.longest)),
-          first (counting (static_cast<int> (r.base))),
+          first (counting (DI(), static_cast<int> (r.base))),
           wrap (hn::Set (DI(), static_cast<int> (r.size))),
           lowest (hn::Set (DI(), 4)),
           highest (hn::Set (DI(), static_cast<int> (r.size) + 3)),
@@ -789,7 +783,7 @@ struct Reach
         const DI di;
         V y0, y1;
         const int p0 = hn::GetLane (p);
-        if (hn::AllTrue (di, hn::Eq (p, counting (p0))))
+        if (hn::AllTrue (di, hn::Eq (p, counting (di, p0))))
         {
             // Consecutive positions (a delay that holds or moves slowly): two
             // plain vector loads read the same samples.
